@@ -1,0 +1,33 @@
+#include "keyword_file.h"
+
+#include "keyword_phrase.h"
+
+#include <algorithm>
+
+namespace vortaxel::keywords {
+
+bool IsWrittenPhrase(std::string_view phrase) {
+    return phrase.find_first_not_of(' ') != std::string_view::npos;
+}
+
+void KeywordFileBuilder::Add(std::string_view url) {
+    std::string phrase = MakeKeywordPhrase(url);
+    std::replace(phrase.begin(), phrase.end(), '\r', ' ');
+    std::replace(phrase.begin(), phrase.end(), '\n', ' ');
+    if (!IsWrittenPhrase(phrase)) {
+        return;
+    }
+    bytes_ += phrase;
+    bytes_ += "\r\n";
+    ++lines_;
+}
+
+std::string BuildKeywordFile(std::span<const std::string_view> urls) {
+    KeywordFileBuilder builder;
+    for (const auto url : urls) {
+        builder.Add(url);
+    }
+    return builder.Bytes();
+}
+
+} // namespace vortaxel::keywords
