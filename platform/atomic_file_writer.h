@@ -1,0 +1,33 @@
+#pragma once
+
+#include "export/write_result.h"
+
+#include <string>
+#include <string_view>
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace vortaxel::platform {
+
+/// Replaces a whole file at once. Injected so the window's tests can make writes fail on purpose.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    /// `path` is UTF-8. See WriteFileAtomically for the guarantees.
+    virtual keywords::WriteResult Write(const std::string& path, std::string_view bytes) = 0;
+};
+
+class AtomicFileWriter final : public FileWriter {
+public:
+    keywords::WriteResult Write(const std::string& path, std::string_view bytes) override;
+};
+
+/// Writes `bytes` to a temporary file beside `path` and renames it into place only once every byte is
+/// on disk, so a failure leaves any existing file exactly as it was. A symbolic link is written through
+/// to its target and stays a link. A path that exists but is not a regular file (a folder, a named pipe,
+/// a device) is refused before anything is opened, so a pipe without a reader cannot block the caller.
+keywords::WriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes);
+keywords::WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+} // namespace vortaxel::platform
