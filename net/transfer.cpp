@@ -1,0 +1,120 @@
+#include "net/transfer.h"
+
+#include "net/wire_url.h"
+
+#include <stdexcept>
+#include <string_view>
+
+namespace vortaxel::net {
+
+namespace {
+
+// Real responses carry a few KiB of headers; a flood of header lines would otherwise grow without end,
+// since the body cap does not cover them.
+constexpr std::size_t kMaxHeaderBytes = std::size_t{256} * 1024;
+
+template <typename Value> void SetOption(CURL* handle, CURLoption option, Value value) {
+    if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK) {
+        throw std::runtime_error(std::string("libcurl refused a fetch setting: ") + curl_easy_strerror(code));
+    }
+}
+
+} // namespace
+
+Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag)
+    : maxBodyBytes_(options.maxBodyBytes), abortFlag_(abortFlag) {
+    CURL* handle = easy_.get();
+    SetOption(handle, CURLOPT_NOSIGNAL, 1L);
+    SetOption(handle, CURLOPT_ERRORBUFFER, errorBuffer_);
+    // Anything but the web, a start address of file:///etc/passwd or a redirect to it above all, is never read.
+    SetOption(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    SetOption(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    SetOption(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    SetOption(handle, CURLOPT_MAXREDIRS, options.maxRedirects);
+    SetOption(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(options.timeout.count()));
+    SetOption(handle, CURLOPT_USERAGENT, options.userAgent.c_str());
+    // An empty list offers every encoding this libcurl can decode.
+    SetOption(handle, CURLOPT_ACCEPT_ENCODING, "");
+    SetOption(handle, CURLOPT_HTTP09_ALLOWED, 0L);
+    // Stops at once on an error status instead of downloading an error page nobody reads.
+    SetOption(handle, CURLOPT_FAILONERROR, 1L);
+    // A declared length over the cap fails before any body byte arrives; OnBody covers undeclared lengths.
+    SetOption(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
+    SetOption(handle, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+    SetOption(handle, CURLOPT_WRITEDATA, this);
+    SetOption(handle, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+    SetOption(handle, CURLOPT_HEADERDATA, this);
+    SetOption(handle, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
+    SetOption(handle, CURLOPT_XFERINFODATA, this);
+    SetOption(handle, CURLOPT_NOPROGRESS, 0L);
+}
+
+std::optional<crawl::FetchResult> Transfer::Prepare(const std::string& url) {
+    if (!HasFetchableScheme(url)) {
+        return crawl::FetchResult::Failure("not fetched: only http and https addresses are");
+    }
+    body_.clear();
+    headerBytes_ = 0;
+    bodyTooLarge_ = false;
+    headersTooLarge_ = false;
+    errorBuffer_[0] = '\0';
+    const std::string wire = EncodeForWire(url);
+    if (curl_easy_setopt(easy_.get(), CURLOPT_URL, wire.c_str()) != CURLE_OK) {
+        return crawl::FetchResult::Failure("the address could not be taken");
+    }
+    return std::nullopt;
+}
+
+crawl::FetchResult Transfer::Finish(CURLcode code) {
+    std::string body = std::move(body_);
+    body_.clear();
+    long status = 0;
+    curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
+
+    if (code == CURLE_ABORTED_BY_CALLBACK && abortFlag_.load()) {
+        return crawl::FetchResult::Failure("fetch aborted");
+    }
+    if (bodyTooLarge_ || code == CURLE_FILESIZE_EXCEEDED) {
+        return crawl::FetchResult::Failure("page larger than " + std::to_string(maxBodyBytes_) + " bytes");
+    }
+    if (headersTooLarge_) {
+        return crawl::FetchResult::Failure("response headers larger than " + std::to_string(kMaxHeaderBytes) +
+                                           " bytes");
+    }
+    if (code == CURLE_HTTP_RETURNED_ERROR || (code == CURLE_OK && status >= 400)) {
+        return crawl::FetchResult::Failure("HTTP status " + std::to_string(status));
+    }
+    if (code != CURLE_OK) {
+        return crawl::FetchResult::Failure(errorBuffer_[0] != '\0' ? std::string(errorBuffer_)
+                                                                   : std::string(curl_easy_strerror(code)));
+    }
+    return crawl::FetchResult::Success(std::move(body));
+}
+
+std::size_t Transfer::OnBody(char* data, std::size_t size, std::size_t count, void* self) {
+    auto& transfer = *static_cast<Transfer*>(self);
+    const std::size_t bytes = size * count;
+    if (bytes > transfer.maxBodyBytes_ - transfer.body_.size()) {
+        transfer.bodyTooLarge_ = true;
+        return 0;
+    }
+    transfer.body_.append(data, bytes);
+    return bytes;
+}
+
+std::size_t Transfer::OnHeader(char*, std::size_t size, std::size_t count, void* self) {
+    auto& transfer = *static_cast<Transfer*>(self);
+    const std::size_t bytes = size * count;
+    transfer.headerBytes_ += bytes;
+    if (transfer.headerBytes_ > kMaxHeaderBytes) {
+        transfer.headersTooLarge_ = true;
+        return 0;
+    }
+    return bytes;
+}
+
+int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<Transfer*>(self)->abortFlag_.load() ? 1 : 0;
+}
+
+} // namespace vortaxel::net

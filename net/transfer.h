@@ -1,0 +1,47 @@
+#pragma once
+
+#include "crawl/fetch_result.h"
+#include "net/curl_handles.h"
+#include "net/fetch_options.h"
+
+#include <atomic>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace vortaxel::net {
+
+/// One easy handle set up for page fetches, with the buffers its callbacks fill.
+/// Several can share one multi handle; each runs one request at a time.
+/// Stays where it was built, since libcurl keeps its address for the callbacks.
+class Transfer {
+public:
+    /// abortFlag is read by the transfer while it runs; it must outlive the Transfer.
+    Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag);
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    /// Readies the handle for url. Returns a failure when url must not be fetched at all, else nothing.
+    std::optional<crawl::FetchResult> Prepare(const std::string& url);
+
+    /// Turns libcurl's verdict on the finished request into the page or the reason it failed.
+    crawl::FetchResult Finish(CURLcode code);
+
+    CURL* Handle() const { return easy_.get(); }
+
+private:
+    static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
+    static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
+    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
+    EasyHandle easy_;
+    std::size_t maxBodyBytes_;
+    const std::atomic<bool>& abortFlag_;
+    std::string body_;
+    std::size_t headerBytes_ = 0;
+    bool bodyTooLarge_ = false;
+    bool headersTooLarge_ = false;
+    char errorBuffer_[CURL_ERROR_SIZE] = {};
+};
+
+} // namespace vortaxel::net

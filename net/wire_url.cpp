@@ -1,0 +1,65 @@
+#include "net/wire_url.h"
+
+#include <array>
+
+namespace vortaxel::net {
+
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool NeedsEscape(unsigned char byte) {
+    return byte <= 0x20 || byte >= 0x7F || byte == '"' || byte == '<' || byte == '>' || byte == '`';
+}
+
+// Where the path begins: just past the host and port, or at the start when there is no "//" authority.
+std::size_t PathStart(std::string_view url) {
+    const auto authority = url.find("://");
+    if (authority == std::string_view::npos) {
+        return 0;
+    }
+    const auto end = url.find_first_of("/?", authority + 3);
+    return end == std::string_view::npos ? url.size() : end;
+}
+
+} // namespace
+
+bool HasFetchableScheme(std::string_view url) {
+    return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
+}
+
+std::string EncodeForWire(std::string_view url) {
+    static constexpr std::array<char, 16> kHex{'0', '1', '2', '3', '4', '5', '6', '7',
+                                               '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};
+    url = url.substr(0, url.find('#'));
+    const auto pathStart = PathStart(url);
+    std::string wire(url.substr(0, pathStart));
+    wire.reserve(url.size());
+    for (const char c : url.substr(pathStart)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (NeedsEscape(byte)) {
+            wire += '%';
+            wire += kHex[byte >> 4];
+            wire += kHex[byte & 0x0F];
+        } else {
+            wire += c;
+        }
+    }
+    return wire;
+}
+
+} // namespace vortaxel::net

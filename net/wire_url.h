@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vortaxel::net {
+
+/// True when url begins with "http://" or "https://" in any letter case: the only addresses fetched.
+bool HasFetchableScheme(std::string_view url);
+
+/// The address as it goes out in the request: the fragment is dropped, and in the path and query
+/// every blank, control byte, byte from 0x80 up and each of " < > ` becomes %XX (upper-case hex),
+/// as a browser sends it. Scheme, host and port are left alone, and so are escapes already present.
+std::string EncodeForWire(std::string_view url);
+
+} // namespace vortaxel::net

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "net/fetch_options.h"
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+namespace vortaxel::net::testing {
+
+/// Limits short enough for tests, otherwise the program's own.
+FetchOptions QuickOptions(std::size_t maxBodyBytes = std::size_t{32} * 1024 * 1024);
+
+/// data as one gzip member, the way a server sends Content-Encoding: gzip.
+std::string Gzip(std::string_view data);
+
+/// A 127.0.0.1 port that is bound but never listens, so connecting to it is refused for as long as this lives.
+class RefusingPort {
+public:
+    RefusingPort();
+    ~RefusingPort();
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+
+    int Port() const { return port_; }
+
+private:
+    int socket_ = -1;
+    int port_ = 0;
+};
+
+} // namespace vortaxel::net::testing
