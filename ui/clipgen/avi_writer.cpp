@@ -1,0 +1,213 @@
+#include "avi_writer.h"
+
+#include <stdexcept>
+#include <string_view>
+
+namespace vortaxel::ui {
+namespace {
+
+void PutU16(std::string& out, std::uint32_t value) {
+    out.push_back(static_cast<char>(value & 0xFF));
+    out.push_back(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void PutU32(std::string& out, std::uint32_t value) {
+    PutU16(out, value & 0xFFFF);
+    PutU16(out, value >> 16);
+}
+
+void PutChunk(std::string& out, std::string_view id, std::string_view data) {
+    out.append(id);
+    PutU32(out, static_cast<std::uint32_t>(data.size()));
+    out.append(data);
+    if (data.size() % 2 != 0) {
+        out.push_back('\0');
+    }
+}
+
+std::string List(std::string_view type, std::string_view body) {
+    std::string data(type);
+    data.append(body);
+    std::string out;
+    PutChunk(out, "LIST", data);
+    return out;
+}
+
+std::size_t Stride(int width, int bitsPerPixel) {
+    return static_cast<std::size_t>((width * bitsPerPixel + 31) / 32 * 4);
+}
+
+std::string UncompressedFrame(const IndexedClip& clip, const std::vector<std::uint8_t>& frame, bool rgb) {
+    const std::size_t stride = Stride(clip.width, rgb ? 24 : 8);
+    std::string out(stride * static_cast<std::size_t>(clip.height), '\0');
+    for (int y = 0; y < clip.height; ++y) {
+        // DIB rows are stored bottom row first.
+        char* row = out.data() + static_cast<std::size_t>(clip.height - 1 - y) * stride;
+        for (int x = 0; x < clip.width; ++x) {
+            const std::uint8_t index = frame[static_cast<std::size_t>(y * clip.width + x)];
+            if (!rgb) {
+                row[x] = static_cast<char>(index);
+                continue;
+            }
+            const std::uint32_t colour = clip.palette.at(index);
+            row[x * 3] = static_cast<char>(colour & 0xFF);
+            row[x * 3 + 1] = static_cast<char>((colour >> 8) & 0xFF);
+            row[x * 3 + 2] = static_cast<char>((colour >> 16) & 0xFF);
+        }
+    }
+    return out;
+}
+
+void EncodeRow(std::string& out, const std::uint8_t* row, int width) {
+    int x = 0;
+    while (x < width) {
+        int run = 1;
+        while (x + run < width && run < 255 && row[x + run] == row[x]) {
+            ++run;
+        }
+        if (run >= 3 || width - x < 3) {
+            out.push_back(static_cast<char>(run));
+            out.push_back(static_cast<char>(row[x]));
+            x += run;
+            continue;
+        }
+        // Literal stretch: up to the next run of three equal bytes.
+        int literal = 0;
+        while (x + literal < width && literal < 255) {
+            const int at = x + literal;
+            if (at + 2 < width && row[at] == row[at + 1] && row[at] == row[at + 2]) {
+                break;
+            }
+            ++literal;
+        }
+        if (literal < 3) {
+            out.push_back(static_cast<char>(1));
+            out.push_back(static_cast<char>(row[x]));
+            ++x;
+            continue;
+        }
+        out.push_back('\0');
+        out.push_back(static_cast<char>(literal));
+        out.append(reinterpret_cast<const char*>(row + x), static_cast<std::size_t>(literal));
+        if (literal % 2 != 0) {
+            out.push_back('\0');
+        }
+        x += literal;
+    }
+}
+
+} // namespace
+
+std::string EncodeRle8Frame(const std::vector<std::uint8_t>& topDownIndices, int width, int height) {
+    std::string out;
+    for (int y = height - 1; y >= 0; --y) {
+        EncodeRow(out, topDownIndices.data() + static_cast<std::size_t>(y * width), width);
+        out.push_back('\0');
+        out.push_back(y == 0 ? '\1' : '\0');
+    }
+    return out;
+}
+
+std::string WriteAviClip(const IndexedClip& clip, ClipEncoding encoding) {
+    std::vector<std::string> frameData;
+    for (const auto& frame : clip.frames) {
+        if (frame.size() != static_cast<std::size_t>(clip.width) * static_cast<std::size_t>(clip.height)) {
+            throw std::invalid_argument("frame size does not match the clip");
+        }
+        frameData.push_back(encoding == ClipEncoding::Rle8
+                                ? EncodeRle8Frame(frame, clip.width, clip.height)
+                                : UncompressedFrame(clip, frame, encoding == ClipEncoding::Rgb24));
+    }
+    return WriteAviFrames(clip, encoding, frameData);
+}
+
+std::string WriteAviFrames(const IndexedClip& clip, ClipEncoding encoding, const std::vector<std::string>& frameData) {
+    if (clip.width <= 0 || clip.height <= 0 || clip.palette.empty() || clip.palette.size() > 256) {
+        throw std::invalid_argument("clip needs a size and a palette of 1 to 256 colours");
+    }
+    const bool rgb = encoding == ClipEncoding::Rgb24;
+    const bool rle = encoding == ClipEncoding::Rle8;
+    const auto frameCount = static_cast<std::uint32_t>(frameData.size());
+    const auto micros = static_cast<std::uint32_t>(clip.frameInterval.count());
+    const std::uint32_t imageSize = static_cast<std::uint32_t>(Stride(clip.width, rgb ? 24 : 8)) * clip.height;
+
+    std::string movi;
+    std::string index;
+    for (const std::string& data : frameData) {
+        const std::string_view id = rle ? "00dc" : "00db";
+        index.append(id);
+        PutU32(index, 0x10); // key frame
+        PutU32(index, static_cast<std::uint32_t>(4 + movi.size()));
+        PutU32(index, static_cast<std::uint32_t>(data.size()));
+        PutChunk(movi, id, data);
+    }
+
+    std::string avih;
+    PutU32(avih, micros);
+    PutU32(avih, 0);
+    PutU32(avih, 0);
+    PutU32(avih, 0x10); // has index
+    PutU32(avih, frameCount);
+    PutU32(avih, 0);
+    PutU32(avih, 1);
+    PutU32(avih, imageSize);
+    PutU32(avih, static_cast<std::uint32_t>(clip.width));
+    PutU32(avih, static_cast<std::uint32_t>(clip.height));
+    for (int i = 0; i < 4; ++i) {
+        PutU32(avih, 0);
+    }
+
+    std::string strh("vids");
+    strh.append(rle ? "mrle" : "DIB ");
+    PutU32(strh, 0);
+    PutU16(strh, 0);
+    PutU16(strh, 0);
+    PutU32(strh, 0);
+    PutU32(strh, micros); // scale / rate = seconds per frame
+    PutU32(strh, 1000000);
+    PutU32(strh, 0);
+    PutU32(strh, frameCount);
+    PutU32(strh, imageSize);
+    PutU32(strh, 0xFFFFFFFF);
+    PutU32(strh, 0);
+    PutU16(strh, 0);
+    PutU16(strh, 0);
+    PutU16(strh, static_cast<std::uint32_t>(clip.width));
+    PutU16(strh, static_cast<std::uint32_t>(clip.height));
+
+    std::string strf;
+    PutU32(strf, 40);
+    PutU32(strf, static_cast<std::uint32_t>(clip.width));
+    PutU32(strf, static_cast<std::uint32_t>(clip.height));
+    PutU16(strf, 1);
+    PutU16(strf, rgb ? 24 : 8);
+    PutU32(strf, rle ? 1 : 0);
+    PutU32(strf, imageSize);
+    PutU32(strf, 0);
+    PutU32(strf, 0);
+    PutU32(strf, rgb ? 0 : static_cast<std::uint32_t>(clip.palette.size()));
+    PutU32(strf, 0);
+    if (!rgb) {
+        for (const std::uint32_t colour : clip.palette) {
+            PutU32(strf, colour & 0xFFFFFF); // blue, green, red, reserved
+        }
+    }
+
+    std::string strl;
+    PutChunk(strl, "strh", strh);
+    PutChunk(strl, "strf", strf);
+    std::string hdrl;
+    PutChunk(hdrl, "avih", avih);
+    hdrl.append(List("strl", strl));
+
+    std::string body("AVI ");
+    body.append(List("hdrl", hdrl));
+    body.append(List("movi", movi));
+    PutChunk(body, "idx1", index);
+
+    std::string out;
+    PutChunk(out, "RIFF", body);
+    return out;
+}
+
+} // namespace vortaxel::ui

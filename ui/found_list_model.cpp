@@ -1,0 +1,115 @@
+#include "found_list_model.h"
+
+#include <QScopedValueRollback>
+
+namespace vortaxel::ui {
+
+FoundListModel::FoundListModel(crawl::FoundList& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list), selection_(this) {
+    rows_ = static_cast<int>(list_.Count());
+    shown_.assign(list_.Count(), 0);
+    list_.SetObserver(this);
+    ShowFlags(0, list_.Count() == 0 ? 0 : list_.Count() - 1);
+    connect(&selection_, &QItemSelectionModel::selectionChanged, this, &FoundListModel::TakeViewSelection);
+}
+
+FoundListModel::~FoundListModel() {
+    list_.SetObserver(nullptr);
+}
+
+int FoundListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int FoundListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 1;
+}
+
+QVariant FoundListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rows_ || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
+        return {};
+    }
+    const std::string_view text = list_.Text(static_cast<std::size_t>(index.row()));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void FoundListModel::FoundListCleared() {
+    QScopedValueRollback guard(syncing_, true);
+    beginResetModel();
+    rows_ = 0;
+    shown_.clear();
+    shownSelected_ = 0;
+    endResetModel();
+    selection_.clear();
+}
+
+void FoundListModel::FoundListAppended(std::size_t index) {
+    const int row = static_cast<int>(index);
+    beginInsertRows({}, row, row);
+    rows_ = row + 1;
+    shown_.resize(index + 1, 0);
+    endInsertRows();
+    ShowFlags(index, index);
+}
+
+void FoundListModel::FoundSelectionChanged(std::size_t first, std::size_t last) {
+    ShowFlags(first, last);
+}
+
+void FoundListModel::ShowFlags(std::size_t first, std::size_t last) {
+    if (rows_ == 0) {
+        return;
+    }
+    last = std::min(last, shown_.size() - 1);
+    QItemSelection toSelect;
+    QItemSelection toDeselect;
+    for (std::size_t i = first; i <= last; ++i) {
+        const std::uint8_t flag = list_.IsSelected(i) ? 1 : 0;
+        if (flag == shown_[i]) {
+            continue;
+        }
+        shown_[i] = flag;
+        shownSelected_ += flag != 0 ? 1 : static_cast<std::size_t>(-1);
+        // Neighbouring rows that change the same way join one range.
+        QItemSelection& target = flag != 0 ? toSelect : toDeselect;
+        const QModelIndex cell = index(static_cast<int>(i), 0);
+        if (!target.isEmpty() && target.last().bottom() == static_cast<int>(i) - 1) {
+            target.last() = QItemSelectionRange(target.last().topLeft(), cell);
+        } else {
+            target.append(QItemSelectionRange(cell));
+        }
+    }
+    if (toSelect.isEmpty() && toDeselect.isEmpty()) {
+        return;
+    }
+    QScopedValueRollback guard(syncing_, true);
+    if (shownSelected_ == shown_.size()) {
+        // Everything selected: one range, so the view's cost does not grow with the list.
+        selection_.select(QItemSelection(index(0, 0), index(rows_ - 1, 0)), QItemSelectionModel::ClearAndSelect);
+        return;
+    }
+    if (!toDeselect.isEmpty()) {
+        selection_.select(toDeselect, QItemSelectionModel::Deselect);
+    }
+    if (!toSelect.isEmpty()) {
+        selection_.select(toSelect, QItemSelectionModel::Select);
+    }
+}
+
+void FoundListModel::TakeViewSelection(const QItemSelection& selected, const QItemSelection& deselected) {
+    if (syncing_) {
+        return;
+    }
+    // The view changed the selection itself (keyboard, drag): carry it over to the flags.
+    auto apply = [this](const QItemSelection& ranges, bool flag) {
+        for (const QItemSelectionRange& range : ranges) {
+            for (int row = range.top(); row <= range.bottom(); ++row) {
+                list_.SetSelected(static_cast<std::size_t>(row), flag);
+            }
+        }
+    };
+    apply(deselected, false);
+    apply(selected, true);
+}
+
+} // namespace vortaxel::ui

@@ -1,0 +1,271 @@
+#include "main_window.h"
+
+#include "about_window.h"
+#include "clip_player.h"
+#include "desktop_services.h"
+#include "fonts.h"
+#include "found_list_model.h"
+#include "twips.h"
+#include "window_placement.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableView>
+
+namespace vortaxel::ui {
+namespace {
+
+constexpr int kEnterKey = 13;
+constexpr int kCaretAfterScheme = 7; // just after the preset "http://"
+
+template <typename Widget> Widget* Place(Widget* widget, const char* name, QRect rect) {
+    widget->setObjectName(name);
+    widget->setGeometry(rect);
+    return widget;
+}
+
+QPushButton* PictureButton(QWidget* parent, const char* name, const char* image, const char* tip, QRect rect) {
+    auto* button = Place(new QPushButton(parent), name, rect);
+    button->setIcon(QIcon(image));
+    button->setIconSize(QSize(22, 22));
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    return button;
+}
+
+/// Labels that size themselves to their caption keep their top-left corner and grow to the right.
+void FitToCaption(QLabel& label) {
+    label.resize(label.sizeHint().width(), label.height());
+}
+
+} // namespace
+
+frmMain::frmMain(DesktopServices& services, QString clipDirectory, net::FetchOptions fetchOptions, QWidget* parent)
+    : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
+      Inet1_(std::move(fetchOptions)), engine_(*this), model_(std::make_unique<FoundListModel>(engine_.List2())) {
+    setObjectName("frmMain");
+    setWindowTitle("Vortaxel");
+    setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // The page fetch blocks; the window stays alive by handling its events while it waits.
+    Inet1_.SetWaitCallback([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    BuildMenu();
+    BuildControls();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    Form_Load();
+}
+
+frmMain::~frmMain() {
+    // The list view refers to the model, which goes before the widgets would otherwise.
+    delete takeCentralWidget();
+}
+
+void frmMain::BuildMenu() {
+    QMenu* mnuHelp = menuBar()->addMenu("Help");
+    mnuHelp->setObjectName("mnuHelp");
+    QAction* mnuAbout = mnuHelp->addAction("About");
+    mnuAbout->setObjectName("mnuAbout");
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+}
+
+void frmMain::BuildControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    client->setFixedSize(TwipsSize(11835, 8310));
+    setCentralWidget(client);
+
+    // Created bottom-most first: the labels lie beneath every control, and cmdstop on top.
+    Label5_ = Place(new QLabel("URL", client), "Label5", TwipsRect(120, 240, 465, 240));
+    Label5_->setFont(SerifFont(9.75, true));
+    FitToCaption(*Label5_);
+
+    lblcounter_ = Place(new QLabel("Retrieving URL", client), "lblcounter", TwipsRect(120, 600, 1590, 240));
+    lblcounter_->setFont(SansSerifFont(9.75, true));
+    QPalette red = lblcounter_->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    lblcounter_->setPalette(red);
+    FitToCaption(*lblcounter_);
+
+    an_ = Place(new ClipPlayer(client), "an", TwipsRect(10260, 30, 735, 615));
+    an_->setAccessibleName("Busy");
+
+    cmdstart_ =
+        PictureButton(client, "cmdstart", ":/vortaxel/start.png", "Start Navigation", TwipsRect(10245, 120, 735, 435));
+    connect(cmdstart_, &QPushButton::clicked, this, &frmMain::cmdstart_Click);
+
+    txturl_ = Place(new QLineEdit("http://", client), "txturl", TwipsRect(735, 120, 9465, 435));
+    txturl_->setFont(SansSerifFont(12, true));
+    txturl_->setAccessibleName("URL");
+    connect(txturl_, &QLineEdit::returnPressed, this, [this] {
+        int keyAscii = kEnterKey;
+        txturl_KeyPress(keyAscii);
+    });
+
+    cmdsave_ = Place(new QPushButton("&Extract", client), "cmdsave", TwipsRect(10695, 7920, 1095, 375));
+    cmdsave_->setAccessibleName("Extract");
+    connect(cmdsave_, &QPushButton::clicked, this, &frmMain::cmdsave_Click);
+    // Alt+E runs the export at once; the button's own mnemonic would only animate a click later.
+    cmdsave_->setShortcut(QKeySequence());
+    auto* extractKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_E), this);
+    extractKey->setObjectName("cmdsaveShortcut");
+    connect(extractKey, &QShortcut::activated, this, &frmMain::cmdsave_Click);
+
+    chkSelect_ =
+        Place(new QCheckBox("Select All or UnSelect All", client), "chkSelect", TwipsRect(120, 7920, 3090, 375));
+    chkSelect_->setFont(SansSerifFont(9.75, true));
+    chkSelect_->setAccessibleName("Select All or UnSelect All");
+    chkSelect_->setChecked(true);
+    connect(chkSelect_, &QCheckBox::clicked, this, &frmMain::chkSelect_Click);
+
+    List2_ = Place(new QTableView(client), "List2", TwipsRect(120, 840, 11640, 7005));
+    List2_->setAccessibleName("Found URLs");
+    List2_->setModel(model_.get());
+    List2_->setSelectionModel(model_->SelectionModel());
+    List2_->horizontalHeader()->hide();
+    List2_->horizontalHeader()->setStretchLastSection(true);
+    List2_->verticalHeader()->hide();
+    // A fixed row height lets the view place rows without measuring them, however long the list.
+    List2_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    List2_->verticalHeader()->setDefaultSectionSize(List2_->fontMetrics().height() + 2);
+    List2_->setShowGrid(false);
+    List2_->setWordWrap(false);
+    List2_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    List2_->setSelectionMode(QAbstractItemView::MultiSelection); // a click toggles one entry
+    List2_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List2_->setTabKeyNavigation(false);
+    List2_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    cmdstop_ =
+        PictureButton(client, "cmdstop", ":/vortaxel/stop.png", "Stop Navigation", TwipsRect(11040, 120, 735, 435));
+    connect(cmdstop_, &QPushButton::clicked, this, &frmMain::cmdstop_Click);
+
+    setTabOrder(txturl_, cmdstart_);
+    setTabOrder(cmdstart_, cmdsave_);
+    setTabOrder(cmdsave_, chkSelect_);
+    setTabOrder(chkSelect_, List2_);
+    setTabOrder(List2_, cmdstop_);
+}
+
+void frmMain::Form_Load() {
+    txturl_->setCursorPosition(kCaretAfterScheme);
+    txturl_->deselect();
+    txturl_->setFocus(Qt::OtherFocusReason);
+    // A missing or damaged clip only leaves the busy indicator blank.
+    if (an_->Open(QDir(clipDirectory_).filePath("FINDCOMP.AVI"))) {
+        an_->Play();
+    }
+    an_->hide();
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        CentreOnScreen(*this);
+    }
+    QMainWindow::showEvent(event);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // A run in progress is abandoned: the fetch in flight fails at once, as does every later one,
+    // so the loop ends after the turn it is in and the program can end.
+    closing_ = true;
+    engine_.cmdstop_Click();
+    Inet1_.Abort();
+    QMainWindow::closeEvent(event);
+}
+
+void frmMain::cmdstart_Click() {
+    engine_.cmdstart_Click();
+}
+
+void frmMain::txturl_KeyPress(int& keyAscii) {
+    engine_.txturl_KeyPress(keyAscii);
+}
+
+void frmMain::cmdstop_Click() {
+    engine_.cmdstop_Click();
+}
+
+void frmMain::chkSelect_Click() {
+    engine_.chkSelect_Click();
+}
+
+void frmMain::cmdsave_Click() {
+    services_.ExportKeywords(engine_.List2());
+}
+
+void frmMain::mnuAbout_Click() {
+    frmabout about(services_.Launcher());
+    about.exec();
+}
+
+crawl::CheckValue frmMain::SelectAllValue() {
+    switch (chkSelect_->checkState()) {
+    case Qt::Checked:
+        return crawl::CheckValue::Ticked;
+    case Qt::PartiallyChecked:
+        return crawl::CheckValue::Greyed;
+    default:
+        return crawl::CheckValue::Unticked;
+    }
+}
+
+std::string frmMain::UrlText() {
+    return txturl_->text().toStdString();
+}
+
+void frmMain::SetUrlText(const std::string& text) {
+    txturl_->setText(QString::fromStdString(text));
+}
+
+void frmMain::FocusUrlField() {
+    txturl_->setFocus(Qt::OtherFocusReason);
+}
+
+void frmMain::SetStartButtonVisible(bool visible) {
+    cmdstart_->setVisible(visible);
+}
+
+void frmMain::SetAnimationVisible(bool visible) {
+    an_->setVisible(visible);
+}
+
+void frmMain::SetCounterCaption(const std::string& caption) {
+    lblcounter_->setText(QString::fromStdString(caption));
+    FitToCaption(*lblcounter_);
+}
+
+void frmMain::ShowMessage(const std::string& text, const std::string& title) {
+    if (closing_) {
+        return; // the window is gone; a box now would only hold the program open
+    }
+    services_.ShowMessage(QString::fromStdString(text), QString::fromStdString(title));
+}
+
+void frmMain::Yield() {
+    // Input that the window system queued since the last pass must be seen in this one.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+        dispatcher->wakeUp();
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+crawl::FetchResult frmMain::Fetch(const std::string& url) {
+    if (closing_) {
+        return crawl::FetchResult::Failure("window closed");
+    }
+    return Inet1_.Fetch(url);
+}
+
+} // namespace vortaxel::ui
