@@ -1,7 +1,12 @@
 #pragma once
 
+#include "url_store.h"
+
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 namespace vortaxel::crawl {
 
@@ -21,18 +26,47 @@ public:
 /// The engine appends and clears; views, the export and the command line read it and set flags.
 class FoundList {
 public:
-    std::size_t Count() const;
+    /// A list with a URL store of its own, for use without an engine.
+    FoundList();
+    /// A list whose entries are ids in `store`, which must outlive it.
+    explicit FoundList(UrlStore& store);
+    FoundList(const FoundList&) = delete;
+    FoundList& operator=(const FoundList&) = delete;
+
+    std::size_t Count() const { return ids_.size(); }
     /// The URL of entry `i`, as queued. Valid until the list is cleared.
-    std::string_view Text(std::size_t i) const;
-    bool IsSelected(std::size_t i) const;
+    std::string_view Text(std::size_t i) const { return store_->Text(ids_[i]); }
+    bool IsSelected(std::size_t i) const { return selected_[i] != 0; }
     /// A user's click on one entry.
     void SetSelected(std::size_t i, bool selected);
     /// Selects every entry; O(1) when all are already selected.
     void SelectAll();
     /// Not owned; nullptr detaches.
-    void SetObserver(FoundListObserver* observer);
+    void SetObserver(FoundListObserver* observer) { observer_ = observer; }
 
-    // Engine-side operations and the storage are the engine's to define below.
+    // Engine side.
+
+    /// Appends a URL, unselected.
+    void Append(UrlId id);
+    void Append(std::string_view url) { Append(store_->Intern(url)); }
+    /// Removes every entry; the store keeps its URLs.
+    void Clear();
+    /// Whether the stored URL `id` is listed; O(1).
+    bool Contains(UrlId id) const { return id < listed_.size() && listed_[id] != 0; }
+    bool Contains(std::string_view url) const;
+    std::size_t SelectedCount() const { return selectedCount_; }
+
+private:
+    std::unique_ptr<UrlStore> ownStore_;
+    UrlStore* store_;
+    FoundListObserver* observer_ = nullptr;
+    std::vector<UrlId> ids_;
+    std::vector<std::uint8_t> selected_;
+    // Entries [0, selectedPrefix_) are all selected; SelectAll starts looking there.
+    std::size_t selectedPrefix_ = 0;
+    std::size_t selectedCount_ = 0;
+    // Indexed by id: 1 when that URL is listed.
+    std::vector<std::uint8_t> listed_;
 };
 
 } // namespace vortaxel::crawl

@@ -1,0 +1,40 @@
+#include "base_url.h"
+
+#include "ascii.h"
+
+namespace vortaxel::crawl {
+
+namespace {
+constexpr std::string_view kHttp = "http://";
+constexpr std::string_view kHttps = "https://";
+} // namespace
+
+std::string MakeBaseUrl(std::string_view startUrl) {
+    const std::size_t first = startUrl.find_first_not_of(' ');
+    std::string base;
+    if (first != std::string_view::npos) {
+        base = startUrl.substr(first, startUrl.find_last_not_of(' ') - first + 1);
+    }
+    if (base.empty() || base.back() != '/') {
+        base += '/';
+    }
+    return base;
+}
+
+void JoinToBase(std::string_view base, std::string_view value, std::string& out) {
+    if (!value.empty() && value.front() == '/') {
+        value.remove_prefix(1);
+    }
+    out.assign(base);
+    out.append(value);
+}
+
+bool BeginsWithWebScheme(std::string_view value) {
+    return StartsWithIgnoreCase(value, kHttp) || StartsWithIgnoreCase(value, kHttps);
+}
+
+bool ContainsWebScheme(std::string_view value) {
+    return ContainsIgnoreCase(value, kHttp) || ContainsIgnoreCase(value, kHttps);
+}
+
+} // namespace vortaxel::crawl

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "link_sink.h"
+#include "url_store.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortaxel::crawl {
+
+/// The crawl queue `List1`: URLs still to visit, head first, repeats allowed.
+///
+/// Entries that passed the last filter pass are ids in the shared store, counted per id so a
+/// repeat test costs O(1). Links the extractors append wait as plain text until the next pass,
+/// and only those that survive it are stored, so off-site links never reach the store. A pass
+/// examines only entries it has not yet examined against the same start URL; the rules depend
+/// on nothing else, so the outcome equals a full pass.
+class CrawlQueue final : public LinkSink {
+public:
+    explicit CrawlQueue(UrlStore& store) : store_(store) {}
+
+    /// Appends an extracted link; it waits as text until the next `Filter`.
+    void Append(std::string_view link) override;
+    /// Appends a stored URL that no pass has examined yet.
+    void PushBack(UrlId id);
+
+    std::size_t Count() const { return ids_.size() - head_ + pendingEnds_.size(); }
+    /// Entry `i` (0 is the head). Valid until the queue next changes.
+    std::string_view Text(std::size_t i) const;
+    /// The head's id, storing it first if it still waits as text. The queue must not be empty.
+    UrlId Head();
+    void PopHead();
+    /// How many entries equal `url`.
+    std::size_t Occurrences(std::string_view url) const;
+    /// How many entries equal the stored URL `id`.
+    std::size_t Occurrences(UrlId id) const;
+
+    /// Removes every entry that the queue rules remove against `startUrl`, keeping the order.
+    void Filter(std::string_view startUrl);
+    void Clear();
+
+private:
+    std::string_view PendingText(std::size_t j) const;
+    std::size_t PendingOccurrences(std::string_view url) const;
+    /// Stores every waiting link, unexamined, as if no pass were pending.
+    void Settle();
+    void Push(UrlId id);
+
+    UrlStore& store_;
+    std::vector<UrlId> ids_;
+    std::size_t head_ = 0;
+    // ids_[head_, examined_) have survived a pass against filteredAgainst_.
+    std::size_t examined_ = 0;
+    std::string filteredAgainst_;
+    std::vector<std::uint32_t> occurrences_;
+    std::string pendingText_;
+    std::vector<std::size_t> pendingEnds_;
+};
+
+} // namespace vortaxel::crawl

@@ -1,0 +1,79 @@
+#include "found_list.h"
+
+#include <algorithm>
+
+namespace vortaxel::crawl {
+
+FoundList::FoundList() : ownStore_(std::make_unique<UrlStore>()), store_(ownStore_.get()) {}
+
+FoundList::FoundList(UrlStore& store) : store_(&store) {}
+
+void FoundList::SetSelected(std::size_t i, bool selected) {
+    if (IsSelected(i) == selected) {
+        return;
+    }
+    selected_[i] = selected ? 1 : 0;
+    if (selected) {
+        ++selectedCount_;
+    } else {
+        --selectedCount_;
+        selectedPrefix_ = std::min(selectedPrefix_, i);
+    }
+    if (observer_) {
+        observer_->FoundSelectionChanged(i, i);
+    }
+}
+
+void FoundList::SelectAll() {
+    if (selectedCount_ == ids_.size()) {
+        selectedPrefix_ = ids_.size();
+        return;
+    }
+    std::size_t first = ids_.size();
+    std::size_t last = 0;
+    for (std::size_t i = selectedPrefix_; i < ids_.size(); ++i) {
+        if (selected_[i] == 0) {
+            selected_[i] = 1;
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    selectedCount_ = ids_.size();
+    selectedPrefix_ = ids_.size();
+    if (observer_ && first <= last) {
+        observer_->FoundSelectionChanged(first, last);
+    }
+}
+
+void FoundList::Append(UrlId id) {
+    if (id >= listed_.size()) {
+        listed_.resize(std::max<std::size_t>(id + 1, listed_.size() * 2), 0);
+    }
+    listed_[id] = 1;
+    ids_.push_back(id);
+    selected_.push_back(0);
+    if (observer_) {
+        observer_->FoundListAppended(ids_.size() - 1);
+    }
+}
+
+void FoundList::Clear() {
+    ids_.clear();
+    selected_.clear();
+    listed_.clear();
+    selectedPrefix_ = 0;
+    selectedCount_ = 0;
+    if (ownStore_) {
+        ownStore_->Clear();
+    }
+    if (observer_) {
+        observer_->FoundListCleared();
+    }
+}
+
+bool FoundList::Contains(std::string_view url) const {
+    UrlId id;
+    return store_->Find(url, id) && Contains(id);
+}
+
+} // namespace vortaxel::crawl
