@@ -1,0 +1,32 @@
+#include "message_box.h"
+
+#include <QMessageBox>
+
+namespace vortaxel::platform {
+
+namespace {
+
+QMessageBox::Icon ToQt(keywords::MessageIcon icon) {
+    switch (icon) {
+    case keywords::MessageIcon::Information:
+        return QMessageBox::Information;
+    case keywords::MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case keywords::MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QtMessageBox::QtMessageBox(QWidget* parent) : parent_(parent) {}
+
+void QtMessageBox::Show(const std::string& text, const std::string& title, keywords::MessageIcon icon) {
+    QMessageBox box(ToQt(icon), QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok, parent_);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+} // namespace vortaxel::platform

@@ -1,0 +1,151 @@
+#include "export/keyword_export.h"
+#include "platform/qt_export_host.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace vortaxel::platform {
+namespace {
+
+struct FakeDialog : SaveDialog {
+    std::string answer;
+    std::string AskSavePath(const keywords::SaveDialogRequest&) override { return answer; }
+};
+
+struct RecordedMessages : MessageBox {
+    std::vector<std::pair<std::string, keywords::MessageIcon>> shown;
+    void Show(const std::string& text, const std::string&, keywords::MessageIcon icon) override {
+        shown.emplace_back(text, icon);
+    }
+};
+
+struct RecordedLaunches : Launcher {
+    std::vector<std::string> arguments;
+    bool Launch(const std::string&, const std::string& argument, keywords::WindowStyle) override {
+        arguments.push_back(argument);
+        return true;
+    }
+};
+
+struct Entry {
+    std::string url;
+    bool selected;
+};
+
+/// The real file writer and settings store in a scratch folder, with the interactive parts faked.
+class ExportOnDisk : public testing::Test {
+protected:
+    QTemporaryDir scratch_;
+    std::vector<Entry> found_;
+    FakeDialog dialog_;
+    QtSettingsStore settings_{scratch_.filePath("settings.ini")};
+    AtomicFileWriter files_;
+    RecordedMessages messages_;
+    RecordedLaunches launches_;
+
+    void Export() {
+        QtExportHost host({[this] { return found_.size(); }, [this](std::size_t i) { return found_.at(i).url; },
+                           [this](std::size_t i) { return found_.at(i).selected; }},
+                          {dialog_, settings_, files_, messages_, launches_});
+        keywords::cmdsave_Click(host);
+    }
+
+    std::optional<std::string> Remembered() {
+        return QtSettingsStore(scratch_.filePath("settings.ini")).Read(keywords::ExportPathSetting(), "");
+    }
+};
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST_F(ExportOnDisk, WorkedExampleLandsByteForByte) {
+    found_ = {{"http://example.com/", true},
+              {"http://example.com/blue-widgets_cheap.html", true},
+              {"http://example.com/about", false},
+              {"http://example.com/shop/red_gadgets.php?id=7", true}};
+    const QString path = scratch_.filePath("my \"keywords\".txt");
+    dialog_.answer = path.toStdString();
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(4096, 'x'));
+    old.close();
+
+    Export();
+
+    EXPECT_EQ(ReadAll(path), QByteArray("blue widgets cheap\r\nred gadgets\r\n"));
+    EXPECT_EQ(Remembered(), path.toStdString());
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].first, "Selected URL saved");
+    EXPECT_EQ(launches_.arguments, std::vector<std::string>{path.toStdString()});
+}
+
+struct FailureCase {
+    const char* name;
+    /// Makes the chosen path unwritable and returns it.
+    std::function<QString(const QDir&)> prepare;
+    QString reasonPart;
+};
+
+class ExportFailsOnDisk : public ExportOnDisk, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ExportFailsOnDisk, TellsPathAndReasonRemembersPathAndOpensNothing) {
+    found_ = {{"http://example.com/about", true}};
+    const QString path = GetParam().prepare(QDir(scratch_.path()));
+    dialog_.answer = path.toStdString();
+
+    Export();
+
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    const QString text = QString::fromStdString(messages_.shown[0].first);
+    EXPECT_TRUE(text.startsWith("Could not save " + path + ": ")) << text.toStdString();
+    EXPECT_TRUE(text.contains(GetParam().reasonPart)) << text.toStdString();
+    EXPECT_EQ(messages_.shown[0].second, keywords::MessageIcon::Warning);
+    EXPECT_TRUE(launches_.arguments.empty());
+    EXPECT_EQ(Remembered(), path.toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ExportFailsOnDisk,
+                         testing::Values(FailureCase{"MissingFolder",
+                                                     [](const QDir& dir) { return dir.filePath("gone/k.txt"); },
+                                                     "does not exist"},
+                                         FailureCase{"PathIsAFolder",
+                                                     [](const QDir& dir) {
+                                                         dir.mkdir("k.txt");
+                                                         return dir.filePath("k.txt");
+                                                     },
+                                                     "It is a folder"},
+                                         FailureCase{"NamedPipe",
+                                                     [](const QDir& dir) {
+                                                         const QString path = dir.filePath("k.txt");
+                                                         mkfifo(QFile::encodeName(path).constData(), 0600);
+                                                         return path;
+                                                     },
+                                                     "not a regular file"}),
+                         [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+TEST_F(ExportOnDisk, UnwritableSettingsStillWriteTheFile) {
+    ASSERT_TRUE(QDir(scratch_.path()).mkdir("settings.ini"));
+    found_ = {{"http://example.com/about", true}};
+    const QString path = scratch_.filePath("k.txt");
+    dialog_.answer = path.toStdString();
+
+    Export();
+
+    EXPECT_EQ(ReadAll(path), QByteArray("about\r\n"));
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].first, "Selected URL saved");
+    // The store cannot be read back either, which does not keep the user from the file.
+    EXPECT_EQ(launches_.arguments, std::vector<std::string>{path.toStdString()});
+}
+
+} // namespace
+} // namespace vortaxel::platform
