@@ -1,0 +1,67 @@
+#pragma once
+
+#include "crawl/crawl_host.h"
+#include "crawl/found_list.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace vortaxel::cli {
+
+/// The command line's stand-in for the window: the URL field is a string, the select-all box is always
+/// ticked, found URLs go to standard output as they are listed, and progress goes to standard error.
+class CliCrawlHost final : public crawl::CrawlHost, public crawl::FoundListObserver {
+public:
+    using FetchFunction = std::function<crawl::FetchResult(const std::string&)>;
+
+    struct Streams {
+        std::FILE* out = stdout;
+        std::FILE* err = stderr;
+        bool showProgress = false;
+    };
+
+    CliCrawlHost(std::string url, FetchFunction fetch, Streams streams);
+
+    /// Called right after the N-th URL is listed, where N is the page limit.
+    void SetPageLimit(std::size_t limit, std::function<void()> onLimitReached);
+
+    /// True once the engine refused the URL.
+    bool Refused() const { return refused_; }
+    /// Ends the progress line, if one is shown.
+    void FinishProgress();
+
+    // The list the engine appends to; this host only needs to know it to print entries.
+    void AttachFoundList(const crawl::FoundList& list) { foundList_ = &list; }
+
+    crawl::CheckValue SelectAllValue() override { return crawl::CheckValue::Ticked; }
+    std::string UrlText() override { return url_; }
+    void SetUrlText(const std::string& text) override { url_ = text; }
+    void FocusUrlField() override {}
+    void SetStartButtonVisible(bool) override {}
+    void SetAnimationVisible(bool) override {}
+    void SetCounterCaption(const std::string& caption) override;
+    void ShowMessage(const std::string& text, const std::string& title) override;
+    void Yield() override {}
+    crawl::FetchResult Fetch(const std::string& url) override { return fetch_(url); }
+
+    void FoundListCleared() override {}
+    void FoundListAppended(std::size_t index) override;
+    void FoundSelectionChanged(std::size_t, std::size_t) override {}
+
+private:
+    void ClearProgressLine();
+
+    std::string url_;
+    FetchFunction fetch_;
+    Streams streams_;
+    const crawl::FoundList* foundList_ = nullptr;
+    std::optional<std::size_t> pageLimit_;
+    std::function<void()> onLimitReached_;
+    bool progressShown_ = false;
+    bool refused_ = false;
+};
+
+} // namespace vortaxel::cli

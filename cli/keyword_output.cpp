@@ -1,0 +1,17 @@
+#include "cli/keyword_output.h"
+
+#include "export/keyword_file.h"
+#include "platform/atomic_file_writer.h"
+
+namespace vortaxel::cli {
+
+std::string WriteKeywordFile(const crawl::FoundList& found, const std::string& path) {
+    keywords::KeywordFileBuilder builder;
+    for (std::size_t i = 0; i < found.Count(); ++i) {
+        builder.Add(found.Text(i));
+    }
+    const keywords::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
+    return result ? std::string{} : result.error;
+}
+
+} // namespace vortaxel::cli

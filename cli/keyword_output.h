@@ -1,0 +1,13 @@
+#pragma once
+
+#include "crawl/found_list.h"
+
+#include <string>
+
+namespace vortaxel::cli {
+
+/// Writes the keyword phrase of every found URL to `path`, all or nothing. Returns the reason on failure, or
+/// an empty string; an existing file is left as it was when the write fails.
+std::string WriteKeywordFile(const crawl::FoundList& found, const std::string& path);
+
+} // namespace vortaxel::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vortaxel::cli {
+
+struct Options {
+    std::string url;
+    std::optional<std::size_t> maxPages;
+    std::optional<std::string> keywordsFile;
+    std::size_t parallel = 1;
+    bool quiet = false;
+};
+
+/// The parsed command line, or the reason it is not one.
+struct ParsedOptions {
+    std::optional<Options> options;
+    std::string error;
+};
+
+ParsedOptions ParseOptions(const std::vector<std::string>& args);
+
+inline constexpr const char* kUsage =
+    "usage: vortaxel-cli [--max-pages N] [--parallel K] [--keywords FILE] [--quiet] URL\n";
+
+} // namespace vortaxel::cli

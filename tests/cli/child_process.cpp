@@ -1,0 +1,111 @@
+#include "child_process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace vortaxel::test {
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
+    int outPipe[2];
+    int errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+
+    std::vector<std::string> argvStrings{program};
+    argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& s : argvStrings) {
+        argv.push_back(s.data());
+    }
+    argv.push_back(nullptr);
+
+    const int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    outFd_ = outPipe[0];
+    errFd_ = errPipe[0];
+    if (rc != 0) {
+        pid_ = -1;
+        throw std::runtime_error("cannot start " + program);
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (outFd_ >= 0) {
+        close(outFd_);
+    }
+    if (errFd_ >= 0) {
+        close(errFd_);
+    }
+}
+
+void ChildProcess::Signal(int signal) const {
+    if (pid_ > 0) {
+        kill(pid_, signal);
+    }
+}
+
+void ChildProcess::Drain(int timeoutMs) {
+    pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+    if (poll(fds, 2, timeoutMs) <= 0) {
+        return;
+    }
+    char buffer[4096];
+    for (auto& fd : fds) {
+        if ((fd.revents & (POLLIN | POLLHUP)) == 0) {
+            continue;
+        }
+        const ssize_t n = read(fd.fd, buffer, sizeof buffer);
+        if (n > 0) {
+            (fd.fd == outFd_ ? out_ : err_).append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+}
+
+bool ChildProcess::Wait(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (pid_ > 0) {
+        Drain(20);
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+            return false;
+        }
+    }
+    // Whatever is still in the pipes after the exit; the write ends are closed, so this ends.
+    for (;;) {
+        const std::size_t before = out_.size() + err_.size();
+        Drain(0);
+        if (out_.size() + err_.size() == before) {
+            break;
+        }
+    }
+    return true;
+}
+
+} // namespace vortaxel::test

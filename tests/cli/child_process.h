@@ -1,0 +1,42 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace vortaxel::test {
+
+/// A program started with its standard output and error captured, for end-to-end tests of the command line.
+/// The destructor kills and reaps it if the test did not wait for it.
+class ChildProcess {
+public:
+    ChildProcess(const std::string& program, const std::vector<std::string>& args);
+    ~ChildProcess();
+
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t Pid() const { return pid_; }
+    void Signal(int signal) const;
+
+    /// Waits for the program to end, reading its output meanwhile. Returns false on time-out (the program is
+    /// then killed).
+    bool Wait(std::chrono::milliseconds timeout);
+
+    int ExitCode() const { return exitCode_; }
+    const std::string& Out() const { return out_; }
+    const std::string& Err() const { return err_; }
+
+private:
+    void Drain(int timeoutMs);
+
+    pid_t pid_ = -1;
+    int outFd_ = -1;
+    int errFd_ = -1;
+    int exitCode_ = -1;
+    std::string out_;
+    std::string err_;
+};
+
+} // namespace vortaxel::test

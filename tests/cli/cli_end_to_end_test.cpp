@@ -1,0 +1,175 @@
+#include "child_process.h"
+#include "tests/support/loopback_site.h"
+
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vortaxel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kRunLimit = 30s;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+ChildProcess RunCli(const std::vector<std::string>& args) {
+    return ChildProcess(VORTAXEL_CLI_PATH, args);
+}
+
+class CliEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site_.ServeHtml("/", R"(<a href="/blue-widgets_cheap.html">w</a> <a href='shop/'>s</a>
+            <a href="mailto:sales@example.com">m</a> <a href="/manual.pdf">p</a>
+            <a href="http://elsewhere.example/">x</a> <a href="/missing.html">gone</a>)");
+        site_.ServeHtml("/blue-widgets_cheap.html", R"(<a href="/">home</a> <a href="/shop/red_gadgets.html">r</a>)");
+        site_.ServeHtml("/shop/", R"(<script>window.open('shop/red_gadgets.html')</script>)");
+        site_.ServeHtml("/shop/red_gadgets.html", "no links here");
+        start_ = site_.Url("/");
+    }
+
+    std::vector<std::string> ExpectedFound() const {
+        return {start_, start_ + "blue-widgets_cheap.html", start_ + "shop/", start_ + "missing.html",
+                start_ + "shop/red_gadgets.html"};
+    }
+
+    LoopbackSite site_;
+    std::string start_;
+};
+
+TEST_F(CliEndToEnd, ListsFoundUrlsInVisitingOrderWithOneRequestEach) {
+    auto cli = RunCli({"--quiet", start_});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+    EXPECT_EQ(Lines(cli.Out()), ExpectedFound());
+    EXPECT_EQ(site_.Targets(), (std::vector<std::string>{"/", "/blue-widgets_cheap.html", "/shop/", "/missing.html",
+                                                         "/shop/red_gadgets.html"}));
+    EXPECT_EQ(cli.Err(), "");
+}
+
+TEST_F(CliEndToEnd, AppendsTheSlashToTheStartUrl) {
+    const std::string withoutSlash = start_.substr(0, start_.size() - 1);
+    auto cli = RunCli({"--max-pages", "1", withoutSlash});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_EQ(Lines(cli.Out()), std::vector<std::string>{start_});
+}
+
+TEST_F(CliEndToEnd, MaxPagesEndsTheRunAfterThatManyUrls) {
+    for (const std::size_t limit : {1u, 2u, 4u, 5u, 50u}) {
+        site_.ClearRequests();
+        auto cli = RunCli({"--max-pages", std::to_string(limit), start_});
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 0);
+        const auto lines = Lines(cli.Out());
+        const std::size_t expected = std::min<std::size_t>(limit, ExpectedFound().size());
+        EXPECT_EQ(lines.size(), expected) << "limit " << limit;
+        EXPECT_EQ(site_.Targets().size(), expected) << "limit " << limit;
+    }
+}
+
+TEST_F(CliEndToEnd, InterruptDuringTheThirdFetchLeavesThreeUrls) {
+    std::atomic<bool> thirdFetchStarted{false};
+    std::atomic<bool> release{false};
+    site_.Handle("/shop/", [&](const httplib::Request&, httplib::Response& response) {
+        thirdFetchStarted = true;
+        for (int i = 0; i < 500 && !release; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        response.set_content(R"(<a href="/more.html">more</a>)", "text/html");
+    });
+    auto cli = RunCli({start_});
+    for (int i = 0; i < 1000 && !thirdFetchStarted; ++i) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_TRUE(thirdFetchStarted);
+    cli.Signal(SIGINT);
+    std::this_thread::sleep_for(100ms);
+    release = true;
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_EQ(cli.ExitCode(), 0);
+    EXPECT_EQ(Lines(cli.Out()),
+              (std::vector<std::string>{start_, start_ + "blue-widgets_cheap.html", start_ + "shop/"}));
+    EXPECT_EQ(site_.Targets().size(), 3u);
+}
+
+TEST_F(CliEndToEnd, ControlBytesInFoundUrlsAreEscaped) {
+    site_.ServeHtml("/", "<a href=\"tab\there.html\">t</a> <a href=\"line\r\nbreak.html\">l</a>");
+    auto cli = RunCli({"--quiet", start_});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_EQ(Lines(cli.Out()),
+              (std::vector<std::string>{start_, start_ + "tab%09here.html", start_ + "line%0D%0Abreak.html"}));
+}
+
+struct RefusalRow {
+    std::vector<std::string> args;
+    std::string errContains;
+};
+
+TEST(CliRefusals, RefusedOrMalformedInvocationsExitTwoWithoutFetching) {
+    LoopbackSite site;
+    const std::vector<RefusalRow> rows = {
+        {{""}, "Please enter a Starting URL"},
+        {{"http://"}, "Please enter a Starting URL"},
+        {{}, "usage:"},
+        {{"--max-pages", "0", site.Url("/")}, "usage:"},
+        {{"--bogus", site.Url("/")}, "usage:"},
+        {{site.Url("/"), site.Url("/")}, "usage:"},
+    };
+    for (const auto& row : rows) {
+        auto cli = RunCli(row.args);
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 2) << row.errContains;
+        EXPECT_NE(cli.Err().find(row.errContains), std::string::npos) << cli.Err();
+        EXPECT_EQ(cli.Out(), "");
+    }
+    EXPECT_TRUE(site.Targets().empty());
+}
+
+TEST_F(CliEndToEnd, KeywordsFileHoldsOnePhrasePerFoundPage) {
+    const auto dir = std::filesystem::path(::testing::TempDir()) / "cli-keywords";
+    std::filesystem::create_directories(dir);
+    const auto file = dir / "keywords.txt";
+    auto cli = RunCli({"--quiet", "--keywords", file.string(), start_});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+    EXPECT_EQ(ReadFile(file), "blue widgets cheap\r\nmissing\r\nred gadgets\r\n");
+}
+
+TEST_F(CliEndToEnd, KeywordsFileThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {
+    const auto dir = std::filesystem::path(::testing::TempDir()) / "cli-keywords-fail";
+    std::filesystem::create_directories(dir / "a-folder");
+    const auto missing = (dir / "no-such-folder" / "k.txt").string();
+    const auto folder = (dir / "a-folder").string();
+    for (const auto& target : {missing, folder}) {
+        auto cli = RunCli({"--quiet", "--keywords", target, start_});
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 1) << target;
+        EXPECT_NE(cli.Err().find(target), std::string::npos) << cli.Err();
+        EXPECT_EQ(Lines(cli.Out()).size(), ExpectedFound().size());
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+} // namespace
+} // namespace vortaxel::test
