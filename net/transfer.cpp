@@ -57,6 +57,7 @@ std::optional<crawl::FetchResult> Transfer::Prepare(const std::string& url) {
     headerBytes_ = 0;
     bodyTooLarge_ = false;
     headersTooLarge_ = false;
+    headersEnded_ = false;
     errorBuffer_[0] = '\0';
     const std::string wire = EncodeForWire(url);
     if (curl_easy_setopt(easy_.get(), CURLOPT_URL, wire.c_str()) != CURLE_OK) {
@@ -84,6 +85,10 @@ crawl::FetchResult Transfer::Finish(CURLcode code) {
     if (code == CURLE_HTTP_RETURNED_ERROR || (code == CURLE_OK && status >= 400)) {
         return crawl::FetchResult::Failure("HTTP status " + std::to_string(status));
     }
+    if (code == CURLE_OK && !headersEnded_) {
+        // libcurl takes a connection closed in the middle of the headers for the end of the reply.
+        return crawl::FetchResult::Failure("the reply ended inside its headers");
+    }
     if (code != CURLE_OK) {
         return crawl::FetchResult::Failure(errorBuffer_[0] != '\0' ? std::string(errorBuffer_)
                                                                    : std::string(curl_easy_strerror(code)));
@@ -102,9 +107,16 @@ std::size_t Transfer::OnBody(char* data, std::size_t size, std::size_t count, vo
     return bytes;
 }
 
-std::size_t Transfer::OnHeader(char*, std::size_t size, std::size_t count, void* self) {
+std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
     auto& transfer = *static_cast<Transfer*>(self);
     const std::size_t bytes = size * count;
+    // Each response of a redirect chain opens with a status line and ends with an empty line.
+    const std::string_view line(data, bytes);
+    if (line.starts_with("HTTP/")) {
+        transfer.headersEnded_ = false;
+    } else if (line == "\r\n" || line == "\n") {
+        transfer.headersEnded_ = true;
+    }
     transfer.headerBytes_ += bytes;
     if (transfer.headerBytes_ > kMaxHeaderBytes) {
         transfer.headersTooLarge_ = true;

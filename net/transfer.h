@@ -41,6 +41,7 @@ private:
     std::size_t headerBytes_ = 0;
     bool bodyTooLarge_ = false;
     bool headersTooLarge_ = false;
+    bool headersEnded_ = false;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 

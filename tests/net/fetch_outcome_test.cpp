@@ -119,6 +119,31 @@ TEST(HttpFetcher, NeverFetchesOtherSchemesOrMalformedAddresses) {
     EXPECT_EQ(fetcher.Fetch(site.Url("/")).body, "home");
 }
 
+TEST(HttpFetcher, MalformedRepliesAreFailures) {
+    struct Row {
+        std::string name;
+        std::string reply;
+        bool ok;
+    };
+    const Row rows[] = {
+        {"well formed", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok", true},
+        {"HTTP/0.9, no status line", "<html><a href=\"/x.html\">x</a></html>", false},
+        {"empty reply", "", false},
+        {"headers cut short", "HTTP/1.1 200 OK\r\nContent-Len", false},
+        {"body shorter than declared", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nshort", false},
+        {"chunk size broken after some body",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\nzz\r\n", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::RawReplyServer server(row.reply);
+        HttpFetcher fetcher(QuickOptions());
+        const auto result = fetcher.Fetch(server.Url());
+        EXPECT_EQ(result.ok, row.ok) << result.error;
+        EXPECT_EQ(result.body, row.ok ? "ok" : "");
+    }
+}
+
 TEST(HttpFetcher, RefusedConnectionIsAFailure) {
     testing::RefusingPort refusing;
     HttpFetcher fetcher(QuickOptions());

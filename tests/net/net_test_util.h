@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace vortaxel::net::testing {
 
@@ -27,6 +28,26 @@ public:
 private:
     int socket_ = -1;
     int port_ = 0;
+};
+
+/// Answers the first connection on 127.0.0.1 with fixed bytes, whatever was asked, then closes it.
+/// For replies no well-behaved server library would send. Gives up after a few seconds.
+class RawReplyServer {
+public:
+    explicit RawReplyServer(std::string reply);
+    ~RawReplyServer();
+    RawReplyServer(const RawReplyServer&) = delete;
+    RawReplyServer& operator=(const RawReplyServer&) = delete;
+
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+private:
+    void AnswerOnce();
+
+    std::string reply_;
+    int socket_ = -1;
+    int port_ = 0;
+    std::thread thread_;
 };
 
 } // namespace vortaxel::net::testing
