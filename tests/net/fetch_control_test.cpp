@@ -29,12 +29,19 @@ void WaitForRequests(const LoopbackSite& site, std::size_t count) {
     }
 }
 
-TEST(HttpFetcher, AbortFromAnotherThreadEndsTheFetchPromptlyAndBlocksLaterOnes) {
-    LoopbackSite site;
-    site.Serve("/slow", Page().WithBody("late").WithDelay(std::chrono::seconds(30)));
-    site.ServeHtml("/quick", "quick");
-    HttpFetcher fetcher(PatientOptions());
+// A page that answers far later than any test waits, beside one that answers at once.
+class StalledFetch : public ::testing::Test {
+protected:
+    StalledFetch() {
+        site.Serve("/slow", Page().WithBody("late").WithDelay(std::chrono::seconds(30)));
+        site.ServeHtml("/quick", "quick");
+    }
 
+    LoopbackSite site;
+    HttpFetcher fetcher{PatientOptions()};
+};
+
+TEST_F(StalledFetch, AbortFromAnotherThreadEndsTheFetchPromptlyAndBlocksLaterOnes) {
     Clock::time_point abortedAt;
     std::thread stopper([&] {
         WaitForRequests(site, 1);
@@ -81,16 +88,12 @@ TEST(HttpFetcher, WaitCallbackRunsOnTheFetchingThreadWhileItWaits) {
     EXPECT_EQ(calls, 0);
 }
 
-TEST(HttpFetcher, WaitCallbackCanAbortAndCannotNestAFetch) {
-    LoopbackSite site;
-    site.Serve("/slow", Page().WithBody("late").WithDelay(std::chrono::seconds(30)));
-    site.ServeHtml("/other", "other");
-    HttpFetcher fetcher(PatientOptions());
+TEST_F(StalledFetch, WaitCallbackCanAbortAndCannotNestAFetch) {
     crawl::FetchResult nested;
     int calls = 0;
     fetcher.SetWaitCallback([&] {
         if (++calls == 3) {
-            nested = fetcher.Fetch(site.Url("/other"));
+            nested = fetcher.Fetch(site.Url("/quick"));
             fetcher.Abort();
         }
     });
