@@ -21,14 +21,6 @@ std::string MakeBaseUrl(std::string_view startUrl) {
     return base;
 }
 
-void JoinToBase(std::string_view base, std::string_view value, std::string& out) {
-    if (!value.empty() && value.front() == '/') {
-        value.remove_prefix(1);
-    }
-    out.assign(base);
-    out.append(value);
-}
-
 bool BeginsWithWebScheme(std::string_view value) {
     return StartsWithIgnoreCase(value, kHttp) || StartsWithIgnoreCase(value, kHttps);
 }

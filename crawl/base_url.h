@@ -9,9 +9,11 @@ namespace vortaxel::crawl {
 /// ending in "/". An empty start URL gives "/". Only the space character counts as a blank.
 std::string MakeBaseUrl(std::string_view startUrl);
 
-/// Writes `base` joined with a link value that is not absolute into `out`: one leading "/" of
-/// the value is dropped, nothing else is resolved.
-void JoinToBase(std::string_view base, std::string_view value, std::string& out);
+/// What a link value that is not absolute adds to the base URL: the value without one leading
+/// "/". Nothing else is resolved.
+constexpr std::string_view RelativeTail(std::string_view value) {
+    return !value.empty() && value.front() == '/' ? value.substr(1) : value;
+}
 
 /// True when a link value begins with "http://" or "https://", in any letter case.
 bool BeginsWithWebScheme(std::string_view value);

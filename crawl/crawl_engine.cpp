@@ -61,9 +61,10 @@ void CrawlEngine::StartRun() {
     stopRequested_.store(false, std::memory_order_relaxed);
     host_.SetAnimationVisible(true);
     host_.SetStartButtonVisible(false);
+    // Emptying the store first spares the lists releasing their entries one by one.
+    store_.Clear();
     list1_.Clear();
     list2_.Clear();
-    store_.Clear();
     list1_.PushBack(store_.Intern(host_.UrlText()));
     RunLoop();
 }

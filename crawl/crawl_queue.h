@@ -13,17 +13,18 @@ namespace vortaxel::crawl {
 
 /// The crawl queue `List1`: URLs still to visit, head first, repeats allowed.
 ///
-/// Entries that passed the last filter pass are ids in the shared store, counted per id so a
-/// repeat test costs O(1). Links the extractors append wait as plain text until the next pass,
-/// and only those that survive it are stored, so off-site links never reach the store. A pass
-/// examines only entries it has not yet examined against the same start URL; the rules depend
-/// on nothing else, so the outcome equals a full pass.
+/// Entries that passed the last filter pass are ids in the shared store, which counts how often
+/// the queue holds each URL, so a repeat test costs O(1). Links the extractors append wait as
+/// plain text until the next pass, and only those that survive it are stored, so off-site links
+/// never reach the store. A pass examines only entries it has not yet examined against the same
+/// start URL; the rules depend on nothing else, so the outcome equals a full pass.
 class CrawlQueue final : public LinkSink {
 public:
     explicit CrawlQueue(UrlStore& store) : store_(store) {}
 
     /// Appends an extracted link; it waits as text until the next `Filter`.
     void Append(std::string_view link) override;
+    void AppendJoined(std::string_view base, std::string_view tail) override;
     /// Appends a stored URL that no pass has examined yet.
     void PushBack(UrlId id);
 
@@ -40,9 +41,16 @@ public:
 
     /// Removes every entry that the queue rules remove against `startUrl`, keeping the order.
     void Filter(std::string_view startUrl);
+    /// Removes every entry. Their counts in the store are released, unless the store has been
+    /// cleared already, which makes this O(1) at the start of a run.
     void Clear();
 
 private:
+    struct Staged {
+        std::size_t pending;
+        std::uint64_t hash;
+    };
+
     std::string_view PendingText(std::size_t j) const;
     std::size_t PendingOccurrences(std::string_view url) const;
     /// Stores every waiting link, unexamined, as if no pass were pending.
@@ -55,9 +63,9 @@ private:
     // ids_[head_, examined_) have survived a pass against filteredAgainst_.
     std::size_t examined_ = 0;
     std::string filteredAgainst_;
-    std::vector<std::uint32_t> occurrences_;
     std::string pendingText_;
     std::vector<std::size_t> pendingEnds_;
+    std::vector<Staged> staged_;
 };
 
 } // namespace vortaxel::crawl

@@ -46,10 +46,7 @@ void FoundList::SelectAll() {
 }
 
 void FoundList::Append(UrlId id) {
-    if (id >= listed_.size()) {
-        listed_.resize(std::max<std::size_t>(id + 1, listed_.size() * 2), 0);
-    }
-    listed_[id] = 1;
+    store_->SetListed(id, true);
     ids_.push_back(id);
     selected_.push_back(0);
     if (observer_) {
@@ -58,9 +55,13 @@ void FoundList::Append(UrlId id) {
 }
 
 void FoundList::Clear() {
+    if (store_->Size() != 0) {
+        for (const UrlId id : ids_) {
+            store_->SetListed(id, false);
+        }
+    }
     ids_.clear();
     selected_.clear();
-    listed_.clear();
     selectedPrefix_ = 0;
     selectedCount_ = 0;
     if (ownStore_) {

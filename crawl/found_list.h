@@ -49,10 +49,11 @@ public:
     /// Appends a URL, unselected.
     void Append(UrlId id);
     void Append(std::string_view url) { Append(store_->Intern(url)); }
-    /// Removes every entry; the store keeps its URLs.
+    /// Removes every entry; the store keeps its URLs. Their marks in the store are released,
+    /// unless the store has been cleared already, which makes this O(1) at the start of a run.
     void Clear();
     /// Whether the stored URL `id` is listed; O(1).
-    bool Contains(UrlId id) const { return id < listed_.size() && listed_[id] != 0; }
+    bool Contains(UrlId id) const { return store_->IsListed(id); }
     bool Contains(std::string_view url) const;
     std::size_t SelectedCount() const { return selectedCount_; }
 
@@ -65,8 +66,6 @@ private:
     // Entries [0, selectedPrefix_) are all selected; SelectAll starts looking there.
     std::size_t selectedPrefix_ = 0;
     std::size_t selectedCount_ = 0;
-    // Indexed by id: 1 when that URL is listed.
-    std::vector<std::uint8_t> listed_;
 };
 
 } // namespace vortaxel::crawl

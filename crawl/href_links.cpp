@@ -35,12 +35,11 @@ private:
 
 void ExtractHrefLinks(std::string_view page, LinkSink& queue, std::string_view startUrl) {
     const std::string base = MakeBaseUrl(startUrl);
-    CaselessFinder keyword(page, "href");
+    const CaselessFinder keyword("href");
     NextByte quote(page, '"');
     NextByte apostrophe(page, '\'');
-    std::string joined;
 
-    for (std::size_t at = keyword.Next(0); at != npos; at = keyword.Next(at)) {
+    for (std::size_t at = keyword.Next(page, 0); at != npos; at = keyword.Next(page, at)) {
         const std::size_t q = quote.At(at);
         const std::size_t a = apostrophe.At(at);
         const std::size_t open = (q != npos && (a == npos || q < a)) ? q : a;
@@ -57,8 +56,7 @@ void ExtractHrefLinks(std::string_view page, LinkSink& queue, std::string_view s
                 queue.Append(value);
             }
         } else {
-            JoinToBase(base, value, joined);
-            queue.Append(joined);
+            queue.AppendJoined(base, RelativeTail(value));
         }
         at = close;
     }

@@ -1,6 +1,8 @@
 #include "url_store.h"
 
 #include <cstring>
+#include <limits>
+#include <new>
 #include <stdexcept>
 
 namespace vortaxel::crawl {
@@ -8,8 +10,12 @@ namespace vortaxel::crawl {
 namespace {
 
 constexpr std::size_t kInitialSlots = 1024;
-constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::uint64_t kTagMask = 0xffffffff00000000ULL;
+// An id is (block << kOffsetBits) | (offset in the block / kAlign).
+constexpr std::size_t kAlign = 8;
+constexpr unsigned kOffsetBits = 17;
+constexpr std::size_t kBlockBytes = kAlign << kOffsetBits;
+constexpr std::size_t kMaxBlocks = std::size_t{1} << (32 - kOffsetBits);
 // The home slot is taken from 32 hash bits, so the table stays below 2^32 slots.
 constexpr std::size_t kMaxUrls = std::size_t{1} << 31;
 
@@ -26,6 +32,18 @@ std::uint64_t Mix(std::uint64_t h) {
     h *= 0xc4ceb9fe1a85ec53ULL;
     h ^= h >> 33;
     return h;
+}
+
+constexpr std::size_t RoundUp(std::size_t n) {
+    return (n + kAlign - 1) / kAlign * kAlign;
+}
+
+void PrefetchAddress(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
 }
 
 } // namespace
@@ -47,12 +65,37 @@ std::uint64_t UrlStore::Hash(std::string_view url) {
     return Mix(h ^ Mix(tail + n));
 }
 
+void UrlStore::PrefetchSlot(std::uint64_t hash) const {
+    PrefetchAddress(&slots_[(hash >> 32) & (slots_.size() - 1)]);
+}
+
+void UrlStore::PrefetchRecordOf(std::uint64_t hash) const {
+    const std::uint64_t slot = slots_[(hash >> 32) & (slots_.size() - 1)];
+    if (slot != 0) {
+        PrefetchRecord(static_cast<UrlId>((slot & ~kTagMask) - 1));
+    }
+}
+
+void UrlStore::PrefetchRecord(UrlId id) const {
+    PrefetchAddress(RecordAt(id));
+}
+
+UrlStore::Record* UrlStore::RecordAt(UrlId id) const {
+    std::byte* block = blocks_[id >> kOffsetBits].get();
+    return std::launder(reinterpret_cast<Record*>(block + (id & ((1U << kOffsetBits) - 1)) * kAlign));
+}
+
+std::string_view UrlStore::Text(UrlId id) const {
+    const Record* record = RecordAt(id);
+    return {reinterpret_cast<const char*>(record + 1), record->length};
+}
+
 std::size_t UrlStore::Probe(std::string_view url, std::uint64_t hash) const {
     const std::uint64_t tag = hash & kTagMask;
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = (hash >> 32) & mask;; i = (i + 1) & mask) {
         const std::uint64_t slot = slots_[i];
-        if (slot == 0 || ((slot & kTagMask) == tag && texts_[(slot & ~kTagMask) - 1] == url)) {
+        if (slot == 0 || ((slot & kTagMask) == tag && Text(static_cast<UrlId>((slot & ~kTagMask) - 1)) == url)) {
             return i;
         }
     }
@@ -67,45 +110,47 @@ bool UrlStore::Find(std::string_view url, UrlId& id) const {
     return true;
 }
 
-UrlId UrlStore::Intern(std::string_view url) {
-    const std::uint64_t hash = Hash(url);
+UrlId UrlStore::Intern(std::string_view url, std::uint64_t hash) {
     std::size_t i = Probe(url, hash);
     if (slots_[i] != 0) {
         return static_cast<UrlId>((slots_[i] & ~kTagMask) - 1);
     }
-    if (texts_.size() >= kMaxUrls) {
+    if (size_ >= kMaxUrls) {
         throw std::length_error("too many distinct URLs");
     }
-    if ((texts_.size() + 1) * 2 > slots_.size()) {
+    if ((size_ + 1) * 2 > slots_.size()) {
         Grow();
         i = Probe(url, hash);
     }
-    const auto id = static_cast<UrlId>(texts_.size());
-    texts_.push_back(Store(url));
+    const UrlId id = Store(url);
     slots_[i] = (hash & kTagMask) | (std::uint64_t{id} + 1);
+    ++size_;
     return id;
 }
 
-std::string_view UrlStore::Store(std::string_view url) {
-    if (url.size() > freeLeft_) {
-        const std::size_t size = url.size() > kBlockBytes / 4 ? url.size() : kBlockBytes;
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-        blockSizes_.push_back(size);
-        if (size != kBlockBytes) {
-            // An oversized text gets a block of its own; the open block stays open.
-            std::memcpy(blocks_.back().get(), url.data(), url.size());
-            return {blocks_.back().get(), url.size()};
+UrlId UrlStore::Store(std::string_view url) {
+    if (url.size() > std::numeric_limits<std::uint32_t>::max()) {
+        throw std::length_error("URL too long");
+    }
+    const std::size_t bytes = RoundUp(sizeof(Record) + url.size());
+    if (blocks_.empty() || bytes > blockSizes_.back() - blockUsed_) {
+        if (blocks_.size() >= kMaxBlocks) {
+            throw std::length_error("URL store full");
         }
-        free_ = blocks_.back().get();
-        freeLeft_ = size;
+        // A record too large for a shared block gets one of its own.
+        const std::size_t size = bytes > kBlockBytes ? bytes : kBlockBytes;
+        blocks_.push_back(std::make_unique<std::byte[]>(size));
+        blockSizes_.push_back(size);
+        blockUsed_ = 0;
     }
+    std::byte* place = blocks_.back().get() + blockUsed_;
+    auto* record = new (place) Record{static_cast<std::uint32_t>(url.size()), 0, 0};
     if (!url.empty()) {
-        std::memcpy(free_, url.data(), url.size());
+        std::memcpy(record + 1, url.data(), url.size());
     }
-    const std::string_view stored(free_, url.size());
-    free_ += url.size();
-    freeLeft_ -= url.size();
-    return stored;
+    const auto id = static_cast<UrlId>(((blocks_.size() - 1) << kOffsetBits) | (blockUsed_ / kAlign));
+    blockUsed_ += bytes;
+    return id;
 }
 
 void UrlStore::Grow() {
@@ -125,17 +170,16 @@ void UrlStore::Grow() {
 }
 
 void UrlStore::Clear() {
-    texts_.clear();
     blocks_.clear();
     blockSizes_.clear();
-    free_ = nullptr;
-    freeLeft_ = 0;
+    blockUsed_ = 0;
+    size_ = 0;
     slots_.assign(kInitialSlots, 0);
     slots_.shrink_to_fit();
 }
 
 std::size_t UrlStore::MemoryBytes() const {
-    std::size_t bytes = slots_.capacity() * sizeof(std::uint64_t) + texts_.capacity() * sizeof(std::string_view);
+    std::size_t bytes = slots_.capacity() * sizeof(std::uint64_t);
     for (const std::size_t size : blockSizes_) {
         bytes += size;
     }

@@ -10,10 +10,9 @@ void ExtractWindowOpenLinks(std::string_view page, LinkSink& queue, std::string_
     constexpr std::string_view kKeyword = "window.open('";
     constexpr auto npos = std::string_view::npos;
     const std::string base = MakeBaseUrl(startUrl);
-    CaselessFinder keyword(page, kKeyword);
-    std::string joined;
+    const CaselessFinder keyword(kKeyword);
 
-    for (std::size_t at = keyword.Next(0); at != npos; at = keyword.Next(at)) {
+    for (std::size_t at = keyword.Next(page, 0); at != npos; at = keyword.Next(page, at)) {
         const std::size_t start = at + kKeyword.size();
         const std::size_t close = page.find('\'', start);
         if (close == npos) {
@@ -23,8 +22,7 @@ void ExtractWindowOpenLinks(std::string_view page, LinkSink& queue, std::string_
         if (ContainsWebScheme(value)) {
             queue.Append(value);
         } else {
-            JoinToBase(base, value, joined);
-            queue.Append(joined);
+            queue.AppendJoined(base, RelativeTail(value));
         }
         at = close;
     }

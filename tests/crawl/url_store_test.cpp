@@ -12,29 +12,36 @@ namespace {
 TEST(UrlStore, InternsEachDistinctTextOnceAndKeepsViewsThroughGrowth) {
     UrlStore store;
     const std::string huge(3 << 20, 'h');
-    const std::vector<std::string> odd = {"", std::string("a\0b", 3), std::string("a\0c", 3), "A", "a", huge};
-    std::vector<std::pair<std::string_view, std::string>> views;
-    for (const std::string& text : odd) {
-        views.emplace_back(store.Text(store.Intern(text)), text);
-    }
+    std::vector<std::string> texts = {"", std::string("a\0b", 3), std::string("a\0c", 3), "A", "a", huge};
     for (int i = 0; i < 200'000; ++i) {
-        ASSERT_EQ(store.Intern("http://site/" + std::to_string(i)), odd.size() + i);
+        texts.push_back("http://site/" + std::to_string(i));
     }
-    for (std::size_t i = 0; i < odd.size(); ++i) {
+    std::vector<std::pair<UrlId, std::string_view>> stored;
+    for (const std::string& text : texts) {
+        const UrlId id = store.Intern(text);
+        stored.emplace_back(id, store.Text(id));
+        store.AddQueued(id);
+    }
+    ASSERT_EQ(store.Size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
         UrlId id = 0;
-        ASSERT_TRUE(store.Find(odd[i], id));
-        EXPECT_EQ(id, i);
-        EXPECT_EQ(store.Intern(odd[i]), i);
-        EXPECT_EQ(views[i].first, views[i].second);
-        EXPECT_EQ(views[i].first.data(), store.Text(id).data()) << "moved";
+        ASSERT_TRUE(store.Find(texts[i], id)) << i;
+        ASSERT_EQ(id, stored[i].first);
+        ASSERT_EQ(store.Intern(texts[i]), id);
+        ASSERT_EQ(stored[i].second, texts[i]);
+        ASSERT_EQ(stored[i].second.data(), store.Text(id).data()) << "moved";
+        ASSERT_EQ(store.QueuedCount(id), 1U);
+        ASSERT_FALSE(store.IsListed(id));
     }
+    EXPECT_EQ(store.Size(), texts.size());
     UrlId id = 0;
-    EXPECT_TRUE(store.Find("http://site/199999", id));
     EXPECT_FALSE(store.Find("http://site/200000", id));
     store.Clear();
     EXPECT_EQ(store.Size(), 0U);
     EXPECT_FALSE(store.Find("", id));
-    EXPECT_EQ(store.Intern("x"), 0U);
+    id = store.Intern("http://site/1");
+    EXPECT_EQ(store.Text(id), "http://site/1");
+    EXPECT_EQ(store.QueuedCount(id), 0U);
 }
 
 /// Records the observer calls as short lines.
