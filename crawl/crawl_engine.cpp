@@ -32,14 +32,14 @@ void CrawlEngine::cmdstart_Click() {
     if (running_) {
         // Nesting a second loop inside this one's yield would leave the outer loop reading
         // lists the inner run emptied; stop this run and start afresh once it has closed.
-        restartRequested_ = true;
+        restartRequested_.store(true, std::memory_order_relaxed);
         stopRequested_.store(true, std::memory_order_relaxed);
         return;
     }
     do {
-        restartRequested_ = false;
+        restartRequested_.store(false, std::memory_order_relaxed);
         StartRun();
-    } while (restartRequested_);
+    } while (restartRequested_.load(std::memory_order_relaxed));
 }
 
 void CrawlEngine::ShowRefusal() {
@@ -76,6 +76,7 @@ void CrawlEngine::txturl_KeyPress(int& keyAscii) {
 }
 
 void CrawlEngine::cmdstop_Click() {
+    restartRequested_.store(false, std::memory_order_relaxed);
     stopRequested_.store(true, std::memory_order_relaxed);
 }
 
@@ -93,7 +94,7 @@ void CrawlEngine::ProcessLinks() {
         FlagScope running(running_);
         RunLoop();
     }
-    if (restartRequested_) {
+    if (restartRequested_.load(std::memory_order_relaxed)) {
         cmdstart_Click();
     }
 }
@@ -109,7 +110,7 @@ void CrawlEngine::RunLoop() {
             break;
         }
         const UrlId head = list1_.Head();
-        if (list1_.Occurrences(head) + (list2_.Contains(head) ? 1 : 0) > 1) {
+        if (!IsNewId(head)) {
             list1_.PopHead();
             continue;
         }
@@ -147,7 +148,13 @@ void CrawlEngine::FetchPage(const std::string& url) {
 }
 
 bool CrawlEngine::IsNewLink(std::string_view url) const {
+    // By text, since links of the turn in progress are not yet in the store.
     return list1_.Occurrences(url) + (list2_.Contains(url) ? 1 : 0) <= 1;
+}
+
+/// The loop's own duplicate test, on the head's id: the same answer as IsNewLink without a lookup.
+bool CrawlEngine::IsNewId(UrlId id) const {
+    return list1_.Occurrences(id) + (list2_.Contains(id) ? 1 : 0) <= 1;
 }
 
 void CrawlEngine::FilterQueue() {

@@ -32,8 +32,9 @@ public:
     void cmdstart_Click();
     /// Enter (13) starts a run; every code is left as it is.
     void txturl_KeyPress(int& keyAscii);
-    /// Asks the loop to end after the turn in progress. Only stores to a lock-free
-    /// std::atomic<bool>, so it is safe from a signal handler or another thread.
+    /// Asks the loop to end after the turn in progress, and withdraws a restart asked for during
+    /// the run: the user's latest word wins. Only stores to lock-free atomics, so it is safe from
+    /// a signal handler or another thread.
     void cmdstop_Click();
     /// The select-all rule: while the box is ticked, selects every found entry.
     void chkSelect_Click();
@@ -67,6 +68,7 @@ private:
     void RunLoop();
     void VisitHead(UrlId head);
     void ShowRefusal();
+    bool IsNewId(UrlId id) const;
 
     static_assert(std::atomic<bool>::is_always_lock_free);
 
@@ -79,7 +81,7 @@ private:
     std::atomic<bool> stopRequested_{false};
     bool running_ = false;
     bool loopActive_ = false;
-    bool restartRequested_ = false;
+    std::atomic<bool> restartRequested_{false};
 };
 
 } // namespace vortaxel::crawl

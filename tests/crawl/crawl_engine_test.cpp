@@ -231,6 +231,21 @@ TEST_F(Fixture, StartDuringARunRestartsOnceAfterTheClosingSteps) {
     EXPECT_EQ(tail, (Texts{"an-", "start+", "url?", "url=http://t/", "an+"}));
 }
 
+TEST_F(Fixture, StopAfterARestartRequestEndsTheRunWithoutRestarting) {
+    host.pages["http://t/"] = "";
+    host.onYield = [&](int n) {
+        if (n == 2) {
+            host.urlText = "http://t/";
+            engine.cmdstart_Click();
+            engine.cmdstop_Click();
+        }
+    };
+    engine.cmdstart_Click();
+    EXPECT_FALSE(engine.IsRunning());
+    EXPECT_EQ(host.fetched, (Texts{"http://s/", "http://s/a.html"}));
+    EXPECT_TRUE(engine.StopRequested());
+}
+
 TEST_F(Fixture, DuplicateTestCountsQueueAndFoundList) {
     host.pages["http://s/"] = R"(href="a" href="b" href="a" window.open('http://o/x') href='mailto:m')";
     host.onYield = [&](int n) {
