@@ -37,10 +37,20 @@ std::uint64_t Load64(const char* p) {
 } // namespace
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    // Texts that agree exactly, the usual case, are settled by one fast comparison.
-    return a.size() == b.size() && (a == b || std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-                                        return ToLowerAscii(x) == ToLowerAscii(y);
-                                    }));
+    if (a.size() != b.size()) {
+        return false;
+    }
+    // Texts mostly agree exactly, so whole words are compared first, inline: most texts here
+    // are a few bytes long, where a library call costs more than the comparison.
+    std::size_t i = 0;
+    for (; i + 8 <= a.size() && Load64(a.data() + i) == Load64(b.data() + i); i += 8) {
+    }
+    for (; i < a.size(); ++i) {
+        if (a[i] != b[i] && ToLowerAscii(a[i]) != ToLowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
@@ -64,9 +74,39 @@ CaselessFinder::CaselessFinder(std::string_view needle) : needle_(needle) {
             anchor_ = k;
         }
     }
+    if (needle.size() >= 2) {
+        if (!IsLetter(needle[anchor_])) {
+            exactByte_ = 0;
+        } else if (!IsLetter(needle[anchor_ + 1])) {
+            exactByte_ = 1;
+        }
+    }
+}
+
+std::size_t CaselessFinder::NextExact(std::string_view text, std::size_t at, std::size_t end) const {
+    // A byte that is not a letter matches only itself, so the library's search, faster than any
+    // loop here, finds every candidate; the other byte of the pair then sorts most of them out.
+    const char exact = needle_[anchor_ + exactByte_];
+    const unsigned char other = Fold(needle_[anchor_ + 1 - exactByte_]);
+    const char* data = text.data();
+    for (std::size_t from = at + exactByte_; from < end + exactByte_;) {
+        const auto* found = static_cast<const char*>(std::memchr(data + from, exact, end + exactByte_ - from));
+        if (found == nullptr) {
+            return npos;
+        }
+        const auto hit = static_cast<std::size_t>(found - data);
+        if (Fold(data[hit + 1 - 2 * exactByte_]) == other) {
+            return hit - exactByte_;
+        }
+        from = hit + 1;
+    }
+    return npos;
 }
 
 std::size_t CaselessFinder::NextPair(std::string_view text, std::size_t at, std::size_t end) const {
+    if (exactByte_ != kNoExactByte) {
+        return NextExact(text, at, end);
+    }
     const unsigned char first = Fold(needle_[anchor_]);
     const unsigned char second = Fold(needle_[anchor_ + 1]);
 #if defined(__SSE2__)

@@ -31,10 +31,15 @@ public:
     std::size_t Next(std::string_view text, std::size_t from) const;
 
 private:
+    static constexpr std::size_t kNoExactByte = 2;
+
     std::size_t NextPair(std::string_view text, std::size_t at, std::size_t end) const;
+    std::size_t NextExact(std::string_view text, std::size_t at, std::size_t end) const;
 
     std::string_view needle_;
     std::size_t anchor_ = 0;
+    // Which byte of the anchor pair is not a letter, searched for as it is; kNoExactByte if both are.
+    std::size_t exactByte_ = kNoExactByte;
 };
 
 } // namespace vortaxel::crawl

@@ -1,5 +1,6 @@
 #include "url_store.h"
 
+#include <array>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -25,15 +26,6 @@ std::uint64_t Load64(const char* p) {
     return v;
 }
 
-std::uint64_t Mix(std::uint64_t h) {
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
-    h ^= h >> 33;
-    h *= 0xc4ceb9fe1a85ec53ULL;
-    h ^= h >> 33;
-    return h;
-}
-
 constexpr std::size_t RoundUp(std::size_t n) {
     return (n + kAlign - 1) / kAlign * kAlign;
 }
@@ -46,23 +38,49 @@ void PrefetchAddress(const void* address) {
 #endif
 }
 
+#if defined(__SIZEOF_INT128__)
+__extension__ using Wide = unsigned __int128;
+
+// Multiplies to 128 bits and folds the halves: one multiplication mixes 16 bytes of a URL.
+std::uint64_t MulFold(std::uint64_t a, std::uint64_t b) {
+    const Wide product = static_cast<Wide>(a) * b;
+    return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+#else
+std::uint64_t Mix(std::uint64_t h) {
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ULL;
+    h ^= h >> 33;
+    return h;
+}
+
+std::uint64_t MulFold(std::uint64_t a, std::uint64_t b) {
+    return Mix(a ^ Mix(b));
+}
+#endif
+
 } // namespace
 
 UrlStore::UrlStore() : slots_(kInitialSlots, 0) {}
 
 std::uint64_t UrlStore::Hash(std::string_view url) {
-    constexpr std::uint64_t kMul = 0x9e3779b97f4a7c15ULL;
-    std::uint64_t h = url.size() * kMul;
+    constexpr std::uint64_t kK0 = 0xa0761d6478bd642fULL;
+    constexpr std::uint64_t kK1 = 0xe7037ed1a0b428dbULL;
+    constexpr std::uint64_t kK2 = 0x8ebc6af09c88c6e3ULL;
     const char* p = url.data();
     std::size_t n = url.size();
-    for (; n >= 8; p += 8, n -= 8) {
-        h = (h ^ Mix(Load64(p))) * kMul;
+    std::uint64_t h = (n * kK0) ^ kK1;
+    for (; n > 16; p += 16, n -= 16) {
+        h = MulFold(Load64(p) ^ kK1, Load64(p + 8) ^ h);
     }
-    std::uint64_t tail = 0;
+    std::array<char, 16> tail{};
     if (n > 0) {
-        std::memcpy(&tail, p, n);
+        std::memcpy(tail.data(), p, n);
     }
-    return Mix(h ^ Mix(tail + n));
+    h = MulFold(Load64(tail.data()) ^ kK2, Load64(tail.data() + 8) ^ h);
+    return MulFold(h ^ kK0, url.size() ^ kK2);
 }
 
 void UrlStore::PrefetchSlot(std::uint64_t hash) const {

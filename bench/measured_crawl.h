@@ -1,0 +1,58 @@
+#pragma once
+
+#include "bench/generated_site.h"
+#include "crawl/crawl_host.h"
+
+#include <cstddef>
+#include <string>
+
+namespace vortaxel::bench {
+
+/// A host with no window and the network in memory: the select-all box ticked, the URL field
+/// fixed, and every fetch drawn from a generated site.
+class MemoryCrawlHost final : public crawl::CrawlHost {
+public:
+    explicit MemoryCrawlHost(const GeneratedSite& site) : site_(site), url_(site.Root()) {}
+
+    crawl::CheckValue SelectAllValue() override { return crawl::CheckValue::Ticked; }
+    std::string UrlText() override { return url_; }
+    void SetUrlText(const std::string& text) override { url_ = text; }
+    void FocusUrlField() override {}
+    void SetStartButtonVisible(bool) override {}
+    void SetAnimationVisible(bool) override {}
+    void SetCounterCaption(const std::string&) override {}
+    void ShowMessage(const std::string&, const std::string&) override {}
+    void Yield() override {}
+    crawl::FetchResult Fetch(const std::string& url) override;
+
+    std::size_t Fetches() const { return fetches_; }
+
+private:
+    const GeneratedSite& site_;
+    std::string url_;
+    std::string page_;
+    std::size_t fetches_ = 0;
+};
+
+/// Seconds by the wall clock and by the thread's processor clock.
+struct Seconds {
+    double wall = 0;
+    double cpu = 0;
+};
+
+struct CrawlFigures {
+    std::size_t found = 0;
+    std::size_t fetches = 0;
+    std::size_t storeBytes = 0;
+    /// The whole run, page generation included.
+    Seconds run;
+    /// Drawing and handing over as many pages as the run fetched, timed on its own after the run.
+    Seconds generation;
+
+    Seconds Engine() const { return {run.wall - generation.wall, run.cpu - generation.cpu}; }
+};
+
+/// One whole crawl of `site` through the engine, from its root until the queue runs empty.
+CrawlFigures MeasureCrawl(const GeneratedSite& site);
+
+} // namespace vortaxel::bench
