@@ -1,0 +1,114 @@
+#include "bench/generated_site.h"
+#include "tests/cli/child_process.h"
+#include "tests/support/loopback_site.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace vortaxel::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Targets = std::vector<std::string>;
+
+constexpr auto kRunLimit = 60s;
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+Targets Sorted(Targets targets) {
+    std::sort(targets.begin(), targets.end());
+    return targets;
+}
+
+/// What one command-line run left behind.
+struct Outcome {
+    std::string found;
+    std::string keywords;
+    Targets requests;
+};
+
+/// A generated shop served on the loopback site: some pages missing, every answer after a random
+/// short delay, so that pages fetched side by side come back in shuffled order.
+class ParallelCrawl : public ::testing::Test {
+protected:
+    void Serve(std::size_t pages, unsigned seed) {
+        const bench::GeneratedSite shop(pages, seed, site_.Url("/"));
+        std::mt19937 rng(seed);
+        std::string body;
+        for (std::size_t i = 0; i < pages; ++i) {
+            if (i != 0 && rng() % 13 == 0) {
+                continue;
+            }
+            shop.WritePage(i, body);
+            site_.Serve("/" + shop.PagePath(i), Page().WithBody(body).WithDelay(std::chrono::milliseconds(rng() % 3)));
+        }
+        start_ = shop.Root();
+    }
+
+    Outcome Run(std::size_t parallel, const std::vector<std::string>& extra = {}) {
+        site_.ClearRequests();
+        const std::filesystem::path keywords =
+            std::filesystem::path(::testing::TempDir()) / ("parallel-" + std::to_string(parallel) + ".txt");
+        std::filesystem::remove(keywords);
+        std::vector<std::string> args = {"--quiet", "--parallel", std::to_string(parallel), "--keywords",
+                                         keywords.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back(start_);
+        ChildProcess cli(VORTAXEL_CLI_PATH, args);
+        EXPECT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+        return {cli.Out(), ReadFile(keywords), site_.Targets()};
+    }
+
+    LoopbackSite site_;
+    std::string start_;
+};
+
+TEST_F(ParallelCrawl, RunsToTheEndWithTheSequentialOutputAndRequests) {
+    for (const unsigned seed : {1u, 2u, 3u, 4u}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Serve(40 + seed * 25, seed);
+        const Outcome sequential = Run(1);
+        ASSERT_FALSE(sequential.found.empty());
+        const Targets once = Sorted(sequential.requests);
+        ASSERT_EQ(std::adjacent_find(once.begin(), once.end()), once.end()) << "a page was fetched twice";
+        for (const std::size_t parallel : {4u, 8u}) {
+            SCOPED_TRACE("parallel " + std::to_string(parallel));
+            const Outcome side = Run(parallel);
+            EXPECT_EQ(side.found, sequential.found);
+            EXPECT_EQ(side.keywords, sequential.keywords);
+            EXPECT_EQ(Sorted(side.requests), once);
+        }
+    }
+}
+
+TEST_F(ParallelCrawl, PageLimitKeepsTheOutputAndAddsAtMostTheWidthInRequests) {
+    Serve(200, 7);
+    for (const std::size_t limit : {1u, 5u, 30u}) {
+        SCOPED_TRACE("limit " + std::to_string(limit));
+        const std::vector<std::string> extra = {"--max-pages", std::to_string(limit)};
+        const Outcome sequential = Run(1, extra);
+        for (const std::size_t parallel : {4u, 8u}) {
+            SCOPED_TRACE("parallel " + std::to_string(parallel));
+            const Outcome side = Run(parallel, extra);
+            EXPECT_EQ(side.found, sequential.found);
+            EXPECT_EQ(side.keywords, sequential.keywords);
+            const Targets all = Sorted(side.requests);
+            const Targets needed = Sorted(sequential.requests);
+            EXPECT_TRUE(std::includes(all.begin(), all.end(), needed.begin(), needed.end()));
+            EXPECT_LE(all.size(), needed.size() + parallel);
+        }
+    }
+}
+
+} // namespace
+} // namespace vortaxel::test
