@@ -1,5 +1,6 @@
 #include "net/transfer.h"
 
+#include "crawl/ascii.h"
 #include "net/wire_url.h"
 
 #include <stdexcept>
@@ -58,6 +59,8 @@ std::optional<crawl::FetchResult> Transfer::Prepare(const std::string& url) {
     bodyTooLarge_ = false;
     headersTooLarge_ = false;
     headersEnded_ = false;
+    declaredLength_.clear();
+    lengthsConflict_ = false;
     errorBuffer_[0] = '\0';
     const std::string wire = EncodeForWire(url);
     if (curl_easy_setopt(easy_.get(), CURLOPT_URL, wire.c_str()) != CURLE_OK) {
@@ -77,6 +80,9 @@ crawl::FetchResult Transfer::Finish(CURLcode code) {
     }
     if (bodyTooLarge_ || code == CURLE_FILESIZE_EXCEEDED) {
         return crawl::FetchResult::Failure("page larger than " + std::to_string(maxBodyBytes_) + " bytes");
+    }
+    if (lengthsConflict_) {
+        return crawl::FetchResult::Failure("the reply declares conflicting lengths");
     }
     if (headersTooLarge_) {
         return crawl::FetchResult::Failure("response headers larger than " + std::to_string(kMaxHeaderBytes) +
@@ -114,8 +120,14 @@ std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, 
     const std::string_view line(data, bytes);
     if (line.starts_with("HTTP/")) {
         transfer.headersEnded_ = false;
+        transfer.declaredLength_.clear();
     } else if (line == "\r\n" || line == "\n") {
         transfer.headersEnded_ = true;
+    } else if (!transfer.NoteContentLength(line)) {
+        // Two lengths make the body's end a guess; libcurl would take one of them and pass the rest off as
+        // the page.
+        transfer.lengthsConflict_ = true;
+        return 0;
     }
     transfer.headerBytes_ += bytes;
     if (transfer.headerBytes_ > kMaxHeaderBytes) {
@@ -123,6 +135,31 @@ std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, 
         return 0;
     }
     return bytes;
+}
+
+bool Transfer::NoteContentLength(std::string_view line) {
+    constexpr std::string_view kName = "content-length:";
+    if (!crawl::StartsWithIgnoreCase(line, kName)) {
+        return true;
+    }
+    // Every value, whether on lines of their own or in one comma-separated list, must be the same.
+    std::string_view values = line.substr(kName.size());
+    while (!values.empty()) {
+        const std::size_t comma = values.find(',');
+        std::string_view value = values.substr(0, comma);
+        values = comma == std::string_view::npos ? std::string_view() : values.substr(comma + 1);
+        const std::size_t first = value.find_first_not_of(" \t\r\n");
+        if (first == std::string_view::npos) {
+            continue;
+        }
+        value = value.substr(first, value.find_last_not_of(" \t\r\n") - first + 1);
+        if (declaredLength_.empty()) {
+            declaredLength_ = value;
+        } else if (declaredLength_ != value) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {

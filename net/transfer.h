@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vortaxel::net {
 
@@ -32,6 +33,8 @@ public:
 private:
     static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
+    /// Records a Content-Length header line of the current response; false when it disagrees with an earlier one.
+    bool NoteContentLength(std::string_view line);
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
     EasyHandle easy_;
@@ -42,6 +45,9 @@ private:
     bool bodyTooLarge_ = false;
     bool headersTooLarge_ = false;
     bool headersEnded_ = false;
+    /// The first Content-Length of the current response, and whether another one disagreed with it.
+    std::string declaredLength_;
+    bool lengthsConflict_ = false;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 
