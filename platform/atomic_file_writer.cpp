@@ -1,5 +1,8 @@
 #include "atomic_file_writer.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -36,6 +39,15 @@ QString OpenFailureReason(const QString& path, const QString& systemReason) {
     return systemReason;
 }
 
+/// Qt leaves "Unknown error" for a write the kernel refused (a full disk, a file-size limit); the system's
+/// own words, taken right after the failed call, name the cause.
+QString WriteFailureReason(const QString& qtReason, int systemError) {
+    if (systemError != 0 && (qtReason.isEmpty() || qtReason == QStringLiteral("Unknown error"))) {
+        return QString::fromLocal8Bit(std::strerror(systemError));
+    }
+    return qtReason;
+}
+
 } // namespace
 
 keywords::WriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes) {
@@ -51,13 +63,15 @@ keywords::WriteResult WriteFileAtomically(const QString& path, QByteArrayView by
     if (!file.open(QIODevice::WriteOnly)) {
         return Failure(OpenFailureReason(path, file.errorString()));
     }
+    errno = 0;
     if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        const QString reason = file.errorString();
+        const QString reason = WriteFailureReason(file.errorString(), errno);
         file.cancelWriting();
         return Failure(reason);
     }
+    errno = 0;
     if (!file.commit()) {
-        return Failure(file.errorString());
+        return Failure(WriteFailureReason(file.errorString(), errno));
     }
     return keywords::WriteResult::Success();
 }
