@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth
+    clang libclang-rt-14-dev zlib1g-dev
 )
 
 missing=()

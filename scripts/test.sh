@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Fresh machine to green: installs what is missing, builds, and runs the whole test suite.
+# Fresh machine to green: installs what is missing, builds, and runs the whole test suite; then runs it
+# again under the sanitizers and gives each fuzz target a bounded run. VORTAXEL_QUICK=1 stops after the
+# first pass.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 build=${VORTAXEL_BUILD_DIR:-$root/build}
-cd "$build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 600
+(cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 600)
+if [ "${VORTAXEL_QUICK:-0}" = 1 ]; then
+    exit 0
+fi
+echo "== sanitizer build"
+"$root/scripts/test-sanitized.sh"
+echo "== fuzzing"
+"$root/scripts/fuzz.sh"
