@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -80,6 +81,11 @@ struct FaultCase {
     /// A word the failure message must hold besides the path, or the path that must hold the keywords.
     QString reasonPart;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const FaultCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 constexpr int kPass = 0;
 constexpr uid_t kNobody = 65534;

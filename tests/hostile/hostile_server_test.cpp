@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ struct HostileCase {
     const char* name;
     const char* path;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const HostileCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class HostileServerTest : public testing::TestWithParam<HostileCase> {};
 

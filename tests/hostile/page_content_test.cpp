@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -17,6 +18,15 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace std::string_literals;
+
+// Names a table row in test listings instead of dumping its bytes.
+template <typename Row>
+requires requires(const Row& row) {
+    row.name;
+}
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
 
 constexpr std::size_t kBodyCap = std::size_t{32} << 20;
 
