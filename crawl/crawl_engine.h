@@ -59,6 +59,8 @@ public:
     /// The crawl queue, head first. O(1); a text is valid until the queue next changes.
     std::size_t QueueCount() const { return list1_.Count(); }
     std::string_view QueueText(std::size_t i) const { return list1_.Text(i); }
+    /// How many queue entries equal `url`; O(1) between turns.
+    std::size_t QueueOccurrences(std::string_view url) const { return list1_.Occurrences(url); }
     const std::string& PageBuffer() const { return pageBuffer_; }
     /// Bytes held by the URL store, for measurements.
     std::size_t StoreBytes() const { return store_.MemoryBytes(); }
