@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# vortaxel-cli against wget and curl on a 5,000-page static shop served by nginx on 127.0.0.1.
+# Runs alternate, ROUNDS of each; prints every run, the medians and the ratios.
+#
+# usage: bench/end_to_end.sh [BUILD_DIR [ROUNDS [PAGES]]]
+# Installs nginx from Debian's packages when it is missing (needs root). Not run by CI.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-perf}
+rounds=${2:-5}
+pages=${3:-5000}
+cli=$build/cli/vortaxel-cli
+writer=$build/bench/vortaxel-write-site
+for tool in "$cli" "$writer"; do
+    [[ -x $tool ]] || { echo "missing $tool: build the Release tree first" >&2; exit 1; }
+done
+if ! command -v nginx >/dev/null; then
+    apt-get install -y nginx >/dev/null || { apt-get update >/dev/null && apt-get install -y nginx >/dev/null; }
+fi
+nginx=$(command -v nginx)
+
+work=$(mktemp -d)
+# nginx hands requests to workers running as an unprivileged user, who must be able to read the site.
+chmod 755 "$work"
+nginx_pid=
+cleanup() {
+    if [[ -n $nginx_pid ]]; then
+        kill "$nginx_pid" 2>/dev/null || true
+        wait "$nginx_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+site="http://127.0.0.1:$port/"
+"$writer" "$work/site" "$pages" "$site" > "$work/urls.txt"
+
+mkdir -p "$work/nginx/logs"
+cat > "$work/nginx/nginx.conf" <<CONF
+worker_processes 1;
+error_log $work/nginx/logs/error.log;
+pid $work/nginx/nginx.pid;
+events { worker_connections 256; }
+http {
+    default_type text/html;
+    access_log off;
+    sendfile on;
+    tcp_nodelay on;
+    keepalive_requests 1000000;
+    keepalive_timeout 60;
+    client_body_temp_path $work/nginx/body;
+    proxy_temp_path $work/nginx/proxy;
+    fastcgi_temp_path $work/nginx/fastcgi;
+    uwsgi_temp_path $work/nginx/uwsgi;
+    scgi_temp_path $work/nginx/scgi;
+    server {
+        listen 127.0.0.1:$port;
+        root $work/site;
+        index index.html;
+    }
+}
+CONF
+"$nginx" -p "$work/nginx" -c "$work/nginx/nginx.conf" -g 'daemon off;' &
+nginx_pid=$!
+for _ in $(seq 50); do
+    curl -sf -o /dev/null "$site" && break
+    sleep 0.1
+done
+
+# curl: the same pages one after another over one kept-alive connection.
+awk '{ print "url = \"" $0 "\"\noutput = \"/dev/null\"" }' "$work/urls.txt" > "$work/curl.cfg"
+
+declare -A times
+names=(vortaxel vortaxel-p8 wget curl)
+run() {
+    case $1 in
+    vortaxel) "$cli" --quiet "$site" > "$work/found.txt" ;;
+    vortaxel-p8) "$cli" --quiet --parallel 8 "$site" > "$work/found-p8.txt" ;;
+    wget) (cd "$work" && wget --spider -r -l inf -nd -q "$site" || true) ;;
+    curl) curl -s -K "$work/curl.cfg" ;;
+    esac
+}
+for round in $(seq "$rounds"); do
+    for name in "${names[@]}"; do
+        start=$(date +%s.%N)
+        run "$name"
+        end=$(date +%s.%N)
+        took=$(echo "$end - $start" | bc -l)
+        times[$name]="${times[$name]:-} $took"
+        printf 'round %d %-12s %.3f s\n' "$round" "$name" "$took"
+    done
+done
+
+median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+found=$(wc -l < "$work/found.txt")
+cmp -s "$work/found.txt" "$work/found-p8.txt" && same=yes || same=NO
+echo "pages $pages, found by vortaxel-cli $found, --parallel 8 lists the same: $same"
+v=$(echo "${times[vortaxel]}" | median)
+p=$(echo "${times[vortaxel-p8]}" | median)
+w=$(echo "${times[wget]}" | median)
+c=$(echo "${times[curl]}" | median)
+printf 'median vortaxel-cli %.3f s, --parallel 8 %.3f s, wget %.3f s, curl %.3f s\n' "$v" "$p" "$w" "$c"
+printf 'vortaxel-cli / wget = %.2f (target <= 0.5); vortaxel-cli / curl = %.2f (target <= 1.3)\n' \
+    "$(echo "$v / $w" | bc -l)" "$(echo "$v / $c" | bc -l)"

@@ -1,0 +1,35 @@
+// Writes a generated shop as static files, for a web server to serve: the root page as
+// index.html and page i as catalog/item-i.html. Prints the address of every page, one a line.
+//
+// usage: vortaxel-write-site FOLDER PAGES ROOT_URL
+
+#include "bench/generated_site.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: vortaxel-write-site FOLDER PAGES ROOT_URL\n");
+        return 2;
+    }
+    const std::filesystem::path folder = argv[1];
+    const vortaxel::bench::GeneratedSite site(std::strtoul(argv[2], nullptr, 10), 20240601, argv[3]);
+    std::filesystem::create_directories(folder / "catalog");
+    std::string body;
+    for (std::size_t i = 0; i < site.Pages(); ++i) {
+        site.WritePage(i, body);
+        const std::string path = i == 0 ? std::string("index.html") : site.PagePath(i);
+        std::ofstream out(folder / path, std::ios::binary);
+        out << body;
+        if (!out) {
+            std::fprintf(stderr, "cannot write %s\n", (folder / path).c_str());
+            return 1;
+        }
+        std::printf("%s\n", site.PageUrl(i).c_str());
+    }
+    return 0;
+}
