@@ -16,6 +16,9 @@ FetchPool::FetchPool(std::size_t width, FetchOptions options) {
     if (width == 0) {
         throw std::invalid_argument("a fetch pool needs at least one transfer");
     }
+    // libcurl keeps four idle connections per transfer currently added; with few in flight between
+    // turns it would close some and open them again. Each transfer keeps one.
+    curl_multi_setopt(multi_.get(), CURLMOPT_MAXCONNECTS, static_cast<long>(width));
     slots_.resize(width);
     for (Slot& slot : slots_) {
         slot.transfer = std::make_unique<Transfer>(options, aborted_);
