@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace vortaxel::test {
@@ -56,8 +57,10 @@ protected:
 
     Outcome Run(std::size_t parallel, const std::vector<std::string>& extra = {}) {
         site_.ClearRequests();
+        // ctest runs these tests side by side in one temporary folder, so each process names its own file.
         const std::filesystem::path keywords =
-            std::filesystem::path(::testing::TempDir()) / ("parallel-" + std::to_string(parallel) + ".txt");
+            std::filesystem::path(::testing::TempDir()) /
+            ("parallel-" + std::to_string(getpid()) + "-" + std::to_string(parallel) + ".txt");
         std::filesystem::remove(keywords);
         std::vector<std::string> args = {"--quiet", "--parallel", std::to_string(parallel), "--keywords",
                                          keywords.string()};
