@@ -145,8 +145,9 @@ void InstallHostileBehaviours(HostileServer& server) {
     server.On("/redirect-chain", [](HostileStream& s) {
         s.Send("HTTP/1.1 302 Found\r\nLocation: " + s.target + "/x\r\nContent-Length: 0\r\n\r\n");
     });
+    // A file that is always there: were the redirect followed, its content would pass for the page.
     server.On("/redirect-file", [](HostileStream& s) {
-        s.Send("HTTP/1.1 302 Found\r\nLocation: file:///dev/zero\r\nContent-Length: 0\r\n\r\n");
+        s.Send("HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\nContent-Length: 0\r\n\r\n");
     });
     server.On("/broken-chunk", [](HostileStream& s) {
         const std::string part = LeakLinks(2);
