@@ -26,9 +26,8 @@ TEST(EscapeControlBytes, ControlBytesBecomePercentHexAndTheRestStays) {
         {"http://a/\0b"s, "http://a/%00b"},
         {"http://a/caf\xc3\xa9", "http://a/caf\xc3\xa9"},
         {"http://a/\x80\xff", "http://a/\x80\xff"},
-        {"http://a/%0A", "http://a/%250A"},
-        {"http://a/%25x", "http://a/%2525x"},
-        {"http://a/%7F%7f", "http://a/%257F%7f"},
+        // Escapes already in a URL stay as they are: they name the same address on the wire as the raw byte.
+        {"http://a/%0A", "http://a/%0A"},
         {"http://a/%20%C3%A9%", "http://a/%20%C3%A9%"},
         {"http://a/%\n", "http://a/%%0A"},
         {"", ""},
