@@ -49,6 +49,9 @@ crawl::FetchResult FetchPool::Fetch(const std::string& url) {
         Start(*slot, url);
     }
     StartAhead(url);
+    // Sends what was just started and collects what has arrived, also when the page asked for is already
+    // here: otherwise the requests ahead would leave only at the next wait, in bursts.
+    Drive();
     while (slot->state == State::Running) {
         if (aborted_.load()) {
             Detach(*slot);
