@@ -47,7 +47,7 @@ frmabout::frmabout(AddressLauncher& launcher, QWidget* parent)
     label3->setCursor(PointingHandCursor());
     connect(label3, &ClickableLabel::clicked, this, &frmabout::Label3_Click);
     AddLabel(new QLabel(this), "Label4", "Written by the Vortaxel team", TwipsRect(480, 1440, 2655, 255));
-    QLabel* label5 = AddLabel(new QLabel(this), "Label5", "Copyright \u00A9 2024 Vortaxel\nAll rights reserved.",
+    QLabel* label5 = AddLabel(new QLabel(this), "Label5", "Copyright \u00A9 2026 Vortaxel\nAll rights reserved.",
                               TwipsRect(480, 1680, 2535, 495));
     label5->setWordWrap(true);
 

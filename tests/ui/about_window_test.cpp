@@ -40,7 +40,7 @@ TEST_F(AboutWindowTest, LabelsTextsAndPlaces) {
         {"Label2", "Swipt the Keywords of Your Competition", {32, 48, 265, 25}, false},
         {"Label3", "vortaxel.example", {32, 72, 161, 17}, false},
         {"Label4", "Written by the Vortaxel team", {32, 96, 177, 17}, false},
-        {"Label5", "Copyright \u00A9 2024 Vortaxel\nAll rights reserved.", {32, 112, 169, 33}, false},
+        {"Label5", "Copyright \u00A9 2026 Vortaxel\nAll rights reserved.", {32, 112, 169, 33}, false},
     };
     for (const Row& row : rows) {
         QLabel* label = Label(row.name);
