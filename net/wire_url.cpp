@@ -1,26 +1,12 @@
 #include "net/wire_url.h"
 
+#include "crawl/base_url.h"
+
 #include <array>
 
 namespace vortaxel::net {
 
 namespace {
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool NeedsEscape(unsigned char byte) {
     return byte <= 0x20 || byte >= 0x7F || byte == '"' || byte == '<' || byte == '>' || byte == '`';
@@ -39,7 +25,7 @@ std::size_t PathStart(std::string_view url) {
 } // namespace
 
 bool HasFetchableScheme(std::string_view url) {
-    return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
+    return crawl::BeginsWithWebScheme(url);
 }
 
 std::string EncodeForWire(std::string_view url) {
