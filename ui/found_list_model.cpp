@@ -6,7 +6,6 @@ namespace vortaxel::ui {
 
 FoundListModel::FoundListModel(crawl::FoundList& list, QObject* parent)
     : QAbstractTableModel(parent), list_(list), selection_(this) {
-    rows_ = static_cast<int>(list_.Count());
     shown_.assign(list_.Count(), 0);
     list_.SetObserver(this);
     ShowFlags(0, list_.Count() == 0 ? 0 : list_.Count() - 1);
@@ -18,7 +17,7 @@ FoundListModel::~FoundListModel() {
 }
 
 int FoundListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_;
+    return parent.isValid() ? 0 : Rows();
 }
 
 int FoundListModel::columnCount(const QModelIndex& parent) const {
@@ -26,7 +25,7 @@ int FoundListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant FoundListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rows_ || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
+    if (!index.isValid() || index.row() >= Rows() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
         return {};
     }
     const std::string_view text = list_.Text(static_cast<std::size_t>(index.row()));
@@ -36,7 +35,6 @@ QVariant FoundListModel::data(const QModelIndex& index, int role) const {
 void FoundListModel::FoundListCleared() {
     QScopedValueRollback guard(syncing_, true);
     beginResetModel();
-    rows_ = 0;
     shown_.clear();
     shownSelected_ = 0;
     endResetModel();
@@ -46,7 +44,6 @@ void FoundListModel::FoundListCleared() {
 void FoundListModel::FoundListAppended(std::size_t index) {
     const int row = static_cast<int>(index);
     beginInsertRows({}, row, row);
-    rows_ = row + 1;
     shown_.resize(index + 1, 0);
     endInsertRows();
     ShowFlags(index, index);
@@ -57,7 +54,7 @@ void FoundListModel::FoundSelectionChanged(std::size_t first, std::size_t last) 
 }
 
 void FoundListModel::ShowFlags(std::size_t first, std::size_t last) {
-    if (rows_ == 0) {
+    if (shown_.empty()) {
         return;
     }
     last = std::min(last, shown_.size() - 1);
@@ -85,7 +82,7 @@ void FoundListModel::ShowFlags(std::size_t first, std::size_t last) {
     QScopedValueRollback guard(syncing_, true);
     if (shownSelected_ == shown_.size()) {
         // Everything selected: one range, so the view's cost does not grow with the list.
-        selection_.select(QItemSelection(index(0, 0), index(rows_ - 1, 0)), QItemSelectionModel::ClearAndSelect);
+        selection_.select(QItemSelection(index(0, 0), index(Rows() - 1, 0)), QItemSelectionModel::ClearAndSelect);
         return;
     }
     if (!toDeselect.isEmpty()) {

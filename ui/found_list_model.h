@@ -34,15 +34,16 @@ private:
     void FoundListAppended(std::size_t index) override;
     void FoundSelectionChanged(std::size_t first, std::size_t last) override;
 
+    int Rows() const { return static_cast<int>(shown_.size()); }
     void ShowFlags(std::size_t first, std::size_t last);
     void TakeViewSelection(const QItemSelection& selected, const QItemSelection& deselected);
 
     crawl::FoundList& list_;
     QItemSelectionModel selection_;
-    // The flags as last shown, so each change is applied once and "all selected" is known at no cost.
+    // The flags as last shown, one per row the view knows of, so each change is applied once and
+    // "all selected" is known at no cost.
     std::vector<std::uint8_t> shown_;
     std::size_t shownSelected_ = 0;
-    int rows_ = 0;
     bool syncing_ = false;
 };
 
