@@ -2,6 +2,8 @@
 
 #include "keyword_file.h"
 
+#include <utility>
+
 namespace vortaxel::keywords {
 
 namespace {
@@ -16,7 +18,7 @@ std::string SelectedKeywordFile(ExportHost& host) {
             builder.Add(host.FoundText(i));
         }
     }
-    return builder.Bytes();
+    return std::move(builder).Bytes();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "keyword_phrase.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vortaxel::keywords {
 
@@ -27,7 +28,7 @@ std::string BuildKeywordFile(std::span<const std::string_view> urls) {
     for (const auto url : urls) {
         builder.Add(url);
     }
-    return builder.Bytes();
+    return std::move(builder).Bytes();
 }
 
 } // namespace vortaxel::keywords

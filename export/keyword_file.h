@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace vortaxel::keywords {
 
@@ -19,7 +20,9 @@ public:
     void Add(std::string_view url);
 
     /// The file content so far; empty when no URL earned a line.
-    const std::string& Bytes() const { return bytes_; }
+    const std::string& Bytes() const& { return bytes_; }
+    /// The same, handed over rather than copied, from a builder that is done.
+    std::string Bytes() && { return std::move(bytes_); }
     std::size_t LineCount() const { return lines_; }
 
 private:
