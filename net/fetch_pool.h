@@ -46,7 +46,6 @@ public:
     /// Lets fetches run again after Abort; pages that the abort cut short are fetched afresh.
     void ClearAbort() noexcept { aborted_.store(false); }
 
-    std::size_t Width() const { return slots_.size(); }
     /// Requests started so far, those made ahead included.
     std::size_t RequestsStarted() const { return started_; }
 

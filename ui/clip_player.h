@@ -24,7 +24,6 @@ public:
 
     bool IsPlaying() const { return timer_.isActive(); }
     int FrameCount() const { return static_cast<int>(frames_.size()); }
-    int CurrentFrame() const { return current_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
