@@ -142,8 +142,8 @@ void CrawlEngine::FetchPage(const std::string& url) {
             pageBuffer_ = std::move(result.body);
         }
     } catch (const std::exception&) {
-        // A fetch that fails in any way is a page without links; the run goes on.
-        pageBuffer_.clear();
+        // A fetch that fails in any way is a page without links, and the buffer is still empty; the
+        // run goes on.
     }
 }
 
