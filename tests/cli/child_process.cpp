@@ -14,16 +14,7 @@ extern char** environ;
 namespace vortaxel::test {
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
-    int outPipe[2];
-    int errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-
+    // Built before any pipe is open, so a throwing allocation leaves nothing behind.
     std::vector<std::string> argvStrings{program};
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -32,16 +23,34 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     }
     argv.push_back(nullptr);
 
+    int outPipe[2];
+    int errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    if (pipe2(errPipe, O_CLOEXEC) != 0) {
+        close(outPipe[0]);
+        close(outPipe[1]);
+        throw std::runtime_error("pipe failed");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+
     const int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
-    outFd_ = outPipe[0];
-    errFd_ = errPipe[0];
     if (rc != 0) {
+        // A constructor that throws gets no destructor call, so the read ends are closed here.
+        close(outPipe[0]);
+        close(errPipe[0]);
         pid_ = -1;
         throw std::runtime_error("cannot start " + program);
     }
+    outFd_ = outPipe[0];
+    errFd_ = errPipe[0];
 }
 
 ChildProcess::~ChildProcess() {
