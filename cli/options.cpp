@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <charconv>
+#include <string>
 
 namespace vortaxel::cli {
 namespace {
@@ -61,6 +62,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         }
         if (arg == "--max-pages") {
             options.maxPages = *number;
+        } else if (*number > kMaxParallel) {
+            return {std::nullopt, "--parallel takes a whole number from 1 to " + std::to_string(kMaxParallel)};
         } else {
             options.parallel = *number;
         }

@@ -23,6 +23,9 @@ struct ParsedOptions {
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
 
+/// Each fetch in flight holds a connection and its buffers; past this, more only burdens the site.
+inline constexpr std::size_t kMaxParallel = 64;
+
 inline constexpr const char* kUsage =
     "usage: vortaxel-cli [--max-pages N] [--parallel K] [--keywords FILE] [--quiet] URL\n";
 
