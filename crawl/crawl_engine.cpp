@@ -99,10 +99,9 @@ void CrawlEngine::ProcessLinks() {
     }
 }
 
+// Both callers enter only while no loop is active: ProcessLinks tests it, and a start during a run
+// only asks for a restart.
 void CrawlEngine::RunLoop() {
-    if (loopActive_) {
-        return;
-    }
     FlagScope active(loopActive_);
     while (list1_.Count() != 0 && !StopRequested()) {
         host_.Yield();
