@@ -141,10 +141,14 @@ bool FetchPool::Drive() {
         const auto slot = std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) {
             return s.state == State::Running && s.transfer->Handle() == easy;
         });
-        if (slot != slots_.end()) {
-            Detach(*slot);
-            Finish(*slot, code);
+        if (slot == slots_.end()) {
+            continue;
         }
+        Detach(*slot);
+        if (slot->transfer->RetryOnFreshConnection(code) && curl_multi_add_handle(multi_.get(), easy) == CURLM_OK) {
+            continue;
+        }
+        Finish(*slot, code);
     }
     return true;
 }

@@ -25,6 +25,13 @@ public:
 
     bool Ok() const { return ok_; }
 
+    /// Starts the finished transfer again from its beginning.
+    bool Restart() {
+        curl_multi_remove_handle(multi_, easy_);
+        ok_ = curl_multi_add_handle(multi_, easy_) == CURLM_OK;
+        return ok_;
+    }
+
 private:
     CURLM* multi_;
     CURL* easy_;
@@ -75,7 +82,14 @@ crawl::FetchResult HttpFetcher::Run() {
         int pending = 0;
         if (CURLMsg* message = curl_multi_info_read(multi_.get(), &pending)) {
             if (message->msg == CURLMSG_DONE) {
-                return transfer_.Finish(message->data.result);
+                const CURLcode code = message->data.result;
+                if (!transfer_.RetryOnFreshConnection(code)) {
+                    return transfer_.Finish(code);
+                }
+                if (!attachment.Restart()) {
+                    return crawl::FetchResult::Failure("the request could not be started");
+                }
+                continue;
             }
         }
         if (aborted_.load()) {

@@ -61,12 +61,33 @@ std::optional<crawl::FetchResult> Transfer::Prepare(const std::string& url) {
     headersEnded_ = false;
     declaredLength_.clear();
     lengthsConflict_ = false;
+    retried_ = false;
     errorBuffer_[0] = '\0';
+    if (curl_easy_setopt(easy_.get(), CURLOPT_FRESH_CONNECT, 0L) != CURLE_OK) {
+        return crawl::FetchResult::Failure("the request could not be set up");
+    }
     const std::string wire = EncodeForWire(url);
     if (curl_easy_setopt(easy_.get(), CURLOPT_URL, wire.c_str()) != CURLE_OK) {
         return crawl::FetchResult::Failure("the address could not be taken");
     }
     return std::nullopt;
+}
+
+bool Transfer::RetryOnFreshConnection(CURLcode code) {
+    if (retried_ || abortFlag_.load() || headerBytes_ != 0 || !body_.empty() ||
+        (code != CURLE_RECV_ERROR && code != CURLE_SEND_ERROR && code != CURLE_GOT_NOTHING)) {
+        return false;
+    }
+    long newConnections = 0;
+    if (curl_easy_getinfo(easy_.get(), CURLINFO_NUM_CONNECTS, &newConnections) != CURLE_OK || newConnections != 0) {
+        return false;
+    }
+    if (curl_easy_setopt(easy_.get(), CURLOPT_FRESH_CONNECT, 1L) != CURLE_OK) {
+        return false;
+    }
+    retried_ = true;
+    errorBuffer_[0] = '\0';
+    return true;
 }
 
 crawl::FetchResult Transfer::Finish(CURLcode code) {

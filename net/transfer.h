@@ -25,6 +25,14 @@ public:
     /// Readies the handle for url. Returns a failure when url must not be fetched at all, else nothing.
     std::optional<crawl::FetchResult> Prepare(const std::string& url);
 
+    /// A request that died on a connection kept from an earlier fetch, before any byte of a reply came
+    /// back, met the server closing that idle connection: a race every keep-alive client runs into.
+    /// libcurl sends such a request again by itself, but only five times over the whole life of a
+    /// handle, so a long crawl would start losing pages to it. Readies the handle to send the request
+    /// once more on a new connection and returns true; the caller starts it again. False for any other
+    /// ending, and for a request already sent again once.
+    bool RetryOnFreshConnection(CURLcode code);
+
     /// Turns libcurl's verdict on the finished request into the page or the reason it failed.
     crawl::FetchResult Finish(CURLcode code);
 
@@ -45,6 +53,7 @@ private:
     bool bodyTooLarge_ = false;
     bool headersTooLarge_ = false;
     bool headersEnded_ = false;
+    bool retried_ = false;
     /// The first Content-Length of the current response, and whether another one disagreed with it.
     std::string declaredLength_;
     bool lengthsConflict_ = false;

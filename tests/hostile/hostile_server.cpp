@@ -90,6 +90,19 @@ bool HostileStream::Pause(std::chrono::milliseconds duration) {
     return Alive();
 }
 
+bool HostileStream::AwaitMore(std::chrono::milliseconds duration) {
+    const auto until = std::chrono::steady_clock::now() + duration;
+    while (Alive() && std::chrono::steady_clock::now() < until) {
+        pollfd p{fd_, POLLIN, 0};
+        if (poll(&p, 1, kPollMs) <= 0) {
+            continue;
+        }
+        char buffer[4096];
+        return recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT) > 0;
+    }
+    return false;
+}
+
 void HostileStream::Reset() {
     const linger abortive{1, 0};
     setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);

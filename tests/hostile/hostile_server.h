@@ -29,6 +29,9 @@ public:
     bool Send(std::string_view bytes);
     /// Sleeps up to `duration`; false when cut short by a stop or the time cap.
     bool Pause(std::chrono::milliseconds duration);
+    /// Waits up to `duration` for the client to send more on this connection, and reads what came, so that
+    /// an ordinary close follows instead of the reset that unread bytes would cause. False when none came.
+    bool AwaitMore(std::chrono::milliseconds duration);
     /// Closes with a TCP reset instead of an orderly end.
     void Reset();
     bool Alive() const;
