@@ -1,7 +1,7 @@
 #pragma once
 
 #include "bench/generated_site.h"
-#include "crawl/crawl_host.h"
+#include "crawl/headless_crawl_host.h"
 
 #include <cstddef>
 #include <string>
@@ -10,26 +10,16 @@ namespace vortaxel::bench {
 
 /// A host with no window and the network in memory: the select-all box ticked, the URL field
 /// fixed, and every fetch drawn from a generated site.
-class MemoryCrawlHost final : public crawl::CrawlHost {
+class MemoryCrawlHost final : public crawl::HeadlessCrawlHost {
 public:
-    explicit MemoryCrawlHost(const GeneratedSite& site) : site_(site), url_(site.Root()) {}
+    explicit MemoryCrawlHost(const GeneratedSite& site) : HeadlessCrawlHost(site.Root()), site_(site) {}
 
-    crawl::CheckValue SelectAllValue() override { return crawl::CheckValue::Ticked; }
-    std::string UrlText() override { return url_; }
-    void SetUrlText(const std::string& text) override { url_ = text; }
-    void FocusUrlField() override {}
-    void SetStartButtonVisible(bool) override {}
-    void SetAnimationVisible(bool) override {}
-    void SetCounterCaption(const std::string&) override {}
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void Yield() override {}
     crawl::FetchResult Fetch(const std::string& url) override;
 
     std::size_t Fetches() const { return fetches_; }
 
 private:
     const GeneratedSite& site_;
-    std::string url_;
     std::string page_;
     std::size_t fetches_ = 0;
 };

@@ -5,7 +5,7 @@
 namespace vortaxel::cli {
 
 CliCrawlHost::CliCrawlHost(std::string url, FetchFunction fetch, Streams streams)
-    : url_(std::move(url)), fetch_(std::move(fetch)), streams_(streams) {}
+    : HeadlessCrawlHost(std::move(url)), fetch_(std::move(fetch)), streams_(streams) {}
 
 void CliCrawlHost::SetPageLimit(std::size_t limit, std::function<void()> onLimitReached) {
     pageLimit_ = limit;

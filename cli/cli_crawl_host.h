@@ -1,7 +1,7 @@
 #pragma once
 
-#include "crawl/crawl_host.h"
 #include "crawl/found_list.h"
+#include "crawl/headless_crawl_host.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -13,7 +13,7 @@ namespace vortaxel::cli {
 
 /// The command line's stand-in for the window: the URL field is a string, the select-all box is always
 /// ticked, found URLs go to standard output as they are listed, and progress goes to standard error.
-class CliCrawlHost final : public crawl::CrawlHost, public crawl::FoundListObserver {
+class CliCrawlHost final : public crawl::HeadlessCrawlHost, public crawl::FoundListObserver {
 public:
     using FetchFunction = std::function<crawl::FetchResult(const std::string&)>;
 
@@ -36,15 +36,8 @@ public:
     // The list the engine appends to; this host only needs to know it to print entries.
     void AttachFoundList(const crawl::FoundList& list) { foundList_ = &list; }
 
-    crawl::CheckValue SelectAllValue() override { return crawl::CheckValue::Ticked; }
-    std::string UrlText() override { return url_; }
-    void SetUrlText(const std::string& text) override { url_ = text; }
-    void FocusUrlField() override {}
-    void SetStartButtonVisible(bool) override {}
-    void SetAnimationVisible(bool) override {}
     void SetCounterCaption(const std::string& caption) override;
     void ShowMessage(const std::string& text, const std::string& title) override;
-    void Yield() override {}
     crawl::FetchResult Fetch(const std::string& url) override { return fetch_(url); }
 
     void FoundListCleared() override {}
@@ -54,7 +47,6 @@ public:
 private:
     void ClearProgressLine();
 
-    std::string url_;
     FetchFunction fetch_;
     Streams streams_;
     const crawl::FoundList* foundList_ = nullptr;

@@ -66,7 +66,7 @@ void CrawlEngine::StartRun() {
     list1_.Clear();
     list2_.Clear();
     list1_.PushBack(store_.Intern(host_.UrlText()));
-    RunLoop();
+    ProcessLinks();
 }
 
 void CrawlEngine::txturl_KeyPress(int& keyAscii) {
@@ -86,23 +86,9 @@ void CrawlEngine::chkSelect_Click() {
     }
 }
 
+// Entered only from a start that got past its refusals; a start during the run only asks for a
+// restart, so the loop never nests inside its own yield.
 void CrawlEngine::ProcessLinks() {
-    if (loopActive_) {
-        return;
-    }
-    {
-        FlagScope running(running_);
-        RunLoop();
-    }
-    if (restartRequested_.load(std::memory_order_relaxed)) {
-        cmdstart_Click();
-    }
-}
-
-// Both callers enter only while no loop is active: ProcessLinks tests it, and a start during a run
-// only asks for a restart.
-void CrawlEngine::RunLoop() {
-    FlagScope active(loopActive_);
     while (list1_.Count() != 0 && !StopRequested()) {
         host_.Yield();
         if (list1_.Count() == 0) {

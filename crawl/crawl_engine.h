@@ -39,14 +39,8 @@ public:
     /// The select-all rule: while the box is ticked, selects every found entry.
     void chkSelect_Click();
 
-    // The crawl loop and its steps.
-    void ProcessLinks();
-    /// Empties the page buffer, then fills it with the page; a failed fetch leaves it empty.
-    void FetchPage(const std::string& url);
     /// True when `url` occurs at most once in the queue and the found list together.
     bool IsNewLink(std::string_view url) const;
-    /// Drops the queue entries that the queue rules remove against the URL field's text.
-    void FilterQueue();
 
     /// From the moment a start gets past its refusals until its closing steps have run.
     bool IsRunning() const { return running_; }
@@ -67,8 +61,13 @@ public:
 
 private:
     void StartRun();
-    void RunLoop();
+    // The crawl loop and its steps.
+    void ProcessLinks();
     void VisitHead(UrlId head);
+    /// Empties the page buffer, then fills it with the page; a failed fetch leaves it empty.
+    void FetchPage(const std::string& url);
+    /// Drops the queue entries that the queue rules remove against the URL field's text.
+    void FilterQueue();
     void ShowRefusal();
     bool IsNewId(UrlId id) const;
 
@@ -82,7 +81,6 @@ private:
     std::string headText_;
     std::atomic<bool> stopRequested_{false};
     bool running_ = false;
-    bool loopActive_ = false;
     std::atomic<bool> restartRequested_{false};
 };
 

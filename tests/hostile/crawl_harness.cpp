@@ -1,6 +1,7 @@
 #include "crawl_harness.h"
 
 #include "crawl/crawl_engine.h"
+#include "crawl/headless_crawl_host.h"
 #include "net/http_fetcher.h"
 
 #include <algorithm>
@@ -15,29 +16,23 @@ namespace {
 
 /// The window reduced to what a headless run needs; it notes the page buffer after each fetch at the
 /// engine's next read of the URL field, which comes right after the buffer has been filled.
-class RecordingHost final : public crawl::CrawlHost {
+class RecordingHost final : public crawl::HeadlessCrawlHost {
 public:
     RecordingHost(std::string url, net::HttpFetcher& fetcher, CrawlOutcome& outcome, std::size_t maxPages)
-        : url_(std::move(url)), fetcher_(fetcher), outcome_(outcome), maxPages_(maxPages) {}
+        : HeadlessCrawlHost(std::move(url)), fetcher_(fetcher), outcome_(outcome), maxPages_(maxPages) {}
 
     void Attach(crawl::CrawlEngine& engine) { engine_ = &engine; }
 
-    crawl::CheckValue SelectAllValue() override { return crawl::CheckValue::Ticked; }
     std::string UrlText() override {
         NoteBuffer();
-        return url_;
+        return HeadlessCrawlHost::UrlText();
     }
-    void SetUrlText(const std::string& text) override { url_ = text; }
-    void FocusUrlField() override {}
-    void SetStartButtonVisible(bool) override {}
-    void SetAnimationVisible(bool) override {}
     void SetCounterCaption(const std::string& caption) override {
         outcome_.counter = caption;
         if (maxPages_ != 0 && engine_->List2().Count() >= maxPages_) {
             engine_->cmdstop_Click();
         }
     }
-    void ShowMessage(const std::string&, const std::string&) override {}
     void Yield() override { NoteBuffer(); }
     crawl::FetchResult Fetch(const std::string& url) override {
         crawl::FetchResult result = fetcher_.Fetch(url);
@@ -56,7 +51,6 @@ private:
         }
     }
 
-    std::string url_;
     net::HttpFetcher& fetcher_;
     CrawlOutcome& outcome_;
     std::size_t maxPages_;
