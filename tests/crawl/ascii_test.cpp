@@ -1,4 +1,5 @@
 #include "crawl/ascii.h"
+#include "fuzz/naive_text.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -7,13 +8,60 @@
 namespace vortaxel::crawl {
 namespace {
 
+using fuzz::Lowered;
+
+// Folds with its own A-Z mapping and the library's search, so it shares nothing with the finder's
+// confirming comparison.
 std::size_t NaiveFind(std::string_view text, std::string_view needle, std::size_t from) {
-    for (std::size_t at = from; at + needle.size() <= text.size(); ++at) {
-        if (EqualsIgnoreCase(text.substr(at, needle.size()), needle)) {
-            return at;
-        }
+    return Lowered(text).find(Lowered(needle), from);
+}
+
+struct CaselessRow {
+    const char* name;
+    std::string a;
+    std::string b;
+    bool same;
+};
+
+// Rows of equal length, so each can also stand as a prefix and a suffix. Pairs that OR-ing 0x20 folds together but are
+// not an upper- and lower-case letter must stay apart; the long rows differ only past the first eight bytes, which are
+// compared a word at a time.
+const CaselessRow kCaselessRows[] = {
+    {"both empty", "", "", true},
+    {"mixed cases", "HrEf", "hReF", true},
+    {"alphabet ends", "AZ", "az", true},
+    {"backspace and paren", "\x08", "(", false},
+    {"bell and quote", "\x07", "'", false},
+    {"nul and space", std::string(1, '\0'), " ", false},
+    {"at and backtick", "@", "`", false},
+    {"brackets and braces", "[]", "{}", false},
+    {"latin-1 A grave", "\xc0", "\xe0", false},
+    {"latin-1 E grave", "\xc8", "\xe8", false},
+    {"long, differing in case", "WINDOW.OPEN('A.HTML')", "window.open('a.html')", true},
+    {"long, differing past a word", "window.open\x08'", "window.open('", false},
+    {"long, differing in the last byte", "window.open('a.html@", "window.open('a.html`", false},
+};
+
+TEST(CaselessCompare, FoldsOnlyAsciiLetters) {
+    for (const CaselessRow& row : kCaselessRows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(EqualsIgnoreCase(row.a, row.b), row.same);
+        EXPECT_EQ(EqualsIgnoreCase(row.b, row.a), row.same);
+        EXPECT_EQ(StartsWithIgnoreCase(row.a + "tail", row.b), row.same);
+        EXPECT_EQ(EndsWithIgnoreCase("head" + row.a, row.b), row.same);
+        EXPECT_EQ(Lowered(row.a) == Lowered(row.b), row.same) << "the reference fold disagrees";
     }
-    return std::string_view::npos;
+}
+
+TEST(CaselessCompare, TextsOfOtherLengthsAndLongerAffixesNeverMatch) {
+    EXPECT_FALSE(EqualsIgnoreCase("a", ""));
+    EXPECT_FALSE(EqualsIgnoreCase("href", "HREFS"));
+    EXPECT_TRUE(StartsWithIgnoreCase("Mailto:x", "MAILTO:"));
+    EXPECT_TRUE(EndsWithIgnoreCase("page.HTML", ".html"));
+    EXPECT_FALSE(StartsWithIgnoreCase("mail", "mailto:"));
+    EXPECT_FALSE(EndsWithIgnoreCase("html", ".html"));
+    EXPECT_TRUE(StartsWithIgnoreCase("", ""));
+    EXPECT_TRUE(EndsWithIgnoreCase("", ""));
 }
 
 // Random texts over bytes that fold onto each other: letters in both cases, the punctuation of
