@@ -1,10 +1,10 @@
 #include "child_process.h"
 #include "tests/support/loopback_site.h"
+#include "tests/support/scratch_folder.h"
 
 #include <atomic>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -25,11 +25,6 @@ std::vector<std::string> Lines(const std::string& text) {
         lines.push_back(line);
     }
     return lines;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 ChildProcess RunCli(const std::vector<std::string>& args) {
@@ -146,8 +141,7 @@ TEST(CliRefusals, RefusedOrMalformedInvocationsExitTwoWithoutFetching) {
 }
 
 TEST_F(CliEndToEnd, KeywordsFileHoldsOnePhrasePerFoundPage) {
-    const auto dir = std::filesystem::path(::testing::TempDir()) / "cli-keywords";
-    std::filesystem::create_directories(dir);
+    const ScratchFolder dir("cli-keywords");
     const auto file = dir / "keywords.txt";
     auto cli = RunCli({"--quiet", "--keywords", file.string(), start_});
     ASSERT_TRUE(cli.Wait(kRunLimit));
@@ -156,7 +150,7 @@ TEST_F(CliEndToEnd, KeywordsFileHoldsOnePhrasePerFoundPage) {
 }
 
 TEST_F(CliEndToEnd, KeywordsFileThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {
-    const auto dir = std::filesystem::path(::testing::TempDir()) / "cli-keywords-fail";
+    const ScratchFolder dir("cli-keywords-fail");
     std::filesystem::create_directories(dir / "a-folder");
     const auto missing = (dir / "no-such-folder" / "k.txt").string();
     const auto folder = (dir / "a-folder").string();

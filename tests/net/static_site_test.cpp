@@ -1,9 +1,9 @@
+#include "tests/support/scratch_folder.h"
 #include "tools/static_site.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <regex>
 
 namespace vortaxel::tools {
@@ -11,38 +11,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A scratch folder holding a served root and, beside it, a secret that must never be served.
-class ScratchFolder {
+// A served root and, beside it, a secret that must never be served.
+class ServedTree {
 public:
-    ScratchFolder() : path_(fs::temp_directory_path() / ("vortaxel-static-" + std::to_string(std::random_device{}()))) {
-        fs::create_directories(path_ / "root" / "garden");
-        fs::create_directories(path_ / "root" / "empty-folder");
+    ServedTree() {
+        fs::create_directories(folder_ / "root" / "garden");
+        fs::create_directories(folder_ / "root" / "empty-folder");
         Write("root/index.html", "<a href=\"@SITE@/garden/solar-lights.html\">@SITE@</a>");
         Write("root/garden/solar-lights.html", "solar");
         Write("root/notes.txt", "@SITE@ stays in text");
         Write("secret.txt", "secret");
-        fs::create_symlink(path_ / "secret.txt", path_ / "root" / "leak.txt");
-        fs::create_directory_symlink(path_, path_ / "root" / "up");
-        fs::create_symlink(path_ / "root" / "garden" / "solar-lights.html", path_ / "root" / "alias.html");
+        fs::create_symlink(folder_ / "secret.txt", folder_ / "root" / "leak.txt");
+        fs::create_directory_symlink(folder_.Path(), folder_ / "root" / "up");
+        fs::create_symlink(folder_ / "root" / "garden" / "solar-lights.html", folder_ / "root" / "alias.html");
     }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    fs::path Root() const { return path_ / "root"; }
+    fs::path Root() const { return folder_ / "root"; }
 
 private:
-    void Write(const std::string& name, const std::string& text) { std::ofstream(path_ / name) << text; }
+    void Write(const std::string& name, const std::string& text) { std::ofstream(folder_ / name) << text; }
 
-    fs::path path_;
+    test::ScratchFolder folder_{"static"};
 };
 
 TEST(StaticSite, ServesOnlyFilesInsideItsFolder) {
-    ScratchFolder scratch;
-    const StaticSite site(scratch.Root());
+    const ServedTree tree;
+    const StaticSite site(tree.Root());
     const std::string address = "http://127.0.0.1:8123";
     struct Row {
         std::string path;
@@ -82,9 +76,9 @@ TEST(StaticSite, ServesOnlyFilesInsideItsFolder) {
 }
 
 TEST(StaticSite, RefusesARootThatIsNotAFolder) {
-    ScratchFolder scratch;
-    EXPECT_THROW(StaticSite(scratch.Root() / "notes.txt"), std::runtime_error);
-    EXPECT_THROW(StaticSite(scratch.Root() / "no-such-folder"), std::runtime_error);
+    const ServedTree tree;
+    EXPECT_THROW(StaticSite(tree.Root() / "notes.txt"), std::runtime_error);
+    EXPECT_THROW(StaticSite(tree.Root() / "no-such-folder"), std::runtime_error);
 }
 
 TEST(StaticSite, ContentTypeFollowsTheExtension) {

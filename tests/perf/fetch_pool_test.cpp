@@ -1,7 +1,7 @@
 #include "net/fetch_pool.h"
 #include "tests/support/loopback_site.h"
+#include "tests/support/sorted.h"
 
-#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -14,17 +14,13 @@ namespace {
 using namespace std::chrono_literals;
 using test::LoopbackSite;
 using test::Page;
+using test::Sorted;
 using Targets = std::vector<std::string>;
 
 FetchOptions QuickOptions() {
     FetchOptions options;
     options.timeout = 10s;
     return options;
-}
-
-Targets Sorted(Targets targets) {
-    std::sort(targets.begin(), targets.end());
-    return targets;
 }
 
 /// A site of pages /p0 ... /p9, each naming itself, answering after a short delay so that

@@ -1,15 +1,15 @@
 #include "bench/generated_site.h"
 #include "tests/cli/child_process.h"
 #include "tests/support/loopback_site.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/sorted.h"
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace vortaxel::test {
@@ -19,16 +19,6 @@ using namespace std::chrono_literals;
 using Targets = std::vector<std::string>;
 
 constexpr auto kRunLimit = 60s;
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-Targets Sorted(Targets targets) {
-    std::sort(targets.begin(), targets.end());
-    return targets;
-}
 
 /// What one command-line run left behind.
 struct Outcome {
@@ -57,10 +47,9 @@ protected:
 
     Outcome Run(std::size_t parallel, const std::vector<std::string>& extra = {}) {
         site_.ClearRequests();
-        // ctest runs these tests side by side in one temporary folder, so each process names its own file.
-        const std::filesystem::path keywords =
-            std::filesystem::path(::testing::TempDir()) /
-            ("parallel-" + std::to_string(getpid()) + "-" + std::to_string(parallel) + ".txt");
+        // A width's file is written again with each seed: the one before goes, so that it cannot stand in
+        // for a file this run failed to write.
+        const std::filesystem::path keywords = scratch_ / ("keywords-" + std::to_string(parallel) + ".txt");
         std::filesystem::remove(keywords);
         std::vector<std::string> args = {"--quiet", "--parallel", std::to_string(parallel), "--keywords",
                                          keywords.string()};
@@ -73,6 +62,7 @@ protected:
     }
 
     LoopbackSite site_;
+    ScratchFolder scratch_{"parallel"};
     std::string start_;
 };
 
