@@ -34,8 +34,9 @@ void CliCrawlHost::FoundListAppended(std::size_t index) {
         return;
     }
     ClearProgressLine();
-    const std::string line = EscapeControlBytes(foundList_->Text(index)) + '\n';
-    std::fwrite(line.data(), 1, line.size(), streams_.out);
+    const std::string url = EscapeControlBytes(foundList_->Text(index));
+    std::fwrite(url.data(), 1, url.size(), streams_.out);
+    std::fputc('\n', streams_.out);
     std::fflush(streams_.out);
     if (pageLimit_ && index + 1 == *pageLimit_ && onLimitReached_) {
         onLimitReached_();

@@ -24,7 +24,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg.starts_with("--");
+        const bool isOption = !optionsEnded && arg.starts_with("--");
         if (!isOption) {
             if (haveUrl) {
                 return {std::nullopt, "more than one URL given"};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace vortaxel::crawl {
@@ -15,14 +16,23 @@ constexpr char ToUpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+/// Appends `byte` as "%XX" with upper-case hex digits, the form both the wire and the terminal get.
+inline void AppendPercentEscaped(std::string& out, unsigned char byte) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0x0F];
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
 bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix);
 bool ContainsIgnoreCase(std::string_view text, std::string_view needle);
 
-/// Finds one needle in one text, ignoring ASCII case. Candidates are found eight bytes at a
-/// time by one pair of adjacent needle bytes, chosen to be rare in pages (punctuation first), so
-/// ordinary text with many of the needle's letters costs no more than a plain scan.
+/// Finds one needle in one text, ignoring ASCII case. Candidates are found many bytes at a time
+/// by one pair of adjacent needle bytes, chosen to be rare in pages (punctuation first, found with
+/// memchr; otherwise both bytes compared a vector or word at a time), so ordinary text with many of
+/// the needle's letters costs no more than a plain scan.
 class CaselessFinder {
 public:
     explicit CaselessFinder(std::string_view needle);

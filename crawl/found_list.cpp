@@ -55,7 +55,9 @@ void FoundList::Append(UrlId id) {
 }
 
 void FoundList::Clear() {
-    if (store_->Size() != 0) {
+    if (ownStore_) {
+        ownStore_->Clear();
+    } else if (store_->Size() != 0) {
         for (const UrlId id : ids_) {
             store_->SetListed(id, false);
         }
@@ -64,9 +66,6 @@ void FoundList::Clear() {
     selected_.clear();
     selectedPrefix_ = 0;
     selectedCount_ = 0;
-    if (ownStore_) {
-        ownStore_->Clear();
-    }
     if (observer_) {
         observer_->FoundListCleared();
     }

@@ -49,8 +49,9 @@ public:
     /// Appends a URL, unselected.
     void Append(UrlId id);
     void Append(std::string_view url) { Append(store_->Intern(url)); }
-    /// Removes every entry; the store keeps its URLs. Their marks in the store are released,
-    /// unless the store has been cleared already, which makes this O(1) at the start of a run.
+    /// Removes every entry. A list with a store of its own empties that store too; a shared store
+    /// keeps its URLs and has their marks released, unless it has been cleared already, which
+    /// makes this O(1) at the start of a run.
     void Clear();
     /// Whether the stored URL `id` is listed; O(1).
     bool Contains(UrlId id) const { return store_->IsListed(id); }

@@ -145,10 +145,12 @@ bool FetchPool::Drive() {
             continue;
         }
         Detach(*slot);
-        if (slot->transfer->RetryOnFreshConnection(code) && curl_multi_add_handle(multi_.get(), easy) == CURLM_OK) {
-            continue;
+        if (!slot->transfer->RetryOnFreshConnection(code)) {
+            Finish(*slot, code);
+        } else if (curl_multi_add_handle(multi_.get(), easy) != CURLM_OK) {
+            slot->result = crawl::FetchResult::Failure("the request could not be started");
+            slot->state = State::Done;
         }
-        Finish(*slot, code);
     }
     return true;
 }

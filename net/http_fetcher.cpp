@@ -1,6 +1,5 @@
 #include "net/http_fetcher.h"
 
-#include <chrono>
 #include <utility>
 
 namespace vortaxel::net {

@@ -57,7 +57,6 @@ std::optional<crawl::FetchResult> Transfer::Prepare(const std::string& url) {
     body_.clear();
     headerBytes_ = 0;
     bodyTooLarge_ = false;
-    headersTooLarge_ = false;
     headersEnded_ = false;
     declaredLength_.clear();
     lengthsConflict_ = false;
@@ -74,7 +73,7 @@ std::optional<crawl::FetchResult> Transfer::Prepare(const std::string& url) {
 }
 
 bool Transfer::RetryOnFreshConnection(CURLcode code) {
-    if (retried_ || abortFlag_.load() || headerBytes_ != 0 || !body_.empty() ||
+    if (retried_ || abortFlag_.load() || headerBytes_ != 0 ||
         (code != CURLE_RECV_ERROR && code != CURLE_SEND_ERROR && code != CURLE_GOT_NOTHING)) {
         return false;
     }
@@ -105,7 +104,7 @@ crawl::FetchResult Transfer::Finish(CURLcode code) {
     if (lengthsConflict_) {
         return crawl::FetchResult::Failure("the reply declares conflicting lengths");
     }
-    if (headersTooLarge_) {
+    if (headerBytes_ > kMaxHeaderBytes) {
         return crawl::FetchResult::Failure("response headers larger than " + std::to_string(kMaxHeaderBytes) +
                                            " bytes");
     }
@@ -152,7 +151,6 @@ std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, 
     }
     transfer.headerBytes_ += bytes;
     if (transfer.headerBytes_ > kMaxHeaderBytes) {
-        transfer.headersTooLarge_ = true;
         return 0;
     }
     return bytes;

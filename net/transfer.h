@@ -27,10 +27,11 @@ public:
 
     /// A request that died on a connection kept from an earlier fetch, before any byte of a reply came
     /// back, met the server closing that idle connection: a race every keep-alive client runs into.
-    /// libcurl sends such a request again by itself, but only five times over the whole life of a
-    /// handle, so a long crawl would start losing pages to it. Readies the handle to send the request
-    /// once more on a new connection and returns true; the caller starts it again. False for any other
-    /// ending, and for a request already sent again once.
+    /// libcurl sends such a request again by itself, but its count of resends is never cleared between
+    /// requests, only when it gives up after five, so every sixth such race on one handle would cost
+    /// the crawl a page. Readies the handle to send the request once more on a new connection and
+    /// returns true; the caller starts it again. False for any other ending, and for a request already
+    /// sent again once.
     bool RetryOnFreshConnection(CURLcode code);
 
     /// Turns libcurl's verdict on the finished request into the page or the reason it failed.
@@ -51,8 +52,8 @@ private:
     std::string body_;
     std::size_t headerBytes_ = 0;
     bool bodyTooLarge_ = false;
-    bool headersTooLarge_ = false;
     bool headersEnded_ = false;
+    // Ends the resending here rather than trusting libcurl's count of new connections to.
     bool retried_ = false;
     /// The first Content-Length of the current response, and whether another one disagreed with it.
     std::string declaredLength_;

@@ -1,8 +1,7 @@
 #include "net/wire_url.h"
 
+#include "crawl/ascii.h"
 #include "crawl/base_url.h"
-
-#include <array>
 
 namespace vortaxel::net {
 
@@ -29,8 +28,6 @@ bool HasFetchableScheme(std::string_view url) {
 }
 
 std::string EncodeForWire(std::string_view url) {
-    static constexpr std::array<char, 16> kHex{'0', '1', '2', '3', '4', '5', '6', '7',
-                                               '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};
     url = url.substr(0, url.find('#'));
     const auto pathStart = PathStart(url);
     std::string wire(url.substr(0, pathStart));
@@ -38,9 +35,7 @@ std::string EncodeForWire(std::string_view url) {
     for (const char c : url.substr(pathStart)) {
         const auto byte = static_cast<unsigned char>(c);
         if (NeedsEscape(byte)) {
-            wire += '%';
-            wire += kHex[byte >> 4];
-            wire += kHex[byte & 0x0F];
+            crawl::AppendPercentEscaped(wire, byte);
         } else {
             wire += c;
         }
