@@ -97,16 +97,30 @@ void FoundListModel::TakeViewSelection(const QItemSelection& selected, const QIt
     if (syncing_) {
         return;
     }
-    // The view changed the selection itself (keyboard, drag): carry it over to the flags.
+    // The view changed the selection itself (keyboard, drag): carry it over to the flags, marking each
+    // row as shown first so the change is not sent back. A select() from here would end the view's drag
+    // early, and the rows it had passed over would then stay as they are when the mouse moves back.
     auto apply = [this](const QItemSelection& ranges, bool flag) {
         for (const QItemSelectionRange& range : ranges) {
             for (int row = range.top(); row <= range.bottom(); ++row) {
-                list_.SetSelected(static_cast<std::size_t>(row), flag);
+                const auto i = static_cast<std::size_t>(row);
+                if ((shown_[i] != 0) != flag) {
+                    shown_[i] = flag ? 1 : 0;
+                    shownSelected_ += flag ? 1 : static_cast<std::size_t>(-1);
+                }
+                list_.SetSelected(i, flag);
             }
         }
     };
     apply(deselected, false);
     apply(selected, true);
+    if (!selected.isEmpty() && list_.SelectedCount() == list_.Count()) {
+        // Everything selected: one range, laid over the view's own so a drag still in progress can
+        // move back off rows without losing those selected before it began.
+        QScopedValueRollback guard(syncing_, true);
+        selection_.select(QItemSelection(index(0, 0), index(Rows() - 1, 0)),
+                          QItemSelectionModel::Select | QItemSelectionModel::Current);
+    }
 }
 
 } // namespace vortaxel::ui

@@ -10,6 +10,7 @@
 #include <QAccessibleInterface>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTest>
 
 namespace vortaxel::ui {
 namespace {
@@ -99,6 +100,26 @@ TEST(FoundListModel, ViewSelectionAndSelectedFlagsStayTheSame) {
          [](auto& list, auto&) { Fill(list, 2), list.SelectAll(), Fill(list, 2); },
          {0, 1},
          1},
+        {"the view drags over two rows",
+         [](auto& list, auto& model) {
+             Fill(list, 4);
+             model.SelectionModel()->select(model.index(0, 0), QItemSelectionModel::Toggle);
+             model.SelectionModel()->select(QItemSelection(model.index(0, 0), model.index(1, 0)),
+                                            QItemSelectionModel::ToggleCurrent);
+         },
+         {0, 1},
+         1},
+        {"a drag over every row that backs off keeps the rows selected before it",
+         [](auto& list, auto& model) {
+             Fill(list, 4);
+             list.SetSelected(3, true);
+             QItemSelectionModel& view = *model.SelectionModel();
+             view.select(model.index(0, 0), QItemSelectionModel::Select);
+             view.select(QItemSelection(model.index(0, 0), model.index(2, 0)), QItemSelectionModel::SelectCurrent);
+             view.select(QItemSelection(model.index(0, 0), model.index(1, 0)), QItemSelectionModel::SelectCurrent);
+         },
+         {0, 1, 3},
+         2},
         {"cleared and refilled",
          [](auto& list, auto&) { Fill(list, 3), list.SelectAll(), list.Clear(), Fill(list, 2); },
          {},
@@ -113,6 +134,46 @@ TEST(FoundListModel, ViewSelectionAndSelectedFlagsStayTheSame) {
         EXPECT_EQ(ListSelectedRows(list), c.selected);
         EXPECT_EQ(ViewSelectedRows(*model.SelectionModel(), model.rowCount()), c.selected);
         EXPECT_EQ(model.SelectionModel()->selection().size(), c.ranges);
+    }
+}
+
+TEST(FoundListModel, AMouseDragSetsOrClearsEveryRowPassedOver) {
+    struct DragCase {
+        const char* name;
+        std::vector<int> before; // selected before the drag
+        std::vector<int> path;   // pressed on the first row, moved over the rest, released on the last
+        std::vector<int> selected;
+    };
+    const std::vector<DragCase> cases = {
+        {"down three rows", {}, {0, 1, 2}, {0, 1, 2}},
+        {"up from the bottom", {}, {4, 3}, {3, 4}},
+        {"backing off a row leaves it out", {}, {0, 1, 2, 1}, {0, 1}},
+        {"from a selected row clears the rows passed over", {0, 1, 2, 3}, {1, 2, 3, 2}, {0, 3}},
+        {"over every row and back keeps the rows selected before it", {4}, {0, 1, 2, 3, 2}, {0, 1, 2, 4}},
+    };
+    for (const DragCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        crawl::FoundList list;
+        FoundListModel model(list);
+        Fill(list, 5);
+        for (int row : c.before) {
+            list.SetSelected(static_cast<std::size_t>(row), true);
+        }
+        QTableView view;
+        view.setModel(&model);
+        view.setSelectionModel(model.SelectionModel());
+        view.setSelectionMode(QAbstractItemView::MultiSelection);
+        view.resize(400, 400);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        auto at = [&](int row) { return view.visualRect(model.index(row, 0)).center(); };
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(c.path.front()));
+        for (std::size_t i = 1; i < c.path.size(); ++i) {
+            QTest::mouseMove(view.viewport(), at(c.path[i]));
+        }
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at(c.path.back()));
+        EXPECT_EQ(ViewSelectedRows(*model.SelectionModel(), model.rowCount()), c.selected);
+        EXPECT_EQ(ListSelectedRows(list), c.selected);
     }
 }
 
