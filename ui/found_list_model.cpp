@@ -36,7 +36,6 @@ void FoundListModel::FoundListCleared() {
     QScopedValueRollback guard(syncing_, true);
     beginResetModel();
     shown_.clear();
-    shownSelected_ = 0;
     endResetModel();
     selection_.clear();
 }
@@ -58,6 +57,10 @@ void FoundListModel::ShowFlags(std::size_t first, std::size_t last) {
         return;
     }
     last = std::min(last, shown_.size() - 1);
+    // Everything selected shows as one range, so the view's cost does not grow with the list; the
+    // rows' own ranges are then not needed.
+    const bool all = list_.SelectedCount() == list_.Count();
+    bool changed = false;
     QItemSelection toSelect;
     QItemSelection toDeselect;
     for (std::size_t i = first; i <= last; ++i) {
@@ -66,7 +69,10 @@ void FoundListModel::ShowFlags(std::size_t first, std::size_t last) {
             continue;
         }
         shown_[i] = flag;
-        shownSelected_ += flag != 0 ? 1 : static_cast<std::size_t>(-1);
+        changed = true;
+        if (all) {
+            continue;
+        }
         // Neighbouring rows that change the same way join one range.
         QItemSelection& target = flag != 0 ? toSelect : toDeselect;
         const QModelIndex cell = index(static_cast<int>(i), 0);
@@ -76,12 +82,11 @@ void FoundListModel::ShowFlags(std::size_t first, std::size_t last) {
             target.append(QItemSelectionRange(cell));
         }
     }
-    if (toSelect.isEmpty() && toDeselect.isEmpty()) {
+    if (!changed) {
         return;
     }
     QScopedValueRollback guard(syncing_, true);
-    if (shownSelected_ == shown_.size()) {
-        // Everything selected: one range, so the view's cost does not grow with the list.
+    if (all) {
         selection_.select(QItemSelection(index(0, 0), index(Rows() - 1, 0)), QItemSelectionModel::ClearAndSelect);
         return;
     }
@@ -103,12 +108,8 @@ void FoundListModel::TakeViewSelection(const QItemSelection& selected, const QIt
     auto apply = [this](const QItemSelection& ranges, bool flag) {
         for (const QItemSelectionRange& range : ranges) {
             for (int row = range.top(); row <= range.bottom(); ++row) {
-                const auto i = static_cast<std::size_t>(row);
-                if ((shown_[i] != 0) != flag) {
-                    shown_[i] = flag ? 1 : 0;
-                    shownSelected_ += flag ? 1 : static_cast<std::size_t>(-1);
-                }
-                list_.SetSelected(i, flag);
+                shown_[static_cast<std::size_t>(row)] = flag ? 1 : 0;
+                list_.SetSelected(static_cast<std::size_t>(row), flag);
             }
         }
     };

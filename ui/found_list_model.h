@@ -40,10 +40,8 @@ private:
 
     crawl::FoundList& list_;
     QItemSelectionModel selection_;
-    // The flags as last shown, one per row the view knows of, so each change is applied once and
-    // "all selected" is known at no cost.
+    // The flags as last shown, one per row the view knows of, so each change is applied once.
     std::vector<std::uint8_t> shown_;
-    std::size_t shownSelected_ = 0;
     bool syncing_ = false;
 };
 
