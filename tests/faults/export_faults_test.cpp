@@ -5,12 +5,12 @@
 #include "export/keyword_export.h"
 #include "platform/qt_export_host.h"
 #include "tests/platform/child_process.h"
+#include "tests/support/named_rows.h"
 
 #include <csignal>
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -27,6 +27,8 @@ namespace {
 
 using testing_support::DropRootPrivileges;
 using testing_support::RunInChild;
+using vortaxel::test::PrintTo;
+using vortaxel::test::RowName;
 
 const QByteArray kOldContent = "old keywords\r\n";
 
@@ -81,11 +83,6 @@ struct FaultCase {
     /// A word the failure message must hold besides the path, or the path that must hold the keywords.
     QString reasonPart;
 };
-
-// Names the row in test listings instead of dumping its bytes.
-void PrintTo(const FaultCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 constexpr int kPass = 0;
 constexpr uid_t kNobody = 65534;
@@ -263,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   return s.target;
                               },
                               nullptr, Expect::Written, "keywords.txt"}),
-    [](const testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
+    RowName());
 
 TEST(ExportFaults, SymlinkStaysALinkAfterTheExport) {
     QTemporaryDir scratch;

@@ -5,12 +5,12 @@
 #include "hostile_behaviours.h"
 #include "net/fetch_pool.h"
 #include "net/http_fetcher.h"
+#include "tests/support/named_rows.h"
 
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +18,7 @@ namespace vortaxel::test {
 namespace {
 
 using namespace std::chrono_literals;
+using test::PrintTo;
 
 constexpr auto kNextRequestWait = 5s;
 
@@ -51,10 +52,6 @@ struct FetcherKind {
     const char* name;
     std::function<FetchFunction()> make;
 };
-
-void PrintTo(const FetcherKind& kind, std::ostream* out) {
-    *out << kind.name;
-}
 
 FetcherKind OneAtATime() {
     return {"HttpFetcher", [] {
@@ -115,8 +112,7 @@ TEST_P(DroppedConnectionTest, SendsAgainOnANewConnectionOnlyWhenNoReplyCameBack)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fetchers, DroppedConnectionTest, testing::Values(OneAtATime(), Pooled()),
-                         [](const testing::TestParamInfo<FetcherKind>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Fetchers, DroppedConnectionTest, testing::Values(OneAtATime(), Pooled()), RowName());
 
 } // namespace
 } // namespace vortaxel::test

@@ -4,11 +4,11 @@
 #include "crawl_harness.h"
 #include "hostile_behaviours.h"
 #include "net/fetch_options.h"
+#include "tests/support/named_rows.h"
 
 #include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +16,7 @@ namespace vortaxel::test {
 namespace {
 
 using namespace std::chrono_literals;
+using test::PrintTo;
 
 constexpr auto kFetchLimit = 3s;
 // A run that visits three pages, one of them hostile, ends well inside this; only a hang reaches it.
@@ -29,11 +30,6 @@ struct HostileCase {
     /// Where several guards would each fail the fetch, a word of the reason that shows the right one did.
     const char* reasonPart = "";
 };
-
-// Names the row in test listings instead of dumping its bytes.
-void PrintTo(const HostileCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class HostileServerTest : public testing::TestWithParam<HostileCase> {};
 
@@ -88,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"RedirectToFile", "/redirect-file", "file"}, HostileCase{"BrokenChunkSize", "/broken-chunk"},
         HostileCase{"GzipBomb", "/gzip-bomb"}, HostileCase{"Http09Reply", "/http09"},
         HostileCase{"NotFoundWithLinks", "/status-404"}, HostileCase{"ServerErrorWithLinks", "/status-500"}),
-    [](const testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
+    RowName());
 
 TEST(HostileRedirects, LoopsAndChainsCostAFewRequestsOnly) {
     for (const char* path : {"/redirect-self", "/redirect-chain"}) {

@@ -3,11 +3,11 @@
 #include "crawl_harness.h"
 #include "hostile_behaviours.h"
 #include "tests/cli/child_process.h"
+#include "tests/support/named_rows.h"
 
 #include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -18,15 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace std::string_literals;
-
-// Names a table row in test listings instead of dumping its bytes.
-template <typename Row>
-requires requires(const Row& row) {
-    row.name;
-}
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.name;
-}
+using test::PrintTo;
 
 constexpr std::size_t kBodyCap = std::size_t{32} << 20;
 
@@ -108,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ContentCase{"Latin1", "<a href=\"caf\xE9.html\">Caf\xE9</a>", {"caf\xE9.html"}},
                     // Link extraction reads bytes; a UTF-16 page has a NUL between the letters of every keyword.
                     ContentCase{"Utf16WithByteOrderMark", Utf16LittleEndianWithMark("<a href=\"u.html\">"), {}}),
-    [](const testing::TestParamInfo<ContentCase>& info) { return info.param.name; });
+    RowName());
 
 TEST(PageContent, MebibyteOfRandomBytesStaysInsideTheSite) {
     HostileServer server;
@@ -165,7 +157,7 @@ TEST_P(LargePageTest, PageUpToTheCapIsCrawledAndOneByteMoreIsAFailedFetch) {
 INSTANTIATE_TEST_SUITE_P(Sizes, LargePageTest,
                          testing::Values(SizeCase{"ExactlyTheCap", kBodyCap, true},
                                          SizeCase{"OneByteOverTheCap", kBodyCap + 1, false}),
-                         [](const testing::TestParamInfo<SizeCase>& info) { return info.param.name; });
+                         RowName());
 
 struct StartCase {
     const char* name;
@@ -228,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, StartUrlTest,
                                          StartCase{"Ftp", "ftp://127.0.0.1:{port}/", false},
                                          StartCase{"Url32KiB", "{root}/" + std::string(32 * 1024, 'a'), true},
                                          StartCase{"NotFoundWithLinks", "{root}/status-404", true}),
-                         [](const testing::TestParamInfo<StartCase>& info) { return info.param.name; });
+                         RowName());
 
 #ifdef VORTAXEL_CLI_PATH
 TEST(CrawlTrap, PageLimitEndsItWithBoundedMemory) {
