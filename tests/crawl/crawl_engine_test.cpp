@@ -87,7 +87,6 @@ TEST_F(Fixture, TakesEveryTurnStepInOrder) {
     int enter = 13;
     engine.txturl_KeyPress(enter);
     EXPECT_EQ(enter, 13);
-    const Texts visit = {"select?", "url?", "url?", "url?"};
     EXPECT_EQ(host.calls, (Texts{"url?",
                                  "an+",
                                  "start-",

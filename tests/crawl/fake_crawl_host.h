@@ -63,7 +63,6 @@ public:
     std::vector<std::string> calls;
     std::vector<std::string> fetched;
     int yields = 0;
-    bool recording = true;
     /// Run inside the n-th yield (1-based), as input handled there would be.
     std::function<void(int)> onYield;
     /// Run whenever the URL field is read.
@@ -72,11 +71,7 @@ public:
     std::function<void(std::size_t)> onFetch;
 
 private:
-    void Record(std::string call) {
-        if (recording) {
-            calls.push_back(std::move(call));
-        }
-    }
+    void Record(std::string call) { calls.push_back(std::move(call)); }
 };
 
 } // namespace vortaxel::crawl::testing

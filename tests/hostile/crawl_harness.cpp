@@ -58,13 +58,14 @@ private:
     bool bufferPending_ = false;
 };
 
-} // namespace
-
+/// The process's peak resident memory so far, in bytes.
 std::size_t PeakResidentBytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
 }
+
+} // namespace
 
 std::optional<std::size_t> CrawlOutcome::BufferAfter(const std::string& url) const {
     const auto at = std::find(fetched.begin(), fetched.end(), url);

@@ -43,7 +43,4 @@ struct CrawlLimits {
 /// Types `startUrl` into the URL field, presses Enter and lets the run go to its end.
 CrawlOutcome RunCrawl(const std::string& startUrl, const CrawlLimits& limits = {});
 
-/// The process's peak resident memory so far, in bytes.
-std::size_t PeakResidentBytes();
-
 } // namespace vortaxel::test

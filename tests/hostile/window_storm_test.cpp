@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <set>
 #include <string>
 
