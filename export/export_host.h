@@ -26,8 +26,9 @@ enum class MessageIcon { None, Information, Warning };
 
 enum class WindowStyle { NormalFocus, MaximizedFocus };
 
-/// Everything the export needs of the window and the platform. The window, the command line's
-/// tests and the export's tests each implement it. Paths are UTF-8; list texts are raw bytes.
+/// Everything the export needs of the window and the platform. On the desktop
+/// platform::QtExportHost implements it; tests implement it with fakes. Paths are UTF-8; list texts
+/// are raw bytes.
 class ExportHost {
 public:
     virtual ~ExportHost() = default;

@@ -2,6 +2,8 @@
 
 #include "keyword_file.h"
 
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace vortaxel::keywords {
@@ -9,6 +11,15 @@ namespace vortaxel::keywords {
 namespace {
 
 constexpr const char* kMessageTitle = "URL Crawler";
+
+/// The message shown when the export file could not be written.
+std::string SaveFailedText(std::string_view path, std::string_view reason) {
+    std::string text = "Could not save ";
+    text += path;
+    text += ": ";
+    text += reason;
+    return text;
+}
 
 std::string SelectedKeywordFile(ExportHost& host) {
     KeywordFileBuilder builder;
@@ -25,14 +36,6 @@ std::string SelectedKeywordFile(ExportHost& host) {
 
 SettingKey ExportPathSetting() {
     return {"Vortaxel", "S11", "K11"};
-}
-
-std::string SaveFailedText(std::string_view path, std::string_view reason) {
-    std::string text = "Could not save ";
-    text += path;
-    text += ": ";
-    text += reason;
-    return text;
 }
 
 void cmdsave_Click(ExportHost& host) {

@@ -2,16 +2,10 @@
 
 #include "export_host.h"
 
-#include <string>
-#include <string_view>
-
 namespace vortaxel::keywords {
 
 /// Where the path of the last export is remembered.
 SettingKey ExportPathSetting();
-
-/// The message shown when the export file could not be written.
-std::string SaveFailedText(std::string_view path, std::string_view reason);
 
 /// "&Extract": asks for a file, remembers its path, writes the keyword phrase of every selected
 /// found entry to it, confirms and opens it in the text editor. A cancelled dialog ends it silently.

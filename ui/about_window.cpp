@@ -33,7 +33,6 @@ frmabout::frmabout(AddressLauncher& launcher, QWidget* parent)
     setObjectName("frmabout");
     setWindowTitle("About Vortaxel");
     setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(TwipsSize(4830, 2865));
     setModal(true);
 

@@ -2,9 +2,6 @@
 
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
-
 namespace vortaxel::ui {
 
 class AddressLauncher;

@@ -9,6 +9,10 @@ namespace {
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiRle8 = 1;
 
+// Limits that keep a hostile or damaged file from taking unbounded memory.
+constexpr int kMaxClipSide = 1024;
+constexpr std::size_t kMaxClipPixels = std::size_t{16} * 1024 * 1024;
+
 std::uint32_t U32(std::string_view data, std::size_t at) {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -219,7 +223,7 @@ std::string DecodeFrames(const Parsed& parsed, AviClip& clip) {
     }
     std::vector<std::uint8_t> indices(width * height, 0);
     std::vector<std::uint32_t> pixels(width * height, 0xFF000000u);
-    const std::size_t stride = (width * static_cast<std::size_t>(format.bitCount) + 31) / 32 * 4;
+    const std::size_t stride = DibStride(width, format.bitCount);
     for (const std::string_view data : parsed.frameData) {
         if (data.empty() && !clip.frames.empty()) {
             clip.frames.push_back(clip.frames.back()); // a dropped frame repeats the last one

@@ -1,5 +1,7 @@
 #include "avi_writer.h"
 
+#include "ui/avi_clip.h"
+
 #include <stdexcept>
 #include <string_view>
 
@@ -33,12 +35,8 @@ std::string List(std::string_view type, std::string_view body) {
     return out;
 }
 
-std::size_t Stride(int width, int bitsPerPixel) {
-    return static_cast<std::size_t>((width * bitsPerPixel + 31) / 32 * 4);
-}
-
 std::string UncompressedFrame(const IndexedClip& clip, const std::vector<std::uint8_t>& frame, bool rgb) {
-    const std::size_t stride = Stride(clip.width, rgb ? 24 : 8);
+    const std::size_t stride = DibStride(static_cast<std::size_t>(clip.width), rgb ? 24 : 8);
     std::string out(stride * static_cast<std::size_t>(clip.height), '\0');
     for (int y = 0; y < clip.height; ++y) {
         // DIB rows are stored bottom row first.
@@ -129,7 +127,8 @@ std::string WriteAviFrames(const IndexedClip& clip, ClipEncoding encoding, const
     const bool rle = encoding == ClipEncoding::Rle8;
     const auto frameCount = static_cast<std::uint32_t>(frameData.size());
     const auto micros = static_cast<std::uint32_t>(clip.frameInterval.count());
-    const std::uint32_t imageSize = static_cast<std::uint32_t>(Stride(clip.width, rgb ? 24 : 8)) * clip.height;
+    const std::uint32_t imageSize =
+        static_cast<std::uint32_t>(DibStride(static_cast<std::size_t>(clip.width), rgb ? 24 : 8)) * clip.height;
 
     std::string movi;
     std::string index;
