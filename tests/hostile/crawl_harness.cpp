@@ -67,18 +67,31 @@ std::size_t PeakResidentBytes() {
 
 } // namespace
 
-std::optional<std::size_t> CrawlOutcome::BufferAfter(const std::string& url) const {
+std::optional<std::size_t> CrawlOutcome::IndexOf(const std::string& url) const {
     const auto at = std::find(fetched.begin(), fetched.end(), url);
-    if (at == fetched.end() || static_cast<std::size_t>(at - fetched.begin()) >= bufferAfterFetch.size()) {
+    if (at == fetched.end()) {
         return std::nullopt;
     }
-    return bufferAfterFetch[static_cast<std::size_t>(at - fetched.begin())];
+    return static_cast<std::size_t>(at - fetched.begin());
+}
+
+std::optional<std::size_t> CrawlOutcome::BufferAfter(const std::string& url) const {
+    // A fetch's buffer is noted at the engine's next turn, which the run's last fetch may not get.
+    const auto index = IndexOf(url);
+    if (!index || *index >= bufferAfterFetch.size()) {
+        return std::nullopt;
+    }
+    return bufferAfterFetch[*index];
 }
 
 std::optional<bool> CrawlOutcome::FetchOk(const std::string& url) const {
-    const auto at = std::find(fetched.begin(), fetched.end(), url);
-    return at == fetched.end() ? std::nullopt
-                               : std::optional<bool>(fetchOk[static_cast<std::size_t>(at - fetched.begin())]);
+    const auto index = IndexOf(url);
+    return index ? std::optional<bool>(fetchOk[*index]) : std::nullopt;
+}
+
+std::optional<std::string> CrawlOutcome::FetchError(const std::string& url) const {
+    const auto index = IndexOf(url);
+    return index ? std::optional<std::string>(fetchErrors[*index]) : std::nullopt;
 }
 
 CrawlOutcome RunCrawl(const std::string& startUrl, const CrawlLimits& limits) {

@@ -29,6 +29,12 @@ struct CrawlOutcome {
     /// The buffer size after the fetch of `url`, if it was fetched.
     std::optional<std::size_t> BufferAfter(const std::string& url) const;
     std::optional<bool> FetchOk(const std::string& url) const;
+    /// The fetcher's reason for the failed fetch of `url` (empty after a success), if it was fetched.
+    std::optional<std::string> FetchError(const std::string& url) const;
+
+private:
+    /// Where the first fetch of `url` stands in the per-fetch lists, if it was fetched.
+    std::optional<std::size_t> IndexOf(const std::string& url) const;
 };
 
 struct CrawlLimits {

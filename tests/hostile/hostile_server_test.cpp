@@ -58,10 +58,8 @@ TEST_P(HostileServerTest, CrawlListsItTakesNoLinksAndGoesOn) {
     EXPECT_EQ(outcome.counter, "Retrieving URLs: 3");
     EXPECT_EQ(outcome.FetchOk(hostile), false) << "the server's answer passed for a page";
     EXPECT_EQ(outcome.BufferAfter(hostile), 0u);
-    const auto at = std::find(outcome.fetched.begin(), outcome.fetched.end(), hostile);
-    if (at != outcome.fetched.end()) {
-        const std::string& reason = outcome.fetchErrors[static_cast<std::size_t>(at - outcome.fetched.begin())];
-        EXPECT_NE(reason.find(GetParam().reasonPart), std::string::npos) << reason;
+    if (const auto reason = outcome.FetchError(hostile)) {
+        EXPECT_NE(reason->find(GetParam().reasonPart), std::string::npos) << *reason;
     }
     EXPECT_EQ(outcome.FetchOk(root + "after.html"), true);
     EXPECT_FALSE(Leaked(outcome.found));
