@@ -17,7 +17,7 @@ using test::Page;
 using test::Sorted;
 using Targets = std::vector<std::string>;
 
-FetchOptions QuickOptions() {
+FetchOptions PoolOptions() {
     FetchOptions options;
     options.timeout = 10s;
     return options;
@@ -58,7 +58,7 @@ TEST_F(FetchPoolTest, FetchesAheadWithinTheWidthAndHandsEachPageOutOnce) {
     for (const Row& row : rows) {
         SCOPED_TRACE("width " + std::to_string(row.width));
         site_.ClearRequests();
-        FetchPool pool(row.width, QuickOptions());
+        FetchPool pool(row.width, PoolOptions());
         pool.SetAheadList([&](std::size_t wanted, std::vector<std::string>& out) {
             for (const int i : row.ahead) {
                 if (out.size() < wanted) {
@@ -99,7 +99,7 @@ TEST_F(FetchPoolTest, FailuresAreThoseOfTheSingleFetch) {
         {"ftp://127.0.0.1/p4", false, false},
         {"not an address", false, false},
     };
-    FetchPool pool(4, QuickOptions());
+    FetchPool pool(4, PoolOptions());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.url);
         site_.ClearRequests();
@@ -116,7 +116,7 @@ TEST_F(FetchPoolTest, FailuresAreThoseOfTheSingleFetch) {
 }
 
 TEST_F(FetchPoolTest, AbortFailsEveryFetchUntilCleared) {
-    FetchPool pool(3, QuickOptions());
+    FetchPool pool(3, PoolOptions());
     pool.SetAheadList([&](std::size_t, std::vector<std::string>& out) { out = {Url(1), Url(2)}; });
     ASSERT_TRUE(pool.Fetch(Url(0)).ok);
     pool.Abort();
