@@ -1,4 +1,5 @@
 #include "export/keyword_export.h"
+#include "tests/support/named_rows.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -139,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(NothingToWriteCase{"EmptyList", {}},
                     NothingToWriteCase{"NoneSelected", {{"http://e.com/a", false}, {"http://e.com/b", false}}},
                     NothingToWriteCase{"OnlyBlankPhrases", {{"http://e.com/", true}, {"http://e.com/_-.x", true}}}),
-    [](const testing::TestParamInfo<NothingToWriteCase>& info) { return info.param.name; });
+    ::vortaxel::test::RowName());
 
 TEST(KeywordExport, FailedWriteNamesFileAndReasonAndOpensNothing) {
     FakeHost host;
@@ -193,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(Store, KeywordExportReadBack,
                                          ReadBackCase{"UnwritableNoEarlierValue", false, true, std::nullopt, false},
                                          ReadBackCase{"UnwritableStaleValue", false, true, "/old.txt", true},
                                          ReadBackCase{"Unreadable", false, false, std::nullopt, true}),
-                         [](const testing::TestParamInfo<ReadBackCase>& info) { return info.param.name; });
+                         ::vortaxel::test::RowName());
 
 TEST(KeywordExport, PathWithBlanksAndQuoteReachesEditorUnchanged) {
     FakeHost host;

@@ -1,4 +1,5 @@
 #include "export/keyword_file.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -40,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"LineBreakInsideStaysOneLine", {"http://e.com/blue\r\nwidgets.html"}, "blue  widgets\r\n"},
         FileCase{"LineBreakOnlyIsBlank", {"http://e.com/\n.html", "http://e.com/\r"}, ""},
         FileCase{"TabIsNotBlank", {"http://e.com/\t"}, "\t\r\n"}),
-    [](const testing::TestParamInfo<FileCase>& info) { return info.param.name; });
+    ::vortaxel::test::RowName());
 
 TEST(KeywordFileBuilder, CountsOnlyWrittenLines) {
     KeywordFileBuilder builder;

@@ -1,5 +1,6 @@
 #include "child_process.h"
 #include "platform/atomic_file_writer.h"
+#include "tests/support/named_rows.h"
 
 #include <csignal>
 #include <functional>
@@ -146,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   return Target{QString(), std::nullopt};
                               },
                               kNew, false, "No file name"}),
-    [](const testing::TestParamInfo<WriteCase>& info) { return info.param.name; });
+    ::vortaxel::test::RowName());
 
 TEST(AtomicFileWriter, NamedPipeStaysAPipe) {
     QTemporaryDir scratch;
@@ -199,7 +200,7 @@ TEST_P(AtomicFileWriterLink, WritesTheTargetAndKeepsTheLink) {
 
 INSTANTIATE_TEST_SUITE_P(Links, AtomicFileWriterLink,
                          testing::Values(LinkCase{"ToExistingFile", true}, LinkCase{"Dangling", false}),
-                         [](const testing::TestParamInfo<LinkCase>& info) { return info.param.name; });
+                         ::vortaxel::test::RowName());
 
 TEST(AtomicFileWriter, StdStringOverloadKeepsBytesAndUtf8Names) {
     QTemporaryDir scratch;

@@ -1,6 +1,7 @@
 #include "modal_answer.h"
 #include "platform/message_box.h"
 #include "platform/save_dialog.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Icons, QtMessageBoxTest,
                                                      QMessageBox::Information},
                                          MessageCase{"Warning", keywords::MessageIcon::Warning, QMessageBox::Warning},
                                          MessageCase{"None", keywords::MessageIcon::None, QMessageBox::NoIcon}),
-                         [](const testing::TestParamInfo<MessageCase>& info) { return info.param.name; });
+                         ::vortaxel::test::RowName());
 
 const keywords::SaveDialogRequest kRequest{"Save", "All Files (*.txt)", "*.txt"};
 

@@ -1,4 +1,5 @@
 #include "platform/launcher.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         LaunchCase{"BrowserRefusesScript", "Explorer.exe", "javascript:alert(1)", {}, false},
         LaunchCase{"UnknownProgram", "calc.exe", "/tmp/k.txt", {}, false},
         LaunchCase{"EmptyArgument", "Notepad", "", {}, false}),
-    [](const testing::TestParamInfo<LaunchCase>& info) { return info.param.name; });
+    ::vortaxel::test::RowName());
 
 TEST(DesktopLauncher, RelativePathBecomesAbsolute) {
     const QUrl target = DesktopLauncher::TargetFor("Notepad", "k.txt");

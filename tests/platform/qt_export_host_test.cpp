@@ -1,5 +1,6 @@
 #include "export/keyword_export.h"
 #include "platform/qt_export_host.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -130,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, ExportFailsOnDisk,
                                                          return path;
                                                      },
                                                      "not a regular file"}),
-                         [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+                         ::vortaxel::test::RowName());
 
 TEST_F(ExportOnDisk, UnwritableSettingsStillWriteTheFile) {
     ASSERT_TRUE(QDir(scratch_.path()).mkdir("settings.ini"));
