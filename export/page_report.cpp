@@ -1,0 +1,72 @@
+#include "export/page_report.h"
+
+#include <charconv>
+
+namespace vortaxel::keywords {
+
+namespace {
+
+// Typical row: two addresses of some 60 bytes, a short content type, a few numbers.
+constexpr std::size_t kBytesPerRowGuess = 160;
+
+/// Decimal digits without a stream or a temporary string: this runs a few times per row.
+template <class Number> void AppendNumber(std::string& text, Number number) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    text.append(digits, end);
+}
+
+} // namespace
+
+PageReportBuilder::PageReportBuilder(std::size_t expectedRows) {
+    text_.reserve(kPageReportHeader.size() + 2 + expectedRows * kBytesPerRowGuess);
+    text_ += kPageReportHeader;
+    text_ += "\r\n";
+}
+
+void PageReportBuilder::Add(const PageReportRow& row) {
+    AddField(row.url);
+    text_ += ',';
+    if (row.status) {
+        AppendNumber(text_, *row.status);
+    }
+    text_ += ',';
+    AddField(row.finalUrl);
+    text_ += ',';
+    AddField(row.contentType);
+    text_ += ',';
+    AppendNumber(text_, row.bytes);
+    text_ += ',';
+    AppendNumber(text_, row.ms);
+    text_ += ',';
+    AppendNumber(text_, row.redirects);
+    text_ += ',';
+    AddField(row.error);
+    text_ += "\r\n";
+    ++rows_;
+}
+
+void PageReportBuilder::AddField(std::string_view field) {
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        text_ += field;
+        return;
+    }
+    text_ += '"';
+    for (std::size_t quote = field.find('"'); quote != std::string_view::npos; quote = field.find('"')) {
+        text_.append(field.substr(0, quote + 1));
+        text_ += '"';
+        field.remove_prefix(quote + 1);
+    }
+    text_ += field;
+    text_ += '"';
+}
+
+std::string BuildPageReport(std::span<const PageReportRow> rows) {
+    PageReportBuilder builder(rows.size());
+    for (const PageReportRow& row : rows) {
+        builder.Add(row);
+    }
+    return std::move(builder).Text();
+}
+
+} // namespace vortaxel::keywords
