@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace vortaxel::crawl {
 
@@ -118,6 +119,13 @@ std::optional<double> ParseDelay(std::string_view value) {
     return seconds;
 }
 
+std::size_t LiteralPrefix(std::string_view pattern) {
+    if (!pattern.empty() && pattern.back() == '$') {
+        pattern.remove_suffix(1);
+    }
+    return std::min(pattern.find('*'), pattern.size());
+}
+
 template <class Visit> void ForEachLine(std::string_view body, Visit visit) {
     std::size_t start = 0;
     while (start < body.size()) {
@@ -175,7 +183,9 @@ RobotsRules RobotsRules::Parse(std::string_view body, std::string_view agent) {
             }
         }
     });
-    return sawSpecificGroup ? specific : global;
+    RobotsRules& chosen = sawSpecificGroup ? specific : global;
+    chosen.SortByPrecedence();
+    return std::move(chosen);
 }
 
 void RobotsRules::AddRule(std::string_view value, bool allow) {
@@ -190,12 +200,19 @@ void RobotsRules::AddRule(std::string_view value, bool allow) {
         for (const std::string_view index : {"/index.html", "/index.htm"}) {
             if (pattern.ends_with(index)) {
                 std::string folder = pattern.substr(0, pattern.size() - index.size() + 1) + "$";
-                rules_.push_back({std::move(folder), priority, true});
+                rules_.push_back({std::move(folder), priority, true, LiteralPrefix(folder)});
                 break;
             }
         }
     }
-    rules_.push_back({std::move(pattern), priority, allow});
+    const std::size_t literal = LiteralPrefix(pattern);
+    rules_.push_back({std::move(pattern), priority, allow, literal});
+}
+
+void RobotsRules::SortByPrecedence() {
+    std::stable_sort(rules_.begin(), rules_.end(), [](const Rule& a, const Rule& b) {
+        return a.priority != b.priority ? a.priority > b.priority : a.allow && !b.allow;
+    });
 }
 
 RobotsRules RobotsRules::AllowAll() {
@@ -216,15 +233,14 @@ bool RobotsRules::Allows(std::string_view pathAndQuery) const {
     if (path == "/robots.txt") {
         return true;
     }
-    std::optional<std::size_t> longestAllow;
-    std::optional<std::size_t> longestDisallow;
+    const std::string_view text(path);
     for (const Rule& rule : rules_) {
-        std::optional<std::size_t>& longest = rule.allow ? longestAllow : longestDisallow;
-        if ((!longest || rule.priority > *longest) && RobotsPatternMatches(rule.pattern, path)) {
-            longest = rule.priority;
+        if (text.starts_with(std::string_view(rule.pattern).substr(0, rule.literalPrefix)) &&
+            RobotsPatternMatches(rule.pattern, text)) {
+            return rule.allow;
         }
     }
-    return !longestDisallow || (longestAllow && *longestAllow >= *longestDisallow);
+    return true;
 }
 
 RobotsRules RulesForRobotsAnswer(std::optional<int> status, std::string_view body, std::string_view agent) {

@@ -46,11 +46,14 @@ private:
         std::string pattern; // normalised, "*" and a final "$" still special
         std::size_t priority = 0;
         bool allow = false;
+        std::size_t literalPrefix = 0; // bytes before the first wildcard, compared at once
     };
 
     void AddRule(std::string_view value, bool allow);
+    /// Puts the rules in the order they decide in, so the first match is the answer.
+    void SortByPrecedence();
 
-    std::vector<Rule> rules_;
+    std::vector<Rule> rules_; // after parsing: longest first, Allow before Disallow of the same length
     std::optional<double> crawlDelay_;
 };
 
