@@ -94,7 +94,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {"/a"}},
         RuleCase{"AgentTokenEndsAtVersion", "User-agent: Vortaxel/2.0\nDisallow: /\n", {}, {"/a"}},
         RuleCase{"LongerTokenIsAnotherAgent", "User-agent: VortaxelBot\nDisallow: /\n", {"/a"}, {}},
-        RuleCase{"ShorterTokenIsAnotherAgent", "User-agent: Vortax\nDisallow: /\n", {"/a"}, {}},
         RuleCase{"SpecificGroupBeatsStar",
                  "User-agent: *\nDisallow: /x/\nUser-agent: Vortaxel\nDisallow: /y/\n",
                  {"/x/page"},
@@ -121,19 +120,11 @@ INSTANTIATE_TEST_SUITE_P(
             "LongerAllowWins", "user-agent: Vortaxel\nallow: /x/page.html\ndisallow: /x/\n", {"/x/page.html"}, {"/x/"}},
         RuleCase{"EmptyRulesAllowAll", "user-agent: Vortaxel\ndisallow: \nallow: \n", {"/x/page.html"}, {}},
         RuleCase{"TieGoesToAllow", "user-agent: Vortaxel\ndisallow: /\nallow: /\n", {"/x/page.html"}, {}},
-        RuleCase{"SameTextTieGoesToAllow",
-                 "user-agent: Vortaxel\ndisallow: /x/p.html\nallow: /x/p.html\n",
-                 {"/x/p.html"},
-                 {}},
         RuleCase{"SlashMakesItLonger", "user-agent: Vortaxel\ndisallow: /x\nallow: /x/\n", {"/x/"}, {"/x"}},
         RuleCase{"WildcardCountsByLength",
                  "user-agent: Vortaxel\nallow: /page\ndisallow: /*.html\n",
                  {"/page"},
                  {"/page.html"}},
-        RuleCase{"LongerAllowOverWildcard",
-                 "user-agent: Vortaxel\nallow: /x/page.\ndisallow: /*.html\n",
-                 {"/x/page.html"},
-                 {"/x/y.html"}},
         RuleCase{"StarInTheMiddle",
                  "User-agent: Vortaxel\nDisallow: /foo/*/qux\n",
                  {"/foo/quz", "/foo/qux"},
@@ -267,6 +258,7 @@ struct AnswerCase {
     std::string name;
     std::optional<int> status;
     bool allowsPage;
+    bool allowsSecret;
 };
 
 class RobotsAnswerTable : public testing::TestWithParam<AnswerCase> {};
@@ -275,26 +267,21 @@ TEST_P(RobotsAnswerTable, FetchOutcomeDecidesTheRules) {
     const RobotsRules rules =
         RulesForRobotsAnswer(GetParam().status, "User-agent: *\nDisallow: /secret\n", kRobotsAgent);
     EXPECT_EQ(rules.Allows("/page"), GetParam().allowsPage);
+    EXPECT_EQ(rules.Allows("/secret"), GetParam().allowsSecret);
     EXPECT_TRUE(rules.Allows("/robots.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, RobotsAnswerTable,
-                         testing::Values(AnswerCase{"OkIsParsed", 200, true},
-                                         AnswerCase{"NoContentIsParsed", 204, true},
-                                         AnswerCase{"EndlessRedirectRestrictsNothing", 301, true},
-                                         AnswerCase{"ForbiddenRestrictsNothing", 403, true},
-                                         AnswerCase{"MissingRestrictsNothing", 404, true},
-                                         AnswerCase{"TooManyRequestsBlocksAll", 429, false},
-                                         AnswerCase{"ServerErrorBlocksAll", 500, false},
-                                         AnswerCase{"UnavailableBlocksAll", 503, false},
-                                         AnswerCase{"NoAnswerBlocksAll", std::nullopt, false}),
+                         testing::Values(AnswerCase{"OkIsParsed", 200, true, false},
+                                         AnswerCase{"NoContentIsParsed", 204, true, false},
+                                         AnswerCase{"EndlessRedirectRestrictsNothing", 301, true, true},
+                                         AnswerCase{"ForbiddenRestrictsNothing", 403, true, true},
+                                         AnswerCase{"MissingRestrictsNothing", 404, true, true},
+                                         AnswerCase{"TooManyRequestsBlocksAll", 429, false, false},
+                                         AnswerCase{"ServerErrorBlocksAll", 500, false, false},
+                                         AnswerCase{"UnavailableBlocksAll", 503, false, false},
+                                         AnswerCase{"NoAnswerBlocksAll", std::nullopt, false, false}),
                          ::vortaxel::test::RowName());
-
-TEST(RobotsAnswer, OkAnswerKeepsItsRules) {
-    const RobotsRules rules = RulesForRobotsAnswer(200, "User-agent: *\nDisallow: /secret\n", kRobotsAgent);
-    EXPECT_FALSE(rules.Allows("/secret/a"));
-    EXPECT_TRUE(RulesForRobotsAnswer(404, "User-agent: *\nDisallow: /secret\n", kRobotsAgent).Allows("/secret/a"));
-}
 
 struct UrlCase {
     std::string name;

@@ -128,23 +128,5 @@ TEST(PageReport, EmptyReportIsTheHeaderAlone) {
                                                                   "ms", "redirects", "error"}}));
 }
 
-TEST(PageReport, ManyRowsReadBackInOrder) {
-    PageReportBuilder builder(3);
-    std::vector<PageReportRow> rows;
-    for (int i = 0; i < 5000; ++i) {
-        const std::string n = std::to_string(i);
-        rows.push_back({"http://h/" + n + (i % 7 == 0 ? ",\"x\"\r\n" : ""), 200 + i % 300, "http://h/" + n, "text/html",
-                        static_cast<std::uint64_t>(i) * 31, static_cast<std::uint64_t>(i % 97), i % 6,
-                        i % 11 == 0 ? "HTTP 500, \"Internal\"" : ""});
-        builder.Add(rows.back());
-    }
-    EXPECT_EQ(builder.RowCount(), rows.size());
-    const std::vector<Record> records = ReadCsv(builder.Text());
-    ASSERT_EQ(records.size(), rows.size() + 1);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        ASSERT_EQ(records[i + 1], Fields(rows[i])) << i;
-    }
-}
-
 } // namespace
 } // namespace vortaxel::keywords
