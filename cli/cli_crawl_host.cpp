@@ -29,15 +29,21 @@ void CliCrawlHost::ShowMessage(const std::string& text, const std::string& /*tit
     refused_ = true;
 }
 
+void CliCrawlHost::SetAnimationVisible(bool visible) {
+    if (visible && onRunStarted_) {
+        onRunStarted_();
+    }
+}
+
 void CliCrawlHost::FoundListAppended(std::size_t index) {
     if (foundList_ == nullptr) {
         return;
     }
     ClearProgressLine();
     const std::string url = EscapeControlBytes(foundList_->Text(index));
-    std::fwrite(url.data(), 1, url.size(), streams_.out);
-    std::fputc('\n', streams_.out);
-    std::fflush(streams_.out);
+    if (streams_.out != nullptr) {
+        streams_.out->WriteLine(url);
+    }
     if (pageLimit_ && index + 1 == *pageLimit_ && onLimitReached_) {
         onLimitReached_();
     }

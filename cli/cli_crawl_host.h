@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/checked_output.h"
 #include "crawl/found_list.h"
 #include "crawl/headless_crawl_host.h"
 
@@ -18,7 +19,7 @@ public:
     using FetchFunction = std::function<crawl::FetchResult(const std::string&)>;
 
     struct Streams {
-        std::FILE* out = stdout;
+        CheckedOutput* out = nullptr;
         std::FILE* err = stderr;
         bool showProgress = false;
     };
@@ -27,6 +28,9 @@ public:
 
     /// Called right after the N-th URL is listed, where N is the page limit.
     void SetPageLimit(std::size_t limit, std::function<void()> onLimitReached);
+
+    /// Called as a run starts, once it has cleared its stop flag and before its first fetch.
+    void OnRunStarted(std::function<void()> onRunStarted) { onRunStarted_ = std::move(onRunStarted); }
 
     /// True once the engine refused the URL.
     bool Refused() const { return refused_; }
@@ -38,6 +42,8 @@ public:
 
     void SetCounterCaption(const std::string& caption) override;
     void ShowMessage(const std::string& text, const std::string& title) override;
+    // The engine shows the busy animation right where a run starts.
+    void SetAnimationVisible(bool visible) override;
     crawl::FetchResult Fetch(const std::string& url) override { return fetch_(url); }
 
     void FoundListCleared() override {}
@@ -52,6 +58,7 @@ private:
     const crawl::FoundList* foundList_ = nullptr;
     std::optional<std::size_t> pageLimit_;
     std::function<void()> onLimitReached_;
+    std::function<void()> onRunStarted_;
     bool progressShown_ = false;
     bool refused_ = false;
 };

@@ -15,9 +15,9 @@ sigset_t InterruptSet() {
 
 } // namespace
 
-InterruptWatcher::InterruptWatcher(std::function<void(int)> onInterrupt) : onInterrupt_(std::move(onInterrupt)) {
+InterruptWatcher::InterruptWatcher() {
     const sigset_t set = InterruptSet();
-    pthread_sigmask(SIG_BLOCK, &set, &previousMask_);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
     thread_ = std::jthread([this](std::stop_token stop) { Watch(stop); });
 }
 
@@ -26,17 +26,36 @@ InterruptWatcher::~InterruptWatcher() {
     if (thread_.joinable()) {
         thread_.join();
     }
-    pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+}
+
+void InterruptWatcher::OnInterrupt(std::function<void(int)> handler) {
+    const std::lock_guard lock(mutex_);
+    handler_ = std::move(handler);
+}
+
+void InterruptWatcher::ReapplyStop(const std::function<void()>& stop) {
+    const std::lock_guard lock(mutex_);
+    if (count_ > 0) {
+        stop();
+    }
+}
+
+void InterruptWatcher::IgnoreFromNowOn() {
+    OnInterrupt(nullptr);
 }
 
 void InterruptWatcher::Watch(std::stop_token stop) {
     const sigset_t set = InterruptSet();
     // A short wait keeps shutdown prompt without needing a signal to wake the thread.
     const timespec interval{0, 50'000'000};
-    int count = 0;
     while (!stop.stop_requested()) {
-        if (sigtimedwait(&set, nullptr, &interval) == SIGINT) {
-            onInterrupt_(++count);
+        if (sigtimedwait(&set, nullptr, &interval) != SIGINT) {
+            continue;
+        }
+        const std::lock_guard lock(mutex_);
+        ++count_;
+        if (handler_) {
+            handler_(count_);
         }
     }
 }

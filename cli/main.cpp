@@ -1,8 +1,10 @@
+#include "cli/checked_output.h"
 #include "cli/cli_crawl_host.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/keyword_output.h"
 #include "cli/options.h"
 #include "cli/queue_lookahead.h"
+#include "cli/standard_streams.h"
 #include "crawl/crawl_engine.h"
 #include "net/fetch_pool.h"
 #include "net/http_fetcher.h"
@@ -24,6 +26,14 @@ constexpr int kExitUsage = 2;
 int main(int argc, char** argv) {
     using namespace vortaxel;
 
+    // Before anything opens a file or a socket, and before any thread: see the two classes.
+    const cli::StandardStreamsCheck standardStreams = cli::GuardStandardStreams();
+    cli::InterruptWatcher interrupts;
+    if (!standardStreams.fatalError.empty()) {
+        std::fprintf(stderr, "vortaxel-cli: %s\n", standardStreams.fatalError.c_str());
+        return kExitFailure;
+    }
+
     const std::vector<std::string> args(argv + 1, argv + argc);
     const cli::ParsedOptions parsed = cli::ParseOptions(args);
     if (!parsed.options) {
@@ -31,6 +41,10 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     const cli::Options& options = *parsed.options;
+    if (!standardStreams.stdoutError.empty()) {
+        std::fprintf(stderr, "vortaxel-cli: %s\n", standardStreams.stdoutError.c_str());
+        return kExitFailure;
+    }
 
     // One page at a time unless more are asked for; then a pool fetches ahead the pages the queue
     // is sure to visit, and the engine still takes them in its own order.
@@ -39,7 +53,9 @@ int main(int argc, char** argv) {
     if (options.parallel > 1) {
         pool = std::make_unique<net::FetchPool>(options.parallel);
     }
+    cli::CheckedOutput output(stdout);
     cli::CliCrawlHost::Streams streams;
+    streams.out = &output;
     streams.showProgress = !options.quiet && isatty(STDERR_FILENO) != 0;
     cli::CliCrawlHost host(
         options.url, [&fetcher, &pool](const std::string& url) { return pool ? pool->Fetch(url) : fetcher.Fetch(url); },
@@ -55,33 +71,39 @@ int main(int argc, char** argv) {
         host.SetPageLimit(*options.maxPages, [&engine] { engine.cmdstop_Click(); });
     }
 
-    {
-        // Ctrl+C is the stop action: the turn in progress completes and no further turn starts. A second
-        // Ctrl+C also gives up the fetch in progress, for a user who will not wait for a slow server.
-        cli::InterruptWatcher interrupts([&engine, &fetcher, &pool](int count) {
-            engine.cmdstop_Click();
-            if (count > 1) {
-                fetcher.Abort();
-                if (pool) {
-                    pool->Abort();
-                }
+    // Ctrl+C is the stop action: the turn in progress completes and no further turn starts. A second
+    // Ctrl+C also gives up the fetch in progress, for a user who will not wait for a slow server.
+    interrupts.OnInterrupt([&engine, &fetcher, &pool](int count) {
+        engine.cmdstop_Click();
+        if (count > 1) {
+            fetcher.Abort();
+            if (pool) {
+                pool->Abort();
             }
-        });
-        int enterKey = 13;
-        engine.txturl_KeyPress(enterKey);
-    }
+        }
+    });
+    host.OnRunStarted([&interrupts, &engine] { interrupts.ReapplyStop([&engine] { engine.cmdstop_Click(); }); });
+    output.OnFailure([&engine] { engine.cmdstop_Click(); });
+    int enterKey = 13;
+    engine.txturl_KeyPress(enterKey);
+    interrupts.IgnoreFromNowOn();
     engine.List2().SetObserver(nullptr);
     host.FinishProgress();
 
     if (host.Refused()) {
         return kExitUsage;
     }
+    int exitCode = kExitOk;
     if (options.keywordsFile) {
         const std::string error = cli::WriteKeywordFile(engine.List2(), *options.keywordsFile);
         if (!error.empty()) {
             std::fprintf(stderr, "vortaxel-cli: cannot write %s: %s\n", options.keywordsFile->c_str(), error.c_str());
-            return kExitFailure;
+            exitCode = kExitFailure;
         }
     }
-    return kExitOk;
+    if (!output.Error().empty()) {
+        std::fprintf(stderr, "vortaxel-cli: %s\n", output.Error().c_str());
+        exitCode = kExitFailure;
+    }
+    return exitCode;
 }

@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,7 +15,8 @@ extern char** environ;
 
 namespace vortaxel::test {
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                           StdoutTarget stdoutTarget) {
     // Built before any pipe is open, so a throwing allocation leaves nothing behind.
     std::vector<std::string> argvStrings{program};
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
@@ -35,7 +38,17 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    switch (stdoutTarget) {
+    case StdoutTarget::Captured:
+        posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+        break;
+    case StdoutTarget::DevFull:
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/full", O_WRONLY, 0);
+        break;
+    case StdoutTarget::Closed:
+        posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+        break;
+    }
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
 
     const int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
@@ -51,6 +64,9 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     }
     outFd_ = outPipe[0];
     errFd_ = errPipe[0];
+    if (stdoutTarget != StdoutTarget::Captured) {
+        CloseOut();
+    }
 }
 
 ChildProcess::~ChildProcess() {
@@ -69,6 +85,45 @@ ChildProcess::~ChildProcess() {
 void ChildProcess::Signal(int signal) const {
     if (pid_ > 0) {
         kill(pid_, signal);
+    }
+}
+
+bool ChildProcess::HasEnded() const {
+    siginfo_t info{};
+    return pid_ > 0 && waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid_;
+}
+
+bool ChildProcess::WaitUntilBlocked(int signal, std::chrono::milliseconds timeout) const {
+    const std::string statusPath = "/proc/" + std::to_string(pid_) + "/status";
+    const unsigned long long bit = 1ULL << (signal - 1);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline && !HasEnded()) {
+        std::ifstream status(statusPath);
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("SigBlk:", 0) == 0 && (std::stoull(line.substr(7), nullptr, 16) & bit) != 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool ChildProcess::WaitForOut(const std::string& text, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (out_.find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        Drain(20);
+    }
+    return true;
+}
+
+void ChildProcess::CloseOut() {
+    if (outFd_ >= 0) {
+        close(outFd_);
+        outFd_ = -1;
     }
 }
 

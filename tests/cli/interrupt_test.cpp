@@ -1,0 +1,64 @@
+#include "child_process.h"
+#include "page_chain.h"
+#include "tests/support/loopback_site.h"
+#include "tests/support/scratch_folder.h"
+
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+
+namespace vortaxel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kRunLimit = 30s;
+constexpr int kPages = 5;
+
+ChildProcess RunCli(const LoopbackSite& site, const std::filesystem::path& keywords) {
+    return ChildProcess(VORTAXEL_CLI_PATH, {"--quiet", "--keywords", keywords.string(), site.Url("/")});
+}
+
+// The earliest press the program can take over: sent the moment it blocks SIGINT, before its run has begun.
+// A press even earlier ends it by the default action, which also loses nothing.
+TEST(CliInterrupt, PressBeforeTheRunBeginsStopsIt) {
+    LoopbackSite site;
+    ServePageChain(site, kPages, 5ms);
+    const ScratchFolder dir("cli-early-interrupt");
+    for (int run = 0; run < 20; ++run) {
+        site.ClearRequests();
+        auto cli = RunCli(site, dir / "keywords.txt");
+        ASSERT_TRUE(cli.WaitUntilBlocked(SIGINT, kRunLimit));
+        cli.Signal(SIGINT);
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 0) << "run " << run << ": " << cli.Err();
+        EXPECT_LT(site.Targets().size(), 2u) << "run " << run << ": the press was lost";
+    }
+}
+
+// Ctrl+C held down: presses keep coming after the loop has ended, while the keyword file is written.
+TEST(CliInterrupt, InterruptStormAlwaysEndsWithTheKeywordFileWritten) {
+    LoopbackSite site;
+    ServePageChain(site, kPages, 10ms);
+    const ScratchFolder dir("cli-interrupt-storm");
+    for (int run = 0; run < 5; ++run) {
+        const auto keywords = dir / ("keywords-" + std::to_string(run) + ".txt");
+        site.ClearRequests();
+        auto cli = RunCli(site, keywords);
+        for (int i = 0; i < 2000 && site.Targets().empty(); ++i) {
+            std::this_thread::sleep_for(1ms);
+        }
+        for (int i = 0; i < 5000 && !cli.HasEnded(); ++i) {
+            cli.Signal(SIGINT);
+            std::this_thread::sleep_for(200us);
+        }
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 0) << "run " << run << ": " << cli.Err();
+        EXPECT_TRUE(std::filesystem::exists(keywords)) << "run " << run;
+    }
+}
+
+} // namespace
+} // namespace vortaxel::test
