@@ -175,5 +175,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         queue.PopHead();
     }
     VORTAXEL_FUZZ_CHECK(queue.Count() == 0);
+    // The store is shared with the next input, which must find every count released.
+    for (const std::string& entry : expected) {
+        VORTAXEL_FUZZ_CHECK(queue.Occurrences(entry) == 0);
+    }
     return 0;
 }
