@@ -1,5 +1,6 @@
 #include "keyword_export.h"
 
+#include "crawl/found_list.h"
 #include "keyword_file.h"
 
 #include <string>
@@ -21,12 +22,12 @@ std::string SaveFailedText(std::string_view path, std::string_view reason) {
     return text;
 }
 
-std::string SelectedKeywordFile(ExportHost& host) {
+std::string SelectedKeywordFile(const crawl::FoundList& found) {
     KeywordFileBuilder builder;
-    const std::size_t count = host.FoundCount();
+    const std::size_t count = found.Count();
     for (std::size_t i = 0; i < count; ++i) {
-        if (host.FoundSelected(i)) {
-            builder.Add(host.FoundText(i));
+        if (found.IsSelected(i)) {
+            builder.Add(found.Text(i));
         }
     }
     return std::move(builder).Bytes();
@@ -38,25 +39,26 @@ SettingKey ExportPathSetting() {
     return {"Vortaxel", "S11", "K11"};
 }
 
-void cmdsave_Click(ExportHost& host) {
-    const std::string path = host.AskSavePath({"Save", "All Files (*.txt)", "*.txt"});
+void cmdsave_Click(const crawl::FoundList& found, const PlatformServices& services) {
+    const std::string path = services.dialog.AskSavePath({"Save", "All Files (*.txt)", "*.txt"});
     if (path.empty()) {
         return;
     }
-    // Remembered before the file is touched, so even a failed export leaves the path behind.
-    host.WriteSetting(ExportPathSetting(), path);
+    // Remembered before the file is touched, so even a failed export leaves the path behind. The
+    // export goes on whether or not the store took it.
+    static_cast<void>(services.settings.Write(ExportPathSetting(), path));
 
-    const WriteResult written = host.WriteFile(path, SelectedKeywordFile(host));
+    const WriteResult written = services.files.Write(path, SelectedKeywordFile(found));
     if (!written) {
-        host.ShowMessage(SaveFailedText(path, written.error), kMessageTitle, MessageIcon::Warning);
+        services.messages.Show(SaveFailedText(path, written.error), kMessageTitle, MessageIcon::Warning);
         return;
     }
-    host.ShowMessage("Selected URL saved", kMessageTitle, MessageIcon::Information);
+    services.messages.Show("Selected URL saved", kMessageTitle, MessageIcon::Information);
 
     // A store that cannot be read does not keep the user from the file just written.
-    const auto remembered = host.ReadSetting(ExportPathSetting(), "");
+    const auto remembered = services.settings.Read(ExportPathSetting(), "");
     if (!remembered || !remembered->empty()) {
-        host.Launch("Notepad", path, WindowStyle::MaximizedFocus);
+        static_cast<void>(services.launcher.Launch("Notepad", path, WindowStyle::MaximizedFocus));
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/write_result.h"
+#include "export/platform_services.h"
 
 #include <string>
 #include <string_view>
@@ -10,15 +10,8 @@
 
 namespace vortaxel::platform {
 
-/// Replaces a whole file at once. Injected so the window's tests can make writes fail on purpose.
-class FileWriter {
-public:
-    virtual ~FileWriter() = default;
-    /// `path` is UTF-8. See WriteFileAtomically for the guarantees.
-    virtual keywords::WriteResult Write(const std::string& path, std::string_view bytes) = 0;
-};
-
-class AtomicFileWriter final : public FileWriter {
+/// The file writer on WriteFileAtomically.
+class AtomicFileWriter final : public keywords::FileWriter {
 public:
     keywords::WriteResult Write(const std::string& path, std::string_view bytes) override;
 };

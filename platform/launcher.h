@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/export_host.h"
+#include "export/platform_services.h"
 
 #include <functional>
 #include <string>
@@ -9,20 +9,11 @@
 
 namespace vortaxel::platform {
 
-/// Starts another program without waiting for it. Injected so tests never open real programs.
-class Launcher {
-public:
-    virtual ~Launcher() = default;
-    /// `argument` reaches the program as one argument, never through a shell. Returns whether the
-    /// desktop accepted the request; callers are free to ignore it.
-    virtual bool Launch(const std::string& program, const std::string& argument, keywords::WindowStyle style) = 0;
-};
-
 /// Hands requests to the desktop's default applications. "Notepad" opens the argument, a local path,
 /// in the default application for its file type (the text editor for a .txt file); "Explorer.exe" opens
 /// the argument, an http or https address, in the web browser. Any other program is refused. The desktop
 /// decides the window's size, so the window style is advisory here.
-class DesktopLauncher final : public Launcher {
+class DesktopLauncher final : public keywords::Launcher {
 public:
     using UrlOpener = std::function<bool(const QUrl&)>;
 

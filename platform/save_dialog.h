@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/export_host.h"
+#include "export/platform_services.h"
 
 #include <string>
 
@@ -10,17 +10,9 @@
 
 namespace vortaxel::platform {
 
-/// The modal Save-file dialog. Injected so the window's tests can answer it ahead of time.
-class SaveDialog {
-public:
-    virtual ~SaveDialog() = default;
-    /// The chosen full path (UTF-8), or "" when the user cancelled.
-    virtual std::string AskSavePath(const keywords::SaveDialogRequest& request) = 0;
-};
-
 /// QFileDialog in save mode. It asks before replacing an existing file, adds no extension of its own,
 /// and opens on the last path chosen in it for as long as this object lives.
-class QtSaveDialog final : public SaveDialog {
+class QtSaveDialog final : public keywords::SaveDialog {
 public:
     explicit QtSaveDialog(QWidget* parent = nullptr);
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "export/export_host.h"
-#include "export/write_result.h"
+#include "export/platform_services.h"
 
 #include <memory>
 #include <optional>
@@ -13,20 +12,10 @@ class QSettings;
 
 namespace vortaxel::platform {
 
-/// The per-user store of text values addressed by application, section and key. Values are UTF-8.
-class SettingsStore {
-public:
-    virtual ~SettingsStore() = default;
-    /// Stores the value and flushes it, reporting a store that could not be written.
-    virtual keywords::WriteResult Write(const keywords::SettingKey& key, const std::string& value) = 0;
-    /// The stored value, `defaultValue` when there is none, or nothing when the store cannot be read.
-    virtual std::optional<std::string> Read(const keywords::SettingKey& key, const std::string& defaultValue) = 0;
-};
-
-/// The store on QSettings. By default the user's native store, organisation "Vortaxel", with the key's
-/// application as the application name and its section as the group. Given a file, an INI file that
-/// holds every application, each as a group around its sections (for tests and portable use).
-class QtSettingsStore final : public SettingsStore {
+/// The settings store on QSettings; values are UTF-8. By default the user's native store, organisation "Vortaxel", with
+/// the key's application as the application name and its section as the group. Given a file, an INI file that holds
+/// every application, each as a group around its sections (for tests and portable use).
+class QtSettingsStore final : public keywords::SettingsStore {
 public:
     QtSettingsStore() = default;
     explicit QtSettingsStore(QString iniFile);

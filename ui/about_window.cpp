@@ -1,6 +1,5 @@
 #include "about_window.h"
 
-#include "address_launcher.h"
 #include "clickable_label.h"
 #include "fonts.h"
 #include "pointing_hand_cursor.h"
@@ -26,7 +25,7 @@ QLabel* AddLabel(QLabel* label, const char* name, const QString& text, QRect rec
 
 } // namespace
 
-frmabout::frmabout(AddressLauncher& launcher, QWidget* parent)
+frmabout::frmabout(keywords::Launcher& launcher, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       launcher_(launcher) {
@@ -66,7 +65,8 @@ void frmabout::cmdclose_Click() {
 }
 
 void frmabout::Label3_Click() {
-    launcher_.OpenAddress(kWebAddress);
+    // Handed over at once; a failed launch leaves the window open with nothing to say about it.
+    static_cast<void>(launcher_.Launch("Explorer.exe", kWebAddress, keywords::WindowStyle::NormalFocus));
 }
 
 void frmabout::keyPressEvent(QKeyEvent* event) {

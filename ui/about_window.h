@@ -1,10 +1,10 @@
 #pragma once
 
+#include "export/platform_services.h"
+
 #include <QDialog>
 
 namespace vortaxel::ui {
-
-class AddressLauncher;
 
 /// The About window `frmabout`: product, tagline, the project's web address (a click opens it),
 /// credit and copyright, and "&Close". Shown modally and destroyed when closed.
@@ -14,7 +14,8 @@ public:
     /// The address `Label3` shows and opens.
     static constexpr const char* kWebAddress = "https://vortaxel.example/";
 
-    explicit frmabout(AddressLauncher& launcher, QWidget* parent = nullptr);
+    /// The launcher is not owned and must outlive the window.
+    explicit frmabout(keywords::Launcher& launcher, QWidget* parent = nullptr);
 
     void cmdclose_Click();
     void Label3_Click();
@@ -24,7 +25,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    AddressLauncher& launcher_;
+    keywords::Launcher& launcher_;
 };
 
 } // namespace vortaxel::ui

@@ -2,7 +2,7 @@
 
 #include "about_window.h"
 #include "clip_player.h"
-#include "desktop_services.h"
+#include "export/keyword_export.h"
 #include "fonts.h"
 #include "found_list_model.h"
 #include "twips.h"
@@ -50,7 +50,8 @@ void FitToCaption(QLabel& label) {
 
 } // namespace
 
-frmMain::frmMain(DesktopServices& services, QString clipDirectory, net::FetchOptions fetchOptions, QWidget* parent)
+frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions,
+                 QWidget* parent)
     : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
       Inet1_(std::move(fetchOptions)), engine_(*this), model_(std::make_unique<FoundListModel>(engine_.List2())) {
     setObjectName("frmMain");
@@ -202,11 +203,11 @@ void frmMain::chkSelect_Click() {
 }
 
 void frmMain::cmdsave_Click() {
-    services_.ExportKeywords(engine_.List2());
+    keywords::cmdsave_Click(engine_.List2(), services_);
 }
 
 void frmMain::mnuAbout_Click() {
-    frmabout about(services_.Launcher());
+    frmabout about(services_.launcher);
     about.exec();
 }
 
@@ -250,7 +251,7 @@ void frmMain::ShowMessage(const std::string& text, const std::string& title) {
     if (closing_) {
         return; // the window is gone; a box now would only hold the program open
     }
-    services_.ShowMessage(QString::fromStdString(text), QString::fromStdString(title));
+    services_.messages.Show(text, title, keywords::MessageIcon::None);
 }
 
 void frmMain::Yield() {

@@ -2,6 +2,7 @@
 
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_host.h"
+#include "export/platform_services.h"
 #include "net/fetch_options.h"
 #include "net/http_fetcher.h"
 
@@ -18,7 +19,6 @@ class QTableView;
 namespace vortaxel::ui {
 
 class ClipPlayer;
-class DesktopServices;
 class FoundListModel;
 
 /// The main window `frmMain`: the URL field, the start and stop buttons with the busy animation,
@@ -29,7 +29,8 @@ class frmMain : public QMainWindow, private crawl::CrawlHost {
     Q_OBJECT
 public:
     /// The clip "FINDCOMP.AVI" is looked for in `clipDirectory` only (the program's own directory).
-    frmMain(DesktopServices& services, QString clipDirectory, net::FetchOptions fetchOptions = {},
+    /// The services are not owned and must outlive the window.
+    frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions = {},
             QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -67,7 +68,7 @@ private:
     void Yield() override;
     crawl::FetchResult Fetch(const std::string& url) override;
 
-    DesktopServices& services_;
+    keywords::PlatformServices services_;
     QString clipDirectory_;
     net::HttpFetcher Inet1_;
     crawl::CrawlEngine engine_;

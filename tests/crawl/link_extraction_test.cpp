@@ -1,4 +1,5 @@
 #include "crawl/link_extraction.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -9,6 +10,7 @@ namespace {
 
 using Links = std::vector<std::string>;
 using namespace std::string_literals;
+using test::PrintTo;
 
 struct VectorSink : LinkSink {
     void Append(std::string_view link) override { links.emplace_back(link); }
@@ -24,71 +26,90 @@ Links ExtractAll(std::string_view page, std::string_view startUrl = "http://exam
 }
 
 struct Row {
+    std::string name;
     std::string page;
     Links expected;
     std::string startUrl = "http://example.org/";
 };
 
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << ::testing::PrintToString(row.page.substr(0, 80)) << " from " << row.startUrl;
-}
-
 const std::string kFar(40000, 'x');
 
 const Row kRows[] = {
-    {R"(href="/a/b.html")", {"http://example.org/a/b.html"}},
-    {R"(HREF='c.html')", {"http://example.org/c.html"}},
-    {R"(hReF="c.html")", {"http://example.org/c.html"}},
-    {R"(href="http://example.org/d.html")", {"http://example.org/d.html"}},
-    {R"(href="http://example.com/e.html")", {}},
-    {R"(href="http://example.com/go?to=http://example.org/")", {"http://example.com/go?to=http://example.org/"}},
-    {R"(href="http://example.org")", {}},
+    {"RootRelative", R"(href="/a/b.html")", {"http://example.org/a/b.html"}},
+    {"ApostropheAndUpperCaseKeyword", R"(HREF='c.html')", {"http://example.org/c.html"}},
+    {"MixedCaseKeyword", R"(hReF="c.html")", {"http://example.org/c.html"}},
+    {"AbsoluteUnderBase", R"(href="http://example.org/d.html")", {"http://example.org/d.html"}},
+    {"AbsoluteOtherHost", R"(href="http://example.com/e.html")", {}},
+    {"AbsoluteHoldingBase",
+     R"(href="http://example.com/go?to=http://example.org/")",
+     {"http://example.com/go?to=http://example.org/"}},
+    {"AbsoluteShorterThanBase", R"(href="http://example.org")", {}},
     // Any-case and https schemes are absolute; the base URL is still sought with its own case.
-    {R"(href="HTTP://example.org/f.html")", {}},
-    {R"(href="HTTP://example.org/f.html")", {"HTTP://example.org/f.html"}, "HTTP://example.org/"},
-    {R"(href="https://example.org/g.html")", {}},
-    {R"(href="https://example.org/g.html")", {"https://example.org/g.html"}, "https://example.org/"},
-    {R"(href="Https://example.org/g.html")", {}, "https://example.org/"},
-    {R"(href="ftp://example.org/g")", {"http://example.org/ftp://example.org/g"}},
-    {R"(href="")", {"http://example.org/"}},
-    {R"(href="/")", {"http://example.org/"}},
-    {R"(href="//example.org/h.html")", {"http://example.org//example.org/h.html"}},
-    {R"(href="#top")", {"http://example.org/#top"}},
-    {R"(href="it's.html")", {"http://example.org/it's.html"}},
-    {R"(href='say "hi".html')", {R"(http://example.org/say "hi".html)"}},
-    {R"(a href=x.html title="Home")", {"http://example.org/Home"}},
-    {R"(hreflang="en" href="y.html")", {"http://example.org/en", "http://example.org/y.html"}},
-    {R"(href="z.html" href="z.html")", {"http://example.org/z.html", "http://example.org/z.html"}},
-    {R"(xhrefs='q' href=x "y href" z")", {"http://example.org/q", "http://example.org/y href"}},
-    {R"(window.open('/popup.html'))", {"http://example.org/popup.html"}},
-    {R"(window.open('help.html','w','width=300'))", {"http://example.org/help.html"}},
-    {R"(Window.Open('Page.html'))", {"http://example.org/Page.html"}},
-    {R"(window.open('http://example.com/x.html'))", {"http://example.com/x.html"}},
-    {R"(window.open('go.php?u=http://example.com/'))", {"go.php?u=http://example.com/"}},
-    {R"(window.open('go.php?u=HTTPS://example.com/'))", {"go.php?u=HTTPS://example.com/"}},
-    {R"(window.open(''))", {"http://example.org/"}},
-    {R"(window.open("x.html") window.open ('x.html'))", {}},
-    {R"(href="a.html" window.open('b.html') href="c.html")",
+    {"UpperCaseSchemeLowerCaseBase", R"(href="HTTP://example.org/f.html")", {}},
+    {"UpperCaseSchemeAndBase",
+     R"(href="HTTP://example.org/f.html")",
+     {"HTTP://example.org/f.html"},
+     "HTTP://example.org/"},
+    {"HttpsUnderHttpBase", R"(href="https://example.org/g.html")", {}},
+    {"HttpsUnderHttpsBase",
+     R"(href="https://example.org/g.html")",
+     {"https://example.org/g.html"},
+     "https://example.org/"},
+    {"MixedCaseHttpsUnderHttpsBase", R"(href="Https://example.org/g.html")", {}, "https://example.org/"},
+    {"OtherSchemeJoined", R"(href="ftp://example.org/g")", {"http://example.org/ftp://example.org/g"}},
+    {"EmptyValue", R"(href="")", {"http://example.org/"}},
+    {"SlashAlone", R"(href="/")", {"http://example.org/"}},
+    {"SchemeRelativeJoined", R"(href="//example.org/h.html")", {"http://example.org//example.org/h.html"}},
+    {"FragmentOnly", R"(href="#top")", {"http://example.org/#top"}},
+    {"ApostropheInsideQuotes", R"(href="it's.html")", {"http://example.org/it's.html"}},
+    {"QuotesInsideApostrophes", R"(href='say "hi".html')", {R"(http://example.org/say "hi".html)"}},
+    {"UnquotedValueTakesNextQuoted", R"(a href=x.html title="Home")", {"http://example.org/Home"}},
+    {"KeywordInsideAttributeName",
+     R"(hreflang="en" href="y.html")",
+     {"http://example.org/en", "http://example.org/y.html"}},
+    {"RepeatedLinkKeptTwice",
+     R"(href="z.html" href="z.html")",
+     {"http://example.org/z.html", "http://example.org/z.html"}},
+    {"KeywordInsideWords", R"(xhrefs='q' href=x "y href" z")", {"http://example.org/q", "http://example.org/y href"}},
+    {"WindowOpenRootRelative", R"(window.open('/popup.html'))", {"http://example.org/popup.html"}},
+    {"WindowOpenWithMoreArguments", R"(window.open('help.html','w','width=300'))", {"http://example.org/help.html"}},
+    {"WindowOpenAnyCase", R"(Window.Open('Page.html'))", {"http://example.org/Page.html"}},
+    {"WindowOpenAbsolute", R"(window.open('http://example.com/x.html'))", {"http://example.com/x.html"}},
+    {"WindowOpenHoldingSchemeKeptAsIs",
+     R"(window.open('go.php?u=http://example.com/'))",
+     {"go.php?u=http://example.com/"}},
+    {"WindowOpenHoldingUpperCaseScheme",
+     R"(window.open('go.php?u=HTTPS://example.com/'))",
+     {"go.php?u=HTTPS://example.com/"}},
+    {"WindowOpenEmpty", R"(window.open(''))", {"http://example.org/"}},
+    {"WindowOpenNeedsApostropheRightAfter", R"(window.open("x.html") window.open ('x.html'))", {}},
+    {"HrefsBeforeWindowOpens",
+     R"(href="a.html" window.open('b.html') href="c.html")",
      {"http://example.org/a.html", "http://example.org/c.html", "http://example.org/b.html"}},
-    {R"(href="../up.html")", {"http://example.org/../up.html"}},
-    {R"(href="a.html")", {"http://example.org/dir/a.html"}, "http://example.org/dir"},
-    {R"(href="a.html")", {"http://example.org/a.html"}, "  http://example.org  "},
-    {R"(href="a.html" href="http://example.com/")", {"/a.html", "http://example.com/"}, ""},
-    {"no links here", {}},
-    {"", {}},
+    {"ParentFolderKeptAsTyped", R"(href="../up.html")", {"http://example.org/../up.html"}},
+    {"BaseGetsSlash", R"(href="a.html")", {"http://example.org/dir/a.html"}, "http://example.org/dir"},
+    {"BaseTrimmedOfBlanks", R"(href="a.html")", {"http://example.org/a.html"}, "  http://example.org  "},
+    {"EmptyBase", R"(href="a.html" href="http://example.com/")", {"/a.html", "http://example.com/"}, ""},
+    {"NoLinks", "no links here", {}},
+    {"EmptyPage", "", {}},
     // An unclosed value ends that keyword's scan for the page; the other keyword goes on.
-    {R"(href="ok.html" href="open window.open('w.html') href='late.html')",
+    {"UnclosedHrefEndsOnlyHrefScan",
+     R"(href="ok.html" href="open window.open('w.html') href='late.html')",
      {"http://example.org/ok.html", "http://example.org/w.html"}},
-    {R"(href="ok.html" href=bare)", {"http://example.org/ok.html"}},
-    {R"(window.open('a.html') window.open('x.html)", {"http://example.org/a.html"}},
+    {"UnquotedLastHref", R"(href="ok.html" href=bare)", {"http://example.org/ok.html"}},
+    {"UnclosedWindowOpen", R"(window.open('a.html') window.open('x.html)", {"http://example.org/a.html"}},
     // Any bytes may stand in a page; NUL neither ends the page nor a value.
-    {"\0href=\"a\0b.html\"\0 href='c.html'"s, {"http://example.org/a\0b.html"s, "http://example.org/c.html"}},
-    {"\xff\xfehref=\"\xe9t\xe9.html\"", {"http://example.org/\xe9t\xe9.html"}},
+    {"NulBytes",
+     "\0href=\"a\0b.html\"\0 href='c.html'"s,
+     {"http://example.org/a\0b.html"s, "http://example.org/c.html"}},
+    {"HighBytes", "\xff\xfehref=\"\xe9t\xe9.html\"", {"http://example.org/\xe9t\xe9.html"}},
     // Positions within one link have no limit.
-    {"href" + kFar + "\"far.html\"", {"http://example.org/far.html"}},
-    {"href=\"" + kFar + "\" href=\"b\"", {"http://example.org/" + kFar, "http://example.org/b"}},
-    {"href=\"a.html\"" + kFar + "' href=\"b.html\"", {"http://example.org/a.html", "http://example.org/b.html"}},
-    {"window.open('" + kFar + "')", {"http://example.org/" + kFar}},
+    {"FarQuoteAfterKeyword", "href" + kFar + "\"far.html\"", {"http://example.org/far.html"}},
+    {"FarLongValue", "href=\"" + kFar + "\" href=\"b\"", {"http://example.org/" + kFar, "http://example.org/b"}},
+    {"FarStrayApostrophe",
+     "href=\"a.html\"" + kFar + "' href=\"b.html\"",
+     {"http://example.org/a.html", "http://example.org/b.html"}},
+    {"FarWindowOpenValue", "window.open('" + kFar + "')", {"http://example.org/" + kFar}},
 };
 
 class ExtractionTable : public ::testing::TestWithParam<Row> {};
@@ -97,7 +118,7 @@ TEST_P(ExtractionTable, AppendsExactlyTheExpectedLinksInOrder) {
     EXPECT_EQ(ExtractAll(GetParam().page, GetParam().startUrl), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, ExtractionTable, ::testing::ValuesIn(kRows));
+INSTANTIATE_TEST_SUITE_P(Pages, ExtractionTable, ::testing::ValuesIn(kRows), test::RowName());
 
 struct CountingSink : LinkSink {
     void Append(std::string_view link) override {

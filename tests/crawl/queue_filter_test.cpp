@@ -1,4 +1,5 @@
 #include "crawl/queue_filter.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -6,43 +7,46 @@
 namespace vortaxel::crawl {
 namespace {
 
+using test::PrintTo;
+
 struct Row {
+    std::string name;
     std::string entry;
     bool removed;
     std::string startUrl = "http://host/";
 };
 
 const Row kRows[] = {
-    {"http://host/files/report.pdf", true},
-    {"http://host/files/report.pdf?v=2", false},
-    {"http://host/a.ZIP", true},
-    {"http://host/setup.Exe", true},
-    {"http://host/a.zip#x", false},
-    {"http://host/a.tar", false},
-    {"http://host/", false},
-    {"http://other/", true},
-    {"http://HOST/page", false},
-    {"http://host", true},
-    {"https://host/", true},
-    {"http://other/?from=http://host/", false},
-    {"http://host/MailTo:me", true},
-    {"http://host/javascript:void(0)", true},
-    {"http://host/x?Document.Write(1)", true},
-    {"http://host/document.writer", true},
-    {"http://host/mailto", false},
+    {"PdfEnding", "http://host/files/report.pdf", true},
+    {"PdfBeforeQuery", "http://host/files/report.pdf?v=2", false},
+    {"ZipEndingAnyCase", "http://host/a.ZIP", true},
+    {"ExeEndingAnyCase", "http://host/setup.Exe", true},
+    {"ZipBeforeFragment", "http://host/a.zip#x", false},
+    {"OtherEnding", "http://host/a.tar", false},
+    {"StartUrlItself", "http://host/", false},
+    {"OtherHost", "http://other/", true},
+    {"HostInOtherCase", "http://HOST/page", false},
+    {"StartUrlWithoutSlash", "http://host", true},
+    {"OtherScheme", "https://host/", true},
+    {"StartUrlInQuery", "http://other/?from=http://host/", false},
+    {"MailtoAnyCase", "http://host/MailTo:me", true},
+    {"JavascriptScheme", "http://host/javascript:void(0)", true},
+    {"DocumentWriteAnyCase", "http://host/x?Document.Write(1)", true},
+    {"DocumentWriteAsPrefix", "http://host/document.writer", true},
+    {"MailtoWithoutColon", "http://host/mailto", false},
     // Short entries are compared whole; ".pdf" alone is exactly four characters.
-    {".pdf", true, ""},
-    {"pdf", false, ""},
-    {"", false, ""},
+    {"PdfAlone", ".pdf", true, ""},
+    {"ThreeCharacters", "pdf", false, ""},
+    {"EmptyEntry", "", false, ""},
     // An empty start URL is in every entry; the other rules still apply.
-    {"http://anything/", false, ""},
-    {"http://anything/mailto:x", true, ""},
-    {"http://anything/x.exe", true, ""},
+    {"EmptyStartUrlKeepsAll", "http://anything/", false, ""},
+    {"EmptyStartUrlStillDropsMailto", "http://anything/mailto:x", true, ""},
+    {"EmptyStartUrlStillDropsExe", "http://anything/x.exe", true, ""},
     // The start URL is taken as typed, blanks included.
-    {"http://host/a.html", true, " http://host/"},
-    {"http://HOST/A.HTML", false, "http://host/a"},
-    {std::string("http://host/\0.pdf", 17), true},
-    {std::string("http://host/\0x", 14), false},
+    {"StartUrlWithLeadingBlank", "http://host/a.html", true, " http://host/"},
+    {"StartUrlMatchedAnyCase", "http://HOST/A.HTML", false, "http://host/a"},
+    {"NulBeforePdf", std::string("http://host/\0.pdf", 17), true},
+    {"NulInPath", std::string("http://host/\0x", 14), false},
 };
 
 class FilterTable : public ::testing::TestWithParam<Row> {};
@@ -52,7 +56,7 @@ TEST_P(FilterTable, RemovesExactlyTheUnwantedEntries) {
     EXPECT_EQ(IsFilteredOut(row.entry, row.startUrl), row.removed) << row.entry << " against " << row.startUrl;
 }
 
-INSTANTIATE_TEST_SUITE_P(Entries, FilterTable, ::testing::ValuesIn(kRows));
+INSTANTIATE_TEST_SUITE_P(Entries, FilterTable, ::testing::ValuesIn(kRows), test::RowName());
 
 } // namespace
 } // namespace vortaxel::crawl

@@ -1,3 +1,4 @@
+#include "crawl/found_list.h"
 #include "export/keyword_export.h"
 #include "tests/support/named_rows.h"
 
@@ -6,10 +7,13 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vortaxel::keywords {
 namespace {
+
+using ::vortaxel::test::PrintTo;
 
 using testing::ElementsAre;
 
@@ -19,7 +23,7 @@ struct Entry {
 };
 
 /// Answers the dialog, keeps settings and files in memory, and logs every service call in order.
-class FakeHost : public ExportHost {
+class FakeHost : public SaveDialog, public SettingsStore, public FileWriter, public MessageBox, public Launcher {
 public:
     std::vector<Entry> found;
     std::string answer = "/tmp/keywords.txt";
@@ -34,22 +38,30 @@ public:
     std::vector<std::string> messages;
     std::vector<std::string> launches;
 
-    std::size_t FoundCount() override { return found.size(); }
-    std::string FoundText(std::size_t i) override { return found.at(i).url; }
-    bool FoundSelected(std::size_t i) override { return found.at(i).selected; }
+    /// Presses "&Extract" over `found`.
+    void Export() {
+        crawl::FoundList list;
+        for (const Entry& entry : found) {
+            list.Append(entry.url);
+            list.SetSelected(list.Count() - 1, entry.selected);
+        }
+        cmdsave_Click(list, {*this, *this, *this, *this, *this});
+    }
 
     std::string AskSavePath(const SaveDialogRequest& request) override {
         requests.push_back(request);
         log.push_back("dialog");
         return answer;
     }
-    void WriteSetting(const SettingKey& key, const std::string& value) override {
+    WriteResult Write(const SettingKey& key, const std::string& value) override {
         log.push_back("store");
-        if (settingsWritable) {
-            settings[Name(key)] = value;
+        if (!settingsWritable) {
+            return WriteResult::Failure("read-only");
         }
+        settings[Name(key)] = value;
+        return WriteResult::Success();
     }
-    std::optional<std::string> ReadSetting(const SettingKey& key, const std::string& defaultValue) override {
+    std::optional<std::string> Read(const SettingKey& key, const std::string& defaultValue) override {
         log.push_back("read");
         if (!settingsReadable) {
             return std::nullopt;
@@ -57,22 +69,23 @@ public:
         const auto it = settings.find(Name(key));
         return it == settings.end() ? defaultValue : it->second;
     }
-    WriteResult WriteFile(const std::string& path, const std::string& bytes) override {
+    WriteResult Write(const std::string& path, std::string_view bytes) override {
         log.push_back("file");
         if (writeOutcome && !*writeOutcome) {
             return *writeOutcome;
         }
-        files[path] = bytes;
+        files[path] = std::string(bytes);
         return WriteResult::Success();
     }
-    void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override {
+    void Show(const std::string& text, const std::string& title, MessageIcon icon) override {
         log.push_back("message");
         messages.push_back(title + "|" + text + "|" + IconName(icon));
     }
-    void Launch(const std::string& program, const std::string& argument, WindowStyle style) override {
+    bool Launch(const std::string& program, const std::string& argument, WindowStyle style) override {
         log.push_back("launch");
         launches.push_back(program + "|" + argument + "|" +
                            (style == WindowStyle::MaximizedFocus ? "maximized" : "normal"));
+        return true;
     }
 
     static std::string Name(const SettingKey& key) { return key.application + "/" + key.section + "/" + key.key; }
@@ -90,7 +103,7 @@ TEST(KeywordExport, WorkedExampleWritesSelectedPhrasesInOrder) {
                   {"http://example.com/about", false},
                   {"http://example.com/shop/red_gadgets.php?id=7", true}};
 
-    cmdsave_Click(host);
+    host.Export();
 
     ASSERT_EQ(host.requests.size(), 1u);
     EXPECT_EQ(host.requests[0].title, "Save");
@@ -109,7 +122,7 @@ TEST(KeywordExport, CancelTouchesNothing) {
     host.answer = "";
     host.settings[kSettingName] = "/earlier/path.txt";
 
-    cmdsave_Click(host);
+    host.Export();
 
     EXPECT_THAT(host.log, ElementsAre("dialog"));
     EXPECT_EQ(host.settings[kSettingName], "/earlier/path.txt");
@@ -127,7 +140,7 @@ TEST_P(KeywordExportNothingToWrite, WritesEmptyFileConfirmsAndOpensIt) {
     FakeHost host;
     host.found = GetParam().found;
 
-    cmdsave_Click(host);
+    host.Export();
 
     ASSERT_EQ(host.files.count("/tmp/keywords.txt"), 1u);
     EXPECT_EQ(host.files["/tmp/keywords.txt"], "");
@@ -148,7 +161,7 @@ TEST(KeywordExport, FailedWriteNamesFileAndReasonAndOpensNothing) {
     host.answer = "/no/such/folder/k.txt";
     host.writeOutcome = WriteResult::Failure("No such file or directory");
 
-    cmdsave_Click(host);
+    host.Export();
 
     EXPECT_THAT(host.log, ElementsAre("dialog", "store", "file", "message"));
     EXPECT_EQ(host.settings[kSettingName], "/no/such/folder/k.txt");
@@ -176,7 +189,7 @@ TEST_P(KeywordExportReadBack, LaunchFollowsTheRememberedPath) {
         host.settings[kSettingName] = *GetParam().earlier;
     }
 
-    cmdsave_Click(host);
+    host.Export();
 
     // The file is written whatever the store does.
     EXPECT_EQ(host.files["/tmp/keywords.txt"], "about\r\n");
@@ -201,7 +214,7 @@ TEST(KeywordExport, PathWithBlanksAndQuoteReachesEditorUnchanged) {
     host.answer = "/home/u/My \"best\" keys & more;.txt";
     host.found = {{"http://example.com/about", true}};
 
-    cmdsave_Click(host);
+    host.Export();
 
     EXPECT_THAT(host.launches, ElementsAre("Notepad|/home/u/My \"best\" keys & more;.txt|maximized"));
     EXPECT_EQ(host.files.count(host.answer), 1u);
@@ -210,9 +223,9 @@ TEST(KeywordExport, PathWithBlanksAndQuoteReachesEditorUnchanged) {
 TEST(KeywordExport, RepeatedExportReplacesRatherThanAppends) {
     FakeHost host;
     host.found = {{"http://example.com/one", true}};
-    cmdsave_Click(host);
+    host.Export();
     host.found = {{"http://example.com/two", true}};
-    cmdsave_Click(host);
+    host.Export();
 
     EXPECT_EQ(host.files["/tmp/keywords.txt"], "two\r\n");
 }

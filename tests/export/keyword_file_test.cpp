@@ -9,6 +9,8 @@
 namespace vortaxel::keywords {
 namespace {
 
+using ::vortaxel::test::PrintTo;
+
 struct FileCase {
     const char* name;
     std::vector<std::string_view> urls;

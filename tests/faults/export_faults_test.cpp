@@ -2,8 +2,10 @@
 // file system can do wrong. Every case runs in a child process, so it may lower limits or give up root
 // without touching the test process, and a case that would block is killed instead of hanging the suite.
 
+#include "crawl/found_list.h"
 #include "export/keyword_export.h"
-#include "platform/qt_export_host.h"
+#include "platform/atomic_file_writer.h"
+#include "platform/settings_store.h"
 #include "tests/platform/child_process.h"
 #include "tests/support/named_rows.h"
 
@@ -32,19 +34,19 @@ using vortaxel::test::RowName;
 
 const QByteArray kOldContent = "old keywords\r\n";
 
-struct FixedDialog : SaveDialog {
+struct FixedDialog : keywords::SaveDialog {
     std::string answer;
     std::string AskSavePath(const keywords::SaveDialogRequest&) override { return answer; }
 };
 
-struct Messages : MessageBox {
+struct Messages : keywords::MessageBox {
     std::vector<std::pair<std::string, keywords::MessageIcon>> shown;
     void Show(const std::string& text, const std::string&, keywords::MessageIcon icon) override {
         shown.emplace_back(text, icon);
     }
 };
 
-struct Launches : Launcher {
+struct Launches : keywords::Launcher {
     int count = 0;
     bool Launch(const std::string&, const std::string&, keywords::WindowStyle) override {
         ++count;
@@ -88,28 +90,25 @@ constexpr int kPass = 0;
 constexpr uid_t kNobody = 65534;
 constexpr int kSkip = 77;
 
-/// 2,000 phrases, about 30 KiB: more than the lowered file-size limit lets through.
-std::vector<std::string> ManyUrls() {
-    std::vector<std::string> urls;
+/// 2,000 selected phrases, about 30 KiB: more than the lowered file-size limit lets through.
+void FillWithManyUrls(crawl::FoundList& list) {
     for (int i = 0; i < 2000; ++i) {
-        urls.push_back("http://example.com/blue-widget_" + std::to_string(i) + ".html");
+        list.Append("http://example.com/blue-widget_" + std::to_string(i) + ".html");
     }
-    return urls;
+    list.SelectAll();
 }
 
 /// Runs the export and checks its outcome; returns kPass or prints what went wrong and returns 1.
 int ExportAndCheck(const FaultCase& fault, const Scene& scene, const QString& path) {
-    const std::vector<std::string> urls = ManyUrls();
+    crawl::FoundList found;
+    FillWithManyUrls(found);
     FixedDialog dialog;
     dialog.answer = path.toStdString();
     QtSettingsStore settings(scene.settings);
     AtomicFileWriter files;
     Messages messages;
     Launches launches;
-    QtExportHost host(
-        {[&] { return urls.size(); }, [&](std::size_t i) { return urls.at(i); }, [](std::size_t) { return true; }},
-        {dialog, settings, files, messages, launches});
-    keywords::cmdsave_Click(host);
+    keywords::cmdsave_Click(found, {dialog, settings, files, messages, launches});
 
     std::string problems;
     if (messages.shown.size() != 1) {

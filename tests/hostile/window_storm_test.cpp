@@ -115,7 +115,7 @@ TEST_F(WindowStormTest, SelectAllToggledDuringARun) {
 
 TEST_F(WindowStormTest, ExtractWithItsMessageBoxOpenWhileInputArrives) {
     int exports = 0;
-    desktop_.onExport = [&](const crawl::FoundList&) {
+    desktop_.onExport = [&] {
         ++exports;
         // While the modal box is up, the window gets clicks and keys it must not act on.
         QTimer::singleShot(20ms, [this] {

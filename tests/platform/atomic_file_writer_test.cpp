@@ -18,6 +18,8 @@
 namespace vortaxel::platform {
 namespace {
 
+using ::vortaxel::test::PrintTo;
+
 using testing_support::DropRootPrivileges;
 using testing_support::RunInChild;
 

@@ -4,6 +4,7 @@
 #include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
+#include <string>
 
 #include <QAbstractButton>
 #include <QFileDialog>
@@ -12,6 +13,8 @@
 
 namespace vortaxel::platform {
 namespace {
+
+using ::vortaxel::test::PrintTo;
 
 using testing_support::AnswerNextModal;
 
@@ -59,6 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Icons, QtMessageBoxTest,
 const keywords::SaveDialogRequest kRequest{"Save", "All Files (*.txt)", "*.txt"};
 
 struct FilterCase {
+    std::string name;
     keywords::SaveDialogRequest request;
     QString filter;
 };
@@ -69,10 +73,13 @@ TEST_P(SaveDialogFilter, LabelCarriesPatternOnce) {
     EXPECT_EQ(QtSaveDialog::NameFilter(GetParam().request), GetParam().filter);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Filters, SaveDialogFilter,
-    testing::Values(FilterCase{kRequest, "All Files (*.txt)"}, FilterCase{{"Save", "Text", "*.txt"}, "Text (*.txt)"},
-                    FilterCase{{"Save", "All Files (*.txt)", "*.csv"}, "All Files (*.txt) (*.csv)"}));
+INSTANTIATE_TEST_SUITE_P(Filters, SaveDialogFilter,
+                         testing::Values(FilterCase{"LabelHoldsPattern", kRequest, "All Files (*.txt)"},
+                                         FilterCase{"PatternAdded", {"Save", "Text", "*.txt"}, "Text (*.txt)"},
+                                         FilterCase{"OtherPatternAdded",
+                                                    {"Save", "All Files (*.txt)", "*.csv"},
+                                                    "All Files (*.txt) (*.csv)"}),
+                         ::vortaxel::test::RowName());
 
 struct DialogSeen {
     QString title;

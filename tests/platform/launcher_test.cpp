@@ -10,6 +10,8 @@
 namespace vortaxel::platform {
 namespace {
 
+using ::vortaxel::test::PrintTo;
+
 struct LaunchCase {
     const char* name;
     std::string program;

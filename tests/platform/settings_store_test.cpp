@@ -1,4 +1,5 @@
 #include "platform/settings_store.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -12,23 +13,33 @@
 namespace vortaxel::platform {
 namespace {
 
+using test::PrintTo;
+
 const keywords::SettingKey kExportPath{"Vortaxel", "S11", "K11"};
 
-class SettingsRoundTrip : public testing::TestWithParam<std::string> {};
+struct ValueCase {
+    std::string name;
+    std::string value;
+};
+
+class SettingsRoundTrip : public testing::TestWithParam<ValueCase> {};
 
 TEST_P(SettingsRoundTrip, ValueReadBackByAnotherInstance) {
     QTemporaryDir scratch;
     const QString file = scratch.filePath("settings.ini");
 
-    ASSERT_TRUE(QtSettingsStore(file).Write(kExportPath, GetParam()));
+    ASSERT_TRUE(QtSettingsStore(file).Write(kExportPath, GetParam().value));
 
-    EXPECT_EQ(QtSettingsStore(file).Read(kExportPath, "default"), GetParam());
+    EXPECT_EQ(QtSettingsStore(file).Read(kExportPath, "default"), GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, SettingsRoundTrip,
-                         testing::Values("/home/u/keywords.txt", "/home/u/My \"best\" keys; a=b & c,d.txt",
-                                         "/home/u/caf\xc3\xa9/\xe6\x97\xa5\xe6\x9c\xac.txt", "", "C:\\Users\\u\\k.txt",
-                                         "line\nbreak"));
+INSTANTIATE_TEST_SUITE_P(
+    Values, SettingsRoundTrip,
+    testing::Values(ValueCase{"PlainPath", "/home/u/keywords.txt"},
+                    ValueCase{"QuotesAndIniPunctuation", "/home/u/My \"best\" keys; a=b & c,d.txt"},
+                    ValueCase{"Utf8", "/home/u/caf\xc3\xa9/\xe6\x97\xa5\xe6\x9c\xac.txt"}, ValueCase{"Empty", ""},
+                    ValueCase{"Backslashes", "C:\\Users\\u\\k.txt"}, ValueCase{"LineBreak", "line\nbreak"}),
+    test::RowName());
 
 TEST(QtSettingsStore, MissingEntryGivesDefault) {
     QTemporaryDir scratch;

@@ -104,6 +104,7 @@ TEST_F(AboutWindowTest, AddressLabelOpensTheBrowserEveryClickAndStaysOpen) {
     QTest::mouseClick(label3, Qt::LeftButton);
     QTest::mouseClick(label3, Qt::LeftButton);
     EXPECT_EQ(launcher_.opened, QStringList({"https://vortaxel.example/", "https://vortaxel.example/"}));
+    EXPECT_EQ(launcher_.programs, QStringList({"Explorer.exe", "Explorer.exe"})) << "the browser, not the editor";
     EXPECT_TRUE(about_->isVisible());
     for (const char* other : {"Label1", "Label2", "Label4", "Label5"}) {
         QTest::mouseClick(Label(other), Qt::LeftButton);

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "crawl/found_list.h"
-#include "ui/address_launcher.h"
-#include "ui/desktop_services.h"
+#include "export/platform_services.h"
 
 #include <functional>
-#include <utility>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include <QString>
@@ -13,35 +14,84 @@
 
 namespace vortaxel::ui::test {
 
-class FakeLauncher : public AddressLauncher {
+/// Records every launch instead of starting a program.
+class FakeLauncher : public keywords::Launcher {
 public:
-    void OpenAddress(const QString& address) override { opened.push_back(address); }
+    bool Launch(const std::string& program, const std::string& argument, keywords::WindowStyle) override {
+        programs.push_back(QString::fromStdString(program));
+        opened.push_back(QString::fromStdString(argument));
+        return true;
+    }
+    QStringList programs;
     QStringList opened;
 };
 
-/// Records what the window asked of the desktop; an export runs `onExport` (if set) over the list.
-class FakeDesktop : public DesktopServices {
+/// The platform as the window's tests see it. The Save dialog runs `onExport` (the moment an export
+/// holds the window) and answers `saveAnswer`, which cancels while it is empty; settings and files stay
+/// in memory; message boxes and launches are recorded.
+class FakeDesktop {
 public:
     struct Message {
         QString text;
         QString title;
     };
 
-    void ShowMessage(const QString& text, const QString& title) override { messages.push_back({text, title}); }
+    FakeDesktop() = default;
+    FakeDesktop(const FakeDesktop&) = delete;
+    FakeDesktop& operator=(const FakeDesktop&) = delete;
 
-    void ExportKeywords(const crawl::FoundList& list) override {
-        exportedCounts.push_back(list.Count());
-        if (onExport) {
-            onExport(list);
-        }
-    }
+    operator keywords::PlatformServices() { return {dialog_, settings_, files_, messages_, launcher}; }
 
-    AddressLauncher& Launcher() override { return launcher; }
-
+    std::string saveAnswer;
+    std::function<void()> onExport;
+    int exports = 0;
+    std::map<std::string, std::string> files;
     std::vector<Message> messages;
-    std::vector<std::size_t> exportedCounts;
-    std::function<void(const crawl::FoundList&)> onExport;
     FakeLauncher launcher;
+
+private:
+    struct Dialog : keywords::SaveDialog {
+        explicit Dialog(FakeDesktop& desktop) : desktop(desktop) {}
+        std::string AskSavePath(const keywords::SaveDialogRequest&) override {
+            ++desktop.exports;
+            if (desktop.onExport) {
+                desktop.onExport();
+            }
+            return desktop.saveAnswer;
+        }
+        FakeDesktop& desktop;
+    };
+    struct Settings : keywords::SettingsStore {
+        keywords::WriteResult Write(const keywords::SettingKey& key, const std::string& value) override {
+            values[key.application + "/" + key.section + "/" + key.key] = value;
+            return keywords::WriteResult::Success();
+        }
+        std::optional<std::string> Read(const keywords::SettingKey& key, const std::string& defaultValue) override {
+            const auto it = values.find(key.application + "/" + key.section + "/" + key.key);
+            return it == values.end() ? defaultValue : it->second;
+        }
+        std::map<std::string, std::string> values;
+    };
+    struct Files : keywords::FileWriter {
+        explicit Files(FakeDesktop& desktop) : desktop(desktop) {}
+        keywords::WriteResult Write(const std::string& path, std::string_view bytes) override {
+            desktop.files[path] = std::string(bytes);
+            return keywords::WriteResult::Success();
+        }
+        FakeDesktop& desktop;
+    };
+    struct Messages : keywords::MessageBox {
+        explicit Messages(FakeDesktop& desktop) : desktop(desktop) {}
+        void Show(const std::string& text, const std::string& title, keywords::MessageIcon) override {
+            desktop.messages.push_back({QString::fromStdString(text), QString::fromStdString(title)});
+        }
+        FakeDesktop& desktop;
+    };
+
+    Dialog dialog_{*this};
+    Settings settings_;
+    Files files_{*this};
+    Messages messages_{*this};
 };
 
 } // namespace vortaxel::ui::test

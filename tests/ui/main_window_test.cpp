@@ -314,23 +314,26 @@ TEST_F(MainWindowTest, ExtractDuringARunSeesTheListAsItStands) {
     };
     for (const auto& [name, trigger] : triggers) {
         SCOPED_TRACE(name);
-        desktop_.exportedCounts.clear();
+        desktop_.exports = 0;
+        desktop_.files.clear();
+        desktop_.saveAnswer = "/fake/keywords.txt";
         LoopbackSite& site = NewSite();
         ServeShop(site, 30ms);
         std::size_t requestsDuringExport = 0;
-        desktop_.onExport = [&](const crawl::FoundList&) {
+        desktop_.onExport = [&] {
             const std::size_t before = site.Targets().size();
             QTest::qWait(150); // the export holds the run through its dialog
             requestsDuringExport = site.Targets().size() - before;
         };
         WhenReady extract([&] { return FoundAtLeast(2); }, [&] { trigger(*this); });
         CrawlByEnter(site.Url("/"));
-        ASSERT_EQ(desktop_.exportedCounts.size(), 1u) << "one press, one export";
-        EXPECT_EQ(desktop_.exportedCounts[0], 2u);
+        ASSERT_EQ(desktop_.exports, 1) << "one press, one export";
+        EXPECT_EQ(desktop_.files["/fake/keywords.txt"], "a\r\n") << "the two entries found: the start page, a.html";
         EXPECT_EQ(requestsDuringExport, 0u);
         EXPECT_EQ(Found().Count(), 5u) << "the run goes on afterwards";
     }
     desktop_.onExport = nullptr;
+    desktop_.saveAnswer.clear();
 }
 
 TEST_F(MainWindowTest, AboutDuringARunPausesIt) {

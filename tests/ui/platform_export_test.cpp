@@ -1,4 +1,5 @@
-#include "ui/platform_desktop.h"
+#include "platform/atomic_file_writer.h"
+#include "platform/settings_store.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class FixedSaveDialog : public platform::SaveDialog {
+class FixedSaveDialog : public keywords::SaveDialog {
 public:
     explicit FixedSaveDialog(std::string path) : path_(std::move(path)) {}
     std::string AskSavePath(const keywords::SaveDialogRequest&) override { return path_; }
@@ -22,7 +23,7 @@ private:
     std::string path_;
 };
 
-class RecordingMessageBox : public platform::MessageBox {
+class RecordingMessageBox : public keywords::MessageBox {
 public:
     struct Shown {
         std::string text;
@@ -35,7 +36,7 @@ public:
     std::vector<Shown> shown;
 };
 
-class RecordingLauncher : public platform::Launcher {
+class RecordingLauncher : public keywords::Launcher {
 public:
     bool Launch(const std::string& program, const std::string& argument, keywords::WindowStyle) override {
         launched.emplace_back(program, argument);
@@ -44,7 +45,8 @@ public:
     std::vector<std::pair<std::string, std::string>> launched;
 };
 
-/// The window on the real export and file writer, with the dialog, boxes and launchers faked.
+/// The window on the real export, settings store and file writer, with the dialog, boxes and launcher
+/// faked.
 class PlatformExportTest : public testing::Test {
 protected:
     QTemporaryDir dir_;
@@ -54,10 +56,8 @@ protected:
     platform::AtomicFileWriter files_;
     RecordingMessageBox messages_;
     RecordingLauncher launcher_;
-    FakeLauncher addresses_;
-    PlatformDesktop desktop_{{dialog_, settings_, files_, messages_, launcher_}, addresses_};
     vortaxel::test::LoopbackSite site_;
-    frmMain window_{desktop_, dir_.path()};
+    frmMain window_{{dialog_, settings_, files_, messages_, launcher_}, dir_.path()};
 };
 
 TEST_F(PlatformExportTest, AltEDuringARunWritesTheEntriesFoundSoFar) {

@@ -1,5 +1,7 @@
+#include "crawl/found_list.h"
 #include "export/keyword_export.h"
-#include "platform/qt_export_host.h"
+#include "platform/atomic_file_writer.h"
+#include "platform/settings_store.h"
 #include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
@@ -15,19 +17,21 @@
 namespace vortaxel::platform {
 namespace {
 
-struct FakeDialog : SaveDialog {
+using ::vortaxel::test::PrintTo;
+
+struct FakeDialog : keywords::SaveDialog {
     std::string answer;
     std::string AskSavePath(const keywords::SaveDialogRequest&) override { return answer; }
 };
 
-struct RecordedMessages : MessageBox {
+struct RecordedMessages : keywords::MessageBox {
     std::vector<std::pair<std::string, keywords::MessageIcon>> shown;
     void Show(const std::string& text, const std::string&, keywords::MessageIcon icon) override {
         shown.emplace_back(text, icon);
     }
 };
 
-struct RecordedLaunches : Launcher {
+struct RecordedLaunches : keywords::Launcher {
     std::vector<std::string> arguments;
     bool Launch(const std::string&, const std::string& argument, keywords::WindowStyle) override {
         arguments.push_back(argument);
@@ -52,10 +56,12 @@ protected:
     RecordedLaunches launches_;
 
     void Export() {
-        QtExportHost host({[this] { return found_.size(); }, [this](std::size_t i) { return found_.at(i).url; },
-                           [this](std::size_t i) { return found_.at(i).selected; }},
-                          {dialog_, settings_, files_, messages_, launches_});
-        keywords::cmdsave_Click(host);
+        crawl::FoundList list;
+        for (const Entry& entry : found_) {
+            list.Append(entry.url);
+            list.SetSelected(list.Count() - 1, entry.selected);
+        }
+        keywords::cmdsave_Click(list, {dialog_, settings_, files_, messages_, launches_});
     }
 
     std::optional<std::string> Remembered() {

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "write_result.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vortaxel::keywords {
+
+/// One entry of the per-user settings store.
+struct SettingKey {
+    std::string application;
+    std::string section;
+    std::string key;
+};
+
+/// What the Save dialog is asked to show.
+struct SaveDialogRequest {
+    std::string title;
+    std::string filterLabel;
+    std::string pattern;
+};
+
+enum class MessageIcon { None, Information, Warning };
+
+enum class WindowStyle { NormalFocus, MaximizedFocus };
+
+// The platform's services, each an interface of its own so that the desktop gives Qt's and tests give
+// fakes. Paths are UTF-8; list texts are raw bytes.
+
+/// The modal Save-file dialog.
+class SaveDialog {
+public:
+    virtual ~SaveDialog() = default;
+    /// The chosen full path, or "" when the user cancelled. The dialog opens on the last path chosen
+    /// in it.
+    virtual std::string AskSavePath(const SaveDialogRequest& request) = 0;
+};
+
+/// The per-user store of text values addressed by application, section and key.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    /// Stores the value and flushes it, reporting a store that could not be written.
+    virtual WriteResult Write(const SettingKey& key, const std::string& value) = 0;
+    /// The stored value, `defaultValue` when there is none, or nothing when the store cannot be read.
+    virtual std::optional<std::string> Read(const SettingKey& key, const std::string& defaultValue) = 0;
+};
+
+/// Replaces a whole file at once.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    /// Replaces the file at `path` with exactly `bytes`, all or nothing: on failure any existing file
+    /// is left as it was.
+    virtual WriteResult Write(const std::string& path, std::string_view bytes) = 0;
+};
+
+/// A modal message with one OK button.
+class MessageBox {
+public:
+    virtual ~MessageBox() = default;
+    /// Returns when the user has dismissed the message.
+    virtual void Show(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+};
+
+/// Starts another program without waiting for it.
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    /// `argument` reaches the program as one argument, never through a shell. Returns whether the
+    /// desktop accepted the request; callers are free to ignore it.
+    virtual bool Launch(const std::string& program, const std::string& argument, WindowStyle style) = 0;
+};
+
+/// Everything the window asks of the platform: the export uses all five, the crawl's refusal box the
+/// message box, the About window the launcher. None is owned; each must outlive its users.
+struct PlatformServices {
+    SaveDialog& dialog;
+    SettingsStore& settings;
+    FileWriter& files;
+    MessageBox& messages;
+    Launcher& launcher;
+};
+
+} // namespace vortaxel::keywords
