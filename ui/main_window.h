@@ -3,7 +3,7 @@
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_host.h"
 #include "net/fetch_options.h"
-#include "net/http_fetcher.h"
+#include "net/fetcher.h"
 
 #include <memory>
 
@@ -69,7 +69,7 @@ private:
 
     DesktopServices& services_;
     QString clipDirectory_;
-    net::HttpFetcher Inet1_;
+    net::Fetcher Inet1_;
     crawl::CrawlEngine engine_;
     std::unique_ptr<FoundListModel> model_;
     bool closing_ = false;

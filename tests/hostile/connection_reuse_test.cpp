@@ -3,8 +3,7 @@
 // more on a new connection, but only when no byte of a reply came back, and only once.
 
 #include "hostile_behaviours.h"
-#include "net/fetch_pool.h"
-#include "net/http_fetcher.h"
+#include "net/fetcher.h"
 #include "tests/support/named_rows.h"
 
 #include <chrono>
@@ -46,7 +45,7 @@ void InstallKeptConnections(HostileServer& server) {
     server.On("/page", [](HostileStream& s) { SendPage(s, "the page"); });
 }
 
-using FetchFunction = std::function<crawl::FetchResult(const std::string&)>;
+using FetchFunction = std::function<net::FetchResult(const std::string&)>;
 
 struct FetcherKind {
     const char* name;
@@ -54,15 +53,15 @@ struct FetcherKind {
 };
 
 FetcherKind OneAtATime() {
-    return {"HttpFetcher", [] {
-                auto fetcher = std::make_shared<net::HttpFetcher>();
+    return {"OneAtATime", [] {
+                auto fetcher = std::make_shared<net::Fetcher>();
                 return FetchFunction([fetcher](const std::string& url) { return fetcher->Fetch(url); });
             }};
 }
 
 FetcherKind Pooled() {
-    return {"FetchPool", [] {
-                auto pool = std::make_shared<net::FetchPool>(2);
+    return {"TwoInFlight", [] {
+                auto pool = std::make_shared<net::Fetcher>(net::FetchOptions{}, 2);
                 return FetchFunction([pool](const std::string& url) { return pool->Fetch(url); });
             }};
 }
@@ -99,11 +98,11 @@ TEST_P(DroppedConnectionTest, SendsAgainOnANewConnectionOnlyWhenNoReplyCameBack)
         const FetchFunction fetch = GetParam().make();
 
         for (std::size_t i = 0; i + 1 < row.targets.size(); ++i) {
-            const crawl::FetchResult kept = fetch(server.Url(row.targets[i]));
+            const net::FetchResult kept = fetch(server.Url(row.targets[i]));
             EXPECT_TRUE(kept.ok) << "fetch " << i << ": " << kept.error;
             EXPECT_EQ(kept.body, "first");
         }
-        const crawl::FetchResult last = fetch(server.Url(row.targets.back()));
+        const net::FetchResult last = fetch(server.Url(row.targets.back()));
         server.Stop();
 
         EXPECT_EQ(last.ok, row.lastOk) << last.error;
