@@ -136,9 +136,9 @@ private:
 };
 
 TEST(FetchManners, DelaySpacesRequestsToOneHostAtAnyWidthAndAbortStaysPrompt) {
-    constexpr auto kDelay = 200ms;
+    constexpr auto kDelay = 300ms;
     // The client spaces its starts; arrival may jitter a little on a loaded machine.
-    constexpr auto kLeastGap = 150ms;
+    constexpr auto kLeastGap = 200ms;
     for (const std::size_t width : {1u, 4u}) {
         SCOPED_TRACE(width);
         LoopbackSite site;
