@@ -63,7 +63,8 @@ public:
     /// Drops every page fetched ahead, finished or not, for a crawl that starts over elsewhere.
     void DropAhead();
 
-    /// Requests started so far, HEAD probes, resends and those made ahead included.
+    /// Requests started so far: HEAD probes, polite retries and those made ahead included, the resend of a
+    /// request that met a closing kept-alive connection not.
     std::size_t RequestsStarted() const { return started_; }
     /// Pages waiting in the store of finished pages, and their bytes as the budget counts them.
     std::size_t StoredPages() const { return store_.Pages(); }
