@@ -6,11 +6,9 @@
 #include "cli/queue_lookahead.h"
 #include "cli/standard_streams.h"
 #include "crawl/crawl_engine.h"
-#include "net/fetch_pool.h"
-#include "net/http_fetcher.h"
+#include "net/fetcher.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -46,25 +44,23 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
 
-    // One page at a time unless more are asked for; then a pool fetches ahead the pages the queue
+    // One page at a time unless more are asked for; then the fetcher fetches ahead the pages the queue
     // is sure to visit, and the engine still takes them in its own order.
-    net::HttpFetcher fetcher;
-    std::unique_ptr<net::FetchPool> pool;
-    if (options.parallel > 1) {
-        pool = std::make_unique<net::FetchPool>(options.parallel);
-    }
+    net::Fetcher fetcher({}, options.parallel);
     cli::CheckedOutput output(stdout);
     cli::CliCrawlHost::Streams streams;
     streams.out = &output;
     streams.showProgress = !options.quiet && isatty(STDERR_FILENO) != 0;
     cli::CliCrawlHost host(
-        options.url, [&fetcher, &pool](const std::string& url) { return pool ? pool->Fetch(url) : fetcher.Fetch(url); },
+        options.url,
+        [&fetcher](const std::string& url) {
+            net::FetchResult page = fetcher.Fetch(url);
+            return crawl::FetchResult{page.ok, std::move(page.body), std::move(page.error)};
+        },
         streams);
     crawl::CrawlEngine engine(host);
-    if (pool) {
-        pool->SetAheadList(
-            [&engine](std::size_t wanted, std::vector<std::string>& out) { cli::ListNextVisits(engine, wanted, out); });
-    }
+    fetcher.SetAheadList(
+        [&engine](std::size_t wanted, std::vector<std::string>& out) { cli::ListNextVisits(engine, wanted, out); });
     host.AttachFoundList(engine.List2());
     engine.List2().SetObserver(&host);
     if (options.maxPages) {
@@ -73,13 +69,10 @@ int main(int argc, char** argv) {
 
     // Ctrl+C is the stop action: the turn in progress completes and no further turn starts. A second
     // Ctrl+C also gives up the fetch in progress, for a user who will not wait for a slow server.
-    interrupts.OnInterrupt([&engine, &fetcher, &pool](int count) {
+    interrupts.OnInterrupt([&engine, &fetcher](int count) {
         engine.cmdstop_Click();
         if (count > 1) {
             fetcher.Abort();
-            if (pool) {
-                pool->Abort();
-            }
         }
     });
     host.OnRunStarted([&interrupts, &engine] { interrupts.ReapplyStop([&engine] { engine.cmdstop_Click(); }); });

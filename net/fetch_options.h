@@ -2,11 +2,15 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vortaxel::net {
 
-/// Limits and identity of every fetch.
+/// Limits, identity and manners of every fetch. Everything past the limits is off by default, so a
+/// default fetch makes exactly one GET per page (plus its redirect hops) and no other request.
 struct FetchOptions {
     /// The whole request, redirects included, must end within this time.
     std::chrono::milliseconds timeout{60000};
@@ -15,6 +19,30 @@ struct FetchOptions {
     /// More redirect hops than this is a failed fetch.
     long maxRedirects = 10;
     std::string userAgent = "Vortaxel/2.00";
+
+    /// Pages fetched ahead and not yet asked for are kept up to this many bytes; past it they wait in
+    /// their transfer, which then fetches nothing else.
+    std::size_t storeBytes = std::size_t{64} * 1024 * 1024;
+
+    /// A reply whose Content-Type is not text/html or application/xhtml+xml is cut after its headers:
+    /// it succeeds or fails as its status says, with an empty body and bodySkipped set.
+    bool htmlOnly = false;
+    /// With htmlOnly, an address for which this returns true is first asked with HEAD, and fetched
+    /// with GET only when that reply is HTML or the server refuses HEAD (405, 501).
+    std::function<bool(std::string_view url)> probeFirst;
+
+    /// A CA bundle trusted besides the system's store. Certificates are always verified.
+    std::string caFile;
+    /// Fixed name lookups in libcurl's "host:port:address" form.
+    std::vector<std::string> resolve;
+
+    /// At least this long between the starts of two requests to the same host.
+    std::chrono::milliseconds delay{0};
+    /// A 429 or 503 reply with a usable Retry-After is waited out and asked once more; without this
+    /// it is a failed fetch like any other error status.
+    bool politeRetry = false;
+    /// The longest Retry-After that is waited out; a longer one is cut to this.
+    std::chrono::seconds maxRetryAfter{120};
 };
 
 } // namespace vortaxel::net

@@ -1,8 +1,11 @@
 #include "net/transfer.h"
 
-#include "crawl/ascii.h"
+#include "net/idn_host.h"
+#include "net/net_ascii.h"
+#include "net/reply_rules.h"
 #include "net/wire_url.h"
 
+#include <ctime>
 #include <stdexcept>
 #include <string_view>
 
@@ -13,6 +16,10 @@ namespace {
 // Real responses carry a few KiB of headers; a flood of header lines would otherwise grow without end,
 // since the body cap does not cover them.
 constexpr std::size_t kMaxHeaderBytes = std::size_t{256} * 1024;
+// A reason phrase is a few words; more is not worth showing anyone.
+constexpr std::size_t kMaxReasonBytes = 64;
+// Where the system keeps its trust store when libcurl cannot say.
+constexpr const char* kSystemCaPath = "/etc/ssl/certs";
 
 template <typename Value> void SetOption(CURL* handle, CURLoption option, Value value) {
     if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK) {
@@ -20,10 +27,38 @@ template <typename Value> void SetOption(CURL* handle, CURLoption option, Value 
     }
 }
 
+/// The value of a "Name: value" header line when its name is `name`.
+std::optional<std::string_view> HeaderValue(std::string_view line, std::string_view name) {
+    if (line.size() <= name.size() || line[name.size()] != ':' || !StartsWithIgnoreCase(line, name)) {
+        return std::nullopt;
+    }
+    return TrimBlanks(line.substr(name.size() + 1));
+}
+
+// "HTTP/1.1 404 Not Found": the status and the reason, printable bytes only.
+void ParseStatusLine(std::string_view line, long& status, std::string& reason) {
+    status = 0;
+    reason.clear();
+    const auto space = line.find(' ');
+    if (space == std::string_view::npos) {
+        return;
+    }
+    std::size_t i = space + 1;
+    for (; i < line.size() && line[i] >= '0' && line[i] <= '9' && status < 1000; ++i) {
+        status = status * 10 + (line[i] - '0');
+    }
+    for (const char c : TrimBlanks(line.substr(i))) {
+        if (reason.size() < kMaxReasonBytes && c >= 0x20 && c < 0x7F) {
+            reason += c;
+        }
+    }
+}
+
 } // namespace
 
 Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag)
-    : maxBodyBytes_(options.maxBodyBytes), abortFlag_(abortFlag) {
+    : maxBodyBytes_(options.maxBodyBytes), timeout_(options.timeout), maxRetryAfter_(options.maxRetryAfter),
+      htmlOnly_(options.htmlOnly), abortFlag_(abortFlag) {
     CURL* handle = easy_.get();
     SetOption(handle, CURLOPT_NOSIGNAL, 1L);
     SetOption(handle, CURLOPT_ERRORBUFFER, errorBuffer_);
@@ -37,8 +72,6 @@ Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFl
     // An empty list offers every encoding this libcurl can decode.
     SetOption(handle, CURLOPT_ACCEPT_ENCODING, "");
     SetOption(handle, CURLOPT_HTTP09_ALLOWED, 0L);
-    // Stops at once on an error status instead of downloading an error page nobody reads.
-    SetOption(handle, CURLOPT_FAILONERROR, 1L);
     // A declared length over the cap fails before any body byte arrives; OnBody covers undeclared lengths.
     SetOption(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
     SetOption(handle, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
@@ -48,12 +81,36 @@ Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFl
     SetOption(handle, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
     SetOption(handle, CURLOPT_XFERINFODATA, this);
     SetOption(handle, CURLOPT_NOPROGRESS, 0L);
+    if (!options.caFile.empty()) {
+        // CAINFO replaces the built-in bundle; the system's certificate folder, searched as well, keeps the
+        // public roots trusted beside the extra ones.
+        char* systemPath = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_CAPATH, &systemPath);
+        SetOption(handle, CURLOPT_CAINFO, options.caFile.c_str());
+        SetOption(handle, CURLOPT_CAPATH, systemPath != nullptr ? systemPath : kSystemCaPath);
+    }
+    for (const std::string& entry : options.resolve) {
+        curl_slist* grown = curl_slist_append(resolve_.get(), entry.c_str());
+        if (grown == nullptr) {
+            throw std::runtime_error("libcurl could not take a fixed name lookup");
+        }
+        static_cast<void>(resolve_.release());
+        resolve_.reset(grown);
+    }
+    if (resolve_) {
+        SetOption(handle, CURLOPT_RESOLVE, resolve_.get());
+    }
 }
 
-std::optional<crawl::FetchResult> Transfer::Prepare(const std::string& url) {
+std::optional<FetchResult> Transfer::Prepare(const std::string& url, Method method) {
     if (!HasFetchableScheme(url)) {
-        return crawl::FetchResult::Failure("not fetched: only http and https addresses are");
+        return FetchResult::Failure("not fetched: only http and https addresses are");
     }
+    const std::optional<std::string> ascii = WithAsciiHost(url);
+    if (!ascii) {
+        return FetchResult::Failure("not fetched: the host is no valid international name");
+    }
+    method_ = method;
     body_.clear();
     headerBytes_ = 0;
     bodyTooLarge_ = false;
@@ -61,13 +118,25 @@ std::optional<crawl::FetchResult> Transfer::Prepare(const std::string& url) {
     declaredLength_.clear();
     lengthsConflict_ = false;
     retried_ = false;
+    abortSeen_ = false;
+    cutShort_ = false;
+    stoppedAtHeaders_ = false;
+    status_ = 0;
+    reason_.clear();
+    contentType_.clear();
+    retryAfter_.reset();
     errorBuffer_[0] = '\0';
-    if (curl_easy_setopt(easy_.get(), CURLOPT_FRESH_CONNECT, 0L) != CURLE_OK) {
-        return crawl::FetchResult::Failure("the request could not be set up");
+    if (curl_easy_setopt(easy_.get(), CURLOPT_FRESH_CONNECT, 0L) != CURLE_OK ||
+        curl_easy_setopt(easy_.get(), CURLOPT_NOBODY, method == Method::Head ? 1L : 0L) != CURLE_OK) {
+        return FetchResult::Failure("the request could not be set up");
     }
-    const std::string wire = EncodeForWire(url);
+    if (method == Method::Get) {
+        // NOBODY leaves HEAD behind as the method; only this puts GET back.
+        curl_easy_setopt(easy_.get(), CURLOPT_HTTPGET, 1L);
+    }
+    const std::string wire = EncodeForWire(*ascii);
     if (curl_easy_setopt(easy_.get(), CURLOPT_URL, wire.c_str()) != CURLE_OK) {
-        return crawl::FetchResult::Failure("the address could not be taken");
+        return FetchResult::Failure("the address could not be taken");
     }
     return std::nullopt;
 }
@@ -89,37 +158,50 @@ bool Transfer::RetryOnFreshConnection(CURLcode code) {
     return true;
 }
 
-crawl::FetchResult Transfer::Finish(CURLcode code) {
+FetchResult Transfer::Finish(CURLcode code) {
+    FetchResult result = FetchResult::Failure({});
+    CURL* handle = easy_.get();
+    result.status = status_;
+    result.contentType = contentType_;
+    char* finalUrl = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl != nullptr) {
+        result.finalUrl = finalUrl;
+    }
+    curl_easy_getinfo(handle, CURLINFO_REDIRECT_COUNT, &result.redirects);
+    curl_off_t micros = 0;
+    if (curl_easy_getinfo(handle, CURLINFO_TOTAL_TIME_T, &micros) == CURLE_OK) {
+        result.elapsed = std::chrono::milliseconds(micros / 1000);
+    }
     std::string body = std::move(body_);
     body_.clear();
-    long status = 0;
-    curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
 
-    if (code == CURLE_ABORTED_BY_CALLBACK && abortFlag_.load()) {
-        return crawl::FetchResult::Failure("fetch aborted");
-    }
-    if (bodyTooLarge_ || code == CURLE_FILESIZE_EXCEEDED) {
-        return crawl::FetchResult::Failure("page larger than " + std::to_string(maxBodyBytes_) + " bytes");
-    }
-    if (lengthsConflict_) {
-        return crawl::FetchResult::Failure("the reply declares conflicting lengths");
-    }
-    if (headerBytes_ > kMaxHeaderBytes) {
-        return crawl::FetchResult::Failure("response headers larger than " + std::to_string(kMaxHeaderBytes) +
-                                           " bytes");
-    }
-    if (code == CURLE_HTTP_RETURNED_ERROR || (code == CURLE_OK && status >= 400)) {
-        return crawl::FetchResult::Failure("HTTP status " + std::to_string(status));
-    }
-    if (code == CURLE_OK && !headersEnded_) {
+    cutShort_ = code == CURLE_ABORTED_BY_CALLBACK && (abortSeen_ || abortFlag_.load());
+    if (cutShort_) {
+        result.error = "fetch aborted";
+    } else if (bodyTooLarge_ || code == CURLE_FILESIZE_EXCEEDED) {
+        result.error = "page larger than " + std::to_string(maxBodyBytes_) + " bytes";
+    } else if (lengthsConflict_) {
+        result.error = "the reply declares conflicting lengths";
+    } else if (headerBytes_ > kMaxHeaderBytes) {
+        result.error = "response headers larger than " + std::to_string(kMaxHeaderBytes) + " bytes";
+    } else if (status_ >= 400 && (code == CURLE_OK || stoppedAtHeaders_)) {
+        result.error = StatusFailure(status_, reason_);
+    } else if (stoppedAtHeaders_ || (code == CURLE_OK && method_ == Method::Head && headersEnded_)) {
+        result.ok = true;
+        result.bodySkipped = true;
+    } else if (code == CURLE_OK && !headersEnded_) {
         // libcurl takes a connection closed in the middle of the headers for the end of the reply.
-        return crawl::FetchResult::Failure("the reply ended inside its headers");
+        result.error = "the reply ended inside its headers";
+    } else if (code == CURLE_OPERATION_TIMEDOUT) {
+        result.error = TimeoutFailure(timeout_);
+    } else if (code != CURLE_OK) {
+        result.error = errorBuffer_[0] != '\0' ? std::string(errorBuffer_) : std::string(curl_easy_strerror(code));
+    } else {
+        result.ok = true;
+        result.bytes = body.size();
+        result.body = std::move(body);
     }
-    if (code != CURLE_OK) {
-        return crawl::FetchResult::Failure(errorBuffer_[0] != '\0' ? std::string(errorBuffer_)
-                                                                   : std::string(curl_easy_strerror(code)));
-    }
-    return crawl::FetchResult::Success(std::move(body));
+    return result;
 }
 
 std::size_t Transfer::OnBody(char* data, std::size_t size, std::size_t count, void* self) {
@@ -136,17 +218,7 @@ std::size_t Transfer::OnBody(char* data, std::size_t size, std::size_t count, vo
 std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
     auto& transfer = *static_cast<Transfer*>(self);
     const std::size_t bytes = size * count;
-    // Each response of a redirect chain opens with a status line and ends with an empty line.
-    const std::string_view line(data, bytes);
-    if (line.starts_with("HTTP/")) {
-        transfer.headersEnded_ = false;
-        transfer.declaredLength_.clear();
-    } else if (line == "\r\n" || line == "\n") {
-        transfer.headersEnded_ = true;
-    } else if (!transfer.NoteContentLength(line)) {
-        // Two lengths make the body's end a guess; libcurl would take one of them and pass the rest off as
-        // the page.
-        transfer.lengthsConflict_ = true;
+    if (!transfer.NoteHeader(std::string_view(data, bytes))) {
         return 0;
     }
     transfer.headerBytes_ += bytes;
@@ -156,22 +228,59 @@ std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, 
     return bytes;
 }
 
+bool Transfer::NoteHeader(std::string_view line) {
+    // Each response of a redirect chain opens with a status line and ends with an empty line.
+    if (line.starts_with("HTTP/")) {
+        headersEnded_ = false;
+        declaredLength_.clear();
+        contentType_.clear();
+        retryAfter_.reset();
+        ParseStatusLine(line, status_, reason_);
+        return true;
+    }
+    if (line == "\r\n" || line == "\n") {
+        headersEnded_ = true;
+        // Reading a body nobody uses costs the whole transfer; leaving it ends the connection instead.
+        stoppedAtHeaders_ = BodyUnwanted();
+        return !stoppedAtHeaders_;
+    }
+    if (const auto type = HeaderValue(line, "content-type")) {
+        contentType_ = *type;
+    } else if (const auto wait = HeaderValue(line, "retry-after")) {
+        retryAfter_ = ParseRetryAfter(*wait, std::time(nullptr), maxRetryAfter_);
+    }
+    // Two lengths make the body's end a guess; libcurl would take one of them and pass the rest off as the page.
+    if (!NoteContentLength(line)) {
+        lengthsConflict_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool Transfer::BodyUnwanted() const {
+    if (method_ == Method::Head) {
+        return false;
+    }
+    if (status_ >= 400) {
+        return true;
+    }
+    return htmlOnly_ && status_ >= 200 && status_ < 300 && !IsHtmlType(contentType_);
+}
+
 bool Transfer::NoteContentLength(std::string_view line) {
-    constexpr std::string_view kName = "content-length:";
-    if (!crawl::StartsWithIgnoreCase(line, kName)) {
+    const auto declared = HeaderValue(line, "content-length");
+    if (!declared) {
         return true;
     }
     // Every value, whether on lines of their own or in one comma-separated list, must be the same.
-    std::string_view values = line.substr(kName.size());
+    std::string_view values = *declared;
     while (!values.empty()) {
         const std::size_t comma = values.find(',');
-        std::string_view value = values.substr(0, comma);
+        const std::string_view value = TrimBlanks(values.substr(0, comma));
         values = comma == std::string_view::npos ? std::string_view() : values.substr(comma + 1);
-        const std::size_t first = value.find_first_not_of(" \t\r\n");
-        if (first == std::string_view::npos) {
+        if (value.empty()) {
             continue;
         }
-        value = value.substr(first, value.find_last_not_of(" \t\r\n") - first + 1);
         if (declaredLength_.empty()) {
             declaredLength_ = value;
         } else if (declaredLength_ != value) {
@@ -182,7 +291,12 @@ bool Transfer::NoteContentLength(std::string_view line) {
 }
 
 int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<Transfer*>(self)->abortFlag_.load() ? 1 : 0;
+    auto& transfer = *static_cast<Transfer*>(self);
+    if (transfer.abortFlag_.load()) {
+        transfer.abortSeen_ = true;
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace vortaxel::net

@@ -1,29 +1,38 @@
 #pragma once
 
-#include "crawl/fetch_result.h"
 #include "net/curl_handles.h"
 #include "net/fetch_options.h"
+#include "net/fetch_result.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace vortaxel::net {
 
+struct SlistFree {
+    void operator()(curl_slist* list) const noexcept { curl_slist_free_all(list); }
+};
+using Slist = std::unique_ptr<curl_slist, SlistFree>;
+
 /// One easy handle set up for page fetches, with the buffers its callbacks fill.
 /// Several can share one multi handle; each runs one request at a time.
 /// Stays where it was built, since libcurl keeps its address for the callbacks.
 class Transfer {
 public:
+    enum class Method { Get, Head };
+
     /// abortFlag is read by the transfer while it runs; it must outlive the Transfer.
     Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag);
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
 
     /// Readies the handle for url. Returns a failure when url must not be fetched at all, else nothing.
-    std::optional<crawl::FetchResult> Prepare(const std::string& url);
+    std::optional<FetchResult> Prepare(const std::string& url, Method method = Method::Get);
 
     /// A request that died on a connection kept from an earlier fetch, before any byte of a reply came
     /// back, met the server closing that idle connection: a race every keep-alive client runs into.
@@ -35,26 +44,50 @@ public:
     bool RetryOnFreshConnection(CURLcode code);
 
     /// Turns libcurl's verdict on the finished request into the page or the reason it failed.
-    crawl::FetchResult Finish(CURLcode code);
+    FetchResult Finish(CURLcode code);
+
+    /// The last Finish was for a request that an abort ended, not the server.
+    bool CutShort() const { return cutShort_; }
+
+    /// The wait the last reply asked for in a valid Retry-After header, capped; nothing when it had none.
+    std::optional<std::chrono::seconds> RetryAfter() const { return retryAfter_; }
 
     CURL* Handle() const { return easy_.get(); }
 
 private:
     static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
+    /// Takes one header line of the current reply; false when the transfer must stop here.
+    bool NoteHeader(std::string_view line);
     /// Records a Content-Length header line of the current response; false when it disagrees with an earlier one.
     bool NoteContentLength(std::string_view line);
+    /// At the end of a reply's headers: true when its body is not wanted.
+    bool BodyUnwanted() const;
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
     EasyHandle easy_;
+    Slist resolve_;
     std::size_t maxBodyBytes_;
+    std::chrono::milliseconds timeout_;
+    std::chrono::seconds maxRetryAfter_;
+    bool htmlOnly_;
     const std::atomic<bool>& abortFlag_;
+    Method method_ = Method::Get;
     std::string body_;
     std::size_t headerBytes_ = 0;
     bool bodyTooLarge_ = false;
     bool headersEnded_ = false;
     // Ends the resending here rather than trusting libcurl's count of new connections to.
     bool retried_ = false;
+    bool abortSeen_ = false;
+    bool cutShort_ = false;
+    // The body was left unread on purpose: an error status, or not HTML when only HTML is wanted.
+    bool stoppedAtHeaders_ = false;
+    /// What the current reply's status line and headers said.
+    long status_ = 0;
+    std::string reason_;
+    std::string contentType_;
+    std::optional<std::chrono::seconds> retryAfter_;
     /// The first Content-Length of the current response, and whether another one disagreed with it.
     std::string declaredLength_;
     bool lengthsConflict_ = false;

@@ -1,7 +1,6 @@
 #include "net/wire_url.h"
 
-#include "crawl/ascii.h"
-#include "crawl/base_url.h"
+#include "net/net_ascii.h"
 
 namespace vortaxel::net {
 
@@ -24,7 +23,7 @@ std::size_t PathStart(std::string_view url) {
 } // namespace
 
 bool HasFetchableScheme(std::string_view url) {
-    return crawl::BeginsWithWebScheme(url);
+    return StartsWithIgnoreCase(url, "http://") || StartsWithIgnoreCase(url, "https://");
 }
 
 std::string EncodeForWire(std::string_view url) {
@@ -35,12 +34,31 @@ std::string EncodeForWire(std::string_view url) {
     for (const char c : url.substr(pathStart)) {
         const auto byte = static_cast<unsigned char>(c);
         if (NeedsEscape(byte)) {
-            crawl::AppendPercentEscaped(wire, byte);
+            constexpr char kHex[] = "0123456789ABCDEF";
+            wire += '%';
+            wire += kHex[byte >> 4];
+            wire += kHex[byte & 0x0F];
         } else {
             wire += c;
         }
     }
     return wire;
+}
+
+std::string_view HostOf(std::string_view url) {
+    const auto schemeEnd = url.find("://");
+    if (schemeEnd == std::string_view::npos) {
+        return {};
+    }
+    std::string_view authority = url.substr(schemeEnd + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
+        authority = authority.substr(at + 1);
+    }
+    if (authority.starts_with('[')) {
+        return authority.substr(0, authority.find(']') + 1);
+    }
+    return authority.substr(0, authority.rfind(':'));
 }
 
 } // namespace vortaxel::net

@@ -13,4 +13,8 @@ bool HasFetchableScheme(std::string_view url);
 /// as a browser sends it. Scheme, host and port are left alone, and so are escapes already present.
 std::string EncodeForWire(std::string_view url);
 
+/// The host name in url, as a view into it, without user or port (an IPv6 address keeps its brackets);
+/// empty when url has no "//" authority.
+std::string_view HostOf(std::string_view url);
+
 } // namespace vortaxel::net

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    libcurl4-openssl-dev
+    libcurl4-openssl-dev libidn2-dev libssl-dev ca-certificates
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth

@@ -266,7 +266,8 @@ crawl::FetchResult frmMain::Fetch(const std::string& url) {
     if (closing_) {
         return crawl::FetchResult::Failure("window closed");
     }
-    return Inet1_.Fetch(url);
+    net::FetchResult page = Inet1_.Fetch(url);
+    return crawl::FetchResult{page.ok, std::move(page.body), std::move(page.error)};
 }
 
 } // namespace vortaxel::ui

@@ -4,7 +4,7 @@
 #include "crawl/crawl_host.h"
 #include "export/platform_services.h"
 #include "net/fetch_options.h"
-#include "net/http_fetcher.h"
+#include "net/fetcher.h"
 
 #include <memory>
 
@@ -70,7 +70,7 @@ private:
 
     keywords::PlatformServices services_;
     QString clipDirectory_;
-    net::HttpFetcher Inet1_;
+    net::Fetcher Inet1_;
     crawl::CrawlEngine engine_;
     std::unique_ptr<FoundListModel> model_;
     bool closing_ = false;

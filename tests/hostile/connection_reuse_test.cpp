@@ -3,10 +3,10 @@
 // more on a new connection, but only when no byte of a reply came back, and only once.
 
 #include "hostile_behaviours.h"
-#include "net/fetch_pool.h"
-#include "net/http_fetcher.h"
+#include "net/fetcher.h"
 #include "tests/support/named_rows.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
@@ -46,7 +46,7 @@ void InstallKeptConnections(HostileServer& server) {
     server.On("/page", [](HostileStream& s) { SendPage(s, "the page"); });
 }
 
-using FetchFunction = std::function<crawl::FetchResult(const std::string&)>;
+using FetchFunction = std::function<net::FetchResult(const std::string&)>;
 
 struct FetcherKind {
     const char* name;
@@ -54,15 +54,15 @@ struct FetcherKind {
 };
 
 FetcherKind OneAtATime() {
-    return {"HttpFetcher", [] {
-                auto fetcher = std::make_shared<net::HttpFetcher>();
+    return {"OneAtATime", [] {
+                auto fetcher = std::make_shared<net::Fetcher>();
                 return FetchFunction([fetcher](const std::string& url) { return fetcher->Fetch(url); });
             }};
 }
 
 FetcherKind Pooled() {
-    return {"FetchPool", [] {
-                auto pool = std::make_shared<net::FetchPool>(2);
+    return {"TwoInFlight", [] {
+                auto pool = std::make_shared<net::Fetcher>(net::FetchOptions{}, 2);
                 return FetchFunction([pool](const std::string& url) { return pool->Fetch(url); });
             }};
 }
@@ -99,16 +99,69 @@ TEST_P(DroppedConnectionTest, SendsAgainOnANewConnectionOnlyWhenNoReplyCameBack)
         const FetchFunction fetch = GetParam().make();
 
         for (std::size_t i = 0; i + 1 < row.targets.size(); ++i) {
-            const crawl::FetchResult kept = fetch(server.Url(row.targets[i]));
+            const net::FetchResult kept = fetch(server.Url(row.targets[i]));
             EXPECT_TRUE(kept.ok) << "fetch " << i << ": " << kept.error;
             EXPECT_EQ(kept.body, "first");
         }
-        const crawl::FetchResult last = fetch(server.Url(row.targets.back()));
+        const net::FetchResult last = fetch(server.Url(row.targets.back()));
         server.Stop();
 
         EXPECT_EQ(last.ok, row.lastOk) << last.error;
         EXPECT_EQ(last.body, row.lastBody);
         EXPECT_EQ(server.Connections(), row.connections);
+    }
+}
+
+// Every second new connection is dropped, half of them after part of the page went out: at any width
+// each page is either complete or a failed fetch without a body, and none is asked for twice.
+TEST(DroppedConnections, EachPageIsWholeOrFailedAndAskedForOnce) {
+    constexpr int kPages = 24;
+    const auto body = [](const std::string& target) { return "the whole page " + target + std::string(2000, '.'); };
+    for (const std::size_t width : {1u, 4u, 8u}) {
+        SCOPED_TRACE(width);
+        HostileServer server;
+        std::atomic<int> connection{0};
+        server.On("/p", [&](HostileStream& s) {
+            const int number = connection++;
+            const std::string whole = body(s.target);
+            if (number % 2 == 0) {
+                SendPage(s, whole);
+            } else if (number % 4 == 1) {
+                s.Reset();
+            } else {
+                s.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(whole.size()) + "\r\n\r\n" +
+                       whole.substr(0, 100));
+                s.Pause(50ms);
+                s.Reset();
+            }
+        });
+        server.Start();
+        std::vector<std::string> urls;
+        for (int i = 0; i < kPages; ++i) {
+            urls.push_back(server.Url("/p" + std::to_string(i)));
+        }
+        net::Fetcher fetcher(net::FetchOptions{}, width);
+        std::size_t next = 0;
+        fetcher.SetAheadList([&](std::size_t wanted, std::vector<std::string>& out) {
+            for (std::size_t i = next + 1; i < urls.size() && out.size() < wanted; ++i) {
+                out.push_back(urls[i]);
+            }
+        });
+        int failed = 0;
+        for (; next < urls.size(); ++next) {
+            const net::FetchResult page = fetcher.Fetch(urls[next]);
+            const std::string target = "/p" + std::to_string(next);
+            if (page.ok) {
+                EXPECT_EQ(page.body, body(target));
+            } else {
+                ++failed;
+                EXPECT_TRUE(page.body.empty()) << target;
+            }
+        }
+        server.Stop();
+        EXPECT_EQ(failed, kPages / 2);
+        EXPECT_EQ(server.Connections(), static_cast<std::size_t>(kPages));
+        EXPECT_EQ(server.Requests().size(), static_cast<std::size_t>(kPages));
     }
 }
 

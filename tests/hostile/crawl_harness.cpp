@@ -2,7 +2,7 @@
 
 #include "crawl/crawl_engine.h"
 #include "crawl/headless_crawl_host.h"
-#include "net/http_fetcher.h"
+#include "net/fetcher.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -18,7 +18,7 @@ namespace {
 /// engine's next read of the URL field, which comes right after the buffer has been filled.
 class RecordingHost final : public crawl::HeadlessCrawlHost {
 public:
-    RecordingHost(std::string url, net::HttpFetcher& fetcher, CrawlOutcome& outcome, std::size_t maxPages)
+    RecordingHost(std::string url, net::Fetcher& fetcher, CrawlOutcome& outcome, std::size_t maxPages)
         : HeadlessCrawlHost(std::move(url)), fetcher_(fetcher), outcome_(outcome), maxPages_(maxPages) {}
 
     void Attach(crawl::CrawlEngine& engine) { engine_ = &engine; }
@@ -35,7 +35,8 @@ public:
     }
     void Yield() override { NoteBuffer(); }
     crawl::FetchResult Fetch(const std::string& url) override {
-        crawl::FetchResult result = fetcher_.Fetch(url);
+        net::FetchResult page = fetcher_.Fetch(url);
+        crawl::FetchResult result{page.ok, std::move(page.body), std::move(page.error)};
         outcome_.fetched.push_back(url);
         outcome_.fetchOk.push_back(result.ok);
         outcome_.fetchErrors.push_back(result.error);
@@ -51,7 +52,7 @@ private:
         }
     }
 
-    net::HttpFetcher& fetcher_;
+    net::Fetcher& fetcher_;
     CrawlOutcome& outcome_;
     std::size_t maxPages_;
     crawl::CrawlEngine* engine_ = nullptr;
@@ -98,7 +99,7 @@ CrawlOutcome RunCrawl(const std::string& startUrl, const CrawlLimits& limits) {
     CrawlOutcome outcome;
     net::FetchOptions options;
     options.timeout = limits.fetchTimeout;
-    net::HttpFetcher fetcher(options);
+    net::Fetcher fetcher(options);
     RecordingHost host(startUrl, fetcher, outcome, limits.maxPages);
     crawl::CrawlEngine engine(host);
     host.Attach(engine);

@@ -1,4 +1,4 @@
-#include "net/http_fetcher.h"
+#include "net/fetcher.h"
 #include "tests/net/net_test_util.h"
 #include "tests/support/loopback_site.h"
 
@@ -38,7 +38,7 @@ protected:
     }
 
     LoopbackSite site;
-    HttpFetcher fetcher{PatientOptions()};
+    Fetcher fetcher{PatientOptions()};
 };
 
 TEST_F(StalledFetch, AbortFromAnotherThreadEndsTheFetchPromptlyAndBlocksLaterOnes) {
@@ -65,10 +65,10 @@ TEST_F(StalledFetch, AbortFromAnotherThreadEndsTheFetchPromptlyAndBlocksLaterOne
     EXPECT_EQ(fetcher.Fetch(site.Url("/quick")).body, "quick");
 }
 
-TEST(HttpFetcher, WaitCallbackRunsOnTheFetchingThreadWhileItWaits) {
+TEST(Fetcher, WaitCallbackRunsOnTheFetchingThreadWhileItWaits) {
     LoopbackSite site;
     site.Serve("/slow", Page().WithBody("done").WithDelay(std::chrono::milliseconds(400)));
-    HttpFetcher fetcher(PatientOptions());
+    Fetcher fetcher(PatientOptions());
     int calls = 0;
     const auto fetchingThread = std::this_thread::get_id();
     bool otherThread = false;
@@ -89,7 +89,7 @@ TEST(HttpFetcher, WaitCallbackRunsOnTheFetchingThreadWhileItWaits) {
 }
 
 TEST_F(StalledFetch, WaitCallbackCanAbortAndCannotNestAFetch) {
-    crawl::FetchResult nested;
+    FetchResult nested;
     int calls = 0;
     fetcher.SetWaitCallback([&] {
         if (++calls == 3) {
@@ -107,11 +107,11 @@ TEST_F(StalledFetch, WaitCallbackCanAbortAndCannotNestAFetch) {
     EXPECT_EQ(site.Targets(), std::vector<std::string>{"/slow"});
 }
 
-TEST(HttpFetcher, ThrowingWaitCallbackLeavesTheFetcherUsable) {
+TEST(Fetcher, ThrowingWaitCallbackLeavesTheFetcherUsable) {
     LoopbackSite site;
     site.Serve("/slow", Page().WithBody("slow").WithDelay(std::chrono::milliseconds(200)));
     site.ServeHtml("/next", "next");
-    HttpFetcher fetcher(PatientOptions());
+    Fetcher fetcher(PatientOptions());
     fetcher.SetWaitCallback([] { throw std::runtime_error("window gone"); });
     EXPECT_THROW(fetcher.Fetch(site.Url("/slow")), std::runtime_error);
 

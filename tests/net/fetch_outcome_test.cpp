@@ -1,4 +1,4 @@
-#include "net/http_fetcher.h"
+#include "net/fetcher.h"
 #include "tests/net/net_test_util.h"
 #include "tests/support/loopback_site.h"
 
@@ -36,7 +36,7 @@ std::vector<std::pair<std::string, Page>> RedirectChain(int hops) {
     return pages;
 }
 
-TEST(HttpFetcher, OutcomeFollowsStatusAndRedirects) {
+TEST(Fetcher, OutcomeFollowsStatusAndRedirects) {
     struct Row {
         std::string name;
         std::vector<std::pair<std::string, Page>> pages;
@@ -68,7 +68,7 @@ TEST(HttpFetcher, OutcomeFollowsStatusAndRedirects) {
         for (const auto& [target, page] : row.pages) {
             site.Serve(target, page);
         }
-        HttpFetcher fetcher(QuickOptions());
+        Fetcher fetcher(QuickOptions());
         const auto result = fetcher.Fetch(site.Url(row.target));
         EXPECT_EQ(result.ok, row.ok) << result.error;
         if (row.ok) {
@@ -87,7 +87,7 @@ TEST(HttpFetcher, OutcomeFollowsStatusAndRedirects) {
     }
 }
 
-TEST(HttpFetcher, NeverFetchesOtherSchemesOrMalformedAddresses) {
+TEST(Fetcher, NeverFetchesOtherSchemesOrMalformedAddresses) {
     LoopbackSite site;
     site.ServeHtml("/", "home");
     const std::string port = std::to_string(site.Port());
@@ -106,7 +106,7 @@ TEST(HttpFetcher, NeverFetchesOtherSchemesOrMalformedAddresses) {
         "http://bad host/",
         "",
     };
-    HttpFetcher fetcher(QuickOptions());
+    Fetcher fetcher(QuickOptions());
     for (const auto& url : urls) {
         SCOPED_TRACE(url);
         const auto result = fetcher.Fetch(url);
@@ -119,7 +119,7 @@ TEST(HttpFetcher, NeverFetchesOtherSchemesOrMalformedAddresses) {
     EXPECT_EQ(fetcher.Fetch(site.Url("/")).body, "home");
 }
 
-TEST(HttpFetcher, MalformedRepliesAreFailures) {
+TEST(Fetcher, MalformedRepliesAreFailures) {
     struct Row {
         std::string name;
         std::string reply;
@@ -137,23 +137,23 @@ TEST(HttpFetcher, MalformedRepliesAreFailures) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         testing::RawReplyServer server(row.reply);
-        HttpFetcher fetcher(QuickOptions());
+        Fetcher fetcher(QuickOptions());
         const auto result = fetcher.Fetch(server.Url());
         EXPECT_EQ(result.ok, row.ok) << result.error;
         EXPECT_EQ(result.body, row.ok ? "ok" : "");
     }
 }
 
-TEST(HttpFetcher, RefusedConnectionIsAFailure) {
+TEST(Fetcher, RefusedConnectionIsAFailure) {
     testing::RefusingPort refusing;
-    HttpFetcher fetcher(QuickOptions());
+    Fetcher fetcher(QuickOptions());
     const auto result = fetcher.Fetch("http://127.0.0.1:" + std::to_string(refusing.Port()) + "/");
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.body.empty());
     EXPECT_FALSE(result.error.empty());
 }
 
-TEST(HttpFetcher, SendsTheAddressAsABrowserWould) {
+TEST(Fetcher, SendsTheAddressAsABrowserWould) {
     struct Row {
         std::string target;
         std::string onWire;
@@ -167,7 +167,7 @@ TEST(HttpFetcher, SendsTheAddressAsABrowserWould) {
         {"/already%20escaped", "/already%20escaped"},
     };
     LoopbackSite site;
-    HttpFetcher fetcher(QuickOptions());
+    Fetcher fetcher(QuickOptions());
     for (const auto& row : rows) {
         SCOPED_TRACE(row.target);
         site.ClearRequests();
@@ -180,11 +180,11 @@ TEST(HttpFetcher, SendsTheAddressAsABrowserWould) {
     }
 }
 
-TEST(HttpFetcher, IdentifiesItselfAndKeepsTheConnection) {
+TEST(Fetcher, IdentifiesItselfAndKeepsTheConnection) {
     LoopbackSite site;
     site.ServeHtml("/one", "1");
     site.ServeHtml("/two", "2");
-    HttpFetcher fetcher(QuickOptions());
+    Fetcher fetcher(QuickOptions());
     EXPECT_EQ(fetcher.Fetch(site.Url("/one")).body, "1");
     EXPECT_EQ(fetcher.Fetch(site.Url("/two")).body, "2");
 
@@ -199,7 +199,7 @@ TEST(HttpFetcher, IdentifiesItselfAndKeepsTheConnection) {
     EXPECT_EQ(requests[0].remotePort, requests[1].remotePort);
 }
 
-TEST(HttpFetcher, DecodesCompressedPages) {
+TEST(Fetcher, DecodesCompressedPages) {
     const std::string page = "<html>" + std::string(5000, 'x') + "<a href=\"/garden/solar-lights.html\"></a></html>";
     LoopbackSite site;
     site.Serve("/gzip", Page()
@@ -208,7 +208,7 @@ TEST(HttpFetcher, DecodesCompressedPages) {
                             .WithHeader("Content-Encoding", "gzip"));
     // Text the site compresses by itself, whichever encoding it picks from the offer.
     site.ServeHtml("/text", page);
-    HttpFetcher fetcher(QuickOptions());
+    Fetcher fetcher(QuickOptions());
     EXPECT_EQ(fetcher.Fetch(site.Url("/gzip")).body, page);
     EXPECT_EQ(fetcher.Fetch(site.Url("/text")).body, page);
 }

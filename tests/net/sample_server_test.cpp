@@ -1,4 +1,4 @@
-#include "net/http_fetcher.h"
+#include "net/fetcher.h"
 #include "tests/net/net_test_util.h"
 
 #include <cstdio>
@@ -35,7 +35,7 @@ TEST(SampleServer, ServesTheSampleSiteAtTheAddressItPrints) {
     address.pop_back();
     ASSERT_EQ(address.rfind("http://127.0.0.1:", 0), 0u) << address;
 
-    HttpFetcher fetcher(testing::QuickOptions());
+    Fetcher fetcher(testing::QuickOptions());
     const auto home = fetcher.Fetch(address);
     ASSERT_TRUE(home.ok) << home.error;
     EXPECT_NE(home.body.find("href=\"" + address + "lighting/string-lights_warm-white.html\""), std::string::npos);

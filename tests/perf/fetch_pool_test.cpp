@@ -1,4 +1,4 @@
-#include "net/fetch_pool.h"
+#include "net/fetcher.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/sorted.h"
 
@@ -25,7 +25,7 @@ FetchOptions PoolOptions() {
 
 /// A site of pages /p0 ... /p9, each naming itself, answering after a short delay so that
 /// fetches made ahead are still in flight when they are asked for.
-class FetchPoolTest : public ::testing::Test {
+class FetchAheadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (int i = 0; i < 10; ++i) {
@@ -39,7 +39,7 @@ protected:
     LoopbackSite site_;
 };
 
-TEST_F(FetchPoolTest, FetchesAheadWithinTheWidthAndHandsEachPageOutOnce) {
+TEST_F(FetchAheadTest, FetchesAheadWithinTheWidthAndHandsEachPageOutOnce) {
     struct Row {
         std::size_t width;
         std::vector<int> ahead; // page numbers; -1 is an address that is never fetched
@@ -58,7 +58,10 @@ TEST_F(FetchPoolTest, FetchesAheadWithinTheWidthAndHandsEachPageOutOnce) {
     for (const Row& row : rows) {
         SCOPED_TRACE("width " + std::to_string(row.width));
         site_.ClearRequests();
-        FetchPool pool(row.width, PoolOptions());
+        // With no room to store finished pages, a page fetched ahead keeps its transfer until asked for.
+        FetchOptions unstored = PoolOptions();
+        unstored.storeBytes = 0;
+        Fetcher pool(unstored, row.width);
         pool.SetAheadList([&](std::size_t wanted, std::vector<std::string>& out) {
             for (const int i : row.ahead) {
                 if (out.size() < wanted) {
@@ -66,14 +69,14 @@ TEST_F(FetchPoolTest, FetchesAheadWithinTheWidthAndHandsEachPageOutOnce) {
                 }
             }
         });
-        const crawl::FetchResult first = pool.Fetch(Url(0));
+        const FetchResult first = pool.Fetch(Url(0));
         ASSERT_TRUE(first.ok) << first.error;
         EXPECT_EQ(first.body, "page 0");
         EXPECT_EQ(pool.RequestsStarted(), row.startedByFirstFetch);
         // Pages fetched ahead come from the pool without a second request.
         pool.SetAheadList({});
         for (int i = 1; i <= 3; ++i) {
-            const crawl::FetchResult page = pool.Fetch(Url(i));
+            const FetchResult page = pool.Fetch(Url(i));
             ASSERT_TRUE(page.ok) << page.error;
             EXPECT_EQ(page.body, "page " + std::to_string(i));
         }
@@ -87,7 +90,7 @@ TEST_F(FetchPoolTest, FetchesAheadWithinTheWidthAndHandsEachPageOutOnce) {
     }
 }
 
-TEST_F(FetchPoolTest, FailuresAreThoseOfTheSingleFetch) {
+TEST_F(FetchAheadTest, FailuresAreThoseOfTheSingleFetch) {
     struct Row {
         std::string url;
         bool ok;
@@ -99,24 +102,24 @@ TEST_F(FetchPoolTest, FailuresAreThoseOfTheSingleFetch) {
         {"ftp://127.0.0.1/p4", false, false},
         {"not an address", false, false},
     };
-    FetchPool pool(4, PoolOptions());
+    Fetcher pool(PoolOptions(), 4);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.url);
         site_.ClearRequests();
         // Each address also sits in the ahead list of the fetch before it.
         pool.SetAheadList([&](std::size_t, std::vector<std::string>& out) { out.push_back(row.url); });
-        const crawl::FetchResult warmUp = pool.Fetch(Url(9));
+        const FetchResult warmUp = pool.Fetch(Url(9));
         ASSERT_TRUE(warmUp.ok);
         pool.SetAheadList({});
-        const crawl::FetchResult result = pool.Fetch(row.url);
+        const FetchResult result = pool.Fetch(row.url);
         EXPECT_EQ(result.ok, row.ok) << result.error;
         EXPECT_EQ(result.ok, !result.body.empty());
         EXPECT_EQ(site_.Targets().size(), row.requested ? 2u : 1u);
     }
 }
 
-TEST_F(FetchPoolTest, AbortFailsEveryFetchUntilCleared) {
-    FetchPool pool(3, PoolOptions());
+TEST_F(FetchAheadTest, AbortFailsEveryFetchUntilCleared) {
+    Fetcher pool(PoolOptions(), 3);
     pool.SetAheadList([&](std::size_t, std::vector<std::string>& out) { out = {Url(1), Url(2)}; });
     ASSERT_TRUE(pool.Fetch(Url(0)).ok);
     pool.Abort();
@@ -126,14 +129,14 @@ TEST_F(FetchPoolTest, AbortFailsEveryFetchUntilCleared) {
     pool.ClearAbort();
     pool.SetAheadList({});
     for (int i = 1; i <= 3; ++i) {
-        const crawl::FetchResult page = pool.Fetch(Url(i));
+        const FetchResult page = pool.Fetch(Url(i));
         ASSERT_TRUE(page.ok) << page.error;
         EXPECT_EQ(page.body, "page " + std::to_string(i));
     }
 }
 
-TEST(FetchPool, NeedsAtLeastOneTransfer) {
-    EXPECT_THROW(FetchPool(0), std::invalid_argument);
+TEST(FetchAhead, NeedsAtLeastOneTransfer) {
+    EXPECT_THROW(Fetcher({}, 0), std::invalid_argument);
 }
 
 } // namespace

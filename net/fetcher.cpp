@@ -1,0 +1,310 @@
+#include "net/fetcher.h"
+
+#include "net/reply_rules.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace vortaxel::net {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kLongestPoll = std::chrono::milliseconds(20);
+
+// Marks the fetcher busy for one Fetch, however it ends.
+class BusyMark {
+public:
+    explicit BusyMark(bool& busy) : busy_(busy) { busy_ = true; }
+    ~BusyMark() { busy_ = false; }
+    BusyMark(const BusyMark&) = delete;
+    BusyMark& operator=(const BusyMark&) = delete;
+
+private:
+    bool& busy_;
+};
+
+bool AsksToComeBack(long status) {
+    return status == 429 || status == 503;
+}
+
+} // namespace
+
+Fetcher::Fetcher(FetchOptions options, std::size_t width)
+    : options_(std::move(options)), store_(options_.storeBytes), pacing_(options_.delay) {
+    if (width == 0) {
+        throw std::invalid_argument("a fetcher needs at least one transfer");
+    }
+    // libcurl keeps four idle connections per transfer currently added; with few in flight between
+    // turns it would close some and open them again. Each transfer keeps one.
+    curl_multi_setopt(multi_.get(), CURLMOPT_MAXCONNECTS, static_cast<long>(width));
+    slots_.resize(width);
+    for (Slot& slot : slots_) {
+        slot.transfer = std::make_unique<Transfer>(options_, aborted_);
+    }
+}
+
+Fetcher::~Fetcher() {
+    for (Slot& slot : slots_) {
+        Release(slot);
+    }
+}
+
+FetchResult Fetcher::Fetch(const std::string& url) {
+    if (busy_) {
+        return FetchResult::Failure("another fetch is still running");
+    }
+    if (aborted_.load()) {
+        return FetchResult::Failure("fetch aborted");
+    }
+    const BusyMark mark(busy_);
+    if (std::optional<FetchResult> page = store_.Take(url)) {
+        return TakeFromStore(std::move(*page), url);
+    }
+    Slot* slot = Holding(url);
+    if (slot == nullptr) {
+        // At most width - 1 transfers ever work ahead, so one is free here.
+        slot = Idle();
+        Start(*slot, url);
+    }
+    return Wait(*slot, url);
+}
+
+FetchResult Fetcher::TakeFromStore(FetchResult page, const std::string& url) {
+    // The room just made may take a page that waited in its transfer, which then fetches the next one.
+    StoreFinished();
+    StartAhead(url);
+    Drive();
+    return page;
+}
+
+FetchResult Fetcher::Wait(Slot& slot, const std::string& url) {
+    // Frees the page's transfer however the wait ends, a throwing wait callback included.
+    struct Asked {
+        Fetcher& fetcher;
+        Slot& slot;
+        Asked(Fetcher& f, Slot& s) : fetcher(f), slot(s) { fetcher.asked_ = &slot; }
+        ~Asked() {
+            fetcher.asked_ = nullptr;
+            fetcher.Release(slot);
+        }
+        Asked(const Asked&) = delete;
+        Asked& operator=(const Asked&) = delete;
+    } const asked(*this, slot);
+
+    // Sends what was just started and collects what has arrived, also when the page asked for is already
+    // here: otherwise the requests ahead would leave only at the next wait, in bursts.
+    StartAhead(url);
+    bool driven = Drive();
+    while (driven && slot.state != State::Done) {
+        if (aborted_.load()) {
+            Release(slot);
+            slot.result = FetchResult::Failure("fetch aborted");
+            slot.state = State::Done;
+            break;
+        }
+        curl_multi_poll(multi_.get(), nullptr, 0, PollMilliseconds(), nullptr);
+        if (waitCallback_) {
+            waitCallback_();
+        }
+        driven = Drive();
+        if (slotFreed_) {
+            StartAhead(url);
+        }
+    }
+    if (!driven && slot.state != State::Done) {
+        return FetchResult::Failure("the request could not be driven");
+    }
+    return std::exchange(slot.result, {});
+}
+
+void Fetcher::DropAhead() {
+    for (Slot& slot : slots_) {
+        if (&slot != asked_) {
+            Release(slot);
+        }
+    }
+    store_.Clear();
+}
+
+Fetcher::Slot* Fetcher::Holding(const std::string& url) {
+    const auto found =
+        std::ranges::find_if(slots_, [&](const Slot& slot) { return slot.state != State::Idle && slot.url == url; });
+    return found == slots_.end() ? nullptr : &*found;
+}
+
+Fetcher::Slot* Fetcher::Idle() {
+    const auto found = std::ranges::find_if(slots_, [](const Slot& slot) { return slot.state == State::Idle; });
+    return found == slots_.end() ? nullptr : &*found;
+}
+
+void Fetcher::Start(Slot& slot, const std::string& url) {
+    slot.url = url;
+    slot.probing = options_.htmlOnly && options_.probeFirst && options_.probeFirst(url);
+    slot.politelyRetried = false;
+    slot.spent = std::chrono::milliseconds(0);
+    Launch(slot, Clock::now());
+}
+
+void Fetcher::Launch(Slot& slot, Clock::time_point earliest) {
+    if (auto refusal =
+            slot.transfer->Prepare(slot.url, slot.probing ? Transfer::Method::Head : Transfer::Method::Get)) {
+        slot.result = std::move(*refusal);
+        slot.result.elapsed = slot.spent;
+        slot.state = State::Done;
+        return;
+    }
+    slot.due = pacing_.Reserve(slot.url, earliest);
+    slot.state = State::Waiting;
+    if (slot.due <= Clock::now()) {
+        Send(slot);
+    }
+}
+
+void Fetcher::Send(Slot& slot) {
+    if (curl_multi_add_handle(multi_.get(), slot.transfer->Handle()) != CURLM_OK) {
+        slot.result = FetchResult::Failure("the request could not be started");
+        slot.state = State::Done;
+        return;
+    }
+    slot.state = State::Running;
+    ++started_;
+}
+
+void Fetcher::StartAhead(const std::string& asked) {
+    slotFreed_ = false;
+    if (!ahead_) {
+        return;
+    }
+    const auto busyAhead = static_cast<std::size_t>(std::ranges::count_if(
+        slots_, [this](const Slot& slot) { return slot.state != State::Idle && &slot != asked_; }));
+    // One transfer always stays for the page asked for.
+    if (busyAhead + 1 >= slots_.size()) {
+        return;
+    }
+    std::size_t free = slots_.size() - 1 - busyAhead;
+    candidates_.clear();
+    // What is held already comes first in the list, and is passed over.
+    ahead_(busyAhead + store_.Pages() + free, candidates_);
+    for (const std::string& url : candidates_) {
+        if (free == 0) {
+            return;
+        }
+        if (url == asked || Holding(url) != nullptr || store_.Holds(url)) {
+            continue;
+        }
+        Slot& idle = *Idle();
+        Start(idle, url);
+        if (idle.state == State::Done) {
+            // Refused before any request: cheap to refuse again when asked, so it holds no transfer.
+            Release(idle);
+        } else {
+            --free;
+        }
+    }
+}
+
+bool Fetcher::Drive() {
+    const auto now = Clock::now();
+    for (Slot& slot : slots_) {
+        if (slot.state == State::Waiting && slot.due <= now) {
+            Send(slot);
+        }
+    }
+    int running = 0;
+    if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {
+        return false;
+    }
+    int pending = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_.get(), &pending)) {
+        if (message->msg != CURLMSG_DONE) {
+            continue;
+        }
+        CURL* easy = message->easy_handle;
+        const CURLcode code = message->data.result;
+        const auto slot = std::ranges::find_if(
+            slots_, [&](const Slot& s) { return s.state == State::Running && s.transfer->Handle() == easy; });
+        if (slot == slots_.end()) {
+            continue;
+        }
+        curl_multi_remove_handle(multi_.get(), easy);
+        slot->state = State::Waiting;
+        if (!slot->transfer->RetryOnFreshConnection(code)) {
+            Settle(*slot, code);
+        } else if (curl_multi_add_handle(multi_.get(), easy) == CURLM_OK) {
+            slot->state = State::Running;
+        } else {
+            slot->result = FetchResult::Failure("the request could not be started");
+            slot->state = State::Done;
+        }
+    }
+    StoreFinished();
+    return true;
+}
+
+void Fetcher::Settle(Slot& slot, CURLcode code) {
+    FetchResult result = slot.transfer->Finish(code);
+    result.elapsed += slot.spent;
+    const bool asked = &slot == asked_;
+    if (slot.transfer->CutShort() && (!asked || !aborted_.load())) {
+        // Never really fetched: a page ahead is forgotten, one asked for after the abort was lifted goes again.
+        if (asked) {
+            Launch(slot, Clock::now());
+        } else {
+            Release(slot);
+            slotFreed_ = true;
+        }
+        return;
+    }
+    if (slot.probing &&
+        (result.status == 405 || result.status == 501 || (result.ok && IsHtmlType(result.contentType)))) {
+        slot.probing = false;
+        slot.spent = result.elapsed;
+        Launch(slot, Clock::now());
+        return;
+    }
+    if (options_.politeRetry && !slot.politelyRetried && AsksToComeBack(result.status)) {
+        if (const auto wait = slot.transfer->RetryAfter()) {
+            slot.politelyRetried = true;
+            slot.spent = result.elapsed;
+            Launch(slot, Clock::now() + *wait);
+            return;
+        }
+    }
+    slot.result = std::move(result);
+    slot.state = State::Done;
+}
+
+void Fetcher::StoreFinished() {
+    for (Slot& slot : slots_) {
+        if (slot.state == State::Done && &slot != asked_ && store_.Put(slot.url, slot.result)) {
+            Release(slot);
+            slotFreed_ = true;
+        }
+    }
+}
+
+void Fetcher::Release(Slot& slot) {
+    if (slot.state == State::Running) {
+        curl_multi_remove_handle(multi_.get(), slot.transfer->Handle());
+    }
+    slot.state = State::Idle;
+    slot.url.clear();
+    slot.result = {};
+}
+
+int Fetcher::PollMilliseconds() const {
+    auto wait = kLongestPoll;
+    const auto now = Clock::now();
+    for (const Slot& slot : slots_) {
+        if (slot.state == State::Waiting) {
+            wait = std::min(wait,
+                            std::chrono::ceil<std::chrono::milliseconds>(std::max(slot.due - now, Clock::duration{})));
+        }
+    }
+    return static_cast<int>(wait.count());
+}
+
+} // namespace vortaxel::net

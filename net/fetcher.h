@@ -1,0 +1,125 @@
+#pragma once
+
+#include "net/curl_handles.h"
+#include "net/fetch_options.h"
+#include "net/fetch_result.h"
+#include "net/finished_pages.h"
+#include "net/host_pacing.h"
+#include "net/transfer.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vortaxel::net {
+
+/// Blocking page fetch over HTTP and HTTPS with up to `width` requests in flight on kept-alive
+/// connections. With a width of 1 it fetches exactly the page asked for. With more, while the caller
+/// waits for one page it fetches ahead the pages the ahead list says come next; a page fetched ahead
+/// moves to a store of finished pages, bounded in bytes, so its transfer can start the next one, and a
+/// later call for it returns at once. A page is handed out once, and is never requested again while
+/// it is in flight or in the store.
+///
+/// Of the width, one transfer is always kept for the page asked for, so at most width - 1 transfers
+/// ever work ahead; a caller that stops asking leaves at most those and the stored pages fetched for
+/// nothing. Use it from one thread; only Abort and ClearAbort may be called from elsewhere.
+class Fetcher {
+public:
+    /// Fills `out` with up to `wanted` addresses likely to be asked for next, soonest first.
+    using AheadList = std::function<void(std::size_t wanted, std::vector<std::string>& out)>;
+
+    /// Throws std::invalid_argument for a width of 0 and std::runtime_error when libcurl cannot be set up.
+    explicit Fetcher(FetchOptions options = {}, std::size_t width = 1);
+    ~Fetcher();
+    Fetcher(const Fetcher&) = delete;
+    Fetcher& operator=(const Fetcher&) = delete;
+
+    /// The page at url: one GET (plus its redirect hops), or a HEAD first when the options ask for it,
+    /// or a fetch made ahead. The fragment is not sent; blanks and other unsafe bytes are escaped on the
+    /// wire only, and an international host name is sent in its ASCII form. Fails, with no body, on a
+    /// status of 400 or more, a refused or broken connection, a malformed or non-http(s) address, the
+    /// time limit, a body over the size cap, too many redirects, or an abort. A call made from inside
+    /// the wait callback or the ahead list while a fetch is running fails at once.
+    FetchResult Fetch(const std::string& url);
+
+    /// Where the fetcher learns what to fetch ahead; without one it fetches only what it is asked for.
+    /// Called on the fetching thread, from inside Fetch.
+    void SetAheadList(AheadList ahead) { ahead_ = std::move(ahead); }
+
+    /// Called on the fetching thread every 20 ms or sooner while Fetch waits, so the caller can keep its
+    /// window alive. An empty function turns it off. What it throws leaves Fetch, and the fetcher usable.
+    void SetWaitCallback(std::function<void()> callback) { waitCallback_ = std::move(callback); }
+
+    /// Makes every fetch in flight fail promptly and every later one fail at once, until ClearAbort.
+    /// Only sets a lock-free flag, so any thread, and a signal handler, may call it.
+    void Abort() noexcept { aborted_.store(true); }
+    /// Lets fetches run again after Abort; pages that the abort cut short are fetched afresh.
+    void ClearAbort() noexcept { aborted_.store(false); }
+
+    /// Drops every page fetched ahead, finished or not, for a crawl that starts over elsewhere.
+    void DropAhead();
+
+    /// Requests started so far: HEAD probes, polite retries and those made ahead included, the resend of a
+    /// request that met a closing kept-alive connection not.
+    std::size_t RequestsStarted() const { return started_; }
+    /// Pages waiting in the store of finished pages, and their bytes as the budget counts them.
+    std::size_t StoredPages() const { return store_.Pages(); }
+    std::size_t StoredBytes() const { return store_.Bytes(); }
+
+private:
+    enum class State { Idle, Waiting, Running, Done };
+
+    struct Slot {
+        std::unique_ptr<Transfer> transfer;
+        std::string url;
+        State state = State::Idle;
+        /// When a Waiting slot may send its request.
+        std::chrono::steady_clock::time_point due;
+        /// The request in flight is the HEAD before the GET.
+        bool probing = false;
+        bool politelyRetried = false;
+        /// Time spent on earlier requests for this page.
+        std::chrono::milliseconds spent{0};
+        FetchResult result;
+    };
+
+    FetchResult TakeFromStore(FetchResult page, const std::string& url);
+    FetchResult Wait(Slot& slot, const std::string& url);
+    Slot* Holding(const std::string& url);
+    Slot* Idle();
+    void Start(Slot& slot, const std::string& url);
+    /// Readies the slot's next request and sends it, or has it wait until `earliest` and the host's pace.
+    void Launch(Slot& slot, std::chrono::steady_clock::time_point earliest);
+    void Send(Slot& slot);
+    void StartAhead(const std::string& asked);
+    /// Sends what is due, moves every transfer on and settles those that ended; false when libcurl fails.
+    bool Drive();
+    void Settle(Slot& slot, CURLcode code);
+    /// Moves finished pages fetched ahead into the store as far as it has room.
+    void StoreFinished();
+    void Release(Slot& slot);
+    int PollMilliseconds() const;
+
+    static_assert(std::atomic<bool>::is_always_lock_free);
+    std::atomic<bool> aborted_{false};
+    FetchOptions options_;
+    MultiHandle multi_;
+    std::vector<Slot> slots_;
+    FinishedPages store_;
+    HostPacing pacing_;
+    AheadList ahead_;
+    std::function<void()> waitCallback_;
+    std::vector<std::string> candidates_;
+    /// The slot of the page the running Fetch waits for.
+    const Slot* asked_ = nullptr;
+    bool busy_ = false;
+    /// A transfer became free while Fetch waited, so more can be fetched ahead.
+    bool slotFreed_ = false;
+    std::size_t started_ = 0;
+};
+
+} // namespace vortaxel::net
