@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORTAXEL_BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh" run
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${VORTAXEL_BUILD_TYPE:-RelWithDebInfo} \
-    -DVORTAXEL_BUILD_TESTS=OFF -DVORTAXEL_BUILD_BENCHMARKS=OFF >/dev/null
+    -DVORTAXEL_BUILD_GUI=ON -DVORTAXEL_BUILD_TESTS=OFF -DVORTAXEL_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" --target vortaxel vortaxel-cli vortaxel-sample-server vortaxel_clip_file
 
 server_out=$(mktemp)
