@@ -34,6 +34,10 @@ int main(int argc, char** argv) {
 
     const std::vector<std::string> args(argv + 1, argv + argc);
     const cli::ParsedOptions parsed = cli::ParseOptions(args);
+    if (!parsed.reply.empty()) {
+        std::fputs(parsed.reply.c_str(), stdout);
+        return kExitOk;
+    }
     if (!parsed.options) {
         std::fprintf(stderr, "vortaxel-cli: %s\n%s", parsed.error.c_str(), cli::kUsage);
         return kExitUsage;

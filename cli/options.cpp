@@ -1,77 +1,128 @@
 #include "cli/options.h"
 
-#include <charconv>
-#include <string>
+#include "cli/option_values.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <limits>
 
 namespace vortaxel::cli {
 namespace {
 
-std::optional<std::size_t> ParsePositive(const std::string& text) {
-    std::size_t value = 0;
-    const auto* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc{} || ptr != end || value == 0) {
-        return std::nullopt;
+#ifndef VORTAXEL_VERSION_TEXT
+#error "the build defines VORTAXEL_VERSION_TEXT"
+#endif
+
+constexpr const char* kDescription =
+    "Walks a web site breadth-first from URL, prints every in-site page it finds, and can write their\n"
+    "keyword phrases to a file.\n";
+constexpr const char* kFooter =
+    "Exit status: 0 after a run or a stop, 1 when an output file cannot be written or the run\n"
+    "ended on an error, 2 for a refused URL or a usage error.";
+
+[[noreturn]] void Refuse(const std::string& option, const std::string& reason) {
+    throw CLI::ValidationError(option, reason);
+}
+
+std::uint64_t Number(const std::string& option, const std::string& text, std::uint64_t least, std::uint64_t most) {
+    const auto number = ParseWholeNumber(text);
+    if (!number || *number < least || *number > most) {
+        Refuse(option, most == std::numeric_limits<std::uint64_t>::max()
+                           ? "takes a whole number of at least " + std::to_string(least)
+                           : "takes a whole number from " + std::to_string(least) + " to " + std::to_string(most));
     }
-    return value;
+    return *number;
+}
+
+std::string FileName(const std::string& option, const std::string& text) {
+    if (text.empty()) {
+        Refuse(option, "needs a file name");
+    }
+    return text;
+}
+
+// Checked here so that a mistyped bundle path stops the run before any request, not at the first https page.
+std::string ReadableFile(const std::string& option, const std::string& text) {
+    FileName(option, text);
+    std::error_code ignored;
+    if (std::filesystem::is_directory(text, ignored) || !std::ifstream(text, std::ios::binary).is_open()) {
+        Refuse(option, "cannot read " + text);
+    }
+    return text;
+}
+
+// Each option is declared once here: its name, its one line of help and how its value is checked.
+void Declare(CLI::App& app, Options& o) {
+    using Setter = std::function<void(const std::string&)>;
+    const auto value = [&app](const char* name, const char* type, const char* help, Setter set) {
+        app.add_option_function<std::string>(name, std::move(set), help)->type_name(type);
+    };
+    app.add_option("URL", o.url, "The address the crawl starts from")->required()->type_name("");
+    value("--max-pages", "N", "Stop after N pages have been found", [&o](const std::string& v) {
+        o.maxPages = Number("--max-pages", v, 1, std::numeric_limits<std::uint64_t>::max());
+    });
+    value("--parallel", "K", "Keep up to K fetches in flight (1 to 64, default 1); results stay the same",
+          [&o](const std::string& v) { o.parallel = Number("--parallel", v, 1, kMaxParallel); });
+    value("--keywords", "FILE", "Write the keyword phrase of every page found to FILE",
+          [&o](const std::string& v) { o.keywordsFile = FileName("--keywords", v); });
+    app.add_flag("--quiet", o.quiet, "Print no progress and no failed fetches on standard error");
+    value("--rules", "classic|browser", "Which links are followed (default classic)", [&o](const std::string& v) {
+        if (v != "classic" && v != "browser") {
+            Refuse("--rules", "takes classic or browser");
+        }
+        o.rules = v == "browser" ? RuleSet::Browser : RuleSet::Classic;
+    });
+    value("--max-memory", "SIZE", "Memory for found and queued addresses: bytes, or with K, M, G (default 4G)",
+          [&o](const std::string& v) {
+              const auto size = ParseByteSize(v);
+              if (!size || *size < kMinMaxMemory) {
+                  Refuse("--max-memory", "takes a size of at least 1M, such as 512M or 4G");
+              }
+              o.maxMemory = *size;
+          });
+    value("--report", "FILE", "Write a CSV report of every page's status to FILE",
+          [&o](const std::string& v) { o.reportFile = FileName("--report", v); });
+    app.add_flag("--robots", o.obeyRobots, "Obey each site's robots.txt");
+    value("--delay", "MS", "Wait at least MS milliseconds between requests to the same host (default 0)",
+          [&o](const std::string& v) {
+              o.delay = std::chrono::milliseconds(Number("--delay", v, 0, kMaxDelay.count()));
+          });
+    value("--ca-file", "FILE", "Also trust the certificate authorities in FILE (PEM) for https",
+          [&o](const std::string& v) { o.caFile = ReadableFile("--ca-file", v); });
 }
 
 } // namespace
 
+const char* VersionText() {
+    return VORTAXEL_VERSION_TEXT;
+}
+
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     Options options;
-    bool haveUrl = false;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool isOption = !optionsEnded && arg.starts_with("--");
-        if (!isOption) {
-            if (haveUrl) {
-                return {std::nullopt, "more than one URL given"};
-            }
-            options.url = arg;
-            haveUrl = true;
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--quiet") {
-            options.quiet = true;
-            continue;
-        }
-        const bool takesValue = arg == "--max-pages" || arg == "--parallel" || arg == "--keywords";
-        if (!takesValue) {
-            return {std::nullopt, "unknown option " + arg};
-        }
-        if (i + 1 == args.size()) {
-            return {std::nullopt, arg + " needs a value"};
-        }
-        const std::string& value = args[++i];
-        if (arg == "--keywords") {
-            if (value.empty()) {
-                return {std::nullopt, "--keywords needs a file name"};
-            }
-            options.keywordsFile = value;
-            continue;
-        }
-        const auto number = ParsePositive(value);
-        if (!number) {
-            return {std::nullopt, arg + " takes a whole number of at least 1"};
-        }
-        if (arg == "--max-pages") {
-            options.maxPages = *number;
-        } else if (*number > kMaxParallel) {
-            return {std::nullopt, "--parallel takes a whole number from 1 to " + std::to_string(kMaxParallel)};
-        } else {
-            options.parallel = *number;
-        }
+    CLI::App app(kDescription, "vortaxel-cli");
+    // As before: a repeated option counts with its last value, and a flag takes no value.
+    app.option_defaults()->take_last()->disable_flag_override();
+    app.set_help_flag("-h,--help", "Print this help and exit");
+    app.set_version_flag("--version", std::string("vortaxel-cli ") + VersionText(), "Print the version and exit");
+    app.footer(kFooter);
+    app.get_formatter()->column_width(34);
+    Declare(app, options);
+
+    // CLI11 consumes its arguments from the back.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        return {std::nullopt, {}, app.help()};
+    } catch (const CLI::CallForVersion& version) {
+        return {std::nullopt, {}, std::string(version.what()) + "\n"};
+    } catch (const CLI::ParseError& refused) {
+        return {std::nullopt, refused.what(), {}};
     }
-    if (!haveUrl) {
-        return {std::nullopt, "no URL given"};
-    }
-    return {std::move(options), {}};
+    return {std::move(options), {}, {}};
 }
 
 } // namespace vortaxel::cli

@@ -1,32 +1,62 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace vortaxel::cli {
 
+/// Which link rules a run follows; classic is the behaviour every earlier release had.
+enum class RuleSet { Classic, Browser };
+
+/// Each fetch in flight holds a connection and its buffers; past this, more only burdens the site.
+inline constexpr std::size_t kMaxParallel = 64;
+inline constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+/// Enough for millions of queued addresses, yet well inside a desktop machine's memory.
+inline constexpr std::uint64_t kDefaultMaxMemory = std::uint64_t{4} << 30;
+/// Below this the store could not hold even a few long addresses.
+inline constexpr std::uint64_t kMinMaxMemory = kMiB;
+/// A pause longer than an hour per request is a typing slip, and it keeps time arithmetic far from overflow.
+inline constexpr std::chrono::milliseconds kMaxDelay = std::chrono::hours(1);
+
 struct Options {
-    std::string url;
-    std::optional<std::size_t> maxPages;
-    std::optional<std::string> keywordsFile;
+    std::string url{};
+    std::optional<std::size_t> maxPages{};
+    std::optional<std::string> keywordsFile{};
     std::size_t parallel = 1;
     bool quiet = false;
+    RuleSet rules = RuleSet::Classic;
+    /// Budget in bytes for the store of addresses found and queued.
+    std::uint64_t maxMemory = kDefaultMaxMemory;
+    /// Per-page CSV report.
+    std::optional<std::string> reportFile{};
+    bool obeyRobots = false;
+    /// Least time between the starts of two requests to the same host.
+    std::chrono::milliseconds delay{0};
+    /// Extra CA bundle trusted beside the system store.
+    std::optional<std::string> caFile{};
+
+    bool operator==(const Options&) const = default;
 };
 
-/// The parsed command line, or the reason it is not one.
+/// The parsed command line; exactly one of the three is set.
 struct ParsedOptions {
     std::optional<Options> options;
+    /// Why the command line is refused (exit 2); it names the option at fault.
     std::string error;
+    /// What --help or --version asked for, to print on standard output before a successful exit.
+    std::string reply;
 };
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
 
-/// Each fetch in flight holds a connection and its buffers; past this, more only burdens the site.
-inline constexpr std::size_t kMaxParallel = 64;
+/// "2.00": the form the program has always shown its version in.
+const char* VersionText();
 
-inline constexpr const char* kUsage =
-    "usage: vortaxel-cli [--max-pages N] [--parallel K] [--keywords FILE] [--quiet] URL\n";
+inline constexpr const char* kUsage = "usage: vortaxel-cli [OPTIONS] URL\n"
+                                      "Try 'vortaxel-cli --help' for the options.\n";
 
 } // namespace vortaxel::cli

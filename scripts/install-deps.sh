@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Vortaxel builds and tests with. Does nothing when they are all present.
+# Installs the Debian packages Vortaxel needs, only those missing; needs root or sudo for that.
+#   install-deps.sh run    what building and running the programs needs
+#   install-deps.sh test   that, plus what the tests, benchmarks, fuzzing, man pages and the package need (default)
 set -euo pipefail
 
-packages=(
+run_packages=(
     build-essential cmake ninja-build pkg-config
-    libcurl4-openssl-dev libidn2-dev libssl-dev ca-certificates
-    libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+    libcurl4-openssl-dev libidn2-dev libssl-dev libcpp-httplib-dev libcli11-dev libgumbo-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    xvfb xauth
-    clang libclang-rt-14-dev zlib1g-dev
+    ca-certificates
 )
+test_packages=(
+    libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev openssl
+    clang libclang-rt-14-dev clang-format
+    scdoc dpkg-dev lintian appstream desktop-file-utils
+)
+
+case "${1:-test}" in
+run) packages=("${run_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+*)
+    echo "usage: install-deps.sh [run|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,6 +39,12 @@ fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "Installing packages needs root: run this script as root, or install sudo." >&2
+        exit 1
+    fi
+    SUDO="sudo"
+fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

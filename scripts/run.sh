@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Fresh machine to a working demo: installs what is missing, builds, and shows Vortaxel at its job on the
-# sample site that ships with it, served on 127.0.0.1 (no internet needed). With a display it opens the
-# window; without one it crawls from the command line and prints the pages found and their keyword phrases.
+# Fresh machine to a working demo: installs what building and running needs (root or sudo), builds only the
+# programs it runs, and shows Vortaxel at its job on the sample site that ships with it, served on 127.0.0.1
+# (no internet needed). With a display it opens the window; without one it crawls from the command line and
+# prints the pages found and their keyword phrases.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
 build=${VORTAXEL_BUILD_DIR:-$root/build}
+"$root/scripts/install-deps.sh" run
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${VORTAXEL_BUILD_TYPE:-RelWithDebInfo} \
+    -DVORTAXEL_BUILD_GUI=ON -DVORTAXEL_BUILD_TESTS=OFF -DVORTAXEL_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build "$build" --target vortaxel vortaxel-cli vortaxel-sample-server vortaxel_clip_file
 
 server_out=$(mktemp)
 work=$(mktemp -d)

@@ -37,55 +37,108 @@ TEST(EscapeControlBytes, ControlBytesBecomePercentHexAndTheRestStays) {
     }
 }
 
-struct OptionsRow {
+std::string Joined(const std::vector<std::string>& args) {
+    std::string joined;
+    for (const auto& a : args) {
+        joined += "[" + a + "]";
+    }
+    return joined;
+}
+
+struct AcceptedRow {
     std::vector<std::string> args;
-    bool ok;
-    std::string url;
-    std::size_t maxPages; // 0: not given
-    std::size_t parallel;
-    bool quiet;
-    std::string keywords;
+    Options expected;
 };
 
-TEST(ParseOptions, AcceptsTheDocumentedFormsAndRejectsTheRest) {
-    const std::vector<OptionsRow> rows = {
-        {{"http://a/"}, true, "http://a/", 0, 1, false, ""},
-        {{"--quiet", "http://a/"}, true, "http://a/", 0, 1, true, ""},
-        {{"--max-pages", "3", "http://a/"}, true, "http://a/", 3, 1, false, ""},
-        {{"http://a/", "--max-pages", "3"}, true, "http://a/", 3, 1, false, ""},
-        {{"--parallel", "8", "--keywords", "k.txt", "x"}, true, "x", 0, 8, false, "k.txt"},
-        {{"--parallel", "64", "x"}, true, "x", 0, 64, false, ""},
-        {{"--parallel", "65", "x"}, false, "", 0, 1, false, ""},
-        {{"--parallel", "0", "x"}, false, "", 0, 1, false, ""},
-        {{""}, true, "", 0, 1, false, ""},
-        {{"--", "--odd"}, true, "--odd", 0, 1, false, ""},
-        {{}, false, "", 0, 1, false, ""},
-        {{"a", "b"}, false, "", 0, 1, false, ""},
-        {{"--max-pages", "0", "a"}, false, "", 0, 1, false, ""},
-        {{"--max-pages", "-1", "a"}, false, "", 0, 1, false, ""},
-        {{"--max-pages", "3x", "a"}, false, "", 0, 1, false, ""},
-        {{"--max-pages", "99999999999999999999999", "a"}, false, "", 0, 1, false, ""},
-        {{"a", "--max-pages"}, false, "", 0, 1, false, ""},
-        {{"--keywords", "", "a"}, false, "", 0, 1, false, ""},
-        {{"--verbose", "a"}, false, "", 0, 1, false, ""},
+TEST(ParseOptions, AcceptsEveryDocumentedForm) {
+    const std::string caFile = std::string(VORTAXEL_TEST_SOURCE_DIR) + "/cli_units_test.cpp";
+    const std::vector<AcceptedRow> rows = {
+        {{"http://a/"}, {.url = "http://a/"}},
+        {{"--quiet", "http://a/"}, {.url = "http://a/", .quiet = true}},
+        {{"--quiet", "--quiet", "x"}, {.url = "x", .quiet = true}},
+        {{"--max-pages", "3", "http://a/"}, {.url = "http://a/", .maxPages = 3}},
+        {{"http://a/", "--max-pages", "3"}, {.url = "http://a/", .maxPages = 3}},
+        {{"--max-pages=7", "x"}, {.url = "x", .maxPages = 7}},
+        {{"--max-pages", "3", "--max-pages", "5", "x"}, {.url = "x", .maxPages = 5}},
+        {{"--parallel", "8", "--keywords", "k.txt", "x"}, {.url = "x", .keywordsFile = "k.txt", .parallel = 8}},
+        {{"--parallel", "64", "x"}, {.url = "x", .parallel = 64}},
+        {{""}, {.url = ""}},
+        {{"--", "--odd"}, {.url = "--odd"}},
+        {{"--rules", "browser", "x"}, {.url = "x", .rules = RuleSet::Browser}},
+        {{"--rules", "classic", "x"}, {.url = "x", .rules = RuleSet::Classic}},
+        {{"--max-memory", "1M", "x"}, {.url = "x", .maxMemory = kMiB}},
+        {{"--max-memory", "1048576", "x"}, {.url = "x", .maxMemory = kMiB}},
+        {{"--max-memory", "2048k", "x"}, {.url = "x", .maxMemory = 2 * kMiB}},
+        {{"--max-memory", "16G", "x"}, {.url = "x", .maxMemory = 16384 * kMiB}},
+        {{"--report", "r.csv", "--robots", "x"}, {.url = "x", .reportFile = "r.csv", .obeyRobots = true}},
+        {{"--delay", "0", "x"}, {.url = "x"}},
+        {{"--delay", "3600000", "x"}, {.url = "x", .delay = kMaxDelay}},
+        {{"--ca-file", caFile, "x"}, {.url = "x", .caFile = caFile}},
     };
     for (const auto& row : rows) {
         const ParsedOptions parsed = ParseOptions(row.args);
-        std::string joined;
-        for (const auto& a : row.args) {
-            joined += "[" + a + "]";
+        ASSERT_TRUE(parsed.options.has_value()) << Joined(row.args) << " " << parsed.error;
+        EXPECT_TRUE(*parsed.options == row.expected) << Joined(row.args);
+        EXPECT_EQ(parsed.reply, "") << Joined(row.args);
+    }
+}
+
+struct RefusedRow {
+    std::vector<std::string> args;
+    std::string named; // the error must name this
+};
+
+TEST(ParseOptions, RefusesMalformedCommandLinesNamingTheFault) {
+    const std::vector<RefusedRow> rows = {
+        {{}, "URL"},
+        {{"a", "b"}, "b"},
+        {{"--verbose", "a"}, "--verbose"},
+        {{"a", "--max-pages"}, "--max-pages"},
+        {{"--max-pages", "0", "a"}, "--max-pages"},
+        {{"--max-pages", "-1", "a"}, "--max-pages"},
+        {{"--max-pages", "+3", "a"}, "--max-pages"},
+        {{"--max-pages", " 3", "a"}, "--max-pages"},
+        {{"--max-pages", "", "a"}, "--max-pages"},
+        {{"--max-pages", "3x", "a"}, "--max-pages"},
+        {{"--max-pages", "0x10", "a"}, "--max-pages"},
+        {{"--max-pages", "99999999999999999999999", "a"}, "--max-pages"},
+        {{"--parallel", "0", "x"}, "--parallel"},
+        {{"--parallel", "65", "x"}, "--parallel"},
+        {{"--keywords", "", "a"}, "--keywords"},
+        {{"--report", "", "a"}, "--report"},
+        {{"--quiet=yes", "a"}, "quiet"},
+        {{"--rules", "Browser", "a"}, "--rules"},
+        {{"--rules", "", "a"}, "--rules"},
+        {{"--max-memory", "1023K", "a"}, "--max-memory"},
+        {{"--max-memory", "0", "a"}, "--max-memory"},
+        {{"--max-memory", "4T", "a"}, "--max-memory"},
+        {{"--max-memory", "G", "a"}, "--max-memory"},
+        {{"--max-memory", "-4G", "a"}, "--max-memory"},
+        {{"--max-memory", "17179869184G", "a"}, "--max-memory"},
+        {{"--delay", "-1", "a"}, "--delay"},
+        {{"--delay", "3600001", "a"}, "--delay"},
+        {{"--ca-file", "/nonexistent/ca.pem", "a"}, "--ca-file"},
+        {{"--ca-file", VORTAXEL_TEST_SOURCE_DIR, "a"}, "--ca-file"},
+        {{"--ca-file", "", "a"}, "--ca-file"},
+    };
+    for (const auto& row : rows) {
+        const ParsedOptions parsed = ParseOptions(row.args);
+        EXPECT_FALSE(parsed.options.has_value()) << Joined(row.args);
+        EXPECT_NE(parsed.error.find(row.named), std::string::npos) << Joined(row.args) << ": " << parsed.error;
+        EXPECT_EQ(parsed.reply, "") << Joined(row.args);
+    }
+}
+
+TEST(ParseOptions, HelpAndVersionReplyInsteadOfRunning) {
+    EXPECT_EQ(ParseOptions({"--version"}).reply, "vortaxel-cli 2.00\n");
+    EXPECT_EQ(ParseOptions({"http://a/", "--version"}).reply, "vortaxel-cli 2.00\n");
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"--max-pages", "1", "--help"}}) {
+        const ParsedOptions parsed = ParseOptions(args);
+        EXPECT_FALSE(parsed.options.has_value());
+        for (const char* name : {"URL", "--max-pages", "--parallel", "--keywords", "--quiet", "--rules", "--max-memory",
+                                 "--report", "--robots", "--delay", "--ca-file", "--version", "Exit status"}) {
+            EXPECT_NE(parsed.reply.find(name), std::string::npos) << Joined(args) << " lacks " << name;
         }
-        ASSERT_EQ(parsed.options.has_value(), row.ok) << joined << " " << parsed.error;
-        if (!row.ok) {
-            EXPECT_FALSE(parsed.error.empty()) << joined;
-            continue;
-        }
-        const Options& o = *parsed.options;
-        EXPECT_EQ(o.url, row.url) << joined;
-        EXPECT_EQ(o.maxPages.value_or(0), row.maxPages) << joined;
-        EXPECT_EQ(o.parallel, row.parallel) << joined;
-        EXPECT_EQ(o.quiet, row.quiet) << joined;
-        EXPECT_EQ(o.keywordsFile.value_or(""), row.keywords) << joined;
     }
 }
 
