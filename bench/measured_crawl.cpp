@@ -1,6 +1,7 @@
 #include "bench/measured_crawl.h"
 
 #include "crawl/crawl_engine.h"
+#include "crawl/start_text.h"
 
 #include <chrono>
 #include <ctime>
@@ -39,10 +40,12 @@ CrawlFigures MeasureCrawl(const GeneratedSite& site) {
     CrawlFigures figures;
     {
         MemoryCrawlHost host(site);
-        crawl::CrawlEngine engine(host);
+        crawl::CrawlListener listener;
+        crawl::CrawlEngine engine(host, listener);
+        std::string start = site.Root();
+        crawl::PrepareStartText(start);
         const Stopwatch watch;
-        int enter = 13;
-        engine.txturl_KeyPress(enter);
+        engine.Run(start, crawl::RuleSet::Classic);
         figures.run = watch.Elapsed();
         figures.found = engine.List2().Count();
         figures.fetches = host.Fetches();

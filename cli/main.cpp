@@ -2,8 +2,10 @@
 #include "cli/interrupt_watcher.h"
 #include "cli/keyword_output.h"
 #include "cli/options.h"
-#include "cli/queue_lookahead.h"
 #include "crawl/crawl_engine.h"
+#include "crawl/function_fetcher.h"
+#include "crawl/page_address.h"
+#include "crawl/start_text.h"
 #include "net/fetch_pool.h"
 #include "net/http_fetcher.h"
 
@@ -32,50 +34,56 @@ int main(int argc, char** argv) {
     }
     const cli::Options& options = *parsed.options;
 
-    // One page at a time unless more are asked for; then a pool fetches ahead the pages the queue
-    // is sure to visit, and the engine still takes them in its own order.
-    net::HttpFetcher fetcher;
-    std::unique_ptr<net::FetchPool> pool;
-    if (options.parallel > 1) {
-        pool = std::make_unique<net::FetchPool>(options.parallel);
-    }
     cli::CliCrawlHost::Streams streams;
     streams.showProgress = !options.quiet && isatty(STDERR_FILENO) != 0;
-    cli::CliCrawlHost host(
-        options.url, [&fetcher, &pool](const std::string& url) { return pool ? pool->Fetch(url) : fetcher.Fetch(url); },
-        streams);
-    crawl::CrawlEngine engine(host);
+    cli::CliCrawlHost host(streams);
+    std::string startText = options.url;
+    if (!crawl::PrepareStartText(startText)) {
+        host.ShowRefusal(crawl::kRefusalText);
+        return kExitUsage;
+    }
+
+    // One page at a time unless more are asked for; then a pool fetches ahead the pages the engine
+    // is sure to visit next, and the engine still takes them in its own order.
+    net::FetchOptions fetchOptions;
+    if (options.rules == crawl::RuleSet::Browser) {
+        // Only pages are read: anything else stops after its headers, or after a HEAD when its name
+        // says it is most likely no page.
+        fetchOptions.htmlOnly = true;
+        fetchOptions.probeFirst = [](std::string_view url) { return crawl::ShouldProbeFirst(url); };
+    }
+    net::HttpFetcher single(fetchOptions);
+    std::unique_ptr<net::FetchPool> pool;
+    if (options.parallel > 1) {
+        pool = std::make_unique<net::FetchPool>(options.parallel, fetchOptions);
+    }
+    crawl::FunctionFetcher fetcher(
+        [&single, &pool](const std::string& url) { return pool ? pool->Fetch(url) : single.Fetch(url); });
+    crawl::CrawlEngine engine(fetcher, host);
     if (pool) {
         pool->SetAheadList(
-            [&engine](std::size_t wanted, std::vector<std::string>& out) { cli::ListNextVisits(engine, wanted, out); });
+            [&engine](std::size_t wanted, std::vector<std::string>& out) { engine.NextVisits(wanted, out); });
     }
-    host.AttachFoundList(engine.List2());
-    engine.List2().SetObserver(&host);
     if (options.maxPages) {
-        host.SetPageLimit(*options.maxPages, [&engine] { engine.cmdstop_Click(); });
+        host.SetPageLimit(*options.maxPages, [&engine] { engine.Stop(); });
     }
 
     {
         // Ctrl+C is the stop action: the turn in progress completes and no further turn starts. A second
         // Ctrl+C also gives up the fetch in progress, for a user who will not wait for a slow server.
-        cli::InterruptWatcher interrupts([&engine, &fetcher, &pool](int count) {
-            engine.cmdstop_Click();
+        cli::InterruptWatcher interrupts([&engine, &single, &pool](int count) {
+            engine.Stop();
             if (count > 1) {
-                fetcher.Abort();
+                single.Abort();
                 if (pool) {
                     pool->Abort();
                 }
             }
         });
-        int enterKey = 13;
-        engine.txturl_KeyPress(enterKey);
+        engine.Run(startText, options.rules);
     }
-    engine.List2().SetObserver(nullptr);
     host.FinishProgress();
 
-    if (host.Refused()) {
-        return kExitUsage;
-    }
     if (options.keywordsFile) {
         const std::string error = cli::WriteKeywordFile(engine.List2(), *options.keywordsFile);
         if (!error.empty()) {

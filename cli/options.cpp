@@ -41,7 +41,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
             options.quiet = true;
             continue;
         }
-        const bool takesValue = arg == "--max-pages" || arg == "--parallel" || arg == "--keywords";
+        const bool takesValue = arg == "--max-pages" || arg == "--parallel" || arg == "--keywords" || arg == "--rules";
         if (!takesValue) {
             return {std::nullopt, "unknown option " + arg};
         }
@@ -49,6 +49,14 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
             return {std::nullopt, arg + " needs a value"};
         }
         const std::string& value = args[++i];
+        if (arg == "--rules") {
+            const auto rules = crawl::ParseRuleSet(value);
+            if (!rules) {
+                return {std::nullopt, "--rules takes classic or browser"};
+            }
+            options.rules = *rules;
+            continue;
+        }
         if (arg == "--keywords") {
             if (value.empty()) {
                 return {std::nullopt, "--keywords needs a file name"};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "crawl/rule_set.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -13,6 +15,7 @@ struct Options {
     std::optional<std::string> keywordsFile;
     std::size_t parallel = 1;
     bool quiet = false;
+    crawl::RuleSet rules = crawl::RuleSet::Classic;
 };
 
 /// The parsed command line, or the reason it is not one.
@@ -27,6 +30,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args);
 inline constexpr std::size_t kMaxParallel = 64;
 
 inline constexpr const char* kUsage =
-    "usage: vortaxel-cli [--max-pages N] [--parallel K] [--keywords FILE] [--quiet] URL\n";
+    "usage: vortaxel-cli [--max-pages N] [--parallel K] [--keywords FILE] [--rules classic|browser] [--quiet]\n"
+    "                    URL\n";
 
 } // namespace vortaxel::cli

@@ -1,20 +1,10 @@
 #pragma once
 
-#include <string>
-#include <utility>
+#include "fetched_page.h"
 
 namespace vortaxel::crawl {
 
-/// Outcome of one page fetch. A failed fetch carries no body, only the reason.
-struct FetchResult {
-    bool ok = false;
-    std::string body;
-    std::string error;
-
-    explicit operator bool() const { return ok; }
-
-    static FetchResult Success(std::string body) { return {true, std::move(body), {}}; }
-    static FetchResult Failure(std::string error) { return {false, {}, std::move(error)}; }
-};
+/// The fetch layer's name for a fetched page, until it carries a result type of its own.
+using FetchResult = FetchedPage;
 
 } // namespace vortaxel::crawl

@@ -145,7 +145,7 @@ bool FetchPool::Drive() {
             continue;
         }
         Detach(*slot);
-        if (!slot->transfer->RetryOnFreshConnection(code)) {
+        if (!slot->transfer->RetryOnFreshConnection(code) && !slot->transfer->ContinueAfterProbe(code)) {
             Finish(*slot, code);
         } else if (curl_multi_add_handle(multi_.get(), easy) != CURLM_OK) {
             slot->result = crawl::FetchResult::Failure("the request could not be started");

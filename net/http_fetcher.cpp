@@ -82,7 +82,7 @@ crawl::FetchResult HttpFetcher::Run() {
         if (CURLMsg* message = curl_multi_info_read(multi_.get(), &pending)) {
             if (message->msg == CURLMSG_DONE) {
                 const CURLcode code = message->data.result;
-                if (!transfer_.RetryOnFreshConnection(code)) {
+                if (!transfer_.RetryOnFreshConnection(code) && !transfer_.ContinueAfterProbe(code)) {
                     return transfer_.Finish(code);
                 }
                 if (!attachment.Restart()) {

@@ -3,6 +3,7 @@
 #include "crawl/ascii.h"
 #include "net/wire_url.h"
 
+#include <cstdlib>
 #include <stdexcept>
 #include <string_view>
 
@@ -23,7 +24,8 @@ template <typename Value> void SetOption(CURL* handle, CURLoption option, Value 
 } // namespace
 
 Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag)
-    : maxBodyBytes_(options.maxBodyBytes), abortFlag_(abortFlag) {
+    : htmlOnly_(options.htmlOnly), probeFirst_(options.probeFirst), maxBodyBytes_(options.maxBodyBytes),
+      abortFlag_(abortFlag) {
     CURL* handle = easy_.get();
     SetOption(handle, CURLOPT_NOSIGNAL, 1L);
     SetOption(handle, CURLOPT_ERRORBUFFER, errorBuffer_);
@@ -61,8 +63,13 @@ std::optional<crawl::FetchResult> Transfer::Prepare(const std::string& url) {
     declaredLength_.clear();
     lengthsConflict_ = false;
     retried_ = false;
+    bodySkipped_ = false;
+    replyStatus_ = 0;
+    replyType_.clear();
+    probing_ = htmlOnly_ && probeFirst_ && probeFirst_(url);
     errorBuffer_[0] = '\0';
-    if (curl_easy_setopt(easy_.get(), CURLOPT_FRESH_CONNECT, 0L) != CURLE_OK) {
+    if (curl_easy_setopt(easy_.get(), CURLOPT_FRESH_CONNECT, 0L) != CURLE_OK ||
+        curl_easy_setopt(easy_.get(), probing_ ? CURLOPT_NOBODY : CURLOPT_HTTPGET, 1L) != CURLE_OK) {
         return crawl::FetchResult::Failure("the request could not be set up");
     }
     const std::string wire = EncodeForWire(url);
@@ -89,7 +96,44 @@ bool Transfer::RetryOnFreshConnection(CURLcode code) {
     return true;
 }
 
+bool Transfer::IsHtmlReply() const {
+    std::string_view type(replyType_);
+    type = type.substr(0, type.find(';'));
+    while (!type.empty() && (type.front() == ' ' || type.front() == '\t')) {
+        type.remove_prefix(1);
+    }
+    while (!type.empty() && (type.back() == ' ' || type.back() == '\t' || type.back() == '\r' || type.back() == '\n')) {
+        type.remove_suffix(1);
+    }
+    return crawl::EqualsIgnoreCase(type, "text/html") || crawl::EqualsIgnoreCase(type, "application/xhtml+xml");
+}
+
+bool Transfer::ContinueAfterProbe(CURLcode code) {
+    if (!probing_ || code != CURLE_OK || replyStatus_ < 200 || replyStatus_ >= 300 || !IsHtmlReply()) {
+        return false;
+    }
+    probing_ = false;
+    body_.clear();
+    headerBytes_ = 0;
+    headersEnded_ = false;
+    declaredLength_.clear();
+    replyType_.clear();
+    errorBuffer_[0] = '\0';
+    return curl_easy_setopt(easy_.get(), CURLOPT_HTTPGET, 1L) == CURLE_OK;
+}
+
 crawl::FetchResult Transfer::Finish(CURLcode code) {
+    crawl::FetchResult result = Verdict(code);
+    curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &result.status);
+    char* finalUrl = nullptr;
+    if (curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl != nullptr) {
+        result.finalUrl = finalUrl;
+    }
+    result.contentType = replyType_;
+    return result;
+}
+
+crawl::FetchResult Transfer::Verdict(CURLcode code) {
     std::string body = std::move(body_);
     body_.clear();
     long status = 0;
@@ -107,6 +151,12 @@ crawl::FetchResult Transfer::Finish(CURLcode code) {
     if (headerBytes_ > kMaxHeaderBytes) {
         return crawl::FetchResult::Failure("response headers larger than " + std::to_string(kMaxHeaderBytes) +
                                            " bytes");
+    }
+    if (bodySkipped_ || (probing_ && code == CURLE_OK)) {
+        // Not a page: only its headers were read, or its HEAD said it is no HTML.
+        crawl::FetchResult skipped = crawl::FetchResult::Success({});
+        skipped.bodySkipped = true;
+        return skipped;
     }
     if (code == CURLE_HTTP_RETURNED_ERROR || (code == CURLE_OK && status >= 400)) {
         return crawl::FetchResult::Failure("HTTP status " + std::to_string(status));
@@ -141,8 +191,19 @@ std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, 
     if (line.starts_with("HTTP/")) {
         transfer.headersEnded_ = false;
         transfer.declaredLength_.clear();
+        transfer.replyType_.clear();
+        const std::size_t space = line.find(' ');
+        transfer.replyStatus_ = space == std::string_view::npos ? 0 : std::atol(line.data() + space + 1);
     } else if (line == "\r\n" || line == "\n") {
         transfer.headersEnded_ = true;
+        const bool final = transfer.replyStatus_ >= 200 && transfer.replyStatus_ < 300;
+        if (transfer.htmlOnly_ && !transfer.probing_ && final && !transfer.IsHtmlReply()) {
+            // The body is not wanted: ending the transfer here saves downloading it.
+            transfer.bodySkipped_ = true;
+            return 0;
+        }
+    } else if (crawl::StartsWithIgnoreCase(line, "content-type:")) {
+        transfer.replyType_ = line.substr(13);
     } else if (!transfer.NoteContentLength(line)) {
         // Two lengths make the body's end a guess; libcurl would take one of them and pass the rest off as
         // the page.

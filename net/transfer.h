@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,9 @@ public:
     /// sent again once.
     bool RetryOnFreshConnection(CURLcode code);
 
+    /// After a HEAD that answered 2xx HTML, readies the GET and returns true; the caller starts it again.
+    bool ContinueAfterProbe(CURLcode code);
+
     /// Turns libcurl's verdict on the finished request into the page or the reason it failed.
     crawl::FetchResult Finish(CURLcode code);
 
@@ -46,7 +50,16 @@ private:
     bool NoteContentLength(std::string_view line);
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
+    bool IsHtmlReply() const;
+    crawl::FetchResult Verdict(CURLcode code);
+
     EasyHandle easy_;
+    bool htmlOnly_;
+    std::function<bool(std::string_view)> probeFirst_;
+    bool probing_ = false;
+    bool bodySkipped_ = false;
+    long replyStatus_ = 0;
+    std::string replyType_;
     std::size_t maxBodyBytes_;
     const std::atomic<bool>& abortFlag_;
     std::string body_;

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     libcurl4-openssl-dev
+    libgumbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth

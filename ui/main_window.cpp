@@ -2,6 +2,7 @@
 
 #include "about_window.h"
 #include "clip_player.h"
+#include "crawl/start_text.h"
 #include "desktop_services.h"
 #include "fonts.h"
 #include "found_list_model.h"
@@ -52,7 +53,8 @@ void FitToCaption(QLabel& label) {
 
 frmMain::frmMain(DesktopServices& services, QString clipDirectory, net::FetchOptions fetchOptions, QWidget* parent)
     : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
-      Inet1_(std::move(fetchOptions)), engine_(*this), model_(std::make_unique<FoundListModel>(engine_.List2())) {
+      Inet1_(std::move(fetchOptions)), engine_(*this, *this),
+      model_(std::make_unique<FoundListModel>(engine_.List2())) {
     setObjectName("frmMain");
     setWindowTitle("Vortaxel");
     setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));
@@ -107,6 +109,9 @@ void frmMain::BuildControls() {
     txturl_ = Place(new QLineEdit("http://", client), "txturl", TwipsRect(735, 120, 9465, 435));
     txturl_->setFont(SansSerifFont(12, true));
     txturl_->setAccessibleName("URL");
+    // The classic rules take the field's text afresh at every use, edits during a run included.
+    connect(txturl_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { engine_.SetStartText(text.toStdString()); });
     connect(txturl_, &QLineEdit::returnPressed, this, [this] {
         int keyAscii = kEnterKey;
         txturl_KeyPress(keyAscii);
@@ -180,25 +185,55 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // A run in progress is abandoned: the fetch in flight fails at once, as does every later one,
     // so the loop ends after the turn it is in and the program can end.
     closing_ = true;
-    engine_.cmdstop_Click();
+    cmdstop_Click();
     Inet1_.Abort();
     QMainWindow::closeEvent(event);
 }
 
 void frmMain::cmdstart_Click() {
-    engine_.cmdstart_Click();
+    if (engine_.IsRunning()) {
+        // Nesting a second loop inside this one's yield would leave the outer loop reading lists the
+        // inner run emptied; stop this run and start afresh once it has closed.
+        restartRequested_ = true;
+        engine_.Stop();
+        return;
+    }
+    do {
+        restartRequested_ = false;
+        StartRun();
+    } while (restartRequested_);
+}
+
+void frmMain::StartRun() {
+    std::string text = txturl_->text().toStdString();
+    const std::size_t typed = text.size();
+    if (!crawl::PrepareStartText(text)) {
+        ShowMessage(crawl::kRefusalText, crawl::kRefusalTitle);
+        txturl_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (text.size() != typed) {
+        txturl_->setText(QString::fromStdString(text));
+    }
+    engine_.Run(txturl_->text().toStdString(), crawl::RuleSet::Classic);
 }
 
 void frmMain::txturl_KeyPress(int& keyAscii) {
-    engine_.txturl_KeyPress(keyAscii);
+    if (keyAscii == kEnterKey) {
+        cmdstart_Click();
+    }
 }
 
 void frmMain::cmdstop_Click() {
-    engine_.cmdstop_Click();
+    // The user's latest word wins: a restart asked for earlier in the run is withdrawn.
+    restartRequested_ = false;
+    engine_.Stop();
 }
 
 void frmMain::chkSelect_Click() {
-    engine_.chkSelect_Click();
+    if (chkSelect_->checkState() == Qt::Checked) {
+        engine_.List2().SelectAll();
+    }
 }
 
 void frmMain::cmdsave_Click() {
@@ -210,39 +245,19 @@ void frmMain::mnuAbout_Click() {
     about.exec();
 }
 
-crawl::CheckValue frmMain::SelectAllValue() {
-    switch (chkSelect_->checkState()) {
-    case Qt::Checked:
-        return crawl::CheckValue::Ticked;
-    case Qt::PartiallyChecked:
-        return crawl::CheckValue::Greyed;
-    default:
-        return crawl::CheckValue::Unticked;
-    }
+void frmMain::RunStarted() {
+    an_->setVisible(true);
+    cmdstart_->setVisible(false);
 }
 
-std::string frmMain::UrlText() {
-    return txturl_->text().toStdString();
+void frmMain::RunEnded() {
+    an_->setVisible(false);
+    cmdstart_->setVisible(true);
 }
 
-void frmMain::SetUrlText(const std::string& text) {
-    txturl_->setText(QString::fromStdString(text));
-}
-
-void frmMain::FocusUrlField() {
-    txturl_->setFocus(Qt::OtherFocusReason);
-}
-
-void frmMain::SetStartButtonVisible(bool visible) {
-    cmdstart_->setVisible(visible);
-}
-
-void frmMain::SetAnimationVisible(bool visible) {
-    an_->setVisible(visible);
-}
-
-void frmMain::SetCounterCaption(const std::string& caption) {
-    lblcounter_->setText(QString::fromStdString(caption));
+void frmMain::PageFound(std::size_t index, std::string_view /*url*/) {
+    chkSelect_Click();
+    lblcounter_->setText(QString("Retrieving URLs: %1").arg(index + 1));
     FitToCaption(*lblcounter_);
 }
 
@@ -261,9 +276,9 @@ void frmMain::Yield() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-crawl::FetchResult frmMain::Fetch(const std::string& url) {
+crawl::FetchedPage frmMain::Fetch(const std::string& url) {
     if (closing_) {
-        return crawl::FetchResult::Failure("window closed");
+        return crawl::FetchedPage::Failure("window closed");
     }
     return Inet1_.Fetch(url);
 }

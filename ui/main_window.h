@@ -1,7 +1,8 @@
 #pragma once
 
 #include "crawl/crawl_engine.h"
-#include "crawl/crawl_host.h"
+#include "crawl/crawl_listener.h"
+#include "crawl/page_fetcher.h"
 #include "net/fetch_options.h"
 #include "net/http_fetcher.h"
 
@@ -22,10 +23,10 @@ class DesktopServices;
 class FoundListModel;
 
 /// The main window `frmMain`: the URL field, the start and stop buttons with the busy animation,
-/// the found list, the select-all box, "&Extract" and the Help menu. It is the crawl engine's host:
-/// the engine's loop runs inside the handler that started it, and the window keeps handling input
-/// and painting at every yield and throughout each page fetch.
-class frmMain : public QMainWindow, private crawl::CrawlHost {
+/// the found list, the select-all box, "&Extract" and the Help menu. It listens to the crawl engine
+/// and fetches its pages: the engine's loop runs inside the handler that started it, and the window
+/// keeps handling input and painting at every yield and throughout each page fetch.
+class frmMain : public QMainWindow, private crawl::CrawlListener, private crawl::PageFetcher {
     Q_OBJECT
 public:
     /// The clip "FINDCOMP.AVI" is looked for in `clipDirectory` only (the program's own directory).
@@ -55,17 +56,18 @@ private:
     void BuildControls();
     void Form_Load();
 
-    // crawl::CrawlHost
-    crawl::CheckValue SelectAllValue() override;
-    std::string UrlText() override;
-    void SetUrlText(const std::string& text) override;
-    void FocusUrlField() override;
-    void SetStartButtonVisible(bool visible) override;
-    void SetAnimationVisible(bool visible) override;
-    void SetCounterCaption(const std::string& caption) override;
-    void ShowMessage(const std::string& text, const std::string& title) override;
+    /// One start from the URL field: refused, or run to its end.
+    void StartRun();
+    void ShowMessage(const std::string& text, const std::string& title);
+
+    // crawl::CrawlListener
+    void RunStarted() override;
+    void RunEnded() override;
+    void PageFound(std::size_t index, std::string_view url) override;
     void Yield() override;
-    crawl::FetchResult Fetch(const std::string& url) override;
+
+    // crawl::PageFetcher
+    crawl::FetchedPage Fetch(const std::string& url) override;
 
     DesktopServices& services_;
     QString clipDirectory_;
@@ -73,6 +75,8 @@ private:
     crawl::CrawlEngine engine_;
     std::unique_ptr<FoundListModel> model_;
     bool closing_ = false;
+    // A start asked for during a run: the run stops, and a new one starts once it has closed.
+    bool restartRequested_ = false;
     bool placed_ = false;
 
     QLineEdit* txturl_ = nullptr;
