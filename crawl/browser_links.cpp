@@ -1,5 +1,6 @@
 #include "browser_links.h"
 
+#include "ascii.h"
 #include "page_address.h"
 #include "window_open_scan.h"
 
@@ -10,13 +11,68 @@ namespace vortaxel::crawl {
 
 namespace {
 
+// The parser checks its stack of open elements for every tag, so its time grows with the square of
+// the nesting depth. Browsers stop nesting at a few hundred levels; past this many, start tags that
+// carry no link are dropped, which keeps every link and the parse time bounded.
+constexpr std::size_t kMaxNesting = 512;
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+/// Whether the start tag whose name begins at `name` may carry a link.
+bool IsLinkTag(std::string_view html, std::size_t name) {
+    for (const std::string_view tag : {"a", "area", "base", "frame", "iframe"}) {
+        const std::size_t end = name + tag.size();
+        if (end <= html.size() && EqualsIgnoreCase(html.substr(name, tag.size()), tag) &&
+            (end == html.size() || !IsLetter(html[end]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// `html` with the start tags beyond kMaxNesting that carry no link left out, counting open and
+/// close tags roughly; empty when the page never nests that deep.
+std::string Flattened(std::string_view html) {
+    std::string out;
+    std::size_t depth = 0;
+    std::size_t copied = 0;
+    for (std::size_t at = html.find('<'); at != std::string_view::npos; at = html.find('<', at + 1)) {
+        if (at + 1 < html.size() && html[at + 1] == '/') {
+            depth -= depth > 0 ? 1 : 0;
+            continue;
+        }
+        if (at + 1 >= html.size() || !IsLetter(html[at + 1]) || ++depth <= kMaxNesting || IsLinkTag(html, at + 1)) {
+            continue;
+        }
+        const std::size_t close = html.find('>', at);
+        if (close == std::string_view::npos) {
+            break;
+        }
+        out.append(html.substr(copied, at - copied));
+        copied = close + 1;
+        at = close;
+    }
+    if (copied != 0) {
+        out.append(html.substr(copied));
+    }
+    return out;
+}
+
 class ParsedPage {
 public:
-    explicit ParsedPage(std::string_view html)
-        : output_(gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size())) {}
+    explicit ParsedPage(std::string_view html) : options_(kGumboDefaultOptions) {
+        // Each recorded error copies the stack of open elements: a page with many unclosed tags would
+        // fill memory with them, and nothing here reads them.
+        options_.max_errors = 0;
+        const std::string flat = Flattened(html);
+        const std::string_view input = flat.empty() ? html : std::string_view(flat);
+        output_ = gumbo_parse_with_options(&options_, input.data(), input.size());
+    }
     ~ParsedPage() {
         if (output_ != nullptr) {
-            gumbo_destroy_output(&kGumboDefaultOptions, output_);
+            gumbo_destroy_output(&options_, output_);
         }
     }
     ParsedPage(const ParsedPage&) = delete;
@@ -25,7 +81,8 @@ public:
     const GumboNode* Root() const { return output_ != nullptr ? output_->root : nullptr; }
 
 private:
-    GumboOutput* output_;
+    GumboOptions options_;
+    GumboOutput* output_ = nullptr;
 };
 
 /// The attribute holding a link on this element, if it is one that does.

@@ -9,11 +9,11 @@ namespace {
 
 bool IsHtmlType(std::string_view contentType) {
     const std::string_view type = contentType.substr(0, contentType.find(';'));
-    const std::size_t first = type.find_first_not_of(" \t");
+    const std::size_t first = type.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos) {
         return false;
     }
-    const std::string_view trimmed = type.substr(first, type.find_last_not_of(" \t") - first + 1);
+    const std::string_view trimmed = type.substr(first, type.find_last_not_of(" \t\r\n") - first + 1);
     return EqualsIgnoreCase(trimmed, "text/html") || EqualsIgnoreCase(trimmed, "application/xhtml+xml");
 }
 

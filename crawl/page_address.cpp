@@ -114,7 +114,11 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
         return std::nullopt;
     }
     const std::string baseText = EscapeUnsafe(base);
-    const std::string linkText = EscapeUnsafe(StripLinkBlanks(link));
+    std::string linkText = EscapeUnsafe(StripLinkBlanks(link));
+    if (linkText.empty() || linkText.front() == '#') {
+        // The base itself (RFC 3986 5.2.2), which libcurl would cut back to its folder.
+        linkText = baseText;
+    }
     if (curl_url_set(url.get(), CURLUPART_URL, baseText.c_str(), 0) != CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_URL, linkText.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
         return std::nullopt;

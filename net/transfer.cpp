@@ -203,7 +203,10 @@ std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, 
             return 0;
         }
     } else if (crawl::StartsWithIgnoreCase(line, "content-type:")) {
-        transfer.replyType_ = line.substr(13);
+        std::string_view type = line.substr(13);
+        const std::size_t first = type.find_first_not_of(" \t");
+        type = first == std::string_view::npos ? std::string_view() : type.substr(first);
+        transfer.replyType_ = type.substr(0, type.find_last_not_of(" \t\r\n") + 1);
     } else if (!transfer.NoteContentLength(line)) {
         // Two lengths make the body's end a guess; libcurl would take one of them and pass the rest off as
         // the page.

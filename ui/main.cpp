@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     vortaxel::ui::PlatformDesktop desktop({dialog, settings, files, messages, launcher}, addresses);
 
     vortaxel::ui::frmMain window(desktop, QCoreApplication::applicationDirPath());
+    window.UseSettings(settings);
     window.show();
     return QApplication::exec();
 }

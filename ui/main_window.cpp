@@ -2,10 +2,12 @@
 
 #include "about_window.h"
 #include "clip_player.h"
+#include "crawl/page_address.h"
 #include "crawl/start_text.h"
 #include "desktop_services.h"
 #include "fonts.h"
 #include "found_list_model.h"
+#include "platform/settings_store.h"
 #include "twips.h"
 #include "window_placement.h"
 
@@ -28,6 +30,10 @@ namespace {
 
 constexpr int kEnterKey = 13;
 constexpr int kCaretAfterScheme = 7; // just after the preset "http://"
+
+keywords::SettingKey BrowserRulesSetting() {
+    return {"Vortaxel", "Options", "BrowserLinkRules"};
+}
 
 template <typename Widget> Widget* Place(Widget* widget, const char* name, QRect rect) {
     widget->setObjectName(name);
@@ -53,7 +59,7 @@ void FitToCaption(QLabel& label) {
 
 frmMain::frmMain(DesktopServices& services, QString clipDirectory, net::FetchOptions fetchOptions, QWidget* parent)
     : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
-      Inet1_(std::move(fetchOptions)), engine_(*this, *this),
+      fetchOptions_(std::move(fetchOptions)), Inet1_(fetchOptions_), engine_(*this, *this),
       model_(std::make_unique<FoundListModel>(engine_.List2())) {
     setObjectName("frmMain");
     setWindowTitle("Vortaxel");
@@ -74,6 +80,13 @@ frmMain::~frmMain() {
 }
 
 void frmMain::BuildMenu() {
+    QMenu* mnuOptions = menuBar()->addMenu("Options");
+    mnuOptions->setObjectName("mnuOptions");
+    mnuBrowserRules_ = mnuOptions->addAction("Browser Link Rules");
+    mnuBrowserRules_->setObjectName("mnuBrowserRules");
+    mnuBrowserRules_->setCheckable(true);
+    connect(mnuBrowserRules_, &QAction::triggered, this, &frmMain::mnuBrowserRules_Click);
+
     QMenu* mnuHelp = menuBar()->addMenu("Help");
     mnuHelp->setObjectName("mnuHelp");
     QAction* mnuAbout = mnuHelp->addAction("About");
@@ -187,6 +200,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
     closing_ = true;
     cmdstop_Click();
     Inet1_.Abort();
+    if (pageFetcher_) {
+        pageFetcher_->Abort();
+    }
     QMainWindow::closeEvent(event);
 }
 
@@ -215,7 +231,16 @@ void frmMain::StartRun() {
     if (text.size() != typed) {
         txturl_->setText(QString::fromStdString(text));
     }
-    engine_.Run(txturl_->text().toStdString(), crawl::RuleSet::Classic);
+    // The run keeps the rules it starts with, whatever the menu says later.
+    const bool browser = mnuBrowserRules_->isChecked();
+    if (browser && !pageFetcher_) {
+        net::FetchOptions options = fetchOptions_;
+        options.htmlOnly = true;
+        options.probeFirst = [](std::string_view url) { return crawl::ShouldProbeFirst(url); };
+        pageFetcher_ = std::make_unique<net::HttpFetcher>(std::move(options));
+        pageFetcher_->SetWaitCallback([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    }
+    engine_.Run(txturl_->text().toStdString(), browser ? crawl::RuleSet::Browser : crawl::RuleSet::Classic);
 }
 
 void frmMain::txturl_KeyPress(int& keyAscii) {
@@ -238,6 +263,19 @@ void frmMain::chkSelect_Click() {
 
 void frmMain::cmdsave_Click() {
     services_.ExportKeywords(engine_.List2());
+}
+
+void frmMain::UseSettings(platform::SettingsStore& settings) {
+    settings_ = &settings;
+    const std::optional<std::string> stored = settings.Read(BrowserRulesSetting(), "0");
+    mnuBrowserRules_->setChecked(stored && *stored == "1");
+}
+
+void frmMain::mnuBrowserRules_Click(bool checked) {
+    if (settings_ != nullptr) {
+        // A store that cannot be written only loses the choice at the next start.
+        settings_->Write(BrowserRulesSetting(), checked ? "1" : "0");
+    }
 }
 
 void frmMain::mnuAbout_Click() {
@@ -280,7 +318,7 @@ crawl::FetchedPage frmMain::Fetch(const std::string& url) {
     if (closing_) {
         return crawl::FetchedPage::Failure("window closed");
     }
-    return Inet1_.Fetch(url);
+    return engine_.Rules() == crawl::RuleSet::Browser && pageFetcher_ ? pageFetcher_->Fetch(url) : Inet1_.Fetch(url);
 }
 
 } // namespace vortaxel::ui

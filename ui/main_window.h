@@ -10,11 +10,16 @@
 
 #include <QMainWindow>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+
+namespace vortaxel::platform {
+class SettingsStore;
+}
 
 namespace vortaxel::ui {
 
@@ -39,6 +44,10 @@ public:
 
     crawl::CrawlEngine& Engine() { return engine_; }
 
+    /// Where "Browser Link Rules" is remembered; the menu takes its stored state now. Without a store
+    /// the choice lasts while the window does.
+    void UseSettings(platform::SettingsStore& settings);
+
     // Event handlers, as the controls call them.
     void cmdstart_Click();
     void txturl_KeyPress(int& keyAscii);
@@ -46,6 +55,7 @@ public:
     void chkSelect_Click();
     void cmdsave_Click();
     void mnuAbout_Click();
+    void mnuBrowserRules_Click(bool checked);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,7 +81,12 @@ private:
 
     DesktopServices& services_;
     QString clipDirectory_;
+    net::FetchOptions fetchOptions_;
     net::HttpFetcher Inet1_;
+    /// Fetches under browser rules: pages only, made on the first such run.
+    std::unique_ptr<net::HttpFetcher> pageFetcher_;
+    platform::SettingsStore* settings_ = nullptr;
+    QAction* mnuBrowserRules_ = nullptr;
     crawl::CrawlEngine engine_;
     std::unique_ptr<FoundListModel> model_;
     bool closing_ = false;
