@@ -4,7 +4,6 @@
 #include "cli/options.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/function_fetcher.h"
-#include "crawl/page_address.h"
 #include "crawl/start_text.h"
 #include "net/fetch_pool.h"
 #include "net/http_fetcher.h"
@@ -50,12 +49,18 @@ int main(int argc, char** argv) {
         // Only pages are read: anything else stops after its headers, or after a HEAD when its name
         // says it is most likely no page.
         fetchOptions.htmlOnly = true;
-        fetchOptions.probeFirst = [](std::string_view url) { return crawl::ShouldProbeFirst(url); };
+        // Every address is asked for with HEAD first, so that a broken link or a file costs no download;
+        // HTML pages then take two requests, one of them a GET.
+        fetchOptions.probeFirst = [](std::string_view) { return true; };
     }
+    // Under browser rules the next page is fetched while this one is parsed, which the parse's time
+    // hides; the pages fetched and the list stay exactly as one at a time would have them.
+    const bool overlap = options.parallel == 1 && options.rules == crawl::RuleSet::Browser;
+    const std::size_t width = overlap ? 2 : options.parallel;
     net::HttpFetcher single(fetchOptions);
     std::unique_ptr<net::FetchPool> pool;
-    if (options.parallel > 1) {
-        pool = std::make_unique<net::FetchPool>(options.parallel, fetchOptions);
+    if (width > 1) {
+        pool = std::make_unique<net::FetchPool>(width, fetchOptions);
     }
     crawl::FunctionFetcher fetcher(
         [&single, &pool](const std::string& url) { return pool ? pool->Fetch(url) : single.Fetch(url); });

@@ -4,6 +4,7 @@
 #include "page_address.h"
 #include "window_open_scan.h"
 
+#include <cstddef>
 #include <gumbo.h>
 #include <memory>
 
@@ -60,27 +61,62 @@ std::string Flattened(std::string_view html) {
     return out;
 }
 
+/// Memory for one parse, handed out in order and given back all at once: the parser makes a small
+/// allocation for every token, and malloc and free took a third of its time.
+class Arena {
+public:
+    Arena() = default;
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+
+    static void* Allocate(void* self, std::size_t size) { return static_cast<Arena*>(self)->Take(size); }
+    static void Release(void* /*self*/, void* /*pointer*/) {}
+
+private:
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+    static constexpr std::size_t kAlign = alignof(std::max_align_t);
+
+    void* Take(std::size_t size) {
+        size = (size + kAlign - 1) / kAlign * kAlign;
+        if (size > kBlockBytes / 4) {
+            return large_.emplace_back(std::make_unique_for_overwrite<std::max_align_t[]>(size / kAlign)).get();
+        }
+        if (blocks_.empty() || used_ + size > kBlockBytes) {
+            blocks_.push_back(std::make_unique_for_overwrite<std::max_align_t[]>(kBlockBytes / kAlign));
+            used_ = 0;
+        }
+        void* taken = reinterpret_cast<std::byte*>(blocks_.back().get()) + used_;
+        used_ += size;
+        return taken;
+    }
+
+    std::vector<std::unique_ptr<std::max_align_t[]>> blocks_;
+    std::vector<std::unique_ptr<std::max_align_t[]>> large_;
+    std::size_t used_ = 0;
+};
+
 class ParsedPage {
 public:
     explicit ParsedPage(std::string_view html) : options_(kGumboDefaultOptions) {
         // Each recorded error copies the stack of open elements: a page with many unclosed tags would
         // fill memory with them, and nothing here reads them.
         options_.max_errors = 0;
+        options_.allocator = &Arena::Allocate;
+        options_.deallocator = &Arena::Release;
+        options_.userdata = &arena_;
         const std::string flat = Flattened(html);
         const std::string_view input = flat.empty() ? html : std::string_view(flat);
         output_ = gumbo_parse_with_options(&options_, input.data(), input.size());
     }
-    ~ParsedPage() {
-        if (output_ != nullptr) {
-            gumbo_destroy_output(&options_, output_);
-        }
-    }
+    // The arena frees the whole tree at once; walking it to free nothing would only cost time.
+    ~ParsedPage() = default;
     ParsedPage(const ParsedPage&) = delete;
     ParsedPage& operator=(const ParsedPage&) = delete;
 
     const GumboNode* Root() const { return output_ != nullptr ? output_->root : nullptr; }
 
 private:
+    Arena arena_;
     GumboOptions options_;
     GumboOutput* output_ = nullptr;
 };
