@@ -12,6 +12,17 @@ struct Resolution {
     const char* identity; // nullptr: not a web page address
 };
 
+template <std::size_t N> void ExpectIdentities(const char* base, const Resolution (&rows)[N]) {
+    for (const Resolution& row : rows) {
+        const auto identity = PageIdentity(base, row.link);
+        if (row.identity == nullptr) {
+            EXPECT_FALSE(identity) << row.link;
+        } else {
+            EXPECT_EQ(identity.value_or("(none)"), row.identity) << row.link;
+        }
+    }
+}
+
 // RFC 3986 section 5.4, against its base "http://a/b/c/d;p?q"; the fragment is dropped from every
 // identity, and "g:h" is no web address.
 TEST(PageIdentity, ResolvesTheRfc3986Examples) {
@@ -61,14 +72,7 @@ TEST(PageIdentity, ResolvesTheRfc3986Examples) {
         {"g#s/./x", "http://a/b/c/g"},
         {"g#s/../x", "http://a/b/c/g"},
     };
-    for (const Resolution& row : rows) {
-        const auto identity = PageIdentity(kBase, row.link);
-        if (row.identity == nullptr) {
-            EXPECT_FALSE(identity) << row.link;
-        } else {
-            EXPECT_EQ(identity.value_or("(none)"), row.identity) << row.link;
-        }
-    }
+    ExpectIdentities(kBase, rows);
 }
 
 TEST(PageIdentity, OneIdentityPerPage) {
@@ -93,14 +97,7 @@ TEST(PageIdentity, OneIdentityPerPage) {
          "http://b\xC3\xBC"
          "cher.example/"},
     };
-    for (const Resolution& row : rows) {
-        const auto identity = PageIdentity(kBase, row.link);
-        if (row.identity == nullptr) {
-            EXPECT_FALSE(identity) << row.link;
-        } else {
-            EXPECT_EQ(identity.value_or("(none)"), row.identity) << row.link;
-        }
-    }
+    ExpectIdentities(kBase, rows);
     EXPECT_FALSE(PageIdentity(kBase, std::string(kMaxLinkBytes + 1, 'a')));
     EXPECT_TRUE(PageIdentity(kBase, std::string(kMaxLinkBytes, 'a')));
 }
