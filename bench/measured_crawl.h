@@ -1,20 +1,19 @@
 #pragma once
 
 #include "bench/generated_site.h"
-#include "crawl/headless_crawl_host.h"
+#include "crawl/page_fetcher.h"
 
 #include <cstddef>
 #include <string>
 
 namespace vortaxel::bench {
 
-/// A host with no window and the network in memory: the select-all box ticked, the URL field
-/// fixed, and every fetch drawn from a generated site.
-class MemoryCrawlHost final : public crawl::HeadlessCrawlHost {
+/// The network in memory: every fetch drawn from a generated site.
+class MemoryCrawlHost final : public crawl::PageFetcher {
 public:
-    explicit MemoryCrawlHost(const GeneratedSite& site) : HeadlessCrawlHost(site.Root()), site_(site) {}
+    explicit MemoryCrawlHost(const GeneratedSite& site) : site_(site) {}
 
-    crawl::FetchResult Fetch(const std::string& url) override;
+    crawl::FetchedPage Fetch(const std::string& url) override;
 
     std::size_t Fetches() const { return fetches_; }
 

@@ -56,10 +56,10 @@ public:
     MemoryWindow(vortaxel::keywords::PlatformServices services, const vortaxel::bench::GeneratedSite& site)
         : frmMain(services, QString()), site_(site) {}
 
-    vortaxel::crawl::FetchResult Fetch(const std::string& url) override {
+    vortaxel::crawl::FetchedPage Fetch(const std::string& url) override {
         const Clock::time_point start = Clock::now();
-        vortaxel::crawl::FetchResult result = site_.PageAt(url, page_) ? vortaxel::crawl::FetchResult::Success(page_)
-                                                                       : vortaxel::crawl::FetchResult::Failure("404");
+        vortaxel::crawl::FetchedPage result = site_.PageAt(url, page_) ? vortaxel::crawl::FetchedPage::Success(page_)
+                                                                       : vortaxel::crawl::FetchedPage::Failure("404");
         starts.push_back(start);
         fetchTimes.push_back(Clock::now() - start);
         return result;

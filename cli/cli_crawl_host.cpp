@@ -4,48 +4,35 @@
 
 namespace vortaxel::cli {
 
-CliCrawlHost::CliCrawlHost(std::string url, FetchFunction fetch, Streams streams)
-    : HeadlessCrawlHost(std::move(url)), fetch_(std::move(fetch)), streams_(streams) {}
-
 void CliCrawlHost::SetPageLimit(std::size_t limit, std::function<void()> onLimitReached) {
     pageLimit_ = limit;
     onLimitReached_ = std::move(onLimitReached);
 }
 
-void CliCrawlHost::SetCounterCaption(const std::string& caption) {
-    if (!streams_.showProgress) {
-        return;
-    }
-    std::fprintf(streams_.err, "\r%s\033[K", caption.c_str());
-    std::fflush(streams_.err);
-    progressShown_ = true;
-}
-
-void CliCrawlHost::ShowMessage(const std::string& text, const std::string& /*title*/) {
-    // The only message a run can show is the refusal of the URL.
+void CliCrawlHost::ShowRefusal(const std::string& text) {
     ClearProgressLine();
     std::fprintf(streams_.err, "%s\n", text.c_str());
     std::fflush(streams_.err);
-    refused_ = true;
 }
 
-void CliCrawlHost::SetAnimationVisible(bool visible) {
-    if (visible && onRunStarted_) {
+void CliCrawlHost::RunStarted() {
+    if (onRunStarted_) {
         onRunStarted_();
     }
 }
 
-void CliCrawlHost::FoundListAppended(std::size_t index) {
-    if (foundList_ == nullptr) {
-        return;
-    }
+void CliCrawlHost::PageFound(std::size_t index, std::string_view found) {
     ClearProgressLine();
-    const std::string url = EscapeControlBytes(foundList_->Text(index));
     if (streams_.out != nullptr) {
-        streams_.out->WriteLine(url);
+        streams_.out->WriteLine(EscapeControlBytes(found));
     }
     if (pageLimit_ && index + 1 == *pageLimit_ && onLimitReached_) {
         onLimitReached_();
+    }
+    if (streams_.showProgress) {
+        std::fprintf(streams_.err, "\rRetrieving URLs: %zu\033[K", index + 1);
+        std::fflush(streams_.err);
+        progressShown_ = true;
     }
 }
 

@@ -1,11 +1,12 @@
+#include "app/net_page_fetcher.h"
 #include "cli/checked_output.h"
 #include "cli/cli_crawl_host.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/keyword_output.h"
 #include "cli/options.h"
-#include "cli/queue_lookahead.h"
 #include "cli/standard_streams.h"
 #include "crawl/crawl_engine.h"
+#include "crawl/start_text.h"
 #include "net/fetcher.h"
 
 #include <cstdio>
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
     const cli::ParsedOptions parsed = cli::ParseOptions(args);
     if (!parsed.reply.empty()) {
         std::fputs(parsed.reply.c_str(), stdout);
-        return kExitOk;
+        return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
     }
     if (!parsed.options) {
         std::fprintf(stderr, "vortaxel-cli: %s\n%s", parsed.error.c_str(), cli::kUsage);
@@ -48,48 +49,45 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
 
-    // One page at a time unless more are asked for; then the fetcher fetches ahead the pages the queue
-    // is sure to visit, and the engine still takes them in its own order.
-    net::Fetcher fetcher({}, options.parallel);
     cli::CheckedOutput output(stdout);
     cli::CliCrawlHost::Streams streams;
     streams.out = &output;
     streams.showProgress = !options.quiet && isatty(STDERR_FILENO) != 0;
-    cli::CliCrawlHost host(
-        options.url,
-        [&fetcher](const std::string& url) {
-            net::FetchResult page = fetcher.Fetch(url);
-            return crawl::FetchResult{page.ok, std::move(page.body), std::move(page.error)};
-        },
-        streams);
-    crawl::CrawlEngine engine(host);
+    cli::CliCrawlHost host(streams);
+    std::string startText = options.url;
+    if (!crawl::PrepareStartText(startText)) {
+        host.ShowRefusal(crawl::kRefusalText);
+        return kExitUsage;
+    }
+
+    // One page at a time unless more are asked for; then the fetcher fetches ahead the pages the engine
+    // is sure to visit next, and the engine still takes them in its own order. Under browser rules the
+    // next page is fetched while this one is parsed, which the parse's time hides; the pages fetched and
+    // the list stay exactly as one at a time would have them.
+    const bool overlap = options.parallel == 1 && options.rules == crawl::RuleSet::Browser;
+    net::Fetcher fetcher(app::FetchOptionsFor(options.rules, {}), overlap ? 2 : options.parallel);
+    app::NetPageFetcher pages(fetcher);
+    crawl::CrawlEngine engine(pages, host);
     fetcher.SetAheadList(
-        [&engine](std::size_t wanted, std::vector<std::string>& out) { cli::ListNextVisits(engine, wanted, out); });
-    host.AttachFoundList(engine.List2());
-    engine.List2().SetObserver(&host);
+        [&engine](std::size_t wanted, std::vector<std::string>& out) { engine.NextVisits(wanted, out); });
     if (options.maxPages) {
-        host.SetPageLimit(*options.maxPages, [&engine] { engine.cmdstop_Click(); });
+        host.SetPageLimit(*options.maxPages, [&engine] { engine.Stop(); });
     }
 
     // Ctrl+C is the stop action: the turn in progress completes and no further turn starts. A second
     // Ctrl+C also gives up the fetch in progress, for a user who will not wait for a slow server.
     interrupts.OnInterrupt([&engine, &fetcher](int count) {
-        engine.cmdstop_Click();
+        engine.Stop();
         if (count > 1) {
             fetcher.Abort();
         }
     });
-    host.OnRunStarted([&interrupts, &engine] { interrupts.ReapplyStop([&engine] { engine.cmdstop_Click(); }); });
-    output.OnFailure([&engine] { engine.cmdstop_Click(); });
-    int enterKey = 13;
-    engine.txturl_KeyPress(enterKey);
+    host.OnRunStarted([&interrupts, &engine] { interrupts.ReapplyStop([&engine] { engine.Stop(); }); });
+    output.OnFailure([&engine] { engine.Stop(); });
+    engine.Run(startText, options.rules);
     interrupts.IgnoreFromNowOn();
-    engine.List2().SetObserver(nullptr);
     host.FinishProgress();
 
-    if (host.Refused()) {
-        return kExitUsage;
-    }
     int exitCode = kExitOk;
     if (options.keywordsFile) {
         const std::string error = cli::WriteKeywordFile(engine.List2(), *options.keywordsFile);

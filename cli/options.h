@@ -1,5 +1,7 @@
 #pragma once
 
+#include "crawl/rule_set.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +12,7 @@
 namespace vortaxel::cli {
 
 /// Which link rules a run follows; classic is the behaviour every earlier release had.
-enum class RuleSet { Classic, Browser };
+using crawl::RuleSet;
 
 /// Each fetch in flight holds a connection and its buffers; past this, more only burdens the site.
 inline constexpr std::size_t kMaxParallel = 64;

@@ -1,6 +1,7 @@
 #include "crawl_engine.h"
 
-#include "link_extraction.h"
+#include "browser_rules.h"
+#include "classic_rules.h"
 
 #include <exception>
 
@@ -8,10 +9,8 @@ namespace vortaxel::crawl {
 
 namespace {
 
-constexpr int kEnterKey = 13;
-
 /// Raises a flag for a scope and puts back its old value when the scope ends, also when a
-/// host call throws through it.
+/// listener call throws through it.
 class FlagScope {
 public:
     explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
@@ -24,126 +23,91 @@ private:
     bool old_;
 };
 
+std::unique_ptr<LinkRules> MakeRules(RuleSet rules, UrlStore& store) {
+    switch (rules) {
+    case RuleSet::Browser:
+        return std::make_unique<BrowserRules>(store);
+    case RuleSet::Classic:
+        break;
+    }
+    return std::make_unique<ClassicRules>(store);
+}
+
 } // namespace
 
-CrawlEngine::CrawlEngine(CrawlHost& host) : host_(host) {}
+void CrawlRun::List(UrlId id) {
+    found_.Append(id);
+    listener_.PageFound(found_.Count() - 1, found_.Text(found_.Count() - 1));
+}
 
-void CrawlEngine::cmdstart_Click() {
-    if (running_) {
-        // Nesting a second loop inside this one's yield would leave the outer loop reading
-        // lists the inner run emptied; stop this run and start afresh once it has closed.
-        restartRequested_.store(true, std::memory_order_relaxed);
-        stopRequested_.store(true, std::memory_order_relaxed);
-        return;
+FetchedPage CrawlRun::Fetch(const std::string& url) {
+    pageBuffer_.clear();
+    FetchedPage page;
+    try {
+        page = fetcher_.Fetch(url);
+    } catch (const std::exception& error) {
+        // A fetch that fails in any way is a page without links; the run goes on.
+        page = FetchedPage::Failure(error.what());
     }
-    do {
-        restartRequested_.store(false, std::memory_order_relaxed);
-        StartRun();
-    } while (restartRequested_.load(std::memory_order_relaxed));
+    if (page) {
+        pageBuffer_ = std::move(page.body);
+    }
+    page.body.clear();
+    listener_.PageFetched(url, page);
+    return page;
 }
 
-void CrawlEngine::ShowRefusal() {
-    host_.ShowMessage("Please enter a Starting URL", "Oops");
-    host_.FocusUrlField();
-}
+CrawlEngine::CrawlEngine(PageFetcher& fetcher, CrawlListener& listener) : fetcher_(fetcher), listener_(listener) {}
 
-void CrawlEngine::StartRun() {
-    std::string url = host_.UrlText();
-    if (url.empty() || url == "http://") {
-        ShowRefusal();
+CrawlEngine::~CrawlEngine() = default;
+
+void CrawlEngine::Run(const std::string& startText, RuleSet rules) {
+    if (running_) {
         return;
     }
     FlagScope running(running_);
-    if (url.back() != '/') {
-        url += '/';
-        host_.SetUrlText(url);
-    }
     stopRequested_.store(false, std::memory_order_relaxed);
-    host_.SetAnimationVisible(true);
-    host_.SetStartButtonVisible(false);
-    // Emptying the store first spares the lists releasing their entries one by one.
+    startText_ = startText;
+    ruleSet_ = rules;
+    // The old rules hold no marks worth releasing: emptying the store first spares the lists
+    // releasing their entries one by one.
+    rules_.reset();
     store_.Clear();
-    list1_.Clear();
     list2_.Clear();
-    list1_.PushBack(store_.Intern(host_.UrlText()));
-    ProcessLinks();
-}
-
-void CrawlEngine::txturl_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnterKey) {
-        cmdstart_Click();
-    }
-}
-
-void CrawlEngine::cmdstop_Click() {
-    restartRequested_.store(false, std::memory_order_relaxed);
-    stopRequested_.store(true, std::memory_order_relaxed);
-}
-
-void CrawlEngine::chkSelect_Click() {
-    if (host_.SelectAllValue() == CheckValue::Ticked) {
-        list2_.SelectAll();
-    }
-}
-
-// Entered only from a start that got past its refusals; a start during the run only asks for a
-// restart, so the loop never nests inside its own yield.
-void CrawlEngine::ProcessLinks() {
-    while (list1_.Count() != 0 && !StopRequested()) {
-        host_.Yield();
-        if (list1_.Count() == 0) {
+    rules_ = MakeRules(rules, store_);
+    CrawlRun run(store_, list2_, fetcher_, listener_, startText_, pageBuffer_);
+    listener_.RunStarted();
+    rules_->Begin(run);
+    while (rules_->HasWork() && !StopRequested()) {
+        listener_.Yield();
+        if (!rules_->HasWork()) {
             break;
         }
-        const UrlId head = list1_.Head();
-        if (!IsNewId(head)) {
-            list1_.PopHead();
-            continue;
-        }
-        VisitHead(head);
+        rules_->Turn(run);
     }
-    host_.SetAnimationVisible(false);
-    host_.SetStartButtonVisible(true);
+    listener_.RunEnded();
 }
 
-void CrawlEngine::VisitHead(UrlId head) {
-    list2_.Append(head);
-    chkSelect_Click();
-    host_.SetCounterCaption("Retrieving URLs: " + std::to_string(list2_.Count()));
-    headText_.assign(store_.Text(head));
-    FetchPage(headText_);
-    const std::string hrefBase = host_.UrlText();
-    ExtractHrefLinks(pageBuffer_, list1_, hrefBase);
-    const std::string windowOpenBase = host_.UrlText();
-    ExtractWindowOpenLinks(pageBuffer_, list1_, windowOpenBase);
-    list1_.PopHead();
-    FilterQueue();
-}
-
-void CrawlEngine::FetchPage(const std::string& url) {
-    pageBuffer_.clear();
-    try {
-        FetchResult result = host_.Fetch(url);
-        if (result) {
-            pageBuffer_ = std::move(result.body);
-        }
-    } catch (const std::exception&) {
-        // A fetch that fails in any way is a page without links, and the buffer is still empty; the
-        // run goes on.
+void CrawlEngine::NextVisits(std::size_t wanted, std::vector<std::string>& out) const {
+    if (rules_) {
+        rules_->NextVisits(list2_, wanted, out);
     }
 }
 
 bool CrawlEngine::IsNewLink(std::string_view url) const {
-    // By text, since links of the turn in progress are not yet in the store.
-    return list1_.Occurrences(url) + (list2_.Contains(url) ? 1 : 0) <= 1;
+    return rules_ ? rules_->IsNewLink(list2_, url) : true;
 }
 
-/// The loop's own duplicate test, on the head's id: the same answer as IsNewLink without a lookup.
-bool CrawlEngine::IsNewId(UrlId id) const {
-    return list1_.Occurrences(id) + (list2_.Contains(id) ? 1 : 0) <= 1;
+std::size_t CrawlEngine::QueueCount() const {
+    return rules_ ? rules_->QueueCount() : 0;
 }
 
-void CrawlEngine::FilterQueue() {
-    list1_.Filter(host_.UrlText());
+std::string_view CrawlEngine::QueueText(std::size_t i) const {
+    return rules_->QueueText(i);
+}
+
+std::size_t CrawlEngine::QueueOccurrences(std::string_view url) const {
+    return rules_ ? rules_->QueueOccurrences(url) : 0;
 }
 
 } // namespace vortaxel::crawl

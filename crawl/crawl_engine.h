@@ -1,87 +1,85 @@
 #pragma once
 
-#include "crawl_host.h"
-#include "crawl_queue.h"
+#include "crawl_listener.h"
 #include "found_list.h"
+#include "link_rules.h"
+#include "page_fetcher.h"
+#include "rule_set.h"
 #include "url_store.h"
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortaxel::crawl {
 
-/// One crawl run from start to stop, on the window's behalf. Owns the crawl queue `List1`,
-/// the found list `List2` and the page buffer `RichTextBox1`; reaches the window and the
-/// platform only through its host.
+/// Crawls a site breadth-first. Owns the found list `List2`, the URL store and the page buffer
+/// `RichTextBox1`; the rule set of the run owns the crawl queue `List1`. Pages come from the
+/// fetcher it is given; what happens is told to its listener.
 ///
-/// Single-threaded: every call comes from the thread that runs the loop, except
-/// `cmdstop_Click`, which may also come from another thread or a signal handler.
+/// Single-threaded: every call comes from the thread that runs the loop, except `Stop`, which may
+/// also come from another thread or a signal handler.
 class CrawlEngine {
 public:
-    explicit CrawlEngine(CrawlHost& host);
+    CrawlEngine(PageFetcher& fetcher, CrawlListener& listener);
+    ~CrawlEngine();
     CrawlEngine(const CrawlEngine&) = delete;
     CrawlEngine& operator=(const CrawlEngine&) = delete;
 
-    // Window events.
+    /// Runs one crawl from `startText` (as prepared by PrepareStartText) under `rules`, and returns
+    /// when the queue is empty or a stop was asked for. Empties the lists of the previous run first.
+    /// Ignored while a run is active: the loop never nests inside its own yield.
+    void Run(const std::string& startText, RuleSet rules);
+    /// Asks the loop to end after the turn in progress. Only stores to a lock-free atomic, so it is
+    /// safe from a signal handler or another thread.
+    void Stop() noexcept { stopRequested_.store(true, std::memory_order_relaxed); }
+    /// The start text the classic rules join links to and filter by: the URL field as the user has
+    /// it now. A window passes every edit on.
+    void SetStartText(const std::string& text) { startText_ = text; }
 
-    /// Starts a run from the URL field and returns when it has ended. While a run is active it
-    /// only asks that run to stop; once its closing steps have run, a new run starts from what
-    /// the field holds then. Several such requests during one run give one restart.
-    void cmdstart_Click();
-    /// Enter (13) starts a run; every code is left as it is.
-    void txturl_KeyPress(int& keyAscii);
-    /// Asks the loop to end after the turn in progress, and withdraws a restart asked for during
-    /// the run: the user's latest word wins. Only stores to lock-free atomics, so it is safe from
-    /// a signal handler or another thread.
-    void cmdstop_Click();
-    /// The select-all rule: while the box is ticked, selects every found entry.
-    void chkSelect_Click();
+    /// Appends up to `wanted` pages the loop is sure to fetch after the one in progress, soonest
+    /// first: what fetching ahead asks for. Fetching them ahead changes when they are fetched, never
+    /// which pages are.
+    void NextVisits(std::size_t wanted, std::vector<std::string>& out) const;
 
-    /// True when `url` occurs at most once in the queue and the found list together.
+    /// Whether a link found now would be taken as new by the current rules.
     bool IsNewLink(std::string_view url) const;
 
-    /// From the moment a start gets past its refusals until its closing steps have run.
+    /// From the start of a run until its loop has ended.
     bool IsRunning() const { return running_; }
     bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
+    /// The rules the last run started with.
+    RuleSet Rules() const { return ruleSet_; }
 
     FoundList& List2() { return list2_; }
     const FoundList& List2() const { return list2_; }
     /// Whether `url` is in the found list; O(1).
     bool IsFound(std::string_view url) const { return list2_.Contains(url); }
-    /// The crawl queue, head first. O(1); a text is valid until the queue next changes.
-    std::size_t QueueCount() const { return list1_.Count(); }
-    std::string_view QueueText(std::size_t i) const { return list1_.Text(i); }
-    /// How many queue entries equal `url`; O(1) between turns.
-    std::size_t QueueOccurrences(std::string_view url) const { return list1_.Occurrences(url); }
+    /// The crawl queue, head first. A text is valid until the queue next changes.
+    std::size_t QueueCount() const;
+    std::string_view QueueText(std::size_t i) const;
+    /// How many queue entries equal `url`.
+    std::size_t QueueOccurrences(std::string_view url) const;
     const std::string& PageBuffer() const { return pageBuffer_; }
     /// Bytes held by the URL store, for measurements.
     std::size_t StoreBytes() const { return store_.MemoryBytes(); }
 
 private:
-    void StartRun();
-    // The crawl loop and its steps.
-    void ProcessLinks();
-    void VisitHead(UrlId head);
-    /// Empties the page buffer, then fills it with the page; a failed fetch leaves it empty.
-    void FetchPage(const std::string& url);
-    /// Drops the queue entries that the queue rules remove against the URL field's text.
-    void FilterQueue();
-    void ShowRefusal();
-    bool IsNewId(UrlId id) const;
-
     static_assert(std::atomic<bool>::is_always_lock_free);
 
-    CrawlHost& host_;
+    PageFetcher& fetcher_;
+    CrawlListener& listener_;
     UrlStore store_;
-    CrawlQueue list1_{store_};
     FoundList list2_{store_};
+    std::unique_ptr<LinkRules> rules_;
+    RuleSet ruleSet_ = RuleSet::Classic;
+    std::string startText_;
     std::string pageBuffer_;
-    std::string headText_;
     std::atomic<bool> stopRequested_{false};
     bool running_ = false;
-    std::atomic<bool> restartRequested_{false};
 };
 
 } // namespace vortaxel::crawl

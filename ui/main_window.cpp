@@ -1,7 +1,10 @@
 #include "main_window.h"
 
 #include "about_window.h"
+#include "app/net_page_fetcher.h"
 #include "clip_player.h"
+#include "crawl/page_address.h"
+#include "crawl/start_text.h"
 #include "export/keyword_export.h"
 #include "fonts.h"
 #include "found_list_model.h"
@@ -28,6 +31,10 @@ namespace {
 constexpr int kEnterKey = 13;
 constexpr int kCaretAfterScheme = 7; // just after the preset "http://"
 
+keywords::SettingKey BrowserRulesSetting() {
+    return {"Vortaxel", "Options", "BrowserLinkRules"};
+}
+
 template <typename Widget> Widget* Place(Widget* widget, const char* name, QRect rect) {
     widget->setObjectName(name);
     widget->setGeometry(rect);
@@ -50,10 +57,10 @@ void FitToCaption(QLabel& label) {
 
 } // namespace
 
-frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions,
-                 QWidget* parent)
+frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions, QWidget* parent)
     : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
-      Inet1_(std::move(fetchOptions)), engine_(*this), model_(std::make_unique<FoundListModel>(engine_.List2())) {
+      fetchOptions_(std::move(fetchOptions)), Inet1_(fetchOptions_), engine_(*this, *this),
+      model_(std::make_unique<FoundListModel>(engine_.List2())) {
     setObjectName("frmMain");
     setWindowTitle("Vortaxel");
     setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));
@@ -65,6 +72,7 @@ frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net
     BuildControls();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
+    UseSettings(services_.settings);
 }
 
 frmMain::~frmMain() {
@@ -73,6 +81,13 @@ frmMain::~frmMain() {
 }
 
 void frmMain::BuildMenu() {
+    QMenu* mnuOptions = menuBar()->addMenu("Options");
+    mnuOptions->setObjectName("mnuOptions");
+    mnuBrowserRules_ = mnuOptions->addAction("Browser Link Rules");
+    mnuBrowserRules_->setObjectName("mnuBrowserRules");
+    mnuBrowserRules_->setCheckable(true);
+    connect(mnuBrowserRules_, &QAction::triggered, this, &frmMain::mnuBrowserRules_Click);
+
     QMenu* mnuHelp = menuBar()->addMenu("Help");
     mnuHelp->setObjectName("mnuHelp");
     QAction* mnuAbout = mnuHelp->addAction("About");
@@ -108,6 +123,9 @@ void frmMain::BuildControls() {
     txturl_ = Place(new QLineEdit("http://", client), "txturl", TwipsRect(735, 120, 9465, 435));
     txturl_->setFont(SansSerifFont(12, true));
     txturl_->setAccessibleName("URL");
+    // The classic rules take the field's text afresh at every use, edits during a run included.
+    connect(txturl_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { engine_.SetStartText(text.toStdString()); });
     connect(txturl_, &QLineEdit::returnPressed, this, [this] {
         int keyAscii = kEnterKey;
         txturl_KeyPress(keyAscii);
@@ -181,29 +199,81 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // A run in progress is abandoned: the fetch in flight fails at once, as does every later one,
     // so the loop ends after the turn it is in and the program can end.
     closing_ = true;
-    engine_.cmdstop_Click();
+    cmdstop_Click();
     Inet1_.Abort();
+    if (pageFetcher_) {
+        pageFetcher_->Abort();
+    }
     QMainWindow::closeEvent(event);
 }
 
 void frmMain::cmdstart_Click() {
-    engine_.cmdstart_Click();
+    if (engine_.IsRunning()) {
+        // Nesting a second loop inside this one's yield would leave the outer loop reading lists the
+        // inner run emptied; stop this run and start afresh once it has closed.
+        restartRequested_ = true;
+        engine_.Stop();
+        return;
+    }
+    do {
+        restartRequested_ = false;
+        StartRun();
+    } while (restartRequested_);
+}
+
+void frmMain::StartRun() {
+    std::string text = txturl_->text().toStdString();
+    const std::size_t typed = text.size();
+    if (!crawl::PrepareStartText(text)) {
+        ShowMessage(crawl::kRefusalText, crawl::kRefusalTitle);
+        txturl_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (text.size() != typed) {
+        txturl_->setText(QString::fromStdString(text));
+    }
+    // The run keeps the rules it starts with, whatever the menu says later.
+    const bool browser = mnuBrowserRules_->isChecked();
+    if (browser && !pageFetcher_) {
+        pageFetcher_ = std::make_unique<net::Fetcher>(app::FetchOptionsFor(crawl::RuleSet::Browser, fetchOptions_));
+        pageFetcher_->SetWaitCallback([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    }
+    engine_.Run(txturl_->text().toStdString(), browser ? crawl::RuleSet::Browser : crawl::RuleSet::Classic);
 }
 
 void frmMain::txturl_KeyPress(int& keyAscii) {
-    engine_.txturl_KeyPress(keyAscii);
+    if (keyAscii == kEnterKey) {
+        cmdstart_Click();
+    }
 }
 
 void frmMain::cmdstop_Click() {
-    engine_.cmdstop_Click();
+    // The user's latest word wins: a restart asked for earlier in the run is withdrawn.
+    restartRequested_ = false;
+    engine_.Stop();
 }
 
 void frmMain::chkSelect_Click() {
-    engine_.chkSelect_Click();
+    if (chkSelect_->checkState() == Qt::Checked) {
+        engine_.List2().SelectAll();
+    }
 }
 
 void frmMain::cmdsave_Click() {
     keywords::cmdsave_Click(engine_.List2(), services_);
+}
+
+void frmMain::UseSettings(keywords::SettingsStore& settings) {
+    settings_ = &settings;
+    const std::optional<std::string> stored = settings.Read(BrowserRulesSetting(), "0");
+    mnuBrowserRules_->setChecked(stored && *stored == "1");
+}
+
+void frmMain::mnuBrowserRules_Click(bool checked) {
+    if (settings_ != nullptr) {
+        // A store that cannot be written only loses the choice at the next start.
+        settings_->Write(BrowserRulesSetting(), checked ? "1" : "0");
+    }
 }
 
 void frmMain::mnuAbout_Click() {
@@ -211,39 +281,19 @@ void frmMain::mnuAbout_Click() {
     about.exec();
 }
 
-crawl::CheckValue frmMain::SelectAllValue() {
-    switch (chkSelect_->checkState()) {
-    case Qt::Checked:
-        return crawl::CheckValue::Ticked;
-    case Qt::PartiallyChecked:
-        return crawl::CheckValue::Greyed;
-    default:
-        return crawl::CheckValue::Unticked;
-    }
+void frmMain::RunStarted() {
+    an_->setVisible(true);
+    cmdstart_->setVisible(false);
 }
 
-std::string frmMain::UrlText() {
-    return txturl_->text().toStdString();
+void frmMain::RunEnded() {
+    an_->setVisible(false);
+    cmdstart_->setVisible(true);
 }
 
-void frmMain::SetUrlText(const std::string& text) {
-    txturl_->setText(QString::fromStdString(text));
-}
-
-void frmMain::FocusUrlField() {
-    txturl_->setFocus(Qt::OtherFocusReason);
-}
-
-void frmMain::SetStartButtonVisible(bool visible) {
-    cmdstart_->setVisible(visible);
-}
-
-void frmMain::SetAnimationVisible(bool visible) {
-    an_->setVisible(visible);
-}
-
-void frmMain::SetCounterCaption(const std::string& caption) {
-    lblcounter_->setText(QString::fromStdString(caption));
+void frmMain::PageFound(std::size_t index, std::string_view /*url*/) {
+    chkSelect_Click();
+    lblcounter_->setText(QString("Retrieving URLs: %1").arg(index + 1));
     FitToCaption(*lblcounter_);
 }
 
@@ -262,12 +312,12 @@ void frmMain::Yield() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-crawl::FetchResult frmMain::Fetch(const std::string& url) {
+crawl::FetchedPage frmMain::Fetch(const std::string& url) {
     if (closing_) {
-        return crawl::FetchResult::Failure("window closed");
+        return crawl::FetchedPage::Failure("window closed");
     }
-    net::FetchResult page = Inet1_.Fetch(url);
-    return crawl::FetchResult{page.ok, std::move(page.body), std::move(page.error)};
+    net::Fetcher& fetcher = engine_.Rules() == crawl::RuleSet::Browser && pageFetcher_ ? *pageFetcher_ : Inet1_;
+    return app::ToFetchedPage(fetcher.Fetch(url));
 }
 
 } // namespace vortaxel::ui

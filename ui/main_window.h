@@ -1,15 +1,17 @@
 #pragma once
 
 #include "crawl/crawl_engine.h"
-#include "crawl/crawl_host.h"
-#include "export/platform_services.h"
+#include "crawl/crawl_listener.h"
+#include "crawl/page_fetcher.h"
 #include "net/fetch_options.h"
+#include "export/platform_services.h"
 #include "net/fetcher.h"
 
 #include <memory>
 
 #include <QMainWindow>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -22,14 +24,13 @@ class ClipPlayer;
 class FoundListModel;
 
 /// The main window `frmMain`: the URL field, the start and stop buttons with the busy animation,
-/// the found list, the select-all box, "&Extract" and the Help menu. It is the crawl engine's host:
-/// the engine's loop runs inside the handler that started it, and the window keeps handling input
-/// and painting at every yield and throughout each page fetch.
-class frmMain : public QMainWindow, private crawl::CrawlHost {
+/// the found list, the select-all box, "&Extract" and the Help menu. It listens to the crawl engine
+/// and fetches its pages: the engine's loop runs inside the handler that started it, and the window
+/// keeps handling input and painting at every yield and throughout each page fetch.
+class frmMain : public QMainWindow, private crawl::CrawlListener, private crawl::PageFetcher {
     Q_OBJECT
 public:
     /// The clip "FINDCOMP.AVI" is looked for in `clipDirectory` only (the program's own directory).
-    /// The services are not owned and must outlive the window.
     frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions = {},
             QWidget* parent = nullptr);
     ~frmMain() override;
@@ -39,6 +40,10 @@ public:
 
     crawl::CrawlEngine& Engine() { return engine_; }
 
+    /// Where "Browser Link Rules" is remembered; the menu takes its stored state now. Without a store
+    /// the choice lasts while the window does.
+    void UseSettings(keywords::SettingsStore& settings);
+
     // Event handlers, as the controls call them.
     void cmdstart_Click();
     void txturl_KeyPress(int& keyAscii);
@@ -46,6 +51,7 @@ public:
     void chkSelect_Click();
     void cmdsave_Click();
     void mnuAbout_Click();
+    void mnuBrowserRules_Click(bool checked);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,24 +62,32 @@ private:
     void BuildControls();
     void Form_Load();
 
-    // crawl::CrawlHost
-    crawl::CheckValue SelectAllValue() override;
-    std::string UrlText() override;
-    void SetUrlText(const std::string& text) override;
-    void FocusUrlField() override;
-    void SetStartButtonVisible(bool visible) override;
-    void SetAnimationVisible(bool visible) override;
-    void SetCounterCaption(const std::string& caption) override;
-    void ShowMessage(const std::string& text, const std::string& title) override;
+    /// One start from the URL field: refused, or run to its end.
+    void StartRun();
+    void ShowMessage(const std::string& text, const std::string& title);
+
+    // crawl::CrawlListener
+    void RunStarted() override;
+    void RunEnded() override;
+    void PageFound(std::size_t index, std::string_view url) override;
     void Yield() override;
-    crawl::FetchResult Fetch(const std::string& url) override;
+
+    // crawl::PageFetcher
+    crawl::FetchedPage Fetch(const std::string& url) override;
 
     keywords::PlatformServices services_;
     QString clipDirectory_;
+    net::FetchOptions fetchOptions_;
     net::Fetcher Inet1_;
+    /// Fetches under browser rules: pages only, made on the first such run.
+    std::unique_ptr<net::Fetcher> pageFetcher_;
+    keywords::SettingsStore* settings_ = nullptr;
+    QAction* mnuBrowserRules_ = nullptr;
     crawl::CrawlEngine engine_;
     std::unique_ptr<FoundListModel> model_;
     bool closing_ = false;
+    // A start asked for during a run: the run stops, and a new one starts once it has closed.
+    bool restartRequested_ = false;
     bool placed_ = false;
 
     QLineEdit* txturl_ = nullptr;

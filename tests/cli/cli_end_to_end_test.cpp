@@ -2,6 +2,7 @@
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <filesystem>
@@ -163,6 +164,92 @@ TEST_F(CliEndToEnd, KeywordsFileThatCannotBeWrittenExitsOneAndKeepsTheOldFile) {
     }
     EXPECT_FALSE(std::filesystem::exists(missing));
     EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+/// A small site in folders, with links of every kind browser rules treat differently.
+class BrowserRulesEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site_.ServeHtml("/docs/", R"(<a href="guide/intro.html#top">i</a> <a href="/docs/api/index.html">api</a>
+            <a href="../outside.html">up and out</a> <a href="  guide/intro.html ">again</a>
+            <a href="old.html">moved</a> <a href="style.css">css</a> <a href="notes.txt">txt</a>
+            <a href="manual.PDF">pdf</a> <a href="http://elsewhere.example/docs/">off</a>
+            <a href="mailto:x@example.com">m</a> <a href="missing.html">404</a> <a href="loop.html">loop</a>
+            <iframe src="frame.html"></iframe>)");
+        site_.ServeHtml("/docs/guide/intro.html", R"(<a href="../api/index.html">api</a> <a href="next.html">n</a>
+            <a href="/docs/guide/./next.html">same</a>)");
+        site_.ServeHtml("/docs/guide/next.html", R"(<base href="/docs/api/"><a href="ref.html">ref</a>)");
+        site_.ServeHtml("/docs/api/index.html", R"(<a href="ref.html">r</a> <a href="index.html#x">self</a>)");
+        site_.ServeHtml("/docs/api/ref.html", "<p>reference</p>");
+        site_.ServeHtml("/docs/frame.html", "<p>frame</p>");
+        site_.ServeHtml("/docs/new.html", R"(<a href="new.html">self</a>)");
+        site_.Redirect("/docs/old.html", "/docs/new.html", 301);
+        site_.Redirect("/docs/loop.html", "/docs/loop.html", 302);
+        site_.Serve("/docs/style.css", Page{}.WithBody("a{}").WithContentType("text/css"));
+        site_.Serve("/docs/notes.txt", Page{}.WithBody("notes").WithContentType("text/plain"));
+        site_.ServeHtml("/outside.html", "never fetched");
+        start_ = site_.Url("/docs/");
+    }
+
+    std::vector<std::string> Expected() const {
+        return {start_,
+                start_ + "guide/intro.html",
+                start_ + "api/index.html",
+                start_ + "new.html",
+                start_ + "frame.html",
+                start_ + "guide/next.html",
+                start_ + "api/ref.html"};
+    }
+
+    LoopbackSite site_;
+    std::string start_;
+};
+
+TEST_F(BrowserRulesEndToEnd, ListsEachPageOnceUnderItsIdentityAndFetchesNothingElse) {
+    for (const char* parallel : {"1", "4"}) {
+        SCOPED_TRACE(parallel);
+        site_.ClearRequests();
+        auto cli = RunCli({"--quiet", "--rules", "browser", "--parallel", parallel, start_});
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+        EXPECT_EQ(Lines(cli.Out()), Expected());
+        std::vector<std::string> gets;
+        for (const RecordedRequest& request : site_.Requests()) {
+            if (request.method == "GET") {
+                gets.push_back(request.target);
+            }
+        }
+        std::sort(gets.begin(), gets.end());
+        // Every page once plus the redirect's hop; a HEAD first keeps the broken link, the redirect loop,
+        // files and anything off the site from costing a download.
+        EXPECT_EQ(gets, (std::vector<std::string>{"/docs/", "/docs/api/index.html", "/docs/api/ref.html",
+                                                  "/docs/frame.html", "/docs/guide/intro.html", "/docs/guide/next.html",
+                                                  "/docs/new.html", "/docs/old.html"}));
+    }
+}
+
+TEST_F(BrowserRulesEndToEnd, StartThatRedirectsOffTheSiteListsNothing) {
+    LoopbackSite other;
+    other.ServeHtml("/", R"(<a href="more.html">more</a>)");
+    other.ServeHtml("/more.html", "more");
+    std::string elsewhere = other.Url("/");
+    elsewhere.replace(elsewhere.find("127.0.0.1"), 9, "localhost");
+    site_.Redirect("/away/", elsewhere, 302);
+    auto cli = RunCli({"--quiet", "--rules", "browser", site_.Url("/away/")});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+    EXPECT_EQ(cli.Out(), "");
+    // The fetch follows the start's redirect before the site is known; nothing beyond that page is asked for.
+    for (const std::string& target : other.Targets()) {
+        EXPECT_EQ(target, "/");
+    }
+}
+
+TEST(CliRules, UnknownRuleSetIsAUsageError) {
+    auto cli = RunCli({"--rules", "firefox", "http://127.0.0.1:1/"});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_EQ(cli.ExitCode(), 2);
+    EXPECT_NE(cli.Err().find("--rules: takes classic or browser"), std::string::npos);
 }
 
 } // namespace

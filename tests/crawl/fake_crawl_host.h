@@ -1,6 +1,7 @@
 #pragma once
 
-#include "crawl/crawl_host.h"
+#include "crawl/crawl_engine.h"
+#include "crawl/start_text.h"
 
 #include <functional>
 #include <map>
@@ -8,6 +9,40 @@
 #include <vector>
 
 namespace vortaxel::crawl::testing {
+
+/// Value of the select-all check box `chkSelect`.
+enum class CheckValue { Unticked = 0, Ticked = 1, Greyed = 2 };
+
+/// The window as the crawl sees it, widget by widget: what the plain reading of the crawl calls, and
+/// what the engine's window side reaches through its handlers.
+class CrawlHost {
+public:
+    virtual ~CrawlHost() = default;
+
+    /// `chkSelect`: the current value of the select-all box.
+    virtual CheckValue SelectAllValue() = 0;
+
+    /// `txturl`: the start URL field. Read afresh at every use.
+    virtual std::string UrlText() = 0;
+    virtual void SetUrlText(const std::string& text) = 0;
+    virtual void FocusUrlField() = 0;
+
+    /// `cmdstart` and the busy animation `an`.
+    virtual void SetStartButtonVisible(bool visible) = 0;
+    virtual void SetAnimationVisible(bool visible) = 0;
+
+    /// `lblcounter`.
+    virtual void SetCounterCaption(const std::string& caption) = 0;
+
+    /// A message box with one OK button and no icon; returns when dismissed.
+    virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
+
+    /// Lets the window system deliver waiting input, each handler running to its end.
+    virtual void Yield() = 0;
+
+    /// One blocking GET of the URL exactly as queued.
+    virtual FetchedPage Fetch(const std::string& url) = 0;
+};
 
 /// A window and network in memory. Records every call in order as one short line, serves pages
 /// from a map (a missing page is a failed fetch) and runs optional hooks at yields and fetches,
@@ -46,14 +81,14 @@ public:
             onYield(yields);
         }
     }
-    FetchResult Fetch(const std::string& url) override {
+    FetchedPage Fetch(const std::string& url) override {
         Record("fetch=" + url);
         fetched.push_back(url);
         if (onFetch) {
             onFetch(fetched.size());
         }
         const auto page = pages.find(url);
-        return page == pages.end() ? FetchResult::Failure("not found") : FetchResult::Success(page->second);
+        return page == pages.end() ? FetchedPage::Failure("not found") : FetchedPage::Success(page->second);
     }
 
     std::string urlText;
@@ -72,6 +107,79 @@ public:
 
 private:
     void Record(std::string call) { calls.push_back(std::move(call)); }
+};
+
+/// The window's handlers over the engine, as ui/main_window wires them, with the window's widgets
+/// replaced by a host: the engine fetches through the host and reports to it, and every edit of the
+/// URL field made in a yield or a fetch reaches the engine as the window's text-changed signal would.
+class EngineWindow final : private PageFetcher, private CrawlListener {
+public:
+    explicit EngineWindow(CrawlHost& host) : host_(host) {}
+
+    CrawlEngine& Engine() { return engine_; }
+    const CrawlEngine& Engine() const { return engine_; }
+
+    void cmdstart_Click() {
+        if (engine_.IsRunning()) {
+            restart_ = true;
+            engine_.Stop();
+            return;
+        }
+        do {
+            restart_ = false;
+            std::string text = host_.UrlText();
+            const std::size_t typed = text.size();
+            if (!PrepareStartText(text)) {
+                host_.ShowMessage(kRefusalText, kRefusalTitle);
+                host_.FocusUrlField();
+                continue;
+            }
+            if (text.size() != typed) {
+                host_.SetUrlText(text);
+            }
+            engine_.Run(host_.UrlText(), rules);
+        } while (restart_);
+    }
+    void txturl_KeyPress(int& keyAscii) {
+        if (keyAscii == 13) {
+            cmdstart_Click();
+        }
+    }
+    void cmdstop_Click() {
+        restart_ = false;
+        engine_.Stop();
+    }
+
+    RuleSet rules = RuleSet::Classic;
+
+private:
+    void RunStarted() override {
+        host_.SetAnimationVisible(true);
+        host_.SetStartButtonVisible(false);
+    }
+    void RunEnded() override {
+        host_.SetAnimationVisible(false);
+        host_.SetStartButtonVisible(true);
+    }
+    void PageFound(std::size_t index, std::string_view) override {
+        if (host_.SelectAllValue() == CheckValue::Ticked) {
+            engine_.List2().SelectAll();
+        }
+        host_.SetCounterCaption("Retrieving URLs: " + std::to_string(index + 1));
+    }
+    void Yield() override {
+        host_.Yield();
+        engine_.SetStartText(host_.UrlText());
+    }
+    FetchedPage Fetch(const std::string& url) override {
+        FetchedPage page = host_.Fetch(url);
+        engine_.SetStartText(host_.UrlText());
+        return page;
+    }
+
+    CrawlHost& host_;
+    CrawlEngine engine_{*this, *this};
+    bool restart_ = false;
 };
 
 } // namespace vortaxel::crawl::testing

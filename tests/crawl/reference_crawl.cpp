@@ -49,7 +49,7 @@ void ReferenceCrawl::ProcessLinks() {
             std::fill(selected.begin(), selected.end(), true);
         }
         host_.SetCounterCaption("Retrieving URLs: " + std::to_string(list2.size()));
-        const FetchResult page = host_.Fetch(head);
+        const FetchedPage page = host_.Fetch(head);
         ListSink sink(list1);
         ExtractHrefLinks(page.body, sink, host_.UrlText());
         ExtractWindowOpenLinks(page.body, sink, host_.UrlText());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crawl/crawl_host.h"
+#include "fake_crawl_host.h"
 
 #include <string>
 #include <vector>

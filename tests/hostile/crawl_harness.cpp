@@ -1,7 +1,8 @@
 #include "crawl_harness.h"
 
 #include "crawl/crawl_engine.h"
-#include "crawl/headless_crawl_host.h"
+#include "crawl/start_text.h"
+#include "app/net_page_fetcher.h"
 #include "net/fetcher.h"
 
 #include <algorithm>
@@ -14,49 +15,34 @@ namespace vortaxel::test {
 
 namespace {
 
-/// The window reduced to what a headless run needs; it notes the page buffer after each fetch at the
-/// engine's next read of the URL field, which comes right after the buffer has been filled.
-class RecordingHost final : public crawl::HeadlessCrawlHost {
+/// The window reduced to what a headless run needs: it fetches, and notes each fetch and the page
+/// buffer right after it.
+class RecordingHost final : public crawl::CrawlListener, public crawl::PageFetcher {
 public:
-    RecordingHost(std::string url, net::Fetcher& fetcher, CrawlOutcome& outcome, std::size_t maxPages)
-        : HeadlessCrawlHost(std::move(url)), fetcher_(fetcher), outcome_(outcome), maxPages_(maxPages) {}
+    RecordingHost(net::Fetcher& fetcher, CrawlOutcome& outcome, std::size_t maxPages)
+        : fetcher_(fetcher), outcome_(outcome), maxPages_(maxPages) {}
 
     void Attach(crawl::CrawlEngine& engine) { engine_ = &engine; }
 
-    std::string UrlText() override {
-        NoteBuffer();
-        return HeadlessCrawlHost::UrlText();
-    }
-    void SetCounterCaption(const std::string& caption) override {
-        outcome_.counter = caption;
-        if (maxPages_ != 0 && engine_->List2().Count() >= maxPages_) {
-            engine_->cmdstop_Click();
+    void PageFound(std::size_t index, std::string_view) override {
+        outcome_.counter = "Retrieving URLs: " + std::to_string(index + 1);
+        if (maxPages_ != 0 && index + 1 >= maxPages_) {
+            engine_->Stop();
         }
     }
-    void Yield() override { NoteBuffer(); }
-    crawl::FetchResult Fetch(const std::string& url) override {
-        net::FetchResult page = fetcher_.Fetch(url);
-        crawl::FetchResult result{page.ok, std::move(page.body), std::move(page.error)};
+    crawl::FetchedPage Fetch(const std::string& url) override { return app::ToFetchedPage(fetcher_.Fetch(url)); }
+    void PageFetched(const std::string& url, const crawl::FetchedPage& page) override {
         outcome_.fetched.push_back(url);
-        outcome_.fetchOk.push_back(result.ok);
-        outcome_.fetchErrors.push_back(result.error);
-        bufferPending_ = true;
-        return result;
+        outcome_.fetchOk.push_back(page.ok);
+        outcome_.fetchErrors.push_back(page.error);
+        outcome_.bufferAfterFetch.push_back(engine_->PageBuffer().size());
     }
 
 private:
-    void NoteBuffer() {
-        if (bufferPending_) {
-            outcome_.bufferAfterFetch.push_back(engine_->PageBuffer().size());
-            bufferPending_ = false;
-        }
-    }
-
     net::Fetcher& fetcher_;
     CrawlOutcome& outcome_;
     std::size_t maxPages_;
     crawl::CrawlEngine* engine_ = nullptr;
-    bool bufferPending_ = false;
 };
 
 /// The process's peak resident memory so far, in bytes.
@@ -77,7 +63,6 @@ std::optional<std::size_t> CrawlOutcome::IndexOf(const std::string& url) const {
 }
 
 std::optional<std::size_t> CrawlOutcome::BufferAfter(const std::string& url) const {
-    // A fetch's buffer is noted at the engine's next turn, which the run's last fetch may not get.
     const auto index = IndexOf(url);
     if (!index || *index >= bufferAfterFetch.size()) {
         return std::nullopt;
@@ -100,8 +85,8 @@ CrawlOutcome RunCrawl(const std::string& startUrl, const CrawlLimits& limits) {
     net::FetchOptions options;
     options.timeout = limits.fetchTimeout;
     net::Fetcher fetcher(options);
-    RecordingHost host(startUrl, fetcher, outcome, limits.maxPages);
-    crawl::CrawlEngine engine(host);
+    RecordingHost host(fetcher, outcome, limits.maxPages);
+    crawl::CrawlEngine engine(host, host);
     host.Attach(engine);
 
     std::mutex mutex;
@@ -112,15 +97,17 @@ CrawlOutcome RunCrawl(const std::string& startUrl, const CrawlLimits& limits) {
         std::unique_lock lock(mutex);
         if (!finished.wait_for(lock, limits.watchdog, [&] { return done; })) {
             outcome.timedOut = true;
-            engine.cmdstop_Click();
+            engine.Stop();
             fetcher.Abort();
         }
     });
 
     const std::size_t peakBefore = PeakResidentBytes();
     const auto began = std::chrono::steady_clock::now();
-    int enter = 13;
-    engine.txturl_KeyPress(enter);
+    std::string startText = startUrl;
+    if (crawl::PrepareStartText(startText)) {
+        engine.Run(startText, limits.rules);
+    }
     outcome.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
     outcome.peakGrowthBytes = PeakResidentBytes() - peakBefore;
     {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crawl/crawl_host.h"
+#include "crawl/rule_set.h"
 
 #include <chrono>
 #include <cstddef>
@@ -44,6 +44,7 @@ struct CrawlLimits {
     std::chrono::milliseconds watchdog{30000};
     /// Stops the run once this many URLs are found; 0 for none.
     std::size_t maxPages = 0;
+    crawl::RuleSet rules = crawl::RuleSet::Classic;
 };
 
 /// Types `startUrl` into the URL field, presses Enter and lets the run go to its end.

@@ -1,3 +1,4 @@
+#include "platform/settings_store.h"
 #include "ui/about_window.h"
 #include "ui/clip_player.h"
 #include "ui/main_window.h"
@@ -176,6 +177,11 @@ TEST_F(MainWindowTest, FontsNamesTipsAndKeyboardOrder) {
     }
     EXPECT_EQ(std::vector<QString>(stacking.begin(), stacking.end()), zOrder);
 
+    QStringList menus;
+    for (QAction* menu : window_->menuBar()->actions()) {
+        menus << menu->text();
+    }
+    EXPECT_EQ(menus, (QStringList{"Options", "Help"}));
     QMenu* help = window_->menuBar()->findChild<QMenu*>("mnuHelp");
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->title(), "Help");
@@ -419,6 +425,36 @@ TEST_F(MainWindowTest, SampleShopCrawlForThePicture) {
     CrawlByEnter(site.Url(""));
     EXPECT_GT(Found().Count(), 5u);
     SavePicture(*window_, "main-window-sample.png");
+}
+
+TEST_F(MainWindowTest, BrowserLinkRulesAreRememberedAndARunKeepsTheRulesItStartedWith) {
+    QTemporaryDir dir;
+    platform::QtSettingsStore settings(dir.filePath("settings.ini"));
+    window_->UseSettings(settings);
+    auto* rules = window_->findChild<QAction*>("mnuBrowserRules");
+    ASSERT_NE(rules, nullptr);
+    EXPECT_EQ(rules->text(), "Browser Link Rules");
+    EXPECT_TRUE(rules->isCheckable());
+    EXPECT_FALSE(rules->isChecked()) << "off on first start";
+
+    LoopbackSite& site = NewSite();
+    site.ServeHtml("/", R"(<a href="sub/a.html#x">a</a>)");
+    site.ServeHtml("/sub/a.html", R"(<a href="b.html">b</a>)");
+    site.Serve("/sub/b.html", vortaxel::test::Page{}.WithBody("<p>b</p>").WithDelay(50ms));
+    rules->trigger();
+    // Switched off during the run: the run goes on under the browser rules it started with.
+    WhenReady untick([&] { return FoundAtLeast(1); }, [&] { rules->trigger(); });
+    CrawlByEnter(site.Url("/"));
+    EXPECT_EQ(FoundTexts(),
+              (std::vector<std::string>{site.Url("/"), site.Url("/sub/a.html"), site.Url("/sub/b.html")}));
+    EXPECT_FALSE(rules->isChecked());
+    rules->trigger();
+
+    FakeDesktop desktop;
+    frmMain again(desktop, QString());
+    again.UseSettings(settings);
+    EXPECT_TRUE(again.findChild<QAction*>("mnuBrowserRules")->isChecked()) << "remembered in the store";
+    EXPECT_EQ(settings.Read({"Vortaxel", "Options", "BrowserLinkRules"}, "").value_or(""), "1");
 }
 
 TEST(MainWindowClip, MissingOrDamagedClipLeavesTheIndicatorBlank) {

@@ -1,0 +1,28 @@
+#include "app/net_page_fetcher.h"
+
+#include <string_view>
+#include <utility>
+
+namespace vortaxel::app {
+
+crawl::FetchedPage ToFetchedPage(net::FetchResult result) {
+    crawl::FetchedPage page;
+    page.ok = result.ok;
+    page.body = std::move(result.body);
+    page.error = std::move(result.error);
+    page.status = result.status;
+    page.finalUrl = std::move(result.finalUrl);
+    page.contentType = std::move(result.contentType);
+    page.bodySkipped = result.bodySkipped;
+    return page;
+}
+
+net::FetchOptions FetchOptionsFor(crawl::RuleSet rules, net::FetchOptions base) {
+    if (rules == crawl::RuleSet::Browser) {
+        base.htmlOnly = true;
+        base.probeFirst = [](std::string_view) { return true; };
+    }
+    return base;
+}
+
+} // namespace vortaxel::app

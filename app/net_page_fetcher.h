@@ -1,0 +1,32 @@
+#pragma once
+
+#include "crawl/fetched_page.h"
+#include "crawl/page_fetcher.h"
+#include "crawl/rule_set.h"
+#include "net/fetch_options.h"
+#include "net/fetch_result.h"
+#include "net/fetcher.h"
+
+#include <string>
+
+namespace vortaxel::app {
+
+/// The engine's view of one fetch.
+crawl::FetchedPage ToFetchedPage(net::FetchResult result);
+
+/// The fetch options a run under `rules` needs on top of `base`. Browser rules read pages only: every
+/// address is asked for with HEAD first, so a broken link or a file costs no download, and a reply that
+/// is no HTML page stops after its headers.
+net::FetchOptions FetchOptionsFor(crawl::RuleSet rules, net::FetchOptions base);
+
+/// Pages for the engine from the net fetch loop.
+class NetPageFetcher final : public crawl::PageFetcher {
+public:
+    explicit NetPageFetcher(net::Fetcher& fetcher) : fetcher_(fetcher) {}
+    crawl::FetchedPage Fetch(const std::string& url) override { return ToFetchedPage(fetcher_.Fetch(url)); }
+
+private:
+    net::Fetcher& fetcher_;
+};
+
+} // namespace vortaxel::app

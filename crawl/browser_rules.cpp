@@ -1,0 +1,135 @@
+#include "browser_rules.h"
+
+#include "ascii.h"
+#include "browser_links.h"
+
+namespace vortaxel::crawl {
+
+namespace {
+
+bool IsHtmlType(std::string_view contentType) {
+    const std::string_view type = contentType.substr(0, contentType.find(';'));
+    const std::size_t first = type.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view trimmed = type.substr(first, type.find_last_not_of(" \t\r\n") - first + 1);
+    return EqualsIgnoreCase(trimmed, "text/html") || EqualsIgnoreCase(trimmed, "application/xhtml+xml");
+}
+
+/// Whether a start address that landed on `landing` still names its own site: the same host, or
+/// the same with or without a leading "www.".
+bool SameSiteHost(std::string_view start, std::string_view landing) {
+    constexpr std::string_view kWww = "www.";
+    return start == landing || (landing.starts_with(kWww) && landing.substr(kWww.size()) == start) ||
+           (start.starts_with(kWww) && start.substr(kWww.size()) == landing);
+}
+
+} // namespace
+
+void BrowserRules::Begin(CrawlRun& run) {
+    const auto start = PageIdentity(run.StartText(), run.StartText());
+    if (!start || IsNeverFetchedKind(*start)) {
+        return;
+    }
+    site_ = SiteScope::Of(*start);
+    if (site_) {
+        Enqueue(*start);
+    }
+}
+
+void BrowserRules::Enqueue(const std::string& identity) {
+    const UrlId id = store_.Intern(identity);
+    store_.AddQueued(id);
+    queue_.push_back(id);
+}
+
+void BrowserRules::Turn(CrawlRun& run) {
+    const UrlId head = queue_[head_++];
+    store_.RemoveQueued(head);
+    if (store_.IsListed(head)) {
+        return; // listed already, as where an earlier page's redirect landed
+    }
+    headText_.assign(store_.Text(head));
+    const FetchedPage page = run.Fetch(headText_);
+    const std::optional<std::string> landing = Landing(headText_, page);
+    const bool isPage =
+        page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 && IsHtmlType(page.contentType);
+    if (!landing || !isPage) {
+        return;
+    }
+    UrlId listed = head;
+    if (*landing != headText_) {
+        UrlId target;
+        const bool known = store_.Find(*landing, target);
+        // A target met before was fetched already, or waits to be: either way it is listed once.
+        if (known && (store_.IsListed(target) || store_.QueuedCount(target) == 0)) {
+            return;
+        }
+        listed = known ? target : store_.Intern(*landing);
+    }
+    run.List(listed);
+    QueueLinks(*landing, run.PageBuffer());
+}
+
+std::optional<std::string> BrowserRules::Landing(const std::string& asked, const FetchedPage& page) {
+    std::optional<std::string> landing = page.finalUrl.empty() ? asked : PageIdentity(page.finalUrl, page.finalUrl);
+    if (!landing || !site_) {
+        return std::nullopt;
+    }
+    if (!siteSettled_) {
+        // The site is where the start address lands, as long as that is still the same site.
+        siteSettled_ = true;
+        const auto landed = SiteScope::Of(*landing);
+        if (!landed || !SameSiteHost(site_->host, landed->host)) {
+            site_.reset();
+            return std::nullopt;
+        }
+        site_ = landed;
+    }
+    if (!site_->Contains(*landing)) {
+        return std::nullopt;
+    }
+    return landing;
+}
+
+void BrowserRules::QueueLinks(const std::string& pageAddress, std::string_view html) {
+    const PageLinks links = ExtractBrowserLinks(html);
+    std::string base = pageAddress;
+    if (links.baseHref) {
+        // A base that does not resolve to a web address leaves links resolved against the page.
+        if (auto resolved = PageIdentity(pageAddress, *links.baseHref)) {
+            base = std::move(*resolved);
+        }
+    }
+    UrlId known;
+    for (const std::string& link : links.links) {
+        const auto identity = PageIdentity(base, link);
+        if (!identity || IsNeverFetchedKind(*identity) || !site_->Contains(*identity) ||
+            store_.Find(*identity, known)) {
+            continue;
+        }
+        Enqueue(*identity);
+    }
+}
+
+void BrowserRules::NextVisits(const FoundList& /*found*/, std::size_t wanted, std::vector<std::string>& out) const {
+    for (std::size_t i = head_; i < queue_.size() && wanted > 0; ++i) {
+        if (!store_.IsListed(queue_[i])) {
+            out.emplace_back(store_.Text(queue_[i]));
+            --wanted;
+        }
+    }
+}
+
+bool BrowserRules::IsNewLink(const FoundList& /*found*/, std::string_view url) const {
+    UrlId id;
+    return !store_.Find(url, id);
+}
+
+std::size_t BrowserRules::QueueOccurrences(std::string_view url) const {
+    UrlId id;
+    return store_.Find(url, id) ? store_.QueuedCount(id) : 0;
+}
+
+} // namespace vortaxel::crawl

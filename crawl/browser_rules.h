@@ -1,0 +1,44 @@
+#pragma once
+
+#include "link_rules.h"
+#include "page_address.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vortaxel::crawl {
+
+/// The rules a browser's user expects: links come from an HTML5 parser and are resolved against the
+/// page's own address (or its `<base href>`); every page has one identity, fetched at most once; only
+/// pages of the site (the start's host, at or below its folder) are fetched, and a page is listed
+/// once it has answered 2xx with HTML, under the identity where it landed.
+class BrowserRules final : public LinkRules {
+public:
+    explicit BrowserRules(UrlStore& store) : store_(store) {}
+
+    void Begin(CrawlRun& run) override;
+    bool HasWork() const override { return head_ < queue_.size(); }
+    void Turn(CrawlRun& run) override;
+    void NextVisits(const FoundList& found, std::size_t wanted, std::vector<std::string>& out) const override;
+    bool IsNewLink(const FoundList& found, std::string_view url) const override;
+    std::size_t QueueCount() const override { return queue_.size() - head_; }
+    std::string_view QueueText(std::size_t i) const override { return store_.Text(queue_[head_ + i]); }
+    std::size_t QueueOccurrences(std::string_view url) const override;
+
+private:
+    /// The identity a fetch of `asked` landed on, or none when that lies off the site.
+    std::optional<std::string> Landing(const std::string& asked, const FetchedPage& page);
+    void QueueLinks(const std::string& pageAddress, std::string_view html);
+    void Enqueue(const std::string& identity);
+
+    UrlStore& store_;
+    // Every identity ever queued is in the store; its queued mark says whether it still waits.
+    std::vector<UrlId> queue_;
+    std::size_t head_ = 0;
+    std::optional<SiteScope> site_;
+    bool siteSettled_ = false;
+    std::string headText_;
+};
+
+} // namespace vortaxel::crawl

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "fetched_page.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vortaxel::crawl {
+
+/// Hears what a run does. Every call comes on the thread running the loop; each does nothing
+/// unless overridden.
+class CrawlListener {
+public:
+    virtual ~CrawlListener() = default;
+    /// The run has begun; its lists are empty and the start page is queued.
+    virtual void RunStarted() {}
+    /// The loop has ended, by an empty queue or a stop.
+    virtual void RunEnded() {}
+    /// Entry `index` of the found list, `url`, was just appended. The text is valid during the call.
+    virtual void PageFound(std::size_t /*index*/, std::string_view /*url*/) {}
+    /// Once per turn, before the turn: where a window delivers the user's input.
+    virtual void Yield() {}
+    /// A fetch has ended; `page` holds its outcome without the body.
+    virtual void PageFetched(const std::string& /*url*/, const FetchedPage& /*page*/) {}
+};
+
+} // namespace vortaxel::crawl

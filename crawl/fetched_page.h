@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace vortaxel::crawl {
+
+/// What the engine learns from one page fetch. A failed fetch carries no body, only the reason; a
+/// reply cut off after its headers (not HTML, when only HTML is wanted) is a success with no body.
+struct FetchedPage {
+    bool ok = false;
+    std::string body;
+    std::string error;
+    /// The last reply's HTTP status, 0 when none came.
+    long status = 0;
+    /// Where the request ended after redirects; empty when unknown.
+    std::string finalUrl;
+    /// The last reply's Content-Type as sent, empty when absent.
+    std::string contentType;
+    bool bodySkipped = false;
+
+    explicit operator bool() const { return ok; }
+
+    static FetchedPage Success(std::string body) {
+        FetchedPage page;
+        page.ok = true;
+        page.body = std::move(body);
+        return page;
+    }
+    static FetchedPage Failure(std::string error) {
+        FetchedPage page;
+        page.error = std::move(error);
+        return page;
+    }
+};
+
+} // namespace vortaxel::crawl

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace vortaxel::crawl {
+
+/// Shown, with the title "Oops", when a start is refused.
+inline constexpr const char* kRefusalText = "Please enter a Starting URL";
+inline constexpr const char* kRefusalTitle = "Oops";
+
+/// Readies the URL field's text for a run: false when there is nothing to start from (empty or the
+/// bare "http://"), else true with "/" appended unless the text already ends in one.
+bool PrepareStartText(std::string& text);
+
+} // namespace vortaxel::crawl

@@ -1,0 +1,163 @@
+#include "crawl/browser_links.h"
+#include "crawl/page_address.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace vortaxel::crawl {
+namespace {
+
+struct Resolution {
+    const char* link;
+    const char* identity; // nullptr: not a web page address
+};
+
+template <std::size_t N> void ExpectIdentities(const char* base, const Resolution (&rows)[N]) {
+    for (const Resolution& row : rows) {
+        const auto identity = PageIdentity(base, row.link);
+        if (row.identity == nullptr) {
+            EXPECT_FALSE(identity) << row.link;
+        } else {
+            EXPECT_EQ(identity.value_or("(none)"), row.identity) << row.link;
+        }
+    }
+}
+
+// RFC 3986 section 5.4, against its base "http://a/b/c/d;p?q"; the fragment is dropped from every
+// identity, and "g:h" is no web address.
+TEST(PageIdentity, ResolvesTheRfc3986Examples) {
+    constexpr const char* kBase = "http://a/b/c/d;p?q";
+    const Resolution rows[] = {
+        // 5.4.1 normal examples
+        {"g:h", nullptr},
+        {"g", "http://a/b/c/g"},
+        {"./g", "http://a/b/c/g"},
+        {"g/", "http://a/b/c/g/"},
+        {"/g", "http://a/g"},
+        {"//g", "http://g/"},
+        {"?y", "http://a/b/c/d;p?y"},
+        {"g?y", "http://a/b/c/g?y"},
+        {"#s", "http://a/b/c/d;p?q"},
+        {"g#s", "http://a/b/c/g"},
+        {"g?y#s", "http://a/b/c/g?y"},
+        {";x", "http://a/b/c/;x"},
+        {"g;x", "http://a/b/c/g;x"},
+        {"g;x?y#s", "http://a/b/c/g;x?y"},
+        {"", "http://a/b/c/d;p?q"},
+        {".", "http://a/b/c/"},
+        {"./", "http://a/b/c/"},
+        {"..", "http://a/b/"},
+        {"../", "http://a/b/"},
+        {"../g", "http://a/b/g"},
+        {"../..", "http://a/"},
+        {"../../", "http://a/"},
+        {"../../g", "http://a/g"},
+        // 5.4.2 abnormal examples
+        {"../../../g", "http://a/g"},
+        {"../../../../g", "http://a/g"},
+        {"/./g", "http://a/g"},
+        {"/../g", "http://a/g"},
+        {"g.", "http://a/b/c/g."},
+        {".g", "http://a/b/c/.g"},
+        {"g..", "http://a/b/c/g.."},
+        {"..g", "http://a/b/c/..g"},
+        {"./../g", "http://a/b/g"},
+        {"./g/.", "http://a/b/c/g/"},
+        {"g/./h", "http://a/b/c/g/h"},
+        {"g/../h", "http://a/b/c/h"},
+        {"g;x=1/./y", "http://a/b/c/g;x=1/y"},
+        {"g;x=1/../y", "http://a/b/c/y"},
+        {"g?y/./x", "http://a/b/c/g?y/./x"},
+        {"g?y/../x", "http://a/b/c/g?y/../x"},
+        {"g#s/./x", "http://a/b/c/g"},
+        {"g#s/../x", "http://a/b/c/g"},
+    };
+    ExpectIdentities(kBase, rows);
+}
+
+TEST(PageIdentity, OneIdentityPerPage) {
+    constexpr const char* kBase = "http://Site.Test/docs/index.html";
+    const Resolution rows[] = {
+        {"HTTP://SITE.TEST:80/docs/a.html#top", "http://site.test/docs/a.html"},
+        {"https://site.test:443/", "https://site.test/"},
+        {"http://site.test:8080", "http://site.test:8080/"},
+        {"a%2fb%c3%a9.html", "http://site.test/docs/a%2Fb%C3%A9.html"},
+        {"page.html?Q=%2f&x=y", "http://site.test/docs/page.html?Q=%2f&x=y"},
+        {"  \t a\nb\r.html \n", "http://site.test/docs/ab.html"},
+        {"a b.html", "http://site.test/docs/a%20b.html"},
+        {"?", "http://site.test/docs/index.html?"},
+        {"mailto:someone@site.test", nullptr},
+        {"javascript:go()", nullptr},
+        {"data:text/html,hi", nullptr},
+        {"tel:123", nullptr},
+        {"ftp://site.test/x", nullptr},
+        {"http://", nullptr},
+        {"http://b\xC3\xBC"
+         "cher.example/",
+         "http://b\xC3\xBC"
+         "cher.example/"},
+    };
+    ExpectIdentities(kBase, rows);
+    EXPECT_FALSE(PageIdentity(kBase, std::string(kMaxLinkBytes + 1, 'a')));
+    EXPECT_TRUE(PageIdentity(kBase, std::string(kMaxLinkBytes, 'a')));
+}
+
+TEST(SiteScope, HoldsTheStartHostAtOrBelowItsFolder) {
+    const auto site = SiteScope::Of("http://site.test/docs/index.html");
+    ASSERT_TRUE(site);
+    struct Row {
+        const char* identity;
+        bool inside;
+    };
+    for (const Row& row : {Row{"http://site.test/docs/", true}, Row{"https://site.test/docs/x/y.html", true},
+                           Row{"http://site.test/doc", false}, Row{"http://site.test/other/docs/", false},
+                           Row{"http://site.test:81/docs/a", true}, Row{"http://other.test/docs/a", false},
+                           Row{"http://site.test.evil/docs/a", false}, Row{"http://u@other.test/docs/", false}}) {
+        EXPECT_EQ(site->Contains(row.identity), row.inside) << row.identity;
+    }
+    struct Kind {
+        const char* identity;
+        bool never;
+        bool probe;
+    };
+    for (const Kind& row : {Kind{"http://s/a.ZIP", true, true}, Kind{"http://s/a.pdf", true, true},
+                            Kind{"http://s/setup.Exe", true, true}, Kind{"http://s/a.zip?x", false, true},
+                            Kind{"http://s/a.html", false, false}, Kind{"http://s/dir/", false, false},
+                            Kind{"http://s/style.css", false, true}, Kind{"http://s/x.rst.txt", false, true},
+                            Kind{"http://s/v1.2/page", false, false}, Kind{"http://s/a.PHP", false, false}}) {
+        EXPECT_EQ(IsNeverFetchedKind(row.identity), row.never) << row.identity;
+        EXPECT_EQ(ShouldProbeFirst(row.identity), row.probe) << row.identity;
+    }
+}
+
+TEST(BrowserLinks, TakesWhatABrowserFollows) {
+    const PageLinks page = ExtractBrowserLinks(
+        R"(<html><head><base href="/root/"><base href="/second/"><link href="s.css"><script src="x.js"></script></head>)"
+        R"(<body><a href="a.html">A</a><A HREF='b.html'>B</a><area href="c.html"><img src="i.png">)"
+        R"(<iframe src="f.html"></iframe><frame src="g.html"><a name="n">no link</a>)"
+        R"html(<p onclick="window.open('w.html')">x</p><a href="d.html)html");
+    EXPECT_EQ(page.baseHref.value_or("(none)"), "/root/");
+    EXPECT_EQ(page.links, (std::vector<std::string>{"a.html", "b.html", "c.html", "f.html", "w.html"}));
+}
+
+TEST(BrowserLinks, BadInputStaysBounded) {
+    std::string nested;
+    for (int i = 0; i < 100'000; ++i) {
+        nested += "<div>";
+    }
+    nested += "<a href=\"deep.html\">x</a>";
+    EXPECT_EQ(ExtractBrowserLinks(nested).links, (std::vector<std::string>{"deep.html"}));
+
+    using namespace std::string_literals;
+    const std::string withNuls = "<a href=\"a\0b.html\">x\0</a>\0<a href=\"c.html\">"s;
+    EXPECT_EQ(ExtractBrowserLinks(withNuls).links.size(), 2U);
+
+    const std::string huge = "<a href=\"" + std::string(kMaxLinkBytes + 1, 'x') + "\">x</a><a href=\"ok.html\">";
+    EXPECT_EQ(ExtractBrowserLinks(huge).links, (std::vector<std::string>{"ok.html"}));
+
+    EXPECT_TRUE(ExtractBrowserLinks("").links.empty());
+    EXPECT_TRUE(ExtractBrowserLinks("<<<>>><a href=>\"'</").links.size() <= 1U);
+}
+
+} // namespace
+} // namespace vortaxel::crawl
