@@ -30,10 +30,10 @@ private:
 
 } // namespace
 
-crawl::FetchResult MemoryCrawlHost::Fetch(const std::string& url) {
+crawl::FetchedPage MemoryCrawlHost::Fetch(const std::string& url) {
     ++fetches_;
     // Copied out, as a real fetch hands over a body of its own.
-    return site_.PageAt(url, page_) ? crawl::FetchResult::Success(page_) : crawl::FetchResult::Failure("404");
+    return site_.PageAt(url, page_) ? crawl::FetchedPage::Success(page_) : crawl::FetchedPage::Failure("404");
 }
 
 CrawlFigures MeasureCrawl(const GeneratedSite& site) {
@@ -58,7 +58,7 @@ CrawlFigures MeasureCrawl(const GeneratedSite& site) {
     const Stopwatch watch;
     for (std::size_t i = 0; i < figures.fetches; ++i) {
         site.WritePage(i % site.Pages(), page);
-        const crawl::FetchResult result = crawl::FetchResult::Success(page);
+        const crawl::FetchedPage result = crawl::FetchedPage::Success(page);
         bytes += result.body.size();
     }
     figures.generation = watch.Elapsed();

@@ -13,7 +13,7 @@ class MemoryCrawlHost final : public crawl::PageFetcher {
 public:
     explicit MemoryCrawlHost(const GeneratedSite& site) : site_(site) {}
 
-    crawl::FetchResult Fetch(const std::string& url) override;
+    crawl::FetchedPage Fetch(const std::string& url) override;
 
     std::size_t Fetches() const { return fetches_; }
 
