@@ -12,6 +12,9 @@ constexpr std::size_t kCompactAfter = 4096;
 // How far ahead of the head records are fetched: heads that turn out not to be new are dropped
 // in quick succession, each needing its record.
 constexpr std::size_t kLookAhead = 8;
+// A joined link keeps its base apart only from this length on: below it, copying the base costs
+// less than putting the link together again at every read.
+constexpr std::size_t kSharedBaseFrom = 64;
 } // namespace
 
 void CrawlQueue::Append(std::string_view link) {
@@ -24,6 +27,11 @@ void CrawlQueue::Append(std::string_view link) {
 
 void CrawlQueue::AppendJoined(std::string_view base, std::string_view tail) {
     if (!Admit(std::uint64_t{base.size()} + tail.size())) {
+        return;
+    }
+    if (base.size() < kSharedBaseFrom) {
+        pendingText_.append(base).append(tail);
+        pending_.push_back({pendingText_.size(), 0});
         return;
     }
     // The extractors join every relative link of a page to the same base.
