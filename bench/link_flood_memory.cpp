@@ -5,28 +5,19 @@
 //
 // usage: vortaxel-link-flood-memory PAGE_MIB [PAGE_BUDGET_MIB]   (budget 0: none)
 
+#include "bench/peak_memory.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/start_text.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 namespace {
 
 namespace crawl = vortaxel::crawl;
-
-long PeakResidentKb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("VmHWM:")) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
-}
+using vortaxel::bench::PeakResidentKb;
 
 /// `<a href="1a2b">` links, each value a distinct base-36 number, until the page holds `bytes`.
 std::string FloodPage(std::size_t bytes) {
