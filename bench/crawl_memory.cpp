@@ -6,26 +6,11 @@
 
 #include "bench/generated_site.h"
 #include "bench/measured_crawl.h"
+#include "bench/peak_memory.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
-
-namespace {
-
-/// The process's peak resident size in kB, from /proc/self/status.
-long PeakResidentKb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("VmHWM:")) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     using namespace vortaxel::bench;

@@ -27,12 +27,17 @@ void ClassicRules::Turn(CrawlRun& run) {
     headText_.assign(store_.Text(head));
     run.Fetch(headText_);
     // The start text is taken afresh at each use; a copy keeps it fixed while one extractor runs.
+    list1_.BeginPage(run.Limits().pageLinkBytes);
     base_ = run.StartText();
     ExtractHrefLinks(run.PageBuffer(), list1_, base_);
     base_ = run.StartText();
     ExtractWindowOpenLinks(run.PageBuffer(), list1_, base_);
+    const std::size_t dropped = list1_.EndPage();
     list1_.PopHead();
     list1_.Filter(run.StartText());
+    if (dropped != 0) {
+        run.LinksDropped(headText_, dropped);
+    }
 }
 
 bool ClassicRules::IsNewLink(const FoundList& found, std::string_view url) const {

@@ -23,6 +23,7 @@ public:
     std::size_t QueueCount() const override { return list1_.Count(); }
     std::string_view QueueText(std::size_t i) const override { return list1_.Text(i); }
     std::size_t QueueOccurrences(std::string_view url) const override { return list1_.Occurrences(url); }
+    std::size_t MemoryBytes() const override { return list1_.MemoryBytes(); }
 
 private:
     UrlStore& store_;

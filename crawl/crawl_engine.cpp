@@ -4,6 +4,8 @@
 #include "classic_rules.h"
 
 #include <exception>
+#include <new>
+#include <stdexcept>
 
 namespace vortaxel::crawl {
 
@@ -45,6 +47,8 @@ FetchedPage CrawlRun::Fetch(const std::string& url) {
     FetchedPage page;
     try {
         page = fetcher_.Fetch(url);
+    } catch (const std::bad_alloc&) {
+        throw; // not the page's failure but the run's: it stops
     } catch (const std::exception& error) {
         // A fetch that fails in any way is a page without links; the run goes on.
         page = FetchedPage::Failure(error.what());
@@ -67,15 +71,37 @@ void CrawlEngine::Run(const std::string& startText, RuleSet rules) {
     }
     FlagScope running(running_);
     stopRequested_.store(false, std::memory_order_relaxed);
+    end_ = RunEnd::QueueEmpty;
+    stopReason_.clear();
     startText_ = startText;
     ruleSet_ = rules;
+    const RunLimits limits = limits_;
+    try {
+        Loop(limits);
+    } catch (const std::bad_alloc&) {
+        // The queue and the page go, so that what the user keeps (the found list, its keyword
+        // file and report) has memory to be written in; the list itself is whole.
+        rules_.reset();
+        std::string().swap(pageBuffer_);
+        StopFor(RunEnd::OutOfMemory, "out of memory");
+    } catch (const std::length_error& error) {
+        // The store's own limits, met only with a budget above them.
+        StopFor(RunEnd::MemoryBudget, std::string("URL store full: ") + error.what());
+    }
+    if (end_ == RunEnd::QueueEmpty && StopRequested()) {
+        end_ = RunEnd::Stopped;
+    }
+    listener_.RunEnded();
+}
+
+void CrawlEngine::Loop(const RunLimits& limits) {
     // The old rules hold no marks worth releasing: emptying the store first spares the lists
     // releasing their entries one by one.
     rules_.reset();
     store_.Clear();
     list2_.Clear();
-    rules_ = MakeRules(rules, store_);
-    CrawlRun run(store_, list2_, fetcher_, listener_, startText_, pageBuffer_);
+    rules_ = MakeRules(ruleSet_, store_);
+    CrawlRun run(store_, list2_, fetcher_, listener_, startText_, pageBuffer_, limits);
     listener_.RunStarted();
     rules_->Begin(run);
     while (rules_->HasWork() && !StopRequested()) {
@@ -84,8 +110,20 @@ void CrawlEngine::Run(const std::string& startText, RuleSet rules) {
             break;
         }
         rules_->Turn(run);
+        if (rules_->HasWork() && MemoryBytes() >= limits.storeBytes) {
+            StopFor(RunEnd::MemoryBudget, "URL store reached its memory budget of " + BudgetText(limits.storeBytes));
+        }
     }
-    listener_.RunEnded();
+}
+
+void CrawlEngine::StopFor(RunEnd end, std::string reason) {
+    end_ = end;
+    stopReason_ = std::move(reason);
+    Stop();
+}
+
+std::size_t CrawlEngine::MemoryBytes() const {
+    return store_.MemoryBytes() + list2_.MemoryBytes() + (rules_ ? rules_->MemoryBytes() : 0);
 }
 
 void CrawlEngine::NextVisits(std::size_t wanted, std::vector<std::string>& out) const {

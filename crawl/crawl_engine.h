@@ -5,6 +5,7 @@
 #include "link_rules.h"
 #include "page_fetcher.h"
 #include "rule_set.h"
+#include "run_limits.h"
 #include "url_store.h"
 
 #include <atomic>
@@ -15,6 +16,10 @@
 #include <vector>
 
 namespace vortaxel::crawl {
+
+/// How a run ended. The last two are stops the engine made itself: the found list holds every
+/// page listed until then, and `StopReason` says why.
+enum class RunEnd { QueueEmpty, Stopped, MemoryBudget, OutOfMemory };
 
 /// Crawls a site breadth-first. Owns the found list `List2`, the URL store and the page buffer
 /// `RichTextBox1`; the rule set of the run owns the crawl queue `List1`. Pages come from the
@@ -39,6 +44,15 @@ public:
     /// The start text the classic rules join links to and filter by: the URL field as the user has
     /// it now. A window passes every edit on.
     void SetStartText(const std::string& text) { startText_ = text; }
+    /// The memory bounds of the runs started from now on.
+    void SetLimits(const RunLimits& limits) { limits_ = limits; }
+    const RunLimits& Limits() const { return limits_; }
+
+    /// How the last run ended; QueueEmpty before the first.
+    RunEnd LastRunEnd() const { return end_; }
+    /// For a run that the URL budget or an allocation failure stopped, why, in words for the
+    /// user: "URL store reached its memory budget of 4096 MiB", "out of memory". Empty otherwise.
+    const std::string& StopReason() const { return stopReason_; }
 
     /// Appends up to `wanted` pages the loop is sure to fetch after the one in progress, soonest
     /// first: what fetching ahead asks for. Fetching them ahead changes when they are fetched, never
@@ -66,9 +80,16 @@ public:
     const std::string& PageBuffer() const { return pageBuffer_; }
     /// Bytes held by the URL store, for measurements.
     std::size_t StoreBytes() const { return store_.MemoryBytes(); }
+    /// Bytes the run's URLs hold: the store, the queue and the found list. What the run budget
+    /// bounds.
+    std::size_t MemoryBytes() const;
 
 private:
     static_assert(std::atomic<bool>::is_always_lock_free);
+
+    void Loop(const RunLimits& limits);
+    /// Ends the run as a stop of the engine's own.
+    void StopFor(RunEnd end, std::string reason);
 
     PageFetcher& fetcher_;
     CrawlListener& listener_;
@@ -78,6 +99,9 @@ private:
     RuleSet ruleSet_ = RuleSet::Classic;
     std::string startText_;
     std::string pageBuffer_;
+    RunLimits limits_;
+    RunEnd end_ = RunEnd::QueueEmpty;
+    std::string stopReason_;
     std::atomic<bool> stopRequested_{false};
     bool running_ = false;
 };

@@ -15,7 +15,8 @@ public:
     virtual ~CrawlListener() = default;
     /// The run has begun; its lists are empty and the start page is queued.
     virtual void RunStarted() {}
-    /// The loop has ended, by an empty queue or a stop.
+    /// The loop has ended, by an empty queue or a stop; the engine's `StopReason` says whether a
+    /// memory bound or an allocation failure stopped it.
     virtual void RunEnded() {}
     /// Entry `index` of the found list, `url`, was just appended. The text is valid during the call.
     virtual void PageFound(std::size_t /*index*/, std::string_view /*url*/) {}
@@ -23,6 +24,9 @@ public:
     virtual void Yield() {}
     /// A fetch has ended; `page` holds its outcome without the body.
     virtual void PageFetched(const std::string& /*url*/, const FetchedPage& /*page*/) {}
+    /// Page `url` offered more links than its budget allows; the last `count` were dropped and the
+    /// run goes on. At most once per page.
+    virtual void LinksDropped(std::string_view /*url*/, std::size_t /*count*/) {}
 };
 
 } // namespace vortaxel::crawl

@@ -12,16 +12,54 @@ constexpr std::size_t kCompactAfter = 4096;
 // How far ahead of the head records are fetched: heads that turn out not to be new are dropped
 // in quick succession, each needing its record.
 constexpr std::size_t kLookAhead = 8;
+// A joined link keeps its base apart only from this length on: below it, copying the base costs
+// less than putting the link together again at every read.
+constexpr std::size_t kSharedBaseFrom = 64;
 } // namespace
 
 void CrawlQueue::Append(std::string_view link) {
+    if (!Admit(link.size())) {
+        return;
+    }
     pendingText_.append(link);
-    pendingEnds_.push_back(pendingText_.size());
+    pending_.push_back({pendingText_.size(), 0});
 }
 
 void CrawlQueue::AppendJoined(std::string_view base, std::string_view tail) {
-    pendingText_.append(base).append(tail);
-    pendingEnds_.push_back(pendingText_.size());
+    if (!Admit(std::uint64_t{base.size()} + tail.size())) {
+        return;
+    }
+    if (base.size() < kSharedBaseFrom) {
+        pendingText_.append(base).append(tail);
+        pending_.push_back({pendingText_.size(), 0});
+        return;
+    }
+    // The extractors join every relative link of a page to the same base.
+    if (pendingBases_.empty() || pendingBases_.back() != base) {
+        pendingBases_.emplace_back(base);
+    }
+    pendingText_.append(tail);
+    pending_.push_back({pendingText_.size(), pendingBases_.size()});
+}
+
+bool CrawlQueue::Admit(std::uint64_t bytes) {
+    if (droppedOnPage_ == 0 && bytes <= pageBytesLeft_) {
+        pageBytesLeft_ -= bytes;
+        return true;
+    }
+    ++droppedOnPage_;
+    return false;
+}
+
+void CrawlQueue::BeginPage(std::uint64_t budget) {
+    pageBytesLeft_ = budget;
+    droppedOnPage_ = 0;
+}
+
+std::size_t CrawlQueue::EndPage() {
+    const std::size_t dropped = droppedOnPage_;
+    BeginPage(UINT64_MAX);
+    return dropped;
 }
 
 void CrawlQueue::PushBack(UrlId id) {
@@ -30,13 +68,25 @@ void CrawlQueue::PushBack(UrlId id) {
 }
 
 void CrawlQueue::Push(UrlId id) {
-    store_.AddQueued(id);
     ids_.push_back(id);
+    store_.AddQueued(id);
+}
+
+std::string_view CrawlQueue::PendingOwn(std::size_t j) const {
+    const std::size_t begin = j == 0 ? 0 : pending_[j - 1].end;
+    return std::string_view(pendingText_).substr(begin, pending_[j].end - begin);
+}
+
+std::string_view CrawlQueue::PendingBase(std::size_t j) const {
+    return pending_[j].base == 0 ? std::string_view() : std::string_view(pendingBases_[pending_[j].base - 1]);
 }
 
 std::string_view CrawlQueue::PendingText(std::size_t j) const {
-    const std::size_t begin = j == 0 ? 0 : pendingEnds_[j - 1];
-    return std::string_view(pendingText_).substr(begin, pendingEnds_[j] - begin);
+    if (pending_[j].base == 0) {
+        return PendingOwn(j);
+    }
+    joined_.assign(PendingBase(j)).append(PendingOwn(j));
+    return joined_;
 }
 
 std::string_view CrawlQueue::Text(std::size_t i) const {
@@ -69,8 +119,10 @@ void CrawlQueue::PopHead() {
 
 std::size_t CrawlQueue::PendingOccurrences(std::string_view url) const {
     std::size_t count = 0;
-    for (std::size_t j = 0; j < pendingEnds_.size(); ++j) {
-        count += PendingText(j) == url ? 1 : 0;
+    for (std::size_t j = 0; j < pending_.size(); ++j) {
+        const std::string_view base = PendingBase(j);
+        const std::string_view own = PendingOwn(j);
+        count += url.size() == base.size() + own.size() && url.starts_with(base) && url.ends_with(own) ? 1 : 0;
     }
     return count;
 }
@@ -83,7 +135,7 @@ std::size_t CrawlQueue::Occurrences(std::string_view url) const {
 
 std::size_t CrawlQueue::Occurrences(UrlId id) const {
     const std::size_t stored = store_.QueuedCount(id);
-    return pendingEnds_.empty() ? stored : stored + PendingOccurrences(store_.Text(id));
+    return pending_.empty() ? stored : stored + PendingOccurrences(store_.Text(id));
 }
 
 void CrawlQueue::Filter(std::string_view startUrl) {
@@ -104,7 +156,7 @@ void CrawlQueue::Filter(std::string_view startUrl) {
     ids_.resize(kept);
     // Survivors are looked up in three sweeps so that their memory loads overlap.
     staged_.clear();
-    for (std::size_t j = 0; j < pendingEnds_.size(); ++j) {
+    for (std::size_t j = 0; j < pending_.size(); ++j) {
         const std::string_view link = PendingText(j);
         if (!IsFilteredOut(link, startUrl)) {
             staged_.push_back({j, UrlStore::Hash(link)});
@@ -117,17 +169,15 @@ void CrawlQueue::Filter(std::string_view startUrl) {
     for (const Staged& link : staged_) {
         Push(store_.Intern(PendingText(link.pending), link.hash));
     }
-    pendingText_.clear();
-    pendingEnds_.clear();
+    ClearPending();
     examined_ = ids_.size();
 }
 
 void CrawlQueue::Settle() {
-    for (std::size_t j = 0; j < pendingEnds_.size(); ++j) {
+    for (std::size_t j = 0; j < pending_.size(); ++j) {
         Push(store_.Intern(PendingText(j)));
     }
-    pendingText_.clear();
-    pendingEnds_.clear();
+    ClearPending();
 }
 
 void CrawlQueue::Clear() {
@@ -140,8 +190,18 @@ void CrawlQueue::Clear() {
     head_ = 0;
     examined_ = 0;
     filteredAgainst_.clear();
+    ClearPending();
+}
+
+void CrawlQueue::ClearPending() {
     pendingText_.clear();
-    pendingEnds_.clear();
+    pendingBases_.clear();
+    pending_.clear();
+}
+
+std::size_t CrawlQueue::MemoryBytes() const {
+    return ids_.capacity() * sizeof(UrlId) + pendingText_.capacity() + pending_.capacity() * sizeof(Pending) +
+           staged_.capacity() * sizeof(Staged);
 }
 
 } // namespace vortaxel::crawl

@@ -46,9 +46,15 @@ void FoundList::SelectAll() {
 }
 
 void FoundList::Append(UrlId id) {
-    store_->SetListed(id, true);
+    // All or nothing: a run stopped by an allocation failure here keeps its list whole.
     ids_.push_back(id);
-    selected_.push_back(0);
+    try {
+        selected_.push_back(0);
+    } catch (...) {
+        ids_.pop_back();
+        throw;
+    }
+    store_->SetListed(id, true);
     if (observer_) {
         observer_->FoundListAppended(ids_.size() - 1);
     }
@@ -69,6 +75,10 @@ void FoundList::Clear() {
     if (observer_) {
         observer_->FoundListCleared();
     }
+}
+
+std::size_t FoundList::MemoryBytes() const {
+    return ids_.capacity() * sizeof(UrlId) + selected_.capacity();
 }
 
 bool FoundList::Contains(std::string_view url) const {

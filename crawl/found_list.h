@@ -57,6 +57,8 @@ public:
     bool Contains(UrlId id) const { return store_->IsListed(id); }
     bool Contains(std::string_view url) const;
     std::size_t SelectedCount() const { return selectedCount_; }
+    /// Bytes of the list's own vectors; the URLs' text is the store's.
+    std::size_t MemoryBytes() const;
 
 private:
     std::unique_ptr<UrlStore> ownStore_;

@@ -4,6 +4,7 @@
 #include "fetched_page.h"
 #include "found_list.h"
 #include "page_fetcher.h"
+#include "run_limits.h"
 #include "url_store.h"
 
 #include <cstddef>
@@ -14,25 +15,28 @@
 namespace vortaxel::crawl {
 
 /// What a rule set reaches of the engine during a run: the shared store and found list, the page
-/// buffer, the fetcher and the start text as the user has it now.
+/// buffer, the fetcher, the start text as the user has it now and the run's memory bounds.
 class CrawlRun {
 public:
     CrawlRun(UrlStore& store, FoundList& found, PageFetcher& fetcher, CrawlListener& listener,
-             const std::string& startText, std::string& pageBuffer)
+             const std::string& startText, std::string& pageBuffer, const RunLimits& limits)
         : store_(store), found_(found), fetcher_(fetcher), listener_(listener), startText_(startText),
-          pageBuffer_(pageBuffer) {}
+          pageBuffer_(pageBuffer), limits_(limits) {}
 
     UrlStore& Store() { return store_; }
     const FoundList& Found() const { return found_; }
     /// The start text now; the user may change it between turns.
     const std::string& StartText() const { return startText_; }
     std::string& PageBuffer() { return pageBuffer_; }
+    const RunLimits& Limits() const { return limits_; }
 
     /// Appends a stored URL to the found list and tells the listener.
     void List(UrlId id);
     /// Empties the page buffer, then fetches `url` into it and returns the rest of the outcome. A fetch
     /// that throws is a failure; the buffer stays empty unless the fetch succeeded.
     FetchedPage Fetch(const std::string& url);
+    /// Tells the listener that page `url` had `count` links past its budget dropped.
+    void LinksDropped(std::string_view url, std::size_t count) { listener_.LinksDropped(url, count); }
 
 private:
     UrlStore& store_;
@@ -41,6 +45,7 @@ private:
     CrawlListener& listener_;
     const std::string& startText_;
     std::string& pageBuffer_;
+    const RunLimits& limits_;
 };
 
 /// One rule set: which links a page yields, which are queued, which pages are listed. The engine's
@@ -65,6 +70,8 @@ public:
     /// Entry `i`, 0 being the head. Valid until the queue next changes.
     virtual std::string_view QueueText(std::size_t i) const = 0;
     virtual std::size_t QueueOccurrences(std::string_view url) const = 0;
+    /// Bytes the rules hold beside the store's URLs, counted against the run's budget.
+    virtual std::size_t MemoryBytes() const { return 0; }
 };
 
 } // namespace vortaxel::crawl

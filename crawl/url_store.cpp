@@ -99,7 +99,7 @@ void UrlStore::PrefetchRecord(UrlId id) const {
 }
 
 UrlStore::Record* UrlStore::RecordAt(UrlId id) const {
-    std::byte* block = blocks_[id >> kOffsetBits].get();
+    std::byte* block = blocks_[id >> kOffsetBits].bytes.get();
     return std::launder(reinterpret_cast<Record*>(block + (id & ((1U << kOffsetBits) - 1)) * kAlign));
 }
 
@@ -151,17 +151,17 @@ UrlId UrlStore::Store(std::string_view url) {
         throw std::length_error("URL too long");
     }
     const std::size_t bytes = RoundUp(sizeof(Record) + url.size());
-    if (blocks_.empty() || bytes > blockSizes_.back() - blockUsed_) {
+    if (blocks_.empty() || bytes > blocks_.back().size - blockUsed_) {
         if (blocks_.size() >= kMaxBlocks) {
             throw std::length_error("URL store full");
         }
         // A record too large for a shared block gets one of its own.
         const std::size_t size = bytes > kBlockBytes ? bytes : kBlockBytes;
-        blocks_.push_back(std::make_unique<std::byte[]>(size));
-        blockSizes_.push_back(size);
+        blocks_.push_back({std::make_unique<std::byte[]>(size), size});
+        blockBytes_ += size;
         blockUsed_ = 0;
     }
-    std::byte* place = blocks_.back().get() + blockUsed_;
+    std::byte* place = blocks_.back().bytes.get() + blockUsed_;
     auto* record = new (place) Record{static_cast<std::uint32_t>(url.size()), 0, 0};
     if (!url.empty()) {
         std::memcpy(record + 1, url.data(), url.size());
@@ -189,7 +189,7 @@ void UrlStore::Grow() {
 
 void UrlStore::Clear() {
     blocks_.clear();
-    blockSizes_.clear();
+    blockBytes_ = 0;
     blockUsed_ = 0;
     size_ = 0;
     slots_.assign(kInitialSlots, 0);
@@ -197,11 +197,7 @@ void UrlStore::Clear() {
 }
 
 std::size_t UrlStore::MemoryBytes() const {
-    std::size_t bytes = slots_.capacity() * sizeof(std::uint64_t);
-    for (const std::size_t size : blockSizes_) {
-        bytes += size;
-    }
-    return bytes;
+    return slots_.capacity() * sizeof(std::uint64_t) + blocks_.capacity() * sizeof(Block) + blockBytes_;
 }
 
 } // namespace vortaxel::crawl

@@ -69,8 +69,13 @@ private:
     // Slot: 0 when empty, else (high half of the hash << 32) | (id + 1). The home slot comes
     // from that high half too, so growing the table never rereads a record.
     std::vector<std::uint64_t> slots_;
-    std::vector<std::unique_ptr<std::byte[]>> blocks_;
-    std::vector<std::size_t> blockSizes_;
+    struct Block {
+        std::unique_ptr<std::byte[]> bytes;
+        std::size_t size;
+    };
+    // One vector, so that a block and its size are added or not at all.
+    std::vector<Block> blocks_;
+    std::size_t blockBytes_ = 0;
     std::size_t blockUsed_ = 0;
     std::size_t size_ = 0;
 };

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vortaxel::crawl {
+
+/// Memory bounds of one run. Both lie far above what any real site needs; they exist so that a
+/// hostile or broken site ends the run with its found list intact instead of exhausting memory.
+struct RunLimits {
+    /// Bytes of joined links (start URL and value together) that one page may add to the queue.
+    /// A page of short relative links under a long start URL multiplies its size by the start
+    /// URL's length; the links past this are dropped.
+    std::uint64_t pageLinkBytes = std::uint64_t{64} << 20;
+    /// Bytes the run's URLs may hold: the URL store, the queue and the found list together.
+    /// Reaching it ends the run as a stop.
+    std::uint64_t storeBytes = std::uint64_t{4} << 30;
+};
+
+/// "N MiB" when `bytes` is a whole number of MiB, else "N bytes": budgets as a user gives them.
+std::string BudgetText(std::uint64_t bytes);
+
+} // namespace vortaxel::crawl

@@ -1,0 +1,157 @@
+#include "crawl/crawl_engine.h"
+#include "crawl/crawl_queue.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace vortaxel::crawl {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+/// A site in memory that records what the run tells it, and can fail an allocation in its n-th
+/// fetch or at its n-th listed page.
+struct Site final : PageFetcher, CrawlListener {
+    FetchedPage Fetch(const std::string& url) override {
+        if (++fetches == failFetch) {
+            throw std::bad_alloc();
+        }
+        const auto page = pages.find(url);
+        return page == pages.end() ? FetchedPage::Failure("404") : FetchedPage::Success(page->second);
+    }
+    void PageFound(std::size_t index, std::string_view) override {
+        if (index + 1 == failFound) {
+            throw std::bad_alloc();
+        }
+    }
+    void LinksDropped(std::string_view url, std::size_t count) override {
+        drops.push_back(std::string(url) + " " + std::to_string(count));
+    }
+    void RunEnded() override { ++ended; }
+
+    std::map<std::string, std::string> pages;
+    std::size_t fetches = 0;
+    std::size_t failFetch = 0;
+    std::size_t failFound = 0;
+    Texts drops;
+    int ended = 0;
+};
+
+Texts Found(const CrawlEngine& engine) {
+    Texts texts;
+    for (std::size_t i = 0; i < engine.List2().Count(); ++i) {
+        texts.emplace_back(engine.List2().Text(i));
+    }
+    return texts;
+}
+
+// "http://s/" + "aa" is 11 bytes: a budget of 33 takes three of the start page's five links.
+TEST(PageLinkBudget, LinksPastItAreDroppedOnceAPageAndTheRunGoesOn) {
+    struct Row {
+        std::uint64_t budget;
+        Texts found;
+        Texts drops;
+    };
+    const Row rows[] = {
+        {RunLimits{}.pageLinkBytes,
+         {"http://s/", "http://s/aa", "http://s/bb", "http://s/cc", "http://s/dd", "http://s/ee", "http://s/ff"},
+         {}},
+        {33, {"http://s/", "http://s/aa", "http://s/bb", "http://s/cc", "http://s/ff"}, {"http://s/ 2"}},
+        {10, {"http://s/"}, {"http://s/ 5"}},
+    };
+    for (const Row& row : rows) {
+        Site site;
+        site.pages = {{"http://s/", R"(href="aa" href="bb" href="cc" href="dd" window.open('ee'))"},
+                      {"http://s/cc", R"(href="ff")"}};
+        CrawlEngine engine(site, site);
+        engine.SetLimits({.pageLinkBytes = row.budget});
+        engine.Run("http://s/", RuleSet::Classic);
+        EXPECT_EQ(Found(engine), row.found) << row.budget;
+        EXPECT_EQ(site.drops, row.drops) << row.budget;
+        EXPECT_EQ(engine.LastRunEnd(), RunEnd::QueueEmpty);
+    }
+}
+
+TEST(RunBudget, ReachingItStopsTheRunWithItsReasonAndKeepsTheFoundList) {
+    Site site;
+    // A link of 2 MiB takes a store block of its own, past the 2 MiB budget.
+    site.pages = {{"http://s/", R"(href="a" href="b")"},
+                  {"http://s/a", "href=\"" + std::string(std::size_t{2} << 20, 'x') + "\" href=\"c\""}};
+    CrawlEngine engine(site, site);
+    engine.SetLimits({.storeBytes = std::uint64_t{2} << 20});
+    engine.Run("http://s/", RuleSet::Classic);
+    EXPECT_EQ(Found(engine), (Texts{"http://s/", "http://s/a"}));
+    EXPECT_EQ(engine.LastRunEnd(), RunEnd::MemoryBudget);
+    EXPECT_EQ(engine.StopReason(), "URL store reached its memory budget of 2 MiB");
+    EXPECT_TRUE(engine.StopRequested());
+    EXPECT_EQ(site.ended, 1);
+}
+
+TEST(OutOfMemory, AnAllocationFailureStopsTheRunAndKeepsTheFoundList) {
+    struct Row {
+        std::size_t failFetch;
+        std::size_t failFound;
+        Texts found;
+    };
+    const Row rows[] = {
+        {1, 0, {"http://s/"}},
+        {3, 0, {"http://s/", "http://s/a", "http://s/b"}},
+        {0, 2, {"http://s/", "http://s/a"}},
+    };
+    for (const Row& row : rows) {
+        Site site;
+        site.pages = {{"http://s/", R"(href="a" href="b" href="c")"}};
+        site.failFetch = row.failFetch;
+        site.failFound = row.failFound;
+        CrawlEngine engine(site, site);
+        engine.Run("http://s/", RuleSet::Classic);
+        EXPECT_EQ(Found(engine), row.found);
+        EXPECT_EQ(engine.LastRunEnd(), RunEnd::OutOfMemory);
+        EXPECT_EQ(engine.StopReason(), "out of memory");
+        EXPECT_EQ(site.ended, 1);
+        EXPECT_FALSE(engine.IsRunning());
+        // The engine is fit for the next run.
+        site.failFetch = site.failFound = 0;
+        engine.Run("http://s/", RuleSet::Classic);
+        EXPECT_EQ(Found(engine).size(), 4U);
+        EXPECT_EQ(engine.LastRunEnd(), RunEnd::QueueEmpty);
+        EXPECT_EQ(engine.StopReason(), "");
+    }
+}
+
+TEST(CrawlQueue, WaitingJoinedLinksReadAndCountAsTheirWholeText) {
+    // Long bases are kept apart from their links, short ones joined at once: both kinds mixed.
+    const std::string s = "http://s/" + std::string(80, 's') + "/";
+    const std::string t = "http://t/" + std::string(80, 's') + "/";
+    UrlStore store;
+    CrawlQueue queue(store);
+    queue.AppendJoined(s, "a");
+    queue.Append(s + "a");
+    queue.AppendJoined(t, "a");
+    queue.AppendJoined("http://u/", "a");
+    queue.AppendJoined(s, "");
+    queue.AppendJoined(s + "a", "");
+    const Texts whole = {s + "a", s + "a", t + "a", "http://u/a", s, s + "a"};
+    ASSERT_EQ(queue.Count(), whole.size());
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        EXPECT_EQ(queue.Text(i), whole[i]) << i;
+        EXPECT_EQ(queue.Occurrences(whole[i]),
+                  static_cast<std::size_t>(std::count(whole.begin(), whole.end(), whole[i])))
+            << i;
+    }
+    EXPECT_EQ(queue.Occurrences(s + "ah"), 0U);
+    EXPECT_EQ(queue.Occurrences(t), 0U);
+    // A pass stores them as the same URLs.
+    queue.Filter("http://");
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        EXPECT_EQ(queue.Text(i), whole[i]) << i;
+    }
+    EXPECT_EQ(queue.Occurrences(s + "a"), 3U);
+}
+
+} // namespace
+} // namespace vortaxel::crawl
