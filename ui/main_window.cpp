@@ -57,7 +57,8 @@ void FitToCaption(QLabel& label) {
 
 } // namespace
 
-frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions, QWidget* parent)
+frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions,
+                 QWidget* parent)
     : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
       fetchOptions_(std::move(fetchOptions)), Inet1_(fetchOptions_), engine_(*this, *this),
       model_(std::make_unique<FoundListModel>(engine_.List2())) {

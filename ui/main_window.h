@@ -3,8 +3,8 @@
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
 #include "crawl/page_fetcher.h"
-#include "net/fetch_options.h"
 #include "export/platform_services.h"
+#include "net/fetch_options.h"
 #include "net/fetcher.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #include "crawl_harness.h"
 
+#include "app/net_page_fetcher.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/start_text.h"
-#include "app/net_page_fetcher.h"
 #include "net/fetcher.h"
 
 #include <algorithm>
