@@ -7,6 +7,7 @@
 
 #include "bench/generated_site.h"
 #include "bench/quiet_desktop.h"
+#include "bench/served_shop.h"
 #include "tests/cli/child_process.h"
 #include "tests/support/loopback_site.h"
 #include "ui/main_window.h"
@@ -26,12 +27,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 /// One whole crawl in a fresh window at `width`; the found list, one URL a line, as the command
 /// line prints it for these plain addresses.
@@ -76,13 +71,7 @@ int main(int argc, char** argv) {
 
     test::LoopbackSite site;
     const bench::GeneratedSite shop(pages, 20240601, site.Url("/"));
-    std::string body;
-    for (std::size_t i = 0; i < pages; ++i) {
-        shop.WritePage(i, body);
-        // Not text/html, which the test server would compress at its slowest setting (see parallel_bench).
-        site.Serve("/" + shop.PagePath(i),
-                   test::Page().WithBody(body).WithContentType("application/octet-stream").WithDelay(delay));
-    }
+    bench::ServeShop(site, shop, delay);
 
     const char* names[3] = {"window, 1 at once", "window, K at once", "command line --parallel K"};
     std::vector<double> seconds[3];
@@ -99,9 +88,9 @@ int main(int argc, char** argv) {
             std::printf("round %d %s: %.3f s\n", round + 1, names[which], took);
         }
     }
-    const double one = Median(seconds[0]);
-    const double wide = Median(seconds[1]);
-    const double cli = Median(seconds[2]);
+    const double one = bench::Median(seconds[0]);
+    const double wide = bench::Median(seconds[1]);
+    const double cli = bench::Median(seconds[2]);
     std::printf("pages found %zu, delay %lld ms, K = %zu\n", static_cast<std::size_t>(std::ranges::count(first, '\n')),
                 static_cast<long long>(delay.count()), width);
     std::printf("median window K=1: %.3f s; window K=%zu: %.3f s; command line: %.3f s\n", one, width, wide, cli);
