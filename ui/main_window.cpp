@@ -70,6 +70,9 @@ frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net
     setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Made now for the first start's defaults, so a libcurl that cannot be set up ends the program
+    // before its window opens rather than inside a click.
+    PrepareFetcher(fetcherChoices_);
     BuildMenu();
     BuildControls();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -200,9 +203,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // so the loop ends after the turn it is in and the program can end.
     closing_ = true;
     cmdstop_Click();
-    if (Inet1_) {
-        Inet1_->Abort();
-    }
+    Inet1_->Abort();
     QMainWindow::closeEvent(event);
 }
 
@@ -233,7 +234,7 @@ void frmMain::StartRun() {
     }
     // The run keeps the choices it starts with, whatever the menu says later.
     const RunChoices choices = mnuOptions_->Choices();
-    FetcherFor(choices);
+    PrepareFetcher(choices);
     engine_.Run(txturl_->text().toStdString(),
                 choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic);
     if (!engine_.StopReason().empty()) {
@@ -243,11 +244,11 @@ void frmMain::StartRun() {
     }
 }
 
-net::Fetcher& frmMain::FetcherFor(const RunChoices& choices) {
+void frmMain::PrepareFetcher(const RunChoices& choices) {
     if (Inet1_ && choices == fetcherChoices_) {
         // Pages a stopped run fetched ahead belong to that run's field and rules.
         Inet1_->DropAhead();
-        return *Inet1_;
+        return;
     }
     net::FetchOptions options =
         app::FetchOptionsFor(choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic, fetchOptions_);
@@ -260,7 +261,6 @@ net::Fetcher& frmMain::FetcherFor(const RunChoices& choices) {
     Inet1_->SetWaitCallback(KeepWindowAlive);
     Inet1_->SetAheadList(
         [this](std::size_t wanted, std::vector<std::string>& out) { engine_.NextVisits(wanted, out); });
-    return *Inet1_;
 }
 
 void frmMain::txturl_KeyPress(int& keyAscii) {
@@ -335,7 +335,7 @@ void frmMain::PageFetched(const std::string& url, const crawl::FetchedPage& page
 }
 
 crawl::FetchedPage frmMain::Fetch(const std::string& url) {
-    if (closing_ || !Inet1_) {
+    if (closing_) {
         return crawl::FetchedPage::Failure("window closed");
     }
     return app::ToFetchedPage(Inet1_->Fetch(url));

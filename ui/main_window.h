@@ -64,8 +64,8 @@ private:
 
     /// One start from the URL field: refused, or run to its end.
     void StartRun();
-    /// The fetcher for a run with `choices`: the last one when they are the same, else a new one.
-    net::Fetcher& FetcherFor(const RunChoices& choices);
+    /// Readies the fetcher for a run with `choices`: the last one when they are the same, else a new one.
+    void PrepareFetcher(const RunChoices& choices);
     void ShowMessage(const std::string& text, const std::string& title);
 
     // crawl::CrawlListener
@@ -81,7 +81,7 @@ private:
     keywords::PlatformServices services_;
     QString clipDirectory_;
     net::FetchOptions fetchOptions_;
-    /// Made by the first run, and again by a run whose choices differ from the one before.
+    /// Made again by a run whose choices differ from those it was made for.
     std::unique_ptr<net::Fetcher> Inet1_;
     RunChoices fetcherChoices_;
     OptionsMenu* mnuOptions_ = nullptr;
