@@ -12,12 +12,6 @@ QColor Halfway(const QColor& from, const QColor& to) {
 
 } // namespace
 
-QStyleOptionViewItem MutedEntryDelegate::OptionFor(const QStyleOptionViewItem& base, const QModelIndex& index) const {
-    QStyleOptionViewItem option = base;
-    initStyleOption(&option, index);
-    return option;
-}
-
 void MutedEntryDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     if (!index.data(Qt::ForegroundRole).isValid()) {

@@ -12,9 +12,6 @@ class MutedEntryDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    /// The option as this delegate paints it; for tests.
-    QStyleOptionViewItem OptionFor(const QStyleOptionViewItem& base, const QModelIndex& index) const;
-
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 };

@@ -31,6 +31,16 @@ using namespace std::chrono_literals;
 using vortaxel::test::LoopbackSite;
 using vortaxel::test::Page;
 
+/// The window's delegate, with the option it paints from in reach.
+struct DelegateProbe : MutedEntryDelegate {
+    QStyleOptionViewItem OptionFor(const QWidget& view, const QModelIndex& index) const {
+        QStyleOptionViewItem option;
+        option.initFrom(&view);
+        initStyleOption(&option, index);
+        return option;
+    }
+};
+
 constexpr const char* kKeywordFile = "/fake/keywords.txt";
 
 /// What one run in the window left behind.
@@ -198,12 +208,10 @@ TEST_F(WindowOptionsTest, FailedEntryIsMutedWithItsReasonAndStaysListedAndSelect
 
     // Drawn muted whether selected or not.
     auto* view = Child<QTableView>(*window_, "List2");
-    auto* delegate = qobject_cast<MutedEntryDelegate*>(view->itemDelegate());
-    ASSERT_NE(delegate, nullptr);
-    QStyleOptionViewItem base;
-    base.initFrom(view);
-    const QStyleOptionViewItem mutedOption = delegate->OptionFor(base, failed);
-    const QStyleOptionViewItem plainOption = delegate->OptionFor(base, fine);
+    ASSERT_NE(qobject_cast<MutedEntryDelegate*>(view->itemDelegate()), nullptr);
+    const DelegateProbe probe;
+    const QStyleOptionViewItem mutedOption = probe.OptionFor(*view, failed);
+    const QStyleOptionViewItem plainOption = probe.OptionFor(*view, fine);
     EXPECT_EQ(mutedOption.palette.color(QPalette::Text),
               QApplication::palette().color(QPalette::Disabled, QPalette::Text));
     EXPECT_NE(mutedOption.palette.color(QPalette::Text), plainOption.palette.color(QPalette::Text));
