@@ -5,6 +5,7 @@
 // usage: vortaxel-parallel-bench [PAGES [DELAY_MS [K [ROUNDS [MAX_PAGES]]]]]
 
 #include "bench/generated_site.h"
+#include "bench/served_shop.h"
 #include "tests/cli/child_process.h"
 #include "tests/support/loopback_site.h"
 
@@ -15,20 +16,9 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-using namespace std::chrono_literals;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     using namespace vortaxel;
+    using namespace std::chrono_literals;
     const auto number = [&](int i, long fallback) { return argc > i ? std::strtol(argv[i], nullptr, 10) : fallback; };
     const auto pages = static_cast<std::size_t>(number(1, 300));
     const auto delay = std::chrono::milliseconds(number(2, 20));
@@ -38,14 +28,7 @@ int main(int argc, char** argv) {
 
     test::LoopbackSite site;
     const bench::GeneratedSite shop(pages, 20240601, site.Url("/"));
-    std::string body;
-    for (std::size_t i = 0; i < pages; ++i) {
-        shop.WritePage(i, body);
-        // Not text/html: the test server would compress every page with brotli at its slowest setting,
-        // milliseconds of its processor time per page, and measure itself instead of the client.
-        site.Serve("/" + shop.PagePath(i),
-                   test::Page().WithBody(body).WithContentType("application/octet-stream").WithDelay(delay));
-    }
+    bench::ServeShop(site, shop, delay);
 
     std::vector<double> seconds[2];
     std::string firstOutput;
@@ -73,8 +56,8 @@ int main(int argc, char** argv) {
             std::printf("round %d --parallel %zu: %.3f s\n", round + 1, widths[which], took.count());
         }
     }
-    const double sequential = Median(seconds[0]);
-    const double parallel = Median(seconds[1]);
+    const double sequential = bench::Median(seconds[0]);
+    const double parallel = bench::Median(seconds[1]);
     const auto found = static_cast<std::size_t>(std::count(firstOutput.begin(), firstOutput.end(), '\n'));
     std::printf("pages found %zu, delay %lld ms\n", found, static_cast<long long>(delay.count()));
     std::printf("median --parallel 1: %.3f s; --parallel %zu: %.3f s; speed-up %.2fx; same output: %s\n", sequential,

@@ -5,6 +5,7 @@
 // usage: QT_QPA_PLATFORM=offscreen vortaxel-window-bench [PAGES]
 
 #include "bench/generated_site.h"
+#include "bench/quiet_desktop.h"
 #include "export/platform_services.h"
 #include "ui/main_window.h"
 
@@ -12,9 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include <QApplication>
@@ -25,29 +24,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-/// Cancels every dialog and shows nothing: the benchmark never exports.
-class QuietDesktop final : public vortaxel::keywords::SaveDialog,
-                           public vortaxel::keywords::SettingsStore,
-                           public vortaxel::keywords::FileWriter,
-                           public vortaxel::keywords::MessageBox,
-                           public vortaxel::keywords::Launcher {
-public:
-    std::string AskSavePath(const vortaxel::keywords::SaveDialogRequest&) override { return {}; }
-    vortaxel::keywords::WriteResult Write(const vortaxel::keywords::SettingKey&, const std::string&) override {
-        return vortaxel::keywords::WriteResult::Success();
-    }
-    std::optional<std::string> Read(const vortaxel::keywords::SettingKey&, const std::string& fallback) override {
-        return fallback;
-    }
-    vortaxel::keywords::WriteResult Write(const std::string&, std::string_view) override {
-        return vortaxel::keywords::WriteResult::Success();
-    }
-    void Show(const std::string&, const std::string&, vortaxel::keywords::MessageIcon) override {}
-    bool Launch(const std::string&, const std::string&, vortaxel::keywords::WindowStyle) override { return false; }
-
-    vortaxel::keywords::PlatformServices Services() { return {*this, *this, *this, *this, *this}; }
-};
 
 /// The real window with its network swapped for the generated site. Notes when each fetch begins
 /// and how long drawing the page took, so a turn's cost is the time between two fetches less that.
@@ -84,7 +60,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const std::size_t pages = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 200'000;
     const vortaxel::bench::GeneratedSite site(pages, 20240601);
-    QuietDesktop desktop;
+    vortaxel::bench::QuietDesktop desktop;
     MemoryWindow window(desktop.Services(), site);
     window.show();
     window.findChild<QLineEdit*>("txturl")->setText(QString::fromStdString(site.Root()));

@@ -1,5 +1,7 @@
 #include "found_list_model.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <QScopedValueRollback>
 
 namespace vortaxel::ui {
@@ -25,17 +27,47 @@ int FoundListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant FoundListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= Rows() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
+    if (!index.isValid() || index.row() >= Rows()) {
         return {};
     }
-    const std::string_view text = list_.Text(static_cast<std::size_t>(index.row()));
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const auto row = static_cast<std::size_t>(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: {
+        const std::string_view text = list_.Text(row);
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+    case Qt::ForegroundRole: {
+        const auto failure = failures_.find(row);
+        if (failure == failures_.end()) {
+            return {};
+        }
+        if (role == Qt::ForegroundRole) {
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        }
+        return failure->second;
+    }
+    default:
+        return {};
+    }
+}
+
+void FoundListModel::MarkFailed(std::size_t index, const std::string& reason) {
+    if (index >= shown_.size()) {
+        return;
+    }
+    failures_[index] = QString::fromStdString(reason);
+    const QModelIndex cell = this->index(static_cast<int>(index), 0);
+    emit dataChanged(cell, cell, {Qt::ToolTipRole, Qt::AccessibleDescriptionRole, Qt::ForegroundRole});
 }
 
 void FoundListModel::FoundListCleared() {
     QScopedValueRollback guard(syncing_, true);
     beginResetModel();
     shown_.clear();
+    failures_.clear();
     endResetModel();
     selection_.clear();
 }

@@ -3,6 +3,8 @@
 #include "crawl/found_list.h"
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -29,6 +31,10 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
+    /// Entry `index`, listed already, could not be fetched: it is drawn muted and `reason` becomes
+    /// its tooltip and accessible description. Forgotten when the list is cleared.
+    void MarkFailed(std::size_t index, const std::string& reason);
+
 private:
     void FoundListCleared() override;
     void FoundListAppended(std::size_t index) override;
@@ -42,6 +48,8 @@ private:
     QItemSelectionModel selection_;
     // The flags as last shown, one per row the view knows of, so each change is applied once.
     std::vector<std::uint8_t> shown_;
+    // Few entries fail on a working site, so only those carry a reason.
+    std::unordered_map<std::size_t, QString> failures_;
     bool syncing_ = false;
 };
 

@@ -8,8 +8,11 @@
 #include "export/keyword_export.h"
 #include "fonts.h"
 #include "found_list_model.h"
+#include "muted_entry_delegate.h"
 #include "twips.h"
 #include "window_placement.h"
+
+#include <algorithm>
 
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
@@ -31,8 +34,8 @@ namespace {
 constexpr int kEnterKey = 13;
 constexpr int kCaretAfterScheme = 7; // just after the preset "http://"
 
-keywords::SettingKey BrowserRulesSetting() {
-    return {"Vortaxel", "Options", "BrowserLinkRules"};
+void KeepWindowAlive() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 template <typename Widget> Widget* Place(Widget* widget, const char* name, QRect rect) {
@@ -60,15 +63,16 @@ void FitToCaption(QLabel& label) {
 frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions,
                  QWidget* parent)
     : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
-      fetchOptions_(std::move(fetchOptions)), Inet1_(fetchOptions_), engine_(*this, *this),
+      fetchOptions_(std::move(fetchOptions)), engine_(*this, *this),
       model_(std::make_unique<FoundListModel>(engine_.List2())) {
     setObjectName("frmMain");
     setWindowTitle("Vortaxel");
     setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    // The page fetch blocks; the window stays alive by handling its events while it waits.
-    Inet1_.SetWaitCallback([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    // Made now for the first start's defaults, so a libcurl that cannot be set up ends the program
+    // before its window opens rather than inside a click.
+    PrepareFetcher(fetcherChoices_);
     BuildMenu();
     BuildControls();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -84,10 +88,7 @@ frmMain::~frmMain() {
 void frmMain::BuildMenu() {
     QMenu* mnuOptions = menuBar()->addMenu("Options");
     mnuOptions->setObjectName("mnuOptions");
-    mnuBrowserRules_ = mnuOptions->addAction("Browser Link Rules");
-    mnuBrowserRules_->setObjectName("mnuBrowserRules");
-    mnuBrowserRules_->setCheckable(true);
-    connect(mnuBrowserRules_, &QAction::triggered, this, &frmMain::mnuBrowserRules_Click);
+    mnuOptions_ = new OptionsMenu(*mnuOptions);
 
     QMenu* mnuHelp = menuBar()->addMenu("Help");
     mnuHelp->setObjectName("mnuHelp");
@@ -151,6 +152,7 @@ void frmMain::BuildControls() {
     List2_ = Place(new QTableView(client), "List2", TwipsRect(120, 840, 11640, 7005));
     List2_->setAccessibleName("Found URLs");
     List2_->setModel(model_.get());
+    List2_->setItemDelegate(new MutedEntryDelegate(List2_));
     List2_->setSelectionModel(model_->SelectionModel());
     List2_->horizontalHeader()->hide();
     List2_->horizontalHeader()->setStretchLastSection(true);
@@ -201,10 +203,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // so the loop ends after the turn it is in and the program can end.
     closing_ = true;
     cmdstop_Click();
-    Inet1_.Abort();
-    if (pageFetcher_) {
-        pageFetcher_->Abort();
-    }
+    Inet1_->Abort();
     QMainWindow::closeEvent(event);
 }
 
@@ -233,13 +232,35 @@ void frmMain::StartRun() {
     if (text.size() != typed) {
         txturl_->setText(QString::fromStdString(text));
     }
-    // The run keeps the rules it starts with, whatever the menu says later.
-    const bool browser = mnuBrowserRules_->isChecked();
-    if (browser && !pageFetcher_) {
-        pageFetcher_ = std::make_unique<net::Fetcher>(app::FetchOptionsFor(crawl::RuleSet::Browser, fetchOptions_));
-        pageFetcher_->SetWaitCallback([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    // The run keeps the choices it starts with, whatever the menu says later.
+    const RunChoices choices = mnuOptions_->Choices();
+    PrepareFetcher(choices);
+    engine_.Run(txturl_->text().toStdString(),
+                choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic);
+    if (!engine_.StopReason().empty()) {
+        // The engine stopped itself; unlike a stop the user asked for, this needs saying. The list
+        // stays as found, ready to export.
+        ShowMessage("The crawl stopped early: " + engine_.StopReason() + ".", "Vortaxel");
     }
-    engine_.Run(txturl_->text().toStdString(), browser ? crawl::RuleSet::Browser : crawl::RuleSet::Classic);
+}
+
+void frmMain::PrepareFetcher(const RunChoices& choices) {
+    if (Inet1_ && choices == fetcherChoices_) {
+        // Pages a stopped run fetched ahead belong to that run's field and rules.
+        Inet1_->DropAhead();
+        return;
+    }
+    net::FetchOptions options =
+        app::FetchOptionsFor(choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic, fetchOptions_);
+    options.delay = std::max(options.delay, choices.delay);
+    options.politeRetry = options.politeRetry || choices.delay.count() > 0 || choices.obeyRobots;
+    Inet1_.reset(); // its connections close before the next fetcher opens its own
+    Inet1_ = std::make_unique<net::Fetcher>(std::move(options), choices.pagesAtOnce);
+    fetcherChoices_ = choices;
+    // The page fetch blocks; the window stays alive by handling its events while it waits.
+    Inet1_->SetWaitCallback(KeepWindowAlive);
+    Inet1_->SetAheadList(
+        [this](std::size_t wanted, std::vector<std::string>& out) { engine_.NextVisits(wanted, out); });
 }
 
 void frmMain::txturl_KeyPress(int& keyAscii) {
@@ -265,16 +286,7 @@ void frmMain::cmdsave_Click() {
 }
 
 void frmMain::UseSettings(keywords::SettingsStore& settings) {
-    settings_ = &settings;
-    const std::optional<std::string> stored = settings.Read(BrowserRulesSetting(), "0");
-    mnuBrowserRules_->setChecked(stored && *stored == "1");
-}
-
-void frmMain::mnuBrowserRules_Click(bool checked) {
-    if (settings_ != nullptr) {
-        // A store that cannot be written only loses the choice at the next start.
-        settings_->Write(BrowserRulesSetting(), checked ? "1" : "0");
-    }
+    mnuOptions_->UseSettings(settings);
 }
 
 void frmMain::mnuAbout_Click() {
@@ -313,12 +325,20 @@ void frmMain::Yield() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void frmMain::PageFetched(const std::string& url, const crawl::FetchedPage& page) {
+    // Classic rules list a page before fetching it, so a failed page is the last entry; browser
+    // rules list only pages that arrived.
+    const crawl::FoundList& found = engine_.List2();
+    if (!page.ok && found.Count() != 0 && found.Text(found.Count() - 1) == url) {
+        model_->MarkFailed(found.Count() - 1, page.error);
+    }
+}
+
 crawl::FetchedPage frmMain::Fetch(const std::string& url) {
     if (closing_) {
         return crawl::FetchedPage::Failure("window closed");
     }
-    net::Fetcher& fetcher = engine_.Rules() == crawl::RuleSet::Browser && pageFetcher_ ? *pageFetcher_ : Inet1_;
-    return app::ToFetchedPage(fetcher.Fetch(url));
+    return app::ToFetchedPage(Inet1_->Fetch(url));
 }
 
 } // namespace vortaxel::ui

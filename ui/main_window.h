@@ -6,6 +6,7 @@
 #include "export/platform_services.h"
 #include "net/fetch_options.h"
 #include "net/fetcher.h"
+#include "options_menu.h"
 
 #include <memory>
 
@@ -40,8 +41,8 @@ public:
 
     crawl::CrawlEngine& Engine() { return engine_; }
 
-    /// Where "Browser Link Rules" is remembered; the menu takes its stored state now. Without a store
-    /// the choice lasts while the window does.
+    /// Where the "Options" menu's choices are remembered; the menu takes its stored state now.
+    /// Without a store the choices last while the window does.
     void UseSettings(keywords::SettingsStore& settings);
 
     // Event handlers, as the controls call them.
@@ -51,7 +52,6 @@ public:
     void chkSelect_Click();
     void cmdsave_Click();
     void mnuAbout_Click();
-    void mnuBrowserRules_Click(bool checked);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,6 +64,8 @@ private:
 
     /// One start from the URL field: refused, or run to its end.
     void StartRun();
+    /// Readies the fetcher for a run with `choices`: the last one when they are the same, else a new one.
+    void PrepareFetcher(const RunChoices& choices);
     void ShowMessage(const std::string& text, const std::string& title);
 
     // crawl::CrawlListener
@@ -71,6 +73,7 @@ private:
     void RunEnded() override;
     void PageFound(std::size_t index, std::string_view url) override;
     void Yield() override;
+    void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
 
     // crawl::PageFetcher
     crawl::FetchedPage Fetch(const std::string& url) override;
@@ -78,11 +81,10 @@ private:
     keywords::PlatformServices services_;
     QString clipDirectory_;
     net::FetchOptions fetchOptions_;
-    net::Fetcher Inet1_;
-    /// Fetches under browser rules: pages only, made on the first such run.
-    std::unique_ptr<net::Fetcher> pageFetcher_;
-    keywords::SettingsStore* settings_ = nullptr;
-    QAction* mnuBrowserRules_ = nullptr;
+    /// Made again by a run whose choices differ from those it was made for.
+    std::unique_ptr<net::Fetcher> Inet1_;
+    RunChoices fetcherChoices_;
+    OptionsMenu* mnuOptions_ = nullptr;
     crawl::CrawlEngine engine_;
     std::unique_ptr<FoundListModel> model_;
     bool closing_ = false;

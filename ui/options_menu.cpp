@@ -1,0 +1,104 @@
+#include "options_menu.h"
+
+#include <string>
+#include <utility>
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+
+namespace vortaxel::ui {
+namespace {
+
+constexpr const char* kBrowserRulesKey = "BrowserLinkRules";
+constexpr const char* kPagesAtOnceKey = "PagesAtOnce";
+constexpr const char* kDelayKey = "DelayMilliseconds";
+constexpr const char* kObeyRobotsKey = "ObeyRobots";
+// Each radio entry carries its value, which is also what the store holds.
+constexpr const char* kValueProperty = "choiceValue";
+
+keywords::SettingKey OptionKey(const char* key) {
+    return {"Vortaxel", "Options", key};
+}
+
+/// The entry whose value is `value`, or the first (the default) when none is.
+void SelectStored(QActionGroup& group, const std::string& value) {
+    QAction* match = group.actions().constFirst();
+    for (QAction* action : group.actions()) {
+        if (std::to_string(action->property(kValueProperty).toLongLong()) == value) {
+            match = action;
+        }
+    }
+    match->setChecked(true);
+}
+
+long CheckedValue(const QActionGroup& group) {
+    const QAction* checked = group.checkedAction();
+    return checked == nullptr ? 0 : checked->property(kValueProperty).toLongLong();
+}
+
+} // namespace
+
+OptionsMenu::OptionsMenu(QMenu& menu) : QObject(&menu) {
+    browserRules_ = CheckEntry(menu, "Browser Link Rules", "mnuBrowserRules", kBrowserRulesKey);
+    menu.addSeparator();
+    QMenu* pages = menu.addMenu("Pages at Once");
+    pages->setObjectName("mnuPagesAtOnce");
+    pagesAtOnce_ = RadioGroup(*pages, "mnuPagesAtOnce", kPagesAtOnceKey, {{"1", 1}, {"4", 4}, {"8", 8}});
+    QMenu* delay = menu.addMenu("Delay Between Requests");
+    delay->setObjectName("mnuDelay");
+    delay_ = RadioGroup(*delay, "mnuDelay", kDelayKey, {{"None", 0}, {"0.5 s", 500}, {"1 s", 1000}, {"2 s", 2000}});
+    obeyRobots_ = CheckEntry(menu, "Obey robots.txt", "mnuObeyRobots", kObeyRobotsKey);
+}
+
+QAction* OptionsMenu::CheckEntry(QMenu& menu, const char* text, const char* name, const char* key) {
+    QAction* action = menu.addAction(text);
+    action->setObjectName(name);
+    action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [this, key](bool checked) { Remember(key, checked ? 1 : 0); });
+    return action;
+}
+
+QActionGroup* OptionsMenu::RadioGroup(QMenu& submenu, const char* namePrefix, const char* key,
+                                      const std::initializer_list<std::pair<const char*, long>>& choices) {
+    auto* group = new QActionGroup(this);
+    group->setExclusive(true);
+    for (const auto& [text, value] : choices) {
+        QAction* action = submenu.addAction(text);
+        action->setObjectName(QString("%1%2").arg(namePrefix).arg(value));
+        action->setCheckable(true);
+        action->setProperty(kValueProperty, static_cast<qlonglong>(value));
+        group->addAction(action);
+    }
+    group->actions().constFirst()->setChecked(true);
+    connect(group, &QActionGroup::triggered, this,
+            [this, key](QAction* action) { Remember(key, action->property(kValueProperty).toLongLong()); });
+    return group;
+}
+
+void OptionsMenu::UseSettings(keywords::SettingsStore& settings) {
+    settings_ = &settings;
+    const auto stored = [&settings](const char* key) { return settings.Read(OptionKey(key), "").value_or(""); };
+    browserRules_->setChecked(stored(kBrowserRulesKey) == "1");
+    obeyRobots_->setChecked(stored(kObeyRobotsKey) == "1");
+    SelectStored(*pagesAtOnce_, stored(kPagesAtOnceKey));
+    SelectStored(*delay_, stored(kDelayKey));
+}
+
+RunChoices OptionsMenu::Choices() const {
+    RunChoices choices;
+    choices.browserRules = browserRules_->isChecked();
+    choices.pagesAtOnce = static_cast<std::size_t>(CheckedValue(*pagesAtOnce_));
+    choices.delay = std::chrono::milliseconds(CheckedValue(*delay_));
+    choices.obeyRobots = obeyRobots_->isChecked();
+    return choices;
+}
+
+void OptionsMenu::Remember(const char* key, long value) {
+    if (settings_ != nullptr) {
+        // A store that cannot be written only loses the choice at the next start.
+        settings_->Write(OptionKey(key), std::to_string(value));
+    }
+}
+
+} // namespace vortaxel::ui
