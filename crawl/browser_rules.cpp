@@ -51,6 +51,9 @@ void BrowserRules::Turn(CrawlRun& run) {
         return; // listed already, as where an earlier page's redirect landed
     }
     headText_.assign(store_.Text(head));
+    if (!run.Admit(headText_)) {
+        return;
+    }
     const FetchedPage page = run.Fetch(headText_);
     const std::optional<std::string> landing = Landing(headText_, page);
     const bool isPage =
