@@ -1,0 +1,211 @@
+// The command line against sites a real crawl meets: failing pages, a per-page report, robots.txt and
+// a politeness delay, each on a loopback site that logs what it was asked.
+
+#include "child_process.h"
+#include "tests/support/loopback_site.h"
+#include "tests/support/scratch_folder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace vortaxel::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+
+constexpr auto kRunLimit = 30s;
+
+Lines SplitLines(const std::string& text) {
+    Lines lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+/// A report line with its time column, which no test can predict, made "*".
+std::string WithoutTime(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, ',');) {
+        fields.push_back(field);
+    }
+    if (fields.size() > 5) {
+        fields[5] = "*";
+    }
+    std::string joined;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        joined += (i == 0 ? "" : ",") + fields[i];
+    }
+    return line.ends_with(',') ? joined + "," : joined;
+}
+
+ChildProcess RunCli(const std::vector<std::string>& args) {
+    return ChildProcess(VORTAXEL_CLI_PATH, args);
+}
+
+bool Contains(const std::vector<std::string>& items, const std::string& item) {
+    return std::ranges::find(items, item) != items.end();
+}
+
+/// A shop with a broken link, a redirect, a file that is no page and a private corner.
+class RealWeb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site_.ServeHtml("/", R"(<a href="/missing.html">x</a> <a href="/moved">m</a> <a href="/price.txt">t</a>
+            <a href="/private/x.html">p</a> <a href="/shop.html">s</a>)");
+        site_.Redirect("/moved", "/shop.html");
+        site_.ServeHtml("/shop.html", "no links");
+        site_.Serve("/price.txt", Page().WithBody("12.50").WithContentType("text/plain"));
+        site_.ServeHtml("/private/x.html", "secret");
+        start_ = site_.Url("/");
+    }
+
+    void ServeRobots(Page page) { site_.Serve("/robots.txt", std::move(page)); }
+    static Page DisallowPrivate() {
+        return Page().WithBody("User-agent: *\nDisallow: /private/\n").WithContentType("text/plain");
+    }
+
+    LoopbackSite site_;
+    std::string start_;
+};
+
+TEST_F(RealWeb, EachFailedFetchIsOneLineOnStandardErrorUnlessQuiet) {
+    for (const bool quiet : {false, true}) {
+        SCOPED_TRACE(quiet);
+        auto cli = quiet ? RunCli({"--quiet", start_}) : RunCli({start_});
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 0);
+        // Still listed and counted, as a page without links.
+        EXPECT_TRUE(Contains(SplitLines(cli.Out()), start_ + "missing.html"));
+        EXPECT_EQ(cli.Err(), quiet ? "" : "vortaxel-cli: " + start_ + "missing.html: HTTP status 404 Not Found\n");
+    }
+}
+
+// The redirect's target is fetched once, by the redirect, so it has no row of its own.
+TEST_F(RealWeb, ReportHasARowPerFetchedPageAndPerBlockedAddress) {
+    ServeRobots(DisallowPrivate());
+    const ScratchFolder dir("cli-report");
+    const auto report = dir / "pages.csv";
+    auto cli = RunCli({"--quiet", "--rules", "browser", "--robots", "--report", report.string(), start_});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+    Lines rows;
+    for (const std::string& line : SplitLines(ReadFile(report))) {
+        rows.push_back(WithoutTime(line));
+    }
+    const std::string s = start_;
+    EXPECT_EQ(rows, (Lines{
+                        "url,status,final_url,content_type,bytes,*,redirects,error",
+                        s + "," + "200," + s + ",text/html,150,*,0,",
+                        s + "missing.html,404," + s + "missing.html,text/html,0,*,0,HTTP status 404 Not Found",
+                        s + "moved,200," + s + "shop.html,text/html,8,*,1,",
+                        s + "price.txt,200," + s + "price.txt,text/plain,0,*,0,",
+                        s + "private/x.html,,,,0,*,0,blocked by robots.txt",
+                    }));
+    EXPECT_EQ(SplitLines(cli.Out()), (Lines{s, s + "shop.html"}));
+}
+
+TEST_F(RealWeb, AReportThatCannotBeWrittenFailsTheRunNamingThePath) {
+    const ScratchFolder dir("cli-report-fail");
+    const std::string path = (dir / "no-such-folder" / "pages.csv").string();
+    auto plain = RunCli({"--quiet", start_});
+    auto cli = RunCli({"--quiet", "--report", path, start_});
+    ASSERT_TRUE(plain.Wait(kRunLimit));
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_EQ(cli.ExitCode(), 1);
+    EXPECT_TRUE(cli.Err().starts_with("vortaxel-cli: cannot write " + path + ": ")) << cli.Err();
+    EXPECT_EQ(cli.Out(), plain.Out());
+}
+
+TEST_F(RealWeb, RobotsTxtDecidesWhatIsRequestedAndListed) {
+    const std::string s = start_;
+    const Lines everything = {
+        s, s + "missing.html", s + "moved", s + "price.txt", s + "private/x.html", s + "shop.html"};
+    struct Row {
+        const char* name;
+        bool obey;
+        std::optional<Page> robots;
+        Lines listed;
+        Lines requested;
+    };
+    const Row rows[] = {
+        {"default run asks for no robots.txt",
+         false,
+         DisallowPrivate(),
+         everything,
+         {"/", "/missing.html", "/moved", "/shop.html", "/price.txt", "/private/x.html", "/shop.html"}},
+        {"a disallowed page is neither requested nor listed",
+         true,
+         DisallowPrivate(),
+         {s, s + "missing.html", s + "moved", s + "price.txt", s + "shop.html"},
+         {"/robots.txt", "/", "/missing.html", "/moved", "/shop.html", "/price.txt", "/shop.html"}},
+        {"a missing robots.txt restricts nothing",
+         true,
+         std::nullopt,
+         everything,
+         {"/robots.txt", "/", "/missing.html", "/moved", "/shop.html", "/price.txt", "/private/x.html", "/shop.html"}},
+        {"a 5xx robots.txt: nothing of the host", true, Page().WithStatus(503), {}, {"/robots.txt"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        site_.ClearRequests();
+        if (row.robots) {
+            ServeRobots(*row.robots);
+        } else {
+            ServeRobots(Page().WithStatus(404));
+        }
+        auto cli = row.obey ? RunCli({"--quiet", "--robots", s}) : RunCli({"--quiet", s});
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(SplitLines(cli.Out()), row.listed);
+        EXPECT_EQ(site_.Targets(), row.requested);
+    }
+}
+
+TEST_F(RealWeb, BlockedAddressesAreNamedOnStandardError) {
+    ServeRobots(DisallowPrivate());
+    auto cli = RunCli({"--robots", "--rules", "browser", start_});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_NE(cli.Err().find("vortaxel-cli: " + start_ + "private/x.html: blocked by robots.txt\n"), std::string::npos)
+        << cli.Err();
+}
+
+TEST(RealWebDelay, RequestsToOneHostStartAtLeastTheDelayApart) {
+    LoopbackSite site;
+    std::mutex mutex;
+    std::vector<std::chrono::steady_clock::time_point> starts;
+    const auto page = [&](std::string body) {
+        return [&, body](const httplib::Request&, httplib::Response& response) {
+            {
+                const std::lock_guard lock(mutex);
+                starts.push_back(std::chrono::steady_clock::now());
+            }
+            response.set_content(body, "text/html");
+        };
+    };
+    site.Handle("/", page(R"(<a href="/a">a</a> <a href="/b">b</a> <a href="/c">c</a>)"));
+    for (const char* target : {"/a", "/b", "/c"}) {
+        site.Handle(target, page(""));
+    }
+    auto cli = RunCli({"--quiet", "--delay", "300", "--parallel", "4", site.Url("/")});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    ASSERT_EQ(starts.size(), 4u);
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        // The server sees a request a little after the client sends it; the slack covers that jitter.
+        EXPECT_GE(starts[i] - starts[i - 1], 280ms) << i;
+    }
+}
+
+} // namespace
+} // namespace vortaxel::test
