@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vortaxel::test {
@@ -205,6 +207,47 @@ TEST(RealWebDelay, RequestsToOneHostStartAtLeastTheDelayApart) {
         // The server sees a request a little after the client sends it; the slack covers that jitter.
         EXPECT_GE(starts[i] - starts[i - 1], 280ms) << i;
     }
+}
+
+} // namespace
+} // namespace vortaxel::test
+
+namespace vortaxel::test {
+namespace {
+
+// 32 MiB of short distinct links under a start address of 1,000 bytes would join to gigabytes.
+std::string PageOfShortLinks() {
+    constexpr std::string_view kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string page;
+    page.reserve(std::size_t{32} << 20);
+    for (std::size_t n = 0; page.size() < (std::size_t{32} << 20) - 64; ++n) {
+        std::string name;
+        for (std::size_t rest = n; name.empty() || rest != 0; rest /= kDigits.size()) {
+            name.insert(name.begin(), kDigits[rest % kDigits.size()]);
+        }
+        page += "<a href=\"" + name + "\">x</a>";
+    }
+    return page;
+}
+
+TEST(RealWebMemory, AFloodOfLinksUnderAMemoryLimitStopsTheRunAndKeepsTheKeywordFile) {
+    LoopbackSite site;
+    const std::string target = "/" + std::string(980, 'd') + "/";
+    // A type the server does not compress: compressing 32 MiB per request would outlast the test.
+    site.Serve(target, Page().WithBody(PageOfShortLinks()).WithContentType("application/octet-stream"));
+    const ScratchFolder dir("cli-memory");
+    const std::string keywords = (dir / "k.txt").string();
+    // The shell puts the process under a 1 GiB address-space limit before it becomes the command line.
+    ChildProcess cli("/bin/sh", {"-c", "ulimit -v 1048576 && exec \"$0\" \"$@\"", VORTAXEL_CLI_PATH, "--quiet",
+                                 "--max-memory", "16M", "--keywords", keywords, site.Url(target)});
+    ASSERT_TRUE(cli.Wait(kRunLimit)) << cli.Err().substr(0, 2000) << " out " << cli.Out().size();
+    EXPECT_EQ(cli.ExitCode(), 1) << cli.Err();
+    EXPECT_EQ(SplitLines(cli.Out()), Lines{site.Url(target)});
+    const Lines err = SplitLines(cli.Err());
+    ASSERT_EQ(err.size(), 2u) << cli.Err();
+    EXPECT_TRUE(err[0].ends_with("links past the page budget of 64 MiB dropped")) << err[0];
+    EXPECT_EQ(err[1], "vortaxel-cli: run stopped: URL store reached its memory budget of 16 MiB");
+    EXPECT_TRUE(std::filesystem::exists(keywords));
 }
 
 } // namespace
