@@ -4,6 +4,7 @@
 #include "child_process.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/test_tls.h"
 
 #include <algorithm>
 #include <chrono>
@@ -248,6 +249,44 @@ TEST(RealWebMemory, AFloodOfLinksUnderAMemoryLimitStopsTheRunAndKeepsTheKeywordF
     EXPECT_TRUE(err[0].ends_with("links past the page budget of 64 MiB dropped")) << err[0];
     EXPECT_EQ(err[1], "vortaxel-cli: run stopped: URL store reached its memory budget of 16 MiB");
     EXPECT_TRUE(std::filesystem::exists(keywords));
+}
+
+} // namespace
+} // namespace vortaxel::test
+
+namespace vortaxel::test {
+namespace {
+
+TEST(RealWebTls, AnExtraAuthorityIsTrustedAndASelfSignedSiteFailsWithItsReason) {
+    const ScratchFolder folder("cli-tls");
+    const Identity authority("Vortaxel Test CA", true, -kDay, kDay);
+    authority.Write(folder / "ca.pem", folder / "ca.key");
+    struct Row {
+        const char* name;
+        Identity server;
+        bool listed;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {"signed by the authority given", Identity("127.0.0.1", false, -kDay, kDay, &authority), true, ""},
+        {"self-signed", Identity("127.0.0.1", false, -kDay, kDay), true, "self-signed"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.server.Write(folder / "server.pem", folder / "server.key");
+        const TlsSite site(folder / "server.pem", folder / "server.key");
+        const std::string url = "https://127.0.0.1:" + std::to_string(site.Port()) + "/";
+        auto cli = RunCli({"--ca-file", (folder / "ca.pem").string(), url});
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 0);
+        EXPECT_EQ(SplitLines(cli.Out()), Lines{url});
+        if (*row.reason == '\0') {
+            EXPECT_EQ(cli.Err(), "");
+        } else {
+            EXPECT_TRUE(cli.Err().starts_with("vortaxel-cli: " + url + ": ")) << cli.Err();
+            EXPECT_NE(cli.Err().find(row.reason), std::string::npos) << cli.Err();
+        }
+    }
 }
 
 } // namespace
