@@ -96,28 +96,44 @@ TEST_F(RealWeb, EachFailedFetchIsOneLineOnStandardErrorUnlessQuiet) {
     }
 }
 
-// The redirect's target is fetched once, by the redirect, so it has no row of its own.
+// Under browser rules the redirect's target is fetched once, by the redirect, so it has no row of its
+// own; classic rules list and fetch every address, so every listed one has its row, in list order.
 TEST_F(RealWeb, ReportHasARowPerFetchedPageAndPerBlockedAddress) {
     ServeRobots(DisallowPrivate());
     const ScratchFolder dir("cli-report");
     const auto report = dir / "pages.csv";
-    auto cli = RunCli({"--quiet", "--rules", "browser", "--robots", "--report", report.string(), start_});
-    ASSERT_TRUE(cli.Wait(kRunLimit));
-    EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
-    Lines rows;
-    for (const std::string& line : SplitLines(ReadFile(report))) {
-        rows.push_back(WithoutTime(line));
-    }
     const std::string s = start_;
-    EXPECT_EQ(rows, (Lines{
-                        "url,status,final_url,content_type,bytes,*,redirects,error",
-                        s + "," + "200," + s + ",text/html,150,*,0,",
-                        s + "missing.html,404," + s + "missing.html,text/html,0,*,0,HTTP status 404 Not Found",
-                        s + "moved,200," + s + "shop.html,text/html,8,*,1,",
-                        s + "price.txt,200," + s + "price.txt,text/plain,0,*,0,",
-                        s + "private/x.html,,,,0,*,0,blocked by robots.txt",
-                    }));
-    EXPECT_EQ(SplitLines(cli.Out()), (Lines{s, s + "shop.html"}));
+    const std::string header = "url,status,final_url,content_type,bytes,*,redirects,error";
+    const std::string home = s + "," + "200," + s + ",text/html,150,*,0,";
+    const std::string missing = s + "missing.html,404," + s + "missing.html,text/html,0,*,0,HTTP status 404 Not Found";
+    const std::string moved = s + "moved,200," + s + "shop.html,text/html,8,*,1,";
+    const std::string blocked = s + "private/x.html,,,,0,*,0,blocked by robots.txt";
+    struct Row {
+        const char* rules;
+        Lines report;
+        Lines listed;
+    };
+    const Row rows[] = {
+        {"browser",
+         {header, home, missing, moved, s + "price.txt,200," + s + "price.txt,text/plain,0,*,0,", blocked},
+         {s, s + "shop.html"}},
+        {"classic",
+         {header, home, missing, moved, s + "price.txt,200," + s + "price.txt,text/plain,5,*,0,", blocked,
+          s + "shop.html,200," + s + "shop.html,text/html,8,*,0,"},
+         {s, s + "missing.html", s + "moved", s + "price.txt", s + "shop.html"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.rules);
+        auto cli = RunCli({"--quiet", "--rules", row.rules, "--robots", "--report", report.string(), s});
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+        Lines written;
+        for (const std::string& line : SplitLines(ReadFile(report))) {
+            written.push_back(WithoutTime(line));
+        }
+        EXPECT_EQ(written, row.report);
+        EXPECT_EQ(SplitLines(cli.Out()), row.listed);
+    }
 }
 
 TEST_F(RealWeb, AReportThatCannotBeWrittenFailsTheRunNamingThePath) {
