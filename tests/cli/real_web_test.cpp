@@ -7,6 +7,7 @@
 #include "tests/support/test_tls.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -303,6 +304,54 @@ TEST(RealWebTls, AnExtraAuthorityIsTrustedAndASelfSignedSiteFailsWithItsReason) 
             EXPECT_NE(cli.Err().find(row.reason), std::string::npos) << cli.Err();
         }
     }
+}
+
+} // namespace
+} // namespace vortaxel::test
+
+namespace vortaxel::test {
+namespace {
+
+TEST(RealWebPoliteness, ComeBackLaterIsWaitedOutOnlyWhenPolitenessIsAskedFor) {
+    struct Row {
+        std::vector<std::string> options;
+        std::size_t requests;
+        bool failed;
+    };
+    const Row rows[] = {
+        {{}, 1, true},
+        {{"--delay", "10"}, 2, false},
+        {{"--robots"}, 2, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.options.empty() ? "default" : row.options[0]);
+        LoopbackSite site;
+        std::atomic<int> asked{0};
+        site.Handle("/", [&asked](const httplib::Request&, httplib::Response& response) {
+            if (asked++ == 0) {
+                response.status = 429;
+                response.set_header("Retry-After", "1");
+                return;
+            }
+            response.set_content("welcome", "text/html");
+        });
+        std::vector<std::string> args = row.options;
+        args.push_back(site.Url("/"));
+        auto cli = RunCli(args);
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(std::ranges::count(site.Targets(), std::string("/")), row.requests);
+        EXPECT_EQ(cli.Err().find("429") != std::string::npos, row.failed) << cli.Err();
+    }
+}
+
+TEST(RealWebSummary, ARunWithFailuresEndsWithASummaryOnATerminal) {
+    LoopbackSite site;
+    site.ServeHtml("/", R"(<a href="/gone">g</a> <a href="/here">h</a>)");
+    site.ServeHtml("/here", "");
+    // script(1) gives the program a terminal for its standard error.
+    ChildProcess cli("/usr/bin/script", {"-qec", std::string(VORTAXEL_CLI_PATH) + " " + site.Url("/"), "/dev/null"});
+    ASSERT_TRUE(cli.Wait(kRunLimit));
+    EXPECT_NE(cli.Out().find("vortaxel-cli: 1 of 3 pages failed"), std::string::npos) << cli.Out();
 }
 
 } // namespace
