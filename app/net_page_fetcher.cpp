@@ -14,6 +14,9 @@ crawl::FetchedPage ToFetchedPage(net::FetchResult result) {
     page.finalUrl = std::move(result.finalUrl);
     page.contentType = std::move(result.contentType);
     page.bodySkipped = result.bodySkipped;
+    page.bytes = result.bytes;
+    page.elapsed = result.elapsed;
+    page.redirects = result.redirects;
     return page;
 }
 

@@ -7,7 +7,9 @@
 #include "net/fetch_result.h"
 #include "net/fetcher.h"
 
+#include <chrono>
 #include <string>
+#include <string_view>
 
 namespace vortaxel::app {
 
@@ -24,6 +26,10 @@ class NetPageFetcher final : public crawl::PageFetcher {
 public:
     explicit NetPageFetcher(net::Fetcher& fetcher) : fetcher_(fetcher) {}
     crawl::FetchedPage Fetch(const std::string& url) override { return ToFetchedPage(fetcher_.Fetch(url)); }
+    crawl::FetchedPage FetchWhole(const std::string& url) override { return ToFetchedPage(fetcher_.FetchWhole(url)); }
+    void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
+        fetcher_.SetHostDelay(url, delay);
+    }
 
 private:
     net::Fetcher& fetcher_;

@@ -72,11 +72,14 @@ done
 # curl: the same pages one after another over one kept-alive connection.
 awk '{ print "url = \"" $0 "\"\noutput = \"/dev/null\"" }' "$work/urls.txt" > "$work/curl.cfg"
 
-declare -A times
-names=(vortaxel vortaxel-p8 wget curl)
+declare -A times cpu
+names=(vortaxel vortaxel-report vortaxel-p8 wget curl)
 run() {
     case $1 in
-    vortaxel) "$cli" --quiet "$site" > "$work/found.txt" ;;
+    # CPU time too: on a shared machine it varies far less than the wall clock.
+    vortaxel) /usr/bin/time -f '%U %S' -o "$work/cpu" "$cli" --quiet "$site" > "$work/found.txt" ;;
+    vortaxel-report)
+        /usr/bin/time -f '%U %S' -o "$work/cpu" "$cli" --quiet --report "$work/report.csv" "$site" > "$work/found-report.txt" ;;
     vortaxel-p8) "$cli" --quiet --parallel 8 "$site" > "$work/found-p8.txt" ;;
     wget) (cd "$work" && wget --spider -r -l inf -nd -q "$site" || true) ;;
     curl) curl -s -K "$work/curl.cfg" ;;
@@ -89,6 +92,9 @@ for round in $(seq "$rounds"); do
         end=$(date +%s.%N)
         took=$(echo "$end - $start" | bc -l)
         times[$name]="${times[$name]:-} $took"
+        if [[ $name == vortaxel || $name == vortaxel-report ]]; then
+            cpu[$name]="${cpu[$name]:-} $(awk '{ print $1 + $2 }' "$work/cpu")"
+        fi
         printf 'round %d %-12s %.3f s\n' "$round" "$name" "$took"
     done
 done
@@ -98,9 +104,14 @@ found=$(wc -l < "$work/found.txt")
 cmp -s "$work/found.txt" "$work/found-p8.txt" && same=yes || same=NO
 echo "pages $pages, found by vortaxel-cli $found, --parallel 8 lists the same: $same"
 v=$(echo "${times[vortaxel]}" | median)
+r=$(echo "${times[vortaxel-report]}" | median)
 p=$(echo "${times[vortaxel-p8]}" | median)
 w=$(echo "${times[wget]}" | median)
 c=$(echo "${times[curl]}" | median)
 printf 'median vortaxel-cli %.3f s, --parallel 8 %.3f s, wget %.3f s, curl %.3f s\n' "$v" "$p" "$w" "$c"
+printf 'median with --report %.3f s: %.3f of the plain run (target <= 1.05), %d report rows\n' \
+    "$r" "$(echo "$r / $v" | bc -l)" "$(($(wc -l < "$work/report.csv") - 1))"
+printf 'CPU median: plain %.3f s, with --report %.3f s\n' "$(echo "${cpu[vortaxel]}" | median)" \
+    "$(echo "${cpu[vortaxel-report]}" | median)"
 printf 'vortaxel-cli / wget = %.2f (target <= 0.5); vortaxel-cli / curl = %.2f (target <= 1.3)\n' \
     "$(echo "$v / $w" | bc -l)" "$(echo "$v / $c" | bc -l)"

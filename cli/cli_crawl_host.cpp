@@ -1,6 +1,9 @@
 #include "cli/cli_crawl_host.h"
 
 #include "cli/output_escape.h"
+#include "crawl/run_limits.h"
+
+#include <utility>
 
 namespace vortaxel::cli {
 
@@ -16,13 +19,72 @@ void CliCrawlHost::ShowRefusal(const std::string& text) {
 }
 
 void CliCrawlHost::RunStarted() {
+    fetched_ = 0;
+    failed_ = 0;
+    linksDroppedSaid_ = false;
     if (onRunStarted_) {
         onRunStarted_();
     }
 }
 
+void CliCrawlHost::Yield() {
+    if (report_) {
+        report_->TurnBegins();
+    }
+}
+
+void CliCrawlHost::PageFetched(const std::string& url, const crawl::FetchedPage& page) {
+    ++fetched_;
+    if (report_) {
+        report_->Fetched(url, page);
+    }
+    if (!page.ok) {
+        ++failed_;
+        if (!streams_.quiet) {
+            Say(EscapeControlBytes(url) + ": " + page.error);
+        }
+    }
+}
+
+void CliCrawlHost::PageBlocked(std::string_view url) {
+    if (report_) {
+        report_->Blocked(url);
+    }
+    if (!streams_.quiet) {
+        Say(EscapeControlBytes(url) + ": " + std::string(kBlockedByRobots));
+    }
+}
+
+void CliCrawlHost::LinksDropped(std::string_view url, std::size_t count) {
+    // A page past its budget is hostile or broken, and such a site tends to have many: once is news.
+    if (linksDroppedSaid_) {
+        return;
+    }
+    linksDroppedSaid_ = true;
+    Say(EscapeControlBytes(url) + ": " + std::to_string(count) + " links past the page budget of " +
+        crawl::BudgetText(crawl::RunLimits{}.pageLinkBytes) + " dropped");
+}
+
+void CliCrawlHost::Say(std::string_view text) {
+    ClearProgressLine();
+    std::fprintf(streams_.err, "vortaxel-cli: %.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(streams_.err);
+}
+
+std::string CliCrawlHost::TakeReport() {
+    if (!report_) {
+        return {};
+    }
+    std::string text = std::move(*report_).Finish();
+    report_.reset();
+    return text;
+}
+
 void CliCrawlHost::PageFound(std::size_t index, std::string_view found) {
     ClearProgressLine();
+    if (report_) {
+        report_->Found(found);
+    }
     if (streams_.out != nullptr) {
         streams_.out->WriteLine(EscapeControlBytes(found));
     }
@@ -41,6 +103,9 @@ void CliCrawlHost::FinishProgress() {
         std::fputc('\n', streams_.err);
         std::fflush(streams_.err);
         progressShown_ = false;
+    }
+    if (failed_ != 0 && streams_.errIsTerminal && !streams_.quiet) {
+        Say(std::to_string(failed_) + " of " + std::to_string(fetched_) + " pages failed");
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/checked_output.h"
+#include "cli/report_rows.h"
 #include "crawl/crawl_listener.h"
 
 #include <cstddef>
@@ -12,14 +13,19 @@
 
 namespace vortaxel::cli {
 
-/// The command line's listener to a run: found URLs go to standard output as they are listed, and
-/// progress ("Retrieving URLs: N") to standard error.
+/// The command line's listener to a run: found URLs go to standard output as they are listed;
+/// progress ("Retrieving URLs: N"), failed fetches, blocked addresses and dropped links to standard
+/// error. It also collects the per-page report when one is asked for.
 class CliCrawlHost final : public crawl::CrawlListener {
 public:
     struct Streams {
         CheckedOutput* out = nullptr;
         std::FILE* err = stderr;
         bool showProgress = false;
+        /// No line per failed fetch or blocked address, and no summary.
+        bool quiet = false;
+        /// Standard error is a terminal: a run with failures ends with a summary line there.
+        bool errIsTerminal = false;
     };
 
     explicit CliCrawlHost(Streams streams) : streams_(streams) {}
@@ -31,11 +37,22 @@ public:
 
     /// Tells the user why a start was refused.
     void ShowRefusal(const std::string& text);
-    /// Ends the progress line, if one is shown.
+    /// Collects the per-page report from now on.
+    void CollectReport() { report_.emplace(); }
+    /// The report collected, in CSV; empty when none was asked for.
+    std::string TakeReport();
+
+    /// Ends the progress line, if one is shown, and sums up the failures on a terminal.
     void FinishProgress();
+    /// Prints "vortaxel-cli: TEXT" on its own line.
+    void Say(std::string_view text);
 
     void RunStarted() override;
+    void Yield() override;
     void PageFound(std::size_t index, std::string_view url) override;
+    void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
+    void PageBlocked(std::string_view url) override;
+    void LinksDropped(std::string_view url, std::size_t count) override;
 
 private:
     void ClearProgressLine();
@@ -45,6 +62,10 @@ private:
     std::function<void()> onLimitReached_;
     std::function<void()> onRunStarted_;
     bool progressShown_ = false;
+    std::optional<ReportRows> report_;
+    std::size_t fetched_ = 0;
+    std::size_t failed_ = 0;
+    bool linksDroppedSaid_ = false;
 };
 
 } // namespace vortaxel::cli

@@ -4,6 +4,7 @@
 #include "cli/interrupt_watcher.h"
 #include "cli/keyword_output.h"
 #include "cli/options.h"
+#include "cli/report_output.h"
 #include "cli/standard_streams.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/start_text.h"
@@ -19,6 +20,17 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+
+/// The fetch options the command line asks for, before the rule set adds its own.
+vortaxel::net::FetchOptions FetchOptionsOf(const vortaxel::cli::Options& options) {
+    vortaxel::net::FetchOptions fetch;
+    fetch.caFile = options.caFile.value_or(std::string());
+    fetch.delay = options.delay;
+    // Whoever asks for one kind of politeness gets the other: a host that says "come back later" is
+    // waited for only then, so the default run stays one request per page.
+    fetch.politeRetry = options.obeyRobots || options.delay.count() > 0;
+    return fetch;
+}
 
 } // namespace
 
@@ -52,7 +64,9 @@ int main(int argc, char** argv) {
     cli::CheckedOutput output(stdout);
     cli::CliCrawlHost::Streams streams;
     streams.out = &output;
-    streams.showProgress = !options.quiet && isatty(STDERR_FILENO) != 0;
+    streams.errIsTerminal = isatty(STDERR_FILENO) != 0;
+    streams.showProgress = !options.quiet && streams.errIsTerminal;
+    streams.quiet = options.quiet;
     cli::CliCrawlHost host(streams);
     std::string startText = options.url;
     if (!crawl::PrepareStartText(startText)) {
@@ -65,9 +79,14 @@ int main(int argc, char** argv) {
     // next page is fetched while this one is parsed, which the parse's time hides; the pages fetched and
     // the list stay exactly as one at a time would have them.
     const bool overlap = options.parallel == 1 && options.rules == crawl::RuleSet::Browser;
-    net::Fetcher fetcher(app::FetchOptionsFor(options.rules, {}), overlap ? 2 : options.parallel);
+    net::Fetcher fetcher(app::FetchOptionsFor(options.rules, FetchOptionsOf(options)), overlap ? 2 : options.parallel);
     app::NetPageFetcher pages(fetcher);
     crawl::CrawlEngine engine(pages, host);
+    engine.SetLimits({.storeBytes = options.maxMemory});
+    engine.SetObeyRobots(options.obeyRobots);
+    if (options.reportFile) {
+        host.CollectReport();
+    }
     fetcher.SetAheadList(
         [&engine](std::size_t wanted, std::vector<std::string>& out) { engine.NextVisits(wanted, out); });
     if (options.maxPages) {
@@ -92,9 +111,20 @@ int main(int argc, char** argv) {
     if (options.keywordsFile) {
         const std::string error = cli::WriteKeywordFile(engine.List2(), *options.keywordsFile);
         if (!error.empty()) {
-            std::fprintf(stderr, "vortaxel-cli: cannot write %s: %s\n", options.keywordsFile->c_str(), error.c_str());
+            host.Say("cannot write " + *options.keywordsFile + ": " + error);
             exitCode = kExitFailure;
         }
+    }
+    if (options.reportFile) {
+        const std::string error = cli::WriteReportFile(*options.reportFile, host.TakeReport());
+        if (!error.empty()) {
+            host.Say("cannot write " + *options.reportFile + ": " + error);
+            exitCode = kExitFailure;
+        }
+    }
+    if (!engine.StopReason().empty()) {
+        host.Say("run stopped: " + engine.StopReason());
+        exitCode = kExitFailure;
     }
     if (!output.Error().empty()) {
         std::fprintf(stderr, "vortaxel-cli: %s\n", output.Error().c_str());

@@ -51,6 +51,9 @@ void BrowserRules::Turn(CrawlRun& run) {
         return; // listed already, as where an earlier page's redirect landed
     }
     headText_.assign(store_.Text(head));
+    if (!run.Admit(headText_)) {
+        return;
+    }
     const FetchedPage page = run.Fetch(headText_);
     const std::optional<std::string> landing = Landing(headText_, page);
     const bool isPage =
@@ -69,7 +72,10 @@ void BrowserRules::Turn(CrawlRun& run) {
         listed = known ? target : store_.Intern(*landing);
     }
     run.List(listed);
-    QueueLinks(*landing, run.PageBuffer());
+    const std::size_t dropped = QueueLinks(*landing, run.PageBuffer(), run.Limits().pageLinkBytes);
+    if (dropped != 0) {
+        run.LinksDropped(*landing, dropped);
+    }
 }
 
 std::optional<std::string> BrowserRules::Landing(const std::string& asked, const FetchedPage& page) {
@@ -93,7 +99,7 @@ std::optional<std::string> BrowserRules::Landing(const std::string& asked, const
     return landing;
 }
 
-void BrowserRules::QueueLinks(const std::string& pageAddress, std::string_view html) {
+std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, std::string_view html, std::uint64_t budget) {
     const PageLinks links = ExtractBrowserLinks(html);
     std::string base = pageAddress;
     if (links.baseHref) {
@@ -103,14 +109,23 @@ void BrowserRules::QueueLinks(const std::string& pageAddress, std::string_view h
         }
     }
     UrlId known;
+    std::size_t dropped = 0;
     for (const std::string& link : links.links) {
         const auto identity = PageIdentity(base, link);
         if (!identity || IsNeverFetchedKind(*identity) || !site_->Contains(*identity) ||
             store_.Find(*identity, known)) {
             continue;
         }
+        // As under classic rules: once one link is past the budget, so is every later one, so the
+        // links kept are the page's first ones, not a patchwork.
+        if (dropped != 0 || identity->size() > budget) {
+            ++dropped;
+            continue;
+        }
+        budget -= identity->size();
         Enqueue(*identity);
     }
+    return dropped;
 }
 
 void BrowserRules::NextVisits(const FoundList& /*found*/, std::size_t wanted, std::vector<std::string>& out) const {

@@ -3,6 +3,8 @@
 #include "link_rules.h"
 #include "page_address.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +31,8 @@ public:
 private:
     /// The identity a fetch of `asked` landed on, or none when that lies off the site.
     std::optional<std::string> Landing(const std::string& asked, const FetchedPage& page);
-    void QueueLinks(const std::string& pageAddress, std::string_view html);
+    /// Queues the page's new links while their joined bytes fit `budget`; returns how many were dropped.
+    std::size_t QueueLinks(const std::string& pageAddress, std::string_view html, std::uint64_t budget);
     void Enqueue(const std::string& identity);
 
     UrlStore& store_;

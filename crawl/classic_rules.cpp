@@ -23,8 +23,13 @@ void ClassicRules::Turn(CrawlRun& run) {
         list1_.PopHead();
         return;
     }
-    run.List(head);
     headText_.assign(store_.Text(head));
+    // Classic rules list a page before fetching it, so robots.txt is asked before either.
+    if (!run.Admit(headText_)) {
+        list1_.PopHead();
+        return;
+    }
+    run.List(head);
     run.Fetch(headText_);
     // The start text is taken afresh at each use; a copy keeps it fixed while one extractor runs.
     list1_.BeginPage(run.Limits().pageLinkBytes);

@@ -3,6 +3,8 @@
 #include "browser_rules.h"
 #include "classic_rules.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -61,6 +63,18 @@ FetchedPage CrawlRun::Fetch(const std::string& url) {
     return page;
 }
 
+bool CrawlRun::Admit(const std::string& url) {
+    if (gate_ == nullptr || gate_->Allows(url)) {
+        return true;
+    }
+    // A robots.txt fetch that a stop cut short says nothing about the host: no block to report.
+    const bool stopping = stop_ != nullptr && stop_->load(std::memory_order_relaxed);
+    if (!stopping && gate_->FirstBlock(url)) {
+        listener_.PageBlocked(url);
+    }
+    return false;
+}
+
 CrawlEngine::CrawlEngine(PageFetcher& fetcher, CrawlListener& listener) : fetcher_(fetcher), listener_(listener) {}
 
 CrawlEngine::~CrawlEngine() = default;
@@ -101,7 +115,12 @@ void CrawlEngine::Loop(const RunLimits& limits) {
     store_.Clear();
     list2_.Clear();
     rules_ = MakeRules(ruleSet_, store_);
+    gate_.reset();
     CrawlRun run(store_, list2_, fetcher_, listener_, startText_, pageBuffer_, limits);
+    if (obeyRobots_) {
+        gate_ = std::make_unique<RobotsGate>(fetcher_);
+        run.SetGate(gate_.get(), &stopRequested_);
+    }
     listener_.RunStarted();
     rules_->Begin(run);
     while (rules_->HasWork() && !StopRequested()) {
@@ -123,12 +142,20 @@ void CrawlEngine::StopFor(RunEnd end, std::string reason) {
 }
 
 std::size_t CrawlEngine::MemoryBytes() const {
-    return store_.MemoryBytes() + list2_.MemoryBytes() + (rules_ ? rules_->MemoryBytes() : 0);
+    return store_.MemoryBytes() + list2_.MemoryBytes() + (rules_ ? rules_->MemoryBytes() : 0) +
+           (gate_ ? gate_->MemoryBytes() : 0);
 }
 
 void CrawlEngine::NextVisits(std::size_t wanted, std::vector<std::string>& out) const {
     if (rules_) {
+        const std::size_t before = out.size();
         rules_->NextVisits(list2_, wanted, out);
+        if (gate_) {
+            // Fetching ahead must not fetch what robots.txt forbids, nor guess for a host not yet asked.
+            const auto kept = std::remove_if(out.begin() + std::ptrdiff_t(before), out.end(),
+                                             [&](const std::string& url) { return !gate_->KnownToAllow(url); });
+            out.erase(kept, out.end());
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "found_list.h"
 #include "link_rules.h"
 #include "page_fetcher.h"
+#include "robots_gate.h"
 #include "rule_set.h"
 #include "run_limits.h"
 #include "url_store.h"
@@ -47,6 +48,11 @@ public:
     /// The memory bounds of the runs started from now on.
     void SetLimits(const RunLimits& limits) { limits_ = limits; }
     const RunLimits& Limits() const { return limits_; }
+    /// Whether the runs started from now on obey robots.txt: off by default, so a run makes no
+    /// request but its pages'. When on, an address robots.txt disallows is neither fetched nor
+    /// listed, and the listener hears `PageBlocked` instead.
+    void SetObeyRobots(bool obey) { obeyRobots_ = obey; }
+    bool ObeyRobots() const { return obeyRobots_; }
 
     /// How the last run ended; QueueEmpty before the first.
     RunEnd LastRunEnd() const { return end_; }
@@ -96,6 +102,8 @@ private:
     UrlStore store_;
     FoundList list2_{store_};
     std::unique_ptr<LinkRules> rules_;
+    std::unique_ptr<RobotsGate> gate_;
+    bool obeyRobots_ = false;
     RuleSet ruleSet_ = RuleSet::Classic;
     std::string startText_;
     std::string pageBuffer_;

@@ -27,6 +27,9 @@ public:
     /// Page `url` offered more links than its budget allows; the last `count` were dropped and the
     /// run goes on. At most once per page.
     virtual void LinksDropped(std::string_view /*url*/, std::size_t /*count*/) {}
+    /// With robots.txt obeyed: `url` is disallowed by its host's robots.txt (or that host's robots.txt
+    /// could not be read), so it is neither fetched nor listed. Once per address and run.
+    virtual void PageBlocked(std::string_view /*url*/) {}
 };
 
 } // namespace vortaxel::crawl

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -18,12 +20,19 @@ struct FetchedPage {
     /// The last reply's Content-Type as sent, empty when absent.
     std::string contentType;
     bool bodySkipped = false;
+    /// Bytes of the body after decoding, also when the body itself is not kept.
+    std::size_t bytes = 0;
+    /// Time the requests for the page took.
+    std::chrono::milliseconds elapsed{0};
+    /// Redirect hops followed.
+    long redirects = 0;
 
     explicit operator bool() const { return ok; }
 
     static FetchedPage Success(std::string body) {
         FetchedPage page;
         page.ok = true;
+        page.bytes = body.size();
         page.body = std::move(body);
         return page;
     }

@@ -4,9 +4,11 @@
 #include "fetched_page.h"
 #include "found_list.h"
 #include "page_fetcher.h"
+#include "robots_gate.h"
 #include "run_limits.h"
 #include "url_store.h"
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -38,6 +40,15 @@ public:
     /// Tells the listener that page `url` had `count` links past its budget dropped.
     void LinksDropped(std::string_view url, std::size_t count) { listener_.LinksDropped(url, count); }
 
+    /// Obeys robots.txt through `gate` from now on; `stop` is the engine's stop flag.
+    void SetGate(RobotsGate* gate, const std::atomic<bool>* stop) {
+        gate_ = gate;
+        stop_ = stop;
+    }
+    /// Whether the page `url` may be fetched and listed. A rule set asks before it lists or fetches
+    /// a page; a refusal is told to the listener once per address.
+    bool Admit(const std::string& url);
+
 private:
     UrlStore& store_;
     FoundList& found_;
@@ -46,6 +57,8 @@ private:
     const std::string& startText_;
     std::string& pageBuffer_;
     const RunLimits& limits_;
+    RobotsGate* gate_ = nullptr;
+    const std::atomic<bool>* stop_ = nullptr;
 };
 
 /// One rule set: which links a page yields, which are queued, which pages are listed. The engine's

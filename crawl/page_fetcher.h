@@ -2,7 +2,9 @@
 
 #include "fetched_page.h"
 
+#include <chrono>
 #include <string>
+#include <string_view>
 
 namespace vortaxel::crawl {
 
@@ -13,6 +15,12 @@ public:
     virtual ~PageFetcher() = default;
     /// One blocking fetch of the URL exactly as queued. May throw; the engine takes that as a failure.
     virtual FetchedPage Fetch(const std::string& url) = 0;
+    /// A fetch of a file that is no page (robots.txt): its body is wanted whatever its type, and it
+    /// is never fetched ahead. A fetcher that reads every body anyway needs nothing else.
+    virtual FetchedPage FetchWhole(const std::string& url) { return Fetch(url); }
+    /// From now on, at least `delay` between the starts of two requests to url's host, when that is
+    /// more than the fetcher keeps already. A fetcher without pacing ignores it.
+    virtual void SetHostDelay(std::string_view /*url*/, std::chrono::milliseconds /*delay*/) {}
 };
 
 } // namespace vortaxel::crawl

@@ -53,6 +53,14 @@ Fetcher::~Fetcher() {
 }
 
 FetchResult Fetcher::Fetch(const std::string& url) {
+    return FetchAs(url, false);
+}
+
+FetchResult Fetcher::FetchWhole(const std::string& url) {
+    return FetchAs(url, true);
+}
+
+FetchResult Fetcher::FetchAs(const std::string& url, bool whole) {
     if (busy_) {
         return FetchResult::Failure("another fetch is still running");
     }
@@ -67,7 +75,7 @@ FetchResult Fetcher::Fetch(const std::string& url) {
     if (slot == nullptr) {
         // At most width - 1 transfers ever work ahead, so one is free here.
         slot = Idle();
-        Start(*slot, url);
+        Start(*slot, url, whole);
     }
     return Wait(*slot, url);
 }
@@ -140,17 +148,19 @@ Fetcher::Slot* Fetcher::Idle() {
     return found == slots_.end() ? nullptr : &*found;
 }
 
-void Fetcher::Start(Slot& slot, const std::string& url) {
+void Fetcher::Start(Slot& slot, const std::string& url, bool whole) {
     slot.url = url;
-    slot.probing = options_.htmlOnly && options_.probeFirst && options_.probeFirst(url);
+    slot.whole = whole;
+    slot.probing = !whole && options_.htmlOnly && options_.probeFirst && options_.probeFirst(url);
     slot.politelyRetried = false;
     slot.spent = std::chrono::milliseconds(0);
     Launch(slot, Clock::now());
 }
 
 void Fetcher::Launch(Slot& slot, Clock::time_point earliest) {
-    if (auto refusal =
-            slot.transfer->Prepare(slot.url, slot.probing ? Transfer::Method::Head : Transfer::Method::Get)) {
+    if (auto refusal = slot.transfer->Prepare(slot.url, slot.whole     ? Transfer::Method::GetWhole
+                                                        : slot.probing ? Transfer::Method::Head
+                                                                       : Transfer::Method::Get)) {
         slot.result = std::move(*refusal);
         slot.result.elapsed = slot.spent;
         slot.state = State::Done;
@@ -196,7 +206,7 @@ void Fetcher::StartAhead(const std::string& asked) {
             continue;
         }
         Slot& idle = *Idle();
-        Start(idle, url);
+        Start(idle, url, false);
         if (idle.state == State::Done) {
             // Refused before any request: cheap to refuse again when asked, so it holds no transfer.
             Release(idle);

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vortaxel::net {
@@ -45,6 +46,13 @@ public:
     /// time limit, a body over the size cap, too many redirects, or an abort. A call made from inside
     /// the wait callback or the ahead list while a fetch is running fails at once.
     FetchResult Fetch(const std::string& url);
+    /// Like Fetch, for a file that is no page (robots.txt): one GET whose body is read whatever its
+    /// type, with no HEAD first.
+    FetchResult FetchWhole(const std::string& url);
+
+    /// From now on, at least `delay` between the starts of two requests to url's host, when that is
+    /// more than the options' delay (a host's Crawl-delay).
+    void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) { pacing_.SetHostDelay(url, delay); }
 
     /// Where the fetcher learns what to fetch ahead; without one it fetches only what it is asked for.
     /// Called on the fetching thread, from inside Fetch.
@@ -81,6 +89,8 @@ private:
         std::chrono::steady_clock::time_point due;
         /// The request in flight is the HEAD before the GET.
         bool probing = false;
+        /// The body is wanted whatever its type.
+        bool whole = false;
         bool politelyRetried = false;
         /// Time spent on earlier requests for this page.
         std::chrono::milliseconds spent{0};
@@ -91,7 +101,8 @@ private:
     FetchResult Wait(Slot& slot, const std::string& url);
     Slot* Holding(const std::string& url);
     Slot* Idle();
-    void Start(Slot& slot, const std::string& url);
+    FetchResult FetchAs(const std::string& url, bool whole);
+    void Start(Slot& slot, const std::string& url, bool whole);
     /// Readies the slot's next request and sends it, or has it wait until `earliest` and the host's pace.
     void Launch(Slot& slot, std::chrono::steady_clock::time_point earliest);
     void Send(Slot& slot);

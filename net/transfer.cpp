@@ -130,7 +130,7 @@ std::optional<FetchResult> Transfer::Prepare(const std::string& url, Method meth
         curl_easy_setopt(easy_.get(), CURLOPT_NOBODY, method == Method::Head ? 1L : 0L) != CURLE_OK) {
         return FetchResult::Failure("the request could not be set up");
     }
-    if (method == Method::Get) {
+    if (method != Method::Head) {
         // NOBODY leaves HEAD behind as the method; only this puts GET back.
         curl_easy_setopt(easy_.get(), CURLOPT_HTTPGET, 1L);
     }
@@ -264,7 +264,7 @@ bool Transfer::BodyUnwanted() const {
     if (status_ >= 400) {
         return true;
     }
-    return htmlOnly_ && status_ >= 200 && status_ < 300 && !IsHtmlType(contentType_);
+    return htmlOnly_ && method_ == Method::Get && status_ >= 200 && status_ < 300 && !IsHtmlType(contentType_);
 }
 
 bool Transfer::NoteContentLength(std::string_view line) {

@@ -24,7 +24,8 @@ using Slist = std::unique_ptr<curl_slist, SlistFree>;
 /// Stays where it was built, since libcurl keeps its address for the callbacks.
 class Transfer {
 public:
-    enum class Method { Get, Head };
+    /// GetWhole is a GET whose body is read whatever its type, for files that are no pages.
+    enum class Method { Get, Head, GetWhole };
 
     /// abortFlag is read by the transfer while it runs; it must outlive the Transfer.
     Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag);

@@ -21,7 +21,13 @@ struct Site final : PageFetcher, CrawlListener {
             throw std::bad_alloc();
         }
         const auto page = pages.find(url);
-        return page == pages.end() ? FetchedPage::Failure("404") : FetchedPage::Success(page->second);
+        if (page == pages.end()) {
+            return FetchedPage::Failure("404");
+        }
+        FetchedPage fetched = FetchedPage::Success(page->second);
+        fetched.status = 200;
+        fetched.contentType = "text/html";
+        return fetched;
     }
     void PageFound(std::size_t index, std::string_view) override {
         if (index + 1 == failFound) {
@@ -74,6 +80,21 @@ TEST(PageLinkBudget, LinksPastItAreDroppedOnceAPageAndTheRunGoesOn) {
         EXPECT_EQ(site.drops, row.drops) << row.budget;
         EXPECT_EQ(engine.LastRunEnd(), RunEnd::QueueEmpty);
     }
+}
+
+TEST(PageLinkBudget, BrowserRulesDropLinksPastItToo) {
+    Site site;
+    site.pages = {{"http://s/", R"(<a href="aa"></a><a href="bb"></a><a href="cc"></a><a href="dd"></a>)"},
+                  {"http://s/aa", ""},
+                  {"http://s/bb", ""},
+                  {"http://s/cc", R"(<a href="ff"></a>)"},
+                  {"http://s/dd", ""},
+                  {"http://s/ff", ""}};
+    CrawlEngine engine(site, site);
+    engine.SetLimits({.pageLinkBytes = 33});
+    engine.Run("http://s/", RuleSet::Browser);
+    EXPECT_EQ(Found(engine), (Texts{"http://s/", "http://s/aa", "http://s/bb", "http://s/cc", "http://s/ff"}));
+    EXPECT_EQ(site.drops, Texts{"http://s/ 1"});
 }
 
 TEST(RunBudget, ReachingItStopsTheRunWithItsReasonAndKeepsTheFoundList) {
