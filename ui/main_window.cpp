@@ -235,6 +235,7 @@ void frmMain::StartRun() {
     // The run keeps the choices it starts with, whatever the menu says later.
     const RunChoices choices = mnuOptions_->Choices();
     PrepareFetcher(choices);
+    engine_.SetObeyRobots(choices.obeyRobots);
     engine_.Run(txturl_->text().toStdString(),
                 choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic);
     if (!engine_.StopReason().empty()) {
@@ -334,11 +335,24 @@ void frmMain::PageFetched(const std::string& url, const crawl::FetchedPage& page
     }
 }
 
-crawl::FetchedPage frmMain::Fetch(const std::string& url) {
+crawl::FetchedPage frmMain::FetchWith(net::FetchResult (net::Fetcher::*fetch)(const std::string&),
+                                      const std::string& url) {
     if (closing_) {
         return crawl::FetchedPage::Failure("window closed");
     }
-    return app::ToFetchedPage(Inet1_->Fetch(url));
+    return app::ToFetchedPage(((*Inet1_).*fetch)(url));
+}
+
+crawl::FetchedPage frmMain::Fetch(const std::string& url) {
+    return FetchWith(&net::Fetcher::Fetch, url);
+}
+
+crawl::FetchedPage frmMain::FetchWhole(const std::string& url) {
+    return FetchWith(&net::Fetcher::FetchWhole, url);
+}
+
+void frmMain::SetHostDelay(std::string_view url, std::chrono::milliseconds delay) {
+    Inet1_->SetHostDelay(url, delay);
 }
 
 } // namespace vortaxel::ui

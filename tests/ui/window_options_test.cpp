@@ -226,6 +226,37 @@ TEST_F(WindowOptionsTest, FailedEntryIsMutedWithItsReasonAndStaysListedAndSelect
     }
 }
 
+TEST_F(WindowOptionsTest, ObeyRobotsChoiceLeavesDisallowedPagesUnfetchedAndUnlisted) {
+    LoopbackSite& site = NewSite();
+    site.Serve("/robots.txt", Page().WithBody("User-agent: *\nDisallow: /private").WithContentType("text/plain"));
+    site.ServeHtml("/", R"(<a href="private.html">p</a> <a href="open.html">o</a>)");
+    site.ServeHtml("/private.html", "<p>p</p>");
+    site.ServeHtml("/open.html", "<p>o</p>");
+    const struct {
+        bool obey;
+        std::size_t width;
+        std::vector<std::string> found;
+        std::vector<std::string> requests;
+    } rows[] = {
+        {false, 1, {"/", "/private.html", "/open.html"}, {"/", "/open.html", "/private.html"}},
+        {true, 1, {"/", "/open.html"}, {"/", "/open.html", "/robots.txt"}},
+        {true, 8, {"/", "/open.html"}, {"/", "/open.html", "/robots.txt"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.obey) + " at " + std::to_string(row.width));
+        if (Action("mnuObeyRobots")->isChecked() != row.obey) {
+            Action("mnuObeyRobots")->trigger();
+        }
+        const Outcome outcome = Run(site, row.width);
+        std::vector<std::string> expected;
+        for (const std::string& target : row.found) {
+            expected.push_back(site.Url(target));
+        }
+        EXPECT_EQ(outcome.found, expected);
+        EXPECT_EQ(outcome.requests, row.requests);
+    }
+}
+
 TEST_F(WindowOptionsTest, ClosingWithEightTransfersPendingEndsWithinASecond) {
     Action("mnuPagesAtOnce8")->trigger();
     LoopbackSite& site = NewSite();
