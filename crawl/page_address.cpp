@@ -1,33 +1,13 @@
 #include "page_address.h"
 
 #include "ascii.h"
+#include "curl_url.h"
 
-#include <array>
-#include <curl/curl.h>
 #include <memory>
 
 namespace vortaxel::crawl {
 
 namespace {
-
-struct UrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
-
-struct PartDeleter {
-    void operator()(char* part) const { curl_free(part); }
-};
-
-/// One part of a parsed address, empty when absent.
-std::string Part(CURLU* url, CURLUPart which) {
-    char* raw = nullptr;
-    if (curl_url_get(url, which, &raw, 0) != CURLUE_OK || raw == nullptr) {
-        return {};
-    }
-    const std::unique_ptr<char, PartDeleter> owned(raw);
-    return raw;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
@@ -109,7 +89,7 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
     if (link.size() > kMaxLinkBytes || base.size() > kMaxLinkBytes) {
         return std::nullopt;
     }
-    const UrlHandle url(curl_url());
+    const CurlUrl url(curl_url());
     if (!url) {
         return std::nullopt;
     }
@@ -123,30 +103,30 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
         curl_url_set(url.get(), CURLUPART_URL, linkText.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
         return std::nullopt;
     }
-    std::string scheme = Part(url.get(), CURLUPART_SCHEME);
+    std::string scheme = UrlPart(url.get(), CURLUPART_SCHEME);
     for (char& c : scheme) {
         c = ToLowerAscii(c);
     }
     if (scheme != "http" && scheme != "https") {
         return std::nullopt;
     }
-    std::string host = Part(url.get(), CURLUPART_HOST);
+    std::string host = UrlPart(url.get(), CURLUPART_HOST);
     if (host.empty()) {
         return std::nullopt;
     }
     for (char& c : host) {
         c = ToLowerAscii(c);
     }
-    const std::string port = Part(url.get(), CURLUPART_PORT);
-    std::string path = Part(url.get(), CURLUPART_PATH);
+    const std::string port = UrlPart(url.get(), CURLUPART_PORT);
+    std::string path = UrlPart(url.get(), CURLUPART_PATH);
     if (path.empty()) {
         path = "/";
     }
     UpperCaseEscapes(path);
     std::string identity = scheme + "://";
-    if (const std::string user = Part(url.get(), CURLUPART_USER); !user.empty()) {
+    if (const std::string user = UrlPart(url.get(), CURLUPART_USER); !user.empty()) {
         identity += user;
-        if (const std::string password = Part(url.get(), CURLUPART_PASSWORD); !password.empty()) {
+        if (const std::string password = UrlPart(url.get(), CURLUPART_PASSWORD); !password.empty()) {
             identity += ':' + password;
         }
         identity += '@';
@@ -160,7 +140,7 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
     // Asked for directly: the query part alone tells "?" apart from no query at all.
     char* query = nullptr;
     if (curl_url_get(url.get(), CURLUPART_QUERY, &query, 0) == CURLUE_OK && query != nullptr) {
-        const std::unique_ptr<char, PartDeleter> owned(query);
+        const CurlText owned(query);
         identity += '?';
         identity += query;
     }
@@ -184,24 +164,6 @@ bool SiteScope::Contains(std::string_view identity) const {
 bool IsNeverFetchedKind(std::string_view identity) {
     return EndsWithIgnoreCase(identity, ".zip") || EndsWithIgnoreCase(identity, ".pdf") ||
            EndsWithIgnoreCase(identity, ".exe");
-}
-
-bool ShouldProbeFirst(std::string_view identity) {
-    const std::string_view path = PathOf(identity);
-    const std::string_view last = path.substr(path.rfind('/') + 1);
-    const std::size_t dot = last.rfind('.');
-    if (dot == std::string_view::npos) {
-        return false;
-    }
-    const std::string_view extension = last.substr(dot + 1);
-    constexpr std::array<std::string_view, 11> kPageExtensions = {"html", "htm", "xhtml", "shtml", "php", "asp",
-                                                                  "aspx", "jsp", "cgi",   "pl",    "cfm"};
-    for (const std::string_view page : kPageExtensions) {
-        if (EqualsIgnoreCase(extension, page)) {
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace vortaxel::crawl

@@ -36,9 +36,4 @@ struct SiteScope {
 /// in any letter case.
 bool IsNeverFetchedKind(std::string_view identity);
 
-/// Whether a fetch should ask with HEAD first: the last path segment has a file extension that
-/// pages are rarely served under (".css", ".png", ".txt", ...), so a GET would most likely
-/// download something that is not a page.
-bool ShouldProbeFirst(std::string_view identity);
-
 } // namespace vortaxel::crawl

@@ -2,35 +2,18 @@
 
 #include "crawl/ascii.h"
 #include "crawl/base_url.h"
+#include "crawl/curl_url.h"
 
 #include <algorithm>
-#include <curl/curl.h>
-#include <memory>
 
 namespace vortaxel::crawl {
 
 namespace {
 
-struct UrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-
-struct CurlTextDeleter {
-    void operator()(char* text) const { curl_free(text); }
-};
-
 /// Where the path begins: just past the authority.
 std::size_t PathStart(std::string_view url, std::size_t authority) {
     const auto end = url.find_first_of("/?#", authority);
     return end == std::string_view::npos ? url.size() : end;
-}
-
-/// One part of a parsed address, empty when the parser has none or fails.
-std::string Part(CURLU* url, CURLUPart part, unsigned int flags) {
-    char* raw = nullptr;
-    const CURLUcode code = curl_url_get(url, part, &raw, flags);
-    const std::unique_ptr<char, CurlTextDeleter> text(raw);
-    return code == CURLUE_OK && text ? std::string(text.get()) : std::string{};
 }
 
 } // namespace
@@ -43,11 +26,11 @@ std::string RobotsUrlFor(std::string_view pageUrl) {
     // path is replaced anyway.
     const auto authority = pageUrl.find("://") + 3;
     const std::string origin(pageUrl.substr(0, PathStart(pageUrl, authority)));
-    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    const CurlUrl url(curl_url());
     if (!url || curl_url_set(url.get(), CURLUPART_URL, origin.c_str(), 0) != CURLUE_OK) {
         return {};
     }
-    std::string host = Part(url.get(), CURLUPART_HOST, 0);
+    std::string host = UrlPart(url.get(), CURLUPART_HOST);
     std::transform(host.begin(), host.end(), host.begin(), ToLowerAscii);
     if (host.empty() || curl_url_set(url.get(), CURLUPART_HOST, host.c_str(), 0) != CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_USER, nullptr, 0) != CURLUE_OK ||
@@ -55,7 +38,7 @@ std::string RobotsUrlFor(std::string_view pageUrl) {
         curl_url_set(url.get(), CURLUPART_PATH, "/robots.txt", 0) != CURLUE_OK) {
         return {};
     }
-    return Part(url.get(), CURLUPART_URL, CURLU_NO_DEFAULT_PORT);
+    return UrlPart(url.get(), CURLUPART_URL, CURLU_NO_DEFAULT_PORT);
 }
 
 std::string RobotsPathOf(std::string_view pageUrl) {

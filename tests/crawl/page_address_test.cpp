@@ -118,15 +118,13 @@ TEST(SiteScope, HoldsTheStartHostAtOrBelowItsFolder) {
     struct Kind {
         const char* identity;
         bool never;
-        bool probe;
     };
-    for (const Kind& row : {Kind{"http://s/a.ZIP", true, true}, Kind{"http://s/a.pdf", true, true},
-                            Kind{"http://s/setup.Exe", true, true}, Kind{"http://s/a.zip?x", false, true},
-                            Kind{"http://s/a.html", false, false}, Kind{"http://s/dir/", false, false},
-                            Kind{"http://s/style.css", false, true}, Kind{"http://s/x.rst.txt", false, true},
-                            Kind{"http://s/v1.2/page", false, false}, Kind{"http://s/a.PHP", false, false}}) {
+    for (const Kind& row :
+         {Kind{"http://s/a.ZIP", true}, Kind{"http://s/a.pdf", true}, Kind{"http://s/setup.Exe", true},
+          Kind{"http://s/a.zip?x", false}, Kind{"http://s/a.html", false}, Kind{"http://s/dir/", false},
+          Kind{"http://s/style.css", false}, Kind{"http://s/x.rst.txt", false}, Kind{"http://s/v1.2/page", false},
+          Kind{"http://s/a.PHP", false}}) {
         EXPECT_EQ(IsNeverFetchedKind(row.identity), row.never) << row.identity;
-        EXPECT_EQ(ShouldProbeFirst(row.identity), row.probe) << row.identity;
     }
 }
 

@@ -33,7 +33,7 @@ TEST(ReplyRules, HtmlIsKnownByItsMediaTypeAlone) {
 }
 
 TEST(ReplyRules, RetryAfterIsSecondsOrADateCappedAndGarbageIsNoWait) {
-    // Sun, 06 Nov 1994 08:49:37 GMT, the example date of the HTTP specification.
+    // Sun, 06 Nov 1994 08:49:37 GMT, the date HTTP texts use in their own examples.
     constexpr std::time_t kNow = 784111777;
     const struct {
         const char* value;
