@@ -1,5 +1,6 @@
 #include "app/net_page_fetcher.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -20,11 +21,13 @@ crawl::FetchedPage ToFetchedPage(net::FetchResult result) {
     return page;
 }
 
-net::FetchOptions FetchOptionsFor(crawl::RuleSet rules, net::FetchOptions base) {
-    if (rules == crawl::RuleSet::Browser) {
+net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOptions base) {
+    if (choices.rules == crawl::RuleSet::Browser) {
         base.htmlOnly = true;
         base.probeFirst = [](std::string_view) { return true; };
     }
+    base.delay = std::max(base.delay, choices.delay);
+    base.politeRetry = base.politeRetry || choices.obeyRobots || choices.delay.count() > 0;
     return base;
 }
 

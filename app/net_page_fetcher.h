@@ -16,10 +16,20 @@ namespace vortaxel::app {
 /// The engine's view of one fetch.
 crawl::FetchedPage ToFetchedPage(net::FetchResult result);
 
-/// The fetch options a run under `rules` needs on top of `base`. Browser rules read pages only: every
+/// What a run asks of its fetches, whichever front end starts it.
+struct RunFetchChoices {
+    crawl::RuleSet rules = crawl::RuleSet::Classic;
+    /// Least time between the starts of two requests to the same host.
+    std::chrono::milliseconds delay{0};
+    bool obeyRobots = false;
+};
+
+/// The fetch options a run with `choices` needs on top of `base`. Browser rules read pages only: every
 /// address is asked for with HEAD first, so a broken link or a file costs no download, and a reply that
-/// is no HTML page stops after its headers.
-net::FetchOptions FetchOptionsFor(crawl::RuleSet rules, net::FetchOptions base);
+/// is no HTML page stops after its headers. Whoever asks for one kind of politeness gets the other: a
+/// host that says "come back later" is waited for only then, so the default run stays one request per
+/// page.
+net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOptions base);
 
 /// Pages for the engine from the net fetch loop.
 class NetPageFetcher final : public crawl::PageFetcher {

@@ -25,11 +25,7 @@ constexpr int kExitUsage = 2;
 vortaxel::net::FetchOptions FetchOptionsOf(const vortaxel::cli::Options& options) {
     vortaxel::net::FetchOptions fetch;
     fetch.caFile = options.caFile.value_or(std::string());
-    fetch.delay = options.delay;
-    // Whoever asks for one kind of politeness gets the other: a host that says "come back later" is
-    // waited for only then, so the default run stays one request per page.
-    fetch.politeRetry = options.obeyRobots || options.delay.count() > 0;
-    return fetch;
+    return vortaxel::app::FetchOptionsFor({options.rules, options.delay, options.obeyRobots}, std::move(fetch));
 }
 
 } // namespace
@@ -79,7 +75,7 @@ int main(int argc, char** argv) {
     // next page is fetched while this one is parsed, which the parse's time hides; the pages fetched and
     // the list stay exactly as one at a time would have them.
     const bool overlap = options.parallel == 1 && options.rules == crawl::RuleSet::Browser;
-    net::Fetcher fetcher(app::FetchOptionsFor(options.rules, FetchOptionsOf(options)), overlap ? 2 : options.parallel);
+    net::Fetcher fetcher(FetchOptionsOf(options), overlap ? 2 : options.parallel);
     app::NetPageFetcher pages(fetcher);
     crawl::CrawlEngine engine(pages, host);
     engine.SetLimits({.storeBytes = options.maxMemory});

@@ -12,8 +12,6 @@
 #include "twips.h"
 #include "window_placement.h"
 
-#include <algorithm>
-
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -251,10 +249,9 @@ void frmMain::PrepareFetcher(const RunChoices& choices) {
         Inet1_->DropAhead();
         return;
     }
-    net::FetchOptions options =
-        app::FetchOptionsFor(choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic, fetchOptions_);
-    options.delay = std::max(options.delay, choices.delay);
-    options.politeRetry = options.politeRetry || choices.delay.count() > 0 || choices.obeyRobots;
+    net::FetchOptions options = app::FetchOptionsFor(
+        {choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic, choices.delay, choices.obeyRobots},
+        fetchOptions_);
     Inet1_.reset(); // its connections close before the next fetcher opens its own
     Inet1_ = std::make_unique<net::Fetcher>(std::move(options), choices.pagesAtOnce);
     fetcherChoices_ = choices;
