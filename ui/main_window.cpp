@@ -206,17 +206,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::cmdstart_Click() {
-    if (engine_.IsRunning()) {
-        // Nesting a second loop inside this one's yield would leave the outer loop reading lists the
-        // inner run emptied; stop this run and start afresh once it has closed.
-        restartRequested_ = true;
-        engine_.Stop();
-        return;
-    }
-    do {
-        restartRequested_ = false;
-        StartRun();
-    } while (restartRequested_);
+    starts_.Start([this] { StartRun(); });
 }
 
 void frmMain::StartRun() {
@@ -268,9 +258,7 @@ void frmMain::txturl_KeyPress(int& keyAscii) {
 }
 
 void frmMain::cmdstop_Click() {
-    // The user's latest word wins: a restart asked for earlier in the run is withdrawn.
-    restartRequested_ = false;
-    engine_.Stop();
+    starts_.Stop();
 }
 
 void frmMain::chkSelect_Click() {

@@ -3,6 +3,7 @@
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
 #include "crawl/page_fetcher.h"
+#include "crawl/start_requests.h"
 #include "export/platform_services.h"
 #include "net/fetch_options.h"
 #include "net/fetcher.h"
@@ -90,10 +91,9 @@ private:
     RunChoices fetcherChoices_;
     OptionsMenu* mnuOptions_ = nullptr;
     crawl::CrawlEngine engine_;
+    crawl::StartRequests starts_{engine_};
     std::unique_ptr<FoundListModel> model_;
     bool closing_ = false;
-    // A start asked for during a run: the run stops, and a new one starts once it has closed.
-    bool restartRequested_ = false;
     bool placed_ = false;
 
     QLineEdit* txturl_ = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "crawl/crawl_engine.h"
+#include "crawl/start_requests.h"
 #include "crawl/start_text.h"
 
 #include <functional>
@@ -120,35 +121,26 @@ public:
     const CrawlEngine& Engine() const { return engine_; }
 
     void cmdstart_Click() {
-        if (engine_.IsRunning()) {
-            restart_ = true;
-            engine_.Stop();
-            return;
-        }
-        do {
-            restart_ = false;
+        starts_.Start([this] {
             std::string text = host_.UrlText();
             const std::size_t typed = text.size();
             if (!PrepareStartText(text)) {
                 host_.ShowMessage(kRefusalText, kRefusalTitle);
                 host_.FocusUrlField();
-                continue;
+                return;
             }
             if (text.size() != typed) {
                 host_.SetUrlText(text);
             }
             engine_.Run(host_.UrlText(), rules);
-        } while (restart_);
+        });
     }
     void txturl_KeyPress(int& keyAscii) {
         if (keyAscii == 13) {
             cmdstart_Click();
         }
     }
-    void cmdstop_Click() {
-        restart_ = false;
-        engine_.Stop();
-    }
+    void cmdstop_Click() { starts_.Stop(); }
 
     RuleSet rules = RuleSet::Classic;
 
@@ -179,7 +171,7 @@ private:
 
     CrawlHost& host_;
     CrawlEngine engine_{*this, *this};
-    bool restart_ = false;
+    StartRequests starts_{engine_};
 };
 
 } // namespace vortaxel::crawl::testing
