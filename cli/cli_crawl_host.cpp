@@ -7,11 +7,6 @@
 
 namespace vortaxel::cli {
 
-void CliCrawlHost::SetPageLimit(std::size_t limit, std::function<void()> onLimitReached) {
-    pageLimit_ = limit;
-    onLimitReached_ = std::move(onLimitReached);
-}
-
 void CliCrawlHost::ShowRefusal(const std::string& text) {
     ClearProgressLine();
     std::fprintf(streams_.err, "%s\n", text.c_str());
@@ -38,6 +33,9 @@ void CliCrawlHost::PageFetched(const std::string& url, const crawl::FetchedPage&
     if (report_) {
         report_->Fetched(url, page);
     }
+    if (replaying_) {
+        return;
+    }
     if (!page.ok) {
         ++failed_;
         if (!streams_.quiet) {
@@ -50,7 +48,7 @@ void CliCrawlHost::PageBlocked(std::string_view url) {
     if (report_) {
         report_->Blocked(url);
     }
-    if (!streams_.quiet) {
+    if (!streams_.quiet && !replaying_) {
         Say(EscapeControlBytes(url) + ": " + std::string(kBlockedByRobots));
     }
 }
@@ -81,15 +79,15 @@ std::string CliCrawlHost::TakeReport() {
 }
 
 void CliCrawlHost::PageFound(std::size_t index, std::string_view found) {
-    ClearProgressLine();
     if (report_) {
         report_->Found(found);
     }
+    if (replaying_) {
+        return;
+    }
+    ClearProgressLine();
     if (streams_.out != nullptr) {
         streams_.out->WriteLine(EscapeControlBytes(found));
-    }
-    if (pageLimit_ && index + 1 == *pageLimit_ && onLimitReached_) {
-        onLimitReached_();
     }
     if (streams_.showProgress) {
         std::fprintf(streams_.err, "\rRetrieving URLs: %zu\033[K", index + 1);

@@ -30,8 +30,9 @@ public:
 
     explicit CliCrawlHost(Streams streams) : streams_(streams) {}
 
-    /// Called right after the N-th URL is listed, where N is the page limit.
-    void SetPageLimit(std::size_t limit, std::function<void()> onLimitReached);
+    /// While on, the pages of a kept crawl are told again: they join the report, and nothing is
+    /// printed.
+    void SetReplaying(bool replaying) { replaying_ = replaying; }
     /// Called as a run starts, once it has cleared its stop flag and before its first fetch.
     void OnRunStarted(std::function<void()> onRunStarted) { onRunStarted_ = std::move(onRunStarted); }
 
@@ -58,8 +59,7 @@ private:
     void ClearProgressLine();
 
     Streams streams_;
-    std::optional<std::size_t> pageLimit_;
-    std::function<void()> onLimitReached_;
+    bool replaying_ = false;
     std::function<void()> onRunStarted_;
     bool progressShown_ = false;
     std::optional<ReportRows> report_;

@@ -1,48 +1,238 @@
-#include "app/net_page_fetcher.h"
+#include "app/crawl_compare.h"
+#include "app/crawl_store.h"
+#include "app/kept_crawl.h"
+#include "app/run_controller.h"
 #include "cli/checked_output.h"
 #include "cli/cli_crawl_host.h"
 #include "cli/interrupt_watcher.h"
+#include "cli/kept_settings.h"
 #include "cli/keyword_output.h"
 #include "cli/options.h"
 #include "cli/report_output.h"
 #include "cli/standard_streams.h"
-#include "crawl/crawl_engine.h"
+#include "crawl/found_list.h"
 #include "crawl/start_text.h"
-#include "net/fetcher.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
+using namespace vortaxel;
+
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-/// The fetch options the command line asks for, before the rule set adds its own.
-vortaxel::net::FetchOptions FetchOptionsOf(const vortaxel::cli::Options& options) {
-    vortaxel::net::FetchOptions fetch;
-    fetch.caFile = options.caFile.value_or(std::string());
-    return vortaxel::app::FetchOptionsFor({options.rules, options.delay, options.obeyRobots}, std::move(fetch));
+int Fail(const std::string& text, int exitCode) {
+    std::fprintf(stderr, "vortaxel-cli: %s\n", text.c_str());
+    return exitCode;
+}
+
+/// What one invocation works with, from its options to its outputs.
+class Session {
+public:
+    Session(cli::Options options, std::vector<std::string> given)
+        : options_(std::move(options)), given_(std::move(given)), host_(StreamsFor(options_, output_)) {}
+
+    /// Does what the options ask for and returns the exit status.
+    int Run(cli::InterruptWatcher& interrupts);
+
+private:
+    bool ReadsKeptCrawlOnly() const { return options_.offline || options_.compareFile.has_value(); }
+    /// Readies the start address of a new crawl; false, having told the user, when there is none.
+    bool PrepareStart();
+    /// Opens the crawl database the options name, if any, and fits the options to the crawl it keeps.
+    /// Returns why it cannot be used; nothing is requested before this.
+    std::string OpenDatabase();
+    int Compare();
+    int Offline();
+    int Crawl(cli::InterruptWatcher& interrupts);
+    static cli::CliCrawlHost::Streams StreamsFor(const cli::Options& options, cli::CheckedOutput& output);
+    app::RunSetup Setup() const;
+    void WireStops(cli::InterruptWatcher& interrupts, app::RunController& run);
+    void ReplayKeptReport();
+    int WriteOutputs(const crawl::FoundList& found, const std::string& stopReason);
+
+    cli::Options options_;
+    std::vector<std::string> given_;
+    cli::CheckedOutput output_{stdout};
+    cli::CliCrawlHost host_;
+    std::unique_ptr<app::CrawlStore> store_;
+    std::string startText_;
+};
+
+int Session::Run(cli::InterruptWatcher& interrupts) {
+    if (!PrepareStart()) {
+        return kExitUsage;
+    }
+    if (const std::string unusable = OpenDatabase(); !unusable.empty()) {
+        return Fail(unusable, kExitUsage);
+    }
+    if (options_.compareFile) {
+        return Compare();
+    }
+    return options_.offline ? Offline() : Crawl(interrupts);
+}
+
+bool Session::PrepareStart() {
+    startText_ = options_.url;
+    if (options_.resume || ReadsKeptCrawlOnly() || crawl::PrepareStartText(startText_)) {
+        return true;
+    }
+    host_.ShowRefusal(crawl::kRefusalText);
+    return false;
+}
+
+cli::CliCrawlHost::Streams Session::StreamsFor(const cli::Options& options, cli::CheckedOutput& output) {
+    cli::CliCrawlHost::Streams streams;
+    streams.out = &output;
+    streams.errIsTerminal = isatty(STDERR_FILENO) != 0;
+    streams.showProgress = !options.quiet && streams.errIsTerminal;
+    streams.quiet = options.quiet;
+    return streams;
+}
+
+std::string Session::OpenDatabase() {
+    if (!options_.dbFile) {
+        return {};
+    }
+    using Access = app::CrawlStore::Access;
+    const Access access = ReadsKeptCrawlOnly() ? Access::Read : options_.resume ? Access::Resume : Access::Create;
+    std::string error;
+    store_ = app::CrawlStore::Open(*options_.dbFile, access, error);
+    if (!store_ || access == Access::Create) {
+        return error;
+    }
+    if (options_.resume && store_->Progress().state == app::CrawlState::Finished) {
+        return "the crawl kept in " + *options_.dbFile + " is finished: there is nothing to resume";
+    }
+    return cli::TakeKeptSettings(store_->Settings(), *options_.dbFile, given_, options_);
+}
+
+int Session::Compare() {
+    std::string error;
+    const auto older = app::CrawlStore::Open(*options_.compareFile, app::CrawlStore::Access::Read, error);
+    if (!older) {
+        return Fail(error, kExitUsage);
+    }
+    output_.WriteLine(cli::kCompareHeader);
+    error = app::CompareCrawls(*older, *store_,
+                               [this](const app::PageChange& change) { output_.WriteLine(cli::CompareLine(change)); });
+    return WriteOutputs(crawl::FoundList(), error);
+}
+
+int Session::Offline() {
+    if (options_.reportFile) {
+        host_.CollectReport();
+    }
+    app::KeptCrawl kept(*store_);
+    kept.Replay(host_);
+    crawl::FoundList found;
+    kept.ForEachFound([&found](std::string_view url) { found.Append(url); });
+    host_.FinishProgress();
+    return WriteOutputs(found, kept.Error());
+}
+
+app::RunSetup Session::Setup() const {
+    app::RunSetup setup;
+    setup.rules = options_.rules;
+    setup.obeyRobots = options_.obeyRobots;
+    setup.delay = options_.delay;
+    setup.parallel = options_.parallel;
+    setup.limits.storeBytes = options_.maxMemory;
+    if (options_.maxPages) {
+        setup.limits.pages = *options_.maxPages;
+    }
+    setup.fetch.caFile = options_.caFile.value_or(std::string());
+    return setup;
+}
+
+// Ctrl+C is the stop action: the turn in progress completes and no further turn starts. A second
+// Ctrl+C also gives up the fetch in progress, for a user who will not wait for a slow server.
+void Session::WireStops(cli::InterruptWatcher& interrupts, app::RunController& run) {
+    interrupts.OnInterrupt([&run](int count) {
+        run.Stop();
+        if (count > 1) {
+            run.Abort();
+        }
+    });
+    host_.OnRunStarted([&interrupts, &run] { interrupts.ReapplyStop([&run] { run.Stop(); }); });
+    output_.OnFailure([&run] { run.Stop(); });
+}
+
+// The report of a resumed crawl covers the whole crawl, as one run's would.
+void Session::ReplayKeptReport() {
+    app::KeptCrawl kept(*store_);
+    host_.SetReplaying(true);
+    kept.Replay(host_);
+    host_.SetReplaying(false);
+}
+
+int Session::Crawl(cli::InterruptWatcher& interrupts) {
+    // A kept crawl starts from where it started.
+    const std::string startText = options_.resume ? options_.url : startText_;
+    if (store_) {
+        if (const app::SqlStatus kept = store_->StartRun(cli::SettingsOf(options_, startText)); !kept) {
+            return Fail(store_->FailureText(kept), kExitUsage);
+        }
+    }
+    if (options_.reportFile) {
+        host_.CollectReport();
+    }
+    if (options_.resume && options_.reportFile) {
+        ReplayKeptReport();
+    }
+    app::RunController run(Setup(), host_);
+    if (store_) {
+        run.KeepIn(*store_);
+    }
+    WireStops(interrupts, run);
+    run.Run(startText, options_.resume);
+    interrupts.IgnoreFromNowOn();
+    host_.FinishProgress();
+    return WriteOutputs(run.Engine().List2(), run.StopReason());
+}
+
+int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stopReason) {
+    int exitCode = kExitOk;
+    if (options_.keywordsFile) {
+        const std::string error = cli::WriteKeywordFile(found, *options_.keywordsFile);
+        if (!error.empty()) {
+            host_.Say("cannot write " + *options_.keywordsFile + ": " + error);
+            exitCode = kExitFailure;
+        }
+    }
+    if (options_.reportFile) {
+        const std::string error = cli::WriteReportFile(*options_.reportFile, host_.TakeReport());
+        if (!error.empty()) {
+            host_.Say("cannot write " + *options_.reportFile + ": " + error);
+            exitCode = kExitFailure;
+        }
+    }
+    if (!stopReason.empty()) {
+        host_.Say("run stopped: " + stopReason);
+        exitCode = kExitFailure;
+    }
+    if (!output_.Error().empty()) {
+        exitCode = Fail(output_.Error(), kExitFailure);
+    }
+    return exitCode;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    using namespace vortaxel;
-
     // Before anything opens a file or a socket, and before any thread: see the two classes.
     const cli::StandardStreamsCheck standardStreams = cli::GuardStandardStreams();
     cli::InterruptWatcher interrupts;
     if (!standardStreams.fatalError.empty()) {
-        std::fprintf(stderr, "vortaxel-cli: %s\n", standardStreams.fatalError.c_str());
-        return kExitFailure;
+        return Fail(standardStreams.fatalError, kExitFailure);
     }
-
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const cli::ParsedOptions parsed = cli::ParseOptions(args);
+    cli::ParsedOptions parsed = cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.reply.empty()) {
         std::fputs(parsed.reply.c_str(), stdout);
         return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
@@ -51,80 +241,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vortaxel-cli: %s\n%s", parsed.error.c_str(), cli::kUsage);
         return kExitUsage;
     }
-    const cli::Options& options = *parsed.options;
     if (!standardStreams.stdoutError.empty()) {
-        std::fprintf(stderr, "vortaxel-cli: %s\n", standardStreams.stdoutError.c_str());
-        return kExitFailure;
+        return Fail(standardStreams.stdoutError, kExitFailure);
     }
-
-    cli::CheckedOutput output(stdout);
-    cli::CliCrawlHost::Streams streams;
-    streams.out = &output;
-    streams.errIsTerminal = isatty(STDERR_FILENO) != 0;
-    streams.showProgress = !options.quiet && streams.errIsTerminal;
-    streams.quiet = options.quiet;
-    cli::CliCrawlHost host(streams);
-    std::string startText = options.url;
-    if (!crawl::PrepareStartText(startText)) {
-        host.ShowRefusal(crawl::kRefusalText);
-        return kExitUsage;
-    }
-
-    // One page at a time unless more are asked for; then the fetcher fetches ahead the pages the engine
-    // is sure to visit next, and the engine still takes them in its own order. Under browser rules the
-    // next page is fetched while this one is parsed, which the parse's time hides; the pages fetched and
-    // the list stay exactly as one at a time would have them.
-    const bool overlap = options.parallel == 1 && options.rules == crawl::RuleSet::Browser;
-    net::Fetcher fetcher(FetchOptionsOf(options), overlap ? 2 : options.parallel);
-    app::NetPageFetcher pages(fetcher);
-    crawl::CrawlEngine engine(pages, host);
-    engine.SetLimits({.storeBytes = options.maxMemory});
-    engine.SetObeyRobots(options.obeyRobots);
-    if (options.reportFile) {
-        host.CollectReport();
-    }
-    fetcher.SetAheadList(
-        [&engine](std::size_t wanted, std::vector<std::string>& out) { engine.NextVisits(wanted, out); });
-    if (options.maxPages) {
-        host.SetPageLimit(*options.maxPages, [&engine] { engine.Stop(); });
-    }
-
-    // Ctrl+C is the stop action: the turn in progress completes and no further turn starts. A second
-    // Ctrl+C also gives up the fetch in progress, for a user who will not wait for a slow server.
-    interrupts.OnInterrupt([&engine, &fetcher](int count) {
-        engine.Stop();
-        if (count > 1) {
-            fetcher.Abort();
-        }
-    });
-    host.OnRunStarted([&interrupts, &engine] { interrupts.ReapplyStop([&engine] { engine.Stop(); }); });
-    output.OnFailure([&engine] { engine.Stop(); });
-    engine.Run(startText, options.rules);
-    interrupts.IgnoreFromNowOn();
-    host.FinishProgress();
-
-    int exitCode = kExitOk;
-    if (options.keywordsFile) {
-        const std::string error = cli::WriteKeywordFile(engine.List2(), *options.keywordsFile);
-        if (!error.empty()) {
-            host.Say("cannot write " + *options.keywordsFile + ": " + error);
-            exitCode = kExitFailure;
-        }
-    }
-    if (options.reportFile) {
-        const std::string error = cli::WriteReportFile(*options.reportFile, host.TakeReport());
-        if (!error.empty()) {
-            host.Say("cannot write " + *options.reportFile + ": " + error);
-            exitCode = kExitFailure;
-        }
-    }
-    if (!engine.StopReason().empty()) {
-        host.Say("run stopped: " + engine.StopReason());
-        exitCode = kExitFailure;
-    }
-    if (!output.Error().empty()) {
-        std::fprintf(stderr, "vortaxel-cli: %s\n", output.Error().c_str());
-        exitCode = kExitFailure;
-    }
-    return exitCode;
+    Session session(std::move(*parsed.options), std::move(parsed.given));
+    return session.Run(interrupts);
 }

@@ -21,7 +21,7 @@ constexpr const char* kDescription =
     "keyword phrases to a file.\n";
 constexpr const char* kFooter =
     "Exit status: 0 after a run or a stop, 1 when an output file cannot be written or the run\n"
-    "ended on an error, 2 for a refused URL or a usage error.";
+    "ended on an error, 2 for a refused URL, a usage error or a crawl database that cannot be used.";
 
 [[noreturn]] void Refuse(const std::string& option, const std::string& reason) {
     throw CLI::ValidationError(option, reason);
@@ -60,7 +60,8 @@ void Declare(CLI::App& app, Options& o) {
     const auto value = [&app](const char* name, const char* type, const char* help, Setter set) {
         app.add_option_function<std::string>(name, std::move(set), help)->type_name(type);
     };
-    app.add_option("URL", o.url, "The address the crawl starts from")->required()->type_name("");
+    app.add_option("URL", o.url, "The address the crawl starts from (left out with --resume or --offline)")
+        ->type_name("");
     value("--max-pages", "N", "Stop after N pages have been found", [&o](const std::string& v) {
         o.maxPages = Number("--max-pages", v, 1, std::numeric_limits<std::uint64_t>::max());
     });
@@ -92,6 +93,40 @@ void Declare(CLI::App& app, Options& o) {
           });
     value("--ca-file", "FILE", "Also trust the certificate authorities in FILE (PEM) for https",
           [&o](const std::string& v) { o.caFile = ReadableFile("--ca-file", v); });
+    value("--db", "FILE", "Keep the crawl in the crawl database FILE as it runs",
+          [&o](const std::string& v) { o.dbFile = FileName("--db", v); });
+    app.add_flag("--resume", o.resume, "Carry on the crawl kept in the --db FILE");
+    app.add_flag("--offline", o.offline, "Print and export the crawl kept in the --db FILE, with no request");
+    value("--compare", "OLD", "Print what changed from the crawl kept in OLD to the one in the --db FILE",
+          [&o](const std::string& v) { o.compareFile = FileName("--compare", v); });
+}
+
+/// What the options mean together; the parser sees each alone.
+void CheckTogether(const Options& o, const CLI::App& app) {
+    if (!o.dbFile) {
+        for (const char* name : {"--resume", "--offline", "--compare"}) {
+            if (app.count(name) != 0) {
+                Refuse(name, "needs --db FILE");
+            }
+        }
+    }
+    if (o.resume && (o.offline || o.compareFile)) {
+        Refuse("--resume", o.offline ? "cannot go with --offline" : "cannot go with --compare");
+    }
+    const bool keptOnly = o.resume || o.offline || o.compareFile;
+    if (!keptOnly && app.count("URL") == 0) {
+        throw CLI::RequiredError("URL");
+    }
+}
+
+std::vector<std::string> GivenOptions(const CLI::App& app) {
+    std::vector<std::string> given;
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->count() != 0) {
+            given.push_back(option->get_name());
+        }
+    }
+    return given;
 }
 
 } // namespace
@@ -115,6 +150,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
+        CheckTogether(options, app);
     } catch (const CLI::CallForHelp&) {
         return {std::nullopt, {}, app.help()};
     } catch (const CLI::CallForVersion& version) {
@@ -122,7 +158,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     } catch (const CLI::ParseError& refused) {
         return {std::nullopt, refused.what(), {}};
     }
-    return {std::move(options), {}, {}};
+    return {std::move(options), {}, {}, GivenOptions(app)};
 }
 
 } // namespace vortaxel::cli

@@ -40,6 +40,14 @@ struct Options {
     std::chrono::milliseconds delay{0};
     /// Extra CA bundle trusted beside the system store.
     std::optional<std::string> caFile{};
+    /// The crawl database the crawl is kept in.
+    std::optional<std::string> dbFile{};
+    /// Carry on the crawl kept in dbFile.
+    bool resume = false;
+    /// Read the crawl kept in dbFile, with no request at all.
+    bool offline = false;
+    /// An older crawl database of the same site to compare dbFile's crawl with.
+    std::optional<std::string> compareFile{};
 
     bool operator==(const Options&) const = default;
 };
@@ -51,6 +59,9 @@ struct ParsedOptions {
     std::string error;
     /// What --help or --version asked for, to print on standard output before a successful exit.
     std::string reply;
+    /// The options given on the command line (the address as "URL"), each once: a kept crawl
+    /// takes what is left out from its settings.
+    std::vector<std::string> given{};
 };
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args);

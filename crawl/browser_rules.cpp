@@ -27,6 +27,10 @@ bool SameSiteHost(std::string_view start, std::string_view landing) {
 
 } // namespace
 
+namespace {
+constexpr std::string_view kNoSite = "none";
+} // namespace
+
 void BrowserRules::Begin(CrawlRun& run) {
     const auto start = PageIdentity(run.StartText(), run.StartText());
     if (!start || IsNeverFetchedKind(*start)) {
@@ -36,6 +40,36 @@ void BrowserRules::Begin(CrawlRun& run) {
     if (site_) {
         Enqueue(*start);
     }
+}
+
+std::string BrowserRules::RulesNote() const {
+    if (!siteSettled_) {
+        return {};
+    }
+    return site_ ? site_->host + '\n' + site_->folder : std::string(kNoSite);
+}
+
+void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
+    const std::string note = from.RulesNote();
+    if (note.empty()) {
+        const auto start = PageIdentity(run.StartText(), run.StartText());
+        if (start && !IsNeverFetchedKind(*start)) {
+            site_ = SiteScope::Of(*start);
+        }
+    } else if (const std::size_t cut = note.find('\n'); cut != std::string::npos) {
+        siteSettled_ = true;
+        site_ = SiteScope{note.substr(0, cut), note.substr(cut + 1)};
+    } else {
+        siteSettled_ = true;
+    }
+    // Every identity ever queued stays in the store, so that none is queued twice.
+    from.ForEachMet([&](std::string_view url) { store_.Intern(url); });
+    from.ForEachFound([&](std::string_view url) { run.ListKept(store_.Intern(url)); });
+    from.ForEachQueued([&](std::string_view url) {
+        const UrlId id = store_.Intern(url);
+        store_.AddQueued(id);
+        queue_.push_back(id);
+    });
 }
 
 void BrowserRules::Enqueue(const std::string& identity) {

@@ -20,6 +20,7 @@ public:
     explicit BrowserRules(UrlStore& store) : store_(store) {}
 
     void Begin(CrawlRun& run) override;
+    void Resume(CrawlRun& run, ResumeSource& from) override;
     bool HasWork() const override { return head_ < queue_.size(); }
     void Turn(CrawlRun& run) override;
     void NextVisits(const FoundList& found, std::size_t wanted, std::vector<std::string>& out) const override;
@@ -27,6 +28,9 @@ public:
     std::size_t QueueCount() const override { return queue_.size() - head_; }
     std::string_view QueueText(std::size_t i) const override { return store_.Text(queue_[head_ + i]); }
     std::size_t QueueOccurrences(std::string_view url) const override;
+    QueueProgress Progress() const override { return {head_, 0}; }
+    /// Where the site settled: empty before the start page's fetch, else its host and folder.
+    std::string RulesNote() const override;
 
 private:
     /// The identity a fetch of `asked` landed on, or none when that lies off the site.

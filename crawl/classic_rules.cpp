@@ -16,6 +16,12 @@ void ClassicRules::Begin(CrawlRun& run) {
     list1_.PushBack(store_.Intern(run.StartText()));
 }
 
+// The kept queue has passed the filter against the same start text, so the next pass keeps it whole.
+void ClassicRules::Resume(CrawlRun& run, ResumeSource& from) {
+    from.ForEachFound([&](std::string_view url) { run.ListKept(store_.Intern(url)); });
+    from.ForEachQueued([&](std::string_view url) { list1_.PushBack(store_.Intern(url)); });
+}
+
 void ClassicRules::Turn(CrawlRun& run) {
     const UrlId head = list1_.Head();
     // The head's own duplicate test, on its id: IsNewLink's answer without a lookup.

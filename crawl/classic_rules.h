@@ -16,6 +16,7 @@ public:
     explicit ClassicRules(UrlStore& store) : store_(store), list1_(store) {}
 
     void Begin(CrawlRun& run) override;
+    void Resume(CrawlRun& run, ResumeSource& from) override;
     bool HasWork() const override { return list1_.Count() != 0; }
     void Turn(CrawlRun& run) override;
     void NextVisits(const FoundList& found, std::size_t wanted, std::vector<std::string>& out) const override;
@@ -23,6 +24,7 @@ public:
     std::size_t QueueCount() const override { return list1_.Count(); }
     std::string_view QueueText(std::size_t i) const override { return list1_.Text(i); }
     std::size_t QueueOccurrences(std::string_view url) const override { return list1_.Occurrences(url); }
+    QueueProgress Progress() const override { return {list1_.Popped(), list1_.Reorders()}; }
     std::size_t MemoryBytes() const override { return list1_.MemoryBytes(); }
 
 private:

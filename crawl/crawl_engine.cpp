@@ -39,49 +39,13 @@ std::unique_ptr<LinkRules> MakeRules(RuleSet rules, UrlStore& store) {
 
 } // namespace
 
-void CrawlRun::List(UrlId id) {
-    found_.Append(id);
-    listener_.PageFound(found_.Count() - 1, found_.Text(found_.Count() - 1));
-}
-
-FetchedPage CrawlRun::Fetch(const std::string& url) {
-    pageBuffer_.clear();
-    FetchedPage page;
-    try {
-        page = fetcher_.Fetch(url);
-    } catch (const std::bad_alloc&) {
-        throw; // not the page's failure but the run's: it stops
-    } catch (const std::exception& error) {
-        // A fetch that fails in any way is a page without links; the run goes on.
-        page = FetchedPage::Failure(error.what());
-    }
-    if (page) {
-        pageBuffer_ = std::move(page.body);
-    }
-    page.body.clear();
-    listener_.PageFetched(url, page);
-    return page;
-}
-
-bool CrawlRun::Admit(const std::string& url) {
-    if (gate_ == nullptr || gate_->Allows(url)) {
-        return true;
-    }
-    // A robots.txt fetch that a stop cut short says nothing about the host: no block to report.
-    const bool stopping = stop_ != nullptr && stop_->load(std::memory_order_relaxed);
-    if (!stopping && gate_->FirstBlock(url)) {
-        listener_.PageBlocked(url);
-    }
-    return false;
-}
-
 CrawlEngine::CrawlEngine(PageFetcher& fetcher, CrawlListener& listener) : fetcher_(fetcher), listener_(listener) {}
 
 CrawlEngine::~CrawlEngine() = default;
 
-void CrawlEngine::Run(const std::string& startText, RuleSet rules) {
+RunEnd CrawlEngine::Run(const std::string& startText, RuleSet rules, ResumeSource* from) {
     if (running_) {
-        return;
+        return RunEnd::QueueEmpty;
     }
     FlagScope running(running_);
     stopRequested_.store(false, std::memory_order_relaxed);
@@ -91,7 +55,7 @@ void CrawlEngine::Run(const std::string& startText, RuleSet rules) {
     ruleSet_ = rules;
     const RunLimits limits = limits_;
     try {
-        Loop(limits);
+        Loop(limits, from);
     } catch (const std::bad_alloc&) {
         // The queue and the page go, so that what the user keeps (the found list, its keyword
         // file and report) has memory to be written in; the list itself is whole.
@@ -106,9 +70,10 @@ void CrawlEngine::Run(const std::string& startText, RuleSet rules) {
         end_ = RunEnd::Stopped;
     }
     listener_.RunEnded();
+    return end_;
 }
 
-void CrawlEngine::Loop(const RunLimits& limits) {
+void CrawlEngine::Loop(const RunLimits& limits, ResumeSource* from) {
     // The old rules hold no marks worth releasing: emptying the store first spares the lists
     // releasing their entries one by one.
     rules_.reset();
@@ -116,22 +81,37 @@ void CrawlEngine::Loop(const RunLimits& limits) {
     list2_.Clear();
     rules_ = MakeRules(ruleSet_, store_);
     gate_.reset();
-    CrawlRun run(store_, list2_, fetcher_, listener_, startText_, pageBuffer_, limits);
+    CrawlRun run(store_, list2_, fetcher_, listener_, startText_, pageBuffer_, limits, stopRequested_);
     if (obeyRobots_) {
         gate_ = std::make_unique<RobotsGate>(fetcher_);
-        run.SetGate(gate_.get(), &stopRequested_);
+        run.SetGate(gate_.get());
     }
     listener_.RunStarted();
-    rules_->Begin(run);
+    if (from != nullptr) {
+        rules_->Resume(run, *from);
+    } else {
+        rules_->Begin(run);
+    }
+    TurnEnded();
+    if (list2_.Count() >= limits.pages) {
+        Stop(); // a kept run that has its pages already
+    }
     while (rules_->HasWork() && !StopRequested()) {
         listener_.Yield();
         if (!rules_->HasWork()) {
             break;
         }
         rules_->Turn(run);
+        TurnEnded();
         if (rules_->HasWork() && MemoryBytes() >= limits.storeBytes) {
             StopFor(RunEnd::MemoryBudget, "URL store reached its memory budget of " + BudgetText(limits.storeBytes));
         }
+    }
+}
+
+void CrawlEngine::TurnEnded() {
+    if (journal_ != nullptr) {
+        journal_->TurnEnded(RunSnapshot(list2_, *rules_));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "page_fetcher.h"
 #include "robots_gate.h"
 #include "rule_set.h"
+#include "run_journal.h"
 #include "run_limits.h"
 #include "url_store.h"
 
@@ -36,16 +37,20 @@ public:
     CrawlEngine& operator=(const CrawlEngine&) = delete;
 
     /// Runs one crawl from `startText` (as prepared by PrepareStartText) under `rules`, and returns
-    /// when the queue is empty or a stop was asked for. Empties the lists of the previous run first.
-    /// Ignored while a run is active: the loop never nests inside its own yield.
-    void Run(const std::string& startText, RuleSet rules);
+    /// how it ended: the queue is empty or a stop was asked for. Empties the lists of the previous run
+    /// first. With `from`, the run carries on from a kept run of the same start text and rules
+    /// instead of starting at the start page. Ignored (QueueEmpty) while a run is active: the loop
+    /// never nests inside its own yield.
+    RunEnd Run(const std::string& startText, RuleSet rules, ResumeSource* from = nullptr);
     /// Asks the loop to end after the turn in progress. Only stores to a lock-free atomic, so it is
     /// safe from a signal handler or another thread.
     void Stop() noexcept { stopRequested_.store(true, std::memory_order_relaxed); }
     /// The start text the classic rules join links to and filter by: the URL field as the user has
     /// it now. A window passes every edit on.
     void SetStartText(const std::string& text) { startText_ = text; }
-    /// The memory bounds of the runs started from now on.
+    /// Hears the state of the runs started from now on whenever it is whole; nullptr for none.
+    void SetJournal(RunJournal* journal) { journal_ = journal; }
+    /// The bounds of the runs started from now on.
     void SetLimits(const RunLimits& limits) { limits_ = limits; }
     const RunLimits& Limits() const { return limits_; }
     /// Whether the runs started from now on obey robots.txt: off by default, so a run makes no
@@ -93,7 +98,8 @@ public:
 private:
     static_assert(std::atomic<bool>::is_always_lock_free);
 
-    void Loop(const RunLimits& limits);
+    void Loop(const RunLimits& limits, ResumeSource* from);
+    void TurnEnded();
     /// Ends the run as a stop of the engine's own.
     void StopFor(RunEnd end, std::string reason);
 
@@ -103,6 +109,7 @@ private:
     FoundList list2_{store_};
     std::unique_ptr<LinkRules> rules_;
     std::unique_ptr<RobotsGate> gate_;
+    RunJournal* journal_ = nullptr;
     bool obeyRobots_ = false;
     RuleSet ruleSet_ = RuleSet::Classic;
     std::string startText_;

@@ -107,6 +107,7 @@ void CrawlQueue::PopHead() {
     }
     store_.RemoveQueued(ids_[head_]);
     ++head_;
+    ++popped_;
     if (head_ + kLookAhead < ids_.size()) {
         store_.PrefetchRecord(ids_[head_ + kLookAhead]);
     }
@@ -153,6 +154,9 @@ void CrawlQueue::Filter(std::string_view startUrl) {
             ids_[kept++] = id;
         }
     }
+    if (kept != ids_.size()) {
+        ++reorders_;
+    }
     ids_.resize(kept);
     // Survivors are looked up in three sweeps so that their memory loads overlap.
     staged_.clear();
@@ -190,6 +194,8 @@ void CrawlQueue::Clear() {
     head_ = 0;
     examined_ = 0;
     filteredAgainst_.clear();
+    popped_ = 0;
+    reorders_ = 0;
     ClearPending();
 }
 

@@ -57,6 +57,12 @@ public:
     /// Bytes held by the queue itself; the URLs' text is the store's.
     std::size_t MemoryBytes() const;
 
+    /// Entries taken from the head since the queue was made or cleared.
+    std::uint64_t Popped() const { return popped_; }
+    /// Passes that removed entries already stored: after one, the queue is no longer the entries
+    /// popped followed by those stored since.
+    std::uint64_t Reorders() const { return reorders_; }
+
 private:
     struct Staged {
         std::size_t pending;
@@ -94,6 +100,8 @@ private:
     std::vector<Staged> staged_;
     std::uint64_t pageBytesLeft_ = UINT64_MAX;
     std::size_t droppedOnPage_ = 0;
+    std::uint64_t popped_ = 0;
+    std::uint64_t reorders_ = 0;
 };
 
 } // namespace vortaxel::crawl

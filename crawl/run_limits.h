@@ -1,12 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace vortaxel::crawl {
 
-/// Memory bounds of one run. Both lie far above what any real site needs; they exist so that a
-/// hostile or broken site ends the run with its found list intact instead of exhausting memory.
+/// Bounds of one run. The memory bounds lie far above what any real site needs; they exist so that
+/// a hostile or broken site ends the run with its found list intact instead of exhausting memory.
 struct RunLimits {
     /// Bytes of joined links (start URL and value together) that one page may add to the queue.
     /// A page of short relative links under a long start URL multiplies its size by the start
@@ -15,6 +17,9 @@ struct RunLimits {
     /// Bytes the run's URLs may hold: the URL store, the queue and the found list together.
     /// Reaching it ends the run as a stop.
     std::uint64_t storeBytes = std::uint64_t{4} << 30;
+    /// Pages the found list may hold: the turn that lists the last of them completes, and the run
+    /// ends as a stop.
+    std::size_t pages = std::numeric_limits<std::size_t>::max();
 };
 
 /// "N MiB" when `bytes` is a whole number of MiB, else "N bytes": budgets as a user gives them.

@@ -6,7 +6,7 @@ set -euo pipefail
 
 run_packages=(
     build-essential cmake ninja-build pkg-config
-    libcurl4-openssl-dev libidn2-dev libssl-dev libcpp-httplib-dev libcli11-dev libgumbo-dev
+    libcurl4-openssl-dev libidn2-dev libssl-dev libcpp-httplib-dev libcli11-dev libgumbo-dev libsqlite3-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     ca-certificates
 )

@@ -1,0 +1,233 @@
+#include "app/crawl_recorder.h"
+
+#include "app/queue_chunk.h"
+
+#include <algorithm>
+
+namespace vortaxel::app {
+
+namespace {
+// Entries per row when the whole queue is written anew.
+constexpr std::size_t kChunkEntries = 4096;
+} // namespace
+
+CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
+    : store_(store), batch_(batch), transaction_(store.Db()), progress_(store.Progress()),
+      headBase_(progress_.queueHead), batchStart_(std::chrono::steady_clock::now()),
+      keepsMet_(store.Settings().rules == crawl::RuleSet::Browser) {
+    SqlDatabase& db = store_.Db();
+    Check(insertPage_.Prepare(db,
+                              "INSERT INTO pages (id, url, depth, found_on, turn, event) VALUES (?, ?, ?, ?, ?, ?)")) &&
+        Check(insertFetch_.Prepare(db,
+                                   "INSERT INTO fetches (event, turn, page_id, url, blocked, ok, status, final_url, "
+                                   "content_type, body_skipped, bytes, ms, redirects, error) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
+        Check(insertChunk_.Prepare(db,
+                                   "INSERT INTO queue (pos, pos_end, found_on, depth, urls) VALUES (?, ?, ?, ?, ?)")) &&
+        Check(headChunk_.Prepare(db, "SELECT found_on, depth FROM queue WHERE pos <= ? ORDER BY pos DESC LIMIT 1")) &&
+        Check(dropPopped_.Prepare(db, "DELETE FROM queue WHERE pos_end <= ?")) &&
+        Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
+}
+
+CrawlRecorder::~CrawlRecorder() = default;
+
+bool CrawlRecorder::Check(const SqlStatus& status) {
+    if (status || !error_.empty()) {
+        return status.Ok();
+    }
+    error_ = store_.FailureText(status);
+    transaction_.Rollback();
+    if (onFailure_) {
+        onFailure_();
+    }
+    return false;
+}
+
+void CrawlRecorder::PageFound(std::size_t /*index*/, std::string_view url) {
+    turnEvents_.push_back({Event::Kind::Found, std::string(url), {}});
+}
+
+void CrawlRecorder::PageFetched(const std::string& url, const crawl::FetchedPage& page) {
+    turnEvents_.push_back({Event::Kind::Fetched, url, page});
+}
+
+void CrawlRecorder::PageBlocked(std::string_view url) {
+    turnEvents_.push_back({Event::Kind::Blocked, std::string(url), {}});
+}
+
+void CrawlRecorder::TurnEnded(const crawl::RunSnapshot& state) {
+    if (!error_.empty()) {
+        turnEvents_.clear();
+        return;
+    }
+    if (!transaction_.IsOpen() && !Check(transaction_.Begin())) {
+        return;
+    }
+    if (!WriteTurn(state)) {
+        return;
+    }
+    const bool due = pagesInBatch_ >= batch_.pages || std::chrono::steady_clock::now() - batchStart_ >= batch_.time;
+    if (due) {
+        Commit(CrawlState::Running, {});
+    }
+}
+
+bool CrawlRecorder::WriteTurn(const crawl::RunSnapshot& state) {
+    ++progress_.turns;
+    std::optional<std::int64_t> pageId;
+    std::int64_t depth = -1;
+    // Pages first, so that the turn's fetch can name its page; the events keep the order they came in.
+    for (std::size_t i = 0; i < turnEvents_.size(); ++i) {
+        if (turnEvents_[i].kind == Event::Kind::Found) {
+            std::int64_t id = 0;
+            if (!WritePage(turnEvents_[i], progress_.events + std::int64_t(i) + 1, id, depth)) {
+                return false;
+            }
+            pageId = id;
+        }
+    }
+    for (std::size_t i = 0; i < turnEvents_.size(); ++i) {
+        if (turnEvents_[i].kind != Event::Kind::Found &&
+            !WriteFetch(turnEvents_[i], progress_.events + std::int64_t(i) + 1, pageId)) {
+            return false;
+        }
+    }
+    progress_.events += std::int64_t(turnEvents_.size());
+    turnEvents_.clear();
+    progress_.rulesNote = state.RulesNote();
+    return WriteQueue(state, pageId, depth + 1);
+}
+
+bool CrawlRecorder::WritePage(const Event& event, std::int64_t eventNumber, std::int64_t& pageId, std::int64_t& depth) {
+    // The page came from the entry this turn took from the head; that entry's row says where it was found.
+    const std::int64_t head = headBase_ + std::int64_t(previousPopped_);
+    headChunk_.Bind(1, head);
+    std::optional<std::int64_t> foundOn;
+    depth = -1;
+    if (headChunk_.Step()) {
+        if (!headChunk_.IsNull(0)) {
+            foundOn = headChunk_.Int(0);
+        }
+        depth = headChunk_.IsNull(1) ? -1 : headChunk_.Int(1);
+    }
+    const SqlStatus lookup = headChunk_.Status();
+    headChunk_.Reset();
+    if (!Check(lookup)) {
+        return false;
+    }
+    pageId = ++pagesWritten_;
+    ++pagesInBatch_;
+    insertPage_.Bind(1, pageId);
+    insertPage_.Bind(2, event.url);
+    if (depth >= 0) {
+        insertPage_.Bind(3, depth);
+    }
+    if (foundOn) {
+        insertPage_.Bind(4, *foundOn);
+    }
+    insertPage_.Bind(5, progress_.turns);
+    insertPage_.Bind(6, eventNumber);
+    return Check(insertPage_.Run());
+}
+
+bool CrawlRecorder::WriteFetch(const Event& event, std::int64_t eventNumber, std::optional<std::int64_t> pageId) {
+    const crawl::FetchedPage& page = event.page;
+    insertFetch_.Bind(1, eventNumber);
+    insertFetch_.Bind(2, progress_.turns);
+    if (pageId) {
+        insertFetch_.Bind(3, *pageId);
+    }
+    insertFetch_.Bind(4, event.url);
+    insertFetch_.Bind(5, std::int64_t{event.kind == Event::Kind::Blocked ? 1 : 0});
+    insertFetch_.Bind(6, std::int64_t{page.ok ? 1 : 0});
+    insertFetch_.Bind(7, static_cast<std::int64_t>(page.status));
+    insertFetch_.Bind(8, page.finalUrl);
+    insertFetch_.Bind(9, page.contentType);
+    insertFetch_.Bind(10, std::int64_t{page.bodySkipped ? 1 : 0});
+    insertFetch_.Bind(11, static_cast<std::int64_t>(page.bytes));
+    insertFetch_.Bind(12, static_cast<std::int64_t>(page.elapsed.count()));
+    insertFetch_.Bind(13, static_cast<std::int64_t>(page.redirects));
+    insertFetch_.Bind(14, page.error);
+    return Check(insertFetch_.Run());
+}
+
+bool CrawlRecorder::WriteQueue(const crawl::RunSnapshot& state, std::optional<std::int64_t> foundOn,
+                               std::int64_t depth) {
+    const crawl::QueueProgress queue = state.Queue();
+    previousPopped_ = queue.popped;
+    const std::int64_t head = headBase_ + std::int64_t(queue.popped);
+    const std::size_t count = state.QueueCount();
+    progress_.queueHead = head;
+    queueEmpty_ = count == 0;
+    if (queue.reorders != reorders_) {
+        // The queue lost entries behind its head: only writing it whole says where it stands.
+        reorders_ = queue.reorders;
+        SqlStatement clear;
+        if (!Check(clear.Prepare(store_.Db(), "DELETE FROM queue")) || !Check(clear.Run())) {
+            return false;
+        }
+        for (std::size_t from = 0; from < count; from += kChunkEntries) {
+            if (!WriteChunk(state, from, std::min(count, from + kChunkEntries), std::nullopt, std::nullopt)) {
+                return false;
+            }
+        }
+    } else {
+        const std::size_t from = static_cast<std::size_t>(std::max<std::int64_t>(0, progress_.queueTail - head));
+        if (from < count && !WriteChunk(state, from, count, foundOn, std::max<std::int64_t>(depth, 0))) {
+            return false;
+        }
+    }
+    progress_.queueTail = head + std::int64_t(count);
+    return true;
+}
+
+bool CrawlRecorder::WriteChunk(const crawl::RunSnapshot& state, std::size_t from, std::size_t to,
+                               std::optional<std::int64_t> foundOn, std::optional<std::int64_t> depth) {
+    chunk_.clear();
+    for (std::size_t i = from; i < to; ++i) {
+        AppendChunkEntry(chunk_, state.QueueText(i));
+    }
+    const std::int64_t head = progress_.queueHead;
+    insertChunk_.Bind(1, head + std::int64_t(from));
+    insertChunk_.Bind(2, head + std::int64_t(to));
+    if (foundOn) {
+        insertChunk_.Bind(3, *foundOn);
+    }
+    if (depth) {
+        insertChunk_.Bind(4, *depth);
+    }
+    insertChunk_.BindBlob(5, chunk_);
+    return Check(insertChunk_.Run());
+}
+
+bool CrawlRecorder::Commit(CrawlState state, const std::string& stopReason) {
+    progress_.state = state;
+    progress_.stopReason = stopReason;
+    if (!keepsMet_) {
+        dropPopped_.Bind(1, progress_.queueHead);
+        if (!Check(dropPopped_.Run())) {
+            return false;
+        }
+    }
+    if (!Check(store_.WriteProgress(progress_)) || !Check(transaction_.Commit())) {
+        return false;
+    }
+    pagesInBatch_ = 0;
+    batchStart_ = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool CrawlRecorder::Finish(crawl::RunEnd end, const std::string& stopReason) {
+    // A turn cut short by a failure was never whole: nothing of it is kept.
+    turnEvents_.clear();
+    if (!error_.empty()) {
+        return false;
+    }
+    if (!transaction_.IsOpen() && !Check(transaction_.Begin())) {
+        return false;
+    }
+    const bool finished = queueEmpty_ && end != crawl::RunEnd::OutOfMemory;
+    return Commit(finished ? CrawlState::Finished : CrawlState::Stopped, stopReason);
+}
+
+} // namespace vortaxel::app

@@ -1,0 +1,323 @@
+#include "app/crawl_store.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sqlite3.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace vortaxel::app {
+
+namespace {
+
+/// "VRTX": marks a file as one of ours, so another program's SQLite file is told apart from a crawl.
+constexpr std::int64_t kApplicationId = 0x56525458;
+
+// Each entry brings a file from the version before it to its own number; a file of version N runs
+// the entries from N on. Never edit an entry that has shipped: add one.
+constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
+    // 1: settings, progress, pages in listing order, every fetch, and the queue in chunks.
+    "CREATE TABLE settings ("
+    "  id INTEGER PRIMARY KEY CHECK (id = 1), start_url TEXT NOT NULL, rules TEXT NOT NULL,"
+    "  robots INTEGER NOT NULL, delay_ms INTEGER NOT NULL, max_pages INTEGER, max_memory INTEGER NOT NULL);"
+    "CREATE TABLE crawl ("
+    "  id INTEGER PRIMARY KEY CHECK (id = 1), state TEXT NOT NULL, queue_head INTEGER NOT NULL,"
+    "  queue_tail INTEGER NOT NULL, turns INTEGER NOT NULL, events INTEGER NOT NULL,"
+    "  rules_note TEXT NOT NULL, stop_reason TEXT NOT NULL);"
+    "CREATE TABLE pages ("
+    "  id INTEGER PRIMARY KEY, url TEXT NOT NULL, depth INTEGER, found_on INTEGER REFERENCES pages (id),"
+    "  turn INTEGER NOT NULL, event INTEGER NOT NULL);"
+    "CREATE TABLE fetches ("
+    "  id INTEGER PRIMARY KEY, event INTEGER NOT NULL, turn INTEGER NOT NULL, page_id INTEGER REFERENCES pages (id),"
+    "  url TEXT NOT NULL, blocked INTEGER NOT NULL, ok INTEGER NOT NULL, status INTEGER NOT NULL,"
+    "  final_url TEXT NOT NULL, content_type TEXT NOT NULL, body_skipped INTEGER NOT NULL, bytes INTEGER NOT NULL,"
+    "  ms INTEGER NOT NULL, redirects INTEGER NOT NULL, error TEXT NOT NULL);"
+    "CREATE TABLE queue ("
+    "  pos INTEGER PRIMARY KEY, pos_end INTEGER NOT NULL, found_on INTEGER, depth INTEGER, urls BLOB NOT NULL);",
+};
+
+bool IsSqliteHeader(const std::array<char, 100>& header) {
+    return std::memcmp(header.data(), "SQLite format 3", 16) == 0;
+}
+
+std::uint32_t BigEndian(const std::array<char, 100>& header, std::size_t at, std::size_t bytes) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < bytes; ++i) {
+        value = (value << 8) | static_cast<unsigned char>(header[at + i]);
+    }
+    return value;
+}
+
+/// Why the file at `path` is no crawl database, judged from its bytes alone; empty when it may be one.
+/// A crawl's file that lost its end says so in its header: the page count it records runs past the
+/// file. With a write-ahead log beside it, the log holds the rest and SQLite puts it together.
+std::string CheckFileShape(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error || size == 0) {
+        return {};
+    }
+    std::array<char, 100> header{};
+    std::ifstream in(path, std::ios::binary);
+    if (size < header.size() || !in.read(header.data(), header.size()) || !IsSqliteHeader(header)) {
+        return "it is no crawl database";
+    }
+    std::uint32_t pageSize = BigEndian(header, 16, 2);
+    pageSize = pageSize == 1 ? 65536 : pageSize;
+    const std::uint64_t pages = BigEndian(header, 28, 4);
+    const auto walSize = std::filesystem::file_size(path + "-wal", error);
+    const bool hasLog = !error && walSize > 0;
+    if (!hasLog && (size % pageSize != 0 || size < pages * pageSize)) {
+        return "the file is truncated";
+    }
+    return {};
+}
+
+std::string ParentOf(const std::string& path) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+std::string StateText(CrawlState state) {
+    return CrawlStateName(state);
+}
+
+CrawlState StateOf(std::string_view text) {
+    if (text == "finished") {
+        return CrawlState::Finished;
+    }
+    return text == "stopped" ? CrawlState::Stopped : CrawlState::Running;
+}
+
+} // namespace
+
+const char* CrawlStateName(CrawlState state) {
+    switch (state) {
+    case CrawlState::Finished:
+        return "finished";
+    case CrawlState::Stopped:
+        return "stopped";
+    case CrawlState::Running:
+        break;
+    }
+    return "running";
+}
+
+std::unique_ptr<CrawlStore> CrawlStore::Open(const std::string& path, Access access, std::string& error) {
+    const auto refuse = [&](const std::string& reason) {
+        error = "cannot use " + path + " as a crawl database: " + reason;
+        return nullptr;
+    };
+    std::error_code ignored;
+    const bool exists = std::filesystem::exists(path, ignored);
+    if (access != Access::Create && !exists) {
+        return refuse("no such file");
+    }
+    if (exists && std::filesystem::is_directory(path, ignored)) {
+        return refuse("it is a folder");
+    }
+    if (access == Access::Create && exists && std::filesystem::file_size(path, ignored) != 0) {
+        return refuse("the file exists already (give --resume to carry on the crawl it holds)");
+    }
+    if (std::string shape = CheckFileShape(path); !shape.empty()) {
+        return refuse(shape);
+    }
+    const bool writing = access != Access::Read;
+    // SQLite keeps its log beside the file, so writing needs the folder as well as the file.
+    if (writing && exists && ::access(path.c_str(), W_OK) != 0) {
+        return refuse("the file is read-only");
+    }
+    if (writing && ::access(ParentOf(path).c_str(), W_OK) != 0) {
+        return refuse("its folder is read-only");
+    }
+    if (exists && ::access(path.c_str(), R_OK) != 0) {
+        return refuse(std::strerror(errno));
+    }
+    SqlDatabase db;
+    const bool canWrite = writing || (::access(path.c_str(), W_OK) == 0 && ::access(ParentOf(path).c_str(), W_OK) == 0);
+    const auto mode = access == Access::Create ? SqlDatabase::Mode::Create
+                      : canWrite               ? SqlDatabase::Mode::ReadWrite
+                                               : SqlDatabase::Mode::ReadOnly;
+    if (SqlStatus status = db.Open(path, mode); !status) {
+        return refuse(status.message);
+    }
+    std::unique_ptr<CrawlStore> store(new CrawlStore(path, std::move(db)));
+    store->writable_ = writing;
+    if (std::string reason = store->Prepare(access); !reason.empty()) {
+        return refuse(reason);
+    }
+    return store;
+}
+
+CrawlStore::~CrawlStore() {
+    if (writable_) {
+        // A crawl at rest is one plain file, readable from a read-only place.
+        db_.Execute("PRAGMA journal_mode=DELETE");
+    }
+}
+
+std::string CrawlStore::Prepare(Access access) {
+    // Another crawl holding the file answers at once, not after a wait.
+    db_.SetBusyTimeout(0);
+    // Held from the first write until the file is closed: the lock that keeps a second process out.
+    // Set before the write-ahead log, which then needs no shared-memory file.
+    db_.Execute("PRAGMA locking_mode=EXCLUSIVE");
+    std::int64_t appId = 0;
+    std::int64_t version = 0;
+    SqlStatus status = db_.QueryInt("PRAGMA application_id", appId);
+    if (status) {
+        status = db_.QueryInt("PRAGMA user_version", version);
+    }
+    if (status.code == SQLITE_BUSY || status.code == SQLITE_LOCKED) {
+        return "a running crawl holds it";
+    }
+    if (!status) {
+        return status.code == SQLITE_NOTADB ? "it is no crawl database" : status.message;
+    }
+    const bool blank = appId == 0 && version == 0;
+    if (access == Access::Create) {
+        if (!blank) {
+            return "it is no crawl database";
+        }
+    } else if (blank) {
+        return "it holds no crawl";
+    } else if (appId != kApplicationId) {
+        return "it is an SQLite database of another program";
+    } else if (version > kCrawlSchemaVersion) {
+        return "a newer version of vortaxel wrote it (layout " + std::to_string(version) + ", this one reads up to " +
+               std::to_string(kCrawlSchemaVersion) + ")";
+    }
+    if (access != Access::Read) {
+        SqlTransaction transaction(db_);
+        status = transaction.Begin("EXCLUSIVE");
+        if (status.code == SQLITE_BUSY || status.code == SQLITE_LOCKED) {
+            return "a running crawl holds it";
+        }
+        for (auto v = static_cast<std::size_t>(version); status && v < kMigrations.size(); ++v) {
+            status = db_.Execute(kMigrations[v]);
+        }
+        if (status && blank) {
+            status = db_.Execute("PRAGMA application_id=" + std::to_string(kApplicationId));
+        }
+        if (status) {
+            status = db_.Execute("PRAGMA user_version=" + std::to_string(kCrawlSchemaVersion));
+        }
+        if (status) {
+            status = transaction.Commit();
+        }
+        if (status) {
+            status = db_.Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+        }
+        if (!status) {
+            return status.message;
+        }
+    }
+    return access == Access::Create ? std::string() : Load();
+}
+
+std::string CrawlStore::Load() {
+    SqlStatement settings;
+    SqlStatus status = settings.Prepare(
+        db_, "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory FROM settings WHERE id = 1");
+    if (!status) {
+        return status.code == SQLITE_BUSY ? "a running crawl holds it" : "it is damaged: " + status.message;
+    }
+    if (!settings.Step()) {
+        return settings.Status() ? "it holds no crawl" : "it is damaged: " + settings.Status().message;
+    }
+    settings_.startText = std::string(settings.Text(0));
+    settings_.rules = settings.Text(1) == "browser" ? crawl::RuleSet::Browser : crawl::RuleSet::Classic;
+    settings_.obeyRobots = settings.Int(2) != 0;
+    settings_.delay = std::chrono::milliseconds(settings.Int(3));
+    if (!settings.IsNull(4)) {
+        settings_.maxPages = static_cast<std::uint64_t>(settings.Int(4));
+    }
+    settings_.maxMemory = static_cast<std::uint64_t>(settings.Int(5));
+    SqlStatement crawl;
+    status = crawl.Prepare(db_, "SELECT state, queue_head, queue_tail, turns, events, rules_note, stop_reason "
+                                "FROM crawl WHERE id = 1");
+    if (!status || !crawl.Step()) {
+        return "it is damaged: " + (status ? crawl.Status().message : status.message);
+    }
+    progress_.state = StateOf(crawl.Text(0));
+    progress_.queueHead = crawl.Int(1);
+    progress_.queueTail = crawl.Int(2);
+    progress_.turns = crawl.Int(3);
+    progress_.events = crawl.Int(4);
+    progress_.rulesNote = std::string(crawl.Text(5));
+    progress_.stopReason = std::string(crawl.Text(6));
+    // A file cut short may still read well up to here; the pages' last row reaches its end.
+    std::int64_t pages = 0;
+    status = db_.QueryInt("SELECT count(*) FROM pages", pages);
+    if (!status) {
+        return "it is damaged: " + status.message;
+    }
+    return {};
+}
+
+SqlStatus CrawlStore::StartRun(const CrawlSettings& settings) {
+    SqlTransaction transaction(db_);
+    SqlStatus status = transaction.Begin();
+    if (status) {
+        status = WriteSettings(settings);
+    }
+    if (status) {
+        status = WriteProgress(progress_);
+    }
+    return status ? transaction.Commit() : status;
+}
+
+SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
+    SqlStatement write;
+    SqlStatus status = write.Prepare(db_, "INSERT OR REPLACE INTO settings (id, start_url, rules, robots, delay_ms, "
+                                          "max_pages, max_memory) VALUES (1, ?, ?, ?, ?, ?, ?)");
+    if (!status) {
+        return status;
+    }
+    write.Bind(1, settings.startText);
+    write.Bind(2, std::string_view(settings.rules == crawl::RuleSet::Browser ? "browser" : "classic"));
+    write.Bind(3, std::int64_t{settings.obeyRobots ? 1 : 0});
+    write.Bind(4, static_cast<std::int64_t>(settings.delay.count()));
+    if (settings.maxPages) {
+        write.Bind(5, static_cast<std::int64_t>(*settings.maxPages));
+    } else {
+        write.BindNull(5);
+    }
+    write.Bind(6, static_cast<std::int64_t>(settings.maxMemory));
+    status = write.Run();
+    if (status) {
+        settings_ = settings;
+    }
+    return status;
+}
+
+SqlStatus CrawlStore::WriteProgress(const CrawlProgressRow& progress) {
+    SqlStatement write;
+    SqlStatus status = write.Prepare(
+        db_, "INSERT OR REPLACE INTO crawl (id, state, queue_head, queue_tail, turns, events, rules_note, "
+             "stop_reason) VALUES (1, ?, ?, ?, ?, ?, ?, ?)");
+    if (!status) {
+        return status;
+    }
+    write.Bind(1, StateText(progress.state));
+    write.Bind(2, progress.queueHead);
+    write.Bind(3, progress.queueTail);
+    write.Bind(4, progress.turns);
+    write.Bind(5, progress.events);
+    write.Bind(6, progress.rulesNote);
+    write.Bind(7, progress.stopReason);
+    status = write.Run();
+    if (status) {
+        progress_ = progress;
+    }
+    return status;
+}
+
+std::string CrawlStore::FailureText(const SqlStatus& status) const {
+    return "cannot keep the crawl in " + path_ + ": " + status.message;
+}
+
+} // namespace vortaxel::app

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "app/sqlite_db.h"
+#include "crawl/rule_set.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vortaxel::app {
+
+/// What a kept crawl was started with.
+struct CrawlSettings {
+    /// The start text as the run used it (prepared: with its trailing "/").
+    std::string startText;
+    crawl::RuleSet rules = crawl::RuleSet::Classic;
+    bool obeyRobots = false;
+    std::chrono::milliseconds delay{0};
+    std::optional<std::uint64_t> maxPages;
+    std::uint64_t maxMemory = 0;
+
+    bool operator==(const CrawlSettings&) const = default;
+};
+
+enum class CrawlState { Running, Stopped, Finished };
+
+/// Where the kept queue stands and what else a run carries on from; see docs/crawl-database.md.
+struct CrawlProgressRow {
+    CrawlState state = CrawlState::Running;
+    /// Absolute positions: the queue's head, and one past its last entry.
+    std::int64_t queueHead = 0;
+    std::int64_t queueTail = 0;
+    std::int64_t turns = 0;
+    std::int64_t events = 0;
+    std::string rulesNote;
+    std::string stopReason;
+};
+
+/// One crawl kept in one SQLite file. Opening checks the file is one (refusing, with the reason,
+/// anything else without changing a byte of it), brings an older layout up to date, and, for
+/// writing, holds the file against every other process until the store is closed.
+class CrawlStore {
+public:
+    enum class Access {
+        /// A new crawl: the file must not exist, or be empty.
+        Create,
+        /// A kept crawl, to carry on.
+        Resume,
+        /// A kept crawl, only read.
+        Read,
+    };
+
+    /// The store, or nullptr with `error` saying why, naming the file.
+    static std::unique_ptr<CrawlStore> Open(const std::string& path, Access access, std::string& error);
+    ~CrawlStore();
+    CrawlStore(const CrawlStore&) = delete;
+    CrawlStore& operator=(const CrawlStore&) = delete;
+    CrawlStore(CrawlStore&&) = delete;
+    CrawlStore& operator=(CrawlStore&&) = delete;
+
+    const std::string& Path() const { return path_; }
+    SqlDatabase& Db() { return db_; }
+
+    const CrawlSettings& Settings() const { return settings_; }
+    /// Keeps the settings a run goes by (a new crawl's, or a resumed one's with its new page limit
+    /// and delay), and the crawl's progress beside them.
+    SqlStatus StartRun(const CrawlSettings& settings);
+    const CrawlProgressRow& Progress() const { return progress_; }
+    /// Writes the progress row inside the caller's transaction.
+    SqlStatus WriteProgress(const CrawlProgressRow& progress);
+
+    /// "cannot keep the crawl in FILE: REASON".
+    std::string FailureText(const SqlStatus& status) const;
+
+private:
+    CrawlStore(std::string path, SqlDatabase db) : path_(std::move(path)), db_(std::move(db)) {}
+    std::string Prepare(Access access);
+    std::string Load();
+    SqlStatus WriteSettings(const CrawlSettings& settings);
+
+    std::string path_;
+    SqlDatabase db_;
+    CrawlSettings settings_;
+    CrawlProgressRow progress_;
+    bool writable_ = false;
+};
+
+/// The layout version this program writes; files with a higher one are refused.
+inline constexpr int kCrawlSchemaVersion = 1;
+
+const char* CrawlStateName(CrawlState state);
+
+} // namespace vortaxel::app

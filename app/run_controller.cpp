@@ -1,0 +1,106 @@
+#include "app/run_controller.h"
+
+#include "app/kept_crawl.h"
+
+namespace vortaxel::app {
+
+namespace {
+
+/// Under browser rules one page at a time still fetches the next page while this one is parsed,
+/// which the parse's time hides; the pages fetched and the list stay as one at a time has them.
+std::size_t FetchWidth(const RunSetup& setup) {
+    const bool overlap = setup.parallel == 1 && setup.rules == crawl::RuleSet::Browser;
+    return overlap ? 2 : setup.parallel;
+}
+
+} // namespace
+
+void ListenerFan::RunStarted() {
+    for (auto* listener : listeners_) {
+        listener->RunStarted();
+    }
+}
+
+void ListenerFan::RunEnded() {
+    for (auto* listener : listeners_) {
+        listener->RunEnded();
+    }
+}
+
+void ListenerFan::PageFound(std::size_t index, std::string_view url) {
+    for (auto* listener : listeners_) {
+        listener->PageFound(index, url);
+    }
+}
+
+void ListenerFan::Yield() {
+    for (auto* listener : listeners_) {
+        listener->Yield();
+    }
+}
+
+void ListenerFan::PageFetched(const std::string& url, const crawl::FetchedPage& page) {
+    for (auto* listener : listeners_) {
+        listener->PageFetched(url, page);
+    }
+}
+
+void ListenerFan::LinksDropped(std::string_view url, std::size_t count) {
+    for (auto* listener : listeners_) {
+        listener->LinksDropped(url, count);
+    }
+}
+
+void ListenerFan::PageBlocked(std::string_view url) {
+    for (auto* listener : listeners_) {
+        listener->PageBlocked(url);
+    }
+}
+
+RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listener)
+    : fetcher_(FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), FetchWidth(setup)),
+      pages_(fetcher_), engine_(pages_, fan_), rules_(setup.rules) {
+    fan_.Add(listener);
+    engine_.SetLimits(setup.limits);
+    engine_.SetObeyRobots(setup.obeyRobots);
+    if (setup.wait) {
+        fetcher_.SetWaitCallback(setup.wait);
+    }
+    // Fetching ahead changes when the engine's next pages are fetched, never which.
+    fetcher_.SetAheadList(
+        [this](std::size_t wanted, std::vector<std::string>& out) { engine_.NextVisits(wanted, out); });
+}
+
+RunController::~RunController() = default;
+
+void RunController::KeepIn(CrawlStore& store, CrawlRecorder::Batch batch) {
+    store_ = &store;
+    recorder_ = std::make_unique<CrawlRecorder>(store, batch);
+    recorder_->OnFailure([this] { engine_.Stop(); });
+    fan_.Add(*recorder_);
+    engine_.SetJournal(recorder_.get());
+}
+
+crawl::RunEnd RunController::Run(const std::string& startText, bool resume) {
+    keepError_.clear();
+    std::optional<KeptCrawl> kept;
+    if (resume && store_ != nullptr) {
+        kept.emplace(*store_);
+    }
+    const crawl::RunEnd end = engine_.Run(startText, rules_, kept ? &*kept : nullptr);
+    if (kept && !kept->Error().empty()) {
+        keepError_ = kept->Error();
+    } else if (recorder_ && !recorder_->Finish(end, engine_.StopReason())) {
+        keepError_ = recorder_->Error();
+    }
+    return end;
+}
+
+std::string RunController::StopReason() const {
+    if (!keepError_.empty()) {
+        return keepError_;
+    }
+    return engine_.StopReason();
+}
+
+} // namespace vortaxel::app

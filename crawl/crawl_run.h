@@ -1,0 +1,63 @@
+#pragma once
+
+#include "crawl_listener.h"
+#include "fetched_page.h"
+#include "found_list.h"
+#include "page_fetcher.h"
+#include "robots_gate.h"
+#include "run_limits.h"
+#include "url_store.h"
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vortaxel::crawl {
+
+/// What a rule set reaches of the engine during a run: the shared store and found list, the page
+/// buffer, the fetcher, the start text as the user has it now and the run's limits.
+class CrawlRun {
+public:
+    CrawlRun(UrlStore& store, FoundList& found, PageFetcher& fetcher, CrawlListener& listener,
+             const std::string& startText, std::string& pageBuffer, const RunLimits& limits, std::atomic<bool>& stop)
+        : store_(store), found_(found), fetcher_(fetcher), listener_(listener), startText_(startText),
+          pageBuffer_(pageBuffer), limits_(limits), stop_(stop) {}
+
+    UrlStore& Store() { return store_; }
+    const FoundList& Found() const { return found_; }
+    /// The start text now; the user may change it between turns.
+    const std::string& StartText() const { return startText_; }
+    std::string& PageBuffer() { return pageBuffer_; }
+    const RunLimits& Limits() const { return limits_; }
+
+    /// Appends a stored URL to the found list and tells the listener. The page that reaches the
+    /// run's page limit asks for a stop: the turn in progress still completes.
+    void List(UrlId id);
+    /// Appends a page an earlier run listed, telling no one: a resumed run starts from it.
+    void ListKept(UrlId id) { found_.Append(id); }
+    /// Empties the page buffer, then fetches `url` into it and returns the rest of the outcome. A fetch
+    /// that throws is a failure; the buffer stays empty unless the fetch succeeded.
+    FetchedPage Fetch(const std::string& url);
+    /// Tells the listener that page `url` had `count` links past its budget dropped.
+    void LinksDropped(std::string_view url, std::size_t count) { listener_.LinksDropped(url, count); }
+
+    /// Obeys robots.txt through `gate` from now on.
+    void SetGate(RobotsGate* gate) { gate_ = gate; }
+    /// Whether the page `url` may be fetched and listed. A rule set asks before it lists or fetches
+    /// a page; a refusal is told to the listener once per address.
+    bool Admit(const std::string& url);
+
+private:
+    UrlStore& store_;
+    FoundList& found_;
+    PageFetcher& fetcher_;
+    CrawlListener& listener_;
+    const std::string& startText_;
+    std::string& pageBuffer_;
+    const RunLimits& limits_;
+    std::atomic<bool>& stop_;
+    RobotsGate* gate_ = nullptr;
+};
+
+} // namespace vortaxel::crawl
