@@ -92,6 +92,8 @@ bool CrawlRecorder::WriteTurn(const crawl::RunSnapshot& state) {
             return false;
         }
     }
+    // A batch counts the turns that fetched or listed something: what a kill would make the next run redo.
+    pagesInBatch_ += turnEvents_.empty() ? 0 : 1;
     progress_.events += std::int64_t(turnEvents_.size());
     turnEvents_.clear();
     progress_.rulesNote = state.RulesNote();
@@ -116,7 +118,6 @@ bool CrawlRecorder::WritePage(const Event& event, std::int64_t eventNumber, std:
         return false;
     }
     pageId = ++pagesWritten_;
-    ++pagesInBatch_;
     insertPage_.Bind(1, pageId);
     insertPage_.Bind(2, event.url);
     if (depth >= 0) {

@@ -177,16 +177,21 @@ std::string CrawlStore::Prepare(Access access) {
     if (!status) {
         return status.code == SQLITE_NOTADB ? "it is no crawl database" : status.message;
     }
-    const bool blank = appId == 0 && version == 0;
-    if (access == Access::Create) {
-        if (!blank) {
-            return "it is no crawl database";
-        }
-    } else if (blank) {
+    std::int64_t tables = 0;
+    if (appId == 0 && version == 0 && !db_.QueryInt("SELECT count(*) FROM sqlite_master", tables)) {
+        return "it is no crawl database";
+    }
+    const bool blank = appId == 0 && version == 0 && tables == 0;
+    if (blank && access != Access::Create) {
         return "it holds no crawl";
-    } else if (appId != kApplicationId) {
+    }
+    if (!blank && appId != kApplicationId) {
         return "it is an SQLite database of another program";
-    } else if (version > kCrawlSchemaVersion) {
+    }
+    if (access == Access::Create && !blank) {
+        return "it is no crawl database";
+    }
+    if (version > kCrawlSchemaVersion) {
         return "a newer version of vortaxel wrote it (layout " + std::to_string(version) + ", this one reads up to " +
                std::to_string(kCrawlSchemaVersion) + ")";
     }

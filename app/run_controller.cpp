@@ -57,17 +57,25 @@ void ListenerFan::PageBlocked(std::string_view url) {
     }
 }
 
+RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listener, crawl::PageFetcher& pages)
+    : engine_(pages, fan_), rules_(setup.rules) {
+    fan_.Add(listener);
+    engine_.SetLimits(setup.limits);
+    engine_.SetObeyRobots(setup.obeyRobots);
+}
+
 RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listener)
-    : fetcher_(FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), FetchWidth(setup)),
-      pages_(fetcher_), engine_(pages_, fan_), rules_(setup.rules) {
+    : fetcher_(std::make_unique<net::Fetcher>(
+          FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), FetchWidth(setup))),
+      netPages_(std::make_unique<NetPageFetcher>(*fetcher_)), engine_(*netPages_, fan_), rules_(setup.rules) {
     fan_.Add(listener);
     engine_.SetLimits(setup.limits);
     engine_.SetObeyRobots(setup.obeyRobots);
     if (setup.wait) {
-        fetcher_.SetWaitCallback(setup.wait);
+        fetcher_->SetWaitCallback(setup.wait);
     }
     // Fetching ahead changes when the engine's next pages are fetched, never which.
-    fetcher_.SetAheadList(
+    fetcher_->SetAheadList(
         [this](std::size_t wanted, std::vector<std::string>& out) { engine_.NextVisits(wanted, out); });
 }
 
@@ -84,7 +92,7 @@ void RunController::KeepIn(CrawlStore& store, CrawlRecorder::Batch batch) {
 crawl::RunEnd RunController::Run(const std::string& startText, bool resume) {
     keepError_.clear();
     std::optional<KeptCrawl> kept;
-    if (resume && store_ != nullptr) {
+    if (resume && store_ != nullptr && store_->Progress().turns > 0) {
         kept.emplace(*store_);
     }
     const crawl::RunEnd end = engine_.Run(startText, rules_, kept ? &*kept : nullptr);

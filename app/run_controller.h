@@ -54,21 +54,30 @@ private:
 class RunController {
 public:
     RunController(const RunSetup& setup, crawl::CrawlListener& listener);
+    /// The same on pages from `pages` instead of the network, which must outlive the controller.
+    RunController(const RunSetup& setup, crawl::CrawlListener& listener, crawl::PageFetcher& pages);
     ~RunController();
     RunController(const RunController&) = delete;
     RunController& operator=(const RunController&) = delete;
     RunController(RunController&&) = delete;
     RunController& operator=(RunController&&) = delete;
 
+    /// Tells `listener` too what the runs do, after the listeners added before it.
+    void AddListener(crawl::CrawlListener& listener) { fan_.Add(listener); }
     /// Keeps the runs in `store` from now on; the store must outlive the controller.
     void KeepIn(CrawlStore& store, CrawlRecorder::Batch batch = {});
 
-    /// Runs from `startText`; with `resume`, carries on the crawl kept in the store instead.
+    /// Runs from `startText`; with `resume`, carries on the crawl kept in the store instead (a kept
+    /// crawl that never got past its start starts again).
     crawl::RunEnd Run(const std::string& startText, bool resume = false);
     /// The stop action: the turn in progress completes. Safe from a signal handler.
     void Stop() noexcept { engine_.Stop(); }
     /// Also gives up the fetch in progress.
-    void Abort() noexcept { fetcher_.Abort(); }
+    void Abort() noexcept {
+        if (fetcher_) {
+            fetcher_->Abort();
+        }
+    }
 
     crawl::CrawlEngine& Engine() { return engine_; }
     const crawl::CrawlEngine& Engine() const { return engine_; }
@@ -77,8 +86,8 @@ public:
     std::string StopReason() const;
 
 private:
-    net::Fetcher fetcher_;
-    NetPageFetcher pages_;
+    std::unique_ptr<net::Fetcher> fetcher_;
+    std::unique_ptr<NetPageFetcher> netPages_;
     ListenerFan fan_;
     crawl::CrawlEngine engine_;
     crawl::RuleSet rules_;
