@@ -145,7 +145,6 @@ std::unique_ptr<CrawlStore> CrawlStore::Open(const std::string& path, Access acc
         return refuse(status.message);
     }
     std::unique_ptr<CrawlStore> store(new CrawlStore(path, std::move(db)));
-    store->writable_ = writing;
     if (std::string reason = store->Prepare(access); !reason.empty()) {
         return refuse(reason);
     }
@@ -153,7 +152,7 @@ std::unique_ptr<CrawlStore> CrawlStore::Open(const std::string& path, Access acc
 }
 
 CrawlStore::~CrawlStore() {
-    if (writable_) {
+    if (running_) {
         // A crawl at rest is one plain file, readable from a read-only place.
         db_.Execute("PRAGMA journal_mode=DELETE");
     }
@@ -201,20 +200,18 @@ std::string CrawlStore::Prepare(Access access) {
         if (status.code == SQLITE_BUSY || status.code == SQLITE_LOCKED) {
             return "a running crawl holds it";
         }
+        // A file of this version is left byte for byte as it is until a run writes to it.
         for (auto v = static_cast<std::size_t>(version); status && v < kMigrations.size(); ++v) {
             status = db_.Execute(kMigrations[v]);
         }
         if (status && blank) {
             status = db_.Execute("PRAGMA application_id=" + std::to_string(kApplicationId));
         }
-        if (status) {
+        if (status && version < kCrawlSchemaVersion) {
             status = db_.Execute("PRAGMA user_version=" + std::to_string(kCrawlSchemaVersion));
         }
         if (status) {
             status = transaction.Commit();
-        }
-        if (status) {
-            status = db_.Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
         }
         if (!status) {
             return status.message;
@@ -264,15 +261,24 @@ std::string CrawlStore::Load() {
 }
 
 SqlStatus CrawlStore::StartRun(const CrawlSettings& settings) {
+    // The write-ahead log lets a run commit often at little cost; the crawl at rest goes back to one file.
+    SqlStatus status = db_.Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+    if (!status) {
+        return status;
+    }
     SqlTransaction transaction(db_);
-    SqlStatus status = transaction.Begin();
+    status = transaction.Begin();
     if (status) {
         status = WriteSettings(settings);
     }
     if (status) {
         status = WriteProgress(progress_);
     }
-    return status ? transaction.Commit() : status;
+    if (status) {
+        status = transaction.Commit();
+    }
+    running_ = running_ || status.Ok();
+    return status;
 }
 
 SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {

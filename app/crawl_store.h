@@ -85,7 +85,8 @@ private:
     SqlDatabase db_;
     CrawlSettings settings_;
     CrawlProgressRow progress_;
-    bool writable_ = false;
+    // A run has written to the file: its log is folded back in when the store closes.
+    bool running_ = false;
 };
 
 /// The layout version this program writes; files with a higher one are refused.

@@ -67,7 +67,7 @@ TEST_P(RefusedFiles, AreRefusedWithTheReasonAndLeftByteForByte) {
     EXPECT_NE(error.find(path.string()), std::string::npos) << error;
     EXPECT_NE(error.find(row.reason), std::string::npos) << error;
     EXPECT_EQ(std::filesystem::exists(path), existed);
-    EXPECT_EQ(Bytes(path), before);
+    EXPECT_TRUE(Bytes(path) == before);
     EXPECT_FALSE(std::filesystem::exists(path.string() + "-wal"));
 }
 
@@ -111,6 +111,7 @@ TEST(HeldFiles, ASecondUserOfARunningCrawlsFileIsRefused) {
     std::string error;
     auto running = app::CrawlStore::Open(path.string(), Access::Resume, error);
     ASSERT_NE(running, nullptr) << error;
+    ASSERT_TRUE(running->StartRun(running->Settings()));
     for (Access access : {Access::Resume, Access::Read}) {
         EXPECT_EQ(app::CrawlStore::Open(path.string(), access, error), nullptr);
         EXPECT_NE(error.find("a running crawl holds it"), std::string::npos) << error;

@@ -1,0 +1,206 @@
+// The command line's crawl database: kept as the crawl runs, carried on after a kill, read back with no
+// request, compared, and refused with exit 2 (and the file untouched) when it cannot be used.
+
+#include "child_process.h"
+#include "tests/support/loopback_site.h"
+#include "tests/support/scratch_folder.h"
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace vortaxel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kRunLimit = 60s;
+
+ChildProcess RunCli(const std::vector<std::string>& args) {
+    return ChildProcess(VORTAXEL_CLI_PATH, args);
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+/// A site of 60 pages in a chain of links with repeats, a missing page and a redirect; each page
+/// answers after `delay`, which gives a kill time to land in the middle.
+class KeptCrawl : public ::testing::Test {
+protected:
+    void ServeSite(std::chrono::milliseconds delay) {
+        for (int i = 0; i < 60; ++i) {
+            std::string body = "<a href=\"/p" + std::to_string(i + 1) + ".html\">next</a> <a href=\"/p" +
+                               std::to_string(i / 2) + ".html\">back</a> <a href=\"/gone" + std::to_string(i % 3) +
+                               ".html\">x</a>";
+            site_.Serve(i == 0 ? "/" : "/p" + std::to_string(i) + ".html", Page().WithBody(body).WithDelay(delay));
+        }
+        site_.Redirect("/p0.html", "/");
+        start_ = site_.Url("/");
+    }
+
+    std::string Path(const char* name) const { return (folder_ / name).string(); }
+
+    LoopbackSite site_;
+    ScratchFolder folder_{"kept"};
+    std::string start_;
+};
+
+TEST_F(KeptCrawl, OfflineReadsBackWhatTheCrawlPrintedAndWroteByteForByte) {
+    ServeSite(0ms);
+    auto crawl =
+        RunCli({"--quiet", "--db", Path("c.db"), "--keywords", Path("k1.txt"), "--report", Path("r1.csv"), start_});
+    ASSERT_TRUE(crawl.Wait(kRunLimit));
+    ASSERT_EQ(crawl.ExitCode(), 0) << crawl.Err();
+    const std::size_t requests = site_.Targets().size();
+    auto offline = RunCli(
+        {"--quiet", "--db", Path("c.db"), "--offline", "--keywords", Path("k2.txt"), "--report", Path("r2.csv")});
+    ASSERT_TRUE(offline.Wait(kRunLimit));
+    EXPECT_EQ(offline.ExitCode(), 0) << offline.Err();
+    EXPECT_EQ(offline.Out(), crawl.Out());
+    EXPECT_EQ(FileBytes(Path("k2.txt")), FileBytes(Path("k1.txt")));
+    EXPECT_EQ(FileBytes(Path("r2.csv")), FileBytes(Path("r1.csv")));
+    EXPECT_EQ(site_.Targets().size(), requests);
+}
+
+TEST_F(KeptCrawl, KilledCrawlsResumedUntilDoneKeepTheListOfOneRun) {
+    ServeSite(0ms);
+    auto whole = RunCli({"--quiet", start_});
+    ASSERT_TRUE(whole.Wait(kRunLimit));
+    site_.ClearRequests();
+    ServeSite(20ms);
+
+    auto first = RunCli({"--quiet", "--db", Path("c.db"), start_});
+    ASSERT_TRUE(first.WaitForOut("/p7.html\n", kRunLimit));
+    first.Signal(SIGKILL);
+    ASSERT_TRUE(first.Wait(kRunLimit));
+    auto second = RunCli({"--quiet", "--db", Path("c.db"), "--resume"});
+    ASSERT_TRUE(second.WaitForOut("/p30.html\n", kRunLimit));
+    second.Signal(SIGKILL);
+    ASSERT_TRUE(second.Wait(kRunLimit));
+    auto last = RunCli({"--quiet", "--db", Path("c.db"), "--resume", "--parallel", "4"});
+    ASSERT_TRUE(last.Wait(kRunLimit));
+    EXPECT_EQ(last.ExitCode(), 0) << last.Err();
+
+    auto offline = RunCli({"--quiet", "--db", Path("c.db"), "--offline"});
+    ASSERT_TRUE(offline.Wait(kRunLimit));
+    EXPECT_EQ(offline.Out(), whole.Out());
+    EXPECT_NE(last.Out(), "");
+    EXPECT_EQ(whole.Out().substr(whole.Out().size() - last.Out().size()), last.Out());
+}
+
+TEST_F(KeptCrawl, AStopAtThePageLimitResumesWithALargerOne) {
+    ServeSite(0ms);
+    auto whole = RunCli({"--quiet", start_});
+    ASSERT_TRUE(whole.Wait(kRunLimit));
+    auto first = RunCli({"--quiet", "--db", Path("c.db"), "--max-pages", "10", start_});
+    ASSERT_TRUE(first.Wait(kRunLimit));
+    auto second = RunCli({"--quiet", "--db", Path("c.db"), "--resume", "--max-pages", "1000", start_});
+    ASSERT_TRUE(second.Wait(kRunLimit));
+    EXPECT_EQ(second.ExitCode(), 0) << second.Err();
+    EXPECT_EQ(first.Out() + second.Out(), whole.Out());
+    auto again = RunCli({"--db", Path("c.db"), "--resume"});
+    ASSERT_TRUE(again.Wait(kRunLimit));
+    EXPECT_EQ(again.ExitCode(), 2);
+    EXPECT_NE(again.Err().find("is finished"), std::string::npos) << again.Err();
+}
+
+TEST_F(KeptCrawl, CompareNamesEveryPageAddedGoneOrChanged) {
+    site_.ServeHtml("/", R"(<a href="/a.html">a</a> <a href="/b.html">b</a> <a href="/c.html">c</a>)");
+    site_.ServeHtml("/a.html", "a");
+    site_.ServeHtml("/b.html", "b");
+    const std::string start = site_.Url("/");
+    auto old = RunCli({"--quiet", "--db", Path("old.db"), start});
+    ASSERT_TRUE(old.Wait(kRunLimit));
+    site_.ServeHtml("/", R"(<a href="/a.html">a</a> <a href="/c.html">c</a> <a href="/d.html">d</a>)");
+    site_.ServeHtml("/c.html", "now here");
+    site_.ServeHtml("/d.html", "new");
+    auto fresh = RunCli({"--quiet", "--db", Path("new.db"), start});
+    ASSERT_TRUE(fresh.Wait(kRunLimit));
+    auto compare = RunCli({"--db", Path("new.db"), "--compare", Path("old.db")});
+    ASSERT_TRUE(compare.Wait(kRunLimit));
+    EXPECT_EQ(compare.ExitCode(), 0) << compare.Err();
+    EXPECT_EQ(compare.Out(), "change\taddress\told_status\tnew_status\told_final_address\tnew_final_address\n"
+                             "changed\t" +
+                                 start + "c.html\t404\t200\t" + start + "c.html\t" + start +
+                                 "c.html\n"
+                                 "added\t" +
+                                 start + "d.html\t\t200\t\t" + start +
+                                 "d.html\n"
+                                 "gone\t" +
+                                 start + "b.html\t200\t\t" + start + "b.html\t\n");
+}
+
+struct BadInputRow {
+    const char* name;
+    std::vector<std::string> args; // "DB" stands for the file, "URL" for the site
+    /// What the file holds before; empty: no file.
+    std::string content;
+    const char* says;
+};
+
+TEST_F(KeptCrawl, FilesThatCannotBeUsedExitTwoBeforeAnyRequestAndStayAsTheyWere) {
+    ServeSite(0ms);
+    auto kept = RunCli({"--quiet", "--db", Path("finished.db"), start_});
+    ASSERT_TRUE(kept.Wait(kRunLimit));
+    const std::string finished = FileBytes(Path("finished.db"));
+    site_.ClearRequests();
+    const std::vector<BadInputRow> rows = {
+        {"text file", {"--db", "DB", "--resume"}, "just some notes\n", "no crawl database"},
+        {"text file as new", {"--db", "DB", "URL"}, "just some notes\n", "exists already"},
+        {"text file to read", {"--db", "DB", "--offline"}, "just some notes\n", "no crawl database"},
+        {"missing file", {"--db", "DB", "--resume"}, "", "no such file"},
+        {"finished crawl", {"--db", "DB", "--resume"}, finished, "is finished"},
+        {"other rules", {"--db", "DB", "--offline", "--rules", "browser"}, finished, "--rules"},
+        {"other start", {"--db", "DB", "--offline", "http://elsewhere.test/"}, finished, "URL"},
+        {"robots", {"--db", "DB", "--offline", "--robots"}, finished, "--robots"},
+        {"memory", {"--db", "DB", "--offline", "--max-memory", "64M"}, finished, "--max-memory"},
+        {"offline without db", {"--offline"}, "", "--offline"},
+        {"compare without db", {"--compare", "DB"}, "", "--compare"},
+        {"resume and offline", {"--db", "DB", "--resume", "--offline"}, finished, "--resume"},
+    };
+    for (const BadInputRow& row : rows) {
+        const std::string path = Path("bad.db");
+        std::filesystem::remove(path);
+        if (!row.content.empty()) {
+            std::ofstream(path, std::ios::binary) << row.content;
+        }
+        std::vector<std::string> args;
+        for (const std::string& arg : row.args) {
+            args.push_back(arg == "DB" ? path : arg == "URL" ? start_ : arg);
+        }
+        auto cli = RunCli(args);
+        ASSERT_TRUE(cli.Wait(kRunLimit)) << row.name;
+        EXPECT_EQ(cli.ExitCode(), 2) << row.name;
+        EXPECT_NE(cli.Err().find(row.says), std::string::npos) << row.name << ": " << cli.Err();
+        EXPECT_EQ(cli.Out(), "") << row.name;
+        EXPECT_EQ(std::filesystem::exists(path), !row.content.empty()) << row.name;
+        if (!row.content.empty()) {
+            EXPECT_TRUE(FileBytes(path) == row.content) << row.name;
+        }
+    }
+    EXPECT_TRUE(site_.Targets().empty());
+}
+
+TEST_F(KeptCrawl, ASecondProcessOnARunningCrawlsFileIsRefused) {
+    ServeSite(100ms);
+    auto running = RunCli({"--quiet", "--db", Path("c.db"), start_});
+    ASSERT_TRUE(running.WaitForOut("/p2.html\n", kRunLimit));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--db", Path("c.db"), "--resume"}, {"--db", Path("c.db"), "--offline"}}) {
+        auto second = RunCli(args);
+        ASSERT_TRUE(second.Wait(kRunLimit));
+        EXPECT_EQ(second.ExitCode(), 2);
+        EXPECT_NE(second.Err().find("a running crawl holds it"), std::string::npos) << second.Err();
+    }
+    running.Signal(SIGINT);
+    ASSERT_TRUE(running.Wait(kRunLimit));
+    EXPECT_EQ(running.ExitCode(), 0) << running.Err();
+}
+
+} // namespace
+} // namespace vortaxel::test
