@@ -66,7 +66,9 @@ void CrawlRecorder::TurnEnded(const crawl::RunSnapshot& state) {
     if (!WriteTurn(state)) {
         return;
     }
-    const bool due = pagesInBatch_ >= batch_.pages || std::chrono::steady_clock::now() - batchStart_ >= batch_.time;
+    // The clock is read only after turns that did something: most classic turns drop a repeat.
+    const bool due = pagesInBatch_ != 0 &&
+                     (pagesInBatch_ >= batch_.pages || std::chrono::steady_clock::now() - batchStart_ >= batch_.time);
     if (due) {
         Commit(CrawlState::Running, {});
     }
@@ -184,9 +186,9 @@ bool CrawlRecorder::WriteQueue(const crawl::RunSnapshot& state, std::optional<st
 
 bool CrawlRecorder::WriteChunk(const crawl::RunSnapshot& state, std::size_t from, std::size_t to,
                                std::optional<std::int64_t> foundOn, std::optional<std::int64_t> depth) {
-    chunk_.clear();
+    chunk_.Clear();
     for (std::size_t i = from; i < to; ++i) {
-        AppendChunkEntry(chunk_, state.QueueText(i));
+        chunk_.Add(state.QueueText(i));
     }
     const std::int64_t head = progress_.queueHead;
     insertChunk_.Bind(1, head + std::int64_t(from));
@@ -197,7 +199,7 @@ bool CrawlRecorder::WriteChunk(const crawl::RunSnapshot& state, std::size_t from
     if (depth) {
         insertChunk_.Bind(4, *depth);
     }
-    insertChunk_.BindBlob(5, chunk_);
+    insertChunk_.BindBlob(5, chunk_.Bytes());
     return Check(insertChunk_.Run());
 }
 

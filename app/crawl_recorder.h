@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/crawl_store.h"
+#include "app/queue_chunk.h"
 #include "app/sqlite_db.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
@@ -73,7 +74,7 @@ private:
     SqlStatement headChunk_;
     SqlStatement dropPopped_;
     std::vector<Event> turnEvents_;
-    std::string chunk_;
+    ChunkWriter chunk_;
     CrawlProgressRow progress_;
     // The queue's absolute position of the engine's head when this run began.
     std::int64_t headBase_ = 0;

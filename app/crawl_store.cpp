@@ -262,7 +262,8 @@ std::string CrawlStore::Load() {
 
 SqlStatus CrawlStore::StartRun(const CrawlSettings& settings) {
     // The write-ahead log lets a run commit often at little cost; the crawl at rest goes back to one file.
-    SqlStatus status = db_.Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+    SqlStatus status = db_.Execute(
+        "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384; PRAGMA wal_autocheckpoint=8192");
     if (!status) {
         return status;
     }

@@ -43,16 +43,15 @@ void KeptCrawl::ForEachQueueEntry(bool before, const Visit& visit) {
     rows.Bind(1, head);
     while (rows.Step()) {
         std::int64_t pos = rows.Int(0);
-        const std::string_view chunk = rows.Blob(1);
-        std::size_t at = 0;
+        ChunkReader chunk(rows.Blob(1));
         std::string_view entry;
-        while (NextChunkEntry(chunk, at, entry)) {
+        while (chunk.Next(entry)) {
             if ((pos < head) == before) {
                 visit(entry);
             }
             ++pos;
         }
-        if (at != chunk.size()) {
+        if (!chunk.AtEnd()) {
             Check({1, "a queue row is damaged"});
             return;
         }

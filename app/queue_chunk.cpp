@@ -1,34 +1,60 @@
 #include "app/queue_chunk.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace vortaxel::app {
 
-void AppendChunkEntry(std::string& chunk, std::string_view entry) {
-    std::uint64_t size = entry.size();
-    while (size >= 0x80) {
-        chunk.push_back(static_cast<char>((size & 0x7F) | 0x80));
-        size >>= 7;
+namespace {
+
+void AppendNumber(std::string& bytes, std::size_t value) {
+    while (value >= 0x80) {
+        bytes.push_back(static_cast<char>((value & 0x7F) | 0x80));
+        value >>= 7;
     }
-    chunk.push_back(static_cast<char>(size));
-    chunk.append(entry);
+    bytes.push_back(static_cast<char>(value));
 }
 
-bool NextChunkEntry(std::string_view chunk, std::size_t& at, std::string_view& entry) {
-    std::uint64_t size = 0;
-    for (int shift = 0; at < chunk.size() && shift < 64; shift += 7) {
-        const auto byte = static_cast<unsigned char>(chunk[at++]);
-        size |= std::uint64_t{byte & 0x7Fu} << shift;
+} // namespace
+
+void ChunkWriter::Clear() {
+    bytes_.clear();
+    previous_.clear();
+}
+
+void ChunkWriter::Add(std::string_view entry) {
+    const auto shared = static_cast<std::size_t>(
+        std::mismatch(previous_.begin(), previous_.end(), entry.begin(), entry.end()).first - previous_.begin());
+    AppendNumber(bytes_, shared);
+    AppendNumber(bytes_, entry.size() - shared);
+    bytes_.append(entry.substr(shared));
+    previous_.assign(entry);
+}
+
+bool ChunkReader::Number(std::size_t& value) {
+    value = 0;
+    for (int shift = 0; at_ < bytes_.size() && shift < 64; shift += 7) {
+        const auto byte = static_cast<unsigned char>(bytes_[at_++]);
+        value |= std::size_t{byte & 0x7Fu} << shift;
         if ((byte & 0x80) == 0) {
-            if (size > chunk.size() - at) {
-                return false;
-            }
-            entry = chunk.substr(at, size);
-            at += size;
             return true;
         }
     }
     return false;
+}
+
+bool ChunkReader::Next(std::string_view& entry) {
+    std::size_t shared = 0;
+    std::size_t own = 0;
+    if (at_ == bytes_.size() || !Number(shared) || !Number(own) || shared > entry_.size() ||
+        own > bytes_.size() - at_) {
+        return false;
+    }
+    entry_.resize(shared);
+    entry_.append(bytes_.substr(at_, own));
+    at_ += own;
+    entry = entry_;
+    return true;
 }
 
 } // namespace vortaxel::app
