@@ -151,8 +151,4 @@ std::string_view CrawlEngine::QueueText(std::size_t i) const {
     return rules_->QueueText(i);
 }
 
-std::size_t CrawlEngine::QueueOccurrences(std::string_view url) const {
-    return rules_ ? rules_->QueueOccurrences(url) : 0;
-}
-
 } // namespace vortaxel::crawl

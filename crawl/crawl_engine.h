@@ -52,15 +52,11 @@ public:
     void SetJournal(RunJournal* journal) { journal_ = journal; }
     /// The bounds of the runs started from now on.
     void SetLimits(const RunLimits& limits) { limits_ = limits; }
-    const RunLimits& Limits() const { return limits_; }
     /// Whether the runs started from now on obey robots.txt: off by default, so a run makes no
     /// request but its pages'. When on, an address robots.txt disallows is neither fetched nor
     /// listed, and the listener hears `PageBlocked` instead.
     void SetObeyRobots(bool obey) { obeyRobots_ = obey; }
-    bool ObeyRobots() const { return obeyRobots_; }
 
-    /// How the last run ended; QueueEmpty before the first.
-    RunEnd LastRunEnd() const { return end_; }
     /// For a run that the URL budget or an allocation failure stopped, why, in words for the
     /// user: "URL store reached its memory budget of 4096 MiB", "out of memory". Empty otherwise.
     const std::string& StopReason() const { return stopReason_; }
@@ -76,8 +72,6 @@ public:
     /// From the start of a run until its loop has ended.
     bool IsRunning() const { return running_; }
     bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
-    /// The rules the last run started with.
-    RuleSet Rules() const { return ruleSet_; }
 
     FoundList& List2() { return list2_; }
     const FoundList& List2() const { return list2_; }
@@ -86,16 +80,15 @@ public:
     /// The crawl queue, head first. A text is valid until the queue next changes.
     std::size_t QueueCount() const;
     std::string_view QueueText(std::size_t i) const;
-    /// How many queue entries equal `url`.
-    std::size_t QueueOccurrences(std::string_view url) const;
     const std::string& PageBuffer() const { return pageBuffer_; }
     /// Bytes held by the URL store, for measurements.
     std::size_t StoreBytes() const { return store_.MemoryBytes(); }
+
+private:
     /// Bytes the run's URLs hold: the store, the queue and the found list. What the run budget
     /// bounds.
     std::size_t MemoryBytes() const;
 
-private:
     static_assert(std::atomic<bool>::is_always_lock_free);
 
     void Loop(const RunLimits& limits, ResumeSource* from);

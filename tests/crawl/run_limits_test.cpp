@@ -75,10 +75,9 @@ TEST(PageLinkBudget, LinksPastItAreDroppedOnceAPageAndTheRunGoesOn) {
                       {"http://s/cc", R"(href="ff")"}};
         CrawlEngine engine(site, site);
         engine.SetLimits({.pageLinkBytes = row.budget});
-        engine.Run("http://s/", RuleSet::Classic);
+        EXPECT_EQ(engine.Run("http://s/", RuleSet::Classic), RunEnd::QueueEmpty);
         EXPECT_EQ(Found(engine), row.found) << row.budget;
         EXPECT_EQ(site.drops, row.drops) << row.budget;
-        EXPECT_EQ(engine.LastRunEnd(), RunEnd::QueueEmpty);
     }
 }
 
@@ -97,6 +96,27 @@ TEST(PageLinkBudget, BrowserRulesDropLinksPastItToo) {
     EXPECT_EQ(site.drops, Texts{"http://s/ 1"});
 }
 
+TEST(PageLimit, TheRunStopsOnceThatManyPagesAreListedUnderEitherRules) {
+    for (const RuleSet rules : {RuleSet::Classic, RuleSet::Browser}) {
+        for (std::size_t limit : {1, 2, 3, 5, 6, 100}) {
+            Site site;
+            site.pages = {{"http://s/", R"(<a href="a">a</a> <a href="b">b</a>)"},
+                          {"http://s/a", R"(<a href="c">c</a> <a href="d">d</a>)"},
+                          {"http://s/b", ""},
+                          {"http://s/c", ""},
+                          {"http://s/d", ""}};
+            CrawlEngine engine(site, site);
+            engine.SetLimits({.pages = limit});
+            const RunEnd end = engine.Run("http://s/", rules);
+            const Texts all = {"http://s/", "http://s/a", "http://s/b", "http://s/c", "http://s/d"};
+            EXPECT_EQ(Found(engine), Texts(all.begin(), all.begin() + std::ptrdiff_t(std::min(limit, all.size()))))
+                << limit;
+            EXPECT_EQ(end, limit <= all.size() ? RunEnd::Stopped : RunEnd::QueueEmpty) << limit;
+            EXPECT_EQ(engine.StopReason(), "");
+        }
+    }
+}
+
 TEST(RunBudget, ReachingItStopsTheRunWithItsReasonAndKeepsTheFoundList) {
     Site site;
     // A link of 2 MiB takes a store block of its own, past the 2 MiB budget.
@@ -104,9 +124,8 @@ TEST(RunBudget, ReachingItStopsTheRunWithItsReasonAndKeepsTheFoundList) {
                   {"http://s/a", "href=\"" + std::string(std::size_t{2} << 20, 'x') + "\" href=\"c\""}};
     CrawlEngine engine(site, site);
     engine.SetLimits({.storeBytes = std::uint64_t{2} << 20});
-    engine.Run("http://s/", RuleSet::Classic);
+    EXPECT_EQ(engine.Run("http://s/", RuleSet::Classic), RunEnd::MemoryBudget);
     EXPECT_EQ(Found(engine), (Texts{"http://s/", "http://s/a"}));
-    EXPECT_EQ(engine.LastRunEnd(), RunEnd::MemoryBudget);
     EXPECT_EQ(engine.StopReason(), "URL store reached its memory budget of 2 MiB");
     EXPECT_TRUE(engine.StopRequested());
     EXPECT_EQ(site.ended, 1);
@@ -129,17 +148,15 @@ TEST(OutOfMemory, AnAllocationFailureStopsTheRunAndKeepsTheFoundList) {
         site.failFetch = row.failFetch;
         site.failFound = row.failFound;
         CrawlEngine engine(site, site);
-        engine.Run("http://s/", RuleSet::Classic);
+        EXPECT_EQ(engine.Run("http://s/", RuleSet::Classic), RunEnd::OutOfMemory);
         EXPECT_EQ(Found(engine), row.found);
-        EXPECT_EQ(engine.LastRunEnd(), RunEnd::OutOfMemory);
         EXPECT_EQ(engine.StopReason(), "out of memory");
         EXPECT_EQ(site.ended, 1);
         EXPECT_FALSE(engine.IsRunning());
         // The engine is fit for the next run.
         site.failFetch = site.failFound = 0;
-        engine.Run("http://s/", RuleSet::Classic);
+        EXPECT_EQ(engine.Run("http://s/", RuleSet::Classic), RunEnd::QueueEmpty);
         EXPECT_EQ(Found(engine).size(), 4U);
-        EXPECT_EQ(engine.LastRunEnd(), RunEnd::QueueEmpty);
         EXPECT_EQ(engine.StopReason(), "");
     }
 }
