@@ -25,7 +25,7 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
         Check(insertChunk_.Prepare(db,
                                    "INSERT INTO queue (pos, pos_end, found_on, depth, urls) VALUES (?, ?, ?, ?, ?)")) &&
         Check(headChunk_.Prepare(db, "SELECT found_on, depth FROM queue WHERE pos <= ? ORDER BY pos DESC LIMIT 1")) &&
-        Check(dropPopped_.Prepare(db, "DELETE FROM queue WHERE pos_end <= ?")) &&
+        Check(dropPopped_.Prepare(db, "DELETE FROM queue WHERE pos < ?1 AND pos_end <= ?1")) &&
         Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
 }
 
@@ -170,13 +170,13 @@ bool CrawlRecorder::WriteQueue(const crawl::RunSnapshot& state, std::optional<st
             return false;
         }
         for (std::size_t from = 0; from < count; from += kChunkEntries) {
-            if (!WriteChunk(state, from, std::min(count, from + kChunkEntries), std::nullopt, std::nullopt)) {
+            if (!WriteChunk(state, {from, std::min(count, from + kChunkEntries)}, std::nullopt, std::nullopt)) {
                 return false;
             }
         }
     } else {
         const std::size_t from = static_cast<std::size_t>(std::max<std::int64_t>(0, progress_.queueTail - head));
-        if (from < count && !WriteChunk(state, from, count, foundOn, std::max<std::int64_t>(depth, 0))) {
+        if (from < count && !WriteChunk(state, {from, count}, foundOn, std::max<std::int64_t>(depth, 0))) {
             return false;
         }
     }
@@ -184,8 +184,9 @@ bool CrawlRecorder::WriteQueue(const crawl::RunSnapshot& state, std::optional<st
     return true;
 }
 
-bool CrawlRecorder::WriteChunk(const crawl::RunSnapshot& state, std::size_t from, std::size_t to,
-                               std::optional<std::int64_t> foundOn, std::optional<std::int64_t> depth) {
+bool CrawlRecorder::WriteChunk(const crawl::RunSnapshot& state, Entries entries, std::optional<std::int64_t> foundOn,
+                               std::optional<std::int64_t> depth) {
+    const auto [from, to] = entries;
     chunk_.Clear();
     for (std::size_t i = from; i < to; ++i) {
         chunk_.Add(state.QueueText(i));

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vortaxel::app {
@@ -61,8 +62,10 @@ private:
     bool WritePage(const Event& event, std::int64_t eventNumber, std::int64_t& pageId, std::int64_t& depth);
     bool WriteFetch(const Event& event, std::int64_t eventNumber, std::optional<std::int64_t> pageId);
     bool WriteQueue(const crawl::RunSnapshot& state, std::optional<std::int64_t> foundOn, std::int64_t depth);
-    bool WriteChunk(const crawl::RunSnapshot& state, std::size_t from, std::size_t to,
-                    std::optional<std::int64_t> foundOn, std::optional<std::int64_t> depth);
+    /// Queue entries [first, second) of `state`, with where they were found.
+    using Entries = std::pair<std::size_t, std::size_t>;
+    bool WriteChunk(const crawl::RunSnapshot& state, Entries entries, std::optional<std::int64_t> foundOn,
+                    std::optional<std::int64_t> depth);
     bool Commit(CrawlState state, const std::string& stopReason);
 
     CrawlStore& store_;

@@ -43,10 +43,10 @@ bool IsSqliteHeader(const std::array<char, 100>& header) {
     return std::memcmp(header.data(), "SQLite format 3", 16) == 0;
 }
 
-std::uint32_t BigEndian(const std::array<char, 100>& header, std::size_t at, std::size_t bytes) {
+std::uint32_t BigEndian(std::string_view bytes) {
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < bytes; ++i) {
-        value = (value << 8) | static_cast<unsigned char>(header[at + i]);
+    for (const char byte : bytes) {
+        value = (value << 8) | static_cast<unsigned char>(byte);
     }
     return value;
 }
@@ -65,9 +65,10 @@ std::string CheckFileShape(const std::string& path) {
     if (size < header.size() || !in.read(header.data(), header.size()) || !IsSqliteHeader(header)) {
         return "it is no crawl database";
     }
-    std::uint32_t pageSize = BigEndian(header, 16, 2);
+    const std::string_view fields(header.data(), header.size());
+    std::uint32_t pageSize = BigEndian(fields.substr(16, 2));
     pageSize = pageSize == 1 ? 65536 : pageSize;
-    const std::uint64_t pages = BigEndian(header, 28, 4);
+    const std::uint64_t pages = BigEndian(fields.substr(28, 4));
     const auto walSize = std::filesystem::file_size(path + "-wal", error);
     const bool hasLog = !error && walSize > 0;
     if (!hasLog && (size % pageSize != 0 || size < pages * pageSize)) {

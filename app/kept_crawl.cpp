@@ -35,8 +35,10 @@ void KeptCrawl::ForEachFound(const Visit& visit) {
 void KeptCrawl::ForEachQueueEntry(bool before, const Visit& visit) {
     const std::int64_t head = store_.Progress().queueHead;
     SqlStatement rows;
-    const char* sql = before ? "SELECT pos, urls FROM queue WHERE pos < ?1 ORDER BY pos"
-                             : "SELECT pos, urls FROM queue WHERE pos_end > ?1 ORDER BY pos";
+    const char* sql =
+        before ? "SELECT pos, urls FROM queue WHERE pos < ?1 ORDER BY pos"
+               : "SELECT pos, urls FROM queue WHERE pos >= coalesce((SELECT max(pos) FROM queue WHERE pos <= ?1), 0) "
+                 "ORDER BY pos";
     if (!Check(rows.Prepare(store_.Db(), sql))) {
         return;
     }
