@@ -74,6 +74,10 @@ TEST(ParseOptions, AcceptsEveryDocumentedForm) {
         {{"--delay", "0", "x"}, {.url = "x"}},
         {{"--delay", "3600000", "x"}, {.url = "x", .delay = kMaxDelay}},
         {{"--ca-file", caFile, "x"}, {.url = "x", .caFile = caFile}},
+        {{"--db", "c.db", "x"}, {.url = "x", .dbFile = "c.db"}},
+        {{"--db", "c.db", "--resume"}, {.dbFile = "c.db", .resume = true}},
+        {{"--db", "c.db", "--offline"}, {.dbFile = "c.db", .offline = true}},
+        {{"--db", "new.db", "--compare", "old.db"}, {.dbFile = "new.db", .compareFile = "old.db"}},
     };
     for (const auto& row : rows) {
         const ParsedOptions parsed = ParseOptions(row.args);
@@ -120,6 +124,14 @@ TEST(ParseOptions, RefusesMalformedCommandLinesNamingTheFault) {
         {{"--ca-file", "/nonexistent/ca.pem", "a"}, "--ca-file"},
         {{"--ca-file", VORTAXEL_TEST_SOURCE_DIR, "a"}, "--ca-file"},
         {{"--ca-file", "", "a"}, "--ca-file"},
+        {{"--db", "", "a"}, "--db"},
+        {{"--resume"}, "--resume"},
+        {{"--resume", "a"}, "--resume"},
+        {{"--offline"}, "--offline"},
+        {{"--compare", "old.db"}, "--compare"},
+        {{"--db", "c.db"}, "URL"},
+        {{"--db", "c.db", "--resume", "--offline"}, "--resume"},
+        {{"--db", "c.db", "--resume", "--compare", "o.db"}, "--resume"},
     };
     for (const auto& row : rows) {
         const ParsedOptions parsed = ParseOptions(row.args);
