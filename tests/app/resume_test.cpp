@@ -132,6 +132,23 @@ std::vector<std::string> KeptPages(const std::string& path) {
     return found;
 }
 
+/// Every page but the start was found on a page listed before it, one level deeper.
+void ExpectLinkedDepths(const std::string& path) {
+    std::string error;
+    auto store = app::CrawlStore::Open(path, app::CrawlStore::Access::Read, error);
+    ASSERT_NE(store, nullptr) << error;
+    std::int64_t count = 0;
+    ASSERT_TRUE(store->Db().QueryInt("SELECT count(*) FROM pages WHERE found_on IS NULL AND NOT (id = 1 AND depth = 0)",
+                                     count));
+    EXPECT_EQ(count, 0);
+    ASSERT_TRUE(store->Db().QueryInt("SELECT count(*) FROM pages p JOIN pages f ON f.id = p.found_on "
+                                     "WHERE p.depth IS NOT f.depth + 1 OR f.id >= p.id",
+                                     count));
+    EXPECT_EQ(count, 0);
+    ASSERT_TRUE(store->Db().QueryInt("SELECT max(depth) FROM pages", count));
+    EXPECT_GT(count, 2);
+}
+
 struct KillRow {
     const char* name;
     RuleSet rules;
@@ -172,6 +189,7 @@ TEST_P(ResumeAfterKills, KeepsExactlyTheListOfOneUninterruptedRun) {
         }
     }
     EXPECT_EQ(KeptPages(path), expected);
+    ExpectLinkedDepths(path);
     // Pages fetched again are those of the batches each kill lost: a bounded number, never a restart.
     int again = 0;
     for (const auto& [url, count] : shop.fetches) {
