@@ -25,7 +25,11 @@ constexpr const char* kStart = "http://shop.test/";
 /// that are no page and links off the site: what makes the queue keep repeats and drop entries.
 class RandomShop final : public crawl::PageFetcher {
 public:
-    explicit RandomShop(std::size_t pages, std::uint32_t seed) : pages_(pages), seed_(seed) {}
+    struct Shape {
+        std::size_t pages;
+        std::uint32_t seed;
+    };
+    explicit RandomShop(Shape shape) : pages_(shape.pages), seed_(shape.seed) {}
 
     crawl::FetchedPage Fetch(const std::string& url) override {
         ++fetches[url];
@@ -161,13 +165,13 @@ class ResumeAfterKills : public ::testing::TestWithParam<KillRow> {};
 
 TEST_P(ResumeAfterKills, KeepsExactlyTheListOfOneUninterruptedRun) {
     const KillRow& row = GetParam();
-    RandomShop reference(300, 7);
+    RandomShop reference({300, 7});
     const std::vector<std::string> expected = Uninterrupted(row.rules, reference);
     ASSERT_GT(expected.size(), 100u);
 
     ScratchFolder folder("resume");
     const std::string path = (folder / "crawl.db").string();
-    RandomShop shop(300, 7);
+    RandomShop shop({300, 7});
     app::RunSetup setup;
     setup.rules = row.rules;
     for (std::size_t run = 0; run <= row.killAfter.size(); ++run) {
@@ -221,11 +225,11 @@ namespace vortaxel::test {
 namespace {
 
 TEST(KeptCrawlWriteFailure, StopsTheRunWithTheReasonAndLeavesAFileThatResumes) {
-    RandomShop reference(300, 11);
+    RandomShop reference({300, 11});
     const std::vector<std::string> expected = Uninterrupted(RuleSet::Classic, reference);
     ScratchFolder folder("full");
     const std::string path = (folder / "crawl.db").string();
-    RandomShop shop(300, 11);
+    RandomShop shop({300, 11});
     for (int run = 0; run < 2; ++run) {
         std::string error;
         auto store = app::CrawlStore::Open(
