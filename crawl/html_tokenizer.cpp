@@ -222,8 +222,9 @@ bool HtmlTokenizer::IsDuplicate(std::string_view name, std::size_t index) {
         return false;
     }
     const auto grow = [this](std::size_t count) {
+        // Kept at most a quarter full after growing, so the next growth is as many inserts away.
         std::size_t slots = 64;
-        while (slots < count * 2) {
+        while (slots < count * 4) {
             slots *= 2;
         }
         slots_.assign(slots, 0);
