@@ -150,11 +150,11 @@ public:
                 continue;
             }
             if (space_) {
-                out_->push_back(' ');
-                space_ = false;
-                if (out_->size() >= cap_) {
+                if (out_->size() + 1 >= cap_) {
                     return;
                 }
+                out_->push_back(' ');
+                space_ = false;
             }
             out_->push_back(c);
         }
@@ -174,6 +174,9 @@ public:
         const std::size_t need = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
         if (need > out.size() - lead + 1) {
             out.resize(lead - 1);
+        }
+        if (!out.empty() && out.back() == ' ') {
+            out.pop_back();
         }
     }
 
@@ -608,13 +611,12 @@ private:
                 descriptionSeen_ = true;
                 read_.facts.metaDescription = Capped(*content, limits_.textBytes);
             } else if (EqualsIgnoreCase(*name, "robots")) {
+                // Each one whole or not at all: a directive cut in half could say something else.
                 std::string& robots = read_.facts.metaRobots;
                 const std::string more = Capped(*content, limits_.textBytes);
-                if (!robots.empty() && !more.empty() && robots.size() + more.size() + 2 <= limits_.textBytes) {
-                    robots += ", ";
-                }
-                if (robots.empty() || robots.size() + more.size() <= limits_.textBytes) {
-                    robots += more;
+                const std::string_view separator = robots.empty() || more.empty() ? "" : ", ";
+                if (robots.size() + separator.size() + more.size() <= limits_.textBytes) {
+                    robots.append(separator).append(more);
                 }
             }
         }
