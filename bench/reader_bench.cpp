@@ -122,9 +122,8 @@ const std::vector<Shape>& Shapes() {
 }
 
 void TimeShapes() {
-    std::printf("\nHostile shapes, whole read: seconds at 128 KiB, 1 MiB, 32 MiB; ratios 1 MiB / 128 KiB (8 = linear) "
-                "and 32 MiB / 1 MiB (32 = linear);"
-                " tree parser at 128 KiB\n");
+    std::printf("\nHostile shapes, whole read: MB/s at 128 KiB, 1 MiB and 32 MiB (flat = linear time; the small "
+                "sizes fit in the cache); the tree parser at 128 KiB and 256 KiB\n");
     for (const Shape& shape : Shapes()) {
         double times[3];
         const std::size_t sizes[3] = {std::size_t{128} << 10, std::size_t{1} << 20, std::size_t{32} << 20};
@@ -132,10 +131,15 @@ void TimeShapes() {
             const std::string page = shape.make(sizes[i]);
             times[i] = Seconds([&page] { vortaxel::crawl::ReadPage(page); }, 3);
         }
-        const std::string small = shape.make(sizes[0]);
-        const double gumbo = Seconds([&small] { vortaxel::testing::GumboBrowserLinks(small, false); }, 1);
-        std::printf("  %-22s %.5f %.5f %.4f  x%.1f x%.1f   tree parser %.3f\n", shape.name, times[0], times[1],
-                    times[2], times[1] / times[0], times[2] / times[1], gumbo);
+        double gumbo[2];
+        for (int i = 0; i < 2; ++i) {
+            const std::string page = shape.make(sizes[0] << i);
+            gumbo[i] = Seconds([&page] { vortaxel::testing::GumboBrowserLinks(page, false); }, 1);
+        }
+        const auto rate = [](std::size_t bytes, double seconds) { return static_cast<double>(bytes) / 1e6 / seconds; };
+        std::printf("  %-22s %6.0f %6.0f %6.0f    tree parser %5.2f %5.2f\n", shape.name, rate(sizes[0], times[0]),
+                    rate(sizes[1], times[1]), rate(sizes[2], times[2]), rate(sizes[0], gumbo[0]),
+                    rate(sizes[0] * 2, gumbo[1]));
     }
 }
 
@@ -152,7 +156,7 @@ int Memory(const char* self, int shape) {
     const long after = vortaxel::bench::PeakResidentKb();
     std::printf("  %-22s peak %ld kB with the page, %ld kB after reading it: %.1fx the page; %zu links\n",
                 Shapes()[static_cast<std::size_t>(shape)].name, before, after,
-                static_cast<double>(after) / static_cast<double>(page.size() / 1024), read.links.size());
+                static_cast<double>(after) / (static_cast<double>(page.size()) / 1024), read.links.size());
     return 0;
 }
 

@@ -31,25 +31,24 @@ std::vector<std::string> CrawlBrowser(const std::string& start) {
     return Lines(cli.Out());
 }
 
-/// Serves `body` as HTML to GET and answers HEAD with `headStatus`, as some servers and frameworks do.
-void ServeWithHead(LoopbackSite& site, const std::string& target, std::string body, int headStatus) {
-    site.Handle(target,
-                [body = std::move(body), headStatus](const httplib::Request& request, httplib::Response& response) {
-                    if (request.method == "HEAD") {
-                        response.status = headStatus;
-                        return;
-                    }
-                    response.set_content(body, "text/html");
-                });
+/// Answers GET with `body` as HTML and HEAD with `headStatus`, as some servers and frameworks do.
+LoopbackSite::Handler HtmlWithHead(std::string body, int headStatus) {
+    return [body = std::move(body), headStatus](const httplib::Request& request, httplib::Response& response) {
+        if (request.method == "HEAD") {
+            response.status = headStatus;
+            return;
+        }
+        response.set_content(body, "text/html");
+    };
 }
 
 TEST(BrowserRequests, OneGetPerPageWhateverHeadAnswers) {
     for (const int headStatus : {404, 405, 501, 500}) {
         SCOPED_TRACE(headStatus);
         LoopbackSite site;
-        ServeWithHead(site, "/", R"(<a href="/b.html">b</a> <a href="/old.html">old</a>)", headStatus);
-        ServeWithHead(site, "/b.html", R"(<a href="/">home</a>)", headStatus);
-        ServeWithHead(site, "/new.html", "new", headStatus);
+        site.Handle("/", HtmlWithHead(R"(<a href="/b.html">b</a> <a href="/old.html">old</a>)", headStatus));
+        site.Handle("/b.html", HtmlWithHead(R"(<a href="/">home</a>)", headStatus));
+        site.Handle("/new.html", HtmlWithHead("new", headStatus));
         site.Redirect("/old.html", "/new.html", 301);
         EXPECT_EQ(CrawlBrowser(site.Url("/")),
                   (std::vector<std::string>{site.Url("/"), site.Url("/b.html"), site.Url("/new.html")}));

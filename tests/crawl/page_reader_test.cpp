@@ -69,7 +69,7 @@ struct FactsRow {
     PageFacts expected;
 };
 
-PageFacts Facts(std::string title, std::size_t titles, std::string h1, std::size_t h1s, std::size_t words) {
+PageFacts Facts(std::size_t words, std::string title, std::size_t titles, std::string h1, std::size_t h1s) {
     PageFacts facts;
     facts.title = std::move(title);
     facts.titleCount = titles;
@@ -86,20 +86,20 @@ PageFacts WithMeta(PageFacts facts, std::string description, std::string robots)
 }
 
 const FactsRow kFacts[] = {
-    {"Empty", "", Facts("", 0, "", 0, 0)},
+    {"Empty", "", Facts(0, "", 0, "", 0)},
     {"FirstTitleAndH1Count", "<title>One</title><title>Two</title><h1>A <i>b</i></h1><h1>C</h1>",
-     Facts("One", 2, "A b", 2, 3)},
+     Facts(3, "One", 2, "A b", 2)},
     {"WordsSplitAtBlocksNotAtInlineTags", "<p>one two</p><p>thr<b>ee</b></p><div>four</div>\n\tfive",
-     Facts("", 0, "", 0, 5)},
+     Facts(5, "", 0, "", 0)},
     {"HiddenTextIsNotCounted",
      "<script>a b c</script><style>d e</style><template>f g</template><title>t</title><textarea>h</textarea>",
-     Facts("t", 1, "", 0, 1)},
-    {"HeadingEndsAtAnyHeading", "<h1>Top<h2>Sub</h2>", Facts("", 0, "Top", 1, 2)},
+     Facts(1, "t", 1, "", 0)},
+    {"HeadingEndsAtAnyHeading", "<h1>Top<h2>Sub</h2>", Facts(2, "", 0, "Top", 1)},
     {"MetaNamesAnyCase",
      R"(<meta NAME="Description" content="d1"><meta name="description" content="d2">)"
      R"(<meta name="robots" content="noindex"><meta name="ROBOTS" content="nofollow">)",
-     WithMeta(Facts("", 0, "", 0, 0), "d1", "noindex, nofollow")},
-    {"SvgTitleIsNotThePageTitle", "<svg><title>icon</title></svg><title>Page</title>", Facts("Page", 1, "", 0, 1)},
+     WithMeta(Facts(0, "", 0, "", 0), "d1", "noindex, nofollow")},
+    {"SvgTitleIsNotThePageTitle", "<svg><title>icon</title></svg><title>Page</title>", Facts(1, "Page", 1, "", 0)},
 };
 
 class FactsTable : public ::testing::TestWithParam<FactsRow> {};

@@ -42,8 +42,11 @@ TEST(BrowserReplyType, ATypeOrFirstBytesMakeAPage) {
         server.On("/", [&row](HostileStream& s) {
             const std::string body = s.target == "/" ? std::string(R"(<a href="/p">p</a>)") : row.body;
             const std::string type = s.target == "/" ? std::string("Content-Type: text/html\r\n") : row.typeHeader;
-            s.Send("HTTP/1.1 200 OK\r\n" + type + "Content-Length: " + std::to_string(body.size()) +
-                   "\r\nConnection: close\r\n\r\n" + body);
+            std::string reply = "HTTP/1.1 200 OK\r\n";
+            reply += type;
+            reply += "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n";
+            reply += body;
+            s.Send(reply);
         });
         server.Start();
         ChildProcess cli(VORTAXEL_CLI_PATH, {"--quiet", "--rules", "browser", server.Url("/")});

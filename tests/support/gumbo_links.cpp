@@ -72,8 +72,11 @@ std::string Flattened(std::string_view html) {
 class Arena {
 public:
     Arena() = default;
+    ~Arena() = default;
     Arena(const Arena&) = delete;
     Arena& operator=(const Arena&) = delete;
+    Arena(Arena&&) = delete;
+    Arena& operator=(Arena&&) = delete;
 
     static void* Allocate(void* self, std::size_t size) { return static_cast<Arena*>(self)->Take(size); }
     static void Release(void* /*self*/, void* /*pointer*/) {}
@@ -118,6 +121,8 @@ public:
     ~ParsedPage() = default;
     ParsedPage(const ParsedPage&) = delete;
     ParsedPage& operator=(const ParsedPage&) = delete;
+    ParsedPage(ParsedPage&&) = delete;
+    ParsedPage& operator=(ParsedPage&&) = delete;
 
     const GumboNode* Root() const { return output_ != nullptr ? output_->root : nullptr; }
 
