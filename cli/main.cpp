@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     // the list stay exactly as one at a time would have them.
     const bool overlap = options.parallel == 1 && options.rules == crawl::RuleSet::Browser;
     net::Fetcher fetcher(FetchOptionsOf(options), overlap ? 2 : options.parallel);
-    app::NetPageFetcher pages(fetcher);
+    app::NetPageFetcher pages(fetcher, options.rules == crawl::RuleSet::Browser);
     crawl::CrawlEngine engine(pages, host);
     engine.SetLimits({.storeBytes = options.maxMemory});
     engine.SetObeyRobots(options.obeyRobots);
