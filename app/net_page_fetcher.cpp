@@ -1,7 +1,11 @@
 #include "app/net_page_fetcher.h"
 
+#include "crawl/html_sniff.h"
+#include "net/reply_rules.h"
+
 #include <algorithm>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 namespace vortaxel::app {
@@ -21,10 +25,63 @@ crawl::FetchedPage ToFetchedPage(net::FetchResult result) {
     return page;
 }
 
+namespace {
+
+// Far more than the pages a fetcher holds ahead; only pages dropped unasked ever wait this long.
+constexpr std::size_t kReadsKept = 256;
+
+} // namespace
+
+NetPageFetcher::NetPageFetcher(net::Fetcher& fetcher, bool readPages) : fetcher_(fetcher) {
+    if (!readPages) {
+        return;
+    }
+    // The fetch loop keeps one core busy; the rest read.
+    const unsigned cores = std::thread::hardware_concurrency();
+    pool_ = std::make_unique<PageReadPool>(cores > 1 ? cores - 1 : 1);
+    fetcher_.SetFinishedCallback(
+        [this](const std::string& url, const net::FetchResult& result) { Finished(url, result); });
+}
+
+NetPageFetcher::~NetPageFetcher() {
+    if (pool_) {
+        fetcher_.SetFinishedCallback({});
+    }
+}
+
+void NetPageFetcher::Finished(const std::string& url, const net::FetchResult& result) {
+    const bool page =
+        result.ok && !result.bodySkipped && result.status >= 200 && result.status < 300 &&
+        (net::IsHtmlType(result.contentType) || (result.contentType.empty() && crawl::LooksLikeHtml(result.body)));
+    if (!page) {
+        return;
+    }
+    if (reads_.insert_or_assign(url, pool_->Submit(result.body)).second) {
+        readOrder_.push_back(url);
+    }
+    while (readOrder_.size() > kReadsKept) {
+        reads_.erase(readOrder_.front());
+        readOrder_.pop_front();
+    }
+}
+
+crawl::FetchedPage NetPageFetcher::Fetch(const std::string& url) {
+    crawl::FetchedPage page = ToFetchedPage(fetcher_.Fetch(url));
+    if (const auto read = reads_.find(url); read != reads_.end()) {
+        if (page.ok) {
+            page.read = read->second.get();
+        }
+        reads_.erase(read);
+        std::erase(readOrder_, url);
+    }
+    return page;
+}
+
 net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOptions base) {
     if (choices.rules == crawl::RuleSet::Browser) {
+        // One GET per page, cut after the headers when the reply is not a page: a HEAD first would cost
+        // every page a second request, and servers answer HEAD less faithfully than GET.
         base.htmlOnly = true;
-        base.probeFirst = [](std::string_view) { return true; };
     }
     base.delay = std::max(base.delay, choices.delay);
     base.politeRetry = base.politeRetry || choices.obeyRobots || choices.delay.count() > 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/page_read_pool.h"
 #include "crawl/fetched_page.h"
 #include "crawl/page_fetcher.h"
 #include "crawl/rule_set.h"
@@ -8,6 +9,10 @@
 #include "net/fetcher.h"
 
 #include <chrono>
+#include <deque>
+#include <future>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,24 +30,39 @@ struct RunFetchChoices {
 };
 
 /// The fetch options a run with `choices` needs on top of `base`. Browser rules read pages only: every
-/// address is asked for with HEAD first, so a broken link or a file costs no download, and a reply that
-/// is no HTML page stops after its headers. Whoever asks for one kind of politeness gets the other: a
+/// address is asked for once, with GET, and a reply that is no HTML page (or not a success) stops after
+/// its headers, so a broken link or a file costs no download. Whoever asks for one kind of politeness gets the other: a
 /// host that says "come back later" is waited for only then, so the default run stays one request per
 /// page.
 net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOptions base);
 
-/// Pages for the engine from the net fetch loop.
+/// Pages for the engine from the net fetch loop. With `readPages`, every page is read as HTML on a
+/// thread of its own as soon as its fetch ends, while the fetch loop goes on, and handed out already
+/// read: for browser rules, whose reading takes more time than a page's transfer.
 class NetPageFetcher final : public crawl::PageFetcher {
 public:
-    explicit NetPageFetcher(net::Fetcher& fetcher) : fetcher_(fetcher) {}
-    crawl::FetchedPage Fetch(const std::string& url) override { return ToFetchedPage(fetcher_.Fetch(url)); }
+    explicit NetPageFetcher(net::Fetcher& fetcher, bool readPages = false);
+    ~NetPageFetcher() override;
+    NetPageFetcher(const NetPageFetcher&) = delete;
+    NetPageFetcher& operator=(const NetPageFetcher&) = delete;
+    NetPageFetcher(NetPageFetcher&&) = delete;
+    NetPageFetcher& operator=(NetPageFetcher&&) = delete;
+
+    crawl::FetchedPage Fetch(const std::string& url) override;
     crawl::FetchedPage FetchWhole(const std::string& url) override { return ToFetchedPage(fetcher_.FetchWhole(url)); }
     void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
         fetcher_.SetHostDelay(url, delay);
     }
 
 private:
+    void Finished(const std::string& url, const net::FetchResult& result);
+
     net::Fetcher& fetcher_;
+    std::unique_ptr<PageReadPool> pool_;
+    /// Reads of pages fetched and not yet handed out; the oldest are forgotten past a bound, as pages
+    /// fetched ahead may be dropped unasked.
+    std::map<std::string, std::shared_future<PageReadPool::Read>> reads_;
+    std::deque<std::string> readOrder_;
 };
 
 } // namespace vortaxel::app

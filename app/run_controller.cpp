@@ -67,7 +67,8 @@ RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listen
 RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listener)
     : fetcher_(std::make_unique<net::Fetcher>(
           FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), FetchWidth(setup))),
-      netPages_(std::make_unique<NetPageFetcher>(*fetcher_)), engine_(*netPages_, fan_), rules_(setup.rules) {
+      netPages_(std::make_unique<NetPageFetcher>(*fetcher_, setup.rules == crawl::RuleSet::Browser)),
+      engine_(*netPages_, fan_), rules_(setup.rules) {
     fan_.Add(listener);
     engine_.SetLimits(setup.limits);
     engine_.SetObeyRobots(setup.obeyRobots);

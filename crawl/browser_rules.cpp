@@ -2,6 +2,7 @@
 
 #include "ascii.h"
 #include "browser_links.h"
+#include "html_sniff.h"
 
 namespace vortaxel::crawl {
 
@@ -90,8 +91,8 @@ void BrowserRules::Turn(CrawlRun& run) {
     }
     const FetchedPage page = run.Fetch(headText_);
     const std::optional<std::string> landing = Landing(headText_, page);
-    const bool isPage =
-        page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 && IsHtmlType(page.contentType);
+    const bool isPage = page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
+                        (IsHtmlType(page.contentType) || (page.contentType.empty() && LooksLikeHtml(run.PageBuffer())));
     if (!landing || !isPage) {
         return;
     }
@@ -106,7 +107,8 @@ void BrowserRules::Turn(CrawlRun& run) {
         listed = known ? target : store_.Intern(*landing);
     }
     run.List(listed);
-    const std::size_t dropped = QueueLinks(*landing, run.PageBuffer(), run.Limits().pageLinkBytes);
+    const PageLinks links = page.read ? BrowserLinksOf(*page.read) : ExtractBrowserLinks(run.PageBuffer());
+    const std::size_t dropped = QueueLinks(*landing, links, run.Limits().pageLinkBytes);
     if (dropped != 0) {
         run.LinksDropped(*landing, dropped);
     }
@@ -133,8 +135,7 @@ std::optional<std::string> BrowserRules::Landing(const std::string& asked, const
     return landing;
 }
 
-std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, std::string_view html, std::uint64_t budget) {
-    const PageLinks links = ExtractBrowserLinks(html);
+std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget) {
     std::string base = pageAddress;
     if (links.baseHref) {
         // A base that does not resolve to a web address leaves links resolved against the page.

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "page_reader.h"
+
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -26,6 +29,8 @@ struct FetchedPage {
     std::chrono::milliseconds elapsed{0};
     /// Redirect hops followed.
     long redirects = 0;
+    /// The body already read as a page, when the fetcher had it read off the engine's thread.
+    std::shared_ptr<const PageRead> read;
 
     explicit operator bool() const { return ok; }
 

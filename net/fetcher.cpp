@@ -285,6 +285,9 @@ void Fetcher::Settle(Slot& slot, CURLcode code) {
     }
     slot.result = std::move(result);
     slot.state = State::Done;
+    if (finished_) {
+        finished_(slot.url, slot.result);
+    }
 }
 
 void Fetcher::StoreFinished() {

@@ -58,6 +58,12 @@ public:
     /// Called on the fetching thread, from inside Fetch.
     void SetAheadList(AheadList ahead) { ahead_ = std::move(ahead); }
 
+    /// Called on the fetching thread, from inside Fetch, with every page as its fetch ends, before it is
+    /// handed out or stored: a caller may start work on it while other fetches go on.
+    void SetFinishedCallback(std::function<void(const std::string& url, const FetchResult& result)> callback) {
+        finished_ = std::move(callback);
+    }
+
     /// Called on the fetching thread every 20 ms or sooner while Fetch waits, so the caller can keep its
     /// window alive. An empty function turns it off. What it throws leaves Fetch, and the fetcher usable.
     void SetWaitCallback(std::function<void()> callback) { waitCallback_ = std::move(callback); }
@@ -124,6 +130,7 @@ private:
     HostPacing pacing_;
     AheadList ahead_;
     std::function<void()> waitCallback_;
+    std::function<void(const std::string&, const FetchResult&)> finished_;
     std::vector<std::string> candidates_;
     /// The slot of the page the running Fetch waits for.
     const Slot* asked_ = nullptr;

@@ -1,0 +1,54 @@
+#include "app/page_read_pool.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vortaxel::app {
+
+PageReadPool::PageReadPool(std::size_t threads) {
+    for (std::size_t i = 0; i < std::max<std::size_t>(threads, 1); ++i) {
+        workers_.emplace_back([this] { Work(); });
+    }
+}
+
+PageReadPool::~PageReadPool() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        tasks_.clear();
+    }
+    wake_.notify_all();
+    for (std::thread& worker : workers_) {
+        worker.join();
+    }
+}
+
+std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html) {
+    std::packaged_task<Read()> task(
+        [html = std::move(html)] { return std::make_shared<const crawl::PageRead>(crawl::ReadPage(html)); });
+    std::shared_future<Read> read = task.get_future().share();
+    {
+        const std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    wake_.notify_one();
+    return read;
+}
+
+void PageReadPool::Work() {
+    for (;;) {
+        std::packaged_task<Read()> task;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+            if (stopping_) {
+                return;
+            }
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+        }
+        task();
+    }
+}
+
+} // namespace vortaxel::app

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "crawl/page_reader.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vortaxel::app {
+
+/// Reads pages on threads of its own, so that the thread driving the fetches goes on fetching while
+/// the pages already fetched are read.
+class PageReadPool {
+public:
+    using Read = std::shared_ptr<const crawl::PageRead>;
+
+    /// `threads` workers, at least one.
+    explicit PageReadPool(std::size_t threads);
+    /// Reads that were not started are dropped; the workers end after the read in hand.
+    ~PageReadPool();
+    PageReadPool(const PageReadPool&) = delete;
+    PageReadPool& operator=(const PageReadPool&) = delete;
+    PageReadPool(PageReadPool&&) = delete;
+    PageReadPool& operator=(PageReadPool&&) = delete;
+
+    /// The read of `html`, to come.
+    std::shared_future<Read> Submit(std::string html);
+
+private:
+    void Work();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::packaged_task<Read()>> tasks_;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
+
+} // namespace vortaxel::app

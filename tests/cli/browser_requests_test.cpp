@@ -1,0 +1,116 @@
+// Under browser rules every page costs one GET (plus its redirect hops), whatever the server makes
+// of HEAD.
+
+#include "app/net_page_fetcher.h"
+#include "child_process.h"
+#include "tests/support/loopback_site.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <string>
+
+namespace vortaxel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+/// The pages a browser-rules crawl from `start` lists, one a line.
+std::string CrawlBrowser(const std::string& start, const char* parallel = "1") {
+    ChildProcess cli(VORTAXEL_CLI_PATH, {"--quiet", "--rules", "browser", "--parallel", parallel, start});
+    EXPECT_TRUE(cli.Wait(30s));
+    EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+    return cli.Out();
+}
+
+/// Answers GET with `body` as HTML and HEAD with `headStatus`, as some servers and frameworks do.
+LoopbackSite::Handler HtmlWithHead(std::string body, int headStatus) {
+    return [body = std::move(body), headStatus](const httplib::Request& request, httplib::Response& response) {
+        if (request.method == "HEAD") {
+            response.status = headStatus;
+            return;
+        }
+        response.set_content(body, "text/html");
+    };
+}
+
+TEST(BrowserRequests, OneGetPerPageWhateverHeadAnswers) {
+    for (const int headStatus : {404, 405, 501, 500}) {
+        SCOPED_TRACE(headStatus);
+        LoopbackSite site;
+        site.Handle("/", HtmlWithHead(R"(<a href="/b.html">b</a> <a href="/old.html">old</a>)", headStatus));
+        site.Handle("/b.html", HtmlWithHead(R"(<a href="/">home</a>)", headStatus));
+        site.Handle("/new.html", HtmlWithHead("new", headStatus));
+        site.Redirect("/old.html", "/new.html", 301);
+        EXPECT_EQ(CrawlBrowser(site.Url("/")),
+                  site.Url("/") + "\n" + site.Url("/b.html") + "\n" + site.Url("/new.html") + "\n");
+        std::map<std::string, int> gets;
+        for (const RecordedRequest& request : site.Requests()) {
+            EXPECT_EQ(request.method, "GET") << request.target;
+            ++gets[request.target];
+        }
+        // Three pages, one of them behind a redirect hop.
+        EXPECT_EQ(gets, (std::map<std::string, int>{{"/", 1}, {"/b.html", 1}, {"/old.html", 1}, {"/new.html", 1}}));
+    }
+}
+
+TEST(BrowserRequests, PagesComeReadWhenAsked) {
+    LoopbackSite site;
+    site.ServeHtml("/", R"(<base href="/b/"><a href="x.html">x</a>)");
+    site.Serve("/t.txt", Page{}.WithBody("<a href=no>").WithContentType("text/plain"));
+    net::FetchOptions options;
+    options.htmlOnly = true;
+    for (const bool readPages : {false, true}) {
+        net::Fetcher fetcher(options, 2);
+        app::NetPageFetcher pages(fetcher, readPages);
+        const crawl::FetchedPage page = pages.Fetch(site.Url("/"));
+        ASSERT_TRUE(page.ok) << page.error;
+        ASSERT_EQ(page.read != nullptr, readPages);
+        if (readPages) {
+            EXPECT_EQ(page.read->facts.baseHref.value_or(""), "/b/");
+            ASSERT_EQ(page.read->links.size(), 1U);
+            EXPECT_EQ(page.read->links[0].target, "x.html");
+        }
+        EXPECT_EQ(pages.Fetch(site.Url("/t.txt")).read, nullptr);
+    }
+}
+
+// Pages are read on other threads as their fetches end; the list and the requests stay those of one
+// page at a time.
+TEST(BrowserRequests, PagesAtOnceListWhatOneAtATimeLists) {
+    LoopbackSite site;
+    std::mt19937 random(7);
+    constexpr int kPages = 120;
+    for (int i = 0; i < kPages; ++i) {
+        std::string body = "<title>p" + std::to_string(i) + "</title>";
+        for (int link = 0; link < 6; ++link) {
+            const auto target = random() % (kPages + 10);
+            body += "<a href=\"p" + std::to_string(target) + ".html\">x</a>";
+        }
+        if (i % 7 == 0) {
+            body += "<base href=\"/sub/\"><a href=\"p" + std::to_string(i + 1) + ".html\">";
+        }
+        site.ServeHtml(i == 0 ? "/" : "/p" + std::to_string(i) + ".html", body);
+        site.ServeHtml("/sub/p" + std::to_string(i) + ".html", "<a href=\"../p" + std::to_string(i) + ".html\">");
+    }
+    const std::string alone = CrawlBrowser(site.Url("/"), "1");
+    EXPECT_GT(std::count(alone.begin(), alone.end(), '\n'), 100);
+    auto requests = [&site] {
+        std::map<std::string, int> count;
+        for (const RecordedRequest& request : site.Requests()) {
+            ++count[request.method + " " + request.target];
+        }
+        site.ClearRequests();
+        return count;
+    };
+    const auto aloneRequests = requests();
+    for (const char* parallel : {"2", "8"}) {
+        SCOPED_TRACE(parallel);
+        EXPECT_EQ(CrawlBrowser(site.Url("/"), parallel), alone);
+        EXPECT_EQ(requests(), aloneRequests);
+    }
+}
+
+} // namespace
+} // namespace vortaxel::test
