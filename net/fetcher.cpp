@@ -168,12 +168,21 @@ void Fetcher::Launch(Slot& slot, Clock::time_point earliest) {
     }
     slot.due = pacing_.Reserve(slot.url, earliest);
     slot.state = State::Waiting;
-    if (slot.due <= Clock::now()) {
+    // One that waited longer goes first; Drive sends them in that order.
+    const bool othersDue = std::ranges::any_of(slots_, [&](const Slot& other) {
+        return &other != &slot && other.state == State::Waiting && other.due <= slot.due;
+    });
+    if (slot.due <= Clock::now() && !othersDue) {
         Send(slot);
     }
 }
 
 void Fetcher::Send(Slot& slot) {
+    // The gap is counted from when the request before really left, which may be later than planned.
+    if (const auto later = pacing_.Start(slot.url, Clock::now())) {
+        slot.due = *later;
+        return;
+    }
     if (curl_multi_add_handle(multi_.get(), slot.transfer->Handle()) != CURLM_OK) {
         slot.result = FetchResult::Failure("the request could not be started");
         slot.state = State::Done;
@@ -218,10 +227,15 @@ void Fetcher::StartAhead(const std::string& asked) {
 
 bool Fetcher::Drive() {
     const auto now = Clock::now();
+    dueSlots_.clear();
     for (Slot& slot : slots_) {
         if (slot.state == State::Waiting && slot.due <= now) {
-            Send(slot);
+            dueSlots_.push_back(&slot);
         }
+    }
+    std::ranges::stable_sort(dueSlots_, {}, &Slot::due);
+    for (Slot* slot : dueSlots_) {
+        Send(*slot);
     }
     int running = 0;
     if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {

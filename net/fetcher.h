@@ -125,6 +125,7 @@ private:
     AheadList ahead_;
     std::function<void()> waitCallback_;
     std::vector<std::string> candidates_;
+    std::vector<Slot*> dueSlots_;
     /// The slot of the page the running Fetch waits for.
     const Slot* asked_ = nullptr;
     bool busy_ = false;
