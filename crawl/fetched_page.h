@@ -26,6 +26,8 @@ struct FetchedPage {
     std::chrono::milliseconds elapsed{0};
     /// Redirect hops followed.
     long redirects = 0;
+    /// A redirect the fetcher left for the crawl to follow: its resolved target. Empty otherwise.
+    std::string redirectTo;
 
     explicit operator bool() const { return ok; }
 

@@ -68,7 +68,12 @@ private:
 
     EasyHandle easy_;
     Slist resolve_;
+    /// The most body bytes the current request may read.
+    std::size_t BodyLimit() const { return method_ == Method::GetWhole ? wholeBodyBytes_ : maxBodyBytes_; }
+
     std::size_t maxBodyBytes_;
+    std::size_t wholeBodyBytes_;
+    bool redirectsOneByOne_;
     std::chrono::milliseconds timeout_;
     std::chrono::seconds maxRetryAfter_;
     bool htmlOnly_;
@@ -77,6 +82,8 @@ private:
     std::string body_;
     std::size_t headerBytes_ = 0;
     bool bodyTooLarge_ = false;
+    // A file fetched whole reached its limit: the part read is kept.
+    bool bodyCut_ = false;
     bool headersEnded_ = false;
     // Ends the resending here rather than trusting libcurl's count of new connections to.
     bool retried_ = false;
