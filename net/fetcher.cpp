@@ -43,6 +43,8 @@ Fetcher::Fetcher(FetchOptions options, std::size_t width)
     slots_.resize(width);
     for (Slot& slot : slots_) {
         slot.transfer = std::make_unique<Transfer>(options_, aborted_);
+        // The slots never move: the vector is sized once.
+        slot.transfer->SetBodyGate([this, &slot](std::size_t more) { return MayHold(slot, more); });
     }
 }
 
@@ -265,14 +267,49 @@ bool Fetcher::Drive() {
         }
     }
     StoreFinished();
+    ResumePaused();
     return true;
+}
+
+std::size_t Fetcher::AheadBytes() const {
+    std::size_t bytes = store_.Bytes();
+    for (const Slot& slot : slots_) {
+        if (&slot != asked_ && slot.state != State::Idle) {
+            bytes += slot.transfer->BodyBytes() + slot.result.body.size();
+        }
+    }
+    return bytes;
+}
+
+bool Fetcher::MayHold(const Slot& slot, std::size_t more) {
+    if (&slot == asked_) {
+        return true;
+    }
+    const std::size_t held = AheadBytes() + more;
+    if (held > options_.storeBytes) {
+        return false;
+    }
+    peakAheadBytes_ = std::max(peakAheadBytes_, held);
+    return true;
+}
+
+void Fetcher::ResumePaused() {
+    for (Slot& slot : slots_) {
+        if (slot.state == State::Running && slot.transfer->Paused() &&
+            (&slot == asked_ || AheadBytes() < options_.storeBytes)) {
+            slot.transfer->Resume();
+        }
+    }
 }
 
 void Fetcher::Settle(Slot& slot, CURLcode code) {
     FetchResult result = slot.transfer->Finish(code);
     result.elapsed += slot.spent;
     const bool asked = &slot == asked_;
-    if (slot.transfer->CutShort() && (!asked || !aborted_.load())) {
+    // A page ahead that waited for room until its time ran out failed for the fetcher's own reasons,
+    // not the server's: it is forgotten, and fetched afresh if asked for.
+    const bool starved = !asked && slot.transfer->WasPaused() && code == CURLE_OPERATION_TIMEDOUT;
+    if (starved || (slot.transfer->CutShort() && (!asked || !aborted_.load()))) {
         // Never really fetched: a page ahead is forgotten, one asked for after the abort was lifted goes again.
         if (asked) {
             Launch(slot, Clock::now());

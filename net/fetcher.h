@@ -77,6 +77,9 @@ public:
     /// Pages waiting in the store of finished pages, and their bytes as the budget counts them.
     std::size_t StoredPages() const { return store_.Pages(); }
     std::size_t StoredBytes() const { return store_.Bytes(); }
+    /// The most bytes that pages fetched ahead, finished or in flight, held at once: bounded by the
+    /// store's budget, since a transfer working ahead stops reading while that is spent.
+    std::size_t PeakAheadBytes() const { return peakAheadBytes_; }
 
 private:
     enum class State { Idle, Waiting, Running, Done };
@@ -114,6 +117,12 @@ private:
     void StoreFinished();
     void Release(Slot& slot);
     int PollMilliseconds() const;
+    /// Bytes held for pages fetched ahead: the store and every transfer but the asked one.
+    std::size_t AheadBytes() const;
+    /// Whether the slot's transfer may keep `more` body bytes now.
+    bool MayHold(const Slot& slot, std::size_t more);
+    /// Lets paused transfers read on: the asked one always, the others while the budget has room.
+    void ResumePaused();
 
     static_assert(std::atomic<bool>::is_always_lock_free);
     std::atomic<bool> aborted_{false};
@@ -132,6 +141,7 @@ private:
     /// A transfer became free while Fetch waited, so more can be fetched ahead.
     bool slotFreed_ = false;
     std::size_t started_ = 0;
+    std::size_t peakAheadBytes_ = 0;
 };
 
 } // namespace vortaxel::net

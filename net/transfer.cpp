@@ -116,6 +116,8 @@ std::optional<FetchResult> Transfer::Prepare(const std::string& url, Method meth
     headerBytes_ = 0;
     bodyTooLarge_ = false;
     bodyCut_ = false;
+    paused_ = false;
+    wasPaused_ = false;
     headersEnded_ = false;
     declaredLength_.clear();
     lengthsConflict_ = false;
@@ -233,8 +235,18 @@ std::size_t Transfer::OnBody(char* data, std::size_t size, std::size_t count, vo
         }
         return 0;
     }
+    if (transfer.bodyGate_ && !transfer.bodyGate_(bytes)) {
+        transfer.paused_ = transfer.wasPaused_ = true;
+        return CURL_WRITEFUNC_PAUSE;
+    }
     transfer.body_.append(data, bytes);
     return bytes;
+}
+
+void Transfer::Resume() {
+    paused_ = false;
+    // May hand the piece held back to OnBody at once, which may pause again.
+    curl_easy_pause(easy_.get(), CURLPAUSE_CONT);
 }
 
 std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
