@@ -21,6 +21,8 @@ public:
     ~BusyMark() { busy_ = false; }
     BusyMark(const BusyMark&) = delete;
     BusyMark& operator=(const BusyMark&) = delete;
+    BusyMark(BusyMark&&) = delete;
+    BusyMark& operator=(BusyMark&&) = delete;
 
 private:
     bool& busy_;
@@ -102,6 +104,8 @@ FetchResult Fetcher::Wait(Slot& slot, const std::string& url) {
         }
         Asked(const Asked&) = delete;
         Asked& operator=(const Asked&) = delete;
+        Asked(Asked&&) = delete;
+        Asked& operator=(Asked&&) = delete;
     } const asked(*this, slot);
 
     // Sends what was just started and collects what has arrived, also when the page asked for is already
@@ -201,8 +205,9 @@ void Fetcher::StartAhead(const std::string& asked) {
     }
     const auto busyAhead = static_cast<std::size_t>(std::ranges::count_if(
         slots_, [this](const Slot& slot) { return slot.state != State::Idle && &slot != asked_; }));
-    // One transfer always stays for the page asked for.
-    if (busyAhead + 1 >= slots_.size()) {
+    // One transfer always stays for the page asked for; and while what is held ahead has spent the
+    // budget, a new transfer ahead would only wait.
+    if (busyAhead + 1 >= slots_.size() || AheadBytes() > options_.storeBytes) {
         return;
     }
     std::size_t free = slots_.size() - 1 - busyAhead;
@@ -286,7 +291,8 @@ bool Fetcher::MayHold(const Slot& slot, std::size_t more) {
         return true;
     }
     const std::size_t held = AheadBytes() + more;
-    if (held > options_.storeBytes) {
+    const std::size_t own = slot.transfer->BodyBytes() + more;
+    if (held > options_.storeBytes && own > kAheadAllowanceBytes) {
         return false;
     }
     peakAheadBytes_ = std::max(peakAheadBytes_, held);
@@ -306,9 +312,10 @@ void Fetcher::Settle(Slot& slot, CURLcode code) {
     FetchResult result = slot.transfer->Finish(code);
     result.elapsed += slot.spent;
     const bool asked = &slot == asked_;
-    // A page ahead that waited for room until its time ran out failed for the fetcher's own reasons,
-    // not the server's: it is forgotten, and fetched afresh if asked for.
-    const bool starved = !asked && slot.transfer->WasPaused() && code == CURLE_OPERATION_TIMEDOUT;
+    // A page that failed after waiting for room ahead (its time ran out, or the server gave up on a
+    // reader that paused) may have failed for the fetcher's own reasons: fetched afresh if asked for,
+    // forgotten if not.
+    const bool starved = slot.transfer->WasPaused() && !result.ok;
     if (starved || (slot.transfer->CutShort() && (!asked || !aborted_.load()))) {
         // Never really fetched: a page ahead is forgotten, one asked for after the abort was lifted goes again.
         if (asked) {

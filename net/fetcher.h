@@ -30,6 +30,10 @@ namespace vortaxel::net {
 /// nothing. Use it from one thread; only Abort and ClearAbort may be called from elsewhere.
 class Fetcher {
 public:
+    /// What one transfer working ahead may hold whatever the budget, so that small pages go ahead
+    /// even with no room in the store: all of them together hold at most width times this past it.
+    static constexpr std::size_t kAheadAllowanceBytes = std::size_t{64} * 1024;
+
     /// Fills `out` with up to `wanted` addresses likely to be asked for next, soonest first.
     using AheadList = std::function<void(std::size_t wanted, std::vector<std::string>& out)>;
 
@@ -78,7 +82,8 @@ public:
     std::size_t StoredPages() const { return store_.Pages(); }
     std::size_t StoredBytes() const { return store_.Bytes(); }
     /// The most bytes that pages fetched ahead, finished or in flight, held at once: bounded by the
-    /// store's budget, since a transfer working ahead stops reading while that is spent.
+    /// store's budget and each transfer's allowance, since a transfer working ahead stops reading
+    /// while those are spent.
     std::size_t PeakAheadBytes() const { return peakAheadBytes_; }
 
 private:
