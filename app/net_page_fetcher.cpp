@@ -22,6 +22,7 @@ crawl::FetchedPage ToFetchedPage(net::FetchResult result) {
     page.bytes = result.bytes;
     page.elapsed = result.elapsed;
     page.redirects = result.redirects;
+    page.redirectTo = std::move(result.redirectTo);
     return page;
 }
 
@@ -85,6 +86,8 @@ net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOpti
     }
     base.delay = std::max(base.delay, choices.delay);
     base.politeRetry = base.politeRetry || choices.obeyRobots || choices.delay.count() > 0;
+    // Each hop of a redirect is a page that robots.txt may forbid, so the crawl follows them itself.
+    base.redirectsOneByOne = base.redirectsOneByOne || choices.obeyRobots;
     return base;
 }
 

@@ -76,6 +76,28 @@ void RobotsDecisions(benchmark::State& state) {
 }
 BENCHMARK(RobotsDecisions)->Unit(benchmark::kMicrosecond);
 
+/// A hostile robots.txt: six 70,000-byte wildcard rules that almost match one long link. Matching
+/// is linear in pattern and path, so this costs about what reading the bytes costs.
+void RobotsHostileWildcards(benchmark::State& state) {
+    std::string body = "User-agent: *\n";
+    for (int i = 0; i < 6; ++i) {
+        std::string pattern = "/";
+        while (pattern.size() < 70000) {
+            pattern += "*a";
+        }
+        body += (i % 2 == 0 ? "Disallow: " : "Allow: ") + pattern + std::to_string(i) + "\n";
+    }
+    const crawl::RobotsRules rules = crawl::RobotsRules::Parse(body, crawl::kRobotsAgent);
+    const std::string link = "/" + std::string(60000, 'a');
+    bool allowed = false;
+    for (auto _ : state) {
+        allowed = rules.Allows(link);
+        benchmark::DoNotOptimize(allowed);
+    }
+    state.counters["allowed"] = allowed ? 1 : 0;
+}
+BENCHMARK(RobotsHostileWildcards)->Unit(benchmark::kMillisecond);
+
 } // namespace
 } // namespace vortaxel::bench
 

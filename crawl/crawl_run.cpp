@@ -17,7 +17,7 @@ FetchedPage CrawlRun::Fetch(const std::string& url) {
     pageBuffer_.clear();
     FetchedPage page;
     try {
-        page = fetcher_.Fetch(url);
+        page = gate_ != nullptr ? gate_->Fetch(url) : fetcher_.Fetch(url);
     } catch (const std::bad_alloc&) {
         throw; // not the page's failure but the run's: it stops
     } catch (const std::exception& error) {

@@ -31,6 +31,8 @@ struct FetchedPage {
     long redirects = 0;
     /// The body already read as a page, when the fetcher had it read off the engine's thread.
     std::shared_ptr<const PageRead> read;
+    /// A redirect the fetcher left for the crawl to follow: its resolved target. Empty otherwise.
+    std::string redirectTo;
 
     explicit operator bool() const { return ok; }
 

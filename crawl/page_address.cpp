@@ -3,6 +3,8 @@
 #include "ascii.h"
 #include "curl_url.h"
 
+#include <algorithm>
+#include <idn2.h>
 #include <memory>
 
 namespace vortaxel::crawl {
@@ -28,13 +30,47 @@ std::string EscapeUnsafe(std::string_view link) {
     return out;
 }
 
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+/// Upper-cases the hex digits of every escape; a "%" not followed by two hex digits is no escape,
+/// and what follows it is left as written.
 void UpperCaseEscapes(std::string& path) {
     for (std::size_t i = 0; i + 2 < path.size(); ++i) {
-        if (path[i] == '%') {
+        if (path[i] == '%' && IsHexDigit(path[i + 1]) && IsHexDigit(path[i + 2])) {
             path[i + 1] = ToUpperAscii(path[i + 1]);
             path[i + 2] = ToUpperAscii(path[i + 2]);
+            i += 2;
         }
     }
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+struct IdnFree {
+    void operator()(char* text) const noexcept { idn2_free(text); }
+};
+
+/// A host name holding UTF-8 in the ASCII form that goes out and that redirects name, as browsers
+/// make it (UTS #46, non-transitional, falling back to transitional for names only the older rules
+/// allow). libcurl's own conversion depends on the locale, so it is not used.
+std::optional<std::string> AsciiHostName(const std::string& host) {
+    for (const int rules : {IDN2_NONTRANSITIONAL, IDN2_TRANSITIONAL}) {
+        char* converted = nullptr;
+        const int code = idn2_lookup_u8(reinterpret_cast<const uint8_t*>(host.c_str()),
+                                        reinterpret_cast<uint8_t**>(&converted), IDN2_NFC_INPUT | rules);
+        const std::unique_ptr<char, IdnFree> owned(converted);
+        if (code == IDN2_OK && owned) {
+            return std::string(owned.get());
+        }
+        if (code != IDN2_DISALLOWED) {
+            break;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string_view PathOf(std::string_view identity) {
@@ -50,13 +86,19 @@ std::string_view PathOf(std::string_view identity) {
     return path.substr(0, path.find('?'));
 }
 
-std::string_view HostOf(std::string_view identity) {
+/// Scheme, host and port of an identity as one text ("http://site.test:8080"), user information left
+/// out: what a browser calls its origin. Empty for no web address.
+std::string_view OriginOf(std::string_view identity) {
     const std::size_t scheme = identity.find("://");
     if (scheme == std::string_view::npos) {
         return {};
     }
-    std::string_view authority = identity.substr(scheme + 3);
-    authority = authority.substr(0, authority.find_first_of("/?"));
+    const std::size_t end = identity.find_first_of("/?", scheme + 3);
+    return identity.substr(0, end);
+}
+
+std::string_view HostOf(std::string_view origin) {
+    std::string_view authority = origin.substr(origin.find("://") + 3);
     if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
         authority = authority.substr(at + 1);
     }
@@ -110,7 +152,16 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
     if (scheme != "http" && scheme != "https") {
         return std::nullopt;
     }
+    // An international name in its ASCII form, as it goes out and as redirects name it, so that both
+    // spellings are one page.
     std::string host = UrlPart(url.get(), CURLUPART_HOST);
+    if (!IsAscii(host)) {
+        auto ascii = AsciiHostName(host);
+        if (!ascii) {
+            return std::nullopt;
+        }
+        host = std::move(*ascii);
+    }
     if (host.empty()) {
         return std::nullopt;
     }
@@ -123,14 +174,9 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
         path = "/";
     }
     UpperCaseEscapes(path);
+    // User information is left out: a page must not make the crawl send credentials, nor have them
+    // listed and written to files.
     std::string identity = scheme + "://";
-    if (const std::string user = UrlPart(url.get(), CURLUPART_USER); !user.empty()) {
-        identity += user;
-        if (const std::string password = UrlPart(url.get(), CURLUPART_PASSWORD); !password.empty()) {
-            identity += ':' + password;
-        }
-        identity += '@';
-    }
     identity += host;
     const bool defaultPort = (scheme == "http" && port == "80") || (scheme == "https" && port == "443");
     if (!port.empty() && !defaultPort) {
@@ -148,17 +194,18 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
 }
 
 std::optional<SiteScope> SiteScope::Of(std::string_view identity) {
-    const std::string_view host = HostOf(identity);
+    const std::string_view origin = OriginOf(identity);
     const std::string_view path = PathOf(identity);
-    if (host.empty() || path.empty()) {
+    if (origin.empty() || HostOf(origin).empty() || path.empty()) {
         return std::nullopt;
     }
-    return SiteScope{std::string(host), std::string(path.substr(0, path.rfind('/') + 1))};
+    return SiteScope{std::string(origin), std::string(HostOf(origin)),
+                     std::string(path.substr(0, path.rfind('/') + 1))};
 }
 
 bool SiteScope::Contains(std::string_view identity) const {
     const bool web = identity.starts_with("http://") || identity.starts_with("https://");
-    return web && HostOf(identity) == host && PathOf(identity).starts_with(folder);
+    return web && OriginOf(identity) == origin && PathOf(identity).starts_with(folder);
 }
 
 bool IsNeverFetchedKind(std::string_view identity) {

@@ -6,6 +6,8 @@
 #include <exception>
 #include <new>
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace vortaxel::crawl {
 
@@ -23,6 +25,12 @@ RobotsRules FetchRules(PageFetcher& fetcher, const std::string& robotsUrl) {
     }
     const std::optional<int> status =
         answer.status == 0 ? std::nullopt : std::optional<int>(static_cast<int>(answer.status));
+    // A file that began to come and then failed (stalled, cut short, lengths in conflict) may have
+    // said anything: what cannot be read whole forbids all, as an unreachable one does. A long file is
+    // not a failure: the fetcher keeps its first part, and that part is read.
+    if (!answer.ok && status && *status >= 200 && *status <= 299) {
+        return RobotsRules::DisallowAll();
+    }
     return RulesForRobotsAnswer(status, answer.ok ? std::string_view(answer.body) : std::string_view(), kRobotsAgent);
 }
 
@@ -44,6 +52,28 @@ bool RobotsGate::Allows(std::string_view url) {
         known = hosts_.emplace(robotsUrl, std::move(rules)).first;
     }
     return known->second.Allows(RobotsPathOf(url));
+}
+
+FetchedPage RobotsGate::Fetch(const std::string& url) {
+    FetchedPage page = fetcher_.Fetch(url);
+    for (long hops = 0; !page.redirectTo.empty(); ++hops) {
+        if (hops == kMaxRedirectHops) {
+            page.error = "more than " + std::to_string(kMaxRedirectHops) + " redirects";
+            page.redirectTo.clear();
+            break;
+        }
+        const std::string target = std::move(page.redirectTo);
+        page.redirectTo.clear();
+        if (!Allows(target)) {
+            page.error = "redirected to " + target + ", which robots.txt disallows";
+            break;
+        }
+        FetchedPage next = fetcher_.Fetch(target);
+        next.redirects += page.redirects + 1;
+        next.elapsed += page.elapsed;
+        page = std::move(next);
+    }
+    return page;
 }
 
 bool RobotsGate::KnownToAllow(std::string_view url) const {

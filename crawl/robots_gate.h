@@ -13,6 +13,9 @@
 
 namespace vortaxel::crawl {
 
+/// The most redirect hops the gate follows for one page, as many as the fetcher follows by itself.
+inline constexpr long kMaxRedirectHops = 10;
+
 /// The longest Crawl-delay obeyed; a host asking for more gets this, so one line of robots.txt
 /// cannot stall a run for hours per page.
 inline constexpr std::chrono::seconds kMaxCrawlDelay{120};
@@ -28,6 +31,11 @@ public:
     /// Whether `url` may be fetched; fetches its host's robots.txt first when that is not known yet.
     /// An address that is not http or https has no robots.txt and is allowed (its fetch fails anyway).
     bool Allows(std::string_view url);
+    /// The page at `url`, its redirects followed one hop at a time (when the fetcher leaves them to the
+    /// caller) and only into addresses robots.txt allows, the target host's own robots.txt asked first.
+    /// A redirect into a forbidden address is a failed fetch.
+    FetchedPage Fetch(const std::string& url);
+
     /// Whether `url` is known to be allowed without any request: its host is decided and allows it.
     /// What fetching ahead may be told about.
     bool KnownToAllow(std::string_view url) const;

@@ -2,7 +2,9 @@
 
 #include "crawl/ascii.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace vortaxel::crawl {
 
@@ -26,6 +28,37 @@ bool IsUnreserved(unsigned char byte) {
 
 bool MustBeEscaped(unsigned char byte) {
     return byte <= 0x20 || byte >= 0x7F;
+}
+
+/// Where `needle` first occurs in `text` at or after `from`, in time linear in both (Knuth, Morris and
+/// Pratt): the library's search may take their product.
+std::size_t FindFrom(std::string_view text, std::string_view needle, std::size_t from) {
+    if (needle.empty()) {
+        return from;
+    }
+    // failure[i]: the length of the longest proper border of needle[0..i].
+    std::vector<std::size_t> failure(needle.size(), 0);
+    for (std::size_t i = 1, k = 0; i < needle.size(); ++i) {
+        while (k > 0 && needle[i] != needle[k]) {
+            k = failure[k - 1];
+        }
+        if (needle[i] == needle[k]) {
+            ++k;
+        }
+        failure[i] = k;
+    }
+    for (std::size_t i = from, k = 0; i < text.size(); ++i) {
+        while (k > 0 && text[i] != needle[k]) {
+            k = failure[k - 1];
+        }
+        if (text[i] == needle[k]) {
+            ++k;
+        }
+        if (k == needle.size()) {
+            return i + 1 - needle.size();
+        }
+    }
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -63,33 +96,40 @@ bool RobotsPatternMatches(std::string_view pattern, std::string_view path) {
     if (anchored) {
         pattern.remove_suffix(1);
     }
-    // Greedy matching that returns to the last "*" on a mismatch: with "*" as the only wildcard this
-    // never needs more than one remembered position, so a hostile pattern costs at most
-    // pattern length times path length.
-    std::size_t p = 0;
-    std::size_t s = 0;
-    std::size_t starAt = std::string_view::npos;
-    std::size_t starPathAt = 0;
-    while (s < path.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starAt = p++;
-            starPathAt = s;
-        } else if (p < pattern.size() && pattern[p] == path[s]) {
-            ++p;
-            ++s;
-        } else if (p == pattern.size() && !anchored) {
-            return true;
-        } else if (starAt != std::string_view::npos) {
-            p = starAt + 1;
-            s = ++starPathAt;
-        } else {
-            return false;
+    // The pattern is literal pieces with "*" between them. The first piece must open the path; each
+    // later one is taken at its leftmost place after the one before, which leaves the most room for
+    // those after it, so no choice ever needs to be undone. Each search resumes where the last match
+    // ended, so the path is scanned once and each piece read a bounded number of times: linear in
+    // pattern and path, whatever a hostile robots.txt writes.
+    const std::size_t firstStar = std::min(pattern.find('*'), pattern.size());
+    const std::string_view head = pattern.substr(0, firstStar);
+    if (!path.starts_with(head)) {
+        return false;
+    }
+    if (firstStar == pattern.size()) {
+        return !anchored || path.size() == head.size();
+    }
+    std::size_t at = head.size();
+    std::string_view rest = pattern.substr(firstStar + 1);
+    while (true) {
+        const std::size_t star = rest.find('*');
+        if (star == std::string_view::npos) {
+            break;
         }
+        if (star != 0) {
+            const std::size_t found = FindFrom(path, rest.substr(0, star), at);
+            if (found == std::string_view::npos) {
+                return false;
+            }
+            at = found + star;
+        }
+        rest.remove_prefix(star + 1);
     }
-    while (p < pattern.size() && pattern[p] == '*') {
-        ++p;
+    // The last piece: anywhere after the others, or, anchored, exactly at the end of the path.
+    if (anchored) {
+        return path.size() - at >= rest.size() && path.ends_with(rest);
     }
-    return p == pattern.size();
+    return rest.empty() || FindFrom(path, rest, at) != std::string_view::npos;
 }
 
 } // namespace vortaxel::crawl

@@ -20,6 +20,10 @@ struct FetchOptions {
     long maxRedirects = 10;
     std::string userAgent = "Vortaxel/2.00";
 
+    /// A file fetched whole (FetchWhole) keeps this many bytes of its body; the rest is not read, and the
+    /// fetch succeeds with what was read, since such a file is read only in part anyway.
+    std::size_t wholeBodyBytes = std::size_t{1024} * 1024;
+
     /// Pages fetched ahead and not yet asked for are kept up to this many bytes; past it they wait in
     /// their transfer, which then fetches nothing else.
     std::size_t storeBytes = std::size_t{64} * 1024 * 1024;
@@ -30,6 +34,10 @@ struct FetchOptions {
     /// With htmlOnly, an address for which this returns true is first asked with HEAD, and fetched
     /// with GET only when that reply is HTML or the server refuses HEAD (405, 501).
     std::function<bool(std::string_view url)> probeFirst;
+
+    /// A page's redirect is not followed: the reply comes back as a failure naming its target in
+    /// `redirectTo`, for the caller to follow or not, hop by hop. Files fetched whole follow theirs.
+    bool redirectsOneByOne = false;
 
     /// A CA bundle trusted besides the system's store. Certificates are always verified.
     std::string caFile;

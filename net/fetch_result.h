@@ -25,6 +25,8 @@ struct FetchResult {
     std::chrono::milliseconds elapsed{0};
     /// Redirect hops followed.
     long redirects = 0;
+    /// Where a redirect not followed leads (FetchOptions::redirectsOneByOne), resolved; empty otherwise.
+    std::string redirectTo;
     /// The reply was not HTML and its body was not read.
     bool bodySkipped = false;
 

@@ -21,6 +21,8 @@ public:
     ~BusyMark() { busy_ = false; }
     BusyMark(const BusyMark&) = delete;
     BusyMark& operator=(const BusyMark&) = delete;
+    BusyMark(BusyMark&&) = delete;
+    BusyMark& operator=(BusyMark&&) = delete;
 
 private:
     bool& busy_;
@@ -43,6 +45,8 @@ Fetcher::Fetcher(FetchOptions options, std::size_t width)
     slots_.resize(width);
     for (Slot& slot : slots_) {
         slot.transfer = std::make_unique<Transfer>(options_, aborted_);
+        // The slots never move: the vector is sized once.
+        slot.transfer->SetBodyGate([this, &slot](std::size_t more) { return MayHold(slot, more); });
     }
 }
 
@@ -100,6 +104,8 @@ FetchResult Fetcher::Wait(Slot& slot, const std::string& url) {
         }
         Asked(const Asked&) = delete;
         Asked& operator=(const Asked&) = delete;
+        Asked(Asked&&) = delete;
+        Asked& operator=(Asked&&) = delete;
     } const asked(*this, slot);
 
     // Sends what was just started and collects what has arrived, also when the page asked for is already
@@ -168,12 +174,21 @@ void Fetcher::Launch(Slot& slot, Clock::time_point earliest) {
     }
     slot.due = pacing_.Reserve(slot.url, earliest);
     slot.state = State::Waiting;
-    if (slot.due <= Clock::now()) {
+    // One that waited longer goes first; Drive sends them in that order.
+    const bool othersDue = std::ranges::any_of(slots_, [&](const Slot& other) {
+        return &other != &slot && other.state == State::Waiting && other.due <= slot.due;
+    });
+    if (slot.due <= Clock::now() && !othersDue) {
         Send(slot);
     }
 }
 
 void Fetcher::Send(Slot& slot) {
+    // The gap is counted from when the request before really left, which may be later than planned.
+    if (const auto later = pacing_.Start(slot.url, Clock::now())) {
+        slot.due = *later;
+        return;
+    }
     if (curl_multi_add_handle(multi_.get(), slot.transfer->Handle()) != CURLM_OK) {
         slot.result = FetchResult::Failure("the request could not be started");
         slot.state = State::Done;
@@ -190,8 +205,9 @@ void Fetcher::StartAhead(const std::string& asked) {
     }
     const auto busyAhead = static_cast<std::size_t>(std::ranges::count_if(
         slots_, [this](const Slot& slot) { return slot.state != State::Idle && &slot != asked_; }));
-    // One transfer always stays for the page asked for.
-    if (busyAhead + 1 >= slots_.size()) {
+    // One transfer always stays for the page asked for; and while what is held ahead has spent the
+    // budget, a new transfer ahead would only wait.
+    if (busyAhead + 1 >= slots_.size() || AheadBytes() > options_.storeBytes) {
         return;
     }
     std::size_t free = slots_.size() - 1 - busyAhead;
@@ -218,10 +234,15 @@ void Fetcher::StartAhead(const std::string& asked) {
 
 bool Fetcher::Drive() {
     const auto now = Clock::now();
+    dueSlots_.clear();
     for (Slot& slot : slots_) {
         if (slot.state == State::Waiting && slot.due <= now) {
-            Send(slot);
+            dueSlots_.push_back(&slot);
         }
+    }
+    std::ranges::stable_sort(dueSlots_, {}, &Slot::due);
+    for (Slot* slot : dueSlots_) {
+        Send(*slot);
     }
     int running = 0;
     if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {
@@ -251,14 +272,51 @@ bool Fetcher::Drive() {
         }
     }
     StoreFinished();
+    ResumePaused();
     return true;
+}
+
+std::size_t Fetcher::AheadBytes() const {
+    std::size_t bytes = store_.Bytes();
+    for (const Slot& slot : slots_) {
+        if (&slot != asked_ && slot.state != State::Idle) {
+            bytes += slot.transfer->BodyBytes() + slot.result.body.size();
+        }
+    }
+    return bytes;
+}
+
+bool Fetcher::MayHold(const Slot& slot, std::size_t more) {
+    if (&slot == asked_) {
+        return true;
+    }
+    const std::size_t held = AheadBytes() + more;
+    const std::size_t own = slot.transfer->BodyBytes() + more;
+    if (held > options_.storeBytes && own > kAheadAllowanceBytes) {
+        return false;
+    }
+    peakAheadBytes_ = std::max(peakAheadBytes_, held);
+    return true;
+}
+
+void Fetcher::ResumePaused() {
+    for (Slot& slot : slots_) {
+        if (slot.state == State::Running && slot.transfer->Paused() &&
+            (&slot == asked_ || AheadBytes() < options_.storeBytes)) {
+            slot.transfer->Resume();
+        }
+    }
 }
 
 void Fetcher::Settle(Slot& slot, CURLcode code) {
     FetchResult result = slot.transfer->Finish(code);
     result.elapsed += slot.spent;
     const bool asked = &slot == asked_;
-    if (slot.transfer->CutShort() && (!asked || !aborted_.load())) {
+    // A page that failed after waiting for room ahead (its time ran out, or the server gave up on a
+    // reader that paused) may have failed for the fetcher's own reasons: fetched afresh if asked for,
+    // forgotten if not.
+    const bool starved = slot.transfer->WasPaused() && !result.ok;
+    if (starved || (slot.transfer->CutShort() && (!asked || !aborted_.load()))) {
         // Never really fetched: a page ahead is forgotten, one asked for after the abort was lifted goes again.
         if (asked) {
             Launch(slot, Clock::now());

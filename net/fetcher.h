@@ -30,6 +30,10 @@ namespace vortaxel::net {
 /// nothing. Use it from one thread; only Abort and ClearAbort may be called from elsewhere.
 class Fetcher {
 public:
+    /// What one transfer working ahead may hold whatever the budget, so that small pages go ahead
+    /// even with no room in the store: all of them together hold at most width times this past it.
+    static constexpr std::size_t kAheadAllowanceBytes = std::size_t{64} * 1024;
+
     /// Fills `out` with up to `wanted` addresses likely to be asked for next, soonest first.
     using AheadList = std::function<void(std::size_t wanted, std::vector<std::string>& out)>;
 
@@ -83,6 +87,10 @@ public:
     /// Pages waiting in the store of finished pages, and their bytes as the budget counts them.
     std::size_t StoredPages() const { return store_.Pages(); }
     std::size_t StoredBytes() const { return store_.Bytes(); }
+    /// The most bytes that pages fetched ahead, finished or in flight, held at once: bounded by the
+    /// store's budget and each transfer's allowance, since a transfer working ahead stops reading
+    /// while those are spent.
+    std::size_t PeakAheadBytes() const { return peakAheadBytes_; }
 
 private:
     enum class State { Idle, Waiting, Running, Done };
@@ -120,6 +128,12 @@ private:
     void StoreFinished();
     void Release(Slot& slot);
     int PollMilliseconds() const;
+    /// Bytes held for pages fetched ahead: the store and every transfer but the asked one.
+    std::size_t AheadBytes() const;
+    /// Whether the slot's transfer may keep `more` body bytes now.
+    bool MayHold(const Slot& slot, std::size_t more);
+    /// Lets paused transfers read on: the asked one always, the others while the budget has room.
+    void ResumePaused();
 
     static_assert(std::atomic<bool>::is_always_lock_free);
     std::atomic<bool> aborted_{false};
@@ -132,12 +146,14 @@ private:
     std::function<void()> waitCallback_;
     std::function<void(const std::string&, const FetchResult&)> finished_;
     std::vector<std::string> candidates_;
+    std::vector<Slot*> dueSlots_;
     /// The slot of the page the running Fetch waits for.
     const Slot* asked_ = nullptr;
     bool busy_ = false;
     /// A transfer became free while Fetch waited, so more can be fetched ahead.
     bool slotFreed_ = false;
     std::size_t started_ = 0;
+    std::size_t peakAheadBytes_ = 0;
 };
 
 } // namespace vortaxel::net

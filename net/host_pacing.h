@@ -2,31 +2,52 @@
 
 #include <chrono>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace vortaxel::net {
 
-/// Keeps the starts of requests to one host at least a set delay apart, however many are in flight.
+/// Keeps the starts of requests to one host at least a set delay apart, however many are in flight,
+/// and those to one site (scheme, host and port) at least that site's own delay apart. Gaps are
+/// counted from when requests really left, so a request that left late never shortens the next gap.
 class HostPacing {
 public:
     using Clock = std::chrono::steady_clock;
 
     explicit HostPacing(std::chrono::milliseconds delay) : delay_(delay) {}
 
-    /// The first time, not before `earliest`, at which a request to url's host may start; that time is
-    /// taken, so the next request to the host goes at least the delay later.
+    /// When a request to url is expected to be allowed to start, not before `earliest`. That time is
+    /// taken, so the next request to the host is expected the delay later; Start has the last word.
     Clock::time_point Reserve(std::string_view url, Clock::time_point earliest);
 
-    /// Raises the delay for url's host alone to `delay`, when that is more than the common one.
+    /// A request to url is about to leave at `now`. Nothing when every gap since the requests that
+    /// really left before is long enough, and then `now` counts as its start; otherwise the time
+    /// from which it may leave.
+    std::optional<Clock::time_point> Start(std::string_view url, Clock::time_point now);
+
+    /// Raises the delay for url's site (scheme, host and port) alone to `delay`, when that is more
+    /// than the common one.
     void SetHostDelay(std::string_view url, std::chrono::milliseconds delay);
 
 private:
+    struct Track {
+        /// When the last request really left; none before the first.
+        std::optional<Clock::time_point> lastStart;
+        /// When the next request is expected to leave.
+        Clock::time_point reserved;
+    };
+
+    bool Paced() const { return delay_.count() > 0 || !siteDelay_.empty(); }
+    std::chrono::milliseconds SiteDelay(const std::string& site) const;
+
     std::chrono::milliseconds delay_;
-    /// Per host in lower case: a delay of its own, longer than the common one.
-    std::map<std::string, std::chrono::milliseconds, std::less<>> hostDelay_;
-    /// Per host in lower case: when its next request may start.
-    std::map<std::string, Clock::time_point, std::less<>> next_;
+    /// Per site: a delay of its own, longer than the common one.
+    std::map<std::string, std::chrono::milliseconds, std::less<>> siteDelay_;
+    /// Per host in lower case, for the common delay.
+    std::map<std::string, Track, std::less<>> hosts_;
+    /// Per site with a delay of its own.
+    std::map<std::string, Track, std::less<>> sites_;
 };
 
 } // namespace vortaxel::net

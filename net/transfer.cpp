@@ -57,7 +57,8 @@ void ParseStatusLine(std::string_view line, long& status, std::string& reason) {
 } // namespace
 
 Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag)
-    : maxBodyBytes_(options.maxBodyBytes), timeout_(options.timeout), maxRetryAfter_(options.maxRetryAfter),
+    : maxBodyBytes_(options.maxBodyBytes), wholeBodyBytes_(options.wholeBodyBytes),
+      redirectsOneByOne_(options.redirectsOneByOne), timeout_(options.timeout), maxRetryAfter_(options.maxRetryAfter),
       htmlOnly_(options.htmlOnly), abortFlag_(abortFlag) {
     CURL* handle = easy_.get();
     SetOption(handle, CURLOPT_NOSIGNAL, 1L);
@@ -114,6 +115,9 @@ std::optional<FetchResult> Transfer::Prepare(const std::string& url, Method meth
     body_.clear();
     headerBytes_ = 0;
     bodyTooLarge_ = false;
+    bodyCut_ = false;
+    paused_ = false;
+    wasPaused_ = false;
     headersEnded_ = false;
     declaredLength_.clear();
     lengthsConflict_ = false;
@@ -126,8 +130,13 @@ std::optional<FetchResult> Transfer::Prepare(const std::string& url, Method meth
     contentType_.clear();
     retryAfter_.reset();
     errorBuffer_[0] = '\0';
+    const bool whole = method == Method::GetWhole;
+    // A file fetched whole is cut where its limit is, not refused for what its length header declares.
+    const auto sizeLimit = static_cast<curl_off_t>(whole ? 0 : maxBodyBytes_);
     if (curl_easy_setopt(easy_.get(), CURLOPT_FRESH_CONNECT, 0L) != CURLE_OK ||
-        curl_easy_setopt(easy_.get(), CURLOPT_NOBODY, method == Method::Head ? 1L : 0L) != CURLE_OK) {
+        curl_easy_setopt(easy_.get(), CURLOPT_NOBODY, method == Method::Head ? 1L : 0L) != CURLE_OK ||
+        curl_easy_setopt(easy_.get(), CURLOPT_MAXFILESIZE_LARGE, sizeLimit) != CURLE_OK ||
+        curl_easy_setopt(easy_.get(), CURLOPT_FOLLOWLOCATION, whole || !redirectsOneByOne_ ? 1L : 0L) != CURLE_OK) {
         return FetchResult::Failure("the request could not be set up");
     }
     if (method != Method::Head) {
@@ -175,6 +184,10 @@ FetchResult Transfer::Finish(CURLcode code) {
     std::string body = std::move(body_);
     body_.clear();
 
+    if (bodyCut_) {
+        // A file fetched whole stopped at its limit on purpose: what was read is the outcome.
+        code = CURLE_OK;
+    }
     cutShort_ = code == CURLE_ABORTED_BY_CALLBACK && (abortSeen_ || abortFlag_.load());
     if (cutShort_) {
         result.error = "fetch aborted";
@@ -184,6 +197,11 @@ FetchResult Transfer::Finish(CURLcode code) {
         result.error = "the reply declares conflicting lengths";
     } else if (headerBytes_ > kMaxHeaderBytes) {
         result.error = "response headers larger than " + std::to_string(kMaxHeaderBytes) + " bytes";
+    } else if (const char* target = nullptr;
+               code == CURLE_OK && redirectsOneByOne_ && status_ >= 300 && status_ < 400 &&
+               curl_easy_getinfo(handle, CURLINFO_REDIRECT_URL, &target) == CURLE_OK && target != nullptr) {
+        result.error = "redirected to " + std::string(target);
+        result.redirectTo = target;
     } else if (status_ >= 400 && (code == CURLE_OK || stoppedAtHeaders_)) {
         result.error = StatusFailure(status_, reason_);
     } else if (stoppedAtHeaders_ || (code == CURLE_OK && method_ == Method::Head && headersEnded_)) {
@@ -207,12 +225,28 @@ FetchResult Transfer::Finish(CURLcode code) {
 std::size_t Transfer::OnBody(char* data, std::size_t size, std::size_t count, void* self) {
     auto& transfer = *static_cast<Transfer*>(self);
     const std::size_t bytes = size * count;
-    if (bytes > transfer.maxBodyBytes_ - transfer.body_.size()) {
-        transfer.bodyTooLarge_ = true;
+    const std::size_t room = transfer.BodyLimit() - transfer.body_.size();
+    if (bytes > room) {
+        if (transfer.method_ == Method::GetWhole) {
+            transfer.body_.append(data, room);
+            transfer.bodyCut_ = true;
+        } else {
+            transfer.bodyTooLarge_ = true;
+        }
         return 0;
+    }
+    if (transfer.bodyGate_ && !transfer.bodyGate_(bytes)) {
+        transfer.paused_ = transfer.wasPaused_ = true;
+        return CURL_WRITEFUNC_PAUSE;
     }
     transfer.body_.append(data, bytes);
     return bytes;
+}
+
+void Transfer::Resume() {
+    paused_ = false;
+    // May hand the piece held back to OnBody at once, which may pause again.
+    curl_easy_pause(easy_.get(), CURLPAUSE_CONT);
 }
 
 std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, void* self) {

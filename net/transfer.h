@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,6 +56,17 @@ public:
 
     CURL* Handle() const { return easy_.get(); }
 
+    /// Asked before each piece of body is kept, with its size: false pauses the transfer, which then
+    /// reads nothing more from the server until Resume. Lets a caller bound what transfers hold.
+    void SetBodyGate(std::function<bool(std::size_t more)> gate) { bodyGate_ = std::move(gate); }
+    /// The body bytes read so far for the current request.
+    std::size_t BodyBytes() const { return body_.size(); }
+    bool Paused() const { return paused_; }
+    /// The current request was paused at some point.
+    bool WasPaused() const { return wasPaused_; }
+    /// Reads on after a pause; the piece held back is offered to the gate again.
+    void Resume();
+
 private:
     static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
@@ -67,8 +79,16 @@ private:
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
     EasyHandle easy_;
+    std::function<bool(std::size_t)> bodyGate_;
+    bool paused_ = false;
+    bool wasPaused_ = false;
     Slist resolve_;
+    /// The most body bytes the current request may read.
+    std::size_t BodyLimit() const { return method_ == Method::GetWhole ? wholeBodyBytes_ : maxBodyBytes_; }
+
     std::size_t maxBodyBytes_;
+    std::size_t wholeBodyBytes_;
+    bool redirectsOneByOne_;
     std::chrono::milliseconds timeout_;
     std::chrono::seconds maxRetryAfter_;
     bool htmlOnly_;
@@ -77,6 +97,8 @@ private:
     std::string body_;
     std::size_t headerBytes_ = 0;
     bool bodyTooLarge_ = false;
+    // A file fetched whole reached its limit: the part read is kept.
+    bool bodyCut_ = false;
     bool headersEnded_ = false;
     // Ends the resending here rather than trusting libcurl's count of new connections to.
     bool retried_ = false;

@@ -45,6 +45,29 @@ std::string EncodeForWire(std::string_view url) {
     return wire;
 }
 
+std::string SiteOf(std::string_view url) {
+    const auto schemeEnd = url.find("://");
+    if (schemeEnd == std::string_view::npos) {
+        return {};
+    }
+    std::string_view authority = url.substr(schemeEnd + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
+        authority = authority.substr(at + 1);
+    }
+    std::string site(url.substr(0, schemeEnd + 3));
+    site += authority;
+    for (char& c : site) {
+        c = LowerAscii(c);
+    }
+    const std::string_view scheme = std::string_view(site).substr(0, schemeEnd);
+    const std::string_view defaultPort = scheme == "http" ? ":80" : scheme == "https" ? ":443" : "";
+    if (!defaultPort.empty() && site.ends_with(defaultPort)) {
+        site.resize(site.size() - defaultPort.size());
+    }
+    return site;
+}
+
 std::string_view HostOf(std::string_view url) {
     const auto schemeEnd = url.find("://");
     if (schemeEnd == std::string_view::npos) {

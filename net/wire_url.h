@@ -13,6 +13,10 @@ bool HasFetchableScheme(std::string_view url);
 /// as a browser sends it. Scheme, host and port are left alone, and so are escapes already present.
 std::string EncodeForWire(std::string_view url);
 
+/// The site of url, as robots.txt has one: scheme and host in lower case and the port, a default port
+/// left out ("http://Example.com:80/x" gives "http://example.com"); empty when url has no "//" authority.
+std::string SiteOf(std::string_view url);
+
 /// The host name in url, as a view into it, without user or port (an IPv6 address keeps its brackets);
 /// empty when url has no "//" authority.
 std::string_view HostOf(std::string_view url);

@@ -16,6 +16,10 @@ using Texts = std::vector<std::string>;
 struct Reply {
     long status = 200;
     std::string body;
+    /// A redirect left to the crawl, as a fetcher that follows none gives it.
+    std::string redirectTo = {};
+    /// The body failed after the headers came.
+    bool broken = false;
 };
 
 /// A site in memory that logs every request, robots.txt fetches marked as such.
@@ -38,9 +42,12 @@ private:
         if (found == site.end()) {
             return FetchedPage::Failure("refused");
         }
+        const Reply& reply = found->second;
         FetchedPage page =
-            found->second.status < 400 ? FetchedPage::Success(found->second.body) : FetchedPage::Failure("HTTP error");
-        page.status = found->second.status;
+            reply.status < 300 && !reply.broken ? FetchedPage::Success(reply.body) : FetchedPage::Failure("HTTP error");
+        page.status = reply.status;
+        page.redirectTo = reply.redirectTo;
+        page.finalUrl = url;
         page.contentType = "text/html";
         return page;
     }
@@ -119,6 +126,81 @@ TEST(RobotsGate, DisallowedPagesAreNeitherFetchedNorListed) {
             }
         }
     }
+}
+
+Texts FoundOf(const CrawlEngine& engine) {
+    Texts found;
+    for (std::size_t i = 0; i < engine.List2().Count(); ++i) {
+        found.emplace_back(engine.List2().Text(i));
+    }
+    return found;
+}
+
+// A robots.txt that began to come and then failed may have said "Disallow: /": it forbids everything.
+TEST(RobotsGate, RobotsFileThatFailsAfterItsHeadersForbidsAll) {
+    for (const RuleSet rules : {RuleSet::Classic, RuleSet::Browser}) {
+        SiteFetcher fetcher;
+        fetcher.site = {{"http://s/", {200, R"(<a href="a.html"></a>)"}},
+                        {"http://s/a.html", {200, ""}},
+                        {"http://s/robots.txt", {200, "User-agent: *\nAllow: /\n", "", true}}};
+        Recorder recorder;
+        CrawlEngine engine(fetcher, recorder);
+        recorder.engine = &engine;
+        engine.SetObeyRobots(true);
+        engine.Run("http://s/", rules);
+        EXPECT_EQ(FoundOf(engine), Texts{});
+        EXPECT_EQ(fetcher.requests, Texts{"whole http://s/robots.txt"});
+    }
+}
+
+struct RedirectCase {
+    const char* name;
+    std::string target;
+    Texts requests;
+};
+
+// Each hop of a redirect is asked of robots.txt before it is requested, the target host's own file
+// included; a forbidden hop ends the page there.
+TEST(RobotsGate, RedirectsAreFollowedOnlyWhereRobotsAllow) {
+    const RedirectCase cases[] = {
+        {"into a disallowed path", "http://s/private/p.html", {"whole http://s/robots.txt", "http://s/"}},
+        {"to a host that disallows it",
+         "http://t/p.html",
+         {"whole http://s/robots.txt", "http://s/", "whole http://t/robots.txt"}},
+        {"to an allowed page on another port",
+         "http://s:8080/p.html",
+         {"whole http://s/robots.txt", "http://s/", "whole http://s:8080/robots.txt", "http://s:8080/p.html"}},
+    };
+    for (const RedirectCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SiteFetcher fetcher;
+        fetcher.site = {{"http://s/", {301, "", c.target}},
+                        {"http://s/robots.txt", {200, "User-agent: *\nDisallow: /private/\n"}},
+                        {"http://t/robots.txt", {200, "User-agent: *\nDisallow: /\n"}},
+                        {"http://s:8080/robots.txt", {404, ""}},
+                        {c.target, {200, "<p>landed</p>"}}};
+        Recorder recorder;
+        CrawlEngine engine(fetcher, recorder);
+        recorder.engine = &engine;
+        engine.SetObeyRobots(true);
+        engine.Run("http://s/", RuleSet::Classic);
+        EXPECT_EQ(fetcher.requests, c.requests);
+    }
+}
+
+TEST(RobotsGate, RedirectChainsEndAfterTheHopLimit) {
+    SiteFetcher fetcher;
+    fetcher.site = {{"http://s/robots.txt", {404, ""}}};
+    for (int i = 0; i < 20; ++i) {
+        fetcher.site["http://s/" + std::to_string(i)] = {302, "", "http://s/" + std::to_string(i + 1)};
+    }
+    Recorder recorder;
+    CrawlEngine engine(fetcher, recorder);
+    recorder.engine = &engine;
+    engine.SetObeyRobots(true);
+    engine.Run("http://s/0", RuleSet::Classic);
+    // robots.txt, the page and ten hops.
+    EXPECT_EQ(fetcher.requests.size(), 1 + 1 + static_cast<std::size_t>(kMaxRedirectHops));
 }
 
 TEST(RobotsGate, CrawlDelayReachesTheFetcherCapped) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,26 +28,45 @@ struct Outcome {
     Targets requests;
 };
 
+/// Every occurrence of `from` in `text` replaced with `to`.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
 /// A generated shop served on the loopback site: some pages missing, every answer after a random
 /// short delay, so that pages fetched side by side come back in shuffled order.
+///
+/// Each run gets a site of its own. A run stopped with fetches in flight leaves requests that the
+/// server may take up only after the run has ended, on a loaded machine even after the next run has
+/// begun; on a shared site they would be counted as the next run's own.
 class ParallelCrawl : public ::testing::Test {
 protected:
     void Serve(std::size_t pages, unsigned seed) {
-        const bench::GeneratedSite shop(pages, seed, site_.Url("/"));
-        std::mt19937 rng(seed);
+        pages_ = pages;
+        seed_ = seed;
+    }
+
+    void ServeAfresh() {
+        site_.reset();
+        site_ = std::make_unique<LoopbackSite>();
+        const bench::GeneratedSite shop(pages_, seed_, site_->Url("/"));
+        std::mt19937 rng(seed_);
         std::string body;
-        for (std::size_t i = 0; i < pages; ++i) {
+        for (std::size_t i = 0; i < pages_; ++i) {
             if (i != 0 && rng() % 13 == 0) {
                 continue;
             }
             shop.WritePage(i, body);
-            site_.Serve("/" + shop.PagePath(i), Page().WithBody(body).WithDelay(std::chrono::milliseconds(rng() % 3)));
+            site_->Serve("/" + shop.PagePath(i), Page().WithBody(body).WithDelay(std::chrono::milliseconds(rng() % 3)));
         }
         start_ = shop.Root();
     }
 
     Outcome Run(std::size_t parallel, const std::vector<std::string>& extra = {}) {
-        site_.ClearRequests();
+        ServeAfresh();
         // A width's file is written again with each seed: the one before goes, so that it cannot stand in
         // for a file this run failed to write.
         const std::filesystem::path keywords = scratch_ / ("keywords-" + std::to_string(parallel) + ".txt");
@@ -58,10 +78,13 @@ protected:
         ChildProcess cli(VORTAXEL_CLI_PATH, args);
         EXPECT_TRUE(cli.Wait(kRunLimit));
         EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
-        return {cli.Out(), ReadFile(keywords), site_.Targets()};
+        // The site's address differs from run to run; what was found is compared without it.
+        return {Replaced(cli.Out(), start_, "ROOT/"), ReadFile(keywords), site_->Targets()};
     }
 
-    LoopbackSite site_;
+    std::unique_ptr<LoopbackSite> site_;
+    std::size_t pages_ = 0;
+    unsigned seed_ = 0;
     ScratchFolder scratch_{"parallel"};
     std::string start_;
 };
@@ -99,9 +122,18 @@ TEST_F(ParallelCrawl, PageLimitKeepsTheOutputAndFetchesAheadOnlyPagesTheCrawlVis
             EXPECT_EQ(side.found, sequential.found);
             EXPECT_EQ(side.keywords, sequential.keywords);
             const Targets all = Sorted(side.requests);
-            const Targets needed = Sorted(sequential.requests);
-            EXPECT_TRUE(std::includes(all.begin(), all.end(), needed.begin(), needed.end()));
-            EXPECT_TRUE(std::includes(whole.begin(), whole.end(), all.begin(), all.end()));
+            for (auto twice = std::adjacent_find(all.begin(), all.end()); twice != all.end();
+                 twice = std::adjacent_find(twice + 1, all.end())) {
+                ADD_FAILURE() << *twice << " was asked for twice";
+            }
+            for (const std::string& target : all) {
+                EXPECT_TRUE(std::binary_search(whole.begin(), whole.end(), target))
+                    << target << " was asked for, though the whole crawl never visits it";
+            }
+            for (const std::string& target : sequential.requests) {
+                EXPECT_TRUE(std::binary_search(all.begin(), all.end(), target))
+                    << target << " was not asked for, though the one-at-a-time run asks for it";
+            }
         }
     }
 }
