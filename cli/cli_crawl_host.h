@@ -32,8 +32,10 @@ public:
 
     /// Called right after the N-th URL is listed, where N is the page limit.
     void SetPageLimit(std::size_t limit, std::function<void()> onLimitReached);
-    /// Called as a run starts, once it has cleared its stop flag and before its first fetch.
-    void OnRunStarted(std::function<void()> onRunStarted) { onRunStarted_ = std::move(onRunStarted); }
+    /// Called as a run starts, once it has cleared its stop flag and before its first fetch, after each
+    /// fetch and at each yield: where a stop that another thread was asked for is sure to be applied
+    /// before the run decides on its next turn.
+    void SetStopCheck(std::function<void()> check) { stopCheck_ = std::move(check); }
 
     /// Tells the user why a start was refused.
     void ShowRefusal(const std::string& text);
@@ -56,11 +58,12 @@ public:
 
 private:
     void ClearProgressLine();
+    void CheckForStop() const;
 
     Streams streams_;
     std::optional<std::size_t> pageLimit_;
     std::function<void()> onLimitReached_;
-    std::function<void()> onRunStarted_;
+    std::function<void()> stopCheck_;
     bool progressShown_ = false;
     std::optional<ReportRows> report_;
     std::size_t fetched_ = 0;

@@ -97,7 +97,11 @@ int main(int argc, char** argv) {
             fetcher.Abort();
         }
     });
-    host.OnRunStarted([&interrupts, &engine] { interrupts.ReapplyStop([&engine] { engine.Stop(); }); });
+    host.SetStopCheck([&interrupts, &engine] {
+        if (interrupts.Presses() > 0) {
+            engine.Stop();
+        }
+    });
     output.OnFailure([&engine] { engine.Stop(); });
     engine.Run(startText, options.rules);
     interrupts.IgnoreFromNowOn();
