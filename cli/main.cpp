@@ -4,6 +4,7 @@
 #include "cli/interrupt_watcher.h"
 #include "cli/keyword_output.h"
 #include "cli/options.h"
+#include "cli/output_targets.h"
 #include "cli/report_output.h"
 #include "cli/standard_streams.h"
 #include "crawl/crawl_engine.h"
@@ -68,6 +69,10 @@ int main(int argc, char** argv) {
     if (!crawl::PrepareStartText(startText)) {
         host.ShowRefusal(crawl::kRefusalText);
         return kExitUsage;
+    }
+    if (const cli::OutputTargetRefusal refusal = cli::CheckOutputTargets(options); !refusal.text.empty()) {
+        host.Say(refusal.text);
+        return refusal.exitCode;
     }
 
     // One page at a time unless more are asked for; then the fetcher fetches ahead the pages the engine
