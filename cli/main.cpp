@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     }
 
     // Ctrl+C is the stop action: the turn in progress completes and no further turn starts. A second
-    // Ctrl+C also gives up the fetch in progress, for a user who will not wait for a slow server.
+    // Ctrl+C also gives up the fetch in progress, for a user who will not wait for a slow server. With
+    // no request out yet, only a politeness pause that could last an hour, the first one does.
     interrupts.OnInterrupt([&engine, &fetcher](int count) {
         engine.Stop();
         if (count > 1) {
@@ -105,6 +106,11 @@ int main(int argc, char** argv) {
     host.SetStopCheck([&interrupts, &engine] {
         if (interrupts.Presses() > 0) {
             engine.Stop();
+        }
+    });
+    fetcher.SetWaitCallback([&interrupts, &fetcher] {
+        if (fetcher.IsOnlyWaiting() && interrupts.Presses() > 0) {
+            fetcher.Abort();
         }
     });
     output.OnFailure([&engine] { engine.Stop(); });

@@ -48,7 +48,11 @@ std::string FileName(const std::string& option, const std::string& text) {
 std::string ReadableFile(const std::string& option, const std::string& text) {
     FileName(option, text);
     std::error_code ignored;
-    if (std::filesystem::is_directory(text, ignored) || !std::ifstream(text, std::ios::binary).is_open()) {
+    // Only a regular file: opening a named pipe would wait for a writer that may never come.
+    if (!std::filesystem::is_regular_file(text, ignored)) {
+        Refuse(option, "cannot read " + text + ": not a regular file");
+    }
+    if (!std::ifstream(text, std::ios::binary).is_open()) {
         Refuse(option, "cannot read " + text);
     }
     return text;
