@@ -39,9 +39,9 @@ public:
 
     /// Tells the user why a start was refused.
     void ShowRefusal(const std::string& text);
-    /// Collects the per-page report from now on.
-    void CollectReport() { report_.emplace(); }
-    /// The report collected, in CSV; empty when none was asked for.
+    /// Collects the per-page report from now on, handing it to `sink` as it grows.
+    void CollectReport(ReportRows::Sink sink) { report_.emplace(std::move(sink)); }
+    /// The part of the report not yet handed to the sink, in CSV; empty when none was asked for.
     std::string TakeReport();
 
     /// Ends the progress line, if one is shown, and sums up the failures on a terminal.

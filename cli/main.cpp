@@ -12,6 +12,7 @@
 #include "net/fetcher.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -85,8 +86,15 @@ int main(int argc, char** argv) {
     crawl::CrawlEngine engine(pages, host);
     engine.SetLimits({.storeBytes = options.maxMemory});
     engine.SetObeyRobots(options.obeyRobots);
+    // The report goes to its file as the run goes, so a crawl of millions of pages never holds it whole.
+    std::optional<cli::ReportFile> report;
     if (options.reportFile) {
-        host.CollectReport();
+        report.emplace(*options.reportFile);
+        if (!report->Error().empty()) {
+            host.Say("cannot write " + *options.reportFile + ": " + report->Error());
+            return kExitFailure;
+        }
+        host.CollectReport([&report](std::string_view text) { report->Write(text); });
     }
     fetcher.SetAheadList(
         [&engine](std::size_t wanted, std::vector<std::string>& out) { engine.NextVisits(wanted, out); });
@@ -127,7 +135,7 @@ int main(int argc, char** argv) {
         }
     }
     if (options.reportFile) {
-        const std::string error = cli::WriteReportFile(*options.reportFile, host.TakeReport());
+        const std::string error = cli::FinishReport(*report, [&host] { return host.TakeReport(); });
         if (!error.empty()) {
             host.Say("cannot write " + *options.reportFile + ": " + error);
             exitCode = kExitFailure;

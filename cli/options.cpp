@@ -83,7 +83,8 @@ void Declare(CLI::App& app, Options& o) {
           [&o](const std::string& v) {
               const auto size = ParseByteSize(v);
               if (!size || *size < kMinMaxMemory) {
-                  Refuse("--max-memory", "takes a size of at least 1M, such as 512M or 4G");
+                  Refuse("--max-memory",
+                         "takes a size of at least " + std::to_string(kMinMaxMemory / kMiB) + "M, such as 512M or 4G");
               }
               o.maxMemory = *size;
           });

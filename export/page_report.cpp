@@ -94,6 +94,13 @@ void PageReportBuilder::AddField(std::string_view field) {
     text_ += '"';
 }
 
+std::string PageReportBuilder::TakeText() {
+    std::string taken;
+    taken.reserve(text_.capacity());
+    taken.swap(text_);
+    return taken;
+}
+
 std::string BuildPageReport(std::span<const PageReportRow> rows) {
     PageReportBuilder builder(rows.size());
     for (const PageReportRow& row : rows) {

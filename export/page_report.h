@@ -46,6 +46,9 @@ public:
     const std::string& Text() const& { return text_; }
     /// The same, handed over rather than copied, from a builder that is done.
     std::string Text() && { return std::move(text_); }
+    /// The text built since the last call (the header line first), handed over; later rows follow on
+    /// from it, so a long report can go to its file as it grows instead of being held whole.
+    std::string TakeText();
 
 private:
     void AddField(std::string_view field);
