@@ -73,6 +73,7 @@ RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listen
     engine_.SetLimits(setup.limits);
     engine_.SetObeyRobots(setup.obeyRobots);
     if (setup.wait) {
+        setupWait_ = setup.wait;
         fetcher_->SetWaitCallback(setup.wait);
     }
     // Fetching ahead changes when the engine's next pages are fetched, never which.
@@ -110,6 +111,18 @@ std::string RunController::StopReason() const {
         return keepError_;
     }
     return engine_.StopReason();
+}
+
+void RunController::OnWait(std::function<void()> wait) {
+    if (!fetcher_) {
+        return;
+    }
+    fetcher_->SetWaitCallback([setupWait = setupWait_, wait = std::move(wait)] {
+        if (setupWait) {
+            setupWait();
+        }
+        wait();
+    });
 }
 
 } // namespace vortaxel::app

@@ -79,6 +79,11 @@ public:
         }
     }
 
+    /// Called while a fetch blocks, besides the setup's wait; replaces an earlier one.
+    void OnWait(std::function<void()> wait);
+    /// Whether the fetch in progress has sent nothing yet and only waits out a politeness pause.
+    bool OnlyWaiting() const { return fetcher_ && fetcher_->IsOnlyWaiting(); }
+
     crawl::CrawlEngine& Engine() { return engine_; }
     const crawl::CrawlEngine& Engine() const { return engine_; }
     /// Why the last run stopped on its own (a memory bound, the file it is kept in), in words for
@@ -94,6 +99,7 @@ private:
     CrawlStore* store_ = nullptr;
     std::unique_ptr<CrawlRecorder> recorder_;
     std::string keepError_;
+    std::function<void()> setupWait_;
 };
 
 } // namespace vortaxel::app

@@ -17,18 +17,18 @@ void CliCrawlHost::RunStarted() {
     fetched_ = 0;
     failed_ = 0;
     linksDroppedSaid_ = false;
-    if (onRunStarted_) {
-        onRunStarted_();
-    }
+    CheckForStop();
 }
 
 void CliCrawlHost::Yield() {
+    CheckForStop();
     if (report_) {
         report_->TurnBegins();
     }
 }
 
 void CliCrawlHost::PageFetched(const std::string& url, const crawl::FetchedPage& page) {
+    CheckForStop();
     ++fetched_;
     if (report_) {
         report_->Fetched(url, page);
@@ -104,6 +104,12 @@ void CliCrawlHost::FinishProgress() {
     }
     if (failed_ != 0 && streams_.errIsTerminal && !streams_.quiet) {
         Say(std::to_string(failed_) + " of " + std::to_string(fetched_) + " pages failed");
+    }
+}
+
+void CliCrawlHost::CheckForStop() const {
+    if (stopCheck_) {
+        stopCheck_();
     }
 }
 

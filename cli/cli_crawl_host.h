@@ -33,14 +33,16 @@ public:
     /// While on, the pages of a kept crawl are told again: they join the report, and nothing is
     /// printed.
     void SetReplaying(bool replaying) { replaying_ = replaying; }
-    /// Called as a run starts, once it has cleared its stop flag and before its first fetch.
-    void OnRunStarted(std::function<void()> onRunStarted) { onRunStarted_ = std::move(onRunStarted); }
+    /// Called as a run starts, once it has cleared its stop flag and before its first fetch, after each
+    /// fetch and at each yield: where a stop that another thread was asked for is sure to be applied
+    /// before the run decides on its next turn.
+    void SetStopCheck(std::function<void()> check) { stopCheck_ = std::move(check); }
 
     /// Tells the user why a start was refused.
     void ShowRefusal(const std::string& text);
-    /// Collects the per-page report from now on.
-    void CollectReport() { report_.emplace(); }
-    /// The report collected, in CSV; empty when none was asked for.
+    /// Collects the per-page report from now on, handing it to `sink` as it grows.
+    void CollectReport(ReportRows::Sink sink) { report_.emplace(std::move(sink)); }
+    /// The part of the report not yet handed to the sink, in CSV; empty when none was asked for.
     std::string TakeReport();
 
     /// Ends the progress line, if one is shown, and sums up the failures on a terminal.
@@ -57,10 +59,11 @@ public:
 
 private:
     void ClearProgressLine();
+    void CheckForStop() const;
 
     Streams streams_;
     bool replaying_ = false;
-    std::function<void()> onRunStarted_;
+    std::function<void()> stopCheck_;
     bool progressShown_ = false;
     std::optional<ReportRows> report_;
     std::size_t fetched_ = 0;

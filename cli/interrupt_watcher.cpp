@@ -1,7 +1,10 @@
 #include "cli/interrupt_watcher.h"
 
-#include <ctime>
+#include <csignal>
+#include <poll.h>
 #include <pthread.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 namespace vortaxel::cli {
 namespace {
@@ -13,18 +16,25 @@ sigset_t InterruptSet() {
     return set;
 }
 
+// A short wait keeps shutdown prompt without needing a signal to wake the thread.
+constexpr int kPollMilliseconds = 50;
+
 } // namespace
 
 InterruptWatcher::InterruptWatcher() {
     const sigset_t set = InterruptSet();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    thread_ = std::jthread([this](std::stop_token stop) { Watch(stop); });
+    fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+    thread_ = std::jthread([this](const std::stop_token& stop) { Watch(stop); });
 }
 
 InterruptWatcher::~InterruptWatcher() {
     thread_.request_stop();
     if (thread_.joinable()) {
         thread_.join();
+    }
+    if (fd_ >= 0) {
+        close(fd_);
     }
 }
 
@@ -33,29 +43,49 @@ void InterruptWatcher::OnInterrupt(std::function<void(int)> handler) {
     handler_ = std::move(handler);
 }
 
-void InterruptWatcher::ReapplyStop(const std::function<void()>& stop) {
+int InterruptWatcher::Presses() {
     const std::lock_guard lock(mutex_);
-    if (count_ > 0) {
-        stop();
-    }
+    TakePending();
+    return count_;
 }
 
 void InterruptWatcher::IgnoreFromNowOn() {
     OnInterrupt(nullptr);
 }
 
-void InterruptWatcher::Watch(std::stop_token stop) {
-    const sigset_t set = InterruptSet();
-    // A short wait keeps shutdown prompt without needing a signal to wake the thread.
-    const timespec interval{0, 50'000'000};
-    while (!stop.stop_requested()) {
-        if (sigtimedwait(&set, nullptr, &interval) != SIGINT) {
-            continue;
+void InterruptWatcher::TakePending() {
+    signalfd_siginfo info{};
+    while (fd_ >= 0 && read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        Handle();
+    }
+}
+
+void InterruptWatcher::Handle() {
+    ++count_;
+    if (handler_) {
+        handler_(count_);
+    }
+}
+
+void InterruptWatcher::Watch(const std::stop_token& stop) {
+    if (fd_ < 0) {
+        // Without a descriptor to wait on, presses are taken here alone, as they arrive.
+        const sigset_t set = InterruptSet();
+        const timespec interval{0, kPollMilliseconds * 1'000'000L};
+        while (!stop.stop_requested()) {
+            if (sigtimedwait(&set, nullptr, &interval) == SIGINT) {
+                const std::lock_guard lock(mutex_);
+                Handle();
+            }
         }
-        const std::lock_guard lock(mutex_);
-        ++count_;
-        if (handler_) {
-            handler_(count_);
+        return;
+    }
+    pollfd ready{fd_, POLLIN, 0};
+    while (!stop.stop_requested()) {
+        // Waiting does not take the press: only TakePending does, under the lock.
+        if (poll(&ready, 1, kPollMilliseconds) > 0) {
+            const std::lock_guard lock(mutex_);
+            TakePending();
         }
     }
 }

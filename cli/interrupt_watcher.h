@@ -1,16 +1,18 @@
 #pragma once
 
-#include <csignal>
 #include <functional>
 #include <mutex>
 #include <thread>
 
 namespace vortaxel::cli {
 
-/// Turns SIGINT into calls of a handler on a thread of its own, so the handler can do real work (a stop
-/// request, aborting a fetch) instead of what an async signal handler may do. Built first thing in main,
-/// before any other thread, so SIGINT is blocked in every thread and no press is lost: presses that come
-/// before there is a run to stop are counted, and the run's start re-applies them.
+/// Turns SIGINT into calls of a handler, so the handler can do real work (a stop request, aborting a
+/// fetch) instead of what an async signal handler may do. Built first thing in main, before any other
+/// thread, so SIGINT is blocked in every thread and no press is lost.
+///
+/// A press is taken from the kernel only under the watcher's lock, by its own thread or by `Presses`. So a
+/// press sent before a call of `Presses` is always counted by it, however late the watcher's thread gets to
+/// run: the run asks at its start and before each turn, and a press that came earlier stops it there.
 class InterruptWatcher {
 public:
     InterruptWatcher();
@@ -19,24 +21,31 @@ public:
 
     InterruptWatcher(const InterruptWatcher&) = delete;
     InterruptWatcher& operator=(const InterruptWatcher&) = delete;
+    InterruptWatcher(InterruptWatcher&&) = delete;
+    InterruptWatcher& operator=(InterruptWatcher&&) = delete;
 
     /// What each later press does; it gets the number of presses so far (1 for the first Ctrl+C).
     void OnInterrupt(std::function<void(int)> handler);
 
-    /// For a run's start, after the run cleared its stop flag: calls `stop` when a press came before. Runs
-    /// exclusive of the handler, so every press is either seen here or handled after this returns.
-    void ReapplyStop(const std::function<void()>& stop);
+    /// The presses so far, those the kernel still holds included (each handled before this returns).
+    int Presses();
 
     /// The run has ended and its files are being written: from now on presses are swallowed, however many,
     /// since ending the program now would only cost the user the keyword file. Ctrl+\ still ends it.
     void IgnoreFromNowOn();
 
 private:
-    void Watch(std::stop_token stop);
+    void Watch(const std::stop_token& stop);
+    /// Takes every press the kernel holds and handles it; the caller holds the lock.
+    void TakePending();
+    /// Counts one press and hands it to the handler; the caller holds the lock.
+    void Handle();
 
     std::mutex mutex_;
     std::function<void(int)> handler_;
     int count_ = 0;
+    /// A signalfd for SIGINT, non-blocking: -1 when none could be made, and then only the thread takes presses.
+    int fd_ = -1;
     std::jthread thread_;
 };
 

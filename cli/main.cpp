@@ -8,6 +8,7 @@
 #include "cli/kept_settings.h"
 #include "cli/keyword_output.h"
 #include "cli/options.h"
+#include "cli/output_targets.h"
 #include "cli/report_output.h"
 #include "cli/standard_streams.h"
 #include "crawl/found_list.h"
@@ -15,6 +16,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -55,6 +57,8 @@ private:
     app::RunSetup Setup() const;
     void WireStops(cli::InterruptWatcher& interrupts, app::RunController& run);
     void ReplayKeptReport();
+    /// Opens the report file the options name, if any; false, having told the user, when it cannot be written.
+    bool OpenReport();
     int WriteOutputs(const crawl::FoundList& found, const std::string& stopReason);
 
     cli::Options options_;
@@ -63,11 +67,16 @@ private:
     cli::CliCrawlHost host_;
     std::unique_ptr<app::CrawlStore> store_;
     std::string startText_;
+    /// Written as the run goes, so a crawl of millions of pages never holds its report whole.
+    std::optional<cli::ReportFile> report_;
 };
 
 int Session::Run(cli::InterruptWatcher& interrupts) {
     if (!PrepareStart()) {
         return kExitUsage;
+    }
+    if (const cli::OutputTargetRefusal refusal = cli::CheckOutputTargets(options_); !refusal.text.empty()) {
+        return Fail(refusal.text, refusal.exitCode);
     }
     if (const std::string unusable = OpenDatabase(); !unusable.empty()) {
         return Fail(unusable, kExitUsage);
@@ -125,9 +134,22 @@ int Session::Compare() {
     return WriteOutputs(crawl::FoundList(), error);
 }
 
+bool Session::OpenReport() {
+    if (!options_.reportFile) {
+        return true;
+    }
+    report_.emplace(*options_.reportFile);
+    if (!report_->Error().empty()) {
+        host_.Say("cannot write " + *options_.reportFile + ": " + report_->Error());
+        return false;
+    }
+    host_.CollectReport([this](std::string_view text) { report_->Write(text); });
+    return true;
+}
+
 int Session::Offline() {
-    if (options_.reportFile) {
-        host_.CollectReport();
+    if (!OpenReport()) {
+        return kExitFailure;
     }
     app::KeptCrawl kept(*store_);
     kept.Replay(host_);
@@ -160,7 +182,17 @@ void Session::WireStops(cli::InterruptWatcher& interrupts, app::RunController& r
             run.Abort();
         }
     });
-    host_.OnRunStarted([&interrupts, &run] { interrupts.ReapplyStop([&run] { run.Stop(); }); });
+    host_.SetStopCheck([&interrupts, &run] {
+        if (interrupts.Presses() > 0) {
+            run.Stop();
+        }
+    });
+    // With no request out yet, only a politeness pause that could last an hour, the first press ends it.
+    run.OnWait([&interrupts, &run] {
+        if (run.OnlyWaiting() && interrupts.Presses() > 0) {
+            run.Abort();
+        }
+    });
     output_.OnFailure([&run] { run.Stop(); });
 }
 
@@ -180,8 +212,8 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
             return Fail(store_->FailureText(kept), kExitUsage);
         }
     }
-    if (options_.reportFile) {
-        host_.CollectReport();
+    if (!OpenReport()) {
+        return kExitFailure;
     }
     if (options_.resume && options_.reportFile) {
         ReplayKeptReport();
@@ -207,7 +239,7 @@ int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stop
         }
     }
     if (options_.reportFile) {
-        const std::string error = cli::WriteReportFile(*options_.reportFile, host_.TakeReport());
+        const std::string error = cli::FinishReport(*report_, [this] { return host_.TakeReport(); });
         if (!error.empty()) {
             host_.Say("cannot write " + *options_.reportFile + ": " + error);
             exitCode = kExitFailure;

@@ -48,7 +48,11 @@ std::string FileName(const std::string& option, const std::string& text) {
 std::string ReadableFile(const std::string& option, const std::string& text) {
     FileName(option, text);
     std::error_code ignored;
-    if (std::filesystem::is_directory(text, ignored) || !std::ifstream(text, std::ios::binary).is_open()) {
+    // Only a regular file: opening a named pipe would wait for a writer that may never come.
+    if (!std::filesystem::is_regular_file(text, ignored)) {
+        Refuse(option, "cannot read " + text + ": not a regular file");
+    }
+    if (!std::ifstream(text, std::ios::binary).is_open()) {
         Refuse(option, "cannot read " + text);
     }
     return text;
@@ -80,7 +84,8 @@ void Declare(CLI::App& app, Options& o) {
           [&o](const std::string& v) {
               const auto size = ParseByteSize(v);
               if (!size || *size < kMinMaxMemory) {
-                  Refuse("--max-memory", "takes a size of at least 1M, such as 512M or 4G");
+                  Refuse("--max-memory",
+                         "takes a size of at least " + std::to_string(kMinMaxMemory / kMiB) + "M, such as 512M or 4G");
               }
               o.maxMemory = *size;
           });

@@ -19,8 +19,9 @@ inline constexpr std::size_t kMaxParallel = 64;
 inline constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
 /// Enough for millions of queued addresses, yet well inside a desktop machine's memory.
 inline constexpr std::uint64_t kDefaultMaxMemory = std::uint64_t{4} << 30;
-/// Below this the store could not hold even a few long addresses.
-inline constexpr std::uint64_t kMinMaxMemory = kMiB;
+/// The address store takes memory in blocks of 1 MiB and counts a block whole from its first address, so
+/// a budget must leave room past the first block and the tables beside it for a crawl to go on at all.
+inline constexpr std::uint64_t kMinMaxMemory = 4 * kMiB;
 /// A pause longer than an hour per request is a typing slip, and it keeps time arithmetic far from overflow.
 inline constexpr std::chrono::milliseconds kMaxDelay = std::chrono::hours(1);
 

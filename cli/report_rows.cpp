@@ -33,10 +33,9 @@ void ReportRows::Fetched(const std::string& url, const crawl::FetchedPage& page)
 
 void ReportRows::Blocked(std::string_view url) {
     Flush();
-    keywords::PageReportRow row;
-    row.url = url;
-    row.error = kBlockedByRobots;
-    builder_.Add(row);
+    pending_.emplace().url = url;
+    pending_->error = kBlockedByRobots;
+    Flush();
 }
 
 void ReportRows::Flush() {
@@ -45,6 +44,9 @@ void ReportRows::Flush() {
         pending_.reset();
     }
     pendingFetched_ = false;
+    if (sink_ && builder_.Text().size() >= kChunkBytes) {
+        sink_(builder_.TakeText());
+    }
 }
 
 std::string ReportRows::Finish() && {

@@ -30,8 +30,10 @@ inline constexpr std::string_view kPageReportHeader = "url,status,final_url,cont
 
 /// Collects the per-page report as CSV (RFC 4180): a header line, then one line per row in the order
 /// given, each ended by CR LF as the RFC asks (the keyword file ends its lines the same way). A field is
-/// quoted only when it holds a comma, a quote, CR or LF, with inner quotes doubled; every other byte is
-/// written as it stands. Nothing is escaped against spreadsheet formulas: the report keeps addresses exact.
+/// quoted only when it holds a comma, a quote, CR or LF, with inner quotes doubled. The texts come from
+/// servers, so the file is kept data: a field that a spreadsheet would run as a formula (one beginning with
+/// =, +, -, @, tab or CR) gets a single quote in front, and the other C0 control bytes and DEL become "%XX",
+/// which in an address names the same one. Every other byte is written as it stands.
 class PageReportBuilder {
 public:
     /// `expectedRows` only sizes the buffer up front, so a long crawl does not regrow it many times.
@@ -44,12 +46,18 @@ public:
     const std::string& Text() const& { return text_; }
     /// The same, handed over rather than copied, from a builder that is done.
     std::string Text() && { return std::move(text_); }
+    /// The text built since the last call (the header line first), handed over; later rows follow on
+    /// from it, so a long report can go to its file as it grows instead of being held whole.
+    std::string TakeText();
 
 private:
     void AddField(std::string_view field);
 
     std::string text_;
     std::size_t rows_ = 0;
+    /// Room for a field being made safe, kept to spare an allocation per such field.
+    std::string neutral_;
+    std::string escaped_;
 };
 
 /// The whole report for these rows.

@@ -99,6 +99,7 @@ FetchResult Fetcher::Wait(Slot& slot, const std::string& url) {
         Slot& slot;
         Asked(Fetcher& f, Slot& s) : fetcher(f), slot(s) { fetcher.asked_ = &slot; }
         ~Asked() {
+            fetcher.onlyWaiting_.store(false);
             fetcher.asked_ = nullptr;
             fetcher.Release(slot);
         }
@@ -119,6 +120,7 @@ FetchResult Fetcher::Wait(Slot& slot, const std::string& url) {
             slot.state = State::Done;
             break;
         }
+        onlyWaiting_.store(slot.state == State::Waiting);
         curl_multi_poll(multi_.get(), nullptr, 0, PollMilliseconds(), nullptr);
         if (waitCallback_) {
             waitCallback_();

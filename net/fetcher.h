@@ -75,6 +75,10 @@ public:
     /// Makes every fetch in flight fail promptly and every later one fail at once, until ClearAbort.
     /// Only sets a lock-free flag, so any thread, and a signal handler, may call it.
     void Abort() noexcept { aborted_.store(true); }
+    /// True while Fetch waits out a pause before sending the request for the page asked for (a delay, a
+    /// Crawl-delay, a Retry-After): no page is in hand, so an Abort then loses nothing that was under way.
+    /// It holds through the wait callback. Lock-free, for any thread.
+    bool IsOnlyWaiting() const noexcept { return onlyWaiting_.load(); }
     /// Lets fetches run again after Abort; pages that the abort cut short are fetched afresh.
     void ClearAbort() noexcept { aborted_.store(false); }
 
@@ -137,6 +141,7 @@ private:
 
     static_assert(std::atomic<bool>::is_always_lock_free);
     std::atomic<bool> aborted_{false};
+    std::atomic<bool> onlyWaiting_{false};
     FetchOptions options_;
     MultiHandle multi_;
     std::vector<Slot> slots_;

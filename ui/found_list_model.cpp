@@ -37,7 +37,15 @@ QVariant FoundListModel::data(const QModelIndex& index, int role) const {
         const std::string_view text = list_.Text(row);
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
-    case Qt::ToolTipRole:
+    case Qt::ToolTipRole: {
+        // The whole address, however narrow the list: and for a failed entry, why it failed.
+        const std::string_view text = list_.Text(row);
+        QString tip = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        if (const auto failure = failures_.find(row); failure != failures_.end()) {
+            tip += '\n' + failure->second;
+        }
+        return tip;
+    }
     case Qt::AccessibleDescriptionRole:
     case Qt::ForegroundRole: {
         const auto failure = failures_.find(row);

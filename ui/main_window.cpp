@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTableView>
 
 namespace vortaxel::ui {
@@ -31,6 +32,8 @@ namespace {
 
 constexpr int kEnterKey = 13;
 constexpr int kCaretAfterScheme = 7; // just after the preset "http://"
+// Often enough to look live, seldom enough to cost nothing on a fast crawl.
+constexpr qint64 kStatusIntervalMs = 200;
 
 void KeepWindowAlive() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -73,6 +76,7 @@ frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net
     PrepareFetcher(fetcherChoices_);
     BuildMenu();
     BuildControls();
+    BuildStatusLine();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
     UseSettings(services_.settings);
@@ -84,15 +88,21 @@ frmMain::~frmMain() {
 }
 
 void frmMain::BuildMenu() {
-    QMenu* mnuOptions = menuBar()->addMenu("Options");
+    QMenu* mnuOptions = menuBar()->addMenu("&Options");
     mnuOptions->setObjectName("mnuOptions");
     mnuOptions_ = new OptionsMenu(*mnuOptions);
 
-    QMenu* mnuHelp = menuBar()->addMenu("Help");
+    QMenu* mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
-    QAction* mnuAbout = mnuHelp->addAction("About");
+    QAction* mnuAbout = mnuHelp->addAction("&About");
     mnuAbout->setObjectName("mnuAbout");
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+
+    // F10 reaches the menus from the keyboard on every desktop, not only where the platform offers it.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    menuKey->setObjectName("menuBarShortcut");
+    connect(menuKey, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
 }
 
 void frmMain::BuildControls() {
@@ -177,6 +187,46 @@ void frmMain::BuildControls() {
     setTabOrder(List2_, cmdstop_);
 }
 
+void frmMain::BuildStatusLine() {
+    QStatusBar* line = statusBar();
+    line->setObjectName("statusLine");
+    line->setAccessibleName("Crawl status");
+    line->setSizeGripEnabled(false);
+    statusText_ = new QLabel(line);
+    statusText_->setObjectName("statusText");
+    statusText_->setAccessibleName("Crawl progress");
+    statusText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    line->addWidget(statusText_, 1);
+}
+
+void frmMain::ShowStatus(bool sparingly) {
+    if (sparingly && statusClock_.isValid() && statusClock_.elapsed() < kStatusIntervalMs) {
+        return;
+    }
+    statusClock_.start();
+    const crawl::FoundList& found = engine_.List2();
+    if (!inRun_ && !startFailure_.empty() && fetched_ == failed_) {
+        statusText_->setText(QString::fromStdString("Cannot reach " + startFailure_));
+        return;
+    }
+    const double seconds = runClock_.isValid() ? static_cast<double>(runClock_.elapsed()) / 1000.0 : 0.0;
+    const auto whole = static_cast<qint64>(seconds);
+    QString text;
+    if (inRun_) {
+        text = stopping_ ? "Stopping (Stop again to give up the page in hand) - " : "";
+    } else if (runClock_.isValid()) {
+        text = stopped_ ? "Stopped - " : "Done - ";
+    }
+    text += QString("Found %1 - Queued %2 - Failed %3 - %4:%5 - %6 pages/s")
+                .arg(found.Count())
+                .arg(engine_.QueueCount())
+                .arg(failed_)
+                .arg(whole / 60)
+                .arg(whole % 60, 2, 10, QChar('0'))
+                .arg(seconds > 0 ? static_cast<double>(fetched_) / seconds : 0.0, 0, 'f', 1);
+    statusText_->setText(text);
+}
+
 void frmMain::Form_Load() {
     txturl_->setCursorPosition(kCaretAfterScheme);
     txturl_->deselect();
@@ -223,6 +273,8 @@ void frmMain::StartRun() {
     // The run keeps the choices it starts with, whatever the menu says later.
     const RunChoices choices = mnuOptions_->Choices();
     PrepareFetcher(choices);
+    // A second stop of the last run gave up its page; this run fetches afresh.
+    Inet1_->ClearAbort();
     engine_.SetObeyRobots(choices.obeyRobots);
     engine_.Run(txturl_->text().toStdString(),
                 choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic);
@@ -252,12 +304,22 @@ void frmMain::PrepareFetcher(const RunChoices& choices) {
 }
 
 void frmMain::txturl_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnterKey) {
+    // One stray key must not throw a long crawl away: during a run Enter does nothing.
+    if (keyAscii == kEnterKey && !engine_.IsRunning()) {
         cmdstart_Click();
     }
 }
 
 void frmMain::cmdstop_Click() {
+    if (engine_.IsRunning()) {
+        // The first stop lets the page in hand finish; a second gives it up, for a server that will not answer.
+        if (stopping_ && Inet1_) {
+            Inet1_->Abort();
+        }
+        stopping_ = true;
+        stopped_ = true;
+        ShowStatus();
+    }
     starts_.Stop();
 }
 
@@ -283,17 +345,30 @@ void frmMain::mnuAbout_Click() {
 void frmMain::RunStarted() {
     an_->setVisible(true);
     cmdstart_->setVisible(false);
+    runClock_.start();
+    inRun_ = true;
+    fetched_ = 0;
+    failed_ = 0;
+    stopping_ = false;
+    stopped_ = false;
+    startFailure_.clear();
+    ShowStatus();
 }
 
 void frmMain::RunEnded() {
     an_->setVisible(false);
     cmdstart_->setVisible(true);
+    inRun_ = false;
+    stopping_ = false;
+    stopped_ = stopped_ || engine_.LastRunEnd() != crawl::RunEnd::QueueEmpty;
+    ShowStatus();
 }
 
 void frmMain::PageFound(std::size_t index, std::string_view /*url*/) {
     chkSelect_Click();
     lblcounter_->setText(QString("Retrieving URLs: %1").arg(index + 1));
     FitToCaption(*lblcounter_);
+    ShowStatus(true);
 }
 
 void frmMain::ShowMessage(const std::string& text, const std::string& title) {
@@ -318,6 +393,14 @@ void frmMain::PageFetched(const std::string& url, const crawl::FetchedPage& page
     if (!page.ok && found.Count() != 0 && found.Text(found.Count() - 1) == url) {
         model_->MarkFailed(found.Count() - 1, page.error);
     }
+    ++fetched_;
+    if (!page.ok) {
+        ++failed_;
+        if (fetched_ == 1) {
+            startFailure_ = url + ": " + page.error;
+        }
+    }
+    ShowStatus(true);
 }
 
 crawl::FetchedPage frmMain::FetchWith(net::FetchResult (net::Fetcher::*fetch)(const std::string&),

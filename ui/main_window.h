@@ -10,7 +10,9 @@
 #include "options_menu.h"
 
 #include <memory>
+#include <string>
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 class QAction;
@@ -61,7 +63,11 @@ protected:
 private:
     void BuildMenu();
     void BuildControls();
+    /// The line under the controls that tells how the run goes.
+    void BuildStatusLine();
     void Form_Load();
+    /// Shows the run's counts now, or, with `sparingly`, only when the last showing is a while ago.
+    void ShowStatus(bool sparingly = false);
 
     /// One start from the URL field: refused, or run to its end.
     void StartRun();
@@ -95,6 +101,20 @@ private:
     std::unique_ptr<FoundListModel> model_;
     bool closing_ = false;
     bool placed_ = false;
+
+    // What the status line tells of the run in progress or the last one.
+    QElapsedTimer runClock_;
+    QElapsedTimer statusClock_;
+    /// Between the engine's start and end of a run (its own flag still holds while it reports the end).
+    bool inRun_ = false;
+    std::size_t fetched_ = 0;
+    std::size_t failed_ = 0;
+    /// A stop was asked for and the page in hand is still coming; a second stop gives it up.
+    bool stopping_ = false;
+    bool stopped_ = false;
+    /// Why the start address could not be fetched, when its fetch was the run's first and failed.
+    std::string startFailure_;
+    QLabel* statusText_ = nullptr;
 
     QLineEdit* txturl_ = nullptr;
     QPushButton* cmdstart_ = nullptr;

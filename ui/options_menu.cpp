@@ -40,15 +40,15 @@ long CheckedValue(const QActionGroup& group) {
 } // namespace
 
 OptionsMenu::OptionsMenu(QMenu& menu) : QObject(&menu) {
-    browserRules_ = CheckEntry(menu, "Browser Link Rules", "mnuBrowserRules", kBrowserRulesKey);
+    browserRules_ = CheckEntry(menu, "&Browser Link Rules", "mnuBrowserRules", kBrowserRulesKey);
     menu.addSeparator();
-    QMenu* pages = menu.addMenu("Pages at Once");
+    QMenu* pages = menu.addMenu("&Pages at Once");
     pages->setObjectName("mnuPagesAtOnce");
     pagesAtOnce_ = RadioGroup(*pages, "mnuPagesAtOnce", kPagesAtOnceKey, {{"1", 1}, {"4", 4}, {"8", 8}});
-    QMenu* delay = menu.addMenu("Delay Between Requests");
+    QMenu* delay = menu.addMenu("&Delay Between Requests");
     delay->setObjectName("mnuDelay");
     delay_ = RadioGroup(*delay, "mnuDelay", kDelayKey, {{"None", 0}, {"0.5 s", 500}, {"1 s", 1000}, {"2 s", 2000}});
-    obeyRobots_ = CheckEntry(menu, "Obey robots.txt", "mnuObeyRobots", kObeyRobotsKey);
+    obeyRobots_ = CheckEntry(menu, "Obey &robots.txt", "mnuObeyRobots", kObeyRobotsKey);
 }
 
 QAction* OptionsMenu::CheckEntry(QMenu& menu, const char* text, const char* name, const char* key) {

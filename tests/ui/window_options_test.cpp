@@ -145,8 +145,8 @@ TEST_F(WindowOptionsTest, ChoicesStartAtTheDefaultsAndAreRemembered) {
     window_->UseSettings(settings);
     const QList<QAction*> menus = window_->menuBar()->actions();
     ASSERT_EQ(menus.size(), 2);
-    EXPECT_EQ(menus[0]->text(), "Options");
-    EXPECT_EQ(menus[1]->text(), "Help");
+    EXPECT_EQ(menus[0]->text(), "&Options");
+    EXPECT_EQ(menus[1]->text(), "&Help");
     QStringList entries;
     for (const QAction* entry : menus[0]->menu()->actions()) {
         if (!entry->isSeparator()) {
@@ -154,7 +154,7 @@ TEST_F(WindowOptionsTest, ChoicesStartAtTheDefaultsAndAreRemembered) {
         }
     }
     EXPECT_EQ(entries,
-              (QStringList{"Browser Link Rules", "Pages at Once", "Delay Between Requests", "Obey robots.txt"}));
+              (QStringList{"&Browser Link Rules", "&Pages at Once", "&Delay Between Requests", "Obey &robots.txt"}));
 
     const struct {
         const char* action;
@@ -202,9 +202,12 @@ TEST_F(WindowOptionsTest, FailedEntryIsMutedWithItsReasonAndStaysListedAndSelect
     const QModelIndex failed = Model().index(1, 0);
     const QModelIndex fine = Model().index(2, 0);
     EXPECT_EQ(failed.data().toString(), QString::fromStdString(site.Url("/gone.html")));
-    EXPECT_TRUE(failed.data(Qt::ToolTipRole).toString().contains("404"));
-    EXPECT_EQ(failed.data(Qt::AccessibleDescriptionRole), failed.data(Qt::ToolTipRole));
-    EXPECT_FALSE(fine.data(Qt::ToolTipRole).isValid());
+    EXPECT_EQ(failed.data(Qt::ToolTipRole).toString(), QString::fromStdString(site.Url("/gone.html")) + "\n" +
+                                                           failed.data(Qt::AccessibleDescriptionRole).toString())
+        << "the whole address, then why it failed";
+    EXPECT_TRUE(failed.data(Qt::AccessibleDescriptionRole).toString().contains("404"));
+    EXPECT_EQ(fine.data(Qt::ToolTipRole).toString(), QString::fromStdString(site.Url("/here.html")));
+    EXPECT_FALSE(fine.data(Qt::AccessibleDescriptionRole).isValid());
 
     // Drawn muted whether selected or not.
     auto* view = Child<QTableView>(*window_, "List2");
@@ -217,12 +220,18 @@ TEST_F(WindowOptionsTest, FailedEntryIsMutedWithItsReasonAndStaysListedAndSelect
     EXPECT_NE(mutedOption.palette.color(QPalette::Text), plainOption.palette.color(QPalette::Text));
     EXPECT_NE(mutedOption.palette.color(QPalette::HighlightedText),
               plainOption.palette.color(QPalette::HighlightedText));
+    EXPECT_TRUE(mutedOption.font.italic() && !plainOption.font.italic()) << "told apart by more than colour";
+    const QColor highlight = mutedOption.palette.color(QPalette::Highlight);
+    EXPECT_GE(ContrastRatio(mutedOption.palette.color(QPalette::HighlightedText), highlight),
+              std::min(kLeastTextContrast, ContrastRatio(Qt::black, highlight)))
+        << "readable when selected";
 
     // The marks belong to the run: the next one starts clean.
     site.ServeHtml("/gone.html", "<p>back</p>");
     CrawlByEnter(site.Url("/"));
     for (int row = 0; row < Model().rowCount(); ++row) {
-        EXPECT_FALSE(Model().index(row, 0).data(Qt::ToolTipRole).isValid()) << row;
+        EXPECT_FALSE(Model().index(row, 0).data(Qt::AccessibleDescriptionRole).isValid()) << row;
+        EXPECT_EQ(Model().index(row, 0).data(Qt::ToolTipRole), Model().index(row, 0).data()) << row;
     }
 }
 

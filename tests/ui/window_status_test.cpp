@@ -1,0 +1,163 @@
+// The window by keyboard and screen reader, and the status line that tells how a run goes.
+#include "ui/main_window.h"
+#include "window_test_support.h"
+
+#include <gtest/gtest.h>
+#include <set>
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+
+namespace vortaxel::ui::test {
+namespace {
+
+using namespace std::chrono_literals;
+using vortaxel::test::LoopbackSite;
+
+class WindowStatusTest : public testing::Test {
+public:
+    void SetUp() override {
+        window_ = std::make_unique<frmMain>(desktop_, QCoreApplication::applicationDirPath() + "/../../ui");
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    QLineEdit* txturl() { return Child<QLineEdit>(*window_, "txturl"); }
+    QString Status() { return Child<QLabel>(*window_, "statusText")->text(); }
+    const crawl::FoundList& Found() { return window_->Engine().List2(); }
+    void CrawlByEnter(const std::string& url) {
+        txturl()->setText(QString::fromStdString(url));
+        QTest::keyClick(txturl(), Qt::Key_Return);
+    }
+    void ClickStop() { QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton); }
+    LoopbackSite& NewSite() { return *sites_.emplace_back(std::make_unique<LoopbackSite>()); }
+
+    FakeDesktop desktop_;
+    std::vector<std::unique_ptr<LoopbackSite>> sites_;
+    std::unique_ptr<frmMain> window_;
+};
+
+/// The letters after "&" in the texts of `actions`.
+std::multiset<QChar> AccessKeys(const QList<QAction*>& actions) {
+    std::multiset<QChar> keys;
+    for (const QAction* action : actions) {
+        const qsizetype amp = action->text().indexOf('&');
+        if (!action->isSeparator() && amp >= 0 && amp + 1 < action->text().size()) {
+            keys.insert(action->text().at(amp + 1).toLower());
+        }
+    }
+    return keys;
+}
+
+TEST_F(WindowStatusTest, MenusHaveAccessKeysAndF10OpensTheMenuBar) {
+    const QList<QAction*> menus = window_->menuBar()->actions();
+    std::vector<QList<QAction*>> levels{menus};
+    for (const QAction* menu : menus) {
+        levels.push_back(menu->menu()->actions());
+    }
+    for (const QList<QAction*>& level : levels) {
+        std::size_t entries = 0;
+        for (const QAction* action : level) {
+            entries += action->isSeparator() ? 0 : 1;
+        }
+        const std::multiset<QChar> keys = AccessKeys(level);
+        EXPECT_EQ(keys.size(), entries) << "every entry has an access key";
+        EXPECT_EQ(std::set<QChar>(keys.begin(), keys.end()).size(), keys.size()) << "no two share one";
+    }
+
+    QTest::keyClick(txturl(), Qt::Key_F10);
+    EXPECT_EQ(window_->menuBar()->activeAction(), menus.constFirst());
+    QTest::keyClick(window_->menuBar(), Qt::Key_Escape);
+    QTest::keyClick(window_->menuBar(), Qt::Key_Escape);
+    EXPECT_EQ(txturl()->text(), "http://");
+}
+
+TEST_F(WindowStatusTest, OptionsEntriesReportThemselvesCheckable) {
+    QMenu* options = window_->findChild<QMenu*>("mnuOptions");
+    ASSERT_NE(options, nullptr);
+    options->popup(window_->mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(options));
+    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(options);
+    ASSERT_NE(menu, nullptr);
+    int checkable = 0;
+    for (int i = 0; i < menu->childCount(); ++i) {
+        QAccessibleInterface* entry = menu->child(i);
+        if (entry->text(QAccessible::Name).contains("robots") || entry->text(QAccessible::Name).contains("Browser")) {
+            EXPECT_TRUE(entry->state().checkable) << entry->text(QAccessible::Name).toStdString();
+            ++checkable;
+        }
+    }
+    EXPECT_EQ(checkable, 2);
+    options->hide();
+}
+
+TEST_F(WindowStatusTest, StatusLineCountsTheRunAndSaysDone) {
+    EXPECT_FALSE(window_->statusBar()->accessibleName().isEmpty());
+    EXPECT_FALSE(Child<QLabel>(*window_, "statusText")->accessibleName().isEmpty());
+    LoopbackSite& site = NewSite();
+    site.ServeHtml("/", R"(<a href="a.html">a</a> <a href="gone.html">gone</a>)");
+    site.ServeHtml("/a.html", "<p>a</p>");
+    QString during;
+    WhenReady watch([&] { return Found().Count() >= 1; }, [&] { during = Status(); });
+    CrawlByEnter(site.Url("/"));
+    EXPECT_TRUE(during.startsWith("Found ")) << during.toStdString();
+    const QString after = Status();
+    EXPECT_TRUE(after.startsWith("Done - Found 3 - Queued 0 - Failed 1 - ")) << after.toStdString();
+    EXPECT_TRUE(after.endsWith(" pages/s")) << after.toStdString();
+}
+
+TEST_F(WindowStatusTest, StartAddressThatCannotBeReachedSaysWhy) {
+    // A port that was just in use and is closed now.
+    const std::string start = LoopbackSite().Url("/");
+    CrawlByEnter(start);
+    EXPECT_TRUE(Status().startsWith(QString::fromStdString("Cannot reach " + start + ": "))) << Status().toStdString();
+    EXPECT_GT(Status().size(), static_cast<qsizetype>(start.size() + 15)) << "with the reason";
+}
+
+TEST_F(WindowStatusTest, SecondStopGivesUpThePageInHandAndTheLineSaysStopping) {
+    LoopbackSite& site = NewSite();
+    site.ServeHtml("/", R"(<a href="slow.html">slow</a> <a href="next.html">next</a>)");
+    site.ServeHtml("/next.html", "<p>next</p>");
+    site.Handle("/slow.html", [&site](const httplib::Request&, httplib::Response& response) {
+        // Answers only after the test, or half a minute at most.
+        for (int i = 0; i < 600 && !site.WaitForShutdown(50ms); ++i) {
+        }
+        response.set_content("<p>late</p>", "text/html");
+    });
+    QString stopping;
+    WhenReady first([&] { return !site.Targets().empty() && site.Targets().back() == "/slow.html"; },
+                    [&] {
+                        ClickStop();
+                        stopping = Status();
+                        ClickStop();
+                    });
+    CrawlByEnter(site.Url("/"));
+    ASSERT_TRUE(first.Fired());
+    EXPECT_TRUE(stopping.startsWith("Stopping")) << stopping.toStdString();
+    EXPECT_FALSE(window_->Engine().IsRunning());
+    ASSERT_EQ(Found().Count(), 2u);
+    QAbstractItemModel& model = *Child<QTableView>(*window_, "List2")->model();
+    EXPECT_TRUE(model.index(1, 0).data(Qt::AccessibleDescriptionRole).toString().contains("abort"))
+        << "the slow page was given up, not waited for";
+    EXPECT_TRUE(Status().startsWith("Stopped - ")) << Status().toStdString();
+
+    // The next run fetches again.
+    site.ServeHtml("/slow.html", "<p>quick now</p>");
+    CrawlByEnter(site.Url("/"));
+    EXPECT_EQ(Found().Count(), 3u);
+    EXPECT_TRUE(Status().startsWith("Done - Found 3 - Queued 0 - Failed 0")) << Status().toStdString();
+}
+
+} // namespace
+} // namespace vortaxel::ui::test
