@@ -360,7 +360,7 @@ void frmMain::RunEnded() {
     cmdstart_->setVisible(true);
     inRun_ = false;
     stopping_ = false;
-    stopped_ = stopped_ || engine_.LastRunEnd() != crawl::RunEnd::QueueEmpty;
+    stopped_ = stopped_ || engine_.StopRequested() || !engine_.StopReason().empty();
     ShowStatus();
 }
 
