@@ -18,7 +18,7 @@ sigset_t InterruptSet() {
 InterruptWatcher::InterruptWatcher() {
     const sigset_t set = InterruptSet();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    thread_ = std::jthread([this](std::stop_token stop) { Watch(stop); });
+    thread_ = std::jthread([this](const std::stop_token& stop) { Watch(stop); });
 }
 
 InterruptWatcher::~InterruptWatcher() {
@@ -44,7 +44,7 @@ void InterruptWatcher::IgnoreFromNowOn() {
     OnInterrupt(nullptr);
 }
 
-void InterruptWatcher::Watch(std::stop_token stop) {
+void InterruptWatcher::Watch(const std::stop_token& stop) {
     const sigset_t set = InterruptSet();
     // A short wait keeps shutdown prompt without needing a signal to wake the thread.
     const timespec interval{0, 50'000'000};

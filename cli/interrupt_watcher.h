@@ -32,7 +32,7 @@ public:
     void IgnoreFromNowOn();
 
 private:
-    void Watch(std::stop_token stop);
+    void Watch(const std::stop_token& stop);
 
     std::mutex mutex_;
     std::function<void(int)> handler_;

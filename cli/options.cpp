@@ -57,8 +57,8 @@ std::string ReadableFile(const std::string& option, const std::string& text) {
 // Each option is declared once here: its name, its one line of help and how its value is checked.
 void Declare(CLI::App& app, Options& o) {
     using Setter = std::function<void(const std::string&)>;
-    const auto value = [&app](const char* name, const char* type, const char* help, Setter set) {
-        app.add_option_function<std::string>(name, std::move(set), help)->type_name(type);
+    const auto value = [&app](const char* name, const char* type, const char* help, const Setter& set) {
+        app.add_option_function<std::string>(name, set, help)->type_name(type);
     };
     app.add_option("URL", o.url, "The address the crawl starts from")->required()->type_name("");
     value("--max-pages", "N", "Stop after N pages have been found", [&o](const std::string& v) {

@@ -68,6 +68,7 @@ public:
     Arena() = default;
     Arena(const Arena&) = delete;
     Arena& operator=(const Arena&) = delete;
+    ~Arena() = default;
 
     static void* Allocate(void* self, std::size_t size) { return static_cast<Arena*>(self)->Take(size); }
     static void Release(void* /*self*/, void* /*pointer*/) {}

@@ -200,7 +200,8 @@ void RobotsRules::AddRule(std::string_view value, bool allow) {
         for (const std::string_view index : {"/index.html", "/index.htm"}) {
             if (pattern.ends_with(index)) {
                 std::string folder = pattern.substr(0, pattern.size() - index.size() + 1) + "$";
-                rules_.push_back({std::move(folder), priority, true, LiteralPrefix(folder)});
+                const std::size_t folderLiteral = LiteralPrefix(folder);
+                rules_.push_back({std::move(folder), priority, true, folderLiteral});
                 break;
             }
         }

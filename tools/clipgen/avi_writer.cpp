@@ -42,15 +42,17 @@ std::string UncompressedFrame(const IndexedClip& clip, const std::vector<std::ui
         // DIB rows are stored bottom row first.
         char* row = out.data() + static_cast<std::size_t>(clip.height - 1 - y) * stride;
         for (int x = 0; x < clip.width; ++x) {
-            const std::uint8_t index = frame[static_cast<std::size_t>(y * clip.width + x)];
+            const std::uint8_t index =
+                frame[static_cast<std::size_t>(y) * static_cast<std::size_t>(clip.width) + static_cast<std::size_t>(x)];
             if (!rgb) {
                 row[x] = static_cast<char>(index);
                 continue;
             }
             const std::uint32_t colour = clip.palette.at(index);
-            row[x * 3] = static_cast<char>(colour & 0xFF);
-            row[x * 3 + 1] = static_cast<char>((colour >> 8) & 0xFF);
-            row[x * 3 + 2] = static_cast<char>((colour >> 16) & 0xFF);
+            char* pixel = row + static_cast<std::size_t>(x) * 3;
+            pixel[0] = static_cast<char>(colour & 0xFF);
+            pixel[1] = static_cast<char>((colour >> 8) & 0xFF);
+            pixel[2] = static_cast<char>((colour >> 16) & 0xFF);
         }
     }
     return out;
@@ -99,7 +101,7 @@ void EncodeRow(std::string& out, const std::uint8_t* row, int width) {
 std::string EncodeRle8Frame(const std::vector<std::uint8_t>& topDownIndices, int width, int height) {
     std::string out;
     for (int y = height - 1; y >= 0; --y) {
-        EncodeRow(out, topDownIndices.data() + static_cast<std::size_t>(y * width), width);
+        EncodeRow(out, topDownIndices.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width), width);
         out.push_back('\0');
         out.push_back(y == 0 ? '\1' : '\0');
     }
