@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/option_values.h"
+#include "vortaxel/version.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -11,10 +12,6 @@
 
 namespace vortaxel::cli {
 namespace {
-
-#ifndef VORTAXEL_VERSION_TEXT
-#error "the build defines VORTAXEL_VERSION_TEXT"
-#endif
 
 constexpr const char* kDescription =
     "Walks a web site breadth-first from URL, prints every in-site page it finds, and can write their\n"
@@ -97,7 +94,7 @@ void Declare(CLI::App& app, Options& o) {
 } // namespace
 
 const char* VersionText() {
-    return VORTAXEL_VERSION_TEXT;
+    return kVersionText;
 }
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vortaxel/version.h"
+
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -18,7 +20,7 @@ struct FetchOptions {
     std::size_t maxBodyBytes = std::size_t{32} * 1024 * 1024;
     /// More redirect hops than this is a failed fetch.
     long maxRedirects = 10;
-    std::string userAgent = "Vortaxel/2.00";
+    std::string userAgent = kUserAgent;
 
     /// Pages fetched ahead and not yet asked for are kept up to this many bytes; past it they wait in
     /// their transfer, which then fetches nothing else.
