@@ -96,6 +96,110 @@ void EncodeRow(std::string& out, const std::uint8_t* row, int width) {
     }
 }
 
+/// What the headers of a clip's one video stream say about it.
+struct StreamShape {
+    bool rgb = false;
+    bool rle = false;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint32_t frameCount = 0;
+    std::uint32_t micros = 0; // per frame
+    std::uint32_t imageSize = 0;
+};
+
+StreamShape ShapeOf(const IndexedClip& clip, ClipEncoding encoding, std::size_t frameCount) {
+    StreamShape shape;
+    shape.rgb = encoding == ClipEncoding::Rgb24;
+    shape.rle = encoding == ClipEncoding::Rle8;
+    shape.width = static_cast<std::uint32_t>(clip.width);
+    shape.height = static_cast<std::uint32_t>(clip.height);
+    shape.frameCount = static_cast<std::uint32_t>(frameCount);
+    shape.micros = static_cast<std::uint32_t>(clip.frameInterval.count());
+    shape.imageSize =
+        static_cast<std::uint32_t>(DibStride(static_cast<std::size_t>(clip.width), shape.rgb ? 24 : 8)) * clip.height;
+    return shape;
+}
+
+/// The frames as the body of the "movi" list, and the "idx1" index that points into it.
+struct FrameChunks {
+    std::string movi;
+    std::string index;
+};
+
+FrameChunks FrameChunksOf(const std::vector<std::string>& frameData, bool rle) {
+    FrameChunks chunks;
+    for (const std::string& data : frameData) {
+        const std::string_view id = rle ? "00dc" : "00db";
+        chunks.index.append(id);
+        PutU32(chunks.index, 0x10); // key frame
+        PutU32(chunks.index, static_cast<std::uint32_t>(4 + chunks.movi.size()));
+        PutU32(chunks.index, static_cast<std::uint32_t>(data.size()));
+        PutChunk(chunks.movi, id, data);
+    }
+    return chunks;
+}
+
+std::string MainHeader(const StreamShape& shape) {
+    std::string avih;
+    PutU32(avih, shape.micros);
+    PutU32(avih, 0);
+    PutU32(avih, 0);
+    PutU32(avih, 0x10); // has index
+    PutU32(avih, shape.frameCount);
+    PutU32(avih, 0);
+    PutU32(avih, 1);
+    PutU32(avih, shape.imageSize);
+    PutU32(avih, shape.width);
+    PutU32(avih, shape.height);
+    for (int i = 0; i < 4; ++i) {
+        PutU32(avih, 0);
+    }
+    return avih;
+}
+
+std::string StreamHeader(const StreamShape& shape) {
+    std::string strh("vids");
+    strh.append(shape.rle ? "mrle" : "DIB ");
+    PutU32(strh, 0);
+    PutU16(strh, 0);
+    PutU16(strh, 0);
+    PutU32(strh, 0);
+    PutU32(strh, shape.micros); // scale / rate = seconds per frame
+    PutU32(strh, 1000000);
+    PutU32(strh, 0);
+    PutU32(strh, shape.frameCount);
+    PutU32(strh, shape.imageSize);
+    PutU32(strh, 0xFFFFFFFF);
+    PutU32(strh, 0);
+    PutU16(strh, 0);
+    PutU16(strh, 0);
+    PutU16(strh, shape.width);
+    PutU16(strh, shape.height);
+    return strh;
+}
+
+/// The BITMAPINFOHEADER of the frames, with the palette unless they are RGB.
+std::string StreamFormat(const IndexedClip& clip, const StreamShape& shape) {
+    std::string strf;
+    PutU32(strf, 40);
+    PutU32(strf, shape.width);
+    PutU32(strf, shape.height);
+    PutU16(strf, 1);
+    PutU16(strf, shape.rgb ? 24 : 8);
+    PutU32(strf, shape.rle ? 1 : 0);
+    PutU32(strf, shape.imageSize);
+    PutU32(strf, 0);
+    PutU32(strf, 0);
+    PutU32(strf, shape.rgb ? 0 : static_cast<std::uint32_t>(clip.palette.size()));
+    PutU32(strf, 0);
+    if (!shape.rgb) {
+        for (const std::uint32_t colour : clip.palette) {
+            PutU32(strf, colour & 0xFFFFFF); // blue, green, red, reserved
+        }
+    }
+    return strf;
+}
+
 } // namespace
 
 std::string EncodeRle8Frame(const std::vector<std::uint8_t>& topDownIndices, int width, int height) {
@@ -125,86 +229,20 @@ std::string WriteAviFrames(const IndexedClip& clip, ClipEncoding encoding, const
     if (clip.width <= 0 || clip.height <= 0 || clip.palette.empty() || clip.palette.size() > 256) {
         throw std::invalid_argument("clip needs a size and a palette of 1 to 256 colours");
     }
-    const bool rgb = encoding == ClipEncoding::Rgb24;
-    const bool rle = encoding == ClipEncoding::Rle8;
-    const auto frameCount = static_cast<std::uint32_t>(frameData.size());
-    const auto micros = static_cast<std::uint32_t>(clip.frameInterval.count());
-    const std::uint32_t imageSize =
-        static_cast<std::uint32_t>(DibStride(static_cast<std::size_t>(clip.width), rgb ? 24 : 8)) * clip.height;
-
-    std::string movi;
-    std::string index;
-    for (const std::string& data : frameData) {
-        const std::string_view id = rle ? "00dc" : "00db";
-        index.append(id);
-        PutU32(index, 0x10); // key frame
-        PutU32(index, static_cast<std::uint32_t>(4 + movi.size()));
-        PutU32(index, static_cast<std::uint32_t>(data.size()));
-        PutChunk(movi, id, data);
-    }
-
-    std::string avih;
-    PutU32(avih, micros);
-    PutU32(avih, 0);
-    PutU32(avih, 0);
-    PutU32(avih, 0x10); // has index
-    PutU32(avih, frameCount);
-    PutU32(avih, 0);
-    PutU32(avih, 1);
-    PutU32(avih, imageSize);
-    PutU32(avih, static_cast<std::uint32_t>(clip.width));
-    PutU32(avih, static_cast<std::uint32_t>(clip.height));
-    for (int i = 0; i < 4; ++i) {
-        PutU32(avih, 0);
-    }
-
-    std::string strh("vids");
-    strh.append(rle ? "mrle" : "DIB ");
-    PutU32(strh, 0);
-    PutU16(strh, 0);
-    PutU16(strh, 0);
-    PutU32(strh, 0);
-    PutU32(strh, micros); // scale / rate = seconds per frame
-    PutU32(strh, 1000000);
-    PutU32(strh, 0);
-    PutU32(strh, frameCount);
-    PutU32(strh, imageSize);
-    PutU32(strh, 0xFFFFFFFF);
-    PutU32(strh, 0);
-    PutU16(strh, 0);
-    PutU16(strh, 0);
-    PutU16(strh, static_cast<std::uint32_t>(clip.width));
-    PutU16(strh, static_cast<std::uint32_t>(clip.height));
-
-    std::string strf;
-    PutU32(strf, 40);
-    PutU32(strf, static_cast<std::uint32_t>(clip.width));
-    PutU32(strf, static_cast<std::uint32_t>(clip.height));
-    PutU16(strf, 1);
-    PutU16(strf, rgb ? 24 : 8);
-    PutU32(strf, rle ? 1 : 0);
-    PutU32(strf, imageSize);
-    PutU32(strf, 0);
-    PutU32(strf, 0);
-    PutU32(strf, rgb ? 0 : static_cast<std::uint32_t>(clip.palette.size()));
-    PutU32(strf, 0);
-    if (!rgb) {
-        for (const std::uint32_t colour : clip.palette) {
-            PutU32(strf, colour & 0xFFFFFF); // blue, green, red, reserved
-        }
-    }
+    const StreamShape shape = ShapeOf(clip, encoding, frameData.size());
+    const FrameChunks frames = FrameChunksOf(frameData, shape.rle);
 
     std::string strl;
-    PutChunk(strl, "strh", strh);
-    PutChunk(strl, "strf", strf);
+    PutChunk(strl, "strh", StreamHeader(shape));
+    PutChunk(strl, "strf", StreamFormat(clip, shape));
     std::string hdrl;
-    PutChunk(hdrl, "avih", avih);
+    PutChunk(hdrl, "avih", MainHeader(shape));
     hdrl.append(List("strl", strl));
 
     std::string body("AVI ");
     body.append(List("hdrl", hdrl));
-    body.append(List("movi", movi));
-    PutChunk(body, "idx1", index);
+    body.append(List("movi", frames.movi));
+    PutChunk(body, "idx1", frames.index);
 
     std::string out;
     PutChunk(out, "RIFF", body);
