@@ -6,7 +6,7 @@
 
 #include "bench/generated_site.h"
 #include "bench/quiet_desktop.h"
-#include "export/platform_services.h"
+#include "services/platform_services.h"
 #include "ui/main_window.h"
 
 #include <algorithm>

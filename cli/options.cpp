@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/option_values.h"
+#include "vortaxel/version.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -11,10 +12,6 @@
 
 namespace vortaxel::cli {
 namespace {
-
-#ifndef VORTAXEL_VERSION_TEXT
-#error "the build defines VORTAXEL_VERSION_TEXT"
-#endif
 
 constexpr const char* kDescription =
     "Walks a web site breadth-first from URL, prints every in-site page it finds, and can write their\n"
@@ -61,8 +58,8 @@ std::string ReadableFile(const std::string& option, const std::string& text) {
 // Each option is declared once here: its name, its one line of help and how its value is checked.
 void Declare(CLI::App& app, Options& o) {
     using Setter = std::function<void(const std::string&)>;
-    const auto value = [&app](const char* name, const char* type, const char* help, Setter set) {
-        app.add_option_function<std::string>(name, std::move(set), help)->type_name(type);
+    const auto value = [&app](const char* name, const char* type, const char* help, const Setter& set) {
+        app.add_option_function<std::string>(name, set, help)->type_name(type);
     };
     app.add_option("URL", o.url, "The address the crawl starts from (left out with --resume or --offline)")
         ->type_name("");
@@ -137,7 +134,7 @@ std::vector<std::string> GivenOptions(const CLI::App& app) {
 } // namespace
 
 const char* VersionText() {
-    return VORTAXEL_VERSION_TEXT;
+    return kVersionText;
 }
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {

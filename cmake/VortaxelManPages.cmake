@@ -10,7 +10,9 @@ endif()
 
 set(vortaxel_man_outputs)
 foreach(page vortaxel-cli.1 vortaxel.1)
-    set(source ${PROJECT_SOURCE_DIR}/docs/man/${page}.scd)
+    # The pages quote the version, which is written into them here.
+    set(source ${PROJECT_BINARY_DIR}/man/${page}.scd)
+    configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.scd ${source} @ONLY)
     set(troff ${PROJECT_BINARY_DIR}/man/${page})
     add_custom_command(OUTPUT ${troff} ${troff}.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man

@@ -34,6 +34,8 @@ set(CPACK_PACKAGE_NAME vortaxel)
 set(CPACK_PACKAGE_VERSION ${VORTAXEL_VERSION_TEXT})
 set(CPACK_PACKAGE_VENDOR "The Vortaxel developers")
 set(CPACK_PACKAGE_CONTACT "The Vortaxel developers <maintainers@vortaxel.org>")
+# The package is looked after by the project, not by one person.
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "web site crawler that turns page names into keyword phrases")
 set(CPACK_PACKAGE_DESCRIPTION
     "Vortaxel walks a web site breadth-first, lists every in-site page it\n"

@@ -32,6 +32,7 @@ public:
     explicit FoundList(UrlStore& store);
     FoundList(const FoundList&) = delete;
     FoundList& operator=(const FoundList&) = delete;
+    ~FoundList() = default;
 
     std::size_t Count() const { return ids_.size(); }
     /// The URL of entry `i`, as queued. Valid until the list is cleared.

@@ -13,7 +13,7 @@ inline constexpr std::string_view kRobotsAgent = "Vortaxel";
 
 /// Bytes of robots.txt that are read; the rest of a longer file is ignored, as the big search
 /// engines do, so a hostile host cannot make the crawler parse without end.
-inline constexpr std::size_t kRobotsBodyCap = 500 * 1024;
+inline constexpr std::size_t kRobotsBodyCap = std::size_t{500} * 1024;
 
 /// What one host's robots.txt lets one crawler fetch. A value: built once per host, then asked per address.
 class RobotsRules {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform_services.h"
+#include "services/platform_services.h"
 
 namespace vortaxel::crawl {
 class FoundList;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vortaxel/version.h"
+
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -18,7 +20,7 @@ struct FetchOptions {
     std::size_t maxBodyBytes = std::size_t{32} * 1024 * 1024;
     /// More redirect hops than this is a failed fetch.
     long maxRedirects = 10;
-    std::string userAgent = "Vortaxel/2.00";
+    std::string userAgent = kUserAgent;
 
     /// A file fetched whole (FetchWhole) keeps this many bytes of its body; the rest is not read, and the
     /// fetch succeeds with what was read, since such a file is read only in part anyway.

@@ -32,6 +32,7 @@ public:
     Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag);
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
+    ~Transfer() = default;
 
     /// Readies the handle for url. Returns a failure when url must not be fetched at all, else nothing.
     std::optional<FetchResult> Prepare(const std::string& url, Method method = Method::Get);

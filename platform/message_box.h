@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/platform_services.h"
+#include "services/platform_services.h"
 
 #include <string>
 

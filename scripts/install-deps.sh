@@ -13,6 +13,7 @@ run_packages=(
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev openssl
     clang libclang-rt-14-dev clang-format
+    clang-tidy-14
     scdoc dpkg-dev lintian appstream desktop-file-utils
     libgumbo-dev python3.11-doc debian-reference-en cmake-doc
 )

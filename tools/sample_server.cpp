@@ -80,7 +80,7 @@ int Serve(const Arguments& arguments) {
         }
         auto reply = site.Get(request.path, address);
         response.status = reply.status;
-        response.set_content(std::move(reply.body), reply.contentType);
+        response.set_content(reply.body, reply.contentType);
         return httplib::Server::HandlerResponse::Handled;
     });
 

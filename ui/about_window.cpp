@@ -4,6 +4,7 @@
 #include "fonts.h"
 #include "pointing_hand_cursor.h"
 #include "twips.h"
+#include "vortaxel/version.h"
 #include "window_placement.h"
 
 #include <QKeyEvent>
@@ -35,7 +36,8 @@ frmabout::frmabout(keywords::Launcher& launcher, QWidget* parent)
     setFixedSize(TwipsSize(4830, 2865));
     setModal(true);
 
-    QLabel* label1 = AddLabel(new QLabel(this), "Label1", "Vortaxel  v 2.0", TwipsRect(480, 360, 3015, 255));
+    QLabel* label1 = AddLabel(new QLabel(this), "Label1", QString("Vortaxel  v ") + kShortVersionText,
+                              TwipsRect(480, 360, 3015, 255));
     label1->setFont(SansSerifFont(9.75, true));
     QLabel* label2 =
         AddLabel(new QLabel(this), "Label2", "Swipt the Keywords of Your Competition", TwipsRect(480, 720, 3975, 375));

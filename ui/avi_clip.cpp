@@ -172,7 +172,8 @@ std::string DecodeRle8(std::string_view data, int width, int height, std::vector
         if (x >= width || row >= height) {
             return false;
         }
-        indices[static_cast<std::size_t>((height - 1 - row) * width + x)] = value;
+        indices[static_cast<std::size_t>(height - 1 - row) * static_cast<std::size_t>(width) +
+                static_cast<std::size_t>(x)] = value;
         ++x;
         return true;
     };

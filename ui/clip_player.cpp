@@ -9,7 +9,7 @@ namespace vortaxel::ui {
 namespace {
 
 constexpr int kDefaultFrameMs = 100;
-constexpr qint64 kMaxClipFileBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxClipFileBytes = qint64{64} * 1024 * 1024;
 
 std::vector<QImage> ToImages(const AviClip& clip) {
     std::vector<QImage> images;
@@ -19,7 +19,8 @@ std::vector<QImage> ToImages(const AviClip& clip) {
         for (int y = 0; y < clip.height; ++y) {
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = 0; x < clip.width; ++x) {
-                const std::uint32_t pixel = frame[static_cast<std::size_t>(y * clip.width + x)];
+                const std::uint32_t pixel = frame[static_cast<std::size_t>(y) * static_cast<std::size_t>(clip.width) +
+                                                  static_cast<std::size_t>(x)];
                 line[x] = pixel == background ? qRgba(0, 0, 0, 0) : pixel;
             }
         }

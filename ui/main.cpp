@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 #include "platform/save_dialog.h"
 #include "platform/settings_store.h"
+#include "vortaxel/version.h"
 
 #include <QApplication>
 
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vortaxel");
     QApplication::setOrganizationName("Vortaxel");
-    QApplication::setApplicationVersion("2.00");
+    QApplication::setApplicationVersion(vortaxel::kVersionText);
     QApplication::setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));
 
     vortaxel::platform::QtSaveDialog dialog;

@@ -4,10 +4,10 @@
 #include "crawl/crawl_listener.h"
 #include "crawl/page_fetcher.h"
 #include "crawl/start_requests.h"
-#include "export/platform_services.h"
 #include "net/fetch_options.h"
 #include "net/fetcher.h"
 #include "options_menu.h"
+#include "services/platform_services.h"
 
 #include <memory>
 #include <string>

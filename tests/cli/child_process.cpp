@@ -21,6 +21,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     std::vector<std::string> argvStrings{program};
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(argvStrings.size() + 1);
     for (auto& s : argvStrings) {
         argv.push_back(s.data());
     }

@@ -195,7 +195,7 @@ TEST(RealWebDelay, RequestsToOneHostStartAtLeastTheDelayApart) {
     LoopbackSite site;
     std::mutex mutex;
     std::vector<std::chrono::steady_clock::time_point> starts;
-    const auto page = [&](std::string body) {
+    const auto page = [&](const std::string& body) {
         return [&, body](const httplib::Request&, httplib::Response& response) {
             {
                 const std::lock_guard lock(mutex);

@@ -1,7 +1,7 @@
 #include "crawl/crawl_engine.h"
-#include "fake_crawl_host.h"
 #include "reference_crawl.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -10,12 +10,11 @@
 namespace vortaxel::crawl {
 namespace {
 
-using testing::CheckValue;
-using testing::EngineWindow;
-using testing::FakeCrawlHost;
 using testing::ReferenceCrawl;
-using Snapshots = std::vector<std::string>;
-using Site = std::map<std::string, std::string>;
+using testing::RunRecorder;
+using testing::Site;
+using testing::SiteFetcher;
+using testing::Texts;
 
 const std::vector<std::string> kStartTexts = {
     "http://s.test/",  "http://s.test/",     "http://s.test", "HTTP://S.TEST/", "",
@@ -61,104 +60,116 @@ Site MakeSite(std::mt19937& rng) {
 }
 
 /// The user's actions during a run, drawn from a seeded generator: both runs draw in the same
-/// order as long as they make the same host calls.
+/// order as long as they make the same requests and turns.
 struct Script {
     unsigned seed;
     std::vector<std::string> startTexts;
     unsigned editOdds;     // one edit of the URL field in this many chances
     unsigned stopOdds = 0; // one stop in this many yields; 0 never
     unsigned every = 1;    // compare the lists at every this many yields
-
-    void Act(std::mt19937& rng, FakeCrawlHost& host) const {
-        if (rng() % editOdds == 0) {
-            host.urlText = startTexts[rng() % startTexts.size()];
-        }
-        if (rng() % 12 == 0) {
-            host.checkValue = static_cast<CheckValue>(rng() % 3);
-        }
-    }
 };
 
-std::string Snapshot(const std::vector<std::string>& queue, const std::vector<std::string>& found,
-                     const std::vector<bool>& selected) {
+/// What a run did: the found list at every compared turn and at the end, every request, and the turns.
+struct Outcome {
+    Texts turns;
+    Texts requests;
+    int yields = 0;
+};
+
+std::string Joined(const std::vector<std::string>& found) {
     std::string text;
-    for (const std::string& url : queue) {
+    for (const std::string& url : found) {
         text += url + "\n";
-    }
-    text += "--\n";
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        text += (selected[i] ? "* " : "  ") + found[i] + "\n";
     }
     return text;
 }
 
-std::string Snapshot(const CrawlEngine& engine) {
-    std::vector<std::string> queue;
-    std::vector<std::string> found;
-    std::vector<bool> selected;
-    for (std::size_t i = 0; i < engine.QueueCount(); ++i) {
-        queue.emplace_back(engine.QueueText(i));
-    }
+Texts Listed(const CrawlEngine& engine) {
+    Texts texts;
     for (std::size_t i = 0; i < engine.List2().Count(); ++i) {
-        found.emplace_back(engine.List2().Text(i));
-        selected.push_back(engine.List2().IsSelected(i));
+        texts.emplace_back(engine.List2().Text(i));
     }
-    return Snapshot(queue, found, selected);
+    return texts;
 }
 
-struct Run {
-    Snapshots turns;
-    std::vector<std::string> calls;
+/// One crawler over `site` under `script`. `edit` gives it a new URL field, `stop` stops it, `run`
+/// runs it from the field, `found` lists its found list.
+struct Crawler {
+    std::function<void(const std::string&)> edit;
+    std::function<void()> stop;
+    std::function<void(const std::string&)> run;
+    std::function<Texts()> found;
 };
 
-/// Runs one crawler over `site` under `script`; `shoot` lists its queue and found list.
-template <typename Crawler, typename Shoot>
-Run Drive(Crawler& crawler, FakeCrawlHost& host, const Site& site, const Script& script, Shoot shoot) {
-    host.pages = site;
-    host.urlText = "http://s.test/";
-    host.checkValue = CheckValue::Ticked;
-    host.calls.clear();
-    host.yields = 0;
+Outcome Drive(const Crawler& crawler, SiteFetcher& fetcher, RunRecorder& listener, const Site& site,
+              const Script& script) {
+    fetcher.pages = site;
+    fetcher.requests.clear();
+    listener.yields = 0;
     std::mt19937 rng(script.seed);
-    Run run;
-    host.onYield = [&](int n) {
-        if (n % script.every == 0) {
-            run.turns.push_back(shoot());
-        }
-        script.Act(rng, host);
-        if (script.stopOdds != 0 && rng() % script.stopOdds == 0) {
-            crawler.cmdstop_Click();
+    Outcome outcome;
+    const auto act = [&] {
+        if (rng() % script.editOdds == 0) {
+            crawler.edit(script.startTexts[rng() % script.startTexts.size()]);
         }
     };
-    host.onFetch = [&](std::size_t) { script.Act(rng, host); };
-    crawler.cmdstart_Click();
-    run.turns.push_back(shoot());
-    // Reads of the URL field are left out: the engine is told of edits rather than reading the field.
-    std::erase(host.calls, "url?");
-    run.calls = std::move(host.calls);
-    return run;
+    listener.onYield = [&](int n) {
+        if (n % script.every == 0) {
+            outcome.turns.push_back(Joined(crawler.found()));
+        }
+        act();
+        if (script.stopOdds != 0 && rng() % script.stopOdds == 0) {
+            crawler.stop();
+        }
+    };
+    fetcher.onFetch = [&](std::size_t) { act(); };
+    crawler.run("http://s.test/");
+    outcome.turns.push_back(Joined(crawler.found()));
+    outcome.requests = fetcher.requests;
+    outcome.yields = listener.yields;
+    return outcome;
 }
 
-/// Runs the engine and the plain reading side by side and requires the same lists at every
-/// compared turn and the same host calls throughout.
-void ExpectSameRuns(EngineWindow& window, FakeCrawlHost& engineHost, const Site& site, const Script& script) {
-    const Run fast = Drive(window, engineHost, site, script, [&] { return Snapshot(window.Engine()); });
-    FakeCrawlHost referenceHost;
-    ReferenceCrawl reference(referenceHost);
-    const Run plain = Drive(reference, referenceHost, site, script,
-                            [&] { return Snapshot(reference.list1, reference.list2, reference.selected); });
+/// Runs the engine and the plain reading side by side and requires the same found list at every
+/// compared turn, the same requests and as many turns.
+void ExpectSameRuns(CrawlEngine& engine, SiteFetcher& fetcher, RunRecorder& listener, const Site& site,
+                    const Script& script) {
+    const Crawler fastCrawler{
+        [&](const std::string& text) { engine.SetStartText(text); },
+        [&] { engine.Stop(); },
+        [&](const std::string& text) { engine.Run(text, RuleSet::Classic); },
+        [&] { return Listed(engine); },
+    };
+    const Outcome fast = Drive(fastCrawler, fetcher, listener, site, script);
+
+    SiteFetcher plainFetcher;
+    RunRecorder plainListener;
+    std::string field;
+    ReferenceCrawl reference(plainFetcher, plainListener, field);
+    const Crawler plainCrawler{
+        [&](const std::string& text) { field = text; },
+        [&] { reference.Stop(); },
+        [&](const std::string& text) {
+            field = text;
+            reference.Run();
+        },
+        [&] { return reference.list2; },
+    };
+    const Outcome plain = Drive(plainCrawler, plainFetcher, plainListener, site, script);
     for (std::size_t i = 0; i < std::min(fast.turns.size(), plain.turns.size()); ++i) {
         ASSERT_EQ(fast.turns[i], plain.turns[i]) << "seed " << script.seed << ", turn " << i * script.every;
     }
-    ASSERT_EQ(fast.calls, plain.calls) << "seed " << script.seed;
+    ASSERT_EQ(fast.requests, plain.requests) << "seed " << script.seed;
+    ASSERT_EQ(fast.yields, plain.yields) << "seed " << script.seed;
 }
 
 TEST(Differential, EngineMatchesThePlainReadingAfterEveryTurn) {
-    FakeCrawlHost host;
-    EngineWindow engine(host);
+    SiteFetcher fetcher;
+    RunRecorder listener;
+    CrawlEngine engine(fetcher, listener);
     for (unsigned seed = 1; seed <= 1000; ++seed) {
         std::mt19937 siteRng(seed);
-        ExpectSameRuns(engine, host, MakeSite(siteRng), Script{seed, kStartTexts, 8, 60});
+        ExpectSameRuns(engine, fetcher, listener, MakeSite(siteRng), Script{seed, kStartTexts, 8, 60});
         if (HasFatalFailure()) {
             return;
         }
@@ -179,10 +190,11 @@ TEST(Differential, LongQueuesMatchThePlainReading) {
     site["http://s.test/"] = start;
     const std::vector<std::string> edits = {"http://s.test/", "HTTP://S.TEST/", "http://s.test", "",
                                             "http://s.test/w1"};
-    FakeCrawlHost host;
-    EngineWindow engine(host);
+    SiteFetcher fetcher;
+    RunRecorder listener;
+    CrawlEngine engine(fetcher, listener);
     for (unsigned seed = 1; seed <= 3; ++seed) {
-        ExpectSameRuns(engine, host, site, Script{seed, edits, 900, 0, 97});
+        ExpectSameRuns(engine, fetcher, listener, site, Script{seed, edits, 900, 0, 97});
     }
 }
 

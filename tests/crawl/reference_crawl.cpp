@@ -15,49 +15,29 @@ struct ListSink : LinkSink {
 };
 } // namespace
 
-void ReferenceCrawl::cmdstart_Click() {
-    std::string url = host_.UrlText();
-    if (url.empty() || url == "http://") {
-        host_.ShowMessage("Please enter a Starting URL", "Oops");
-        host_.FocusUrlField();
-        return;
-    }
-    if (url.back() != '/') {
-        host_.SetUrlText(url + "/");
-    }
+void ReferenceCrawl::Run() {
     stopRequested_ = false;
-    host_.SetAnimationVisible(true);
-    host_.SetStartButtonVisible(false);
+    listener_.RunStarted();
     list1.clear();
     list2.clear();
-    selected.clear();
-    list1.push_back(host_.UrlText());
-    ProcessLinks();
-}
-
-void ReferenceCrawl::ProcessLinks() {
+    list1.push_back(startText_);
     while (!list1.empty() && !stopRequested_) {
-        host_.Yield();
+        listener_.Yield();
         const std::string head = list1.front();
         if (!IsNewLink(head)) {
             list1.erase(list1.begin());
             continue;
         }
         list2.push_back(head);
-        selected.push_back(false);
-        if (host_.SelectAllValue() == CheckValue::Ticked) {
-            std::fill(selected.begin(), selected.end(), true);
-        }
-        host_.SetCounterCaption("Retrieving URLs: " + std::to_string(list2.size()));
-        const FetchedPage page = host_.Fetch(head);
+        listener_.PageFound(list2.size() - 1, head);
+        const FetchedPage page = fetcher_.Fetch(head);
         ListSink sink(list1);
-        ExtractHrefLinks(page.body, sink, host_.UrlText());
-        ExtractWindowOpenLinks(page.body, sink, host_.UrlText());
+        ExtractHrefLinks(page.body, sink, startText_);
+        ExtractWindowOpenLinks(page.body, sink, startText_);
         list1.erase(list1.begin());
         FilterQueue();
     }
-    host_.SetAnimationVisible(false);
-    host_.SetStartButtonVisible(true);
+    listener_.RunEnded();
 }
 
 bool ReferenceCrawl::IsNewLink(const std::string& url) const {
@@ -66,7 +46,7 @@ bool ReferenceCrawl::IsNewLink(const std::string& url) const {
 }
 
 void ReferenceCrawl::FilterQueue() {
-    const std::string startUrl = host_.UrlText();
+    const std::string startUrl = startText_;
     std::size_t i = 0;
     while (i < list1.size()) {
         if (IsFilteredOut(list1[i], startUrl)) {

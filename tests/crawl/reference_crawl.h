@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fake_crawl_host.h"
+#include "recording_crawl.h"
 
 #include <string>
 #include <vector>
@@ -9,24 +9,28 @@ namespace vortaxel::crawl::testing {
 
 /// The crawl run read as plainly as possible: lists of strings, a full scan of both lists per
 /// duplicate test and of the whole queue per filter pass. Slow and obviously right, it is the
-/// yardstick for the engine's counted and incremental bookkeeping.
+/// yardstick for the engine's counted and incremental bookkeeping. It fetches through `fetcher`,
+/// reports to `listener` as the engine does, and reads `startText` afresh at every use, as the
+/// classic rules read the URL field.
 class ReferenceCrawl {
 public:
-    explicit ReferenceCrawl(CrawlHost& host) : host_(host) {}
+    ReferenceCrawl(SiteFetcher& fetcher, RunRecorder& listener, const std::string& startText)
+        : fetcher_(fetcher), listener_(listener), startText_(startText) {}
 
-    void cmdstart_Click();
-    void cmdstop_Click() { stopRequested_ = true; }
+    /// One run from the start text, which must be ready (see PrepareStartText).
+    void Run();
+    void Stop() { stopRequested_ = true; }
 
     std::vector<std::string> list1;
     std::vector<std::string> list2;
-    std::vector<bool> selected;
 
 private:
-    void ProcessLinks();
     bool IsNewLink(const std::string& url) const;
     void FilterQueue();
 
-    CrawlHost& host_;
+    SiteFetcher& fetcher_;
+    RunRecorder& listener_;
+    const std::string& startText_;
     bool stopRequested_ = false;
 };
 

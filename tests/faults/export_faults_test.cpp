@@ -225,14 +225,14 @@ INSTANTIATE_TEST_SUITE_P(
                               Expect::Refused, "long"},
                     FaultCase{"NamedPipe",
                               [](Scene& s) {
-                                  const QString pipe = s.dir.filePath("pipe.txt");
+                                  QString pipe = s.dir.filePath("pipe.txt");
                                   mkfifo(QFile::encodeName(pipe).constData(), 0666);
                                   return pipe;
                               },
                               nullptr, Expect::Refused, "not a regular file"},
                     FaultCase{"SymlinkWritesTargetKeepsLink",
                               [](Scene& s) {
-                                  const QString link = s.dir.filePath("link.txt");
+                                  QString link = s.dir.filePath("link.txt");
                                   QFile::link(s.target, link);
                                   return link;
                               },

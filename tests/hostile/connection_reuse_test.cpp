@@ -137,6 +137,7 @@ TEST(DroppedConnections, EachPageIsWholeOrFailedAndAskedForOnce) {
         });
         server.Start();
         std::vector<std::string> urls;
+        urls.reserve(kPages);
         for (int i = 0; i < kPages; ++i) {
             urls.push_back(server.Url("/p" + std::to_string(i)));
         }

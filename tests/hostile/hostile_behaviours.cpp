@@ -130,7 +130,7 @@ void InstallHostileBehaviours(HostileServer& server) {
               [leak](HostileStream& s) { s.Send("HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\n" + leak); });
     server.On("/endless-header-line", [](HostileStream& s) {
         s.Send("HTTP/1.1 200 OK\r\nX-Endless: ");
-        const std::string filler(64 * 1024, 'a');
+        const std::string filler(std::size_t{64} * 1024, 'a');
         while (s.Send(filler)) {
         }
     });

@@ -14,7 +14,7 @@ namespace vortaxel::test {
 namespace {
 
 constexpr int kPollMs = 10;
-constexpr std::size_t kMaxRequestHead = 64 * 1024;
+constexpr std::size_t kMaxRequestHead = std::size_t{64} * 1024;
 constexpr auto kRequestHeadTime = std::chrono::seconds(5);
 
 /// Reads up to the blank line that ends the request head; empty when none arrives in time.

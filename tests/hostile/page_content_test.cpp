@@ -209,18 +209,18 @@ TEST_P(StartUrlTest, OneFailedVisitAndNothingElse) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, StartUrlTest,
-                         testing::Values(StartCase{"LeadingAndTrailingBlanks", "  {root}/  x", true},
-                                         StartCase{"LineBreaks", "{root}/a\r\nX-Injected: 1\r\n", true},
-                                         StartCase{"Tabs", "{root}/\tpage\t", true},
-                                         StartCase{"UnclosedIpv6Bracket", "http://[::1", false},
-                                         StartCase{"PortOutOfRange", "http://127.0.0.1:99999/", false},
-                                         StartCase{"FileDevZero", "file:///dev/zero", false},
-                                         StartCase{"FileDevZeroInCapitals", "FILE:///dev/zero", false},
-                                         StartCase{"Ftp", "ftp://127.0.0.1:{port}/", false},
-                                         StartCase{"Url32KiB", "{root}/" + std::string(32 * 1024, 'a'), true},
-                                         StartCase{"NotFoundWithLinks", "{root}/status-404", true}),
-                         RowName());
+INSTANTIATE_TEST_SUITE_P(
+    Forms, StartUrlTest,
+    testing::Values(StartCase{"LeadingAndTrailingBlanks", "  {root}/  x", true},
+                    StartCase{"LineBreaks", "{root}/a\r\nX-Injected: 1\r\n", true},
+                    StartCase{"Tabs", "{root}/\tpage\t", true}, StartCase{"UnclosedIpv6Bracket", "http://[::1", false},
+                    StartCase{"PortOutOfRange", "http://127.0.0.1:99999/", false},
+                    StartCase{"FileDevZero", "file:///dev/zero", false},
+                    StartCase{"FileDevZeroInCapitals", "FILE:///dev/zero", false},
+                    StartCase{"Ftp", "ftp://127.0.0.1:{port}/", false},
+                    StartCase{"Url32KiB", "{root}/" + std::string(std::size_t{32} * 1024, 'a'), true},
+                    StartCase{"NotFoundWithLinks", "{root}/status-404", true}),
+    RowName());
 
 #ifdef VORTAXEL_CLI_PATH
 TEST(CrawlTrap, PageLimitEndsItWithBoundedMemory) {

@@ -18,6 +18,11 @@ if(NOT EXISTS ${deb})
     message(FATAL_ERROR "CPack did not write ${DEB}")
 endif()
 
+run(${DPKG_DEB} --field ${deb} Maintainer)
+if(NOT out STREQUAL "The Vortaxel developers <maintainers@vortaxel.org>\n")
+    message(FATAL_ERROR "the package's Maintainer is not the project: ${out}")
+endif()
+
 run(${DPKG_DEB} --field ${deb} Depends)
 if(NOT out MATCHES "ca-certificates" OR NOT out MATCHES "libqt6widgets6" OR NOT out MATCHES "libcurl")
     message(FATAL_ERROR "Depends lacks the trust store or the shared libraries: ${out}")
@@ -46,9 +51,10 @@ if(APPSTREAMCLI)
     run(${APPSTREAMCLI} validate --no-net ${root}/usr/share/metainfo/${APPSTREAM_ID}.metainfo.xml)
 endif()
 if(LINTIAN)
-    # lintian exits non-zero on warnings too; only errors fail the package.
-    execute_process(COMMAND ${LINTIAN} ${deb} OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(out MATCHES "(^|\n)E: ")
-        message(FATAL_ERROR "lintian reports errors:\n${out}")
+    # lintian exits non-zero on warnings too; errors fail the package, and so does a program built
+    # without Debian's hardening flags.
+    execute_process(COMMAND ${LINTIAN} --display-info ${deb} OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(out MATCHES "(^|\n)E: " OR out MATCHES "hardening-")
+        message(FATAL_ERROR "lintian reports errors or missing hardening:\n${out}")
     endif()
 endif()

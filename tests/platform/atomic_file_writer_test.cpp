@@ -252,7 +252,7 @@ TEST(AtomicFileWriter, DiskFullMidWriteKeepsOldFile) {
     // A file-size limit makes the kernel refuse writes past it, as a full disk would.
     const int outcome = RunInChild([&] {
         signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{64 * 1024, 64 * 1024};
+        const rlimit limit{rlim_t{64} * 1024, rlim_t{64} * 1024};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
             return 2;
         }

@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, ExportFailsOnDisk,
                                                      "It is a folder"},
                                          FailureCase{"NamedPipe",
                                                      [](const QDir& dir) {
-                                                         const QString path = dir.filePath("k.txt");
+                                                         QString path = dir.filePath("k.txt");
                                                          mkfifo(QFile::encodeName(path).constData(), 0600);
                                                          return path;
                                                      },

@@ -19,7 +19,7 @@ namespace vortaxel::test {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-inline constexpr long kDay = 24 * 60 * 60;
+inline constexpr long kDay = 24L * 60 * 60;
 
 struct KeyFree {
     void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }

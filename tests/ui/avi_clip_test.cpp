@@ -1,5 +1,5 @@
+#include "tools/clipgen/avi_writer.h"
 #include "ui/avi_clip.h"
-#include "ui/clipgen/avi_writer.h"
 
 #include <fstream>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/platform_services.h"
+#include "services/platform_services.h"
 
 #include <functional>
 #include <map>
@@ -39,6 +39,7 @@ public:
     FakeDesktop() = default;
     FakeDesktop(const FakeDesktop&) = delete;
     FakeDesktop& operator=(const FakeDesktop&) = delete;
+    ~FakeDesktop() = default;
 
     operator keywords::PlatformServices() { return {dialog_, settings_, files_, messages_, launcher}; }
 

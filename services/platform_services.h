@@ -1,6 +1,6 @@
 #pragma once
 
-#include "write_result.h"
+#include "services/write_result.h"
 
 #include <optional>
 #include <string>

@@ -23,7 +23,7 @@ public:
 
     void Set(int x, int y, std::uint8_t colour) {
         if (x >= 0 && y >= 0 && x < kWidth && y < kHeight) {
-            pixels_[static_cast<std::size_t>(y * kWidth + x)] = colour;
+            pixels_[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)] = colour;
         }
     }
 
