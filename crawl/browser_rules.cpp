@@ -47,7 +47,7 @@ std::string BrowserRules::RulesNote() const {
     if (!siteSettled_) {
         return {};
     }
-    return site_ ? site_->host + '\n' + site_->folder : std::string(kNoSite);
+    return site_ ? site_->origin + '\n' + site_->folder : std::string(kNoSite);
 }
 
 void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
@@ -59,7 +59,7 @@ void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
         }
     } else if (const std::size_t cut = note.find('\n'); cut != std::string::npos) {
         siteSettled_ = true;
-        site_ = SiteScope{note.substr(0, cut), note.substr(cut + 1)};
+        site_ = SiteScope::Of(note.substr(0, cut) + note.substr(cut + 1));
     } else {
         siteSettled_ = true;
     }
