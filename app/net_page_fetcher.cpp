@@ -23,8 +23,9 @@ crawl::FetchedPage ToFetchedPage(net::FetchResult result) {
 
 net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOptions base) {
     if (choices.rules == crawl::RuleSet::Browser) {
+        // One GET per page, cut after the headers when the reply is not a page: a HEAD first would cost
+        // every page a second request, and servers answer HEAD less faithfully than GET.
         base.htmlOnly = true;
-        base.probeFirst = [](std::string_view) { return true; };
     }
     base.delay = std::max(base.delay, choices.delay);
     base.politeRetry = base.politeRetry || choices.obeyRobots || choices.delay.count() > 0;

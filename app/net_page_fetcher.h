@@ -25,8 +25,8 @@ struct RunFetchChoices {
 };
 
 /// The fetch options a run with `choices` needs on top of `base`. Browser rules read pages only: every
-/// address is asked for with HEAD first, so a broken link or a file costs no download, and a reply that
-/// is no HTML page stops after its headers. Whoever asks for one kind of politeness gets the other: a
+/// address is asked for once, with GET, and a reply that is no HTML page (or not a success) stops after
+/// its headers, so a broken link or a file costs no download. Whoever asks for one kind of politeness gets the other: a
 /// host that says "come back later" is waited for only then, so the default run stays one request per
 /// page.
 net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOptions base);

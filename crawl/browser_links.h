@@ -1,5 +1,7 @@
 #pragma once
 
+#include "page_reader.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -20,7 +22,13 @@ struct PageLinks {
     std::vector<std::string> links;
 };
 
-/// Parses `html` with an HTML5 parser. Any bytes are accepted; a value over kMaxLinkBytes is
+/// Whether browser rules follow links of this kind.
+bool IsBrowserRuleLink(LinkSource source);
+
+/// The links browser rules follow among those a page read found, and its base.
+PageLinks BrowserLinksOf(const PageRead& read);
+
+/// Reads `html` as a browser's parser would. Any bytes are accepted; a value over kMaxLinkBytes is
 /// skipped.
 PageLinks ExtractBrowserLinks(std::string_view html);
 

@@ -2,6 +2,7 @@
 
 #include "ascii.h"
 #include "browser_links.h"
+#include "html_sniff.h"
 
 namespace vortaxel::crawl {
 
@@ -90,8 +91,8 @@ void BrowserRules::Turn(CrawlRun& run) {
     }
     const FetchedPage page = run.Fetch(headText_);
     const std::optional<std::string> landing = Landing(headText_, page);
-    const bool isPage =
-        page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 && IsHtmlType(page.contentType);
+    const bool isPage = page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
+                        (IsHtmlType(page.contentType) || (page.contentType.empty() && LooksLikeHtml(run.PageBuffer())));
     if (!landing || !isPage) {
         return;
     }

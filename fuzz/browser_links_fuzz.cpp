@@ -1,8 +1,10 @@
-// Any bytes as a page read under browser rules, its first line also taken as one link: the parser stays
-// within its bounds, and every identity it leads to is a web address that names itself.
+// Any bytes as a page read under browser rules, its first line also taken as one link: the reader stays
+// within its bounds (links, their length, the text it keeps), browser rules take exactly its links of
+// their kinds, and every identity they lead to is a web address that names itself.
 
 #include "crawl/browser_links.h"
 #include "crawl/page_address.h"
+#include "crawl/page_reader.h"
 #include "fuzz_check.h"
 
 #include <cstddef>
@@ -39,7 +41,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CheckIdentity(kBase, page.substr(0, page.find('\n')));
 
+    // Small limits, so that inputs of fuzzing size reach them.
+    vortaxel::crawl::ReadLimits limits;
+    limits.textBytes = 64;
+    limits.anchorBytes = 16;
+    limits.links = 40;
+    const vortaxel::crawl::PageRead read = vortaxel::crawl::ReadPage(page, limits);
+    VORTAXEL_FUZZ_CHECK(read.links.size() <= limits.links);
+    for (const vortaxel::crawl::PageLink& link : read.links) {
+        VORTAXEL_FUZZ_CHECK(link.target.size() <= vortaxel::crawl::kMaxLinkBytes);
+        VORTAXEL_FUZZ_CHECK(link.anchor.size() <= limits.anchorBytes && link.rel.size() <= limits.anchorBytes &&
+                            link.hreflang.size() <= limits.anchorBytes);
+    }
+    const vortaxel::crawl::PageFacts& facts = read.facts;
+    for (const std::string* text : {&facts.title, &facts.h1, &facts.metaDescription, &facts.metaRobots}) {
+        VORTAXEL_FUZZ_CHECK(text->size() <= limits.textBytes);
+        // Collapsed: no blank at either end, none doubled.
+        VORTAXEL_FUZZ_CHECK(!text->starts_with(' ') && !text->ends_with(' ') && text->find("  ") == std::string::npos);
+    }
+    VORTAXEL_FUZZ_CHECK(facts.wordCount <= page.size());
+
     const vortaxel::crawl::PageLinks links = vortaxel::crawl::ExtractBrowserLinks(page);
+    const vortaxel::crawl::PageRead whole = vortaxel::crawl::ReadPage(page);
+    VORTAXEL_FUZZ_CHECK(links.baseHref == whole.facts.baseHref);
+    std::size_t taken = 0;
+    for (const vortaxel::crawl::PageLink& link : whole.links) {
+        if (vortaxel::crawl::IsBrowserRuleLink(link.source)) {
+            VORTAXEL_FUZZ_CHECK(taken < links.links.size() && links.links[taken] == link.target);
+            ++taken;
+        }
+    }
+    VORTAXEL_FUZZ_CHECK(taken == links.links.size());
     VORTAXEL_FUZZ_CHECK(links.links.size() <= vortaxel::crawl::kMaxLinksPerPage);
     for (std::size_t i = 0; i < links.links.size(); ++i) {
         VORTAXEL_FUZZ_CHECK(links.links[i].size() <= vortaxel::crawl::kMaxLinkBytes);

@@ -24,8 +24,8 @@ struct FetchOptions {
     /// their transfer, which then fetches nothing else.
     std::size_t storeBytes = std::size_t{64} * 1024 * 1024;
 
-    /// A reply whose Content-Type is not text/html or application/xhtml+xml is cut after its headers:
-    /// it succeeds or fails as its status says, with an empty body and bodySkipped set.
+    /// A reply whose Content-Type is given and is not text/html or application/xhtml+xml is cut after its
+    /// headers: it succeeds or fails as its status says, with an empty body and bodySkipped set.
     bool htmlOnly = false;
     /// With htmlOnly, an address for which this returns true is first asked with HEAD, and fetched
     /// with GET only when that reply is HTML or the server refuses HEAD (405, 501).

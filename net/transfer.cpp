@@ -264,7 +264,9 @@ bool Transfer::BodyUnwanted() const {
     if (status_ >= 400) {
         return true;
     }
-    return htmlOnly_ && method_ == Method::Get && status_ >= 200 && status_ < 300 && !IsHtmlType(contentType_);
+    // A reply without a type may still be HTML, which its reader tells by its first bytes.
+    return htmlOnly_ && method_ == Method::Get && status_ >= 200 && status_ < 300 && !contentType_.empty() &&
+           !IsHtmlType(contentType_);
 }
 
 bool Transfer::NoteContentLength(std::string_view line) {

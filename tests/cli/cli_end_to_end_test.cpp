@@ -215,16 +215,19 @@ TEST_F(BrowserRulesEndToEnd, ListsEachPageOnceUnderItsIdentityAndFetchesNothingE
         EXPECT_EQ(Lines(cli.Out()), Expected());
         std::vector<std::string> gets;
         for (const RecordedRequest& request : site_.Requests()) {
-            if (request.method == "GET") {
+            EXPECT_EQ(request.method, "GET") << request.target;
+            // The redirect loop is followed to the redirect limit, one GET a hop.
+            if (request.target != "/docs/loop.html") {
                 gets.push_back(request.target);
             }
         }
         std::sort(gets.begin(), gets.end());
-        // Every page once plus the redirect's hop; a HEAD first keeps the broken link, the redirect loop,
-        // files and anything off the site from costing a download.
-        EXPECT_EQ(gets, (std::vector<std::string>{"/docs/", "/docs/api/index.html", "/docs/api/ref.html",
-                                                  "/docs/frame.html", "/docs/guide/intro.html", "/docs/guide/next.html",
-                                                  "/docs/new.html", "/docs/old.html"}));
+        // One GET for every address on the site: the pages, the redirect's hop, and the broken link and
+        // files, whose replies are cut after their headers.
+        EXPECT_EQ(gets,
+                  (std::vector<std::string>{"/docs/", "/docs/api/index.html", "/docs/api/ref.html", "/docs/frame.html",
+                                            "/docs/guide/intro.html", "/docs/guide/next.html", "/docs/missing.html",
+                                            "/docs/new.html", "/docs/notes.txt", "/docs/old.html", "/docs/style.css"}));
     }
 }
 

@@ -1,0 +1,236 @@
+#include "crawl/html_tokenizer.h"
+#include "crawl/page_address.h"
+#include "crawl/page_reader.h"
+#include "tests/support/named_rows.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace vortaxel::crawl {
+namespace {
+
+using namespace std::string_literals;
+using test::PrintTo;
+
+struct Found {
+    LinkSource source;
+    std::string target;
+    std::string anchor;
+    bool operator==(const Found&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Found& found) {
+    return out << SourceName(found.source) << " " << found.target << " \"" << found.anchor << "\"";
+}
+
+std::vector<Found> FoundIn(const PageRead& read) {
+    std::vector<Found> found;
+    for (const PageLink& link : read.links) {
+        found.push_back({link.source, link.target, link.anchor});
+    }
+    return found;
+}
+
+TEST(PageReader, EveryLinkWithItsSourceAndText) {
+    const PageRead read = ReadPage(
+        R"(<html lang="en-GB"><head><title> The  &amp; Page </title>)"
+        R"(<link rel="canonical" href="/c.html"><link rel="next" href="p2.html"><link rel="prev" href="p0.html">)"
+        R"(<link rel="alternate" hreflang="de" href="/de/"><link rel="stylesheet" href="s.css">)"
+        R"(<link rel="shortcut icon" href="f.ico"><link rel="preload" href="no.js"><script src="x.js"></script>)"
+        R"(<meta http-equiv="refresh" content="5; URL='later.html'"></head>)"
+        R"(<body><a href="a.html" rel="nofollow">Go <b>on</b>
+           now</a><area href="m.html" alt="Map"><img src="i.png" alt="Pic" srcset="i1.png 1x, i2.png 2x,i3.png">)"
+        R"(<iframe src="f.html"></iframe><a href="b.html"><img src="logo.png" alt="Logo"></a>)"
+        R"html(<p onclick="window.open('w.html')">x</p></body></html>)html");
+    const std::vector<Found> expected = {
+        {LinkSource::LinkCanonical, "/c.html", ""}, {LinkSource::LinkNext, "p2.html", ""},
+        {LinkSource::LinkPrev, "p0.html", ""},      {LinkSource::LinkAlternate, "/de/", ""},
+        {LinkSource::LinkStylesheet, "s.css", ""},  {LinkSource::LinkIcon, "f.ico", ""},
+        {LinkSource::Script, "x.js", ""},           {LinkSource::MetaRefresh, "later.html", ""},
+        {LinkSource::A, "a.html", "Go on now"},     {LinkSource::Area, "m.html", "Map"},
+        {LinkSource::Img, "i.png", "Pic"},          {LinkSource::ImgSrcset, "i1.png", ""},
+        {LinkSource::ImgSrcset, "i2.png", ""},      {LinkSource::ImgSrcset, "i3.png", ""},
+        {LinkSource::Iframe, "f.html", ""},         {LinkSource::A, "b.html", "Logo"},
+        {LinkSource::Img, "logo.png", "Logo"},      {LinkSource::WindowOpen, "w.html", ""},
+    };
+    EXPECT_EQ(FoundIn(read), expected);
+    EXPECT_EQ(read.links[8].rel, "nofollow");
+    EXPECT_EQ(read.links[3].hreflang, "de");
+    EXPECT_EQ(read.facts.title, "The & Page");
+    EXPECT_EQ(read.facts.canonical, "/c.html");
+    EXPECT_EQ(read.facts.lang, "en-GB");
+    EXPECT_EQ(read.facts.refresh.value_or("(none)"), "5; URL='later.html'");
+}
+
+struct FactsRow {
+    std::string name;
+    std::string page;
+    PageFacts expected;
+};
+
+PageFacts Facts(std::size_t words, std::string title, std::size_t titles, std::string h1, std::size_t h1s) {
+    PageFacts facts;
+    facts.title = std::move(title);
+    facts.titleCount = titles;
+    facts.h1 = std::move(h1);
+    facts.h1Count = h1s;
+    facts.wordCount = words;
+    return facts;
+}
+
+PageFacts WithMeta(PageFacts facts, std::string description, std::string robots) {
+    facts.metaDescription = std::move(description);
+    facts.metaRobots = std::move(robots);
+    return facts;
+}
+
+const FactsRow kFacts[] = {
+    {"Empty", "", Facts(0, "", 0, "", 0)},
+    {"FirstTitleAndH1Count", "<title>One</title><title>Two</title><h1>A <i>b</i></h1><h1>C</h1>",
+     Facts(3, "One", 2, "A b", 2)},
+    {"WordsSplitAtBlocksNotAtInlineTags", "<p>one two</p><p>thr<b>ee</b></p><div>four</div>\n\tfive",
+     Facts(5, "", 0, "", 0)},
+    {"HiddenTextIsNotCounted",
+     "<script>a b c</script><style>d e</style><template>f g</template><title>t</title><textarea>h</textarea>",
+     Facts(1, "t", 1, "", 0)},
+    {"HeadingEndsAtAnyHeading", "<h1>Top<h2>Sub</h2>", Facts(2, "", 0, "Top", 1)},
+    {"MetaNamesAnyCase",
+     R"(<meta NAME="Description" content="d1"><meta name="description" content="d2">)"
+     R"(<meta name="robots" content="noindex"><meta name="ROBOTS" content="nofollow">)",
+     WithMeta(Facts(0, "", 0, "", 0), "d1", "noindex, nofollow")},
+    {"SvgTitleIsNotThePageTitle", "<svg><title>icon</title></svg><title>Page</title>", Facts(1, "Page", 1, "", 0)},
+};
+
+class FactsTable : public ::testing::TestWithParam<FactsRow> {};
+
+TEST_P(FactsTable, Page) {
+    const PageFacts facts = ReadPage(GetParam().page).facts;
+    const PageFacts& expected = GetParam().expected;
+    EXPECT_EQ(facts.title, expected.title);
+    EXPECT_EQ(facts.titleCount, expected.titleCount);
+    EXPECT_EQ(facts.h1, expected.h1);
+    EXPECT_EQ(facts.h1Count, expected.h1Count);
+    EXPECT_EQ(facts.wordCount, expected.wordCount);
+    EXPECT_EQ(facts.metaDescription, expected.metaDescription);
+    EXPECT_EQ(facts.metaRobots, expected.metaRobots);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, FactsTable, ::testing::ValuesIn(kFacts), test::RowName());
+
+TEST(PageReader, TextAndLinksStayWithinTheirBounds) {
+    // A 10 MB title of two-byte characters is cut whole characters short of the cap.
+    std::string page = "<title>";
+    for (int i = 0; i < 5'000'000; ++i) {
+        page += "\xC3\xA9";
+    }
+    page += "</title>";
+    for (int i = 0; i < 10'000; ++i) {
+        page += "<title>more</title><a href=\"l" + std::to_string(i) + "\">" + std::string(300, 'x') + "</a>";
+    }
+    ReadLimits limits;
+    limits.links = 100;
+    const PageRead read = ReadPage(page, limits);
+    EXPECT_EQ(read.facts.title.size(), 1024U);
+    EXPECT_EQ(read.facts.titleCount, 10'001U);
+    ASSERT_EQ(read.links.size(), 100U);
+    EXPECT_EQ(read.links.back().target, "l99");
+    EXPECT_EQ(read.links.back().anchor.size(), limits.anchorBytes);
+
+    const std::string longLink = "<a href=\"" + std::string(kMaxLinkBytes + 1, 'x') + "\">x</a><a href=\"ok.html\">";
+    EXPECT_EQ(ReadPage(longLink).links.size(), 1U);
+}
+
+std::string Repeated(std::string_view piece, std::size_t bytes) {
+    std::string out;
+    out.reserve(bytes + piece.size());
+    while (out.size() < bytes) {
+        out += piece;
+    }
+    return out;
+}
+
+std::vector<std::string> Targets(std::string_view page) {
+    std::vector<std::string> targets;
+    for (const PageLink& link : ReadPage(page).links) {
+        targets.push_back(link.target);
+    }
+    return targets;
+}
+
+// Shapes that cost a tree parser time growing with the square of the page, or memory many times
+// it, and inputs outside what a page should be. Each must read in bounded time with the links a
+// browser sees; bench/ measures the big sizes.
+TEST(PageReader, HostileShapesReadInFull) {
+    const std::vector<std::string> ok = {"ok.html"};
+    EXPECT_EQ(Targets(Repeated("<div>", 5'000'000) + "<a href=ok.html>"), ok);
+    EXPECT_EQ(Targets(Repeated("<div></x>", 1 << 20) + "<a href=ok.html>"), ok);
+    EXPECT_EQ(Targets(Repeated("<b id=7></x>t", 1 << 20) + "<a href=ok.html>"), ok);
+
+    std::string attributes = "<a";
+    for (int i = 0; attributes.size() < (std::size_t{4} << 20); ++i) {
+        attributes += " a" + std::to_string(i) + "=1 href=no" + std::to_string(i);
+    }
+    EXPECT_EQ(Targets("<a href=ok.html" + attributes.substr(2) + ">"), ok);
+    EXPECT_EQ(Targets(attributes + " href=never.html>"), std::vector<std::string>{"no0"});
+
+    EXPECT_EQ(Targets("<a href=ok.html><script>" + Repeated("<a href=x>", 8 << 20)), ok);
+    EXPECT_EQ(Targets("<a href=ok.html><!--" + Repeated("<a href=x>-", 8 << 20)), ok);
+    EXPECT_EQ(Targets("<a href=ok.html><a href=\"" + Repeated("x", 8 << 20)), ok);
+}
+
+TEST(PageReader, BytesOfAnyKind) {
+    // NUL becomes U+FFFD in a value; malformed UTF-8 passes as it is.
+    EXPECT_EQ(Targets("<a href=\"a\0b\xFF\xC3.html\">"s), std::vector<std::string>{"a\xEF\xBF\xBD"
+                                                                                   "b\xFF\xC3.html"});
+    EXPECT_EQ(Targets("\xEF\xBB\xBF<a href=bom.html>"), std::vector<std::string>{"bom.html"});
+    const std::string little = "\xFF\xFE<\0a\0 \0h\0r\0e\0f\0=\0\xE9\0\x3D\xD8\x00\xDE>\0"s;
+    EXPECT_EQ(Targets(little), std::vector<std::string>{"\xC3\xA9\xF0\x9F\x98\x80"});
+    const std::string big = "\xFE\xFF\0<\0a\0 \0h\0r\0e\0f\0=\0x\xD8\x00\0>"s;
+    EXPECT_EQ(Targets(big), std::vector<std::string>{"x\xEF\xBF\xBD"});
+}
+
+struct ReferenceRow {
+    std::string name;
+    std::string text;
+    bool inAttribute;
+    std::string decoded;
+};
+
+// Character references as the standard decodes them, and where the short table of names parts
+// from it (marked): a name outside it stays as written.
+const ReferenceRow kReferences[] = {
+    {"Markup", "&amp;&lt;&gt;&quot;&apos;", false, "&<>\"'"},
+    {"WithoutSemicolon", "&amp &copy2 &nbsp", false,
+     "& \xC2\xA9"
+     "2 \xC2\xA0"},
+    {"AttributeKeepsNameBeforeEqualsOrLetter", "?a=1&copy=2&copyx&copy;", true, "?a=1&copy=2&copyx\xC2\xA9"},
+    {"Numeric", "&#65;&#x42;&#X43&#0;&#x110000;&#xD800;&#128;&#x9D;&#;&#x;", false,
+     "ABC\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x82\xAC\xC2\x9D&#;&#x;"},
+    {"UrlPunctuation", "&sol;&colon;&quest;&equals;&num;&percnt;&period;", false, "/:?=#%."},
+    {"UnknownNameStays", "&bogus; & &;", false, "&bogus; & &;"},
+    {"MarkedNotinTakesTheLegacyNotThenText", "&notin;", false,
+     "\xC2\xAC"
+     "in;"},
+    {"MarkedRareNameStays", "&Alpha;&hearts;", false, "&Alpha;&hearts;"},
+};
+
+class References : public ::testing::TestWithParam<ReferenceRow> {};
+
+TEST_P(References, Decode) {
+    const ReferenceRow& row = GetParam();
+    std::string out;
+    for (std::size_t i = 0; i < row.text.size();) {
+        if (row.text[i] == '&') {
+            i = DecodeReference(row.text, i + 1, row.inAttribute, out);
+        } else {
+            out.push_back(row.text[i++]);
+        }
+    }
+    EXPECT_EQ(out, row.decoded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, References, ::testing::ValuesIn(kReferences), test::RowName());
+
+} // namespace
+} // namespace vortaxel::crawl
