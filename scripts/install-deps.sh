@@ -12,6 +12,7 @@ run_packages=(
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev openssl
+    chromium python3
     clang libclang-rt-14-dev clang-format
     scdoc dpkg-dev lintian appstream desktop-file-utils
 )
