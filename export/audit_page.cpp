@@ -5,10 +5,12 @@
 #include "audit_summary.h"
 #include "page_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <random>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vortaxel::audit {
@@ -45,67 +47,129 @@ void AppendNumber(std::string& out, std::uint64_t value) {
     out += std::to_string(value);
 }
 
-void AppendPageRow(std::string& out, const AuditPage& p) {
-    out += '[';
-    AppendJsonString(out, p.url);
-    out += ',';
-    out += p.status ? std::to_string(*p.status) : "null";
-    for (const std::string* text : {&p.finalUrl, &p.contentType, &p.error}) {
-        out += ',';
-        AppendJsonString(out, *text);
+// A page of 100,000 rows is mostly addresses and the same few words again and again; the browser spends its
+// time tokenising the data block, so the data names each page's address once and refers to it by its row
+// number, and writes repeated words (content types, indexability) once in a list.
+class DataWriter {
+public:
+    DataWriter(std::string& out, const AuditData& data) : out_(out) {
+        rows_.reserve(data.pages.size());
+        for (std::size_t i = 0; i < data.pages.size(); ++i) {
+            rows_.emplace(data.pages[i].url, i);
+        }
     }
-    out += ',';
-    out += std::to_string(p.depth);
+
+    /// The address as the row number of the page it names, or as text when no page has it.
+    void Address(std::string_view url) {
+        const auto row = rows_.find(url);
+        if (row == rows_.end()) {
+            AppendJsonString(out_, url);
+        } else {
+            AppendNumber(out_, row->second);
+        }
+    }
+
+    /// An address the page's own: 0 stands for "the same as the page's address", a common case for final
+    /// and canonical addresses. Row numbers cannot be told apart from it, so other addresses are text.
+    void OwnAddress(std::string_view url, std::string_view own) {
+        if (url == own && !url.empty()) {
+            out_ += '0';
+        } else {
+            AppendJsonString(out_, url);
+        }
+    }
+
+    void Word(std::string_view word) {
+        const auto [at, added] = words_.emplace(word, words_.size());
+        if (added) {
+            wordList_.emplace_back(word);
+        }
+        AppendNumber(out_, at->second);
+    }
+
+    void Words() {
+        out_ += ",\"words\":[";
+        for (std::size_t i = 0; i < wordList_.size(); ++i) {
+            out_ += i == 0 ? "" : ",";
+            AppendJsonString(out_, wordList_[i]);
+        }
+        out_ += ']';
+    }
+
+    void Text(std::string_view text) { AppendJsonString(out_, text); }
+    void Raw(std::string_view text) { out_ += text; }
+
+private:
+    std::string& out_;
+    std::unordered_map<std::string_view, std::size_t> rows_;
+    std::unordered_map<std::string, std::size_t> words_;
+    std::vector<std::string> wordList_;
+};
+
+void AppendPageRow(DataWriter& w, const AuditPage& p) {
+    w.Raw("[");
+    w.Text(p.url);
+    w.Raw(",");
+    w.Raw(p.status ? std::to_string(*p.status) : "null");
+    w.Raw(",");
+    w.OwnAddress(p.finalUrl, p.url);
+    w.Raw(",");
+    w.Word(p.contentType);
+    w.Raw(",");
+    w.Text(p.error);
+    w.Raw("," + std::to_string(p.depth));
     for (const std::string* text : {&p.title, &p.metaDescription, &p.h1}) {
-        out += ',';
-        AppendJsonString(out, *text);
+        w.Raw(",");
+        w.Text(*text);
     }
-    out += ',';
-    out += std::to_string(p.h1Count);
-    for (const std::string* text : {&p.canonical, &p.robots}) {
-        out += ',';
-        AppendJsonString(out, *text);
-    }
-    out += ',';
-    AppendJsonString(out, IndexabilityText(p.indexability));
+    w.Raw("," + std::to_string(p.h1Count) + ",");
+    w.OwnAddress(p.canonical, p.url);
+    w.Raw(",");
+    w.Word(p.robots);
+    w.Raw(",");
+    w.Word(IndexabilityText(p.indexability));
     for (const std::uint64_t n : {p.wordCount, p.inlinks, p.outlinks}) {
-        out += ',';
-        AppendNumber(out, n);
+        w.Raw("," + std::to_string(n));
     }
-    out += ',';
-    AppendJsonString(out, ChainText(p.redirectChain));
-    out += p.inSitemap ? ",1" : ",0";
+    w.Raw(",");
+    w.Text(ChainText(p.redirectChain));
+    w.Raw(p.inSitemap ? ",1" : ",0");
     for (const std::uint64_t n : {p.elapsedMs, p.bytes, p.foundMs}) {
-        out += ',';
-        AppendNumber(out, n);
+        w.Raw("," + std::to_string(n));
     }
-    out += ']';
+    w.Raw("]");
 }
 
-void AppendLinkRow(std::string& out, const AuditLink& l) {
-    out += '[';
-    for (const std::string* text : {&l.source, &l.target, &l.anchor, &l.element, &l.rel}) {
-        AppendJsonString(out, *text);
-        out += ',';
-    }
-    out += l.follow ? "1," : "0,";
-    out += l.targetStatus ? std::to_string(*l.targetStatus) : "null";
-    out += ',';
-    AppendJsonString(out, l.targetError);
-    out += ']';
+void AppendLinkRow(DataWriter& w, const AuditLink& l) {
+    w.Raw("[");
+    w.Address(l.source);
+    w.Raw(",");
+    w.Address(l.target);
+    w.Raw(",");
+    w.Text(l.anchor);
+    w.Raw(",");
+    w.Word(l.element);
+    w.Raw(",");
+    w.Word(l.rel);
+    w.Raw(l.follow ? ",1," : ",0,");
+    w.Raw(l.targetStatus ? std::to_string(*l.targetStatus) : "null");
+    w.Raw(",");
+    w.Text(l.targetError);
+    w.Raw("]");
 }
 
 void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks) {
-    out += "{\"startUrl\":";
-    AppendJsonString(out, data.meta.startUrl);
-    out += ",\"pages\":[";
+    DataWriter w(out, data);
+    w.Raw("{\"startUrl\":");
+    w.Text(data.meta.startUrl);
+    w.Raw(",\"pages\":[");
     bool first = true;
     for (const AuditPage& page : data.pages) {
-        out += first ? "\n" : ",\n";
+        w.Raw(first ? "\n" : ",\n");
         first = false;
-        AppendPageRow(out, page);
+        AppendPageRow(w, page);
     }
-    out += "],\"links\":[";
+    w.Raw("],\"links\":[");
     first = true;
     std::size_t written = 0;
     // Broken links first, so that a cut never drops one the issues list needs.
@@ -117,13 +181,15 @@ void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks) 
             if (IsBrokenLink(link) != brokenPass) {
                 continue;
             }
-            out += first ? "\n" : ",\n";
+            w.Raw(first ? "\n" : ",\n");
             first = false;
-            AppendLinkRow(out, link);
+            AppendLinkRow(w, link);
             ++written;
         }
     }
-    out += "],\"linksTotal\":" + std::to_string(data.links.size()) + "}";
+    w.Raw("],\"linksTotal\":" + std::to_string(data.links.size()));
+    w.Words();
+    w.Raw("}");
 }
 
 void Card(std::string& out, std::string_view id, std::uint64_t value, std::string_view label, bool bad = false) {

@@ -43,6 +43,21 @@ const std::string_view kAuditPageScript = R"JS(
     canonical: 10, robots: 11, indexability: 12, words: 13, inlinks: 14, outlinks: 15, chain: 16, sitemap: 17,
     ms: 18, bytes: 19, found: 20};
   var L = {source: 0, target: 1, anchor: 2, element: 3, rel: 4, follow: 5, status: 6, error: 7};
+  // The data writes repeated words once and refers to pages by row; spell them out again.
+  var words = data.words;
+  data.pages.forEach(function (p) {
+    if (p[P.finalUrl] === 0) p[P.finalUrl] = p[P.url];
+    if (p[P.canonical] === 0) p[P.canonical] = p[P.url];
+    p[P.type] = words[p[P.type]];
+    p[P.robots] = words[p[P.robots]];
+    p[P.indexability] = words[p[P.indexability]];
+  });
+  data.links.forEach(function (l) {
+    if (typeof l[L.source] === 'number') l[L.source] = data.pages[l[L.source]][P.url];
+    if (typeof l[L.target] === 'number') l[L.target] = data.pages[l[L.target]][P.url];
+    l[L.element] = words[l[L.element]];
+    l[L.rel] = words[l[L.rel]];
+  });
   var PAGE_SIZE = 100;
 
   function el(tag, text, cls) {
