@@ -1,5 +1,7 @@
 #include "page_text.h"
 
+#include "utf8.h"
+
 #include <cstdint>
 
 namespace vortaxel::audit {
@@ -7,47 +9,12 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-/// The length of the well-formed UTF-8 sequence at `i`, or 0 when the byte there does not start one
-/// (overlong forms, surrogates and code points past U+10FFFF are not well-formed).
-std::size_t SequenceLength(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80) {
-        return 1;
-    }
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
-        return 0;
-    }
-    for (std::size_t k = 2; k < length; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
-}
-
 /// Calls `ascii(c)` for each ASCII byte and `other(sequence)` for each well-formed multi-byte sequence,
 /// with U+FFFD in place of every byte that starts none.
 template <typename Ascii, typename Other> void ForEachCharacter(std::string_view text, Ascii ascii, Other other) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t length = SequenceLength(text, i);
+        const std::size_t length = keywords::Utf8SequenceLength(text, i);
         if (length == 1) {
             ascii(text[i]);
         } else if (length == 0) {
