@@ -69,8 +69,8 @@ public:
         }
     }
 
-    /// An address the page's own: 0 stands for "the same as the page's address", a common case for final
-    /// and canonical addresses. Row numbers cannot be told apart from it, so other addresses are text.
+    /// A page's final or canonical address, most often the page's own: 0 then stands for it. Row numbers
+    /// could not be told apart from that 0, so any other address is written as text.
     void OwnAddress(std::string_view url, std::string_view own) {
         if (url == own && !url.empty()) {
             out_ += '0';
