@@ -16,7 +16,7 @@ constexpr int kWidth = 480;
 constexpr int kHeight = 220;
 constexpr int kLeft = 44;
 constexpr int kBottom = 36;
-constexpr int kTop = 16;
+constexpr int kTop = 24;
 constexpr int kPlotHeight = kHeight - kBottom - kTop;
 constexpr int kPlotWidth = kWidth - kLeft - 8;
 
@@ -69,7 +69,7 @@ std::string BarChart(const ChartName& name, const Bars& bars) {
                std::to_string(barWidth) + "\" height=\"" + std::to_string(height) + "\"><title>";
         AppendHtmlText(out, name + ": " + std::to_string(value));
         out += "</title></rect>";
-        Text(out, x + barWidth / 2, std::max(y - 3, kTop + 8), Anchor::Middle, std::to_string(value));
+        Text(out, x + barWidth / 2, y - 4, Anchor::Middle, std::to_string(value));
         Text(out, x + barWidth / 2, kTop + kPlotHeight + 16, Anchor::Middle, name);
         x += slot;
     }

@@ -27,9 +27,10 @@ summary{cursor:pointer;font-weight:600}
 .tools{display:flex;gap:8px;align-items:center;margin:6px 0;flex-wrap:wrap}
 .tools input{min-width:260px;padding:3px 6px}
 .scroll{overflow-x:auto;background:#fff;border:1px solid #d8dde3}
-table{border-collapse:collapse;font-size:13px;width:100%}
+table{border-collapse:collapse;font-size:13px;width:max-content;min-width:100%}
 th,td{border-bottom:1px solid #e6e9ed;padding:3px 6px;text-align:left;vertical-align:top;max-width:420px;overflow-wrap:anywhere}
-th{background:#eef1f4;position:sticky;top:0}
+th{background:#eef1f4;position:sticky;top:0;white-space:nowrap}
+td{min-width:2em}
 th button{all:unset;cursor:pointer;font-weight:600}
 td.n{text-align:right;font-variant-numeric:tabular-nums}
 .note{color:#56606b}
