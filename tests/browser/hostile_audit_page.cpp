@@ -4,6 +4,7 @@
 #include "platform/atomic_file_writer.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -91,15 +92,29 @@ AuditData HostileCrawl() {
     return data;
 }
 
+/// A plain crawl of `count` pages, page i answering in i ms, for paging and sorting.
+AuditData ManyPages(int count) {
+    AuditData data;
+    data.meta.startUrl = "http://127.0.0.1:8080/0";
+    for (int i = 0; i < count; ++i) {
+        AuditPage page = Page("http://127.0.0.1:8080/" + std::to_string(i), 200, "Page " + std::to_string(i));
+        page.elapsedMs = static_cast<std::uint64_t>(i);
+        page.inlinks = 1;
+        data.pages.push_back(page);
+    }
+    return data;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: hostile_audit_page FILE\n", stderr);
+    if (argc != 2 && argc != 3) {
+        std::fputs("usage: hostile_audit_page FILE [PLAIN_PAGES]\n", stderr);
         return 2;
     }
     vortaxel::platform::AtomicFileWriter files;
-    const auto result = WriteAuditPage(HostileCrawl(), argv[1], files);
+    const AuditData data = argc == 3 ? ManyPages(std::atoi(argv[2])) : HostileCrawl();
+    const auto result = WriteAuditPage(data, argv[1], files);
     if (!result) {
         std::fprintf(stderr, "%s\n", result.error.c_str());
         return 1;
