@@ -1,5 +1,7 @@
 #include "export/page_report.h"
 
+#include "export/csv_field.h"
+
 #include <charconv>
 
 namespace vortaxel::keywords {
@@ -47,18 +49,7 @@ void PageReportBuilder::Add(const PageReportRow& row) {
 }
 
 void PageReportBuilder::AddField(std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-        text_ += field;
-        return;
-    }
-    text_ += '"';
-    for (std::size_t quote = field.find('"'); quote != std::string_view::npos; quote = field.find('"')) {
-        text_.append(field.substr(0, quote + 1));
-        text_ += '"';
-        field.remove_prefix(quote + 1);
-    }
-    text_ += field;
-    text_ += '"';
+    AppendCsvField(text_, field);
 }
 
 std::string BuildPageReport(std::span<const PageReportRow> rows) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/cookie_share.h"
 #include "net/curl_handles.h"
 #include "net/fetch_options.h"
 #include "net/fetch_result.h"
@@ -118,6 +119,8 @@ private:
     static_assert(std::atomic<bool>::is_always_lock_free);
     std::atomic<bool> aborted_{false};
     FetchOptions options_;
+    /// Before the transfers, so that it outlives their handles.
+    std::unique_ptr<CookieShare> cookies_;
     MultiHandle multi_;
     std::vector<Slot> slots_;
     FinishedPages store_;
