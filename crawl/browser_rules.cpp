@@ -1,6 +1,7 @@
 #include "browser_rules.h"
 
 #include "ascii.h"
+#include "audit_links.h"
 #include "browser_links.h"
 #include "html_sniff.h"
 
@@ -107,7 +108,10 @@ void BrowserRules::Turn(CrawlRun& run) {
         listed = known ? target : store_.Intern(*landing);
     }
     run.List(listed);
-    const std::size_t dropped = QueueLinks(*landing, run.PageBuffer(), run.Limits().pageLinkBytes);
+    const PageRead read = ReadPage(run.PageBuffer());
+    run.PageParsed(*landing, read);
+    const std::size_t dropped = QueueLinks(*landing, FollowedLinks(read, page.robotsTag, run.Limits().followNofollow),
+                                           run.Limits().pageLinkBytes);
     if (dropped != 0) {
         run.LinksDropped(*landing, dropped);
     }
@@ -134,8 +138,7 @@ std::optional<std::string> BrowserRules::Landing(const std::string& asked, const
     return landing;
 }
 
-std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, std::string_view html, std::uint64_t budget) {
-    const PageLinks links = ExtractBrowserLinks(html);
+std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget) {
     std::string base = pageAddress;
     if (links.baseHref) {
         // A base that does not resolve to a web address leaves links resolved against the page.

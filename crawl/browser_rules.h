@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser_links.h"
 #include "link_rules.h"
 #include "page_address.h"
 
@@ -36,7 +37,7 @@ private:
     /// The identity a fetch of `asked` landed on, or none when that lies off the site.
     std::optional<std::string> Landing(const std::string& asked, const FetchedPage& page);
     /// Queues the page's new links while their joined bytes fit `budget`; returns how many were dropped.
-    std::size_t QueueLinks(const std::string& pageAddress, std::string_view html, std::uint64_t budget);
+    std::size_t QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget);
     void Enqueue(const std::string& identity);
 
     UrlStore& store_;

@@ -20,13 +20,20 @@ template <class Number> void AppendNumber(std::string& text, Number number) {
 
 } // namespace
 
-PageReportBuilder::PageReportBuilder(std::size_t expectedRows) {
-    text_.reserve(kPageReportHeader.size() + 2 + expectedRows * kBytesPerRowGuess);
+PageReportBuilder::PageReportBuilder(std::size_t expectedRows) : PageReportBuilder(expectedRows, {}) {}
+
+PageReportBuilder::PageReportBuilder(std::size_t expectedRows, std::string_view moreHeader) {
+    text_.reserve(kPageReportHeader.size() + moreHeader.size() + 2 + expectedRows * kBytesPerRowGuess);
     text_ += kPageReportHeader;
+    text_ += moreHeader;
     text_ += "\r\n";
 }
 
 void PageReportBuilder::Add(const PageReportRow& row) {
+    Add(row, {});
+}
+
+void PageReportBuilder::Add(const PageReportRow& row, std::string_view moreFields) {
     AddField(row.url);
     text_ += ',';
     if (row.status) {
@@ -44,6 +51,7 @@ void PageReportBuilder::Add(const PageReportRow& row) {
     AppendNumber(text_, row.redirects);
     text_ += ',';
     AddField(row.error);
+    text_ += moreFields;
     text_ += "\r\n";
     ++rows_;
 }
