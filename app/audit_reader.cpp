@@ -158,12 +158,19 @@ std::string AuditReader::ForEachLink(const std::function<void(const audit::Audit
     return links.Status() ? std::string() : store_.FailureText(links.Status());
 }
 
-std::string AuditReader::Load(audit::AuditData& data) {
+std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks) {
     data.meta.startUrl = store_.Settings().startText;
     data.meta.rules = "browser";
     std::string error = ForEachRow([&data](const AuditRow& row) { data.pages.push_back(row.page); });
+    std::size_t others = 0;
     if (error.empty()) {
-        error = ForEachLink([&data](const audit::AuditLink& link) { data.links.push_back(link); });
+        error = ForEachLink([&](const audit::AuditLink& link) {
+            const bool broken = audit::IsBrokenLink(link);
+            if (broken || others < mostOtherLinks) {
+                others += broken ? 0 : 1;
+                data.links.push_back(link);
+            }
+        });
     }
     return error;
 }

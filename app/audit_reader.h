@@ -3,6 +3,7 @@
 #include "app/crawl_store.h"
 #include "export/audit_data.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -29,8 +30,9 @@ public:
     std::string ForEachRow(const std::function<void(const AuditRow&)>& visit);
     /// Every link of every page, in the order they were read, with its target's final outcome.
     std::string ForEachLink(const std::function<void(const audit::AuditLink&)>& visit);
-    /// The whole audit in memory, for the audit page: the listed pages and the fetches that failed.
-    std::string Load(audit::AuditData& data);
+    /// The audit in memory, for the audit page and the summary: every fetch, every broken link, and
+    /// the first `mostOtherLinks` of the others, so that a site's whole link graph never is.
+    std::string Load(audit::AuditData& data, std::size_t mostOtherLinks);
 
 private:
     CrawlStore& store_;

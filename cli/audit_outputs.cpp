@@ -263,7 +263,9 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
     const bool wantsData = options.audit.htmlFile || !options.quiet;
     audit::AuditData data;
     if (wantsData) {
-        if (std::string error = reader.Load(data); !error.empty()) {
+        // The summary counts only broken links; the page shows some of the others as well.
+        const std::size_t others = options.audit.htmlFile ? audit::kAuditPageMostLinks : 0;
+        if (std::string error = reader.Load(data, others); !error.empty()) {
             outcome.failures.push_back(error);
             return outcome;
         }
