@@ -16,10 +16,14 @@ source "$root/bench/nginx_site.sh"
 
 declare -A times
 for round in $(seq "$rounds"); do
-    for name in plain audit; do
+    for name in plain kept audit; do
         start=$(date +%s.%N)
         if [[ $name == plain ]]; then
             "$cli" --quiet --rules browser "$site" > "$work/plain.txt"
+        elif [[ $name == kept ]]; then
+            # Keeping the crawl alone, no audit output: what the recording costs.
+            rm -f "$work/kept.db"
+            "$cli" --quiet --rules browser --db "$work/kept.db" "$site" > /dev/null
         else
             TMPDIR=$work /usr/bin/time -f '%M' -o "$work/rss" "$cli" --rules browser --report "$work/r.csv" \
                 --links "$work/l.csv" "$site" > "$work/audit.txt" 2> "$work/summary.txt"
@@ -36,5 +40,7 @@ a=$(echo "${times[audit]}" | median)
 cmp -s "$work/plain.txt" "$work/audit.txt" && same=yes || same=NO
 printf 'pages %d listed %d (same list: %s), links %d\n' "$pages" "$(wc -l < "$work/plain.txt")" "$same" \
     "$(($(wc -l < "$work/l.csv") - 1))"
-printf 'median plain %.3f s, audit %.3f s: %.3f (goal <= 1.25)\n' "$p" "$a" "$(echo "$a / $p" | bc -l)"
+k=$(echo "${times[kept]}" | median)
+printf 'median plain %.3f s, kept in --db %.3f s, audit %.3f s: %.3f (goal <= 1.25)\n' "$p" "$k" "$a" \
+    "$(echo "$a / $p" | bc -l)"
 printf 'audit run peak RSS %d KiB\n' "$(tail -1 "$work/rss")"

@@ -191,6 +191,10 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
         if (const app::SqlStatus kept = store_->StartRun(cli::SettingsOf(options_, startText)); !kept) {
             return Fail(store_->FailureText(kept), kExitUsage);
         }
+        if (scratch_) {
+            // A file thrown away at the end need not survive a power cut: no waits for the disk.
+            store_->Db().Execute("PRAGMA synchronous=OFF");
+        }
     }
     if (options_.reportFile) {
         host_.CollectReport();
