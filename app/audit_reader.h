@@ -24,7 +24,9 @@ struct AuditRow {
 /// for more than one row at a time. Each returns why reading failed, naming the file, or "".
 class AuditReader {
 public:
-    explicit AuditReader(CrawlStore& store) : store_(store) {}
+    /// Indexes the links by target for the lookups that follow, once per file: built in one sort at the
+    /// end rather than kept up to date while the crawl writes millions of links in no order.
+    explicit AuditReader(CrawlStore& store);
 
     /// Every fetch and blocked address in the order the runs met them, as the per-page report lists them.
     std::string ForEachRow(const std::function<void(const AuditRow&)>& visit);

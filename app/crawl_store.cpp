@@ -54,7 +54,6 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "  id INTEGER PRIMARY KEY, page_id INTEGER NOT NULL REFERENCES pages (id), target TEXT NOT NULL,"
     "  anchor TEXT NOT NULL, element TEXT NOT NULL, rel TEXT NOT NULL, hreflang TEXT NOT NULL,"
     "  follow INTEGER NOT NULL);"
-    "CREATE INDEX links_target ON links (target);"
     "CREATE INDEX links_page ON links (page_id);"
     "CREATE INDEX fetches_url ON fetches (url);"
     "CREATE INDEX pages_url ON pages (url);"
