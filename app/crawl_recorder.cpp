@@ -1,6 +1,7 @@
 #include "app/crawl_recorder.h"
 
 #include "app/queue_chunk.h"
+#include "crawl/audit_links.h"
 
 #include <algorithm>
 
@@ -20,12 +21,18 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
                               "INSERT INTO pages (id, url, depth, found_on, turn, event) VALUES (?, ?, ?, ?, ?, ?)")) &&
         Check(insertFetch_.Prepare(db,
                                    "INSERT INTO fetches (event, turn, page_id, url, blocked, ok, status, final_url, "
-                                   "content_type, body_skipped, bytes, ms, redirects, error) "
-                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
+                                   "content_type, body_skipped, bytes, ms, redirects, error, robots_tag) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertChunk_.Prepare(db,
                                    "INSERT INTO queue (pos, pos_end, found_on, depth, urls) VALUES (?, ?, ?, ?, ?)")) &&
         Check(headChunk_.Prepare(db, "SELECT found_on, depth FROM queue WHERE pos <= ? ORDER BY pos DESC LIMIT 1")) &&
         Check(dropPopped_.Prepare(db, "DELETE FROM queue WHERE pos < ?1 AND pos_end <= ?1")) &&
+        Check(pageFacts_.Prepare(db, "UPDATE pages SET title = ?, title_count = ?, meta_description = ?, "
+                                     "meta_robots = ?, h1 = ?, h1_count = ?, canonical = ?, lang = ?, word_count = ?, "
+                                     "refresh = ? WHERE id = ?")) &&
+        Check(insertLink_.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow) "
+                                      "VALUES (?, ?, ?, ?, ?, ?, ?)")) &&
+        Check(insertHop_.Prepare(db, "INSERT INTO hops (fetch_id, hop, code, url) VALUES (?, ?, ?, ?)")) &&
         Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
 }
 
@@ -55,9 +62,14 @@ void CrawlRecorder::PageBlocked(std::string_view url) {
     turnEvents_.push_back({Event::Kind::Blocked, std::string(url), {}});
 }
 
+void CrawlRecorder::PageParsed(std::string_view url, const crawl::PageRead& read) {
+    turnRead_.emplace(std::string(url), read);
+}
+
 void CrawlRecorder::TurnEnded(const crawl::RunSnapshot& state) {
     if (!error_.empty()) {
         turnEvents_.clear();
+        turnRead_.reset();
         return;
     }
     if (!transaction_.IsOpen() && !Check(transaction_.Begin())) {
@@ -94,6 +106,10 @@ bool CrawlRecorder::WriteTurn(const crawl::RunSnapshot& state) {
             return false;
         }
     }
+    if (turnRead_ && pageId && !WriteRead(*pageId)) {
+        return false;
+    }
+    turnRead_.reset();
     // A batch counts the turns that fetched or listed something: what a kill would make the next run redo.
     pagesInBatch_ += turnEvents_.empty() ? 0 : 1;
     progress_.events += std::int64_t(turnEvents_.size());
@@ -133,6 +149,44 @@ bool CrawlRecorder::WritePage(const Event& event, std::int64_t eventNumber, std:
     return Check(insertPage_.Run());
 }
 
+bool CrawlRecorder::WriteRead(std::int64_t pageId) {
+    const auto& [url, read] = *turnRead_;
+    const crawl::PageFacts& facts = read.facts;
+    pageFacts_.Bind(1, facts.title);
+    pageFacts_.Bind(2, static_cast<std::int64_t>(facts.titleCount));
+    pageFacts_.Bind(3, facts.metaDescription);
+    pageFacts_.Bind(4, facts.metaRobots);
+    pageFacts_.Bind(5, facts.h1);
+    pageFacts_.Bind(6, static_cast<std::int64_t>(facts.h1Count));
+    const std::string base = crawl::LinkBase(url, facts);
+    if (!facts.canonical.empty()) {
+        pageFacts_.Bind(7, crawl::ResolvedTarget(base, facts.canonical));
+    }
+    pageFacts_.Bind(8, facts.lang);
+    pageFacts_.Bind(9, static_cast<std::int64_t>(facts.wordCount));
+    if (facts.refresh) {
+        pageFacts_.Bind(10, *facts.refresh);
+    }
+    pageFacts_.Bind(11, pageId);
+    if (!Check(pageFacts_.Run())) {
+        return false;
+    }
+    const bool pageNofollow = crawl::RobotsSayNofollow(facts.metaRobots);
+    for (const crawl::PageLink& link : read.links) {
+        insertLink_.Bind(1, pageId);
+        insertLink_.Bind(2, crawl::ResolvedTarget(base, link.target));
+        insertLink_.Bind(3, link.anchor);
+        insertLink_.Bind(4, crawl::SourceName(link.source));
+        insertLink_.Bind(5, link.rel);
+        insertLink_.Bind(6, link.hreflang);
+        insertLink_.Bind(7, std::int64_t{!pageNofollow && !crawl::RelSaysNofollow(link.rel) ? 1 : 0});
+        if (!Check(insertLink_.Run())) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CrawlRecorder::WriteFetch(const Event& event, std::int64_t eventNumber, std::optional<std::int64_t> pageId) {
     const crawl::FetchedPage& page = event.page;
     insertFetch_.Bind(1, eventNumber);
@@ -151,7 +205,21 @@ bool CrawlRecorder::WriteFetch(const Event& event, std::int64_t eventNumber, std
     insertFetch_.Bind(12, static_cast<std::int64_t>(page.elapsed.count()));
     insertFetch_.Bind(13, static_cast<std::int64_t>(page.redirects));
     insertFetch_.Bind(14, page.error);
-    return Check(insertFetch_.Run());
+    insertFetch_.Bind(15, page.robotsTag);
+    if (!Check(insertFetch_.Run())) {
+        return false;
+    }
+    const std::int64_t fetchId = store_.Db().LastInsertId();
+    for (std::size_t i = 0; i < page.hops.size(); ++i) {
+        insertHop_.Bind(1, fetchId);
+        insertHop_.Bind(2, static_cast<std::int64_t>(i));
+        insertHop_.Bind(3, static_cast<std::int64_t>(page.hops[i].code));
+        insertHop_.Bind(4, page.hops[i].url);
+        if (!Check(insertHop_.Run())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CrawlRecorder::WriteQueue(const crawl::RunSnapshot& state, std::optional<std::int64_t> foundOn,
@@ -224,6 +292,7 @@ bool CrawlRecorder::Commit(CrawlState state, const std::string& stopReason) {
 bool CrawlRecorder::Finish(crawl::RunEnd end, const std::string& stopReason) {
     // A turn cut short by a failure was never whole: nothing of it is kept.
     turnEvents_.clear();
+    turnRead_.reset();
     if (!error_.empty()) {
         return false;
     }

@@ -48,6 +48,7 @@ public:
     void PageFound(std::size_t index, std::string_view url) override;
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
     void PageBlocked(std::string_view url) override;
+    void PageParsed(std::string_view url, const crawl::PageRead& read) override;
     void TurnEnded(const crawl::RunSnapshot& state) override;
 
 private:
@@ -60,6 +61,7 @@ private:
     bool Check(const SqlStatus& status);
     bool WriteTurn(const crawl::RunSnapshot& state);
     bool WritePage(const Event& event, std::int64_t eventNumber, std::int64_t& pageId, std::int64_t& depth);
+    bool WriteRead(std::int64_t pageId);
     bool WriteFetch(const Event& event, std::int64_t eventNumber, std::optional<std::int64_t> pageId);
     bool WriteQueue(const crawl::RunSnapshot& state, std::optional<std::int64_t> foundOn, std::int64_t depth);
     /// Queue entries [first, second) of `state`, with where they were found.
@@ -76,7 +78,12 @@ private:
     SqlStatement insertChunk_;
     SqlStatement headChunk_;
     SqlStatement dropPopped_;
+    SqlStatement pageFacts_;
+    SqlStatement insertLink_;
+    SqlStatement insertHop_;
     std::vector<Event> turnEvents_;
+    // What the turn's listed page said: its address, and what was read there.
+    std::optional<std::pair<std::string, crawl::PageRead>> turnRead_;
     ChunkWriter chunk_;
     CrawlProgressRow progress_;
     // The queue's absolute position of the engine's head when this run began.

@@ -37,6 +37,29 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "  ms INTEGER NOT NULL, redirects INTEGER NOT NULL, error TEXT NOT NULL);"
     "CREATE TABLE queue ("
     "  pos INTEGER PRIMARY KEY, pos_end INTEGER NOT NULL, found_on INTEGER, depth INTEGER, urls BLOB NOT NULL);",
+    // 2: what browser rules read on each page (its facts, every link it holds) and each redirect hop.
+    "ALTER TABLE pages ADD COLUMN title TEXT;"
+    "ALTER TABLE pages ADD COLUMN title_count INTEGER;"
+    "ALTER TABLE pages ADD COLUMN meta_description TEXT;"
+    "ALTER TABLE pages ADD COLUMN meta_robots TEXT;"
+    "ALTER TABLE pages ADD COLUMN h1 TEXT;"
+    "ALTER TABLE pages ADD COLUMN h1_count INTEGER;"
+    "ALTER TABLE pages ADD COLUMN canonical TEXT;"
+    "ALTER TABLE pages ADD COLUMN lang TEXT;"
+    "ALTER TABLE pages ADD COLUMN word_count INTEGER;"
+    "ALTER TABLE pages ADD COLUMN refresh TEXT;"
+    "ALTER TABLE pages ADD COLUMN in_sitemap INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE fetches ADD COLUMN robots_tag TEXT NOT NULL DEFAULT '';"
+    "CREATE TABLE links ("
+    "  id INTEGER PRIMARY KEY, page_id INTEGER NOT NULL REFERENCES pages (id), target TEXT NOT NULL,"
+    "  anchor TEXT NOT NULL, element TEXT NOT NULL, rel TEXT NOT NULL, hreflang TEXT NOT NULL,"
+    "  follow INTEGER NOT NULL);"
+    "CREATE INDEX links_page ON links (page_id);"
+    "CREATE INDEX fetches_url ON fetches (url);"
+    "CREATE INDEX pages_url ON pages (url);"
+    "CREATE TABLE hops ("
+    "  fetch_id INTEGER NOT NULL REFERENCES fetches (id), hop INTEGER NOT NULL, code INTEGER NOT NULL,"
+    "  url TEXT NOT NULL, PRIMARY KEY (fetch_id, hop)) WITHOUT ROWID;",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {
@@ -195,7 +218,9 @@ std::string CrawlStore::Prepare(Access access) {
         return "a newer version of vortaxel wrote it (layout " + std::to_string(version) + ", this one reads up to " +
                std::to_string(kCrawlSchemaVersion) + ")";
     }
+    version_ = blank ? kCrawlSchemaVersion : static_cast<int>(version);
     if (access != Access::Read) {
+        version_ = kCrawlSchemaVersion;
         SqlTransaction transaction(db_);
         status = transaction.Begin("EXCLUSIVE");
         if (status.code == SQLITE_BUSY || status.code == SQLITE_LOCKED) {

@@ -25,6 +25,9 @@ struct CrawlSettings {
     bool operator==(const CrawlSettings&) const = default;
 };
 
+/// The layout version this program writes; files with a higher one are refused.
+inline constexpr int kCrawlSchemaVersion = 2;
+
 enum class CrawlState { Running, Stopped, Finished };
 
 /// Where the kept queue stands and what else a run carries on from; see docs/crawl-database.md.
@@ -65,6 +68,8 @@ public:
     SqlDatabase& Db() { return db_; }
 
     const CrawlSettings& Settings() const { return settings_; }
+    /// The layout the file has: below kCrawlSchemaVersion only for a file read and never written.
+    int SchemaVersion() const { return version_; }
     /// Keeps the settings a run goes by (a new crawl's, or a resumed one's with its new page limit
     /// and delay), and the crawl's progress beside them.
     SqlStatus StartRun(const CrawlSettings& settings);
@@ -87,10 +92,8 @@ private:
     CrawlProgressRow progress_;
     // A run has written to the file: its log is folded back in when the store closes.
     bool running_ = false;
+    int version_ = kCrawlSchemaVersion;
 };
-
-/// The layout version this program writes; files with a higher one are refused.
-inline constexpr int kCrawlSchemaVersion = 1;
 
 const char* CrawlStateName(CrawlState state);
 

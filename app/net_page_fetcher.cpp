@@ -23,6 +23,11 @@ crawl::FetchedPage ToFetchedPage(net::FetchResult result) {
     page.elapsed = result.elapsed;
     page.redirects = result.redirects;
     page.redirectTo = std::move(result.redirectTo);
+    page.hops.reserve(result.hops.size());
+    for (net::RedirectStep& hop : result.hops) {
+        page.hops.push_back({hop.code, std::move(hop.url)});
+    }
+    page.robotsTag = std::move(result.robotsTag);
     return page;
 }
 
@@ -83,6 +88,8 @@ net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOpti
         // One GET per page, cut after the headers when the reply is not a page: a HEAD first would cost
         // every page a second request, and servers answer HEAD less faithfully than GET.
         base.htmlOnly = true;
+        // A site that needs its session cookie sends every cookie-less client round a redirect loop.
+        base.keepCookies = true;
     }
     base.delay = std::max(base.delay, choices.delay);
     base.politeRetry = base.politeRetry || choices.obeyRobots || choices.delay.count() > 0;

@@ -57,6 +57,12 @@ void ListenerFan::PageBlocked(std::string_view url) {
     }
 }
 
+void ListenerFan::PageParsed(std::string_view url, const crawl::PageRead& read) {
+    for (auto* listener : listeners_) {
+        listener->PageParsed(url, read);
+    }
+}
+
 RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listener, crawl::PageFetcher& pages)
     : engine_(pages, fan_), rules_(setup.rules) {
     fan_.Add(listener);

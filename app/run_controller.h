@@ -44,6 +44,7 @@ public:
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
     void LinksDropped(std::string_view url, std::size_t count) override;
     void PageBlocked(std::string_view url) override;
+    void PageParsed(std::string_view url, const crawl::PageRead& read) override;
 
 private:
     std::vector<crawl::CrawlListener*> listeners_;

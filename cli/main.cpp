@@ -2,6 +2,7 @@
 #include "app/crawl_store.h"
 #include "app/kept_crawl.h"
 #include "app/run_controller.h"
+#include "cli/audit_outputs.h"
 #include "cli/checked_output.h"
 #include "cli/cli_crawl_host.h"
 #include "cli/interrupt_watcher.h"
@@ -65,6 +66,7 @@ private:
     std::vector<std::string> given_;
     cli::CheckedOutput output_{stdout};
     cli::CliCrawlHost host_;
+    std::unique_ptr<cli::TemporaryCrawlFile> scratch_;
     std::unique_ptr<app::CrawlStore> store_;
     std::string startText_;
     /// Written as the run goes, so a crawl of millions of pages never holds its report whole.
@@ -170,6 +172,7 @@ app::RunSetup Session::Setup() const {
         setup.limits.pages = *options_.maxPages;
     }
     setup.fetch.caFile = options_.caFile.value_or(std::string());
+    setup.limits.followNofollow = options_.audit.followNofollow;
     return setup;
 }
 
@@ -207,9 +210,22 @@ void Session::ReplayKeptReport() {
 int Session::Crawl(cli::InterruptWatcher& interrupts) {
     // A kept crawl starts from where it started.
     const std::string startText = options_.resume ? options_.url : startText_;
+    if (!store_ && cli::WantsAudit(options_)) {
+        // The audit is read back from disk, so that a large site's links never sit in memory.
+        std::string error;
+        scratch_ = cli::TemporaryCrawlFile::Make(error);
+        store_ = scratch_ ? app::CrawlStore::Open(scratch_->Path(), app::CrawlStore::Access::Create, error) : nullptr;
+        if (!store_) {
+            return Fail(error, kExitFailure);
+        }
+    }
     if (store_) {
         if (const app::SqlStatus kept = store_->StartRun(cli::SettingsOf(options_, startText)); !kept) {
             return Fail(store_->FailureText(kept), kExitUsage);
+        }
+        if (scratch_) {
+            // A file thrown away at the end need not survive a power cut: no waits for the disk.
+            store_->Db().Execute("PRAGMA synchronous=OFF");
         }
     }
     if (!OpenReport()) {
@@ -231,8 +247,19 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
 
 int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stopReason) {
     int exitCode = kExitOk;
+    if (store_ && cli::WantsAudit(options_)) {
+        const cli::AuditWriteOutcome audit = cli::WriteAuditOutputs(*store_, options_, found);
+        for (const std::string& failure : audit.failures) {
+            host_.Say(failure);
+            exitCode = kExitFailure;
+        }
+        std::fputs(audit.summary.c_str(), stderr);
+        options_.keywordsFile.reset();
+        options_.reportFile.reset();
+    }
     if (options_.keywordsFile) {
-        const std::string error = cli::WriteKeywordFile(found, *options_.keywordsFile);
+        const std::string error =
+            cli::WriteKeywordFile(found, *options_.keywordsFile, options_.rules == crawl::RuleSet::Browser);
         if (!error.empty()) {
             host_.Say("cannot write " + *options_.keywordsFile + ": " + error);
             exitCode = kExitFailure;

@@ -101,6 +101,7 @@ void Declare(CLI::App& app, Options& o) {
     app.add_flag("--offline", o.offline, "Print and export the crawl kept in the --db FILE, with no request");
     value("--compare", "OLD", "Print what changed from the crawl kept in OLD to the one in the --db FILE",
           [&o](const std::string& v) { o.compareFile = FileName("--compare", v); });
+    DeclareAuditOptions(app, o.audit);
 }
 
 /// What the options mean together; the parser sees each alone.
@@ -116,6 +117,7 @@ void CheckTogether(const Options& o, const CLI::App& app) {
         Refuse("--resume", o.offline ? "cannot go with --offline" : "cannot go with --compare");
     }
     const bool keptOnly = o.resume || o.offline || o.compareFile;
+    CheckAuditOptions(o.audit, o.rules == RuleSet::Browser, keptOnly);
     if (!keptOnly && app.count("URL") == 0) {
         throw CLI::RequiredError("URL");
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/audit_options.h"
 #include "crawl/rule_set.h"
 
 #include <chrono>
@@ -49,6 +50,8 @@ struct Options {
     bool offline = false;
     /// An older crawl database of the same site to compare dbFile's crawl with.
     std::optional<std::string> compareFile{};
+    /// The audit outputs of a browser-rules crawl.
+    AuditOptions audit{};
 
     bool operator==(const Options&) const = default;
 };

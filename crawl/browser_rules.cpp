@@ -1,6 +1,7 @@
 #include "browser_rules.h"
 
 #include "ascii.h"
+#include "audit_links.h"
 #include "browser_links.h"
 #include "html_sniff.h"
 
@@ -107,8 +108,13 @@ void BrowserRules::Turn(CrawlRun& run) {
         listed = known ? target : store_.Intern(*landing);
     }
     run.List(listed);
-    const PageLinks links = page.read ? BrowserLinksOf(*page.read) : ExtractBrowserLinks(run.PageBuffer());
-    const std::size_t dropped = QueueLinks(*landing, links, run.Limits().pageLinkBytes);
+    // A page the fetcher had read on another core comes read; any other is read here, once, for its links
+    // and its facts alike.
+    const std::shared_ptr<const PageRead> read =
+        page.read ? page.read : std::make_shared<const PageRead>(ReadPage(run.PageBuffer()));
+    run.PageParsed(*landing, *read);
+    const std::size_t dropped = QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
+                                           run.Limits().pageLinkBytes);
     if (dropped != 0) {
         run.LinksDropped(*landing, dropped);
     }

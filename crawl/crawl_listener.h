@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fetched_page.h"
+#include "page_reader.h"
 
 #include <cstddef>
 #include <string>
@@ -30,6 +31,9 @@ public:
     /// With robots.txt obeyed: `url` is disallowed by its host's robots.txt (or that host's robots.txt
     /// could not be read), so it is neither fetched nor listed. Once per address and run.
     virtual void PageBlocked(std::string_view /*url*/) {}
+    /// Browser rules read the page just listed as `url` (where it landed): its facts and every link it
+    /// holds, as written, before the rules pick the ones they follow.
+    virtual void PageParsed(std::string_view /*url*/, const PageRead& /*read*/) {}
 };
 
 } // namespace vortaxel::crawl

@@ -7,8 +7,15 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace vortaxel::crawl {
+
+/// One redirect on the way to a page: its status and the address that answered with it.
+struct RedirectHop {
+    long code = 0;
+    std::string url;
+};
 
 /// What the engine learns from one page fetch. A failed fetch carries no body, only the reason; a
 /// reply cut off after its headers (not HTML, when only HTML is wanted) is a success with no body.
@@ -33,6 +40,10 @@ struct FetchedPage {
     std::shared_ptr<const PageRead> read;
     /// A redirect the fetcher left for the crawl to follow: its resolved target. Empty otherwise.
     std::string redirectTo;
+    /// Each redirect followed, in order, when the fetcher records them.
+    std::vector<RedirectHop> hops;
+    /// The last reply's X-Robots-Tag headers, joined by ", ".
+    std::string robotsTag;
 
     explicit operator bool() const { return ok; }
 

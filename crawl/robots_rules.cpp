@@ -257,4 +257,19 @@ RobotsRules RulesForRobotsAnswer(std::optional<int> status, std::string_view bod
     return RobotsRules::DisallowAll();
 }
 
+std::vector<std::string> RobotsSitemaps(std::string_view body) {
+    std::vector<std::string> sitemaps;
+    ForEachLine(ReadablePart(WithoutByteOrderMark(body)), [&](std::string_view line) {
+        line = Trim(line.substr(0, line.find('#')));
+        const auto colon = line.find(':');
+        if (colon == std::string_view::npos || !EqualsIgnoreCase(Trim(line.substr(0, colon)), "sitemap")) {
+            return;
+        }
+        if (const std::string_view value = Trim(line.substr(colon + 1)); !value.empty()) {
+            sitemaps.emplace_back(value);
+        }
+    });
+    return sitemaps;
+}
+
 } // namespace vortaxel::crawl

@@ -64,4 +64,9 @@ private:
 /// final answer is the one given here.
 RobotsRules RulesForRobotsAnswer(std::optional<int> status, std::string_view body, std::string_view agent);
 
+/// The addresses of the Sitemap lines of a robots.txt body, in file order: they stand outside the agent
+/// groups and concern every crawler. Names are case-insensitive, a comment ends a line as elsewhere, and
+/// only the first kRobotsBodyCap bytes are read.
+std::vector<std::string> RobotsSitemaps(std::string_view body);
+
 } // namespace vortaxel::crawl

@@ -20,6 +20,8 @@ struct RunLimits {
     /// Pages the found list may hold: the turn that lists the last of them completes, and the run
     /// ends as a stop.
     std::size_t pages = std::numeric_limits<std::size_t>::max();
+    /// Under browser rules: links a page or its link marks nofollow are followed all the same.
+    bool followNofollow = false;
 };
 
 /// "N MiB" when `bytes` is a whole number of MiB, else "N bytes": budgets as a user gives them.

@@ -12,7 +12,10 @@ bool IsWrittenPhrase(std::string_view phrase) {
 }
 
 void KeywordFileBuilder::Add(std::string_view url) {
-    std::string phrase = MakeKeywordPhrase(url);
+    AddPhrase(MakeKeywordPhrase(url));
+}
+
+void KeywordFileBuilder::AddPhrase(std::string phrase) {
     std::replace(phrase.begin(), phrase.end(), '\r', ' ');
     std::replace(phrase.begin(), phrase.end(), '\n', ' ');
     if (!IsWrittenPhrase(phrase)) {

@@ -18,6 +18,8 @@ bool IsWrittenPhrase(std::string_view phrase);
 class KeywordFileBuilder {
 public:
     void Add(std::string_view url);
+    /// Adds a phrase made some other way (from a title, an H1, an anchor text), under the same rules.
+    void AddPhrase(std::string phrase);
 
     /// The file content so far; empty when no URL earned a line.
     const std::string& Bytes() const& { return bytes_; }

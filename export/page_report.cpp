@@ -1,8 +1,7 @@
 #include "export/page_report.h"
 
-#include "crawl/ascii.h"
+#include "export/csv_field.h"
 
-#include <algorithm>
 #include <charconv>
 
 namespace vortaxel::keywords {
@@ -19,28 +18,22 @@ template <class Number> void AppendNumber(std::string& text, Number number) {
     text.append(digits, end);
 }
 
-/// What a spreadsheet takes as the start of a formula (OWASP's list for CSV): a cell from a server that
-/// begins so would run as one.
-bool StartsAFormula(char first) {
-    return first == '=' || first == '+' || first == '-' || first == '@' || first == '\t' || first == '\r';
-}
-
-/// Control bytes a terminal or viewer would act on (ESC starts a sequence, BEL rings). Tab, CR and LF stay:
-/// CSV quoting carries them as cell text.
-bool IsEscapedControl(char byte) {
-    const auto value = static_cast<unsigned char>(byte);
-    return (value < 0x20 && value != '\t' && value != '\r' && value != '\n') || value == 0x7F;
-}
-
 } // namespace
 
-PageReportBuilder::PageReportBuilder(std::size_t expectedRows) {
-    text_.reserve(kPageReportHeader.size() + 2 + expectedRows * kBytesPerRowGuess);
+PageReportBuilder::PageReportBuilder(std::size_t expectedRows) : PageReportBuilder(expectedRows, {}) {}
+
+PageReportBuilder::PageReportBuilder(std::size_t expectedRows, std::string_view moreHeader) {
+    text_.reserve(kPageReportHeader.size() + moreHeader.size() + 2 + expectedRows * kBytesPerRowGuess);
     text_ += kPageReportHeader;
+    text_ += moreHeader;
     text_ += "\r\n";
 }
 
 void PageReportBuilder::Add(const PageReportRow& row) {
+    Add(row, {});
+}
+
+void PageReportBuilder::Add(const PageReportRow& row, std::string_view moreFields) {
     AddField(row.url);
     text_ += ',';
     if (row.status) {
@@ -58,40 +51,13 @@ void PageReportBuilder::Add(const PageReportRow& row) {
     AppendNumber(text_, row.redirects);
     text_ += ',';
     AddField(row.error);
+    text_ += moreFields;
     text_ += "\r\n";
     ++rows_;
 }
 
 void PageReportBuilder::AddField(std::string_view field) {
-    if (!field.empty() && StartsAFormula(field.front())) {
-        // The quote makes a spreadsheet take the cell as text; readers of the file see it in front.
-        neutral_.assign(1, '\'');
-        neutral_ += field;
-        field = neutral_;
-    }
-    if (std::any_of(field.begin(), field.end(), IsEscapedControl)) {
-        escaped_.clear();
-        for (const char byte : field) {
-            if (IsEscapedControl(byte)) {
-                crawl::AppendPercentEscaped(escaped_, static_cast<unsigned char>(byte));
-            } else {
-                escaped_ += byte;
-            }
-        }
-        field = escaped_;
-    }
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-        text_ += field;
-        return;
-    }
-    text_ += '"';
-    for (std::size_t quote = field.find('"'); quote != std::string_view::npos; quote = field.find('"')) {
-        text_.append(field.substr(0, quote + 1));
-        text_ += '"';
-        field.remove_prefix(quote + 1);
-    }
-    text_ += field;
-    text_ += '"';
+    AppendCsvField(text_, field);
 }
 
 std::string PageReportBuilder::TakeText() {

@@ -38,8 +38,12 @@ class PageReportBuilder {
 public:
     /// `expectedRows` only sizes the buffer up front, so a long crawl does not regrow it many times.
     explicit PageReportBuilder(std::size_t expectedRows = 0);
+    /// A report whose rows carry more columns after these: `moreHeader` names them, starting with ",".
+    PageReportBuilder(std::size_t expectedRows, std::string_view moreHeader);
 
     void Add(const PageReportRow& row);
+    /// Adds a row followed by `moreFields`, CSV already, starting with ",".
+    void Add(const PageReportRow& row, std::string_view moreFields);
 
     std::size_t RowCount() const { return rows_; }
     /// The report so far; it always holds at least the header line.
@@ -55,9 +59,6 @@ private:
 
     std::string text_;
     std::size_t rows_ = 0;
-    /// Room for a field being made safe, kept to spare an allocation per such field.
-    std::string neutral_;
-    std::string escaped_;
 };
 
 /// The whole report for these rows.

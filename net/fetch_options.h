@@ -53,6 +53,10 @@ struct FetchOptions {
     bool politeRetry = false;
     /// The longest Retry-After that is waited out; a longer one is cut to this.
     std::chrono::seconds maxRetryAfter{120};
+
+    /// Cookies the sites set are kept for the fetcher's life, in memory, and sent back to the host that set
+    /// them, as a browser does; without this no cookie is kept or sent.
+    bool keepCookies = false;
 };
 
 } // namespace vortaxel::net

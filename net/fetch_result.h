@@ -4,8 +4,15 @@
 #include <cstddef>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace vortaxel::net {
+
+/// One redirect on the way to a page: its status and the address that answered with it.
+struct RedirectStep {
+    long code = 0;
+    std::string url;
+};
 
 /// Outcome of one page fetch. A failed fetch carries no body, only the reason; what the server said
 /// about the page (status, final address, type) is kept either way, for a per-page report.
@@ -29,6 +36,10 @@ struct FetchResult {
     std::string redirectTo;
     /// The reply was not HTML and its body was not read.
     bool bodySkipped = false;
+    /// Each redirect followed, in order; the last one's target is `finalUrl`.
+    std::vector<RedirectStep> hops;
+    /// The last reply's X-Robots-Tag headers, joined by ", ".
+    std::string robotsTag;
 
     explicit operator bool() const { return ok; }
 

@@ -42,11 +42,17 @@ Fetcher::Fetcher(FetchOptions options, std::size_t width)
     // libcurl keeps four idle connections per transfer currently added; with few in flight between
     // turns it would close some and open them again. Each transfer keeps one.
     curl_multi_setopt(multi_.get(), CURLMOPT_MAXCONNECTS, static_cast<long>(width));
+    if (options_.keepCookies) {
+        cookies_ = std::make_unique<CookieShare>();
+    }
     slots_.resize(width);
     for (Slot& slot : slots_) {
         slot.transfer = std::make_unique<Transfer>(options_, aborted_);
         // The slots never move: the vector is sized once.
         slot.transfer->SetBodyGate([this, &slot](std::size_t more) { return MayHold(slot, more); });
+        if (cookies_) {
+            cookies_->Attach(slot.transfer->Handle());
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/cookie_share.h"
 #include "net/curl_handles.h"
 #include "net/fetch_options.h"
 #include "net/fetch_result.h"
@@ -143,6 +144,8 @@ private:
     std::atomic<bool> aborted_{false};
     std::atomic<bool> onlyWaiting_{false};
     FetchOptions options_;
+    /// Before the transfers, so that it outlives their handles.
+    std::unique_ptr<CookieShare> cookies_;
     MultiHandle multi_;
     std::vector<Slot> slots_;
     FinishedPages store_;

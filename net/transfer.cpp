@@ -112,6 +112,8 @@ std::optional<FetchResult> Transfer::Prepare(const std::string& url, Method meth
         return FetchResult::Failure("not fetched: the host is no valid international name");
     }
     method_ = method;
+    asked_ = url;
+    hops_.Clear();
     body_.clear();
     headerBytes_ = 0;
     bodyTooLarge_ = false;
@@ -177,6 +179,7 @@ FetchResult Transfer::Finish(CURLcode code) {
         result.finalUrl = finalUrl;
     }
     curl_easy_getinfo(handle, CURLINFO_REDIRECT_COUNT, &result.redirects);
+    hops_.Fill(asked_, result);
     curl_off_t micros = 0;
     if (curl_easy_getinfo(handle, CURLINFO_TOTAL_TIME_T, &micros) == CURLE_OK) {
         result.elapsed = std::chrono::milliseconds(micros / 1000);
@@ -270,14 +273,17 @@ bool Transfer::NoteHeader(std::string_view line) {
         contentType_.clear();
         retryAfter_.reset();
         ParseStatusLine(line, status_, reason_);
+        hops_.NewAnswer();
         return true;
     }
     if (line == "\r\n" || line == "\n") {
         headersEnded_ = true;
+        hops_.AnswerEnded(status_);
         // Reading a body nobody uses costs the whole transfer; leaving it ends the connection instead.
         stoppedAtHeaders_ = BodyUnwanted();
         return !stoppedAtHeaders_;
     }
+    hops_.NoteHeader(line);
     if (const auto type = HeaderValue(line, "content-type")) {
         contentType_ = *type;
     } else if (const auto wait = HeaderValue(line, "retry-after")) {

@@ -3,6 +3,7 @@
 #include "net/curl_handles.h"
 #include "net/fetch_options.h"
 #include "net/fetch_result.h"
+#include "net/redirect_hops.h"
 
 #include <atomic>
 #include <chrono>
@@ -116,6 +117,8 @@ private:
     std::string declaredLength_;
     bool lengthsConflict_ = false;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
+    std::string asked_;
+    RedirectHops hops_;
 };
 
 } // namespace vortaxel::net

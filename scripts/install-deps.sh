@@ -6,12 +6,13 @@ set -euo pipefail
 
 run_packages=(
     build-essential cmake ninja-build pkg-config
-    libcurl4-openssl-dev libidn2-dev libssl-dev libcpp-httplib-dev libcli11-dev libsqlite3-dev
+    libcurl4-openssl-dev libidn2-dev libssl-dev libcpp-httplib-dev libcli11-dev libsqlite3-dev zlib1g-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     ca-certificates
 )
 test_packages=(
-    libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev openssl
+    libgtest-dev libgmock-dev libbenchmark-dev openssl
+    chromium python3
     clang libclang-rt-14-dev clang-format
     clang-tidy-14
     scdoc dpkg-dev lintian appstream desktop-file-utils

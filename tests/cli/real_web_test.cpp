@@ -128,10 +128,21 @@ TEST_F(RealWeb, ReportHasARowPerFetchedPageAndPerBlockedAddress) {
         ASSERT_TRUE(cli.Wait(kRunLimit));
         EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
         Lines written;
-        for (const std::string& line : SplitLines(ReadFile(report))) {
+        const bool browser = std::string_view(row.rules) == "browser";
+        for (std::string line : SplitLines(ReadFile(report))) {
+            if (browser) {
+                // The audit's columns follow today's; their values are the audit tests' concern.
+                std::size_t cut = 0;
+                for (int field = 0; field < 8 && cut != std::string::npos; ++field) {
+                    cut = line.find(',', cut + (field == 0 ? 0 : 1));
+                }
+                EXPECT_NE(cut, std::string::npos) << line;
+                line = line.substr(0, cut);
+            }
             written.push_back(WithoutTime(line));
         }
         EXPECT_EQ(written, row.report);
+        EXPECT_EQ(SplitLines(ReadFile(report)).front().ends_with(",redirect_chain,in_sitemap"), browser);
         EXPECT_EQ(SplitLines(cli.Out()), row.listed);
     }
 }

@@ -55,5 +55,15 @@ TEST(KeywordFileBuilder, CountsOnlyWrittenLines) {
     EXPECT_EQ(builder.Bytes(), "one\r\ntwo\r\n");
 }
 
+TEST(KeywordFileBuilder, PhrasesMadeElsewhereFollowTheSameLineRules) {
+    KeywordFileBuilder builder;
+    builder.AddPhrase("Blue widgets | Shop");
+    builder.AddPhrase("   ");
+    builder.AddPhrase("two\r\nlines");
+    builder.Add("http://example.com/slug-too");
+    EXPECT_EQ(builder.LineCount(), 3u);
+    EXPECT_EQ(builder.Bytes(), "Blue widgets | Shop\r\ntwo  lines\r\nslug too\r\n");
+}
+
 } // namespace
 } // namespace vortaxel::keywords

@@ -1,0 +1,64 @@
+#include "cli/audit_options.h"
+
+#include <CLI/CLI.hpp>
+
+namespace vortaxel::cli {
+
+namespace {
+
+void DeclareFollowOptions(CLI::App& app, AuditOptions& audit) {
+    app.add_flag("--follow-nofollow", audit.followNofollow,
+                 "With --rules browser: also follow links that a page or the link itself marks nofollow");
+}
+
+} // namespace
+
+void DeclareAuditOptions(CLI::App& app, AuditOptions& audit) {
+    const auto file = [](const char* option, const std::string& text) {
+        if (text.empty()) {
+            throw CLI::ValidationError(option, "needs a file name");
+        }
+        return text;
+    };
+    app.add_option_function<std::string>(
+           "--links", [&audit, file](const std::string& v) { audit.linksFile = file("--links", v); },
+           "With --rules browser: write every link with its source page and target's status to FILE (CSV)")
+        ->type_name("FILE");
+    app.add_option_function<std::string>(
+           "--html", [&audit, file](const std::string& v) { audit.htmlFile = file("--html", v); },
+           "With --rules browser: write the crawl's audit as one self-contained HTML page to FILE")
+        ->type_name("FILE");
+    app.add_option_function<std::string>(
+           "--phrases",
+           [&audit](const std::string& v) {
+               const auto source = keywords::PhraseSourceNamed(v);
+               if (!source) {
+                   throw CLI::ValidationError("--phrases", "takes slug, title, h1 or anchor");
+               }
+               audit.phrases = *source;
+               audit.phrasesGiven = *source != keywords::PhraseSource::Slug;
+           },
+           "Keyword phrases from each page's slug (default), title, h1 or anchor texts (not slug: --rules browser)")
+        ->type_name("SOURCE");
+    DeclareFollowOptions(app, audit);
+}
+
+void CheckAuditOptions(const AuditOptions& audit, bool browser, bool keptOnly) {
+    if (browser || keptOnly) {
+        return;
+    }
+    if (audit.linksFile) {
+        throw CLI::ValidationError("--links", "needs --rules browser");
+    }
+    if (audit.htmlFile) {
+        throw CLI::ValidationError("--html", "needs --rules browser");
+    }
+    if (audit.followNofollow) {
+        throw CLI::ValidationError("--follow-nofollow", "needs --rules browser");
+    }
+    if (audit.phrasesGiven) {
+        throw CLI::ValidationError("--phrases", "takes only slug without --rules browser");
+    }
+}
+
+} // namespace vortaxel::cli

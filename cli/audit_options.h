@@ -1,0 +1,36 @@
+#pragma once
+
+#include "export/text_phrase.h"
+
+#include <optional>
+#include <string>
+
+namespace CLI {
+class App;
+} // namespace CLI
+
+namespace vortaxel::cli {
+
+/// What a browser-rules crawl is audited for, beyond the page list.
+struct AuditOptions {
+    /// The link graph as CSV.
+    std::optional<std::string> linksFile{};
+    /// The self-contained audit page.
+    std::optional<std::string> htmlFile{};
+    keywords::PhraseSource phrases = keywords::PhraseSource::Slug;
+    bool phrasesGiven = false;
+    bool followNofollow = false;
+
+    bool operator==(const AuditOptions&) const = default;
+    /// Whether a run must keep its page facts and links on disk for these outputs.
+    bool WantsAudit(bool report) const { return report || linksFile || htmlFile || phrasesGiven; }
+};
+
+/// Declares --links, --html and --phrases.
+void DeclareAuditOptions(CLI::App& app, AuditOptions& audit);
+
+/// Refuses the audit options under classic rules, which keep no page facts. `keptOnly`: the rules
+/// come from a kept crawl, checked when it is opened.
+void CheckAuditOptions(const AuditOptions& audit, bool browser, bool keptOnly);
+
+} // namespace vortaxel::cli

@@ -1,0 +1,284 @@
+#include "cli/audit_outputs.h"
+
+#include "app/audit_reader.h"
+#include "cli/report_output.h"
+#include "export/audit_page.h"
+#include "export/audit_summary.h"
+#include "export/csv_field.h"
+#include "export/keyword_file.h"
+#include "export/link_report.h"
+#include "export/page_report.h"
+#include "export/text_phrase.h"
+#include "platform/atomic_file_writer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace vortaxel::cli {
+
+namespace {
+
+constexpr std::string_view kAuditColumns = ",depth,title,meta_description,h1,h1_count,canonical,robots,indexability,"
+                                           "lang,word_count,inlinks,outlinks,redirect_chain,in_sitemap";
+// Rows of the links file built between two writes: the file never sits whole in memory.
+constexpr std::size_t kLinkRowsPerWrite = 4096;
+
+void AppendNumber(std::string& text, std::uint64_t number) {
+    text += std::to_string(number);
+}
+
+std::string AuditFields(const app::AuditRow& row) {
+    const audit::AuditPage& page = row.page;
+    std::string fields;
+    const auto field = [&fields](std::string_view text) {
+        fields += ',';
+        keywords::AppendCsvField(fields, text);
+    };
+    const auto number = [&fields](std::uint64_t value) {
+        fields += ',';
+        AppendNumber(fields, value);
+    };
+    if (!row.listed) {
+        // An address that is no page has no facts; what is known of it still is.
+        fields += ",,,,,,";
+        field(page.robots);
+        field(audit::IndexabilityText(page.indexability));
+        fields += ",,";
+        number(page.inlinks);
+        fields += ',';
+    } else {
+        number(static_cast<std::uint64_t>(page.depth));
+        field(page.title);
+        field(page.metaDescription);
+        field(page.h1);
+        number(static_cast<std::uint64_t>(page.h1Count));
+        field(page.canonical);
+        field(page.robots);
+        field(audit::IndexabilityText(page.indexability));
+        field(row.lang);
+        number(page.wordCount);
+        number(page.inlinks);
+        number(page.outlinks);
+    }
+    std::string chain;
+    for (const audit::RedirectHop& hop : page.redirectChain) {
+        chain.append(chain.empty() ? "" : " -> ").append(std::to_string(hop.code)).append(" ").append(hop.url);
+    }
+    field(chain);
+    field(page.inSitemap ? "yes" : "no");
+    return fields;
+}
+
+/// Writes `path` by pieces through a file beside it, renamed over it at the end: all or nothing.
+class PieceWriter {
+public:
+    explicit PieceWriter(const std::string& path) : path_(path), part_(path + ".part") {
+        file_ = std::fopen(part_.c_str(), "wb");
+        if (file_ == nullptr) {
+            error_ = std::strerror(errno);
+        }
+    }
+    ~PieceWriter() {
+        if (file_ != nullptr) {
+            std::fclose(file_);
+            std::remove(part_.c_str());
+        }
+    }
+    PieceWriter(const PieceWriter&) = delete;
+    PieceWriter& operator=(const PieceWriter&) = delete;
+    PieceWriter(PieceWriter&&) = delete;
+    PieceWriter& operator=(PieceWriter&&) = delete;
+
+    void Write(std::string_view bytes) {
+        if (error_.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+            error_ = std::strerror(errno);
+        }
+    }
+    std::string Finish() {
+        if (file_ == nullptr) {
+            return error_;
+        }
+        const bool flushed = std::fflush(file_) == 0 && ::fsync(fileno(file_)) == 0;
+        if (error_.empty() && !flushed) {
+            error_ = std::strerror(errno);
+        }
+        std::fclose(file_);
+        file_ = nullptr;
+        if (error_.empty() && std::rename(part_.c_str(), path_.c_str()) != 0) {
+            error_ = std::strerror(errno);
+        }
+        if (!error_.empty()) {
+            std::remove(part_.c_str());
+        }
+        return error_;
+    }
+
+private:
+    std::string path_;
+    std::string part_;
+    std::FILE* file_ = nullptr;
+    std::string error_;
+};
+
+std::string WriteLinks(app::AuditReader& reader, const std::string& path) {
+    PieceWriter out(path);
+    auto builder = std::make_unique<audit::LinkReportBuilder>();
+    bool first = true;
+    const auto flush = [&] {
+        std::string_view text = builder->Text();
+        if (!first) {
+            text.remove_prefix(audit::kLinkReportHeader.size() + 2);
+        }
+        out.Write(text);
+        first = false;
+        builder = std::make_unique<audit::LinkReportBuilder>();
+    };
+    std::string error = reader.ForEachLink([&](const audit::AuditLink& link) {
+        builder->Add(link);
+        if (builder->RowCount() >= kLinkRowsPerWrite) {
+            flush();
+        }
+    });
+    if (!error.empty()) {
+        return error;
+    }
+    if (first || builder->RowCount() != 0) {
+        flush();
+    }
+    return out.Finish();
+}
+
+std::string WriteReport(app::AuditReader& reader, const std::string& path, std::string& readError) {
+    keywords::PageReportBuilder builder(0, kAuditColumns);
+    readError = reader.ForEachRow([&builder](const app::AuditRow& row) {
+        keywords::PageReportRow base;
+        base.url = row.page.url;
+        base.status = row.page.status;
+        base.finalUrl = row.page.finalUrl;
+        base.contentType = row.page.contentType;
+        base.bytes = row.page.bytes;
+        base.ms = row.page.elapsedMs;
+        base.redirects = row.redirects;
+        base.error = row.page.error;
+        builder.Add(base, AuditFields(row));
+    });
+    return readError.empty() ? WriteReportFile(path, builder.Text()) : std::string();
+}
+
+/// Each listed page's phrase source text by address: its title, first H1, or inbound anchors.
+std::string WriteKeywords(app::CrawlStore& store, keywords::PhraseSource source, const crawl::FoundList& found,
+                          const std::string& path) {
+    keywords::KeywordFileBuilder builder;
+    if (source == keywords::PhraseSource::Slug) {
+        for (std::size_t i = 0; i < found.Count(); ++i) {
+            builder.AddPhrase(keywords::MakeDecodedSlugPhrase(found.Text(i)));
+        }
+    } else {
+        app::SqlStatement query;
+        const char* sql = source == keywords::PhraseSource::Title ? "SELECT title FROM pages WHERE url = ? LIMIT 1"
+                          : source == keywords::PhraseSource::H1
+                              ? "SELECT h1 FROM pages WHERE url = ? LIMIT 1"
+                              : "SELECT anchor FROM links WHERE target = ? ORDER BY id";
+        if (app::SqlStatus status = query.Prepare(store.Db(), sql); !status) {
+            return status.message;
+        }
+        std::vector<std::string> anchors;
+        for (std::size_t i = 0; i < found.Count(); ++i) {
+            query.Bind(1, found.Text(i));
+            anchors.clear();
+            while (query.Step()) {
+                anchors.emplace_back(query.Text(0));
+            }
+            query.Reset();
+            if (source == keywords::PhraseSource::Anchor) {
+                const std::vector<std::string_view> views(anchors.begin(), anchors.end());
+                builder.AddPhrase(keywords::ChooseAnchorText(views));
+            } else {
+                builder.AddPhrase(keywords::MakeTextPhrase(anchors.empty() ? std::string() : anchors.front()));
+            }
+        }
+    }
+    const keywords::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
+    return result ? std::string() : result.error;
+}
+
+} // namespace
+
+std::unique_ptr<TemporaryCrawlFile> TemporaryCrawlFile::Make(std::string& error) {
+    std::error_code ignored;
+    std::string folder = std::filesystem::temp_directory_path(ignored).string();
+    if (folder.empty()) {
+        folder = "/tmp";
+    }
+    std::string name = folder + "/vortaxel-crawl-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        error = "cannot make a temporary crawl database in " + folder + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    ::close(fd);
+    return std::unique_ptr<TemporaryCrawlFile>(new TemporaryCrawlFile(std::move(name)));
+}
+
+TemporaryCrawlFile::~TemporaryCrawlFile() {
+    for (const char* suffix : {"", "-wal", "-journal", "-shm"}) {
+        std::remove((path_ + suffix).c_str());
+    }
+}
+
+bool WantsAudit(const Options& options) {
+    return options.rules == RuleSet::Browser && options.audit.WantsAudit(options.reportFile.has_value());
+}
+
+AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& options, const crawl::FoundList& found) {
+    AuditWriteOutcome outcome;
+    if (const std::string unavailable = app::AuditUnavailable(store); !unavailable.empty()) {
+        outcome.failures.push_back(unavailable);
+        return outcome;
+    }
+    app::AuditReader reader(store);
+    const auto note = [&outcome](const std::string& path, const std::string& error) {
+        if (!error.empty()) {
+            outcome.failures.push_back("cannot write " + path + ": " + error);
+        }
+    };
+    if (options.keywordsFile) {
+        note(*options.keywordsFile, WriteKeywords(store, options.audit.phrases, found, *options.keywordsFile));
+    }
+    if (options.reportFile) {
+        std::string readError;
+        note(*options.reportFile, WriteReport(reader, *options.reportFile, readError));
+        if (!readError.empty()) {
+            outcome.failures.push_back(readError);
+        }
+    }
+    if (options.audit.linksFile) {
+        note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile));
+    }
+    const bool wantsData = options.audit.htmlFile || !options.quiet;
+    audit::AuditData data;
+    if (wantsData) {
+        // The summary counts only broken links; the page shows some of the others as well.
+        const std::size_t others = options.audit.htmlFile ? audit::kAuditPageMostLinks : 0;
+        if (std::string error = reader.Load(data, others); !error.empty()) {
+            outcome.failures.push_back(error);
+            return outcome;
+        }
+    }
+    if (options.audit.htmlFile) {
+        platform::AtomicFileWriter files;
+        const keywords::WriteResult written = audit::WriteAuditPage(data, *options.audit.htmlFile, files);
+        note(*options.audit.htmlFile, written ? std::string() : written.error);
+    }
+    if (!options.quiet) {
+        outcome.summary = audit::AuditSummaryText(audit::SummariseAudit(data));
+    }
+    return outcome;
+}
+
+} // namespace vortaxel::cli

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/crawl_store.h"
+#include "cli/options.h"
+#include "crawl/found_list.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vortaxel::cli {
+
+/// A crawl database for a run whose audit outputs need one though none was named: a new file in the
+/// temporary folder, removed with its logs when this ends.
+class TemporaryCrawlFile {
+public:
+    /// The path, or "" with `error` saying why none could be made.
+    static std::unique_ptr<TemporaryCrawlFile> Make(std::string& error);
+    ~TemporaryCrawlFile();
+    TemporaryCrawlFile(const TemporaryCrawlFile&) = delete;
+    TemporaryCrawlFile& operator=(const TemporaryCrawlFile&) = delete;
+    TemporaryCrawlFile(TemporaryCrawlFile&&) = delete;
+    TemporaryCrawlFile& operator=(TemporaryCrawlFile&&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    explicit TemporaryCrawlFile(std::string path) : path_(std::move(path)) {}
+    std::string path_;
+};
+
+/// Whether these options, under these rules, write anything from the audit a crawl keeps.
+bool WantsAudit(const Options& options);
+
+/// What writing the audit outputs said: lines for the user and whether any file failed.
+struct AuditWriteOutcome {
+    std::vector<std::string> failures;
+    /// The summary for standard error, "" when none is due.
+    std::string summary;
+};
+
+/// Writes the outputs the options ask for from the audit kept in `store`: the per-page report with
+/// its audit columns, the links file, the audit page and the keyword file (phrases by `found`'s
+/// order), and the summary's text.
+AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& options, const crawl::FoundList& found);
+
+} // namespace vortaxel::cli

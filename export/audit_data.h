@@ -1,0 +1,132 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortaxel::audit {
+
+/// Whether a search engine may list a page, and if not the first reason it may not.
+enum class Indexability {
+    Indexable,
+    Noindex,
+    Canonicalised,
+    Redirect,
+    ClientError,
+    ServerError,
+    BlockedByRobots,
+    NotHtml,
+    Failed,
+};
+
+inline constexpr std::size_t kIndexabilityCount = 9;
+
+/// The value's words as reports and the audit page write them ("blocked by robots.txt", ...).
+std::string_view IndexabilityText(Indexability value);
+
+/// One answer on the way to a page's final address: the address asked for and the redirect status it
+/// answered with. The last hop's target is the page's final address.
+struct RedirectHop {
+    int code = 0;
+    std::string url;
+};
+
+/// What the crawl learnt about one page. Texts are bytes as received; nothing is transcoded.
+struct AuditPage {
+    std::string url;
+    /// The HTTP status of the final answer; empty when no answer came.
+    std::optional<int> status;
+    std::string finalUrl;
+    std::string contentType;
+    /// Why the fetch failed, empty when it did not.
+    std::string error;
+    /// Clicks from the start address.
+    int depth = 0;
+    std::string title;
+    std::string metaDescription;
+    /// The first H1's text.
+    std::string h1;
+    int h1Count = 0;
+    /// Resolved against the page's address.
+    std::string canonical;
+    /// Meta robots and X-Robots-Tag together.
+    std::string robots;
+    Indexability indexability = Indexability::Indexable;
+    std::uint64_t wordCount = 0;
+    /// Distinct pages linking in, and links out.
+    std::uint64_t inlinks = 0;
+    std::uint64_t outlinks = 0;
+    std::vector<RedirectHop> redirectChain;
+    bool inSitemap = false;
+    std::uint64_t elapsedMs = 0;
+    std::uint64_t bytes = 0;
+    /// When the page was found, in milliseconds after the run started.
+    std::uint64_t foundMs = 0;
+};
+
+/// One link on one page.
+struct AuditLink {
+    std::string source;
+    std::string target;
+    /// Anchor text, or an image's alt.
+    std::string anchor;
+    /// The element and attribute it came from, such as "a href".
+    std::string element;
+    std::string rel;
+    bool follow = true;
+    /// The target's final status; empty when it got no answer or was not requested.
+    std::optional<int> targetStatus;
+    /// Why fetching the target failed, empty when it did not fail.
+    std::string targetError;
+};
+
+/// What a run was asked and how long it took.
+struct AuditRunMeta {
+    std::string startUrl;
+    /// "classic" or "browser".
+    std::string rules;
+    /// When the run started, as the front end wrote it (ISO 8601 in UTC).
+    std::string startedAt;
+    std::uint64_t durationMs = 0;
+};
+
+/// A crawl as the audit reads it.
+struct AuditData {
+    AuditRunMeta meta;
+    std::vector<AuditPage> pages;
+    std::vector<AuditLink> links;
+};
+
+/// A link is broken when its target answered 4xx or 5xx or could not be fetched.
+bool IsBrokenLink(const AuditLink& link);
+
+/// What decides a page's indexability.
+struct IndexabilityFacts {
+    std::optional<int> status;
+    /// robots.txt kept the crawler from the page.
+    bool blocked = false;
+    /// The fetch failed (no status).
+    bool failed = false;
+    /// The final answer's content was HTML.
+    bool html = true;
+    /// Meta robots and X-Robots-Tag, as received.
+    std::string_view robots;
+    /// The resolved canonical address, empty when the page names none.
+    std::string_view canonical;
+    /// The page's own (final) address.
+    std::string_view url;
+};
+
+/// The page's indexability. A page that was never fetched (blocked, failed) is that; then the answer's
+/// status rules (3xx, 4xx, 5xx); then content that is not HTML; then a noindex (or "none") directive,
+/// which wins over a canonical naming another address, since search engines drop such a page outright.
+Indexability DecideIndexability(const IndexabilityFacts& facts);
+
+/// True when the robots directives, meta or header, hold "noindex" or "none"; a directive may be
+/// prefixed by a user agent name ("otherbot: noindex").
+bool RobotsSayNoindex(std::string_view robots);
+
+} // namespace vortaxel::audit

@@ -1,0 +1,307 @@
+#include "audit_page.h"
+
+#include "audit_charts.h"
+#include "audit_page_assets.h"
+#include "audit_summary.h"
+#include "page_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vortaxel::audit {
+namespace {
+
+/// A fresh nonce per page lets only the page's own script run, whatever a site managed to put in it.
+std::string ScriptNonce() {
+    std::random_device random;
+    constexpr char kHex[] = "0123456789abcdef";
+    std::string nonce;
+    for (int i = 0; i < 8; ++i) {
+        const unsigned int word = random();
+        for (int k = 0; k < 4; ++k) {
+            nonce += kHex[(word >> (4U * static_cast<unsigned>(k))) & 0xFU];
+        }
+    }
+    return nonce;
+}
+
+std::string ChainText(const std::vector<RedirectHop>& chain) {
+    std::string text;
+    for (const RedirectHop& hop : chain) {
+        if (!text.empty()) {
+            text += " -> ";
+        }
+        text += std::to_string(hop.code);
+        text += ' ';
+        text += hop.url;
+    }
+    return text;
+}
+
+void AppendNumber(std::string& out, std::uint64_t value) {
+    out += std::to_string(value);
+}
+
+// A page of 100,000 rows is mostly addresses and the same few words again and again; the browser spends its
+// time tokenising the data block, so the data names each page's address once and refers to it by its row
+// number, and writes repeated words (content types, indexability) once in a list.
+class DataWriter {
+public:
+    DataWriter(std::string& out, const AuditData& data) : out_(out) {
+        rows_.reserve(data.pages.size());
+        for (std::size_t i = 0; i < data.pages.size(); ++i) {
+            rows_.emplace(data.pages[i].url, i);
+        }
+    }
+
+    /// The address as the row number of the page it names, or as text when no page has it.
+    void Address(std::string_view url) {
+        const auto row = rows_.find(url);
+        if (row == rows_.end()) {
+            AppendJsonString(out_, url);
+        } else {
+            AppendNumber(out_, row->second);
+        }
+    }
+
+    /// A page's final or canonical address, most often the page's own: 0 then stands for it. Row numbers
+    /// could not be told apart from that 0, so any other address is written as text.
+    void OwnAddress(std::string_view url, std::string_view own) {
+        if (url == own && !url.empty()) {
+            out_ += '0';
+        } else {
+            AppendJsonString(out_, url);
+        }
+    }
+
+    void Word(std::string_view word) {
+        const auto [at, added] = words_.emplace(word, words_.size());
+        if (added) {
+            wordList_.emplace_back(word);
+        }
+        AppendNumber(out_, at->second);
+    }
+
+    void Words() {
+        out_ += ",\"words\":[";
+        for (std::size_t i = 0; i < wordList_.size(); ++i) {
+            out_ += i == 0 ? "" : ",";
+            AppendJsonString(out_, wordList_[i]);
+        }
+        out_ += ']';
+    }
+
+    void Text(std::string_view text) { AppendJsonString(out_, text); }
+    void Raw(std::string_view text) { out_ += text; }
+
+private:
+    std::string& out_;
+    std::unordered_map<std::string_view, std::size_t> rows_;
+    std::unordered_map<std::string, std::size_t> words_;
+    std::vector<std::string> wordList_;
+};
+
+void AppendPageRow(DataWriter& w, const AuditPage& p) {
+    w.Raw("[");
+    w.Text(p.url);
+    w.Raw(",");
+    w.Raw(p.status ? std::to_string(*p.status) : "null");
+    w.Raw(",");
+    w.OwnAddress(p.finalUrl, p.url);
+    w.Raw(",");
+    w.Word(p.contentType);
+    w.Raw(",");
+    w.Text(p.error);
+    w.Raw("," + std::to_string(p.depth));
+    for (const std::string* text : {&p.title, &p.metaDescription, &p.h1}) {
+        w.Raw(",");
+        w.Text(*text);
+    }
+    w.Raw("," + std::to_string(p.h1Count) + ",");
+    w.OwnAddress(p.canonical, p.url);
+    w.Raw(",");
+    w.Word(p.robots);
+    w.Raw(",");
+    w.Word(IndexabilityText(p.indexability));
+    for (const std::uint64_t n : {p.wordCount, p.inlinks, p.outlinks}) {
+        w.Raw("," + std::to_string(n));
+    }
+    w.Raw(",");
+    w.Text(ChainText(p.redirectChain));
+    w.Raw(p.inSitemap ? ",1" : ",0");
+    for (const std::uint64_t n : {p.elapsedMs, p.bytes, p.foundMs}) {
+        w.Raw("," + std::to_string(n));
+    }
+    w.Raw("]");
+}
+
+void AppendLinkRow(DataWriter& w, const AuditLink& l) {
+    w.Raw("[");
+    w.Address(l.source);
+    w.Raw(",");
+    w.Address(l.target);
+    w.Raw(",");
+    w.Text(l.anchor);
+    w.Raw(",");
+    w.Word(l.element);
+    w.Raw(",");
+    w.Word(l.rel);
+    w.Raw(l.follow ? ",1," : ",0,");
+    w.Raw(l.targetStatus ? std::to_string(*l.targetStatus) : "null");
+    w.Raw(",");
+    w.Text(l.targetError);
+    w.Raw("]");
+}
+
+void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks) {
+    DataWriter w(out, data);
+    w.Raw("{\"startUrl\":");
+    w.Text(data.meta.startUrl);
+    w.Raw(",\"pages\":[");
+    bool first = true;
+    for (const AuditPage& page : data.pages) {
+        w.Raw(first ? "\n" : ",\n");
+        first = false;
+        AppendPageRow(w, page);
+    }
+    w.Raw("],\"links\":[");
+    first = true;
+    std::size_t written = 0;
+    // Broken links first, so that a cut never drops one the issues list needs.
+    for (const bool brokenPass : {true, false}) {
+        for (const AuditLink& link : data.links) {
+            if (written == mostLinks) {
+                break;
+            }
+            if (IsBrokenLink(link) != brokenPass) {
+                continue;
+            }
+            w.Raw(first ? "\n" : ",\n");
+            first = false;
+            AppendLinkRow(w, link);
+            ++written;
+        }
+    }
+    w.Raw("],\"linksTotal\":" + std::to_string(data.links.size()));
+    w.Words();
+    w.Raw("}");
+}
+
+void Card(std::string& out, std::string_view id, std::uint64_t value, std::string_view label, bool bad = false) {
+    out += "<div class=\"card";
+    out += bad && value > 0 ? " bad" : "";
+    out += "\" id=\"";
+    out += id;
+    out += "\"><span class=\"num\">" + std::to_string(value) + "</span><span class=\"label\">";
+    out += label;
+    out += "</span></div>";
+}
+
+std::string DurationText(std::uint64_t ms) {
+    const std::uint64_t seconds = ms / 1000;
+    if (seconds < 60) {
+        return std::to_string(seconds) + '.' + std::to_string(ms % 1000 / 100) + " s";
+    }
+    return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
+}
+
+void AppendOverview(std::string& out, const AuditSummary& s) {
+    out += "<section id=\"overview\"><h2>Overview</h2><div class=\"cards\">";
+    Card(out, "ov-pages", s.pages, "Pages");
+    static constexpr std::array<std::string_view, 6> kClassIds = {"ov-none", "ov-1xx", "ov-2xx",
+                                                                  "ov-3xx",  "ov-4xx", "ov-5xx"};
+    static constexpr std::array<std::string_view, 6> kClassNames = {
+        "No answer", "1xx", "2xx success", "3xx redirect", "4xx client error", "5xx server error"};
+    for (std::size_t c = 1; c <= kClassIds.size(); ++c) {
+        const std::size_t i = c % kClassIds.size(); // the no-answer count comes last
+        Card(out, kClassIds.at(i), s.statusClasses.at(i), kClassNames.at(i), i == 0 || i >= 4);
+    }
+    Card(out, "ov-broken", s.brokenLinks, "Broken links", true);
+    Card(out, "ov-broken-pages", s.pagesWithBrokenLinks, "Pages with broken links", true);
+    Card(out, "ov-redirected", s.redirected, "Redirected pages");
+    Card(out, "ov-chains", s.redirectChains, "Redirect chains", true);
+    Card(out, "ov-orphans", s.orphans, "Orphan pages", true);
+    Card(out, "ov-missing-titles", s.missingTitles, "Missing titles", true);
+    Card(out, "ov-duplicate-titles", s.duplicateTitlePages, "Pages sharing a title", true);
+    Card(out, "ov-missing-descriptions", s.missingDescriptions, "Missing descriptions", true);
+    Card(out, "ov-duplicate-descriptions", s.duplicateDescriptionPages, "Pages sharing a description", true);
+    out += "<div class=\"card\" id=\"ov-time\"><span class=\"num\">" + DurationText(s.durationMs) +
+           "</span><span class=\"label\">Time taken</span></div></div><h2>Indexability</h2><div class=\"cards\">";
+    for (std::size_t i = 0; i < kIndexabilityCount; ++i) {
+        const std::string_view text = IndexabilityText(static_cast<Indexability>(i));
+        std::string id = "ix-";
+        for (const char c : text) {
+            id += c == ' ' || c == '.' ? '-' : c;
+        }
+        Card(out, id, s.indexability.at(i), text, i != 0);
+    }
+    out += "</div></section>";
+}
+
+void Figure(std::string& out, std::string_view caption, const std::string& svg) {
+    out += "<figure><figcaption>";
+    out += caption;
+    out += "</figcaption>";
+    out += svg;
+    out += "</figure>";
+}
+
+} // namespace
+
+std::string BuildAuditPage(const AuditData& data, std::size_t mostLinks) {
+    const AuditSummary summary = SummariseAudit(data);
+    const std::string nonce = ScriptNonce();
+    std::string out;
+    out.reserve(4096 + data.pages.size() * 400 + std::min(data.links.size(), mostLinks) * 200);
+    out += "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'; "
+           "img-src data:; base-uri 'none'; form-action 'none'; script-src 'nonce-" +
+           nonce +
+           "'\">"
+           "<meta name=\"viewport\" content=\"width=device-width\"><meta name=\"referrer\" content=\"no-referrer\">"
+           "<title>Site audit: ";
+    AppendHtmlText(out, data.meta.startUrl);
+    out += "</title><style>";
+    out += kAuditPageStyle;
+    out += "</style></head><body><header><h1>Site audit</h1><p id=\"start-url\">";
+    AppendHtmlText(out, data.meta.startUrl);
+    out += "</p><p class=\"meta\">";
+    if (!data.meta.startedAt.empty()) {
+        out += "Started ";
+        AppendHtmlText(out, data.meta.startedAt);
+        out += ", ";
+    }
+    if (!data.meta.rules.empty()) {
+        AppendHtmlText(out, data.meta.rules);
+        out += " rules, ";
+    }
+    out += "took " + DurationText(data.meta.durationMs) +
+           "</p><nav><a href=\"#overview\">Overview</a><a href=\"#charts\">Charts</a><a href=\"#issues\">Issues</a>"
+           "<a href=\"#pages\">Pages</a><a href=\"#links\">Links</a></nav></header><main>";
+    AppendOverview(out, summary);
+    out += "<section id=\"charts\"><h2>Charts</h2><div class=\"charts\">";
+    Figure(out, "Status codes", StatusChartSvg(data));
+    Figure(out, "Depth (clicks from the start)", DepthChartSvg(data));
+    Figure(out, "Response time", ResponseTimeChartSvg(data));
+    Figure(out, "Pages found over time", FoundOverTimeChartSvg(data));
+    out += "</div></section><section id=\"issues\"><h2>Issues</h2><div id=\"issue-list\"></div></section>"
+           "<section id=\"pages\"><h2>Pages</h2><div id=\"page-table\"></div></section>"
+           "<section id=\"links\"><h2>Links</h2><p id=\"link-note\" class=\"note\"></p><div id=\"link-table\"></div>"
+           "</section></main>\n<script type=\"application/json\" id=\"audit-data\">";
+    AppendData(out, data, mostLinks);
+    out += "</script>\n<script nonce=\"" + nonce + "\">";
+    out += kAuditPageScript;
+    out += "</script></body></html>\n";
+    return out;
+}
+
+keywords::WriteResult WriteAuditPage(const AuditData& data, const std::string& path, keywords::FileWriter& files) {
+    return files.Write(path, BuildAuditPage(data));
+}
+
+} // namespace vortaxel::audit

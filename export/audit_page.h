@@ -1,0 +1,23 @@
+#pragma once
+
+#include "audit_data.h"
+#include "platform_services.h"
+#include "write_result.h"
+
+#include <cstddef>
+#include <string>
+
+namespace vortaxel::audit {
+
+/// The most links the page carries: the broken ones first, then the rest in crawl order. A site of
+/// 100,000 pages with 50 links each would make a page no browser opens; the links file holds them all.
+inline constexpr std::size_t kAuditPageMostLinks = 200'000;
+
+/// The audit page: one HTML file with its style, script, charts and data inline, that loads nothing from
+/// anywhere (its content security policy forbids it) and shows every text a site sent as text.
+std::string BuildAuditPage(const AuditData& data, std::size_t mostLinks = kAuditPageMostLinks);
+
+/// Builds the audit page and replaces the file at `path` with it, all or nothing.
+keywords::WriteResult WriteAuditPage(const AuditData& data, const std::string& path, keywords::FileWriter& files);
+
+} // namespace vortaxel::audit

@@ -1,0 +1,280 @@
+#include "audit_page_assets.h"
+
+namespace vortaxel::audit {
+
+const std::string_view kAuditPageStyle = R"CSS(
+body{font:14px/1.4 system-ui,sans-serif;margin:0;color:#1d232a;background:#f6f7f9}
+header,main>section{padding:12px 24px}
+header{background:#22313f;color:#fff}
+header h1{margin:0 0 4px;font-size:22px}
+header p{margin:0;overflow-wrap:anywhere}
+nav a{color:#cfe3ff;margin-right:14px}
+h2{font-size:18px;margin:8px 0}
+.cards{display:flex;flex-wrap:wrap;gap:8px}
+.card{background:#fff;border:1px solid #d8dde3;border-radius:6px;padding:8px 12px;min-width:110px}
+.card .num{display:block;font-size:22px;font-weight:600}
+.card .label{color:#56606b;font-size:12px}
+.card.bad .num{color:#b3261e}
+.charts{display:flex;flex-wrap:wrap;gap:12px}
+figure{margin:0;background:#fff;border:1px solid #d8dde3;border-radius:6px;padding:6px}
+figcaption{font-weight:600;margin:0 0 4px 6px}
+svg.chart text{font-size:10px;fill:#39424c}
+svg.chart .bar{fill:#3b7dd8}
+svg.chart .line{fill:none;stroke:#3b7dd8;stroke-width:2}
+svg.chart .axis{stroke:#9aa4ae}
+details{background:#fff;border:1px solid #d8dde3;border-radius:6px;margin:6px 0;padding:4px 10px}
+summary{cursor:pointer;font-weight:600}
+.tools{display:flex;gap:8px;align-items:center;margin:6px 0;flex-wrap:wrap}
+.tools input{min-width:260px;padding:3px 6px}
+.scroll{overflow-x:auto;background:#fff;border:1px solid #d8dde3}
+table{border-collapse:collapse;font-size:13px;width:max-content;min-width:100%}
+th,td{border-bottom:1px solid #e6e9ed;padding:3px 6px;text-align:left;vertical-align:top;max-width:420px;overflow-wrap:anywhere}
+th{background:#eef1f4;position:sticky;top:0;white-space:nowrap}
+td{min-width:2em}
+th button{all:unset;cursor:pointer;font-weight:600}
+td.n{text-align:right;font-variant-numeric:tabular-nums}
+.note{color:#56606b}
+)CSS";
+
+const std::string_view kAuditPageScript = R"JS(
+(function () {
+  'use strict';
+  var data = JSON.parse(document.getElementById('audit-data').textContent);
+  var P = {url: 0, status: 1, finalUrl: 2, type: 3, error: 4, depth: 5, title: 6, desc: 7, h1: 8, h1Count: 9,
+    canonical: 10, robots: 11, indexability: 12, words: 13, inlinks: 14, outlinks: 15, chain: 16, sitemap: 17,
+    ms: 18, bytes: 19, found: 20};
+  var L = {source: 0, target: 1, anchor: 2, element: 3, rel: 4, follow: 5, status: 6, error: 7};
+  // The data writes repeated words once and refers to pages by row; spell them out again.
+  var words = data.words;
+  data.pages.forEach(function (p) {
+    if (p[P.finalUrl] === 0) p[P.finalUrl] = p[P.url];
+    if (p[P.canonical] === 0) p[P.canonical] = p[P.url];
+    p[P.type] = words[p[P.type]];
+    p[P.robots] = words[p[P.robots]];
+    p[P.indexability] = words[p[P.indexability]];
+  });
+  data.links.forEach(function (l) {
+    if (typeof l[L.source] === 'number') l[L.source] = data.pages[l[L.source]][P.url];
+    if (typeof l[L.target] === 'number') l[L.target] = data.pages[l[L.target]][P.url];
+    l[L.element] = words[l[L.element]];
+    l[L.rel] = words[l[L.rel]];
+  });
+  var PAGE_SIZE = 100;
+
+  function el(tag, text, cls) {
+    var e = document.createElement(tag);
+    if (text !== undefined && text !== null) e.textContent = String(text);
+    if (cls) e.className = cls;
+    return e;
+  }
+  // Only web addresses become links: "javascript:", "data:" and the like stay text.
+  function webAddress(u) { return typeof u === 'string' && /^https?:\/\//i.test(u) ? u : null; }
+  function cell(value, kind) {
+    var td = el('td');
+    if (kind === 'url' && webAddress(value)) {
+      var a = el('a', value);
+      a.href = webAddress(value);
+      a.rel = 'noopener noreferrer';
+      a.target = '_blank';
+      td.appendChild(a);
+    } else {
+      td.textContent = value === null || value === undefined ? '' : String(value);
+      if (kind === 'num') td.className = 'n';
+    }
+    return td;
+  }
+  function compare(a, b) {
+    if (a === b) return 0;
+    if (a === null || a === undefined || a === '') return 1;
+    if (b === null || b === undefined || b === '') return -1;
+    return a < b ? -1 : 1;
+  }
+
+  // A table over rows of arrays, sorted by a click on a column's head, filtered by the text box (every
+  // column) and an optional choice, shown a page of rows at a time so that 100,000 rows stay quick.
+  function Table(host, name, columns, rows, choice) {
+    var tools = el('div', null, 'tools');
+    var search = el('input');
+    search.type = 'search';
+    search.placeholder = 'Filter';
+    search.setAttribute('aria-label', 'Filter ' + name);
+    tools.appendChild(search);
+    var select = null;
+    if (choice) {
+      select = el('select');
+      select.setAttribute('aria-label', choice.label);
+      select.appendChild(el('option', choice.all));
+      choice.values.forEach(function (v) { select.appendChild(el('option', v)); });
+      tools.appendChild(select);
+    }
+    var prev = el('button', 'Previous');
+    var next = el('button', 'Next');
+    var info = el('span', '', 'note');
+    info.setAttribute('aria-live', 'polite');
+    tools.appendChild(prev);
+    tools.appendChild(next);
+    tools.appendChild(info);
+    host.appendChild(tools);
+    var scroll = el('div', null, 'scroll');
+    var table = el('table');
+    table.setAttribute('aria-label', name);
+    var head = el('tr');
+    var sortColumn = -1, sortDown = false;
+    columns.forEach(function (c, i) {
+      var th = el('th');
+      var b = el('button', c.name);
+      b.addEventListener('click', function () {
+        sortDown = sortColumn === i ? !sortDown : false;
+        sortColumn = i;
+        head.querySelectorAll('th').forEach(function (t) { t.removeAttribute('aria-sort'); });
+        th.setAttribute('aria-sort', sortDown ? 'descending' : 'ascending');
+        apply();
+      });
+      th.appendChild(b);
+      head.appendChild(th);
+    });
+    var thead = el('thead');
+    thead.appendChild(head);
+    table.appendChild(thead);
+    var body = el('tbody');
+    table.appendChild(body);
+    scroll.appendChild(table);
+    host.appendChild(scroll);
+
+    var haystack = null;
+    var shown = rows;
+    var first = 0;
+    function value(row, c) { return c.get ? c.get(row) : row[c.index]; }
+    function apply() {
+      var needle = search.value.toLowerCase();
+      var picked = select && select.selectedIndex > 0 ? select.value : null;
+      if (needle && !haystack) {
+        haystack = rows.map(function (r) {
+          return columns.map(function (c) { var v = value(r, c); return v === null ? '' : String(v); })
+            .join('\u0001').toLowerCase();
+        });
+      }
+      shown = [];
+      for (var i = 0; i < rows.length; i++) {
+        if (picked !== null && !choice.test(rows[i], picked)) continue;
+        if (needle && haystack[i].indexOf(needle) < 0) continue;
+        shown.push(rows[i]);
+      }
+      if (sortColumn >= 0) {
+        var c = columns[sortColumn];
+        var keyed = shown.map(function (r, i) { return [value(r, c), i, r]; });
+        keyed.sort(function (a, b) { return (sortDown ? -compare(a[0], b[0]) : compare(a[0], b[0])) || a[1] - b[1]; });
+        shown = keyed.map(function (k) { return k[2]; });
+      }
+      first = 0;
+      draw();
+    }
+    function draw() {
+      var frag = document.createDocumentFragment();
+      var end = Math.min(shown.length, first + PAGE_SIZE);
+      for (var i = first; i < end; i++) {
+        var tr = el('tr');
+        for (var j = 0; j < columns.length; j++) tr.appendChild(cell(value(shown[i], columns[j]), columns[j].kind));
+        frag.appendChild(tr);
+      }
+      body.textContent = '';
+      body.appendChild(frag);
+      info.textContent = shown.length ? 'Rows ' + (first + 1) + '\u2013' + end + ' of ' + shown.length : 'No rows';
+      prev.disabled = first === 0;
+      next.disabled = end >= shown.length;
+    }
+    var timer = 0;
+    search.addEventListener('input', function () { clearTimeout(timer); timer = setTimeout(apply, 150); });
+    if (select) select.addEventListener('change', apply);
+    prev.addEventListener('click', function () { first = Math.max(0, first - PAGE_SIZE); draw(); });
+    next.addEventListener('click', function () { if (first + PAGE_SIZE < shown.length) { first += PAGE_SIZE; draw(); } });
+    draw();
+  }
+
+  var pages = data.pages, links = data.links;
+  function hasText(p) {
+    var x = p[P.indexability];
+    return x === 'indexable' || x === 'noindex' || x === 'canonicalised';
+  }
+  function linkStatus(l) { return l[L.status] !== null ? l[L.status] : l[L.error]; }
+  function broken(l) { return (l[L.status] !== null && l[L.status] >= 400) || l[L.error] !== ''; }
+  function duplicates(field) {
+    var count = new Map();
+    pages.forEach(function (p) { if (hasText(p) && p[field] !== '') count.set(p[field], (count.get(p[field]) || 0) + 1); });
+    return pages.filter(function (p) { return hasText(p) && count.get(p[field]) > 1; })
+      .sort(function (a, b) { return compare(a[field], b[field]); });
+  }
+  var urlColumn = {name: 'Address', index: P.url, kind: 'url'};
+  var issues = [
+    {title: 'Broken links', note: 'each link to an address that answered 4xx or 5xx or failed, with the page holding it',
+      rows: links.filter(broken).sort(function (a, b) { return compare(a[L.target], b[L.target]); }),
+      columns: [{name: 'Broken address', index: L.target, kind: 'url'}, {name: 'Status', get: linkStatus},
+        {name: 'On page', index: L.source, kind: 'url'}, {name: 'Anchor', index: L.anchor}]},
+    {title: 'Pages with client errors (4xx)', rows: pages.filter(function (p) { return p[P.status] >= 400 && p[P.status] < 500; }),
+      columns: [urlColumn, {name: 'Status', index: P.status, kind: 'num'}, {name: 'Inlinks', index: P.inlinks, kind: 'num'}]},
+    {title: 'Pages with server errors (5xx)', rows: pages.filter(function (p) { return p[P.status] >= 500; }),
+      columns: [urlColumn, {name: 'Status', index: P.status, kind: 'num'}, {name: 'Inlinks', index: P.inlinks, kind: 'num'}]},
+    {title: 'Pages without an answer', rows: pages.filter(function (p) { return p[P.status] === null; }),
+      columns: [urlColumn, {name: 'Reason', index: P.error}]},
+    {title: 'Redirect chains', rows: pages.filter(function (p) { return p[P.chain] !== ''; }),
+      columns: [urlColumn, {name: 'Hops', index: P.chain}, {name: 'Final address', index: P.finalUrl, kind: 'url'}]},
+    {title: 'Missing titles', rows: pages.filter(function (p) { return hasText(p) && p[P.title] === ''; }), columns: [urlColumn]},
+    {title: 'Duplicate titles', rows: duplicates(P.title), columns: [{name: 'Title', index: P.title}, urlColumn]},
+    {title: 'Missing meta descriptions', rows: pages.filter(function (p) { return hasText(p) && p[P.desc] === ''; }),
+      columns: [urlColumn]},
+    {title: 'Duplicate meta descriptions', rows: duplicates(P.desc),
+      columns: [{name: 'Meta description', index: P.desc}, urlColumn]},
+    {title: 'Noindex pages', rows: pages.filter(function (p) { return p[P.indexability] === 'noindex'; }),
+      columns: [urlColumn, {name: 'Robots', index: P.robots}]},
+    {title: 'Canonicalised pages', rows: pages.filter(function (p) { return p[P.indexability] === 'canonicalised'; }),
+      columns: [urlColumn, {name: 'Canonical', index: P.canonical, kind: 'url'}]},
+    {title: 'Orphan pages', note: 'listed in a sitemap, linked from no page crawled',
+      rows: pages.filter(function (p) { return p[P.sitemap] === 1 && p[P.inlinks] === 0 && p[P.url] !== data.startUrl; }),
+      columns: [urlColumn]}
+  ];
+  var issueHost = document.getElementById('issue-list');
+  var found = 0;
+  issues.forEach(function (issue) {
+    if (!issue.rows.length) return;
+    found++;
+    var d = el('details');
+    d.className = 'issue';
+    var s = el('summary', issue.title + ' (' + issue.rows.length + ')');
+    d.appendChild(s);
+    if (issue.note) d.appendChild(el('p', issue.note, 'note'));
+    var built = false;
+    d.addEventListener('toggle', function () {
+      if (d.open && !built) { built = true; Table(d, issue.title, issue.columns, issue.rows); }
+    });
+    issueHost.appendChild(d);
+  });
+  if (!found) issueHost.appendChild(el('p', 'No issues found.', 'note'));
+
+  var indexabilityValues = [];
+  pages.forEach(function (p) { if (indexabilityValues.indexOf(p[P.indexability]) < 0) indexabilityValues.push(p[P.indexability]); });
+  Table(document.getElementById('page-table'), 'Pages', [
+    urlColumn, {name: 'Status', index: P.status, kind: 'num'}, {name: 'Indexability', index: P.indexability},
+    {name: 'Title', index: P.title}, {name: 'Meta description', index: P.desc}, {name: 'H1', index: P.h1},
+    {name: 'H1s', index: P.h1Count, kind: 'num'}, {name: 'Canonical', index: P.canonical, kind: 'url'},
+    {name: 'Robots', index: P.robots}, {name: 'Depth', index: P.depth, kind: 'num'},
+    {name: 'Words', index: P.words, kind: 'num'}, {name: 'Inlinks', index: P.inlinks, kind: 'num'},
+    {name: 'Outlinks', index: P.outlinks, kind: 'num'}, {name: 'Redirects', index: P.chain},
+    {name: 'Final address', index: P.finalUrl, kind: 'url'}, {name: 'In sitemap', get: function (p) { return p[P.sitemap] ? 'yes' : 'no'; }},
+    {name: 'ms', index: P.ms, kind: 'num'}, {name: 'Bytes', index: P.bytes, kind: 'num'},
+    {name: 'Content type', index: P.type}, {name: 'Error', index: P.error}
+  ], pages, {label: 'Indexability', all: 'Any indexability', values: indexabilityValues,
+    test: function (p, v) { return p[P.indexability] === v; }});
+  Table(document.getElementById('link-table'), 'Links', [
+    {name: 'Source', index: L.source, kind: 'url'}, {name: 'Target', index: L.target, kind: 'url'},
+    {name: 'Anchor', index: L.anchor}, {name: 'Element', index: L.element}, {name: 'Rel', index: L.rel},
+    {name: 'Followed', get: function (l) { return l[L.follow] ? 'yes' : 'no'; }}, {name: 'Status', get: linkStatus}
+  ], links, {label: 'Link status', all: 'Every link', values: ['Broken'], test: function (l) { return broken(l); }});
+  if (data.linksTotal > links.length) {
+    document.getElementById('link-note').textContent = 'Showing ' + links.length + ' of ' + data.linksTotal +
+      ' links, the broken ones first; the links file of the run holds them all.';
+  }
+  document.documentElement.setAttribute('data-rendered', String(Math.round(performance.now())));
+})();
+)JS";
+
+} // namespace vortaxel::audit
