@@ -1,8 +1,8 @@
 #pragma once
 
 #include "audit_data.h"
-#include "platform_services.h"
-#include "write_result.h"
+#include "services/platform_services.h"
+#include "services/write_result.h"
 
 #include <cstddef>
 #include <string>
