@@ -22,6 +22,15 @@ std::string SaveFailedText(std::string_view path, std::string_view reason) {
     return text;
 }
 
+/// The message shown when the file was written but no editor could be opened on it.
+std::string EditorFailedText(std::string_view path) {
+    std::string text = "Selected URL saved to ";
+    text += path;
+    text += ", but it could not be opened: the desktop has no program set to open text files, or that "
+            "program failed to start.";
+    return text;
+}
+
 std::string SelectedKeywordFile(const crawl::FoundList& found) {
     KeywordFileBuilder builder;
     const std::size_t count = found.Count();
@@ -58,7 +67,10 @@ void cmdsave_Click(const crawl::FoundList& found, const PlatformServices& servic
     // A store that cannot be read does not keep the user from the file just written.
     const auto remembered = services.settings.Read(ExportPathSetting(), "");
     if (!remembered || !remembered->empty()) {
-        static_cast<void>(services.launcher.Launch("Notepad", path, WindowStyle::MaximizedFocus));
+        if (!services.launcher.Launch("Notepad", path, WindowStyle::MaximizedFocus)) {
+            // The file is safe; what failed is only showing it, and the user needs to know where to look.
+            services.messages.Show(EditorFailedText(path), kMessageTitle, MessageIcon::Warning);
+        }
     }
 }
 

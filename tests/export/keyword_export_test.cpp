@@ -30,6 +30,7 @@ public:
     std::optional<WriteResult> writeOutcome;
     bool settingsReadable = true;
     bool settingsWritable = true;
+    bool editorStarts = true;
 
     std::vector<std::string> log;
     std::map<std::string, std::string> settings;
@@ -85,7 +86,7 @@ public:
         log.push_back("launch");
         launches.push_back(program + "|" + argument + "|" +
                            (style == WindowStyle::MaximizedFocus ? "maximized" : "normal"));
-        return true;
+        return editorStarts;
     }
 
     static std::string Name(const SettingKey& key) { return key.application + "/" + key.section + "/" + key.key; }
@@ -218,6 +219,21 @@ TEST(KeywordExport, PathWithBlanksAndQuoteReachesEditorUnchanged) {
 
     EXPECT_THAT(host.launches, ElementsAre("Notepad|/home/u/My \"best\" keys & more;.txt|maximized"));
     EXPECT_EQ(host.files.count(host.answer), 1u);
+}
+
+TEST(KeywordExport, EditorThatCannotStartIsSaidAfterTheSave) {
+    FakeHost host;
+    host.found = {{"http://example.com/about", true}};
+    host.editorStarts = false;
+
+    host.Export();
+
+    EXPECT_EQ(host.files["/tmp/keywords.txt"], "about\r\n");
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[0], "URL Crawler|Selected URL saved|information");
+    EXPECT_THAT(host.messages[1], testing::StartsWith("URL Crawler|Selected URL saved to /tmp/keywords.txt, but it "
+                                                      "could not be opened"));
+    EXPECT_THAT(host.messages[1], testing::EndsWith("|warning"));
 }
 
 TEST(KeywordExport, RepeatedExportReplacesRatherThanAppends) {
