@@ -11,10 +11,10 @@ namespace vortaxel::crawl {
 /// How much of one sitemap is read. The sitemap protocol allows 50,000 addresses and 50 MB unpacked per
 /// file; anything past these is cut, so a huge file or a gzip bomb costs bounded time and memory.
 struct SitemapLimits {
-    std::size_t maxBytes = 50 * 1024 * 1024;
+    std::size_t maxBytes = std::size_t{50} * 1024 * 1024;
     std::size_t maxUrls = 50'000;
     /// A <loc> longer than this is dropped: no address a crawler follows is that long.
-    std::size_t maxLocBytes = 8 * 1024;
+    std::size_t maxLocBytes = std::size_t{8} * 1024;
 };
 
 enum class SitemapKind { Unknown, UrlSet, Index };
