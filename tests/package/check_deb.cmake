@@ -52,9 +52,14 @@ if(APPSTREAMCLI)
 endif()
 if(LINTIAN)
     # lintian exits non-zero on warnings too; errors fail the package, and so does a program built
-    # without Debian's hardening flags.
+    # without Debian's hardening flags. A sanitizer build leaves out _FORTIFY_SOURCE, which the
+    # sanitizers' own checks replace, so only there that one notice is expected.
     execute_process(COMMAND ${LINTIAN} --display-info ${deb} OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(out MATCHES "(^|\n)E: " OR out MATCHES "hardening-")
+    set(hardening "${out}")
+    if(NOT EXPECT_FORTIFY)
+        string(REGEX REPLACE "[^\n]*hardening-no-fortify-functions[^\n]*" "" hardening "${hardening}")
+    endif()
+    if(out MATCHES "(^|\n)E: " OR hardening MATCHES "hardening-")
         message(FATAL_ERROR "lintian reports errors or missing hardening:\n${out}")
     endif()
 endif()
