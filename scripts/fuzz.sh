@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORTAXEL_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${VORTAXEL_FUZZ_SECONDS:-30}
-targets=(extract_links keyword_phrase output_escape browser_links robots_rules)
+targets=(extract_links keyword_phrase output_escape browser_links robots_rules sitemap_reader audit_text)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORTAXEL_FUZZ=ON \
     -DVORTAXEL_BUILD_GUI=OFF -DVORTAXEL_BUILD_BENCHMARKS=OFF >/dev/null
