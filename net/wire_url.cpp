@@ -45,8 +45,12 @@ std::string EncodeForWire(std::string_view url) {
     return wire;
 }
 
-std::string SiteOf(std::string_view url) {
-    const auto schemeEnd = url.find("://");
+namespace {
+
+/// The host and port of `url` without user information; empty when the url names no scheme. `schemeEnd`
+/// receives where "://" starts.
+std::string_view AuthorityOf(std::string_view url, std::size_t& schemeEnd) {
+    schemeEnd = url.find("://");
     if (schemeEnd == std::string_view::npos) {
         return {};
     }
@@ -54,6 +58,17 @@ std::string SiteOf(std::string_view url) {
     authority = authority.substr(0, authority.find_first_of("/?#"));
     if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
         authority = authority.substr(at + 1);
+    }
+    return authority;
+}
+
+} // namespace
+
+std::string SiteOf(std::string_view url) {
+    std::size_t schemeEnd = 0;
+    const std::string_view authority = AuthorityOf(url, schemeEnd);
+    if (schemeEnd == std::string_view::npos) {
+        return {};
     }
     std::string site(url.substr(0, schemeEnd + 3));
     site += authority;
@@ -69,15 +84,8 @@ std::string SiteOf(std::string_view url) {
 }
 
 std::string_view HostOf(std::string_view url) {
-    const auto schemeEnd = url.find("://");
-    if (schemeEnd == std::string_view::npos) {
-        return {};
-    }
-    std::string_view authority = url.substr(schemeEnd + 3);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
-    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
-        authority = authority.substr(at + 1);
-    }
+    std::size_t schemeEnd = 0;
+    const std::string_view authority = AuthorityOf(url, schemeEnd);
     if (authority.starts_with('[')) {
         return authority.substr(0, authority.find(']') + 1);
     }
