@@ -162,7 +162,9 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
         }
         host = std::move(*ascii);
     }
-    if (host.empty()) {
+    // libcurl decodes escapes in a host name; what is still "%" after that would decode again the next
+    // time the identity is read, into another host. Browsers refuse such a name as well.
+    if (host.empty() || host.find('%') != std::string::npos) {
         return std::nullopt;
     }
     for (char& c : host) {

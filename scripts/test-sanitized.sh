@@ -6,7 +6,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORTAXEL_ASAN_BUILD_DIR:-$root/build-asan}
 jobs=${VORTAXEL_JOBS:-$(nproc)}
 
+# -O1 and line tables only, as the sanitizers' own documentation suggests: stack traces keep their file
+# and line, and the build takes markedly less time than the release flags would.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORTAXEL_SANITIZE=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DVORTAXEL_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" -j"$jobs"
 
