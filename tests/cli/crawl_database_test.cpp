@@ -115,8 +115,8 @@ TEST_F(KeptCrawl, AFullDiskStopsTheCrawlWithTheReasonAndTheFileResumesOnceThereI
     // Long addresses make the file outgrow the bound well before the crawl ends.
     const std::string folder = "/" + std::string(200, 'f') + "/p";
     for (int i = 0; i < 600; ++i) {
-        const std::string body = "<a href=\"" + folder + std::to_string(i + 1) + ".html\">next</a> <a href=\"" +
-                                 folder + std::to_string(i / 2) + ".html\">back</a>";
+        std::string body = "<a href=\"" + folder + std::to_string(i + 1) + ".html\">next</a>";
+        body += "<a href=\"" + folder + std::to_string(i / 2) + ".html\">back</a>";
         site_.Serve(i == 0 ? "/" : folder + std::to_string(i) + ".html", Page().WithBody(body));
     }
     const std::string start = site_.Url("/");
