@@ -57,8 +57,10 @@ std::string AuditUnavailable(const CrawlStore& store) {
 }
 
 AuditReader::AuditReader(CrawlStore& store) : store_(store) {
-    // A read-only file may lack it; the lookups are then slower, not wrong.
-    store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target)");
+    // A run leaves them out; a read-only file may then lack them, and the lookups are slower, not wrong.
+    store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target); "
+                        "CREATE INDEX IF NOT EXISTS fetches_url ON fetches (url); "
+                        "CREATE INDEX IF NOT EXISTS pages_url ON pages (url)");
 }
 
 std::string AuditReader::ForEachRow(const std::function<void(const AuditRow&)>& visit) {

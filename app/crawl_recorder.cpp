@@ -4,17 +4,31 @@
 #include "crawl/audit_links.h"
 
 #include <algorithm>
+#include <ctime>
 
 namespace vortaxel::app {
 
 namespace {
 // Entries per row when the whole queue is written anew.
 constexpr std::size_t kChunkEntries = 4096;
+
+/// The monotonic clock read at the kernel's tick: a batch of a second needs no finer reading, and on
+/// some virtual machines the finer one costs as much as writing a row.
+std::chrono::steady_clock::time_point BatchClock() {
+#ifdef CLOCK_MONOTONIC_COARSE
+    timespec now{};
+    if (clock_gettime(CLOCK_MONOTONIC_COARSE, &now) == 0) {
+        return std::chrono::steady_clock::time_point(std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec)));
+    }
+#endif
+    return std::chrono::steady_clock::now();
+}
 } // namespace
 
 CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
     : store_(store), batch_(batch), transaction_(store.Db()), progress_(store.Progress()),
-      headBase_(progress_.queueHead), batchStart_(std::chrono::steady_clock::now()),
+      headBase_(progress_.queueHead), batchStart_(BatchClock()),
       keepsMet_(store.Settings().rules == crawl::RuleSet::Browser) {
     SqlDatabase& db = store_.Db();
     Check(insertPage_.Prepare(db,
@@ -25,7 +39,8 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertChunk_.Prepare(db,
                                    "INSERT INTO queue (pos, pos_end, found_on, depth, urls) VALUES (?, ?, ?, ?, ?)")) &&
-        Check(headChunk_.Prepare(db, "SELECT found_on, depth FROM queue WHERE pos <= ? ORDER BY pos DESC LIMIT 1")) &&
+        Check(headChunk_.Prepare(
+            db, "SELECT pos, pos_end, found_on, depth FROM queue WHERE pos <= ? ORDER BY pos DESC LIMIT 1")) &&
         Check(dropPopped_.Prepare(db, "DELETE FROM queue WHERE pos < ?1 AND pos_end <= ?1")) &&
         Check(pageFacts_.Prepare(db, "UPDATE pages SET title = ?, title_count = ?, meta_description = ?, "
                                      "meta_robots = ?, h1 = ?, h1_count = ?, canonical = ?, lang = ?, word_count = ?, "
@@ -79,8 +94,7 @@ void CrawlRecorder::TurnEnded(const crawl::RunSnapshot& state) {
         return;
     }
     // The clock is read only after turns that did something: most classic turns drop a repeat.
-    const bool due = pagesInBatch_ != 0 &&
-                     (pagesInBatch_ >= batch_.pages || std::chrono::steady_clock::now() - batchStart_ >= batch_.time);
+    const bool due = pagesInBatch_ != 0 && (pagesInBatch_ >= batch_.pages || BatchClock() - batchStart_ >= batch_.time);
     if (due) {
         Commit(CrawlState::Running, {});
     }
@@ -119,21 +133,33 @@ bool CrawlRecorder::WriteTurn(const crawl::RunSnapshot& state) {
 }
 
 bool CrawlRecorder::WritePage(const Event& event, std::int64_t eventNumber, std::int64_t& pageId, std::int64_t& depth) {
+    std::optional<std::int64_t> foundOn;
     // The page came from the entry this turn took from the head; that entry's row says where it was found.
     const std::int64_t head = headBase_ + std::int64_t(previousPopped_);
-    headChunk_.Bind(1, head);
-    std::optional<std::int64_t> foundOn;
-    depth = -1;
-    if (headChunk_.Step()) {
-        if (!headChunk_.IsNull(0)) {
-            foundOn = headChunk_.Int(0);
+    // A row holds the links of a whole page, so most turns take their entry from the row the turn
+    // before took its own from.
+    if (!headRow_ || head < headRow_->pos || head >= headRow_->end) {
+        headRow_.reset();
+        HeadRow row;
+        headChunk_.Bind(1, head);
+        if (headChunk_.Step()) {
+            row = {headChunk_.Int(0), headChunk_.Int(1),
+                   headChunk_.IsNull(2) ? std::nullopt : std::optional<std::int64_t>(headChunk_.Int(2)),
+                   headChunk_.IsNull(3) ? -1 : headChunk_.Int(3)};
         }
-        depth = headChunk_.IsNull(1) ? -1 : headChunk_.Int(1);
-    }
-    const SqlStatus lookup = headChunk_.Status();
-    headChunk_.Reset();
-    if (!Check(lookup)) {
-        return false;
+        const SqlStatus lookup = headChunk_.Status();
+        headChunk_.Reset();
+        if (!Check(lookup)) {
+            return false;
+        }
+        if (head >= row.pos && head < row.end) {
+            headRow_ = row;
+        }
+        depth = row.depth;
+        foundOn = row.foundOn;
+    } else {
+        depth = headRow_->depth;
+        foundOn = headRow_->foundOn;
     }
     pageId = ++pagesWritten_;
     insertPage_.Bind(1, pageId);
@@ -233,6 +259,7 @@ bool CrawlRecorder::WriteQueue(const crawl::RunSnapshot& state, std::optional<st
     if (queue.reorders != reorders_) {
         // The queue lost entries behind its head: only writing it whole says where it stands.
         reorders_ = queue.reorders;
+        headRow_.reset();
         SqlStatement clear;
         if (!Check(clear.Prepare(store_.Db(), "DELETE FROM queue")) || !Check(clear.Run())) {
             return false;
@@ -285,7 +312,7 @@ bool CrawlRecorder::Commit(CrawlState state, const std::string& stopReason) {
         return false;
     }
     pagesInBatch_ = 0;
-    batchStart_ = std::chrono::steady_clock::now();
+    batchStart_ = BatchClock();
     return true;
 }
 

@@ -70,6 +70,14 @@ private:
                     std::optional<std::int64_t> depth);
     bool Commit(CrawlState state, const std::string& stopReason);
 
+    /// The queue row the head's entry came from: positions [pos, end), where its links were found.
+    struct HeadRow {
+        std::int64_t pos = 0;
+        std::int64_t end = 0;
+        std::optional<std::int64_t> foundOn;
+        std::int64_t depth = -1;
+    };
+
     CrawlStore& store_;
     Batch batch_;
     SqlTransaction transaction_;
@@ -85,6 +93,7 @@ private:
     // What the turn's listed page said: its address, and what was read there.
     std::optional<std::pair<std::string, crawl::PageRead>> turnRead_;
     ChunkWriter chunk_;
+    std::optional<HeadRow> headRow_;
     CrawlProgressRow progress_;
     // The queue's absolute position of the engine's head when this run began.
     std::int64_t headBase_ = 0;

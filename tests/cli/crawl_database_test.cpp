@@ -109,6 +109,44 @@ TEST_F(KeptCrawl, AStopAtThePageLimitResumesWithALargerOne) {
     EXPECT_NE(again.Err().find("is finished"), std::string::npos) << again.Err();
 }
 
+// A disk that fills: the file may not grow past a bound the command line cannot lift, as on a full disk.
+// The shell ignores the signal the kernel sends at the bound, so writes fail as they would there.
+TEST_F(KeptCrawl, AFullDiskStopsTheCrawlWithTheReasonAndTheFileResumesOnceThereIsRoom) {
+    // Long addresses make the file outgrow the bound well before the crawl ends.
+    const std::string folder = "/" + std::string(200, 'f') + "/p";
+    for (int i = 0; i < 600; ++i) {
+        std::string body = "<a href=\"" + folder + std::to_string(i + 1) + ".html\">next</a>";
+        body += "<a href=\"" + folder + std::to_string(i / 2) + ".html\">back</a>";
+        site_.Serve(i == 0 ? "/" : folder + std::to_string(i) + ".html", Page().WithBody(body));
+    }
+    const std::string start = site_.Url("/");
+    auto whole = RunCli({"--quiet", start});
+    ASSERT_TRUE(whole.Wait(kRunLimit));
+    ASSERT_EQ(whole.ExitCode(), 0) << whole.Err();
+    auto first = RunCli({"--quiet", "--db", Path("c.db"), "--max-pages", "20", start});
+    ASSERT_TRUE(first.Wait(kRunLimit));
+    ASSERT_EQ(first.ExitCode(), 0) << first.Err();
+
+    // Blocks of 512 bytes: 100 KB more than the file holds, far less than the rest of the crawl needs.
+    const std::string blocks = std::to_string(std::filesystem::file_size(Path("c.db")) / 512 + 200);
+    ChildProcess full("/bin/sh",
+                      {"-c", "ulimit -f " + blocks + " && trap '' XFSZ && exec \"$0\" \"$@\"", VORTAXEL_CLI_PATH,
+                       "--quiet", "--db", Path("c.db"), "--resume", "--max-pages", "1000"});
+    ASSERT_TRUE(full.Wait(kRunLimit));
+    EXPECT_EQ(full.ExitCode(), 1) << full.Err();
+    EXPECT_NE(full.Err().find("cannot keep the crawl in " + Path("c.db")), std::string::npos) << full.Err();
+
+    auto resumed = RunCli({"--quiet", "--db", Path("c.db"), "--resume"});
+    ASSERT_TRUE(resumed.Wait(kRunLimit));
+    EXPECT_EQ(resumed.ExitCode(), 0) << resumed.Err();
+    // It carries on after what the first run kept, whatever the stopped one managed to add.
+    ASSERT_LE(resumed.Out().size(), whole.Out().size() - first.Out().size());
+    EXPECT_EQ(whole.Out().substr(whole.Out().size() - resumed.Out().size()), resumed.Out());
+    auto offline = RunCli({"--quiet", "--db", Path("c.db"), "--offline"});
+    ASSERT_TRUE(offline.Wait(kRunLimit));
+    EXPECT_EQ(offline.Out(), whole.Out());
+}
+
 TEST_F(KeptCrawl, CompareNamesEveryPageAddedGoneOrChanged) {
     site_.ServeHtml("/", R"(<a href="/a.html">a</a> <a href="/b.html">b</a> <a href="/c.html">c</a>)");
     site_.ServeHtml("/a.html", "a");
@@ -200,6 +238,10 @@ TEST_F(KeptCrawl, ASecondProcessOnARunningCrawlsFileIsRefused) {
     running.Signal(SIGINT);
     ASSERT_TRUE(running.Wait(kRunLimit));
     EXPECT_EQ(running.ExitCode(), 0) << running.Err();
+    // The refused runs left the crawl as the running one kept it.
+    auto offline = RunCli({"--quiet", "--db", Path("c.db"), "--offline"});
+    ASSERT_TRUE(offline.Wait(kRunLimit));
+    EXPECT_EQ(offline.Out(), running.Out());
 }
 
 } // namespace
