@@ -56,9 +56,11 @@ std::string AuditUnavailable(const CrawlStore& store) {
     return {};
 }
 
-AuditReader::AuditReader(CrawlStore& store) : store_(store) {
+AuditReader::AuditReader(CrawlStore& store, bool indexLinks) : store_(store) {
     // A read-only file may lack it; the lookups are then slower, not wrong.
-    store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target)");
+    if (indexLinks) {
+        store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target)");
+    }
 }
 
 std::string AuditReader::ForEachRow(const std::function<void(const AuditRow&)>& visit) {

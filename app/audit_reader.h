@@ -34,7 +34,9 @@ class AuditReader {
 public:
     /// Indexes the links by target for the lookups that follow, once per file: built in one sort at the
     /// end rather than kept up to date while the crawl writes millions of links in no order.
-    explicit AuditReader(CrawlStore& store);
+    /// With `indexLinks` false the index is left as it is: for a few lookups, scanning the links costs less
+    /// than sorting them all.
+    explicit AuditReader(CrawlStore& store, bool indexLinks = true);
 
     /// Every fetch and blocked address in the order the runs met them, as the per-page report lists them.
     std::string ForEachRow(const std::function<void(const AuditRow&)>& visit);

@@ -352,7 +352,8 @@ SqlStatus ReportTable::Stamp(std::int64_t& stamp) {
 
 std::optional<ReportPageDetails> ReadPageDetails(CrawlStore& store, std::int64_t fetchId, std::string& error) {
     std::optional<ReportPageDetails> details;
-    AuditReader reader(store);
+    // One page's lookups: sorting millions of links into an index first would hold the window far longer.
+    AuditReader reader(store, false);
     error = reader.ReadRow(fetchId, [&details](const AuditRow& row) { details = ReportPageDetails{row, {}, {}}; });
     if (!details || !error.empty()) {
         return std::nullopt;

@@ -24,7 +24,21 @@ std::int64_t ReportTableModel::ReadCount() {
 }
 
 int ReportTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count_;
+    return parent.isValid() ? 0 : shown_;
+}
+
+bool ReportTableModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && shown_ < count_;
+}
+
+void ReportTableModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) {
+        return;
+    }
+    const int more = std::min(count_ - shown_, kShownStep);
+    beginInsertRows({}, shown_, shown_ + more - 1);
+    shown_ += more;
+    endInsertRows();
 }
 
 int ReportTableModel::columnCount(const QModelIndex& parent) const {
@@ -32,7 +46,7 @@ int ReportTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 const app::ReportRow* ReportTableModel::Row(int row) const {
-    if (row < 0 || row >= count_) {
+    if (row < 0 || row >= shown_) {
         return nullptr;
     }
     const int first = row - row % kWindowRows;
@@ -86,7 +100,10 @@ QVariant ReportTableModel::headerData(int section, Qt::Orientation orientation, 
 
 void ReportTableModel::sort(int column, Qt::SortOrder order) {
     table_.SortBy(column < 0 ? table_.ColumnCount() : static_cast<std::size_t>(column), order == Qt::AscendingOrder);
-    Reload();
+    // A view enabling its sorting asks for its first order before the table is ever read.
+    if (loaded_) {
+        Reload();
+    }
 }
 
 void ReportTableModel::SetFilter(const QString& text) {
@@ -96,8 +113,10 @@ void ReportTableModel::SetFilter(const QString& text) {
 
 void ReportTableModel::Reload() {
     beginResetModel();
+    loaded_ = true;
     windows_.clear();
     count_ = static_cast<int>(ReadCount());
+    shown_ = std::min(count_, kShownStep);
     table_.Stamp(stamp_);
     endResetModel();
     emit CountChanged(count_);
@@ -114,17 +133,20 @@ void ReportTableModel::Refresh() {
     }
     stamp_ = stamp;
     windows_.clear();
-    if (count > count_) {
-        beginInsertRows({}, count_, count - 1);
-        count_ = count;
+    count_ = count;
+    // Rows come into view as they did before: all of them while there are few, then as the view scrolls.
+    const int shown = std::min(count_, std::max(shown_, kShownStep));
+    if (shown > shown_) {
+        beginInsertRows({}, shown_, shown - 1);
+        shown_ = shown;
         endInsertRows();
-    } else if (count < count_) {
-        beginRemoveRows({}, count, count_ - 1);
-        count_ = count;
+    } else if (shown < shown_) {
+        beginRemoveRows({}, shown, shown_ - 1);
+        shown_ = shown;
         endRemoveRows();
     }
-    if (count_ > 0) {
-        emit dataChanged(index(0, 0), index(count_ - 1, columnCount() - 1));
+    if (shown_ > 0) {
+        emit dataChanged(index(0, 0), index(shown_ - 1, columnCount() - 1));
     }
     emit CountChanged(count_);
 }

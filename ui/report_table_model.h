@@ -14,7 +14,8 @@
 namespace vortaxel::ui {
 
 /// One report table as a view shows it. Only the windows of rows the view asks for are read from the
-/// file, and only a few are kept, so a crawl of any size costs the same; sorting and filtering are the
+/// file, and only a few are kept; the view is given rows as it scrolls down to them (a view spends some
+/// bytes on every row it knows), so a crawl of any size costs the same. Sorting and filtering are the
 /// database's.
 class ReportTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -22,6 +23,8 @@ public:
     /// Rows read at once, and windows kept.
     static constexpr int kWindowRows = 256;
     static constexpr std::size_t kWindowsKept = 8;
+    /// Rows a view is given at first, and each time it scrolls to the last of them.
+    static constexpr int kShownStep = 2048;
 
     /// Empty until the first `Reload`, so that the table can be narrowed before it is read.
     ReportTableModel(app::SqlDatabase& db, app::ReportKind kind, QObject* parent = nullptr);
@@ -30,6 +33,8 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
@@ -49,7 +54,7 @@ public:
     const QString& Error() const { return error_; }
 
 signals:
-    /// The number of rows changed.
+    /// The number of rows the table holds changed (the view may have fewer so far).
     void CountChanged(int rows);
 
 private:
@@ -57,7 +62,10 @@ private:
     std::int64_t ReadCount();
 
     mutable app::ReportTable table_;
+    /// Rows the table holds, and rows the view has been given.
     int count_ = 0;
+    int shown_ = 0;
+    bool loaded_ = false;
     std::int64_t stamp_ = -1;
     mutable std::map<int, std::vector<app::ReportRow>> windows_;
     mutable QString error_;

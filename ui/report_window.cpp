@@ -107,8 +107,6 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
     pages_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Pages);
     links_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Links);
     issues_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Issues);
-    pages_->Reload();
-    links_->Reload();
     inlinks_ = LinksOf(store_, std::nullopt, std::nullopt);
     outlinks_ = LinksOf(store_, std::nullopt, std::nullopt);
 
@@ -133,6 +131,10 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
     issueLayout->addWidget(findIssues);
     tabs_->addTab(BuildTab("Issues", *issues_, issueView_, issueBar), "&Issues");
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == 1 && !linksRead_) {
+            linksRead_ = true;
+            links_->Reload();
+        }
         if (tab == 2 && !issuesFound_) {
             FindIssues();
         }
@@ -160,6 +162,8 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
     layout->addLayout(buttons);
     resize(1000, 700);
 
+    // Read once the views are in place; the links when their tab is first shown, millions take a while.
+    pages_->Reload();
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, &ReportWindow::Refresh);
     poll_.start();
@@ -188,7 +192,6 @@ QWidget* ReportWindow::BuildTab(const QString& name, ReportTableModel& model, QT
     count->setObjectName("lblCount" + name);
     count->setAccessibleName(name + " count");
     const auto showCount = [count](int rows) { count->setText(QString::number(rows) + " rows"); };
-    showCount(model.rowCount());
     connect(&model, &ReportTableModel::CountChanged, count, showCount);
     connect(filter, &QLineEdit::textChanged, &model, &ReportTableModel::SetFilter);
 
@@ -276,9 +279,11 @@ void ReportWindow::ShowPage(const QModelIndex& index) {
 
 void ReportWindow::Refresh() {
     pages_->Refresh();
-    links_->Refresh();
-    inlinks_->Refresh();
-    outlinks_->Refresh();
+    // Counting the links takes longer than the pages; only a table in sight is worth it every second.
+    // A page's links and the issues are those of the moment they were asked for.
+    if (tabs_->currentIndex() == 1) {
+        links_->Refresh();
+    }
 }
 
 void ReportWindow::FindIssues() {

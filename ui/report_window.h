@@ -64,6 +64,7 @@ private:
     std::unique_ptr<ReportTableModel> issues_;
     std::unique_ptr<ReportTableModel> inlinks_;
     std::unique_ptr<ReportTableModel> outlinks_;
+    bool linksRead_ = false;
     bool issuesFound_ = false;
     QTimer poll_;
 
