@@ -151,6 +151,10 @@ int main(int argc, char** argv) {
     time("clear the filter", [&] { window->findChild<QLineEdit*>("txtFilterPages")->setText(""); });
     time("refresh with nothing new", [&] { window->Refresh(); });
     time("links tab", [&] { window->findChild<QTabWidget*>("tabsReport")->setCurrentIndex(1); });
+    auto* linksView = window->findChild<QTableView*>("tblLinks");
+    time("sort links by anchor", [&] { linksView->sortByColumn(2, Qt::AscendingOrder); });
+    time("sort links by target's status", [&] { linksView->sortByColumn(6, Qt::DescendingOrder); });
+    time("filter links", [&] { window->findChild<QLineEdit*>("txtFilterLinks")->setText("gone-7"); });
     time("issues tab (finds them)", [&] { window->findChild<QTabWidget*>("tabsReport")->setCurrentIndex(2); });
     std::printf("peak resident: %ld kB before the window, %ld kB after\n", before, vortaxel::bench::PeakResidentKb());
     return 0;
