@@ -232,6 +232,41 @@ TEST_F(ReportWindowTest, RowsACrawlAddsAppearOnRefreshWithTheSelectionKept) {
     EXPECT_EQ(pages->selectionModel()->selectedRows().value(0).row(), 1);
 }
 
+/// Refreshes the report at every page the run fetches and notes the rows it shows then.
+class Watcher final : public crawl::CrawlListener {
+public:
+    void PageFetched(const std::string&, const crawl::FetchedPage&) override {
+        if (window != nullptr) {
+            window->Refresh();
+            shown.push_back(window->findChild<QTableView*>("tblPages")->model()->rowCount());
+        }
+    }
+    ReportWindow* window = nullptr;
+    std::vector<int> shown;
+};
+
+TEST(ReportWindowLive, FollowsARunThroughTheRunsOwnConnection) {
+    vortaxel::test::ScratchFolder folder("report");
+    std::string error;
+    auto store = app::CrawlStore::Open((folder / "crawl.db").string(), app::CrawlStore::Access::Create, error);
+    ASSERT_NE(store, nullptr) << error;
+    ASSERT_TRUE(store->StartRun({kStart, crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
+    Shop shop;
+    Watcher watcher;
+    app::RunSetup setup;
+    setup.rules = crawl::RuleSet::Browser;
+    app::RunController controller(setup, watcher, shop);
+    controller.KeepIn(*store);
+    FakeDesktop desktop;
+    ReportWindow window(*store, desktop);
+    watcher.window = &window;
+    controller.Run(kStart);
+    // A fetch is kept with the turn that made it: each refresh shows the pages of the turns before.
+    EXPECT_EQ(watcher.shown, (std::vector<int>{0, 1, 2, 3, 4}));
+    window.Refresh();
+    EXPECT_EQ(window.findChild<QTableView*>("tblPages")->model()->rowCount(), 5);
+}
+
 TEST(ReportWindowControls, EveryControlIsNamedAndTheMenuEntryNeedsACrawl) {
     vortaxel::test::ScratchFolder folder("report");
     const std::string path = (folder / "crawl.db").string();
