@@ -285,7 +285,7 @@ SqlStatus ReportTable::Count(std::int64_t& count) {
     const TableShape& shape = ShapeOf(kind_);
     // The records alone count fastest; the joins are needed only for what the filter reads.
     const std::string where = Where();
-    const bool joins = !filter_.empty() || (kind_ == ReportKind::Links && linksTo_);
+    const bool joins = !filter_.empty();
     SqlStatement statement;
     SqlStatus status =
         statement.Prepare(db_, std::string("SELECT count(*) FROM ") + (joins ? shape.from : shape.records) + where);

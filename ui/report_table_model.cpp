@@ -84,6 +84,10 @@ QVariant ReportTableModel::data(const QModelIndex& index, int role) const {
     if (row == nullptr || column >= row->cells.size()) {
         return {};
     }
+    if (role == Qt::ToolTipRole) {
+        // A tooltip that looks like markup is drawn as markup: what a site sent is shown as the text it is.
+        return "<p style='white-space:pre-wrap'>" + CellText(row->cells[column]).toHtmlEscaped() + "</p>";
+    }
     return CellText(row->cells[column]);
 }
 

@@ -24,6 +24,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
 
 namespace vortaxel::ui::test {
 namespace {
@@ -47,7 +48,7 @@ public:
             {"a.html", "<title>Fruit</title><a href=/>Home</a><a href=missing.html>Gone</a>"},
             {"b.html", "<title>Fruit</title><meta name=description content=Yellow>"
                        "<meta name=robots content=noindex><a href=/>Home</a>"},
-            {"c.html", "<title>Cherry</title><meta name=description content=Red>"},
+            {"c.html", "<title>Cherry &lt;b>red</title><meta name=description content=Red>"},
         };
         const auto page = kPages.find(path == "old.html" ? "c.html" : path);
         crawl::FetchedPage fetched = crawl::FetchedPage::Success(page->second);
@@ -131,7 +132,7 @@ TEST_F(ReportWindowTest, TablesSortAndFilterTheKeptRows) {
          {Url(""), Url("a.html"), Url("b.html"), Url("missing.html"), Url("old.html")}},
         {"Pages", "fruit", -1, Qt::AscendingOrder, 0, {Url("a.html"), Url("b.html")}},
         {"Pages", "", 1, Qt::DescendingOrder, 1, {"404", "200", "200", "200", "200"}},
-        {"Pages", "", 4, Qt::AscendingOrder, 4, {"", "Cherry", "Fruit", "Fruit", "Home"}},
+        {"Pages", "", 4, Qt::AscendingOrder, 4, {"", "Cherry <b>red", "Fruit", "Fruit", "Home"}},
         // As typed: a % is no wildcard.
         {"Pages", "%", -1, Qt::AscendingOrder, 0, {}},
         {"Links", "gone", -1, Qt::AscendingOrder, 0, {Url(""), Url("a.html")}},
@@ -167,6 +168,11 @@ TEST_F(ReportWindowTest, TablesSortAndFilterTheKeptRows) {
         view->sortByColumn(row.sortColumn, row.order);
         EXPECT_EQ(Column(view, row.shownColumn), row.expected);
     }
+    // A title holding markup shows as the text it is, in its tooltip too.
+    window_->findChild<QLineEdit*>("txtFilterPages")->setText("cherry");
+    QTextDocument tip;
+    tip.setHtml(Table("tblPages")->model()->index(0, 4).data(Qt::ToolTipRole).toString());
+    EXPECT_EQ(tip.toPlainText().toStdString(), "Cherry <b>red");
 }
 
 TEST_F(ReportWindowTest, APageShowsItsFactsAndTheLinksInAndOut) {
