@@ -2,6 +2,7 @@
 
 #include "app/sqlite_db.h"
 
+#include <optional>
 #include <string_view>
 
 namespace vortaxel::app {
@@ -15,14 +16,13 @@ constexpr const char* kRowQuery =
     "SELECT f.id, f.url, f.blocked, f.ok, f.status, f.final_url, f.content_type, f.bytes, f.ms, f.redirects,"
     "  f.error, f.robots_tag, p.id, p.url, p.depth, p.title, p.meta_description, p.h1, p.h1_count, p.canonical,"
     "  p.meta_robots, p.lang, p.word_count, p.in_sitemap, f.body_skipped "
-    "FROM fetches f LEFT JOIN pages p ON p.id = f.page_id ORDER BY f.id";
+    "FROM fetches f LEFT JOIN pages p ON p.id = f.page_id";
 constexpr const char* kInlinksQuery = "SELECT count(DISTINCT page_id) FROM links WHERE target = ? AND page_id != ?";
 constexpr const char* kOutlinksQuery = "SELECT count(*) FROM links WHERE page_id = ?";
 constexpr const char* kHopsQuery = "SELECT code, url FROM hops WHERE fetch_id = ? ORDER BY hop";
 constexpr const char* kLinkQuery =
     "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, f.ok, f.status, f.error, f.blocked "
-    "FROM links l JOIN pages p ON p.id = l.page_id "
-    "LEFT JOIN fetches f ON f.id = (SELECT max(id) FROM fetches WHERE url = l.target) ORDER BY l.id";
+    "FROM links l JOIN pages p ON p.id = l.page_id ";
 
 std::string JoinRobots(std::string_view meta, std::string_view header) {
     std::string robots(meta);
@@ -56,20 +56,34 @@ std::string AuditUnavailable(const CrawlStore& store) {
     return {};
 }
 
-AuditReader::AuditReader(CrawlStore& store) : store_(store) {
+AuditReader::AuditReader(CrawlStore& store, bool indexLinks) : store_(store) {
     // A run leaves them out; a read-only file may then lack them, and the lookups are slower, not wrong.
-    store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target); "
-                        "CREATE INDEX IF NOT EXISTS fetches_url ON fetches (url); "
-                        "CREATE INDEX IF NOT EXISTS pages_url ON pages (url)");
+    if (indexLinks) {
+        store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target); "
+                            "CREATE INDEX IF NOT EXISTS fetches_url ON fetches (url); "
+                            "CREATE INDEX IF NOT EXISTS pages_url ON pages (url)");
+    }
 }
 
 std::string AuditReader::ForEachRow(const std::function<void(const AuditRow&)>& visit) {
+    return ReadRows(std::nullopt, visit);
+}
+
+std::string AuditReader::ReadRow(std::int64_t fetchId, const std::function<void(const AuditRow&)>& visit) {
+    return ReadRows(fetchId, visit);
+}
+
+std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
+                                  const std::function<void(const AuditRow&)>& visit) {
     SqlDatabase& db = store_.Db();
     SqlStatement rows;
     SqlStatement inlinks;
     SqlStatement outlinks;
     SqlStatement hops;
-    SqlStatus status = rows.Prepare(db, kRowQuery);
+    SqlStatus status = rows.Prepare(db, std::string(kRowQuery) + (fetchId ? " WHERE f.id = ?" : " ORDER BY f.id"));
+    if (status && fetchId) {
+        rows.Bind(1, *fetchId);
+    }
     if (status) {
         status = inlinks.Prepare(db, kInlinksQuery);
     }
@@ -92,6 +106,7 @@ std::string AuditReader::ForEachRow(const std::function<void(const AuditRow&)>& 
         audit::AuditPage& page = row.page;
         page = audit::AuditPage{};
         row.lang.clear();
+        row.fetchId = rows.Int(0);
         const bool blocked = rows.Int(2) != 0;
         const bool ok = rows.Int(3) != 0;
         page.url = rows.Text(1);
@@ -142,7 +157,8 @@ std::string AuditReader::ForEachRow(const std::function<void(const AuditRow&)>& 
 
 std::string AuditReader::ForEachLink(const std::function<void(const audit::AuditLink&)>& visit) {
     SqlStatement links;
-    if (SqlStatus status = links.Prepare(store_.Db(), kLinkQuery); !status) {
+    if (SqlStatus status = links.Prepare(store_.Db(), std::string(kLinkQuery) + kLinkTargetFetch + " ORDER BY l.id");
+        !status) {
         return store_.FailureText(status);
     }
     audit::AuditLink link;

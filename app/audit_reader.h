@@ -4,13 +4,21 @@
 #include "export/audit_data.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vortaxel::app {
 
+/// Joins to a link `l` the last fetch `f` of its target, whose outcome is the link's.
+inline constexpr const char* kLinkTargetFetch =
+    "LEFT JOIN fetches f ON f.id = (SELECT max(id) FROM fetches WHERE url = l.target)";
+
 /// One fetch of a kept crawl with what the audit knows of it.
 struct AuditRow {
+    /// The fetch's id in the file.
+    std::int64_t fetchId = 0;
     audit::AuditPage page;
     /// Redirects followed, as the plain report counts them.
     int redirects = 0;
@@ -26,10 +34,14 @@ class AuditReader {
 public:
     /// Indexes the links by target for the lookups that follow, once per file: built in one sort at the
     /// end rather than kept up to date while the crawl writes millions of links in no order.
-    explicit AuditReader(CrawlStore& store);
+    /// With `indexLinks` false the index is left as it is: for a few lookups, scanning the links costs less
+    /// than sorting them all.
+    explicit AuditReader(CrawlStore& store, bool indexLinks = true);
 
     /// Every fetch and blocked address in the order the runs met them, as the per-page report lists them.
     std::string ForEachRow(const std::function<void(const AuditRow&)>& visit);
+    /// The one row of the fetch `fetchId`, when there is one.
+    std::string ReadRow(std::int64_t fetchId, const std::function<void(const AuditRow&)>& visit);
     /// Every link of every page, in the order they were read, with its target's final outcome.
     std::string ForEachLink(const std::function<void(const audit::AuditLink&)>& visit);
     /// The audit in memory, for the audit page and the summary: every fetch, every broken link, and
@@ -37,6 +49,8 @@ public:
     std::string Load(audit::AuditData& data, std::size_t mostOtherLinks);
 
 private:
+    std::string ReadRows(std::optional<std::int64_t> fetchId, const std::function<void(const AuditRow&)>& visit);
+
     CrawlStore& store_;
 };
 

@@ -14,6 +14,19 @@ std::string_view IndexabilityText(Indexability value) {
     return kTexts.at(static_cast<std::size_t>(value));
 }
 
+std::string RedirectChainText(const std::vector<RedirectHop>& chain) {
+    std::string text;
+    for (const RedirectHop& hop : chain) {
+        if (!text.empty()) {
+            text += " -> ";
+        }
+        text += std::to_string(hop.code);
+        text += ' ';
+        text += hop.url;
+    }
+    return text;
+}
+
 bool IsBrokenLink(const AuditLink& link) {
     return !link.targetError.empty() || (link.targetStatus && *link.targetStatus >= 400);
 }

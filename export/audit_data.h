@@ -100,6 +100,9 @@ struct AuditData {
     std::vector<AuditLink> links;
 };
 
+/// The chain as reports write it: each hop as "CODE URL", separated by " -> ".
+std::string RedirectChainText(const std::vector<RedirectHop>& chain);
+
 /// A link is broken when its target answered 4xx or 5xx or could not be fetched.
 bool IsBrokenLink(const AuditLink& link);
 

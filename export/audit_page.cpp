@@ -30,19 +30,6 @@ std::string ScriptNonce() {
     return nonce;
 }
 
-std::string ChainText(const std::vector<RedirectHop>& chain) {
-    std::string text;
-    for (const RedirectHop& hop : chain) {
-        if (!text.empty()) {
-            text += " -> ";
-        }
-        text += std::to_string(hop.code);
-        text += ' ';
-        text += hop.url;
-    }
-    return text;
-}
-
 void AppendNumber(std::string& out, std::uint64_t value) {
     out += std::to_string(value);
 }
@@ -132,7 +119,7 @@ void AppendPageRow(DataWriter& w, const AuditPage& p) {
         w.Raw("," + std::to_string(n));
     }
     w.Raw(",");
-    w.Text(ChainText(p.redirectChain));
+    w.Text(RedirectChainText(p.redirectChain));
     w.Raw(p.inSitemap ? ",1" : ",0");
     for (const std::uint64_t n : {p.elapsedMs, p.bytes, p.foundMs}) {
         w.Raw("," + std::to_string(n));

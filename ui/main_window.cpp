@@ -9,6 +9,7 @@
 #include "fonts.h"
 #include "found_list_model.h"
 #include "muted_entry_delegate.h"
+#include "report_window.h"
 #include "twips.h"
 #include "window_placement.h"
 
@@ -92,6 +93,23 @@ void frmMain::BuildMenu() {
     mnuOptions->setObjectName("mnuOptions");
     mnuOptions_ = new OptionsMenu(*mnuOptions);
 
+    QMenu* mnuView = menuBar()->addMenu("&View");
+    mnuView->setObjectName("mnuView");
+    QAction* mnuReport = mnuView->addAction("&Report...");
+    mnuReport->setObjectName("mnuReport");
+    mnuReport->setEnabled(ReportDatabase().has_value());
+    connect(mnuView, &QMenu::aboutToShow, this,
+            [this, mnuReport] { mnuReport->setEnabled(ReportDatabase().has_value()); });
+    connect(mnuReport, &QAction::triggered, this, [this] {
+        std::string error;
+        report_ = ReportDatabase() ? ReportWindow::Open(*ReportDatabase(), services_, error) : nullptr;
+        if (report_ != nullptr) {
+            report_->show();
+        } else if (!error.empty()) {
+            ShowMessage(error, "Report");
+        }
+    });
+
     QMenu* mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
     QAction* mnuAbout = mnuHelp->addAction("&About");
@@ -103,6 +121,11 @@ void frmMain::BuildMenu() {
     menuKey->setObjectName("menuBarShortcut");
     connect(menuKey, &QShortcut::activated, this,
             [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
+}
+
+std::optional<std::string> frmMain::ReportDatabase() const {
+    // The crawl kept for the window, once the window keeps its crawls.
+    return std::nullopt;
 }
 
 void frmMain::BuildControls() {

@@ -10,6 +10,7 @@
 #include "services/platform_services.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QElapsedTimer>
@@ -26,6 +27,7 @@ namespace vortaxel::ui {
 
 class ClipPlayer;
 class FoundListModel;
+class ReportWindow;
 
 /// The main window `frmMain`: the URL field, the start and stop buttons with the busy animation,
 /// the found list, the select-all box, "&Extract" and the Help menu. It listens to the crawl engine
@@ -62,6 +64,8 @@ protected:
 
 private:
     void BuildMenu();
+    /// The crawl database the View menu's report reads; none while the window keeps no crawl.
+    std::optional<std::string> ReportDatabase() const;
     void BuildControls();
     /// The line under the controls that tells how the run goes.
     void BuildStatusLine();
@@ -99,6 +103,7 @@ private:
     crawl::CrawlEngine engine_;
     crawl::StartRequests starts_{engine_};
     std::unique_ptr<FoundListModel> model_;
+    std::unique_ptr<ReportWindow> report_;
     bool closing_ = false;
     bool placed_ = false;
 

@@ -1,0 +1,429 @@
+#include "app/crawl_report.h"
+
+#include "export/audit_summary.h"
+
+#include <array>
+#include <span>
+#include <utility>
+
+namespace vortaxel::app {
+
+namespace {
+
+struct Column {
+    std::string_view title;
+    /// An expression over the table's aliases; never built from anything a user typed.
+    const char* expression;
+    bool numeric = false;
+    /// Searched by the filter.
+    bool text = false;
+};
+
+struct TableShape {
+    /// What rows count: one record each, joined to nothing that could drop or repeat one.
+    const char* records;
+    /// The same records with every column's source joined.
+    const char* from;
+    const char* key;
+    /// The record order, which also breaks ties in any other.
+    std::span<const char* const> order;
+    std::span<const Column> columns;
+    /// The largest id among the records, which only grows while a crawl adds them.
+    const char* stamp;
+};
+
+constexpr const char* kErrorText = "CASE WHEN f.blocked THEN 'blocked by robots.txt' ELSE f.error END";
+
+constexpr std::array kPageColumns = {
+    Column{"Address", "f.url", false, true},
+    Column{"Status", "NULLIF(f.status, 0)", true, true},
+    Column{"Content type", "f.content_type", false, true},
+    Column{"Depth", "p.depth", true, false},
+    Column{"Title", "p.title", false, true},
+    Column{"Description", "p.meta_description", false, true},
+    Column{"H1", "p.h1", false, true},
+    Column{"Words", "p.word_count", true, false},
+    Column{"Time (ms)", "f.ms", true, false},
+    Column{"Bytes", "f.bytes", true, false},
+    Column{"Redirects", "f.redirects", true, false},
+    Column{"Final address", "f.final_url", false, true},
+    Column{"Error", kErrorText, false, true},
+};
+
+constexpr std::array kLinkColumns = {
+    Column{"Source", "p.url", false, true},
+    Column{"Target", "l.target", false, true},
+    Column{"Anchor", "l.anchor", false, true},
+    Column{"Element", "l.element", false, true},
+    Column{"Rel", "l.rel", false, true},
+    Column{"Follow", "CASE WHEN l.follow THEN 'yes' ELSE 'no' END", false, false},
+    Column{"Status", "NULLIF(f.status, 0)", true, false},
+    Column{"Error", kErrorText, false, false},
+};
+
+constexpr std::array kIssueColumns = {
+    Column{"Issue", "i.issue", false, true},
+    Column{"Page", "i.address", false, true},
+    Column{"Detail", "i.detail", false, true},
+};
+
+constexpr std::array<const char*, 1> kPageOrder = {"f.id"};
+constexpr std::array<const char*, 1> kLinkOrder = {"l.id"};
+constexpr std::array<const char*, 2> kIssueOrder = {"i.rank", "i.id"};
+
+const TableShape& ShapeOf(ReportKind kind) {
+    static const std::string linkFrom = std::string("links l JOIN pages p ON p.id = l.page_id ") + kLinkTargetFetch;
+    static const std::array<TableShape, 3> kShapes = {
+        TableShape{"fetches f", "fetches f LEFT JOIN pages p ON p.id = f.page_id", "f.id", kPageOrder, kPageColumns,
+                   "SELECT max(id) FROM fetches"},
+        TableShape{"links l", linkFrom.c_str(), "l.id", kLinkOrder, kLinkColumns, "SELECT max(id) FROM links"},
+        TableShape{"temp.report_issues i", "temp.report_issues i", "i.fetch_id", kIssueOrder, kIssueColumns,
+                   "SELECT max(id) FROM temp.report_issues"},
+    };
+    return kShapes.at(static_cast<std::size_t>(kind));
+}
+
+/// The filter as a LIKE pattern that takes every character literally.
+std::string LikePattern(std::string_view text) {
+    std::string pattern = "%";
+    for (const char c : text) {
+        if (c == '%' || c == '_' || c == '\\') {
+            pattern += '\\';
+        }
+        pattern += c;
+    }
+    return pattern + "%";
+}
+
+// The order in which the findings are listed, as the summary names them.
+enum class IssueRank : std::int64_t {
+    BrokenLink,
+    RedirectChain,
+    Redirect,
+    MissingTitle,
+    DuplicateTitle,
+    MissingDescription,
+    DuplicateDescription,
+    Noindex,
+};
+
+class IssueWriter {
+public:
+    explicit IssueWriter(SqlDatabase& db) : db_(db) {}
+
+    SqlStatus Prepare() {
+        SqlStatus status = db_.Execute(
+            "DROP TABLE IF EXISTS temp.report_issues; DROP TABLE IF EXISTS temp.report_texts;"
+            "CREATE TEMP TABLE report_issues (id INTEGER PRIMARY KEY, rank INTEGER NOT NULL, issue TEXT NOT NULL,"
+            "  address TEXT NOT NULL, detail TEXT NOT NULL, fetch_id INTEGER);"
+            "CREATE TEMP TABLE report_texts (rank INTEGER NOT NULL, value TEXT NOT NULL, address TEXT NOT NULL,"
+            "  fetch_id INTEGER NOT NULL)");
+        if (status) {
+            status = insert_.Prepare(
+                db_, "INSERT INTO temp.report_issues (rank, issue, address, detail, fetch_id) VALUES (?, ?, ?, ?, ?)");
+        }
+        if (status) {
+            status = text_.Prepare(db_, "INSERT INTO temp.report_texts (rank, value, address, fetch_id) "
+                                        "VALUES (?, ?, ?, ?)");
+        }
+        if (status) {
+            status = sourceFetch_.Prepare(db_, "SELECT max(id) FROM fetches WHERE url = ?");
+        }
+        return status;
+    }
+
+    void Issue(IssueRank rank, std::string_view address, std::string_view detail, std::optional<std::int64_t> fetch) {
+        insert_.Bind(1, static_cast<std::int64_t>(rank));
+        insert_.Bind(2, RankText(rank));
+        insert_.Bind(3, address);
+        insert_.Bind(4, detail);
+        if (fetch) {
+            insert_.Bind(5, *fetch);
+        } else {
+            insert_.BindNull(5);
+        }
+        Keep(insert_.Run());
+    }
+
+    /// A title or description, to find those other pages share once every page is in.
+    void Text(IssueRank missing, std::string_view value, const AuditRow& row) {
+        if (value.empty()) {
+            Issue(missing, row.page.url, "", row.fetchId);
+            return;
+        }
+        text_.Bind(1, static_cast<std::int64_t>(missing) + 1);
+        text_.Bind(2, value);
+        text_.Bind(3, row.page.url);
+        text_.Bind(4, row.fetchId);
+        Keep(text_.Run());
+    }
+
+    std::optional<std::int64_t> FetchOf(std::string_view url) {
+        sourceFetch_.Bind(1, url);
+        std::optional<std::int64_t> id;
+        if (sourceFetch_.Step() && !sourceFetch_.IsNull(0)) {
+            id = sourceFetch_.Int(0);
+        }
+        sourceFetch_.Reset();
+        return id;
+    }
+
+    SqlStatus Finish() {
+        if (!status_) {
+            return status_;
+        }
+        SqlStatement shared;
+        SqlStatus status =
+            shared.Prepare(db_, "INSERT INTO temp.report_issues (rank, issue, address, detail, fetch_id) "
+                                "SELECT t.rank, CASE t.rank WHEN ? THEN ? ELSE ? END, t.address, t.value, t.fetch_id "
+                                "FROM temp.report_texts t WHERE (t.rank, t.value) IN "
+                                "(SELECT rank, value FROM temp.report_texts GROUP BY rank, value HAVING count(*) > 1) "
+                                "ORDER BY t.rank, t.value, t.fetch_id");
+        if (status) {
+            shared.Bind(1, static_cast<std::int64_t>(IssueRank::DuplicateTitle));
+            shared.Bind(2, RankText(IssueRank::DuplicateTitle));
+            shared.Bind(3, RankText(IssueRank::DuplicateDescription));
+            status = shared.Run();
+        }
+        return status ? db_.Execute("DROP TABLE temp.report_texts") : status;
+    }
+
+    static std::string_view RankText(IssueRank rank) {
+        static constexpr std::array<std::string_view, 8> kTexts = {
+            "broken link",         "redirect chain",        "redirect", "missing title", "duplicate title",
+            "missing description", "duplicate description", "noindex",
+        };
+        return kTexts.at(static_cast<std::size_t>(rank));
+    }
+
+private:
+    void Keep(const SqlStatus& status) {
+        if (status_ && !status) {
+            status_ = status;
+        }
+    }
+
+    SqlDatabase& db_;
+    SqlStatement insert_;
+    SqlStatement text_;
+    SqlStatement sourceFetch_;
+    SqlStatus status_;
+};
+
+} // namespace
+
+ReportTable::ReportTable(SqlDatabase& db, ReportKind kind) : db_(db), kind_(kind) {}
+
+std::size_t ReportTable::ColumnCount() const {
+    return ShapeOf(kind_).columns.size();
+}
+
+std::string_view ReportTable::ColumnTitle(std::size_t column) const {
+    return ShapeOf(kind_).columns[column].title;
+}
+
+bool ReportTable::IsNumeric(std::size_t column) const {
+    return ShapeOf(kind_).columns[column].numeric;
+}
+
+void ReportTable::SortBy(std::size_t column, bool ascending) {
+    sortColumn_ = column < ColumnCount() ? std::optional(column) : std::nullopt;
+    ascending_ = ascending;
+}
+
+void ReportTable::Filter(std::string text) {
+    filter_ = std::move(text);
+}
+
+void ReportTable::OnlyLinksTo(std::string url) {
+    linksTo_ = std::move(url);
+}
+
+void ReportTable::OnlyLinksOn(std::int64_t pageId) {
+    linksOn_ = pageId;
+}
+
+std::string ReportTable::Where() const {
+    std::string where;
+    const auto add = [&where](const std::string& condition) {
+        where += where.empty() ? " WHERE " : " AND ";
+        where += condition;
+    };
+    if (linksTo_) {
+        add("l.target = ?2");
+    }
+    if (linksOn_) {
+        add("l.page_id = ?3");
+    }
+    if (!filter_.empty()) {
+        std::string any;
+        for (const Column& column : ShapeOf(kind_).columns) {
+            if (column.text) {
+                any += any.empty() ? "(" : " OR ";
+                any += column.expression;
+                any += " LIKE ?1 ESCAPE '\\'";
+            }
+        }
+        add(any + ")");
+    }
+    return where;
+}
+
+void ReportTable::BindWhere(SqlStatement& statement) const {
+    if (!filter_.empty()) {
+        statement.Bind(1, LikePattern(filter_));
+    }
+    if (linksTo_) {
+        statement.Bind(2, *linksTo_);
+    }
+    if (linksOn_) {
+        statement.Bind(3, *linksOn_);
+    }
+}
+
+SqlStatus ReportTable::Count(std::int64_t& count) {
+    const TableShape& shape = ShapeOf(kind_);
+    // The records alone count fastest; the joins are needed only for what the filter reads.
+    const std::string where = Where();
+    const bool joins = !filter_.empty();
+    SqlStatement statement;
+    SqlStatus status =
+        statement.Prepare(db_, std::string("SELECT count(*) FROM ") + (joins ? shape.from : shape.records) + where);
+    if (!status) {
+        return status;
+    }
+    BindWhere(statement);
+    count = statement.Step() ? statement.Int(0) : 0;
+    return statement.Status();
+}
+
+SqlStatus ReportTable::Rows(std::int64_t offset, std::int64_t limit, std::vector<ReportRow>& rows) {
+    const TableShape& shape = ShapeOf(kind_);
+    std::string sql = std::string("SELECT ") + shape.key;
+    for (const Column& column : shape.columns) {
+        sql += ", ";
+        sql += column.expression;
+    }
+    sql += std::string(" FROM ") + shape.from + Where() + " ORDER BY ";
+    const char* direction = ascending_ ? " ASC" : " DESC";
+    if (sortColumn_) {
+        sql += shape.columns[*sortColumn_].expression;
+        sql += direction;
+        sql += ", ";
+    }
+    for (std::size_t i = 0; i < shape.order.size(); ++i) {
+        sql += i == 0 ? "" : ", ";
+        sql += shape.order[i];
+        // Ties keep the crawl's order whichever way the column runs.
+        sql += sortColumn_ ? " ASC" : direction;
+    }
+    sql += " LIMIT ?4 OFFSET ?5";
+    SqlStatement statement;
+    SqlStatus status = statement.Prepare(db_, sql);
+    if (!status) {
+        return status;
+    }
+    BindWhere(statement);
+    statement.Bind(4, limit);
+    statement.Bind(5, offset);
+    rows.clear();
+    while (statement.Step()) {
+        ReportRow& row = rows.emplace_back();
+        row.key = statement.Int(0);
+        row.cells.reserve(shape.columns.size());
+        for (std::size_t c = 0; c < shape.columns.size(); ++c) {
+            row.cells.emplace_back(statement.Text(static_cast<int>(c) + 1));
+        }
+    }
+    return statement.Status();
+}
+
+SqlStatus ReportTable::Stamp(std::int64_t& stamp) {
+    if (kind_ == ReportKind::Issues) {
+        SqlStatement exists;
+        SqlStatus status = exists.Prepare(db_, "SELECT 1 FROM temp.sqlite_master WHERE name = 'report_issues'");
+        if (!status || !exists.Step()) {
+            stamp = 0;
+            return exists.Status();
+        }
+    }
+    return db_.QueryInt(ShapeOf(kind_).stamp, stamp);
+}
+
+std::optional<ReportPageDetails> ReadPageDetails(CrawlStore& store, std::int64_t fetchId, std::string& error) {
+    std::optional<ReportPageDetails> details;
+    // One page's lookups: sorting millions of links into an index first would hold the window far longer.
+    AuditReader reader(store, false);
+    error = reader.ReadRow(fetchId, [&details](const AuditRow& row) { details = ReportPageDetails{row, {}, {}}; });
+    if (!details || !error.empty()) {
+        return std::nullopt;
+    }
+    SqlStatement page;
+    SqlStatus status = page.Prepare(
+        store.Db(), "SELECT f.page_id, p.url FROM fetches f JOIN pages p ON p.id = f.page_id WHERE f.id = ?");
+    if (!status) {
+        error = store.FailureText(status);
+        return std::nullopt;
+    }
+    page.Bind(1, fetchId);
+    details->linkedAs = details->row.page.url;
+    if (page.Step()) {
+        details->pageId = page.Int(0);
+        details->linkedAs = page.Text(1);
+    }
+    return details;
+}
+
+std::string BuildReportIssues(CrawlStore& store) {
+    if (std::string unavailable = AuditUnavailable(store); !unavailable.empty()) {
+        return unavailable;
+    }
+    IssueWriter issues(store.Db());
+    if (SqlStatus status = issues.Prepare(); !status) {
+        return store.FailureText(status);
+    }
+    AuditReader reader(store);
+    std::string error = reader.ForEachLink([&issues](const audit::AuditLink& link) {
+        if (audit::IsBrokenLink(link)) {
+            const std::string outcome = link.targetStatus ? std::to_string(*link.targetStatus) : link.targetError;
+            issues.Issue(IssueRank::BrokenLink, link.source, outcome + " " + link.target, issues.FetchOf(link.source));
+        }
+    });
+    if (!error.empty()) {
+        return error;
+    }
+    error = reader.ForEachRow([&issues](const AuditRow& row) {
+        const audit::AuditPage& page = row.page;
+        if (!page.redirectChain.empty()) {
+            issues.Issue(page.redirectChain.size() > 1 ? IssueRank::RedirectChain : IssueRank::Redirect, page.url,
+                         audit::RedirectChainText(page.redirectChain), row.fetchId);
+        }
+        if (audit::HasPageText(page)) {
+            issues.Text(IssueRank::MissingTitle, page.title, row);
+            issues.Text(IssueRank::MissingDescription, page.metaDescription, row);
+        }
+        if (page.indexability == audit::Indexability::Noindex) {
+            issues.Issue(IssueRank::Noindex, page.url, page.robots, row.fetchId);
+        }
+    });
+    if (!error.empty()) {
+        return error;
+    }
+    const SqlStatus status = issues.Finish();
+    return status ? std::string() : store.FailureText(status);
+}
+
+std::unique_ptr<CrawlStore> OpenReportStore(const std::string& path, std::string& error) {
+    auto store = CrawlStore::Open(path, CrawlStore::Access::Read, error);
+    if (store) {
+        // The store reads under an exclusive lock; a report holds the file only while it reads, so that
+        // a run may carry the crawl on meanwhile, and waits a little for a run's commit to end.
+        std::int64_t ignored = 0;
+        store->Db().Execute("PRAGMA locking_mode=NORMAL");
+        store->Db().QueryInt("SELECT count(*) FROM settings", ignored);
+        store->Db().SetBusyTimeout(250);
+    }
+    return store;
+}
+
+} // namespace vortaxel::app

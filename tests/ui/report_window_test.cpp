@@ -1,0 +1,303 @@
+// The report window over a crawl kept by a real run: its tables show the file's rows, sorted and filtered,
+// a page's links, copy and CSV export, and rows a crawl adds later.
+
+#include "app/crawl_store.h"
+#include "app/run_controller.h"
+#include "crawl/page_fetcher.h"
+#include "fake_desktop.h"
+#include "tests/support/scratch_folder.h"
+#include "ui/main_window.h"
+#include "ui/report_window.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTextDocument>
+
+namespace vortaxel::ui::test {
+namespace {
+
+constexpr const char* kStart = "http://shop.test/";
+
+/// A small shop with one of each finding: a dead link on two pages, a shared title, a page without a
+/// description, a noindex page, a redirect, and an anchor a spreadsheet would run.
+class Shop final : public crawl::PageFetcher {
+public:
+    crawl::FetchedPage Fetch(const std::string& url) override {
+        const std::string path = url.substr(std::string(kStart).size());
+        if (path == "missing.html") {
+            crawl::FetchedPage missing = crawl::FetchedPage::Failure("HTTP status 404");
+            missing.status = 404;
+            return missing;
+        }
+        static const std::map<std::string, std::string> kPages = {
+            {"", "<title>Home</title><meta name=description content=Shop><a href=a.html>Apple</a>"
+                 "<a href=b.html>Banana</a><a href=missing.html>Gone</a><a href=old.html>=SUM(1)</a>"},
+            {"a.html", "<title>Fruit</title><a href=/>Home</a><a href=missing.html>Gone</a>"},
+            {"b.html", "<title>Fruit</title><meta name=description content=Yellow>"
+                       "<meta name=robots content=noindex><a href=/>Home</a>"},
+            {"c.html", "<title>Cherry &lt;b>red</title><meta name=description content=Red>"},
+        };
+        const auto page = kPages.find(path == "old.html" ? "c.html" : path);
+        crawl::FetchedPage fetched = crawl::FetchedPage::Success(page->second);
+        fetched.status = 200;
+        fetched.contentType = "text/html";
+        if (path == "old.html") {
+            fetched.finalUrl = std::string(kStart) + "c.html";
+            fetched.redirects = 1;
+            fetched.hops = {{301, url}};
+        }
+        return fetched;
+    }
+};
+
+/// Keeps a browser-rules crawl of the shop in `path`: its first `pages` pages, or, resumed, the rest.
+void Crawl(const std::string& path, std::size_t pages, bool resume) {
+    std::string error;
+    auto store =
+        app::CrawlStore::Open(path, resume ? app::CrawlStore::Access::Resume : app::CrawlStore::Access::Create, error);
+    ASSERT_NE(store, nullptr) << error;
+    ASSERT_TRUE(store->StartRun({kStart, crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
+    Shop shop;
+    crawl::CrawlListener quiet;
+    app::RunSetup setup;
+    setup.rules = crawl::RuleSet::Browser;
+    setup.limits.pages = pages;
+    app::RunController controller(setup, quiet, shop);
+    controller.KeepIn(*store);
+    controller.Run(kStart, resume);
+}
+
+std::string Url(const std::string& path) {
+    return kStart + path;
+}
+
+class ReportWindowTest : public testing::Test {
+protected:
+    void SetUp() override { Crawl(path_, SIZE_MAX, false); }
+
+    void Open() {
+        std::string error;
+        window_ = ReportWindow::Open(path_, desktop_, error);
+        ASSERT_NE(window_, nullptr) << error;
+        window_->show();
+    }
+
+    QTableView* Table(const char* name) { return window_->findChild<QTableView*>(name); }
+
+    /// The column `column` of every row the view shows.
+    static std::vector<std::string> Column(QTableView* view, int column) {
+        std::vector<std::string> cells;
+        for (int row = 0; row < view->model()->rowCount(); ++row) {
+            cells.push_back(view->model()->index(row, column).data().toString().toStdString());
+        }
+        return cells;
+    }
+
+    vortaxel::test::ScratchFolder folder_{"report"};
+    std::string path_ = (folder_ / "crawl.db").string();
+    FakeDesktop desktop_;
+    std::unique_ptr<ReportWindow> window_;
+};
+
+TEST_F(ReportWindowTest, TablesSortAndFilterTheKeptRows) {
+    Open();
+    struct Row {
+        const char* table;
+        const char* filter;
+        /// -1: the crawl's order.
+        int sortColumn;
+        Qt::SortOrder order;
+        int shownColumn;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Row> rows = {
+        {"Pages",
+         "",
+         -1,
+         Qt::AscendingOrder,
+         0,
+         {Url(""), Url("a.html"), Url("b.html"), Url("missing.html"), Url("old.html")}},
+        {"Pages", "fruit", -1, Qt::AscendingOrder, 0, {Url("a.html"), Url("b.html")}},
+        {"Pages", "", 1, Qt::DescendingOrder, 1, {"404", "200", "200", "200", "200"}},
+        {"Pages", "", 4, Qt::AscendingOrder, 4, {"", "Cherry <b>red", "Fruit", "Fruit", "Home"}},
+        // As typed: a % is no wildcard.
+        {"Pages", "%", -1, Qt::AscendingOrder, 0, {}},
+        {"Links", "gone", -1, Qt::AscendingOrder, 0, {Url(""), Url("a.html")}},
+        {"Links", "gone", -1, Qt::AscendingOrder, 6, {"404", "404"}},
+        {"Links",
+         "",
+         1,
+         Qt::DescendingOrder,
+         1,
+         {Url("old.html"), Url("missing.html"), Url("missing.html"), Url("b.html"), Url("a.html"), Url(""), Url("")}},
+        {"Issues",
+         "",
+         -1,
+         Qt::AscendingOrder,
+         0,
+         {"broken link", "broken link", "redirect", "duplicate title", "duplicate title", "missing description",
+          "noindex"}},
+        {"Issues",
+         "",
+         -1,
+         Qt::AscendingOrder,
+         1,
+         {Url(""), Url("a.html"), Url("old.html"), Url("a.html"), Url("b.html"), Url("a.html"), Url("b.html")}},
+        {"Issues", "duplicate", -1, Qt::AscendingOrder, 2, {"Fruit", "Fruit"}},
+    };
+    auto* tabs = window_->findChild<QTabWidget*>("tabsReport");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.table) + " filtered by '" + row.filter + "', column " +
+                     std::to_string(row.sortColumn));
+        tabs->setCurrentWidget(window_->findChild<QWidget*>(QString("tab") + row.table));
+        QTableView* view = Table((QString("tbl") + row.table).toUtf8().constData());
+        window_->findChild<QLineEdit*>(QString("txtFilter") + row.table)->setText(row.filter);
+        view->sortByColumn(row.sortColumn, row.order);
+        EXPECT_EQ(Column(view, row.shownColumn), row.expected);
+    }
+    // A title holding markup shows as the text it is, in its tooltip too.
+    window_->findChild<QLineEdit*>("txtFilterPages")->setText("cherry");
+    QTextDocument tip;
+    tip.setHtml(Table("tblPages")->model()->index(0, 4).data(Qt::ToolTipRole).toString());
+    EXPECT_EQ(tip.toPlainText().toStdString(), "Cherry <b>red");
+}
+
+TEST_F(ReportWindowTest, APageShowsItsFactsAndTheLinksInAndOut) {
+    Open();
+    QTableView* pages = Table("tblPages");
+    struct Row {
+        int page;
+        const char* fact;
+        std::vector<std::string> inlinks;
+        std::vector<std::string> outlinks;
+    };
+    const std::vector<Row> rows = {
+        {0,
+         "Indexability: indexable",
+         {Url("a.html"), Url("b.html")},
+         {Url("a.html"), Url("b.html"), Url("missing.html"), Url("old.html")}},
+        {2, "Robots: noindex", {Url("")}, {Url("")}},
+        {3, "Indexability: client error", {Url(""), Url("a.html")}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.page);
+        pages->setCurrentIndex(pages->model()->index(row.page, 0));
+        EXPECT_TRUE(window_->findChild<QPlainTextEdit*>("txtFacts")->toPlainText().contains(row.fact));
+        EXPECT_EQ(Column(Table("tblInlinks"), 0), row.inlinks);
+        EXPECT_EQ(Column(Table("tblOutlinks"), 1), row.outlinks);
+    }
+}
+
+TEST_F(ReportWindowTest, CopiesSelectedRowsAndExportsTheTableAsCsv) {
+    Open();
+    QTableView* links = Table("tblLinks");
+    window_->findChild<QTabWidget*>("tabsReport")->setCurrentIndex(1);
+    window_->findChild<QLineEdit*>("txtFilterLinks")->setText("old");
+    links->selectAll();
+    links->setFocus();
+    QTest::keyClick(links, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              Url("") + "\t" + Url("old.html") + "\t=SUM(1)\ta\t\tyes\t200\t\n");
+
+    desktop_.saveAnswer = "/out/links.csv";
+    window_->ExportCsv();
+    EXPECT_EQ(desktop_.files["/out/links.csv"], "Source,Target,Anchor,Element,Rel,Follow,Status,Error\r\n" + Url("") +
+                                                    "," + Url("old.html") + ",'=SUM(1),a,,yes,200,\r\n");
+    desktop_.saveAnswer.clear();
+    desktop_.files.clear();
+    window_->ExportCsv();
+    EXPECT_TRUE(desktop_.files.empty()) << "a cancelled dialog writes nothing";
+}
+
+TEST_F(ReportWindowTest, RowsACrawlAddsAppearOnRefreshWithTheSelectionKept) {
+    std::filesystem::remove(path_);
+    Crawl(path_, 2, false);
+    Open();
+    QTableView* pages = Table("tblPages");
+    ASSERT_EQ(Column(pages, 0), (std::vector<std::string>{Url(""), Url("a.html")}));
+    pages->selectRow(1);
+
+    // The window holds the file only while it reads: a run carries the crawl on meanwhile.
+    Crawl(path_, SIZE_MAX, true);
+    window_->Refresh();
+    EXPECT_EQ(pages->model()->rowCount(), 5);
+    EXPECT_EQ(Column(pages, 0).back(), Url("old.html"));
+    EXPECT_EQ(pages->selectionModel()->selectedRows().value(0).row(), 1);
+}
+
+/// Refreshes the report at every page the run fetches and notes the rows it shows then.
+class Watcher final : public crawl::CrawlListener {
+public:
+    void PageFetched(const std::string&, const crawl::FetchedPage&) override {
+        if (window != nullptr) {
+            window->Refresh();
+            shown.push_back(window->findChild<QTableView*>("tblPages")->model()->rowCount());
+        }
+    }
+    ReportWindow* window = nullptr;
+    std::vector<int> shown;
+};
+
+TEST(ReportWindowLive, FollowsARunThroughTheRunsOwnConnection) {
+    vortaxel::test::ScratchFolder folder("report");
+    std::string error;
+    auto store = app::CrawlStore::Open((folder / "crawl.db").string(), app::CrawlStore::Access::Create, error);
+    ASSERT_NE(store, nullptr) << error;
+    ASSERT_TRUE(store->StartRun({kStart, crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
+    Shop shop;
+    Watcher watcher;
+    app::RunSetup setup;
+    setup.rules = crawl::RuleSet::Browser;
+    app::RunController controller(setup, watcher, shop);
+    controller.KeepIn(*store);
+    FakeDesktop desktop;
+    ReportWindow window(*store, desktop);
+    watcher.window = &window;
+    controller.Run(kStart);
+    // A fetch is kept with the turn that made it: each refresh shows the pages of the turns before.
+    EXPECT_EQ(watcher.shown, (std::vector<int>{0, 1, 2, 3, 4}));
+    window.Refresh();
+    EXPECT_EQ(window.findChild<QTableView*>("tblPages")->model()->rowCount(), 5);
+}
+
+TEST(ReportWindowControls, EveryControlIsNamedAndTheMenuEntryNeedsACrawl) {
+    vortaxel::test::ScratchFolder folder("report");
+    const std::string path = (folder / "crawl.db").string();
+    Crawl(path, SIZE_MAX, false);
+    FakeDesktop desktop;
+    std::string error;
+    auto window = ReportWindow::Open(path, desktop, error);
+    ASSERT_NE(window, nullptr) << error;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+            qobject_cast<QTableView*>(control) || qobject_cast<QTabWidget*>(control) ||
+            qobject_cast<QPlainTextEdit*>(control)) {
+            EXPECT_FALSE(control->accessibleName().isEmpty())
+                << control->objectName().toStdString() << " " << control->metaObject()->className();
+        }
+    }
+    EXPECT_EQ(ReportWindow::Open((folder / "none.db").string(), desktop, error), nullptr);
+    EXPECT_NE(error.find("none.db"), std::string::npos) << error;
+
+    frmMain main(desktop, QString());
+    auto* report = main.findChild<QAction*>("mnuReport");
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->text(), "&Report...");
+    EXPECT_FALSE(report->isEnabled()) << "the window keeps no crawl yet";
+}
+
+} // namespace
+} // namespace vortaxel::ui::test

@@ -1,0 +1,396 @@
+#include "report_window.h"
+
+#include "app/crawl_report.h"
+#include "export/audit_data.h"
+#include "export/csv_field.h"
+#include "report_table_model.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vortaxel::ui {
+
+namespace {
+
+constexpr int kPollMs = 1000;
+/// Rows read at once for a file: large enough that a crawl's tables go in a few dozen reads.
+constexpr std::int64_t kExportRows = 5000;
+
+std::unique_ptr<ReportTableModel> LinksOf(app::CrawlStore& store, std::optional<std::int64_t> pageId,
+                                          const std::optional<std::string>& target) {
+    auto model = std::make_unique<ReportTableModel>(store.Db(), app::ReportKind::Links);
+    if (target) {
+        model->Table().OnlyLinksTo(*target);
+    } else {
+        // Until a page is chosen the table shows nothing: no page has the id 0.
+        model->Table().OnlyLinksOn(pageId.value_or(0));
+    }
+    model->Reload();
+    return model;
+}
+
+/// The button in a table's corner selects every row.
+void NameCorner(QTableView& view) {
+    for (QAbstractButton* corner : view.findChildren<QAbstractButton*>()) {
+        corner->setAccessibleName("Select all rows");
+    }
+}
+
+QString FactsText(const app::ReportPageDetails& details) {
+    const audit::AuditPage& page = details.row.page;
+    QString text;
+    const auto line = [&text](const char* name, const std::string& value) {
+        text += QString::fromLatin1(name) + ": " + CellText(value) + "\n";
+    };
+    line("Address", page.url);
+    line("Status", page.status ? std::to_string(*page.status) : std::string());
+    line("Indexability", std::string(audit::IndexabilityText(page.indexability)));
+    line("Final address", page.finalUrl);
+    line("Content type", page.contentType);
+    line("Error", page.error);
+    line("Depth", std::to_string(page.depth));
+    line("Title", page.title);
+    line("Description", page.metaDescription);
+    line("H1", page.h1 + (page.h1Count > 1 ? " (" + std::to_string(page.h1Count) + " in all)" : std::string()));
+    line("Canonical", page.canonical);
+    line("Robots", page.robots);
+    line("Language", details.row.lang);
+    line("Words", std::to_string(page.wordCount));
+    line("Inlinks", std::to_string(page.inlinks) + " pages");
+    line("Outlinks", std::to_string(page.outlinks));
+    line("Redirects", audit::RedirectChainText(page.redirectChain));
+    line("In a sitemap", page.inSitemap ? "yes" : "no");
+    line("Time", std::to_string(page.elapsedMs) + " ms");
+    line("Bytes", std::to_string(page.bytes));
+    return text;
+}
+
+} // namespace
+
+std::unique_ptr<ReportWindow> ReportWindow::Open(const std::string& path, keywords::PlatformServices services,
+                                                 std::string& error, QWidget* parent) {
+    auto store = app::OpenReportStore(path, error);
+    if (!store) {
+        return nullptr;
+    }
+    app::CrawlStore& kept = *store;
+    return std::unique_ptr<ReportWindow>(new ReportWindow(std::move(store), kept, services, parent));
+}
+
+ReportWindow::ReportWindow(app::CrawlStore& store, keywords::PlatformServices services, QWidget* parent)
+    : ReportWindow(nullptr, store, services, parent) {}
+
+ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlStore& store,
+                           keywords::PlatformServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window), owned_(std::move(owned)), store_(store), services_(services) {
+    setObjectName("frmReport");
+    setWindowTitle("Report - " + QString::fromStdString(store_.Path()));
+    setAccessibleName("Report");
+    pages_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Pages);
+    links_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Links);
+    issues_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Issues);
+    inlinks_ = LinksOf(store_, std::nullopt, std::nullopt);
+    outlinks_ = LinksOf(store_, std::nullopt, std::nullopt);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName("tabsReport");
+    tabs_->setAccessibleName("Report tables");
+    tabs_->addTab(BuildTab("Pages", *pages_, pageView_, BuildDetails()), "&Pages");
+    tabs_->addTab(BuildTab("Links", *links_, linkView_, nullptr), "&Links");
+    issueNote_ = new QLabel(this);
+    issueNote_->setObjectName("lblIssueNote");
+    issueNote_->setAccessibleName("Issues note");
+    issueNote_->setWordWrap(true);
+    issueNote_->hide();
+    auto* findIssues = new QPushButton("&Find Issues Again", this);
+    findIssues->setObjectName("cmdFindIssues");
+    findIssues->setAccessibleName("Find issues again");
+    connect(findIssues, &QPushButton::clicked, this, &ReportWindow::FindIssues);
+    auto* issueBar = new QWidget(this);
+    auto* issueLayout = new QHBoxLayout(issueBar);
+    issueLayout->setContentsMargins(0, 0, 0, 0);
+    issueLayout->addWidget(issueNote_, 1);
+    issueLayout->addWidget(findIssues);
+    tabs_->addTab(BuildTab("Issues", *issues_, issueView_, issueBar), "&Issues");
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == 1 && !linksRead_) {
+            linksRead_ = true;
+            links_->Reload();
+        }
+        if (tab == 2 && !issuesFound_) {
+            FindIssues();
+        }
+    });
+
+    auto* copy = new QPushButton("&Copy", this);
+    copy->setObjectName("cmdCopy");
+    copy->setAccessibleName("Copy selected rows");
+    connect(copy, &QPushButton::clicked, this, &ReportWindow::CopyRows);
+    auto* exportCsv = new QPushButton("&Export CSV...", this);
+    exportCsv->setObjectName("cmdExportCsv");
+    exportCsv->setAccessibleName("Export table as CSV");
+    connect(exportCsv, &QPushButton::clicked, this, &ReportWindow::ExportCsv);
+    // A view copies only its current cell on Ctrl+C; the rows selected are what a user means.
+    for (QTableView* view : {pageView_, linkView_, issueView_, inlinkView_, outlinkView_}) {
+        view->installEventFilter(this);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(copy);
+    buttons->addWidget(exportCsv);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_, 1);
+    layout->addLayout(buttons);
+    resize(1000, 700);
+
+    // Read once the views are in place; the links when their tab is first shown, millions take a while.
+    pages_->Reload();
+    poll_.setInterval(kPollMs);
+    connect(&poll_, &QTimer::timeout, this, &ReportWindow::Refresh);
+    poll_.start();
+}
+
+ReportWindow::~ReportWindow() {
+    // The views refer to the models, which go before the widgets would otherwise.
+    poll_.stop();
+    for (QTableView* view : {pageView_, linkView_, issueView_, inlinkView_, outlinkView_}) {
+        view->setModel(nullptr);
+    }
+}
+
+QWidget* ReportWindow::BuildTab(const QString& name, ReportTableModel& model, QTableView*& view, QWidget* below) {
+    auto* tab = new QWidget(this);
+    tab->setObjectName("tab" + name);
+    auto* filter = new QLineEdit(tab);
+    filter->setObjectName("txtFilter" + name);
+    filter->setAccessibleName(name + " filter");
+    filter->setPlaceholderText("Filter " + name.toLower());
+    filter->setClearButtonEnabled(true);
+    for (QToolButton* clear : filter->findChildren<QToolButton*>()) {
+        clear->setAccessibleName("Clear " + name.toLower() + " filter");
+    }
+    auto* count = new QLabel(tab);
+    count->setObjectName("lblCount" + name);
+    count->setAccessibleName(name + " count");
+    const auto showCount = [count](int rows) { count->setText(QString::number(rows) + " rows"); };
+    connect(&model, &ReportTableModel::CountChanged, count, showCount);
+    connect(filter, &QLineEdit::textChanged, &model, &ReportTableModel::SetFilter);
+
+    view = new QTableView(tab);
+    view->setObjectName("tbl" + name);
+    view->setAccessibleName(name);
+    view->setModel(&model);
+    view->setSortingEnabled(true);
+    // The crawl's order until a column is chosen.
+    view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setWordWrap(false);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->horizontalHeader()->setDefaultSectionSize(160);
+    NameCorner(*view);
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(filter, 1);
+    bar->addWidget(count);
+    auto* layout = new QVBoxLayout(tab);
+    layout->addLayout(bar);
+    if (below != nullptr && &model == pages_.get()) {
+        auto* split = new QSplitter(Qt::Vertical, tab);
+        split->setObjectName("splitPages");
+        split->addWidget(view);
+        split->addWidget(below);
+        layout->addWidget(split, 1);
+        connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ReportWindow::ShowPage);
+    } else {
+        layout->addWidget(view, 1);
+        if (below != nullptr) {
+            layout->addWidget(below);
+        }
+    }
+    return tab;
+}
+
+QWidget* ReportWindow::BuildDetails() {
+    auto* details = new QTabWidget(this);
+    details->setObjectName("tabsPage");
+    details->setAccessibleName("Page details");
+    facts_ = new QPlainTextEdit(details);
+    facts_->setObjectName("txtFacts");
+    facts_->setAccessibleName("Page facts");
+    facts_->setReadOnly(true);
+    facts_->setPlainText("Choose a page to see its facts, inlinks and outlinks.");
+    details->addTab(facts_, "F&acts");
+    for (auto [view, model, name, title] : {std::tuple{&inlinkView_, inlinks_.get(), "Inlinks", "I&nlinks"},
+                                            std::tuple{&outlinkView_, outlinks_.get(), "Outlinks", "&Outlinks"}}) {
+        *view = new QTableView(details);
+        (*view)->setObjectName(QString("tbl") + name);
+        (*view)->setAccessibleName(name);
+        (*view)->setModel(model);
+        (*view)->setSelectionBehavior(QAbstractItemView::SelectRows);
+        (*view)->setWordWrap(false);
+        (*view)->horizontalHeader()->setDefaultSectionSize(160);
+        NameCorner(**view);
+        details->addTab(*view, title);
+    }
+    return details;
+}
+
+void ReportWindow::ShowPage(const QModelIndex& index) {
+    const std::optional<std::int64_t> fetch = index.isValid() ? pages_->Key(index.row()) : std::nullopt;
+    if (!fetch) {
+        return;
+    }
+    std::string error;
+    const std::optional<app::ReportPageDetails> details = app::ReadPageDetails(store_, *fetch, error);
+    if (!details) {
+        facts_->setPlainText(QString::fromStdString(error));
+        return;
+    }
+    facts_->setPlainText(FactsText(*details));
+    // The views take the new models before the old ones go.
+    auto inlinks = LinksOf(store_, std::nullopt, details->linkedAs);
+    auto outlinks = LinksOf(store_, details->pageId, std::nullopt);
+    inlinkView_->setModel(inlinks.get());
+    outlinkView_->setModel(outlinks.get());
+    inlinks_ = std::move(inlinks);
+    outlinks_ = std::move(outlinks);
+}
+
+void ReportWindow::Refresh() {
+    pages_->Refresh();
+    // Counting the links takes longer than the pages; only a table in sight is worth it every second.
+    // A page's links and the issues are those of the moment they were asked for.
+    if (tabs_->currentIndex() == 1) {
+        links_->Refresh();
+    }
+}
+
+void ReportWindow::FindIssues() {
+    issuesFound_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::string error = app::BuildReportIssues(store_);
+    QApplication::restoreOverrideCursor();
+    issueNote_->setText(QString::fromStdString(error));
+    issueNote_->setVisible(!error.empty());
+    issues_->Reload();
+}
+
+QTableView* ReportWindow::ShownTable() const {
+    switch (tabs_->currentIndex()) {
+    case 1:
+        return linkView_;
+    case 2:
+        return issueView_;
+    default:
+        break;
+    }
+    // Below the pages, the inlinks or outlinks table in hand is the one meant.
+    for (QTableView* inner : {inlinkView_, outlinkView_}) {
+        if (inner->hasFocus()) {
+            return inner;
+        }
+    }
+    return pageView_;
+}
+
+bool ReportWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* view = qobject_cast<QTableView*>(watched);
+    const bool copy = (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+                      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy);
+    if (view == nullptr || !copy) {
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::KeyPress) {
+        CopyRowsOf(*view);
+    }
+    event->accept();
+    return true;
+}
+
+void ReportWindow::CopyRows() {
+    CopyRowsOf(*ShownTable());
+}
+
+void ReportWindow::CopyRowsOf(QTableView& table) {
+    QTableView* view = &table;
+    auto* model = static_cast<ReportTableModel*>(view->model());
+    QModelIndexList rows = view->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QString text;
+    for (const QModelIndex& row : rows) {
+        const std::vector<std::string>* cells = model->Cells(row.row());
+        if (cells == nullptr) {
+            continue;
+        }
+        for (std::size_t c = 0; c < cells->size(); ++c) {
+            // A tab or line break inside a cell would split it; the clipboard gets it as a blank.
+            QString cell = CellText((*cells)[c]);
+            cell.replace(QChar('\t'), QChar(' ')).replace(QChar('\n'), QChar(' ')).replace(QChar('\r'), QChar(' '));
+            text += (c == 0 ? "" : "\t") + cell;
+        }
+        text += "\n";
+    }
+    if (!text.isEmpty()) {
+        QGuiApplication::clipboard()->setText(text);
+    }
+}
+
+void ReportWindow::ExportCsv() {
+    auto* model = static_cast<ReportTableModel*>(ShownTable()->model());
+    const std::string path = services_.dialog.AskSavePath({"Export CSV", "CSV files", "*.csv"});
+    if (path.empty()) {
+        return;
+    }
+    app::ReportTable& table = model->Table();
+    std::string csv;
+    for (std::size_t c = 0; c < table.ColumnCount(); ++c) {
+        csv += c == 0 ? "" : ",";
+        keywords::AppendCsvField(csv, table.ColumnTitle(c));
+    }
+    csv += "\r\n";
+    std::vector<app::ReportRow> rows;
+    app::SqlStatus status;
+    for (std::int64_t offset = 0; status; offset += kExportRows) {
+        status = table.Rows(offset, kExportRows, rows);
+        for (const app::ReportRow& row : rows) {
+            for (std::size_t c = 0; c < row.cells.size(); ++c) {
+                csv += c == 0 ? "" : ",";
+                keywords::AppendCsvField(csv, row.cells[c]);
+            }
+            csv += "\r\n";
+        }
+        if (rows.size() < static_cast<std::size_t>(kExportRows)) {
+            break;
+        }
+    }
+    if (!status) {
+        services_.messages.Show(store_.FailureText(status), "Export CSV", keywords::MessageIcon::Warning);
+        return;
+    }
+    if (const keywords::WriteResult written = services_.files.Write(path, csv); !written) {
+        services_.messages.Show(written.error, "Export CSV", keywords::MessageIcon::Warning);
+    }
+}
+
+} // namespace vortaxel::ui

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/crawl_store.h"
+#include "services/platform_services.h"
+
+#include <memory>
+#include <string>
+
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+
+namespace vortaxel::ui {
+
+class ReportTableModel;
+
+/// The report of a kept crawl: tabs of its pages, links and the audit's issues, each a table sorted and
+/// filtered by the database, with a page's facts, inlinks and outlinks below the pages. Looks at the file
+/// every second, so a crawl that goes on shows its new rows where they come.
+class ReportWindow : public QWidget {
+    Q_OBJECT
+public:
+    /// Opens the crawl kept in `path`; nullptr with `error` when it cannot be read.
+    static std::unique_ptr<ReportWindow> Open(const std::string& path, keywords::PlatformServices services,
+                                              std::string& error, QWidget* parent = nullptr);
+    /// Reads through `store`, a run's own, which must outlive the window.
+    ReportWindow(app::CrawlStore& store, keywords::PlatformServices services, QWidget* parent = nullptr);
+    ~ReportWindow() override;
+    ReportWindow(const ReportWindow&) = delete;
+    ReportWindow& operator=(const ReportWindow&) = delete;
+
+    /// Takes in what the crawl added since the last look.
+    void Refresh();
+    /// Works the issues out again from the crawl as it stands.
+    void FindIssues();
+    /// Copies the selected rows of the table shown, a line each, cells separated by tabs.
+    void CopyRows();
+    /// Asks where to, then writes the table shown (all its rows, as sorted and filtered) as CSV.
+    void ExportCsv();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlStore& store, keywords::PlatformServices services,
+                 QWidget* parent);
+    QWidget* BuildTab(const QString& name, ReportTableModel& model, QTableView*& view, QWidget* below);
+    QWidget* BuildDetails();
+    void ShowPage(const QModelIndex& index);
+    QTableView* ShownTable() const;
+    void CopyRowsOf(QTableView& view);
+
+    std::unique_ptr<app::CrawlStore> owned_;
+    app::CrawlStore& store_;
+    keywords::PlatformServices services_;
+    std::unique_ptr<ReportTableModel> pages_;
+    std::unique_ptr<ReportTableModel> links_;
+    std::unique_ptr<ReportTableModel> issues_;
+    std::unique_ptr<ReportTableModel> inlinks_;
+    std::unique_ptr<ReportTableModel> outlinks_;
+    bool linksRead_ = false;
+    bool issuesFound_ = false;
+    QTimer poll_;
+
+    QTabWidget* tabs_ = nullptr;
+    QTableView* pageView_ = nullptr;
+    QTableView* linkView_ = nullptr;
+    QTableView* issueView_ = nullptr;
+    QTableView* inlinkView_ = nullptr;
+    QTableView* outlinkView_ = nullptr;
+    QPlainTextEdit* facts_ = nullptr;
+    QLabel* issueNote_ = nullptr;
+};
+
+} // namespace vortaxel::ui
