@@ -107,7 +107,7 @@ std::string AuditReader::ForEachRow(const std::function<void(const AuditRow&)>& 
         std::string self = page.url;
         if (row.listed) {
             self = rows.Text(13);
-            page.depth = rows.IsNull(14) ? 0 : static_cast<int>(rows.Int(14));
+            page.depth = rows.IsNull(14) ? -1 : static_cast<int>(rows.Int(14));
             page.title = rows.Text(15);
             page.metaDescription = rows.Text(16);
             page.h1 = rows.Text(17);

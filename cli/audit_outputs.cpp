@@ -52,7 +52,11 @@ std::string AuditFields(const app::AuditRow& row) {
         number(page.inlinks);
         fields += ',';
     } else {
-        number(static_cast<std::uint64_t>(page.depth));
+        if (page.depth >= 0) {
+            number(static_cast<std::uint64_t>(page.depth));
+        } else {
+            fields += ',';
+        }
         field(page.title);
         field(page.metaDescription);
         field(page.h1);

@@ -44,6 +44,7 @@ struct AuditPage {
     /// Why the fetch failed, empty when it did not.
     std::string error;
     /// Clicks from the start address.
+    /// Clicks from the start; -1 when no link from the start leads there (a page only a sitemap names).
     int depth = 0;
     std::string title;
     std::string metaDescription;
