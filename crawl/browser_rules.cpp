@@ -77,6 +77,9 @@ void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
     // before are not queued twice.
     if (siteSettled_ && site_ && run.Limits().sitemaps) {
         ReadSitemaps(run);
+        if (head_ == queue_.size()) {
+            QueueSitemapPages(run);
+        }
     }
 }
 
@@ -87,10 +90,16 @@ void BrowserRules::Enqueue(const std::string& identity) {
 }
 
 void BrowserRules::Turn(CrawlRun& run) {
-    if (head_ == queue_.size()) {
-        QueueSitemapPages(run);
-        return;
+    if (head_ < queue_.size()) {
+        Visit(run);
     }
+    // Queued as soon as the links run out, so that a run stopped then keeps them in its queue.
+    if (head_ == queue_.size() && sitemapNext_ < sitemapPages_.size()) {
+        QueueSitemapPages(run);
+    }
+}
+
+void BrowserRules::Visit(CrawlRun& run) {
     const UrlId head = queue_[head_++];
     store_.RemoveQueued(head);
     const bool resource = !resources_.empty() && resources_.erase(head) != 0;

@@ -37,6 +37,8 @@ public:
     std::size_t MemoryBytes() const override;
 
 private:
+    /// Fetches the queue's head and lists it when it is a page of the site.
+    void Visit(CrawlRun& run);
     /// The identity a fetch of `asked` landed on, or none when that lies off the site.
     std::optional<std::string> Landing(const std::string& asked, const FetchedPage& page);
     /// Queues the page's new links while their joined bytes fit `budget`; returns how many were dropped.

@@ -253,6 +253,21 @@ TEST_F(SitemapCrawl, ALinkedPageIsMarkedAsListedAndNoSitemapChangesNothingWithou
     EXPECT_EQ(site_.Targets(), (std::vector<std::string>{"/", "/linked.html"}));
 }
 
+TEST_F(SitemapCrawl, ACrawlStoppedAsItsLinksRunOutCrawlsTheSitemapsPagesWhenResumed) {
+    site_.Serve("/sitemap.xml", Page().WithContentType("text/xml").WithBody(UrlSet({U("/orphan.html")})));
+    const Outcome first =
+        RunCli({"--rules", "browser", "--sitemaps", "--db", Path("c.db"), "--max-pages", "2", U("/")});
+    ASSERT_EQ(first.code, 0) << first.err;
+    const Outcome resumed = RunCli({"--sitemaps", "--db", Path("c.db"), "--resume", "--max-pages", "100"});
+    ASSERT_EQ(resumed.code, 0) << resumed.err;
+    EXPECT_EQ(first.out + resumed.out,
+              U("/") + "\n" + U("/linked.html") + "\n" + U("/orphan.html") + "\n" + U("/behind.html") + "\n");
+    const Outcome offline = RunCli({"--db", Path("c.db"), "--offline", "--report", Path("r.csv")});
+    auto rows = CsvBy(FileBytes(Path("r.csv")), "url");
+    EXPECT_EQ(rows[U("/orphan.html")]["in_sitemap"], "yes");
+    EXPECT_NE(offline.err.find("Orphan pages: 1\n"), std::string::npos) << offline.err;
+}
+
 TEST_F(SitemapCrawl, AGigabyteSitemapIsReadOnlyUpToItsCap) {
     std::atomic<std::size_t> sent{0};
     site_.Handle("/sitemap.xml", [&](const httplib::Request&, httplib::Response& response) {
