@@ -163,7 +163,7 @@ std::string AuditReader::ForEachLink(const std::function<void(const audit::Audit
     return links.Status() ? std::string() : store_.FailureText(links.Status());
 }
 
-std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks) {
+std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks, bool keepBroken) {
     data.meta.startUrl = store_.Settings().startText;
     data.meta.rules = "browser";
     std::string error = ForEachRow([&data](const AuditRow& row) { data.pages.push_back(row.page); });
@@ -171,7 +171,9 @@ std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks
     if (error.empty()) {
         error = ForEachLink([&](const audit::AuditLink& link) {
             const bool broken = audit::IsBrokenLink(link);
-            if (broken || others < mostOtherLinks) {
+            if (broken && !keepBroken) {
+                data.brokenTally.Add(link);
+            } else if (broken || others < mostOtherLinks) {
                 others += broken ? 0 : 1;
                 data.links.push_back(link);
             }

@@ -32,9 +32,10 @@ public:
     std::string ForEachRow(const std::function<void(const AuditRow&)>& visit);
     /// Every link of every page, in the order they were read, with its target's final outcome.
     std::string ForEachLink(const std::function<void(const audit::AuditLink&)>& visit);
-    /// The audit in memory, for the audit page and the summary: every fetch, every broken link, and
-    /// the first `mostOtherLinks` of the others, so that a site's whole link graph never is.
-    std::string Load(audit::AuditData& data, std::size_t mostOtherLinks);
+    /// The audit in memory, for the audit page and the summary: every fetch, every broken link (or, without
+    /// `keepBroken`, only their tally), and the first `mostOtherLinks` of the others, so that a site's whole
+    /// link graph never is.
+    std::string Load(audit::AuditData& data, std::size_t mostOtherLinks, bool keepBroken = true);
 
 private:
     CrawlStore& store_;

@@ -269,7 +269,8 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
     if (wantsData) {
         // The summary counts only broken links; the page shows some of the others as well.
         const std::size_t others = options.audit.htmlFile ? audit::kAuditPageMostLinks : 0;
-        if (std::string error = reader.Load(data, others); !error.empty()) {
+        // Only the audit page lists the broken links; the summary counts them.
+        if (std::string error = reader.Load(data, others, options.audit.htmlFile.has_value()); !error.empty()) {
             outcome.failures.push_back(error);
             return outcome;
         }
