@@ -158,8 +158,10 @@ std::string WriteLinks(app::AuditReader& reader, const std::string& path) {
 }
 
 std::string WriteReport(app::AuditReader& reader, const std::string& path, std::string& readError) {
+    // Written as it grows, like the links file: a large site's report is never held whole.
+    PieceWriter out(path);
     keywords::PageReportBuilder builder(0, kAuditColumns);
-    readError = reader.ForEachRow([&builder](const app::AuditRow& row) {
+    readError = reader.ForEachRow([&builder, &out](const app::AuditRow& row) {
         keywords::PageReportRow base;
         base.url = row.page.url;
         base.status = row.page.status;
@@ -170,8 +172,15 @@ std::string WriteReport(app::AuditReader& reader, const std::string& path, std::
         base.redirects = row.redirects;
         base.error = row.page.error;
         builder.Add(base, AuditFields(row));
+        if (builder.RowCount() % kLinkRowsPerWrite == 0) {
+            out.Write(builder.TakeText());
+        }
     });
-    return readError.empty() ? WriteReportFile(path, builder.Text()) : std::string();
+    if (!readError.empty()) {
+        return {};
+    }
+    out.Write(builder.TakeText());
+    return out.Finish();
 }
 
 /// Each listed page's phrase source text by address: its title, first H1, or inbound anchors.
