@@ -124,7 +124,7 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
         std::string self = page.url;
         if (row.listed) {
             self = rows.Text(13);
-            page.depth = rows.IsNull(14) ? 0 : static_cast<int>(rows.Int(14));
+            page.depth = rows.IsNull(14) ? -1 : static_cast<int>(rows.Int(14));
             page.title = rows.Text(15);
             page.metaDescription = rows.Text(16);
             page.h1 = rows.Text(17);
@@ -181,7 +181,7 @@ std::string AuditReader::ForEachLink(const std::function<void(const audit::Audit
     return links.Status() ? std::string() : store_.FailureText(links.Status());
 }
 
-std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks) {
+std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks, bool keepBroken) {
     data.meta.startUrl = store_.Settings().startText;
     data.meta.rules = "browser";
     std::string error = ForEachRow([&data](const AuditRow& row) { data.pages.push_back(row.page); });
@@ -189,7 +189,9 @@ std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks
     if (error.empty()) {
         error = ForEachLink([&](const audit::AuditLink& link) {
             const bool broken = audit::IsBrokenLink(link);
-            if (broken || others < mostOtherLinks) {
+            if (broken && !keepBroken) {
+                data.brokenTally.Add(link);
+            } else if (broken || others < mostOtherLinks) {
                 others += broken ? 0 : 1;
                 data.links.push_back(link);
             }

@@ -34,8 +34,8 @@ class AuditReader {
 public:
     /// Indexes the links by target for the lookups that follow, once per file: built in one sort at the
     /// end rather than kept up to date while the crawl writes millions of links in no order.
-    /// With `indexLinks` false the index is left as it is: for a few lookups, scanning the links costs less
-    /// than sorting them all.
+    /// With `indexLinks` false the lookup indexes are left as they are: for a few lookups, scanning the links costs
+    /// less than sorting them all.
     explicit AuditReader(CrawlStore& store, bool indexLinks = true);
 
     /// Every fetch and blocked address in the order the runs met them, as the per-page report lists them.
@@ -44,9 +44,10 @@ public:
     std::string ReadRow(std::int64_t fetchId, const std::function<void(const AuditRow&)>& visit);
     /// Every link of every page, in the order they were read, with its target's final outcome.
     std::string ForEachLink(const std::function<void(const audit::AuditLink&)>& visit);
-    /// The audit in memory, for the audit page and the summary: every fetch, every broken link, and
-    /// the first `mostOtherLinks` of the others, so that a site's whole link graph never is.
-    std::string Load(audit::AuditData& data, std::size_t mostOtherLinks);
+    /// The audit in memory, for the audit page and the summary: every fetch, every broken link (or, without
+    /// `keepBroken`, only their tally), and the first `mostOtherLinks` of the others, so that a site's whole
+    /// link graph never is.
+    std::string Load(audit::AuditData& data, std::size_t mostOtherLinks, bool keepBroken = true);
 
 private:
     std::string ReadRows(std::optional<std::int64_t> fetchId, const std::function<void(const AuditRow&)>& visit);

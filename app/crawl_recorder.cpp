@@ -44,7 +44,7 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
         Check(dropPopped_.Prepare(db, "DELETE FROM queue WHERE pos < ?1 AND pos_end <= ?1")) &&
         Check(pageFacts_.Prepare(db, "UPDATE pages SET title = ?, title_count = ?, meta_description = ?, "
                                      "meta_robots = ?, h1 = ?, h1_count = ?, canonical = ?, lang = ?, word_count = ?, "
-                                     "refresh = ? WHERE id = ?")) &&
+                                     "refresh = ?, in_sitemap = ? WHERE id = ?")) &&
         Check(insertLink_.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow) "
                                       "VALUES (?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertHop_.Prepare(db, "INSERT INTO hops (fetch_id, hop, code, url) VALUES (?, ?, ?, ?)")) &&
@@ -81,10 +81,19 @@ void CrawlRecorder::PageParsed(std::string_view url, const crawl::PageRead& read
     turnRead_.emplace(std::string(url), read);
 }
 
+void CrawlRecorder::PageInSitemap(std::string_view /*url*/) {
+    turnInSitemap_ = true;
+}
+
+void CrawlRecorder::QueuedUnlinked() {
+    turnUnlinked_ = true;
+}
+
 void CrawlRecorder::TurnEnded(const crawl::RunSnapshot& state) {
     if (!error_.empty()) {
         turnEvents_.clear();
         turnRead_.reset();
+        turnInSitemap_ = turnUnlinked_ = false;
         return;
     }
     if (!transaction_.IsOpen() && !Check(transaction_.Begin())) {
@@ -124,12 +133,19 @@ bool CrawlRecorder::WriteTurn(const crawl::RunSnapshot& state) {
         return false;
     }
     turnRead_.reset();
+    turnInSitemap_ = false;
     // A batch counts the turns that fetched or listed something: what a kill would make the next run redo.
     pagesInBatch_ += turnEvents_.empty() ? 0 : 1;
     progress_.events += std::int64_t(turnEvents_.size());
     turnEvents_.clear();
     progress_.rulesNote = state.RulesNote();
-    return WriteQueue(state, pageId, depth + 1);
+    // What no link led to (a sitemap's pages) has no depth, nor has what only such a page links to.
+    std::optional<std::int64_t> queuedDepth = std::max<std::int64_t>(depth + 1, 0);
+    if (turnUnlinked_ || (keepsMet_ && pageId && depth < 0)) {
+        queuedDepth.reset();
+    }
+    turnUnlinked_ = false;
+    return WriteQueue(state, pageId, queuedDepth);
 }
 
 bool CrawlRecorder::WritePage(const Event& event, std::int64_t eventNumber, std::int64_t& pageId, std::int64_t& depth) {
@@ -193,7 +209,8 @@ bool CrawlRecorder::WriteRead(std::int64_t pageId) {
     if (facts.refresh) {
         pageFacts_.Bind(10, *facts.refresh);
     }
-    pageFacts_.Bind(11, pageId);
+    pageFacts_.Bind(11, std::int64_t{turnInSitemap_ ? 1 : 0});
+    pageFacts_.Bind(12, pageId);
     if (!Check(pageFacts_.Run())) {
         return false;
     }
@@ -249,7 +266,7 @@ bool CrawlRecorder::WriteFetch(const Event& event, std::int64_t eventNumber, std
 }
 
 bool CrawlRecorder::WriteQueue(const crawl::RunSnapshot& state, std::optional<std::int64_t> foundOn,
-                               std::int64_t depth) {
+                               std::optional<std::int64_t> depth) {
     const crawl::QueueProgress queue = state.Queue();
     previousPopped_ = queue.popped;
     const std::int64_t head = headBase_ + std::int64_t(queue.popped);
@@ -271,7 +288,7 @@ bool CrawlRecorder::WriteQueue(const crawl::RunSnapshot& state, std::optional<st
         }
     } else {
         const std::size_t from = static_cast<std::size_t>(std::max<std::int64_t>(0, progress_.queueTail - head));
-        if (from < count && !WriteChunk(state, {from, count}, foundOn, std::max<std::int64_t>(depth, 0))) {
+        if (from < count && !WriteChunk(state, {from, count}, foundOn, depth)) {
             return false;
         }
     }
@@ -320,6 +337,7 @@ bool CrawlRecorder::Finish(crawl::RunEnd end, const std::string& stopReason) {
     // A turn cut short by a failure was never whole: nothing of it is kept.
     turnEvents_.clear();
     turnRead_.reset();
+    turnInSitemap_ = turnUnlinked_ = false;
     if (!error_.empty()) {
         return false;
     }

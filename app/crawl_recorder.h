@@ -49,6 +49,8 @@ public:
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
     void PageBlocked(std::string_view url) override;
     void PageParsed(std::string_view url, const crawl::PageRead& read) override;
+    void PageInSitemap(std::string_view url) override;
+    void QueuedUnlinked() override;
     void TurnEnded(const crawl::RunSnapshot& state) override;
 
 private:
@@ -63,7 +65,8 @@ private:
     bool WritePage(const Event& event, std::int64_t eventNumber, std::int64_t& pageId, std::int64_t& depth);
     bool WriteRead(std::int64_t pageId);
     bool WriteFetch(const Event& event, std::int64_t eventNumber, std::optional<std::int64_t> pageId);
-    bool WriteQueue(const crawl::RunSnapshot& state, std::optional<std::int64_t> foundOn, std::int64_t depth);
+    bool WriteQueue(const crawl::RunSnapshot& state, std::optional<std::int64_t> foundOn,
+                    std::optional<std::int64_t> depth);
     /// Queue entries [first, second) of `state`, with where they were found.
     using Entries = std::pair<std::size_t, std::size_t>;
     bool WriteChunk(const crawl::RunSnapshot& state, Entries entries, std::optional<std::int64_t> foundOn,
@@ -92,6 +95,9 @@ private:
     std::vector<Event> turnEvents_;
     // What the turn's listed page said: its address, and what was read there.
     std::optional<std::pair<std::string, crawl::PageRead>> turnRead_;
+    bool turnInSitemap_ = false;
+    // The turn queued pages no link led to.
+    bool turnUnlinked_ = false;
     ChunkWriter chunk_;
     std::optional<HeadRow> headRow_;
     CrawlProgressRow progress_;

@@ -63,6 +63,24 @@ void ListenerFan::PageParsed(std::string_view url, const crawl::PageRead& read) 
     }
 }
 
+void ListenerFan::PageInSitemap(std::string_view url) {
+    for (auto* listener : listeners_) {
+        listener->PageInSitemap(url);
+    }
+}
+
+void ListenerFan::SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) {
+    for (auto* listener : listeners_) {
+        listener->SitemapsRead(files, pages, problems);
+    }
+}
+
+void ListenerFan::QueuedUnlinked() {
+    for (auto* listener : listeners_) {
+        listener->QueuedUnlinked();
+    }
+}
+
 RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listener, crawl::PageFetcher& pages)
     : engine_(pages, fan_), rules_(setup.rules) {
     fan_.Add(listener);

@@ -45,6 +45,9 @@ public:
     void LinksDropped(std::string_view url, std::size_t count) override;
     void PageBlocked(std::string_view url) override;
     void PageParsed(std::string_view url, const crawl::PageRead& read) override;
+    void PageInSitemap(std::string_view url) override;
+    void SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) override;
+    void QueuedUnlinked() override;
 
 private:
     std::vector<crawl::CrawlListener*> listeners_;

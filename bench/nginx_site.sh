@@ -1,5 +1,5 @@
 # Sourced by the end-to-end benchmarks: checks the tools in $build, writes the generated shop of $pages
-# pages as static files under a new folder $work and serves it with nginx on 127.0.0.1 at $site until the
+# pages (with $extra_links more links a page when set) as static files under a new folder $work and serves it with nginx on 127.0.0.1 at $site until the
 # script exits. Installs nginx from Debian's packages when it is missing (needs root).
 cli=$build/cli/vortaxel-cli
 writer=$build/bench/vortaxel-write-site
@@ -26,7 +26,7 @@ trap cleanup EXIT
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 site="http://127.0.0.1:$port/"
-"$writer" "$work/site" "$pages" "$site" > "$work/urls.txt"
+"$writer" "$work/site" "$pages" "$site" ${extra_links:+"$extra_links"} > "$work/urls.txt"
 
 mkdir -p "$work/nginx/logs"
 cat > "$work/nginx/nginx.conf" <<CONF

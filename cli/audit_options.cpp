@@ -9,6 +9,12 @@ namespace {
 void DeclareFollowOptions(CLI::App& app, AuditOptions& audit) {
     app.add_flag("--follow-nofollow", audit.followNofollow,
                  "With --rules browser: also follow links that a page or the link itself marks nofollow");
+    app.add_flag("--sitemaps", audit.sitemaps,
+                 "With --rules browser: read the site's sitemaps (robots.txt's Sitemap lines, /sitemap.xml) and "
+                 "crawl the pages they list too");
+    app.add_flag("--check-resources", audit.checkResources,
+                 "With --rules browser: request the site's images, style sheets, icons and scripts for --links' "
+                 "status column; they are never listed");
 }
 
 } // namespace
@@ -55,6 +61,12 @@ void CheckAuditOptions(const AuditOptions& audit, bool browser, bool keptOnly) {
     }
     if (audit.followNofollow) {
         throw CLI::ValidationError("--follow-nofollow", "needs --rules browser");
+    }
+    if (audit.sitemaps) {
+        throw CLI::ValidationError("--sitemaps", "needs --rules browser");
+    }
+    if (audit.checkResources) {
+        throw CLI::ValidationError("--check-resources", "needs --rules browser");
     }
     if (audit.phrasesGiven) {
         throw CLI::ValidationError("--phrases", "takes only slug without --rules browser");

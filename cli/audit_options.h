@@ -20,13 +20,17 @@ struct AuditOptions {
     keywords::PhraseSource phrases = keywords::PhraseSource::Slug;
     bool phrasesGiven = false;
     bool followNofollow = false;
+    /// Read the site's sitemaps: their pages join the crawl and each page says whether one lists it.
+    bool sitemaps = false;
+    /// Request the site's images, style sheets, icons and scripts for the links file's status column.
+    bool checkResources = false;
 
     bool operator==(const AuditOptions&) const = default;
     /// Whether a run must keep its page facts and links on disk for these outputs.
     bool WantsAudit(bool report) const { return report || linksFile || htmlFile || phrasesGiven; }
 };
 
-/// Declares --links, --html and --phrases.
+/// Declares --links, --html, --phrases, --follow-nofollow, --sitemaps and --check-resources.
 void DeclareAuditOptions(CLI::App& app, AuditOptions& audit);
 
 /// Refuses the audit options under classic rules, which keep no page facts. `keptOnly`: the rules

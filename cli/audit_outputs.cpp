@@ -52,7 +52,11 @@ std::string AuditFields(const app::AuditRow& row) {
         number(page.inlinks);
         fields += ',';
     } else {
-        number(static_cast<std::uint64_t>(page.depth));
+        if (page.depth >= 0) {
+            number(static_cast<std::uint64_t>(page.depth));
+        } else {
+            fields += ',';
+        }
         field(page.title);
         field(page.metaDescription);
         field(page.h1);
@@ -154,8 +158,10 @@ std::string WriteLinks(app::AuditReader& reader, const std::string& path) {
 }
 
 std::string WriteReport(app::AuditReader& reader, const std::string& path, std::string& readError) {
+    // Written as it grows, like the links file: a large site's report is never held whole.
+    PieceWriter out(path);
     keywords::PageReportBuilder builder(0, kAuditColumns);
-    readError = reader.ForEachRow([&builder](const app::AuditRow& row) {
+    readError = reader.ForEachRow([&builder, &out](const app::AuditRow& row) {
         keywords::PageReportRow base;
         base.url = row.page.url;
         base.status = row.page.status;
@@ -166,8 +172,15 @@ std::string WriteReport(app::AuditReader& reader, const std::string& path, std::
         base.redirects = row.redirects;
         base.error = row.page.error;
         builder.Add(base, AuditFields(row));
+        if (builder.RowCount() % kLinkRowsPerWrite == 0) {
+            out.Write(builder.TakeText());
+        }
     });
-    return readError.empty() ? WriteReportFile(path, builder.Text()) : std::string();
+    if (!readError.empty()) {
+        return {};
+    }
+    out.Write(builder.TakeText());
+    return out.Finish();
 }
 
 /// Each listed page's phrase source text by address: its title, first H1, or inbound anchors.
@@ -265,7 +278,8 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
     if (wantsData) {
         // The summary counts only broken links; the page shows some of the others as well.
         const std::size_t others = options.audit.htmlFile ? audit::kAuditPageMostLinks : 0;
-        if (std::string error = reader.Load(data, others); !error.empty()) {
+        // Only the audit page lists the broken links; the summary counts them.
+        if (std::string error = reader.Load(data, others, options.audit.htmlFile.has_value()); !error.empty()) {
             outcome.failures.push_back(error);
             return outcome;
         }

@@ -63,6 +63,22 @@ void CliCrawlHost::LinksDropped(std::string_view url, std::size_t count) {
         crawl::BudgetText(crawl::RunLimits{}.pageLinkBytes) + " dropped");
 }
 
+void CliCrawlHost::SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) {
+    if (streams_.quiet || replaying_) {
+        return;
+    }
+    // A hostile index may name hundreds of broken files: the first few tell the story.
+    constexpr std::size_t kProblemsShown = 5;
+    for (std::size_t i = 0; i < problems.size() && i < kProblemsShown; ++i) {
+        Say("sitemap " + EscapeControlBytes(problems[i]));
+    }
+    if (problems.size() > kProblemsShown) {
+        Say("sitemaps: " + std::to_string(problems.size() - kProblemsShown) + " more problems");
+    }
+    Say("sitemaps: " + std::to_string(files) + (files == 1 ? " file" : " files") + " read, " + std::to_string(pages) +
+        (pages == 1 ? " page" : " pages") + " of the site listed");
+}
+
 void CliCrawlHost::Say(std::string_view text) {
     ClearProgressLine();
     std::fprintf(streams_.err, "vortaxel-cli: %.*s\n", static_cast<int>(text.size()), text.data());

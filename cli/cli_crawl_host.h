@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortaxel::cli {
 
@@ -56,6 +57,7 @@ public:
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
     void PageBlocked(std::string_view url) override;
     void LinksDropped(std::string_view url, std::size_t count) override;
+    void SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) override;
 
 private:
     void ClearProgressLine();

@@ -29,6 +29,9 @@ using namespace vortaxel;
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+/// With --sitemaps, what a file fetched whole (a sitemap, robots.txt) may hold: a full sitemap of 50,000
+/// long addresses fits, and a hostile one of any size costs no more.
+constexpr std::size_t kSitemapFileBytes = std::size_t{16} * 1024 * 1024;
 
 int Fail(const std::string& text, int exitCode) {
     std::fprintf(stderr, "vortaxel-cli: %s\n", text.c_str());
@@ -173,6 +176,12 @@ app::RunSetup Session::Setup() const {
     }
     setup.fetch.caFile = options_.caFile.value_or(std::string());
     setup.limits.followNofollow = options_.audit.followNofollow;
+    setup.limits.sitemaps = options_.audit.sitemaps;
+    setup.limits.checkResources = options_.audit.checkResources;
+    if (options_.audit.sitemaps) {
+        // Files fetched whole are cut here: room for a large sitemap, and a bound on a hostile one.
+        setup.fetch.wholeBodyBytes = kSitemapFileBytes;
+    }
     return setup;
 }
 

@@ -84,4 +84,18 @@ PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, boo
     return page;
 }
 
+PageLinks ResourceLinks(const PageRead& read) {
+    PageLinks page;
+    page.baseHref = read.facts.baseHref;
+    for (const PageLink& link : read.links) {
+        const bool resource = link.source == LinkSource::Img || link.source == LinkSource::ImgSrcset ||
+                              link.source == LinkSource::LinkStylesheet || link.source == LinkSource::LinkIcon ||
+                              link.source == LinkSource::Script;
+        if (resource && page.links.size() < kMaxLinksPerPage) {
+            page.links.push_back(link.target);
+        }
+    }
+    return page;
+}
+
 } // namespace vortaxel::crawl

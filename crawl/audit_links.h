@@ -28,4 +28,8 @@ bool RelSaysNofollow(std::string_view rel);
 /// `followNofollow`.
 PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, bool followNofollow);
 
+/// The resources a page uses, as a browser would request them to show it: img src and srcset, link
+/// rel=stylesheet and rel=icon, script src. Robots directives do not apply: they are about links.
+PageLinks ResourceLinks(const PageRead& read);
+
 } // namespace vortaxel::crawl

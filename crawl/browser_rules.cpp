@@ -4,6 +4,7 @@
 #include "audit_links.h"
 #include "browser_links.h"
 #include "html_sniff.h"
+#include "site_sitemaps.h"
 
 namespace vortaxel::crawl {
 
@@ -72,6 +73,14 @@ void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
         store_.AddQueued(id);
         queue_.push_back(id);
     });
+    // Which pages a sitemap lists is not kept: it is read again, and the pages it names that were met
+    // before are not queued twice.
+    if (siteSettled_ && site_ && run.Limits().sitemaps) {
+        ReadSitemaps(run);
+        if (head_ == queue_.size()) {
+            QueueSitemapPages(run);
+        }
+    }
 }
 
 void BrowserRules::Enqueue(const std::string& identity) {
@@ -81,8 +90,19 @@ void BrowserRules::Enqueue(const std::string& identity) {
 }
 
 void BrowserRules::Turn(CrawlRun& run) {
+    if (head_ < queue_.size()) {
+        Visit(run);
+    }
+    // Queued as soon as the links run out, so that a run stopped then keeps them in its queue.
+    if (head_ == queue_.size() && sitemapNext_ < sitemapPages_.size()) {
+        QueueSitemapPages(run);
+    }
+}
+
+void BrowserRules::Visit(CrawlRun& run) {
     const UrlId head = queue_[head_++];
     store_.RemoveQueued(head);
+    const bool resource = !resources_.empty() && resources_.erase(head) != 0;
     if (store_.IsListed(head)) {
         return; // listed already, as where an earlier page's redirect landed
     }
@@ -92,9 +112,13 @@ void BrowserRules::Turn(CrawlRun& run) {
     }
     const FetchedPage page = run.Fetch(headText_);
     const std::optional<std::string> landing = Landing(headText_, page);
+    if (sitemapsDue_) {
+        sitemapsDue_ = false;
+        ReadSitemaps(run);
+    }
     const bool isPage = page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
                         (IsHtmlType(page.contentType) || (page.contentType.empty() && LooksLikeHtml(run.PageBuffer())));
-    if (!landing || !isPage) {
+    if (!landing || !isPage || resource) {
         return;
     }
     UrlId listed = head;
@@ -112,9 +136,16 @@ void BrowserRules::Turn(CrawlRun& run) {
     // and its facts alike.
     const std::shared_ptr<const PageRead> read =
         page.read ? page.read : std::make_shared<const PageRead>(ReadPage(run.PageBuffer()));
+    if (!inSitemap_.empty() && (inSitemap_.contains(*landing) || inSitemap_.contains(headText_))) {
+        run.PageInSitemap(*landing);
+    }
     run.PageParsed(*landing, *read);
-    const std::size_t dropped = QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
-                                           run.Limits().pageLinkBytes);
+    std::size_t dropped = QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
+                                     run.Limits().pageLinkBytes);
+    if (run.Limits().checkResources) {
+        // A search engine fetches what a page needs to render whatever its robots directives say.
+        dropped += QueueLinks(*landing, ResourceLinks(*read), run.Limits().pageLinkBytes, true);
+    }
     if (dropped != 0) {
         run.LinksDropped(*landing, dropped);
     }
@@ -134,6 +165,7 @@ std::optional<std::string> BrowserRules::Landing(const std::string& asked, const
             return std::nullopt;
         }
         site_ = landed;
+        sitemapsDue_ = true;
     }
     if (!site_->Contains(*landing)) {
         return std::nullopt;
@@ -141,7 +173,8 @@ std::optional<std::string> BrowserRules::Landing(const std::string& asked, const
     return landing;
 }
 
-std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget) {
+std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget,
+                                     bool resources) {
     std::string base = pageAddress;
     if (links.baseHref) {
         // A base that does not resolve to a web address leaves links resolved against the page.
@@ -153,8 +186,14 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
     std::size_t dropped = 0;
     for (const std::string& link : links.links) {
         const auto identity = PageIdentity(base, link);
-        if (!identity || IsNeverFetchedKind(*identity) || !site_->Contains(*identity) ||
-            store_.Find(*identity, known)) {
+        if (!identity || IsNeverFetchedKind(*identity) || !site_->Contains(*identity)) {
+            continue;
+        }
+        if (store_.Find(*identity, known)) {
+            // An address a page links to is a page, even if another page only showed it as an image.
+            if (!resources && !resources_.empty()) {
+                resources_.erase(known);
+            }
             continue;
         }
         // As under classic rules: once one link is past the budget, so is every later one, so the
@@ -165,8 +204,48 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
         }
         budget -= identity->size();
         Enqueue(*identity);
+        if (resources) {
+            resources_.insert(queue_.back());
+        }
     }
     return dropped;
+}
+
+void BrowserRules::ReadSitemaps(CrawlRun& run) {
+    if (!run.Limits().sitemaps || !site_) {
+        return;
+    }
+    SiteSitemaps read = ReadSiteSitemaps(
+        *site_, [&run](const std::string& url) { return run.FetchFile(url); }, [&run] { return run.Stopping(); });
+    sitemapPages_ = std::move(read.pages);
+    inSitemap_.clear();
+    inSitemap_.reserve(sitemapPages_.size());
+    sitemapBytes_ = 0;
+    for (const std::string& page : sitemapPages_) {
+        inSitemap_.insert(page);
+        // The text, its string and its lookup entry.
+        sitemapBytes_ += page.capacity() + sizeof(std::string) + 4 * sizeof(void*);
+    }
+    sitemapNext_ = 0;
+    run.SitemapsRead(read.sitemapsRead, sitemapPages_.size(), read.problems);
+}
+
+void BrowserRules::QueueSitemapPages(CrawlRun& run) {
+    const std::size_t before = queue_.size();
+    UrlId known;
+    for (; sitemapNext_ < sitemapPages_.size(); ++sitemapNext_) {
+        const std::string& page = sitemapPages_[sitemapNext_];
+        if (!store_.Find(page, known)) {
+            Enqueue(page);
+        }
+    }
+    if (queue_.size() != before) {
+        run.QueuedUnlinked();
+    }
+}
+
+std::size_t BrowserRules::MemoryBytes() const {
+    return sitemapBytes_ + resources_.size() * (sizeof(UrlId) + 2 * sizeof(void*));
 }
 
 void BrowserRules::NextVisits(const FoundList& /*found*/, std::size_t wanted, std::vector<std::string>& out) const {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace vortaxel::crawl {
@@ -22,7 +24,7 @@ public:
 
     void Begin(CrawlRun& run) override;
     void Resume(CrawlRun& run, ResumeSource& from) override;
-    bool HasWork() const override { return head_ < queue_.size(); }
+    bool HasWork() const override { return head_ < queue_.size() || sitemapNext_ < sitemapPages_.size(); }
     void Turn(CrawlRun& run) override;
     void NextVisits(const FoundList& found, std::size_t wanted, std::vector<std::string>& out) const override;
     bool IsNewLink(const FoundList& found, std::string_view url) const override;
@@ -32,13 +34,22 @@ public:
     QueueProgress Progress() const override { return {head_, 0}; }
     /// Where the site settled: empty before the start page's fetch, else its host and folder.
     std::string RulesNote() const override;
+    std::size_t MemoryBytes() const override;
 
 private:
+    /// Fetches the queue's head and lists it when it is a page of the site.
+    void Visit(CrawlRun& run);
     /// The identity a fetch of `asked` landed on, or none when that lies off the site.
     std::optional<std::string> Landing(const std::string& asked, const FetchedPage& page);
     /// Queues the page's new links while their joined bytes fit `budget`; returns how many were dropped.
-    std::size_t QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget);
+    /// Resources are queued to be checked, not listed.
+    std::size_t QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget,
+                           bool resources = false);
     void Enqueue(const std::string& identity);
+    /// Reads the site's sitemaps, once its site is known.
+    void ReadSitemaps(CrawlRun& run);
+    /// Queues the pages only the sitemaps name, once the links have run out.
+    void QueueSitemapPages(CrawlRun& run);
 
     UrlStore& store_;
     // Every identity ever queued is in the store; its queued mark says whether it still waits.
@@ -47,6 +58,15 @@ private:
     std::optional<SiteScope> site_;
     bool siteSettled_ = false;
     std::string headText_;
+    // The site's pages its sitemaps list, in their order, and a lookup into them; the views point into
+    // the vector, which never changes once read. Those from `sitemapNext_` on wait to be queued.
+    std::vector<std::string> sitemapPages_;
+    std::unordered_set<std::string_view> inSitemap_;
+    std::size_t sitemapNext_ = 0;
+    std::size_t sitemapBytes_ = 0;
+    bool sitemapsDue_ = false;
+    // Addresses queued as a page's resources (images, style sheets, scripts): checked, never listed.
+    std::unordered_set<UrlId> resources_;
 };
 
 } // namespace vortaxel::crawl

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortaxel::crawl {
 
@@ -34,6 +35,14 @@ public:
     /// Browser rules read the page just listed as `url` (where it landed): its facts and every link it
     /// holds, as written, before the rules pick the ones they follow.
     virtual void PageParsed(std::string_view /*url*/, const PageRead& /*read*/) {}
+    /// The page about to be told by PageParsed is one the site's sitemaps list.
+    virtual void PageInSitemap(std::string_view /*url*/) {}
+    /// The site's sitemaps were read: `files` fetched, `pages` of the site listed, `problems` a line per
+    /// sitemap that could not be read whole.
+    virtual void SitemapsRead(std::size_t /*files*/, std::size_t /*pages*/,
+                              const std::vector<std::string>& /*problems*/) {}
+    /// This turn queued the pages only a sitemap names, which no link led to: they have no depth.
+    virtual void QueuedUnlinked() {}
 };
 
 } // namespace vortaxel::crawl

@@ -32,6 +32,16 @@ FetchedPage CrawlRun::Fetch(const std::string& url) {
     return page;
 }
 
+FetchedPage CrawlRun::FetchFile(const std::string& url) {
+    try {
+        return fetcher_.FetchWhole(url);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& error) {
+        return FetchedPage::Failure(error.what());
+    }
+}
+
 bool CrawlRun::Admit(const std::string& url) {
     if (gate_ == nullptr || gate_->Allows(url)) {
         return true;

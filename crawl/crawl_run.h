@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortaxel::crawl {
 
@@ -39,6 +40,17 @@ public:
     /// Empties the page buffer, then fetches `url` into it and returns the rest of the outcome. A fetch
     /// that throws is a failure; the buffer stays empty unless the fetch succeeded.
     FetchedPage Fetch(const std::string& url);
+    /// A file that is no page (a sitemap), fetched whole up to the fetcher's cap for such files, neither
+    /// obeying nor touching robots.txt's gate, the page buffer or the listener. A fetch that throws is a
+    /// failure.
+    FetchedPage FetchFile(const std::string& url);
+    /// Whether a stop was asked for.
+    bool Stopping() const { return stop_.load(std::memory_order_relaxed); }
+    void PageInSitemap(std::string_view url) { listener_.PageInSitemap(url); }
+    void SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) {
+        listener_.SitemapsRead(files, pages, problems);
+    }
+    void QueuedUnlinked() { listener_.QueuedUnlinked(); }
     /// Tells the listener that page `url` had `count` links past its budget dropped.
     void LinksDropped(std::string_view url, std::size_t count) { listener_.LinksDropped(url, count); }
     /// Tells the listener what page `url` says about itself and links to.

@@ -22,6 +22,12 @@ struct RunLimits {
     std::size_t pages = std::numeric_limits<std::size_t>::max();
     /// Under browser rules: links a page or its link marks nofollow are followed all the same.
     bool followNofollow = false;
+    /// Under browser rules: the site's sitemaps are read once its start page has answered, and the pages
+    /// they list that no link reaches are crawled when the links run out.
+    bool sitemaps = false;
+    /// Under browser rules: the site's images, style sheets, icons and scripts that pages use are
+    /// requested for their status, and never listed.
+    bool checkResources = false;
 };
 
 /// "N MiB" when `bytes` is a whole number of MiB, else "N bytes": budgets as a user gives them.

@@ -8,7 +8,7 @@
 namespace vortaxel::crawl {
 
 SitemapWalk WalkSitemaps(const std::vector<std::string>& starts, const SitemapFetch& fetch,
-                         const SitemapWalkLimits& limits) {
+                         const SitemapWalkLimits& limits, const std::function<bool(const std::string& url)>& follow) {
     SitemapWalk walk;
     std::unordered_set<std::string> queued;
     std::unordered_set<std::string> pages;
@@ -50,6 +50,12 @@ SitemapWalk WalkSitemaps(const std::vector<std::string>& starts, const SitemapFe
             if (depth + 1 > limits.maxDepth) {
                 walk.problems.push_back(sitemap + ": left out, nested deeper than " + std::to_string(limits.maxDepth) +
                                         " indexes");
+                continue;
+            }
+            if (follow && !follow(sitemap)) {
+                if (queued.insert(sitemap).second) {
+                    walk.problems.push_back(sitemap + ": left out, not on the site");
+                }
                 continue;
             }
             if (queued.insert(sitemap).second) {

@@ -36,7 +36,9 @@ struct SitemapWalk {
 /// their indexes name. Each address is fetched once however many indexes name it, so indexes that name
 /// each other end; deeper nesting than `maxDepth`, more files than `maxSitemaps` and more pages than
 /// `maxPages` are left out and said so in `problems`.
+/// An index's entry that `follow` refuses is left out, said so in `problems`, and neither fetched nor counted.
 SitemapWalk WalkSitemaps(const std::vector<std::string>& starts, const SitemapFetch& fetch,
-                         const SitemapWalkLimits& limits = {});
+                         const SitemapWalkLimits& limits = {},
+                         const std::function<bool(const std::string& url)>& follow = {});
 
 } // namespace vortaxel::crawl

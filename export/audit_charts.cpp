@@ -106,6 +106,9 @@ std::string DepthChartSvg(const AuditData& data) {
     constexpr int kDeepest = 15;
     std::vector<std::uint64_t> byDepth;
     for (const AuditPage& page : data.pages) {
+        if (page.depth < 0) {
+            continue; // no click leads there
+        }
         const auto depth = static_cast<std::size_t>(std::clamp(page.depth, 0, kDeepest));
         if (byDepth.size() <= depth) {
             byDepth.resize(depth + 1);

@@ -31,6 +31,12 @@ bool IsBrokenLink(const AuditLink& link) {
     return !link.targetError.empty() || (link.targetStatus && *link.targetStatus >= 400);
 }
 
+void BrokenLinkTally::Add(const AuditLink& link) {
+    ++links;
+    targets.insert(link.target);
+    sources.insert(link.source);
+}
+
 bool RobotsSayNoindex(std::string_view robots) {
     std::size_t i = 0;
     while (i < robots.size()) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace vortaxel::audit {
@@ -44,6 +45,7 @@ struct AuditPage {
     /// Why the fetch failed, empty when it did not.
     std::string error;
     /// Clicks from the start address.
+    /// Clicks from the start; -1 when no link from the start leads there (a page only a sitemap names).
     int depth = 0;
     std::string title;
     std::string metaDescription;
@@ -94,10 +96,22 @@ struct AuditRunMeta {
 };
 
 /// A crawl as the audit reads it.
+/// Broken links counted rather than kept: the summary needs only how many there are, and which targets and
+/// pages they involve, and a site can hold millions of them.
+struct BrokenLinkTally {
+    std::size_t links = 0;
+    std::unordered_set<std::string> targets;
+    std::unordered_set<std::string> sources;
+
+    void Add(const AuditLink& link);
+};
+
 struct AuditData {
     AuditRunMeta meta;
     std::vector<AuditPage> pages;
     std::vector<AuditLink> links;
+    /// Broken links that are not in `links`, as counts.
+    BrokenLinkTally brokenTally;
 };
 
 /// The chain as reports write it: each hop as "CODE URL", separated by " -> ".

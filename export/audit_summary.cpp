@@ -72,8 +72,9 @@ AuditSummary SummariseAudit(const AuditData& data) {
     }
     s.noindex = s.indexability.at(static_cast<std::size_t>(Indexability::Noindex));
 
-    std::unordered_set<std::string_view> targets;
-    std::unordered_set<std::string_view> sources;
+    std::unordered_set<std::string_view> targets(data.brokenTally.targets.begin(), data.brokenTally.targets.end());
+    std::unordered_set<std::string_view> sources(data.brokenTally.sources.begin(), data.brokenTally.sources.end());
+    s.brokenLinks = data.brokenTally.links;
     for (const AuditLink& link : data.links) {
         if (IsBrokenLink(link)) {
             ++s.brokenLinks;

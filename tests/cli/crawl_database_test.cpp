@@ -1,6 +1,7 @@
 // The command line's crawl database: kept as the crawl runs, carried on after a kill, read back with no
 // request, compared, and refused with exit 2 (and the file untouched) when it cannot be used.
 
+#include "app/sqlite_db.h"
 #include "child_process.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
@@ -145,6 +146,58 @@ TEST_F(KeptCrawl, AFullDiskStopsTheCrawlWithTheReasonAndTheFileResumesOnceThereI
     auto offline = RunCli({"--quiet", "--db", Path("c.db"), "--offline"});
     ASSERT_TRUE(offline.Wait(kRunLimit));
     EXPECT_EQ(offline.Out(), whole.Out());
+}
+
+/// Takes a crawl database back to the first layout, which knew no page facts, links or redirect hops.
+void MakeFirstLayout(const std::string& path) {
+    app::SqlDatabase db;
+    ASSERT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadWrite));
+    std::string sql =
+        "DROP TABLE links; DROP TABLE hops; DROP INDEX IF EXISTS fetches_url; DROP INDEX IF EXISTS pages_url;"
+        "ALTER TABLE fetches DROP COLUMN robots_tag;";
+    for (const char* column : {"title", "title_count", "meta_description", "meta_robots", "h1", "h1_count", "canonical",
+                               "lang", "word_count", "refresh", "in_sitemap"}) {
+        sql += std::string("ALTER TABLE pages DROP COLUMN ") + column + ";";
+    }
+    ASSERT_TRUE(db.Execute(sql + "PRAGMA user_version = 1;"));
+}
+
+std::int64_t LayoutOf(const std::string& path) {
+    app::SqlDatabase db;
+    std::int64_t version = -1;
+    EXPECT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadOnly));
+    EXPECT_TRUE(db.QueryInt("PRAGMA user_version", version));
+    return version;
+}
+
+TEST_F(KeptCrawl, AFileOfTheFirstLayoutIsReadAsItIsAndUpgradedWhenResumed) {
+    ServeSite(0ms);
+    for (const std::string rules : {"classic", "browser"}) {
+        SCOPED_TRACE(rules);
+        const std::string db = Path(("old-" + rules + ".db").c_str());
+        auto whole = RunCli({"--quiet", "--rules", rules, start_});
+        ASSERT_TRUE(whole.Wait(kRunLimit));
+        auto first = RunCli({"--quiet", "--rules", rules, "--db", db, "--max-pages", "10", start_});
+        ASSERT_TRUE(first.Wait(kRunLimit));
+        ASSERT_EQ(first.ExitCode(), 0) << first.Err();
+        MakeFirstLayout(db);
+
+        auto offline = RunCli({"--quiet", "--db", db, "--offline"});
+        ASSERT_TRUE(offline.Wait(kRunLimit));
+        EXPECT_EQ(offline.ExitCode(), 0) << offline.Err();
+        EXPECT_EQ(offline.Out(), first.Out());
+        EXPECT_EQ(LayoutOf(db), 1);
+
+        auto resumed = RunCli({"--quiet", "--db", db, "--resume", "--max-pages", "1000"});
+        ASSERT_TRUE(resumed.Wait(kRunLimit));
+        EXPECT_EQ(resumed.ExitCode(), 0) << resumed.Err();
+        EXPECT_EQ(first.Out() + resumed.Out(), whole.Out());
+        EXPECT_EQ(LayoutOf(db), 2);
+        auto after = RunCli({"--quiet", "--db", db, "--offline", "--report", Path("after.csv")});
+        ASSERT_TRUE(after.Wait(kRunLimit));
+        EXPECT_EQ(after.ExitCode(), 0) << after.Err();
+        EXPECT_EQ(after.Out(), whole.Out());
+    }
 }
 
 TEST_F(KeptCrawl, CompareNamesEveryPageAddedGoneOrChanged) {

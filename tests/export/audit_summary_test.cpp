@@ -140,6 +140,20 @@ TEST(AuditSummaryTest, CountsWhatAUserLooksFor) {
     EXPECT_EQ(s.indexability.at(static_cast<std::size_t>(Indexability::Failed)), 1U);
 }
 
+TEST(AuditSummaryTest, BrokenLinksCountedRatherThanKeptGiveTheSameSummary) {
+    const AuditData kept = ConstructedCrawl();
+    AuditData tallied = ConstructedCrawl();
+    tallied.links.clear();
+    for (const AuditLink& link : kept.links) {
+        if (IsBrokenLink(link)) {
+            tallied.brokenTally.Add(link);
+        } else {
+            tallied.links.push_back(link);
+        }
+    }
+    EXPECT_EQ(AuditSummaryText(SummariseAudit(tallied)), AuditSummaryText(SummariseAudit(kept)));
+}
+
 TEST(AuditSummaryTest, TextNamesEveryCount) {
     EXPECT_EQ(AuditSummaryText(SummariseAudit(ConstructedCrawl())),
               "Audit: 12 pages: 0 1xx, 9 2xx, 0 3xx, 1 4xx, 1 5xx, 1 without an answer\n"

@@ -1,0 +1,354 @@
+// What a browser-rules crawl learns beyond the site's links: the pages its sitemaps list (found, marked
+// and counted as orphans when no link leads there, whatever hostile shape the sitemaps take) and the
+// status of the images, style sheets and scripts its pages use.
+
+#include "child_process.h"
+#include "tests/support/loopback_site.h"
+#include "tests/support/scratch_folder.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+namespace vortaxel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kRunLimit = 60s;
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::set<std::string> Lines(const std::string& text) {
+    std::set<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            lines.insert(line);
+        }
+    }
+    return lines;
+}
+
+/// The CSV's rows as name -> value maps, keyed by the value of `key`; fields here hold no quotes or commas.
+std::map<std::string, std::map<std::string, std::string>> CsvBy(const std::string& text, const std::string& key) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        std::vector<std::string> fields(1);
+        for (const char c : line) {
+            if (c == ',') {
+                fields.emplace_back();
+            } else {
+                fields.back().push_back(c);
+            }
+        }
+        rows.push_back(fields);
+    }
+    std::map<std::string, std::map<std::string, std::string>> byKey;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        std::map<std::string, std::string> row;
+        for (std::size_t j = 0; j < rows[0].size() && j < rows[i].size(); ++j) {
+            row[rows[0][j]] = rows[i][j];
+        }
+        byKey[row[key]] = row;
+    }
+    return byKey;
+}
+
+/// `head`, then `fill` blanks, then `tail`, gzip-compressed without holding the blanks: a small file that
+/// unpacks to far more than any sitemap may.
+std::string Gzip(const std::string& head, std::size_t fill = 0, const std::string& tail = {}) {
+    z_stream stream{};
+    EXPECT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string out;
+    std::string buffer(1 << 16, '\0');
+    const auto pump = [&](const std::string& in, int flush) {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+        stream.avail_in = static_cast<uInt>(in.size());
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
+            stream.avail_out = static_cast<uInt>(buffer.size());
+            deflate(&stream, flush);
+            out.append(buffer.data(), buffer.size() - stream.avail_out);
+        } while (stream.avail_out == 0);
+    };
+    pump(head, Z_NO_FLUSH);
+    const std::string blanks(1 << 20, ' ');
+    for (std::size_t done = 0; done < fill; done += blanks.size()) {
+        pump(blanks, Z_NO_FLUSH);
+    }
+    pump(tail, Z_FINISH);
+    deflateEnd(&stream);
+    return out;
+}
+
+std::string UrlSet(const std::vector<std::string>& locs) {
+    std::string xml = R"(<?xml version="1.0"?><urlset xmlns="http://www.sitemaps.org/schemas/sitemap/0.9">)";
+    for (const std::string& loc : locs) {
+        xml += "<url><loc>" + loc + "</loc></url>";
+    }
+    return xml + "</urlset>";
+}
+
+std::string Index(const std::vector<std::string>& locs) {
+    std::string xml = "<sitemapindex>";
+    for (const std::string& loc : locs) {
+        xml += "<sitemap><loc>" + loc + "</loc></sitemap>";
+    }
+    return xml + "</sitemapindex>";
+}
+
+struct Outcome {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunCli(const std::vector<std::string>& args) {
+    ChildProcess run(VORTAXEL_CLI_PATH, args);
+    EXPECT_TRUE(run.Wait(kRunLimit)) << "the run did not end in time";
+    return {run.ExitCode(), run.Out(), run.Err()};
+}
+
+class SitemapCrawl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site_.ServeHtml("/", "<title>Home</title><a href=/linked.html>Linked</a>");
+        site_.ServeHtml("/linked.html", "<title>Linked</title>");
+        site_.ServeHtml("/orphan.html", "<title>Orphan</title><a href=/behind.html>Behind</a>");
+        site_.ServeHtml("/behind.html", "<title>Behind the orphan</title>");
+    }
+    std::string U(const std::string& target) const { return site_.Url(target); }
+    std::string Path(const char* name) const { return (folder_.Path() / name).string(); }
+
+    LoopbackSite site_;
+    ScratchFolder folder_{"sitemaps"};
+};
+
+/// One way a site offers (or garbles) its sitemaps, and what the crawl must make of it.
+struct SitemapCase {
+    const char* name;
+    /// Sets up the site's sitemaps; `U` spells an address on the site.
+    std::function<void(LoopbackSite&, const std::function<std::string(const std::string&)>& U)> serve;
+    /// Whether /orphan.html, listed only by the sitemaps, is crawled and counted as the one orphan.
+    bool orphanFound;
+    /// A text the user is told on standard error.
+    const char* said;
+};
+
+TEST_F(SitemapCrawl, PagesOnlyASitemapListsAreCrawledMarkedAndCountedAsOrphans) {
+    const std::vector<SitemapCase> cases = {
+        {"robots_names_an_index_of_gzip_files_that_also_names_itself",
+         [](LoopbackSite& site, const auto& U) {
+             site.Serve("/robots.txt", Page().WithContentType("text/plain").WithBody("Sitemap: " + U("/maps/all.xml")));
+             site.Serve("/maps/all.xml", Page()
+                                             .WithContentType("application/xml")
+                                             .WithBody(Index({U("/maps/pages.xml.gz"), U("/maps/all.xml"),
+                                                              "http://elsewhere.test/x.xml"})));
+             site.Serve("/maps/pages.xml.gz",
+                        Page()
+                            .WithContentType("application/gzip")
+                            .WithBody(Gzip(UrlSet({U("/linked.html"), U("/orphan.html"),
+                                                   "http://elsewhere.test/page.html", U("/gone.html")}))));
+         },
+         true, "elsewhere.test/x.xml: left out, not on the site"},
+        {"plain_sitemap_xml_with_no_robots_txt",
+         [](LoopbackSite& site, const auto& U) {
+             site.Serve("/sitemap.xml", Page().WithContentType("text/xml").WithBody(UrlSet({U("/orphan.html")})));
+         },
+         true, "sitemaps: 1 file read, 1 page of the site listed"},
+        {"indexes_that_name_each_other",
+         [](LoopbackSite& site, const auto& U) {
+             site.Serve("/sitemap.xml", Page().WithBody(Index({U("/b.xml")})).WithContentType("text/xml"));
+             site.Serve("/b.xml", Page().WithBody(Index({U("/sitemap.xml"), U("/c.xml")})).WithContentType("text/xml"));
+             site.Serve("/c.xml", Page().WithBody(UrlSet({U("/orphan.html")}) + Index({U("/b.xml")})));
+         },
+         true, "sitemaps: 3 files read"},
+        {"gzip_bomb_unpacking_to_200_mb",
+         [](LoopbackSite& site, const auto& U) {
+             site.Serve("/sitemap.xml", Page()
+                                            .WithContentType("application/x-gzip")
+                                            .WithBody(Gzip("<urlset><url><loc>" + U("/orphan.html") + "</loc></url>",
+                                                           std::size_t{200} << 20,
+                                                           "<url><loc>" + U("/never.html") + "</loc></url></urlset>")));
+         },
+         true, "sitemap.xml: read only the first 52428800 bytes"},
+        {"only_other_hosts_pages",
+         [](LoopbackSite& site, const auto&) {
+             site.Serve("/sitemap.xml",
+                        Page()
+                            .WithContentType("text/xml")
+                            .WithBody(UrlSet({"http://elsewhere.test/orphan.html", "https://127.0.0.2/orphan.html"})));
+         },
+         false, "sitemaps: 1 file read, 0 pages of the site listed"},
+        {"not_xml_at_all",
+         [](LoopbackSite& site, const auto&) { site.ServeHtml("/sitemap.xml", "<html>\xff<loc>nothing</loc>"); }, false,
+         "0 pages of the site listed"},
+    };
+    for (const SitemapCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackSite site;
+        site.ServeHtml("/", "<title>Home</title><a href=/linked.html>Linked</a>");
+        site.ServeHtml("/linked.html", "<title>Linked</title>");
+        site.ServeHtml("/orphan.html", "<title>Orphan</title><a href=/behind.html>Behind</a>");
+        site.ServeHtml("/behind.html", "<title>Behind the orphan</title>");
+        const auto U = [&site](const std::string& target) { return site.Url(target); };
+        c.serve(site, U);
+        const std::string report = Path("report.csv");
+        const Outcome run = RunCli({"--rules", "browser", "--sitemaps", "--report", report, U("/")});
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+
+        std::set<std::string> pages = {U("/"), U("/linked.html")};
+        if (c.orphanFound) {
+            pages.insert({U("/orphan.html"), U("/behind.html")});
+        }
+        EXPECT_EQ(Lines(run.out), pages);
+        auto rows = CsvBy(FileBytes(report), "url");
+        EXPECT_EQ(rows[U("/")]["in_sitemap"], "no");
+        if (c.orphanFound) {
+            EXPECT_EQ(rows[U("/orphan.html")]["in_sitemap"], "yes");
+            // No click leads there, nor to what only it links to.
+            EXPECT_EQ(rows[U("/orphan.html")]["depth"], "");
+            EXPECT_EQ(rows[U("/behind.html")]["depth"], "");
+            EXPECT_EQ(rows[U("/behind.html")]["in_sitemap"], "no");
+        }
+        EXPECT_NE(run.err.find(c.orphanFound ? "Orphan pages: 1\n" : "Orphan pages: 0\n"), std::string::npos)
+            << run.err;
+        // Every sitemap address is asked for once, however often indexes name it.
+        std::vector<std::string> targets = site.Targets();
+        std::sort(targets.begin(), targets.end());
+        EXPECT_EQ(std::adjacent_find(targets.begin(), targets.end()), targets.end());
+    }
+}
+
+TEST_F(SitemapCrawl, ALinkedPageIsMarkedAsListedAndNoSitemapChangesNothingWithoutTheOption) {
+    site_.Serve("/sitemap.xml", Page().WithContentType("text/xml").WithBody(UrlSet({U("/linked.html")})));
+    const Outcome with = RunCli({"--rules", "browser", "--sitemaps", "--report", Path("with.csv"), U("/")});
+    ASSERT_EQ(with.code, 0) << with.err;
+    auto rows = CsvBy(FileBytes(Path("with.csv")), "url");
+    EXPECT_EQ(rows[U("/linked.html")]["in_sitemap"], "yes");
+    EXPECT_EQ(rows[U("/linked.html")]["depth"], "1");
+    EXPECT_NE(with.err.find("Orphan pages: 0\n"), std::string::npos) << with.err;
+
+    site_.ClearRequests();
+    site_.Serve("/sitemap.xml", Page().WithContentType("text/xml").WithBody(UrlSet({U("/orphan.html")})));
+    const Outcome without = RunCli({"--rules", "browser", U("/")});
+    EXPECT_EQ(Lines(without.out), (std::set<std::string>{U("/"), U("/linked.html")}));
+    EXPECT_EQ(site_.Targets(), (std::vector<std::string>{"/", "/linked.html"}));
+}
+
+TEST_F(SitemapCrawl, ACrawlStoppedAsItsLinksRunOutCrawlsTheSitemapsPagesWhenResumed) {
+    site_.Serve("/sitemap.xml", Page().WithContentType("text/xml").WithBody(UrlSet({U("/orphan.html")})));
+    const Outcome first =
+        RunCli({"--rules", "browser", "--sitemaps", "--db", Path("c.db"), "--max-pages", "2", U("/")});
+    ASSERT_EQ(first.code, 0) << first.err;
+    const Outcome resumed = RunCli({"--sitemaps", "--db", Path("c.db"), "--resume", "--max-pages", "100"});
+    ASSERT_EQ(resumed.code, 0) << resumed.err;
+    EXPECT_EQ(first.out + resumed.out,
+              U("/") + "\n" + U("/linked.html") + "\n" + U("/orphan.html") + "\n" + U("/behind.html") + "\n");
+    const Outcome offline = RunCli({"--db", Path("c.db"), "--offline", "--report", Path("r.csv")});
+    auto rows = CsvBy(FileBytes(Path("r.csv")), "url");
+    EXPECT_EQ(rows[U("/orphan.html")]["in_sitemap"], "yes");
+    EXPECT_NE(offline.err.find("Orphan pages: 1\n"), std::string::npos) << offline.err;
+}
+
+TEST_F(SitemapCrawl, AGigabyteSitemapIsReadOnlyUpToItsCap) {
+    std::atomic<std::size_t> sent{0};
+    site_.Handle("/sitemap.xml", [&](const httplib::Request&, httplib::Response& response) {
+        const std::string head = "<urlset><url><loc>" + U("/orphan.html") + "</loc></url>";
+        response.set_content_provider(std::size_t{1} << 30, "application/xml",
+                                      [&, head](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                          std::string chunk = offset == 0 ? head : std::string();
+                                          chunk.resize(std::size_t{1} << 16, ' ');
+                                          if (site_.WaitForShutdown(0ms) || !sink.write(chunk.data(), chunk.size())) {
+                                              return false;
+                                          }
+                                          sent += chunk.size();
+                                          return true;
+                                      });
+    });
+    const Outcome run = RunCli({"--rules", "browser", "--sitemaps", U("/")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(Lines(run.out), (std::set<std::string>{U("/"), U("/linked.html"), U("/orphan.html"), U("/behind.html")}));
+    // What went out before the crawler hung up: its cap, and what the sockets buffer.
+    EXPECT_GT(sent.load(), std::size_t{8} << 20);
+    EXPECT_LT(sent.load(), std::size_t{64} << 20);
+}
+
+TEST_F(SitemapCrawl, ClassicRulesRefuseTheOptions) {
+    for (const char* option : {"--sitemaps", "--check-resources"}) {
+        const Outcome run = RunCli({option, U("/")});
+        EXPECT_EQ(run.code, 2) << option;
+        EXPECT_NE(run.err.find(std::string(option) + ": needs --rules browser"), std::string::npos) << run.err;
+        EXPECT_TRUE(site_.Targets().empty());
+    }
+}
+
+TEST(ResourceCheck, ResourcesGetTheirStatusInTheLinksFileAndAreNeverListed) {
+    LoopbackSite site;
+    site.ServeHtml("/", "<title>Home</title><link rel=stylesheet href=/style.css><link rel=icon href=/favicon.ico>"
+                        "<script src=/app.js></script><img src=/ok.png alt=Fine>"
+                        "<img src=/dead.png srcset='/small.png 1x, /dead-big.png 2x'>"
+                        "<img src=http://elsewhere.test/x.png><img src=/private/secret.png>"
+                        "<a href=/page.html>Page</a><img src=/page.html>");
+    site.ServeHtml("/page.html", "<title>Page</title><img src=/ok.png>");
+    site.Serve("/style.css", Page().WithContentType("text/css").WithBody("body{}"));
+    site.Serve("/favicon.ico", Page().WithContentType("image/x-icon").WithBody("ico"));
+    site.Serve("/ok.png", Page().WithContentType("image/png").WithBody("png"));
+    site.Serve("/small.png", Page().WithContentType("image/png").WithBody("png"));
+    site.Serve("/robots.txt", Page().WithContentType("text/plain").WithBody("User-agent: *\nDisallow: /private/\n"));
+    // A script answered with an error page that is HTML: still a resource, never a page.
+    site.Serve("/app.js", Page().WithStatus(500).WithBody("<title>Oops</title>"));
+    ScratchFolder folder("resources");
+    const std::string links = (folder.Path() / "links.csv").string();
+    const std::string keywords = (folder.Path() / "k.txt").string();
+
+    const Outcome plain = RunCli({"--rules", "browser", "--robots", "--keywords", keywords, site.Url("/")});
+    const std::string plainKeywords = FileBytes(keywords);
+    site.ClearRequests();
+    const Outcome run = RunCli({"--rules", "browser", "--robots", "--check-resources", "--links", links, "--keywords",
+                                keywords, site.Url("/")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    // The page list and the keyword file are the pages alone, as without the option.
+    EXPECT_EQ(run.out, plain.out);
+    EXPECT_EQ(Lines(run.out), (std::set<std::string>{site.Url("/"), site.Url("/page.html")}));
+    EXPECT_EQ(FileBytes(keywords), plainKeywords);
+
+    std::map<std::string, std::string> status;
+    for (auto& [key, row] : CsvBy(FileBytes(links), "target")) {
+        status[key] = row["status"];
+    }
+    const std::map<std::string, std::string> expected = {
+        {site.Url("/style.css"), "200"},    {site.Url("/favicon.ico"), "200"},
+        {site.Url("/app.js"), "500"},       {site.Url("/ok.png"), "200"},
+        {site.Url("/dead.png"), "404"},     {site.Url("/small.png"), "200"},
+        {site.Url("/dead-big.png"), "404"}, {"http://elsewhere.test/x.png", ""},
+        {site.Url("/page.html"), "200"},    {site.Url("/private/secret.png"), "blocked by robots.txt"},
+    };
+    for (const auto& [target, code] : expected) {
+        EXPECT_EQ(status[target], code) << target;
+    }
+    // Each resource is asked for once, however many pages use it; robots.txt is obeyed for them as for pages.
+    std::vector<std::string> targets = site.Targets();
+    EXPECT_EQ(std::count(targets.begin(), targets.end(), "/ok.png"), 1);
+    EXPECT_EQ(std::count(targets.begin(), targets.end(), "/private/secret.png"), 0);
+}
+
+} // namespace
+} // namespace vortaxel::test
