@@ -144,11 +144,12 @@ TEST_F(WindowOptionsTest, ChoicesStartAtTheDefaultsAndAreRemembered) {
     platform::QtSettingsStore settings(dir.filePath("settings.ini"));
     window_->UseSettings(settings);
     const QList<QAction*> menus = window_->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
-    EXPECT_EQ(menus[0]->text(), "&Options");
-    EXPECT_EQ(menus[1]->text(), "&Help");
+    ASSERT_EQ(menus.size(), 3);
+    EXPECT_EQ(menus[0]->text(), "&File");
+    EXPECT_EQ(menus[1]->text(), "&Options");
+    EXPECT_EQ(menus[2]->text(), "&Help");
     QStringList entries;
-    for (const QAction* entry : menus[0]->menu()->actions()) {
+    for (const QAction* entry : menus[1]->menu()->actions()) {
         if (!entry->isSeparator()) {
             entries << entry->text();
         }
