@@ -23,6 +23,9 @@ namespace {
 constexpr const char* kTitle = "Vortaxel";
 constexpr const char* kKeptFileName = "crawl-in-progress.vxcrawl";
 
+// How the store says that another process holds the file.
+constexpr const char* kHeldByARun = "a running crawl holds it";
+
 const keywords::SaveDialogRequest kCrawlFiles{"", "Vortaxel Crawls", "*.vxcrawl"};
 
 /// Lists a kept crawl's pages as its runs listed them, muting those whose fetch failed.
@@ -110,9 +113,16 @@ std::string frmMain::KeepNewCrawl(const app::CrawlSettings& settings) {
     if (path.empty()) {
         return "there is no folder to keep it in";
     }
+    std::string error;
+    std::error_code ignored;
+    if (std::filesystem::exists(path, ignored) && !app::CrawlStore::Open(path, app::CrawlStore::Access::Read, error) &&
+        error.find(kHeldByARun) != std::string::npos) {
+        // A second copy of the program keeps its crawl there; deleting the file under it would lose that.
+        return error;
+    }
     // The crawl kept before is replaced, as the list it showed is.
     RemoveCrawlFile(path);
-    std::string error;
+    error.clear();
     std::unique_ptr<app::CrawlStore> store = app::CrawlStore::Open(path, app::CrawlStore::Access::Create, error);
     if (!store) {
         return error;

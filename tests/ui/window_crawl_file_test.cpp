@@ -227,6 +227,31 @@ TEST_F(WindowCrawlFileTest, AFileThatIsNoCrawlIsRefusedAndTheListStays) {
     EXPECT_EQ(vortaxel::test::ReadFile(text), "not a crawl\n");
 }
 
+TEST_F(WindowCrawlFileTest, ASecondWindowLeavesTheFirstOnesCrawlAlone) {
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    CrawlByEnter(site.Url("/"));
+    const std::vector<std::string> first = FoundTexts();
+
+    std::unique_ptr<frmMain> second = NewWindow();
+    std::swap(window_, second);
+    LoopbackSite& other = NewSite();
+    other.ServeHtml("/", "<p>alone</p>");
+    CrawlByEnter(other.Url("/"));
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    EXPECT_TRUE(desktop_.messages[0].text.startsWith("The crawl will not be kept"))
+        << desktop_.messages[0].text.toStdString();
+    EXPECT_EQ(FoundTexts(), std::vector<std::string>{other.Url("/")}) << "the crawl itself still runs";
+    EXPECT_FALSE(window_->KeptCrawlPath().has_value());
+
+    second.reset();
+    window_.reset();
+    window_ = NewWindow();
+    desktop_.openAnswer = InFolder("crawl-in-progress.vxcrawl");
+    Action("mnuOpenCrawl")->trigger();
+    EXPECT_EQ(FoundTexts(), first);
+}
+
 TEST_F(WindowCrawlFileTest, EditingTheUrlDropsThePagesFetchedAhead) {
     Action("mnuPagesAtOnce4")->trigger();
     LoopbackSite& site = NewSite();
