@@ -68,6 +68,18 @@ frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net
       // before its window opens rather than inside a click.
       run_(std::make_unique<app::RunController>(SetupFor(RunChoices{}), static_cast<crawl::CrawlListener&>(*this))),
       starts_(run_->Engine()), model_(std::make_unique<FoundListModel>(run_->Engine().List2())) {
+    Build();
+}
+
+frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, crawl::PageFetcher& pages, QWidget* parent)
+    : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
+      run_(std::make_unique<app::RunController>(SetupFor(RunChoices{}), static_cast<crawl::CrawlListener&>(*this),
+                                                pages)),
+      starts_(run_->Engine()), model_(std::make_unique<FoundListModel>(run_->Engine().List2())) {
+    Build();
+}
+
+void frmMain::Build() {
     setObjectName("frmMain");
     setWindowTitle("Vortaxel");
     setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));

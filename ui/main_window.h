@@ -4,6 +4,7 @@
 #include "app/run_controller.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
+#include "crawl/page_fetcher.h"
 #include "crawl/start_requests.h"
 #include "net/fetch_options.h"
 #include "options_menu.h"
@@ -41,6 +42,10 @@ public:
     frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions = {},
             QWidget* parent = nullptr);
     ~frmMain() override;
+    /// The same on pages from `pages` instead of the network, for measuring the window alone; `pages`
+    /// must outlive the window.
+    frmMain(keywords::PlatformServices services, QString clipDirectory, crawl::PageFetcher& pages,
+            QWidget* parent = nullptr);
 
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
@@ -77,6 +82,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    /// What both constructors do once the controller is made.
+    void Build();
     void BuildMenu();
     /// The File menu, before every other.
     void BuildFileMenu();
