@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include <QAction>
 #include <QLabel>
@@ -28,21 +30,31 @@ constexpr const char* kHeldByARun = "a running crawl holds it";
 
 const keywords::SaveDialogRequest kCrawlFiles{"", "Vortaxel Crawls", "*.vxcrawl"};
 
-/// Lists a kept crawl's pages as its runs listed them, muting those whose fetch failed.
+/// Reads a kept crawl's list as its runs listed it, with the entries whose fetch failed and why;
+/// appends the entries to `found` when given one.
 class KeptList final : public crawl::CrawlListener {
 public:
-    KeptList(crawl::FoundList& found, FoundListModel& model) : found_(found), model_(model) {}
+    explicit KeptList(crawl::FoundList* found = nullptr) : found_(found) {}
 
-    void PageFound(std::size_t /*index*/, std::string_view url) override { found_.Append(url); }
+    void PageFound(std::size_t /*index*/, std::string_view url) override {
+        ++count_;
+        last_ = url;
+        if (found_ != nullptr) {
+            found_->Append(url);
+        }
+    }
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override {
-        if (!page.ok && found_.Count() != 0 && found_.Text(found_.Count() - 1) == url) {
-            model_.MarkFailed(found_.Count() - 1, page.error);
+        if (!page.ok && count_ != 0 && last_ == url) {
+            failures.emplace_back(count_ - 1, page.error);
         }
     }
 
+    std::vector<std::pair<std::size_t, std::string>> failures;
+
 private:
-    crawl::FoundList& found_;
-    FoundListModel& model_;
+    crawl::FoundList* found_;
+    std::size_t count_ = 0;
+    std::string last_;
 };
 
 QAction* AddEntry(QMenu& menu, const char* text, const char* name) {
@@ -153,9 +165,12 @@ std::string frmMain::OpenKept(const std::string& path, app::CrawlStore::Access a
 
     crawl::FoundList& found = Engine().List2();
     found.Clear();
-    KeptList list(found, *model_);
+    KeptList list(&found);
     app::KeptCrawl kept(*store_);
     kept.Replay(list);
+    for (const auto& [index, reason] : list.failures) {
+        model_->MarkFailed(index, reason);
+    }
     txturl_->setText(QString::fromStdString(store_->Settings().startText));
     chkSelect_Click();
     lblcounter_->setText(QString("Retrieving URLs: %1").arg(found.Count()));
@@ -244,6 +259,11 @@ void frmMain::ContinueKept() {
         UpdateFileMenu();
         return;
     }
+    // The run lists the kept entries afresh; those that failed are muted again before its first turn.
+    KeptList list;
+    app::KeptCrawl kept(*store_);
+    kept.Replay(list);
+    keptFailures_ = std::move(list.failures);
     const app::CrawlSettings settings = store_->Settings();
     if (const app::SqlStatus started = store_->StartRun(settings); !started) {
         ShowMessage("Cannot continue the crawl: " + store_->FailureText(started) + ".", kTitle);

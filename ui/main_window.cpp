@@ -415,6 +415,14 @@ void frmMain::Yield() {
         dispatcher->wakeUp();
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!keptFailures_.empty()) {
+        for (const auto& [index, reason] : keptFailures_) {
+            if (index < Engine().List2().Count()) {
+                model_->MarkFailed(index, reason);
+            }
+        }
+        keptFailures_.clear();
+    }
     if (urlEdited_) {
         urlEdited_ = false;
         run_->DropAhead();

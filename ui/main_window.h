@@ -13,6 +13,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -134,6 +136,8 @@ private:
     std::unique_ptr<FoundListModel> model_;
     /// The crawl shown now ran to its end: nothing is left to continue.
     bool keptFinished_ = false;
+    /// Entries of a continued crawl that failed before it was continued, and why.
+    std::vector<std::pair<std::size_t, std::string>> keptFailures_;
     /// The URL field changed since the pages in hand were fetched ahead for it.
     bool urlEdited_ = false;
     QAction* mnuOpenCrawl_ = nullptr;

@@ -4,7 +4,9 @@
 #include "ui/main_window.h"
 #include "window_test_support.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 namespace vortaxel::ui::test {
@@ -46,6 +49,15 @@ public:
         }
         return texts;
     }
+    /// Each row's tooltip: a failed entry's carries the reason.
+    std::vector<std::string> Tips() {
+        std::vector<std::string> tips;
+        QAbstractItemModel& model = *Child<QTableView>(*window_, "List2")->model();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            tips.push_back(model.index(row, 0).data(Qt::ToolTipRole).toString().toStdString());
+        }
+        return tips;
+    }
     void UseBrowserRules(bool browser) {
         if (Action("mnuBrowserRules")->isChecked() != browser) {
             Action("mnuBrowserRules")->trigger();
@@ -78,9 +90,14 @@ TEST_F(WindowCrawlFileTest, ACrawlCutShortContinuesWithExactlyTheRest) {
         UseBrowserRules(row.browser);
         LoopbackSite& site = NewSite();
         ServeShop(site, 5ms);
+        site.Serve("/a.html", vortaxel::test::Page{}.WithStatus(404).WithDelay(5ms));
         CrawlByEnter(site.Url("/"));
         const std::vector<std::string> whole = FoundTexts();
-        ASSERT_EQ(whole.size(), 5u);
+        const std::vector<std::string> wholeTips = Tips();
+        ASSERT_EQ(whole.size(), row.browser ? 4u : 5u);
+        ASSERT_EQ(std::ranges::count_if(wholeTips,
+                                        [](const std::string& tip) { return tip.find("404") != std::string::npos; }),
+                  row.browser ? 0 : 1);
         EXPECT_FALSE(Action("mnuContinue")->isEnabled()) << "a finished crawl has nothing left";
 
         site.ClearRequests();
@@ -112,6 +129,7 @@ TEST_F(WindowCrawlFileTest, ACrawlCutShortContinuesWithExactlyTheRest) {
             Action("mnuContinue")->trigger();
         }
         EXPECT_EQ(FoundTexts(), whole);
+        EXPECT_EQ(Tips(), wholeTips) << "a page that failed before stays muted";
         for (const std::string& target : site.Targets()) {
             EXPECT_NE(target, "/") << "the start page is not fetched again";
         }
@@ -166,6 +184,7 @@ TEST_F(WindowCrawlFileTest, ASavedCrawlReopensWithoutTheNetworkAndExports) {
         site.Serve("/d.html", vortaxel::test::Page{}.WithStatus(404));
         CrawlByEnter(site.Url("/"));
         const std::vector<std::string> crawled = FoundTexts();
+        const std::vector<std::string> tips = Tips();
         ASSERT_TRUE(window_->KeptCrawlPath().has_value());
         EXPECT_EQ(std::filesystem::path(*window_->KeptCrawlPath()).parent_path(), folder_.Path());
         desktop_.saveAnswer = InFolder("first.kw");
@@ -188,6 +207,7 @@ TEST_F(WindowCrawlFileTest, ASavedCrawlReopensWithoutTheNetworkAndExports) {
         desktop_.openAnswer = copy;
         Action("mnuOpenCrawl")->trigger();
         EXPECT_EQ(FoundTexts(), crawled);
+        EXPECT_EQ(Tips(), tips);
         EXPECT_EQ(window_->KeptCrawlPath(), copy);
         EXPECT_EQ(txturl()->text().toStdString(), site.Url("/"));
         desktop_.saveAnswer = InFolder("again.kw");
