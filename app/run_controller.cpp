@@ -82,37 +82,101 @@ void ListenerFan::QueuedUnlinked() {
 }
 
 RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listener, crawl::PageFetcher& pages)
-    : engine_(pages, fan_), rules_(setup.rules) {
+    : engine_(pages_, fan_), rules_(setup.rules) {
+    pages_.to = &pages;
     fan_.Add(listener);
     engine_.SetLimits(setup.limits);
     engine_.SetObeyRobots(setup.obeyRobots);
 }
 
 RunController::RunController(const RunSetup& setup, crawl::CrawlListener& listener)
-    : fetcher_(std::make_unique<net::Fetcher>(
-          FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), FetchWidth(setup))),
-      netPages_(std::make_unique<NetPageFetcher>(*fetcher_, setup.rules == crawl::RuleSet::Browser)),
-      engine_(*netPages_, fan_), rules_(setup.rules) {
+    : engine_(pages_, fan_), rules_(setup.rules), setupWait_(setup.wait) {
+    MakeFetcher(setup);
     fan_.Add(listener);
     engine_.SetLimits(setup.limits);
     engine_.SetObeyRobots(setup.obeyRobots);
-    if (setup.wait) {
-        setupWait_ = setup.wait;
-        fetcher_->SetWaitCallback(setup.wait);
-    }
+}
+
+RunController::~RunController() = default;
+
+void RunController::MakeFetcher(const RunSetup& setup) {
+    // The old connections close before the new fetcher opens its own.
+    netPages_.reset();
+    fetcher_.reset();
+    fetcher_ = std::make_unique<net::Fetcher>(
+        FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), FetchWidth(setup));
+    netPages_ = std::make_unique<NetPageFetcher>(*fetcher_, setup.rules == crawl::RuleSet::Browser);
+    pages_.to = netPages_.get();
+    fetcherSetup_ = setup;
+    WireWait();
     // Fetching ahead changes when the engine's next pages are fetched, never which.
     fetcher_->SetAheadList(
         [this](std::size_t wanted, std::vector<std::string>& out) { engine_.NextVisits(wanted, out); });
 }
 
-RunController::~RunController() = default;
+void RunController::WireWait() {
+    if (!setupWait_ && !extraWait_) {
+        return;
+    }
+    fetcher_->SetWaitCallback([setupWait = setupWait_, extraWait = extraWait_] {
+        if (setupWait) {
+            setupWait();
+        }
+        if (extraWait) {
+            extraWait();
+        }
+    });
+}
+
+void RunController::Prepare(const RunSetup& setup) {
+    rules_ = setup.rules;
+    engine_.SetObeyRobots(setup.obeyRobots);
+    if (!fetcher_) {
+        aborted_.store(false);
+        return;
+    }
+    const RunSetup& was = fetcherSetup_;
+    const bool same = setup.rules == was.rules && setup.obeyRobots == was.obeyRobots && setup.delay == was.delay &&
+                      setup.parallel == was.parallel;
+    aborted_.store(false);
+    if (same) {
+        DropAhead();
+        fetcher_->ClearAbort();
+    } else {
+        setupWait_ = setup.wait ? setup.wait : setupWait_;
+        MakeFetcher(setup);
+    }
+}
+
+void RunController::DropAhead() {
+    if (!fetcher_) {
+        return;
+    }
+    fetcher_->DropAhead();
+    // Reads of dropped pages must not stand in for a later fetch of the same address.
+    netPages_.reset();
+    netPages_ = std::make_unique<NetPageFetcher>(*fetcher_, fetcherSetup_.rules == crawl::RuleSet::Browser);
+    pages_.to = netPages_.get();
+}
 
 void RunController::KeepIn(CrawlStore& store, CrawlRecorder::Batch batch) {
+    KeepNowhere();
     store_ = &store;
     recorder_ = std::make_unique<CrawlRecorder>(store, batch);
     recorder_->OnFailure([this] { engine_.Stop(); });
     fan_.Add(*recorder_);
-    engine_.SetJournal(recorder_.get());
+    keptTurns_.to = recorder_.get();
+    engine_.SetJournal(&keptTurns_);
+}
+
+void RunController::KeepNowhere() {
+    if (recorder_) {
+        fan_.Remove(*recorder_);
+        engine_.SetJournal(nullptr);
+        keptTurns_.to = nullptr;
+        recorder_.reset();
+    }
+    store_ = nullptr;
 }
 
 crawl::RunEnd RunController::Run(const std::string& startText, bool resume) {
@@ -138,15 +202,10 @@ std::string RunController::StopReason() const {
 }
 
 void RunController::OnWait(std::function<void()> wait) {
-    if (!fetcher_) {
-        return;
+    extraWait_ = std::move(wait);
+    if (fetcher_) {
+        WireWait();
     }
-    fetcher_->SetWaitCallback([setupWait = setupWait_, wait = std::move(wait)] {
-        if (setupWait) {
-            setupWait();
-        }
-        wait();
-    });
 }
 
 } // namespace vortaxel::app

@@ -7,6 +7,7 @@
 #include "crawl/crawl_listener.h"
 #include "net/fetcher.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vortaxel::app {
@@ -36,6 +38,7 @@ struct RunSetup {
 class ListenerFan final : public crawl::CrawlListener {
 public:
     void Add(crawl::CrawlListener& listener) { listeners_.push_back(&listener); }
+    void Remove(const crawl::CrawlListener& listener) { std::erase(listeners_, &listener); }
 
     void RunStarted() override;
     void RunEnded() override;
@@ -68,16 +71,29 @@ public:
 
     /// Tells `listener` too what the runs do, after the listeners added before it.
     void AddListener(crawl::CrawlListener& listener) { fan_.Add(listener); }
-    /// Keeps the runs in `store` from now on; the store must outlive the controller.
+    /// Keeps the runs in `store` from now on, instead of any store before; the store must outlive the
+    /// controller or a later KeepIn or KeepNowhere.
     void KeepIn(CrawlStore& store, CrawlRecorder::Batch batch = {});
+    /// Keeps the runs from now on in no store, so the last one may close.
+    void KeepNowhere();
+
+    /// Readies the next run for `setup`'s rules, robots, delay and width, for a front end that starts
+    /// many runs: the fetcher stays when they are unchanged, else a new one replaces it. Either way the
+    /// pages fetched ahead are dropped and an abort is lifted. The engine, its list and limits stay.
+    void Prepare(const RunSetup& setup);
+    /// Forgets the pages fetched ahead and not yet handed out: they were chosen by a start text or
+    /// rules that no longer hold. Call between turns or between runs.
+    void DropAhead();
 
     /// Runs from `startText`; with `resume`, carries on the crawl kept in the store instead (a kept
     /// crawl that never got past its start starts again).
     crawl::RunEnd Run(const std::string& startText, bool resume = false);
     /// The stop action: the turn in progress completes. Safe from a signal handler.
     void Stop() noexcept { engine_.Stop(); }
-    /// Also gives up the fetch in progress.
+    /// Also gives up the fetch in progress. The turn it cuts short, and any after it, are not kept: a
+    /// page given up is no failure of the site's, and a crawl carried on later fetches it again.
     void Abort() noexcept {
+        aborted_.store(true);
         if (fetcher_) {
             fetcher_->Abort();
         }
@@ -85,6 +101,8 @@ public:
 
     /// Called while a fetch blocks, besides the setup's wait; replaces an earlier one.
     void OnWait(std::function<void()> wait);
+    /// Pages fetched ahead and waiting in the fetcher's store.
+    std::size_t HeldAhead() const { return fetcher_ ? fetcher_->StoredPages() : 0; }
     /// Whether the fetch in progress has sent nothing yet and only waits out a politeness pause.
     bool OnlyWaiting() const { return fetcher_ && fetcher_->IsOnlyWaiting(); }
 
@@ -95,15 +113,50 @@ public:
     std::string StopReason() const;
 
 private:
+    /// The engine's fetcher for the controller's life, handing each call on to the current one, so
+    /// that Prepare may replace the fetcher under an engine that keeps its list.
+    class CurrentPages final : public crawl::PageFetcher {
+    public:
+        crawl::FetchedPage Fetch(const std::string& url) override { return to->Fetch(url); }
+        crawl::FetchedPage FetchWhole(const std::string& url) override { return to->FetchWhole(url); }
+        void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
+            to->SetHostDelay(url, delay);
+        }
+        crawl::PageFetcher* to = nullptr;
+    };
+
+    /// Hands whole turns on to the store until the run is aborted.
+    class KeptTurns final : public crawl::RunJournal {
+    public:
+        explicit KeptTurns(const std::atomic<bool>& aborted) : aborted_(aborted) {}
+        void TurnEnded(const crawl::RunSnapshot& state) override {
+            if (to != nullptr && !aborted_.load()) {
+                to->TurnEnded(state);
+            }
+        }
+        crawl::RunJournal* to = nullptr;
+
+    private:
+        const std::atomic<bool>& aborted_;
+    };
+
+    void MakeFetcher(const RunSetup& setup);
+    void WireWait();
+
     std::unique_ptr<net::Fetcher> fetcher_;
     std::unique_ptr<NetPageFetcher> netPages_;
+    CurrentPages pages_;
+    RunSetup fetcherSetup_;
     ListenerFan fan_;
     crawl::CrawlEngine engine_;
     crawl::RuleSet rules_;
     CrawlStore* store_ = nullptr;
     std::unique_ptr<CrawlRecorder> recorder_;
+    std::atomic<bool> aborted_{false};
+    KeptTurns keptTurns_{aborted_};
     std::string keepError_;
     std::function<void()> setupWait_;
+    std::function<void()> extraWait_;
 };
 
 } // namespace vortaxel::app

@@ -27,10 +27,10 @@ using Clock = std::chrono::steady_clock;
 
 /// The real window with its network swapped for the generated site. Notes when each fetch begins
 /// and how long drawing the page took, so a turn's cost is the time between two fetches less that.
-class MemoryWindow final : public vortaxel::ui::frmMain {
+class MemoryWindow final : public vortaxel::crawl::PageFetcher, public vortaxel::ui::frmMain {
 public:
     MemoryWindow(vortaxel::keywords::PlatformServices services, const vortaxel::bench::GeneratedSite& site)
-        : frmMain(services, QString()), site_(site) {}
+        : frmMain(services, QString(), static_cast<vortaxel::crawl::PageFetcher&>(*this)), site_(site) {}
 
     vortaxel::crawl::FetchedPage Fetch(const std::string& url) override {
         const Clock::time_point start = Clock::now();

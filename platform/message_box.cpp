@@ -29,4 +29,13 @@ void QtMessageBox::Show(const std::string& text, const std::string& title, keywo
     box.exec();
 }
 
+bool QtMessageBox::Ask(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setObjectName(QStringLiteral("questionBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace vortaxel::platform

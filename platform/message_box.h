@@ -15,6 +15,7 @@ public:
     explicit QtMessageBox(QWidget* parent = nullptr);
 
     void Show(const std::string& text, const std::string& title, keywords::MessageIcon icon) override;
+    bool Ask(const std::string& text, const std::string& title) override;
 
 private:
     QPointer<QWidget> parent_;

@@ -13,10 +13,18 @@ QString QtSaveDialog::NameFilter(const keywords::SaveDialogRequest& request) {
 }
 
 std::string QtSaveDialog::AskSavePath(const keywords::SaveDialogRequest& request) {
+    return Ask(request, true);
+}
+
+std::string QtSaveDialog::AskOpenPath(const keywords::SaveDialogRequest& request) {
+    return Ask(request, false);
+}
+
+std::string QtSaveDialog::Ask(const keywords::SaveDialogRequest& request, bool save) {
     QFileDialog dialog(parent_, QString::fromStdString(request.title));
     dialog.setObjectName(QStringLiteral("dlgCommonDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilter(NameFilter(request));
     if (!lastPath_.isEmpty()) {
         dialog.selectFile(lastPath_);

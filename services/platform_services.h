@@ -36,6 +36,8 @@ public:
     /// The chosen full path, or "" when the user cancelled. The dialog opens on the last path chosen
     /// in it.
     virtual std::string AskSavePath(const SaveDialogRequest& request) = 0;
+    /// The same for a file to open, which must exist. A desktop without one cancels.
+    virtual std::string AskOpenPath(const SaveDialogRequest& /*request*/) { return {}; }
 };
 
 /// The per-user store of text values addressed by application, section and key.
@@ -63,6 +65,17 @@ public:
     virtual ~MessageBox() = default;
     /// Returns when the user has dismissed the message.
     virtual void Show(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+    /// A question with Yes and No buttons, Yes the default; true for Yes. A desktop that cannot ask
+    /// answers No, which leaves everything as it is.
+    virtual bool Ask(const std::string& /*text*/, const std::string& /*title*/) { return false; }
+};
+
+/// The per-user folder where the program keeps its own files.
+class DataFolder {
+public:
+    virtual ~DataFolder() = default;
+    /// Its path, made if missing; "" when there is none to be had.
+    virtual std::string Path() = 0;
 };
 
 /// Starts another program without waiting for it.

@@ -1,7 +1,6 @@
 #include "main_window.h"
 
 #include "about_window.h"
-#include "app/net_page_fetcher.h"
 #include "clip_player.h"
 #include "crawl/page_address.h"
 #include "crawl/start_text.h"
@@ -65,16 +64,28 @@ void FitToCaption(QLabel& label) {
 frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions,
                  QWidget* parent)
     : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
-      fetchOptions_(std::move(fetchOptions)), engine_(*this, *this),
-      model_(std::make_unique<FoundListModel>(engine_.List2())) {
+      fetchOptions_(std::move(fetchOptions)),
+      // Made now for the first start's defaults, so a libcurl that cannot be set up ends the program
+      // before its window opens rather than inside a click.
+      run_(std::make_unique<app::RunController>(SetupFor(RunChoices{}), static_cast<crawl::CrawlListener&>(*this))),
+      starts_(run_->Engine()), model_(std::make_unique<FoundListModel>(run_->Engine().List2())) {
+    Build();
+}
+
+frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, crawl::PageFetcher& pages, QWidget* parent)
+    : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
+      run_(std::make_unique<app::RunController>(SetupFor(RunChoices{}), static_cast<crawl::CrawlListener&>(*this),
+                                                pages)),
+      starts_(run_->Engine()), model_(std::make_unique<FoundListModel>(run_->Engine().List2())) {
+    Build();
+}
+
+void frmMain::Build() {
     setObjectName("frmMain");
     setWindowTitle("Vortaxel");
     setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    // Made now for the first start's defaults, so a libcurl that cannot be set up ends the program
-    // before its window opens rather than inside a click.
-    PrepareFetcher(fetcherChoices_);
     BuildMenu();
     BuildControls();
     BuildStatusLine();
@@ -89,6 +100,7 @@ frmMain::~frmMain() {
 }
 
 void frmMain::BuildMenu() {
+    BuildFileMenu();
     QMenu* mnuOptions = menuBar()->addMenu("&Options");
     mnuOptions->setObjectName("mnuOptions");
     mnuOptions_ = new OptionsMenu(*mnuOptions);
@@ -97,17 +109,15 @@ void frmMain::BuildMenu() {
     mnuView->setObjectName("mnuView");
     QAction* mnuReport = mnuView->addAction("&Report...");
     mnuReport->setObjectName("mnuReport");
-    mnuReport->setEnabled(ReportDatabase().has_value());
-    connect(mnuView, &QMenu::aboutToShow, this,
-            [this, mnuReport] { mnuReport->setEnabled(ReportDatabase().has_value()); });
+    mnuReport->setEnabled(store_ != nullptr);
+    connect(mnuView, &QMenu::aboutToShow, this, [this, mnuReport] { mnuReport->setEnabled(store_ != nullptr); });
     connect(mnuReport, &QAction::triggered, this, [this] {
-        std::string error;
-        report_ = ReportDatabase() ? ReportWindow::Open(*ReportDatabase(), services_, error) : nullptr;
-        if (report_ != nullptr) {
-            report_->show();
-        } else if (!error.empty()) {
-            ShowMessage(error, "Report");
+        if (!store_) {
+            return;
         }
+        // Through the kept crawl's own connection: a running crawl holds its file for itself alone.
+        report_ = std::make_unique<ReportWindow>(*store_, services_);
+        report_->show();
     });
 
     QMenu* mnuHelp = menuBar()->addMenu("&Help");
@@ -121,11 +131,6 @@ void frmMain::BuildMenu() {
     menuKey->setObjectName("menuBarShortcut");
     connect(menuKey, &QShortcut::activated, this,
             [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
-}
-
-std::optional<std::string> frmMain::ReportDatabase() const {
-    // The crawl kept for the window, once the window keeps its crawls.
-    return std::nullopt;
 }
 
 void frmMain::BuildControls() {
@@ -157,8 +162,15 @@ void frmMain::BuildControls() {
     txturl_->setFont(SansSerifFont(12, true));
     txturl_->setAccessibleName("URL");
     // The classic rules take the field's text afresh at every use, edits during a run included.
-    connect(txturl_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { engine_.SetStartText(text.toStdString()); });
+    // Pages fetched ahead were chosen for the text as it was: they go at the next turn's start.
+    connect(txturl_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        Engine().SetStartText(text.toStdString());
+        urlEdited_ = true;
+        if (!Engine().IsRunning()) {
+            run_->DropAhead();
+            urlEdited_ = false;
+        }
+    });
     connect(txturl_, &QLineEdit::returnPressed, this, [this] {
         int keyAscii = kEnterKey;
         txturl_KeyPress(keyAscii);
@@ -227,7 +239,7 @@ void frmMain::ShowStatus(bool sparingly) {
         return;
     }
     statusClock_.start();
-    const crawl::FoundList& found = engine_.List2();
+    const crawl::FoundList& found = Engine().List2();
     if (!inRun_ && !startFailure_.empty() && fetched_ == failed_) {
         statusText_->setText(QString::fromStdString("Cannot reach " + startFailure_));
         return;
@@ -242,7 +254,7 @@ void frmMain::ShowStatus(bool sparingly) {
     }
     text += QString("Found %1 - Queued %2 - Failed %3 - %4:%5 - %6 pages/s")
                 .arg(found.Count())
-                .arg(engine_.QueueCount())
+                .arg(Engine().QueueCount())
                 .arg(failed_)
                 .arg(whole / 60)
                 .arg(whole % 60, 2, 10, QChar('0'))
@@ -274,7 +286,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // so the loop ends after the turn it is in and the program can end.
     closing_ = true;
     cmdstop_Click();
-    Inet1_->Abort();
+    run_->Abort();
     QMainWindow::closeEvent(event);
 }
 
@@ -283,6 +295,9 @@ void frmMain::cmdstart_Click() {
 }
 
 void frmMain::StartRun() {
+    if (closing_) {
+        return;
+    }
     std::string text = txturl_->text().toStdString();
     const std::size_t typed = text.size();
     if (!crawl::PrepareStartText(text)) {
@@ -295,49 +310,55 @@ void frmMain::StartRun() {
     }
     // The run keeps the choices it starts with, whatever the menu says later.
     const RunChoices choices = mnuOptions_->Choices();
-    PrepareFetcher(choices);
-    // A second stop of the last run gave up its page; this run fetches afresh.
-    Inet1_->ClearAbort();
-    engine_.SetObeyRobots(choices.obeyRobots);
-    engine_.Run(txturl_->text().toStdString(),
-                choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic);
-    if (!engine_.StopReason().empty()) {
+    run_->Prepare(SetupFor(choices));
+    app::CrawlSettings settings;
+    settings.startText = text;
+    settings.rules = choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic;
+    settings.obeyRobots = choices.obeyRobots;
+    settings.delay = choices.delay;
+    settings.maxMemory = crawl::RunLimits{}.storeBytes;
+    if (const std::string unkept = KeepNewCrawl(settings); !unkept.empty()) {
+        // The crawl itself can still be had; only its keeping failed.
+        ShowMessage("The crawl will not be kept: " + unkept + ".", "Vortaxel");
+    }
+    RunKept(txturl_->text().toStdString(), false);
+}
+
+void frmMain::RunKept(const std::string& startText, bool resume) {
+    urlEdited_ = false;
+    run_->Run(startText, resume);
+    UpdateFileMenu();
+    if (!run_->StopReason().empty()) {
         // The engine stopped itself; unlike a stop the user asked for, this needs saying. The list
         // stays as found, ready to export.
-        ShowMessage("The crawl stopped early: " + engine_.StopReason() + ".", "Vortaxel");
+        ShowMessage("The crawl stopped early: " + run_->StopReason() + ".", "Vortaxel");
     }
 }
 
-void frmMain::PrepareFetcher(const RunChoices& choices) {
-    if (Inet1_ && choices == fetcherChoices_) {
-        // Pages a stopped run fetched ahead belong to that run's field and rules.
-        Inet1_->DropAhead();
-        return;
-    }
-    net::FetchOptions options = app::FetchOptionsFor(
-        {choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic, choices.delay, choices.obeyRobots},
-        fetchOptions_);
-    Inet1_.reset(); // its connections close before the next fetcher opens its own
-    Inet1_ = std::make_unique<net::Fetcher>(std::move(options), choices.pagesAtOnce);
-    fetcherChoices_ = choices;
+app::RunSetup frmMain::SetupFor(const RunChoices& choices) const {
+    app::RunSetup setup;
+    setup.rules = choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic;
+    setup.obeyRobots = choices.obeyRobots;
+    setup.delay = choices.delay;
+    setup.parallel = choices.pagesAtOnce;
+    setup.fetch = fetchOptions_;
     // The page fetch blocks; the window stays alive by handling its events while it waits.
-    Inet1_->SetWaitCallback(KeepWindowAlive);
-    Inet1_->SetAheadList(
-        [this](std::size_t wanted, std::vector<std::string>& out) { engine_.NextVisits(wanted, out); });
+    setup.wait = KeepWindowAlive;
+    return setup;
 }
 
 void frmMain::txturl_KeyPress(int& keyAscii) {
     // One stray key must not throw a long crawl away: during a run Enter does nothing.
-    if (keyAscii == kEnterKey && !engine_.IsRunning()) {
+    if (keyAscii == kEnterKey && !Engine().IsRunning()) {
         cmdstart_Click();
     }
 }
 
 void frmMain::cmdstop_Click() {
-    if (engine_.IsRunning()) {
+    if (Engine().IsRunning()) {
         // The first stop lets the page in hand finish; a second gives it up, for a server that will not answer.
-        if (stopping_ && Inet1_) {
-            Inet1_->Abort();
+        if (stopping_) {
+            run_->Abort();
         }
         stopping_ = true;
         stopped_ = true;
@@ -348,12 +369,12 @@ void frmMain::cmdstop_Click() {
 
 void frmMain::chkSelect_Click() {
     if (chkSelect_->checkState() == Qt::Checked) {
-        engine_.List2().SelectAll();
+        Engine().List2().SelectAll();
     }
 }
 
 void frmMain::cmdsave_Click() {
-    keywords::cmdsave_Click(engine_.List2(), services_);
+    keywords::cmdsave_Click(Engine().List2(), services_);
 }
 
 void frmMain::UseSettings(keywords::SettingsStore& settings) {
@@ -375,6 +396,7 @@ void frmMain::RunStarted() {
     stopping_ = false;
     stopped_ = false;
     startFailure_.clear();
+    UpdateFileMenu();
     ShowStatus();
 }
 
@@ -383,7 +405,9 @@ void frmMain::RunEnded() {
     cmdstart_->setVisible(true);
     inRun_ = false;
     stopping_ = false;
-    stopped_ = stopped_ || engine_.StopRequested() || !engine_.StopReason().empty();
+    stopped_ = stopped_ || Engine().StopRequested() || !Engine().StopReason().empty();
+    keptFinished_ = !stopped_;
+    UpdateFileMenu();
     ShowStatus();
 }
 
@@ -407,12 +431,24 @@ void frmMain::Yield() {
         dispatcher->wakeUp();
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!keptFailures_.empty()) {
+        for (const auto& [index, reason] : keptFailures_) {
+            if (index < Engine().List2().Count()) {
+                model_->MarkFailed(index, reason);
+            }
+        }
+        keptFailures_.clear();
+    }
+    if (urlEdited_) {
+        urlEdited_ = false;
+        run_->DropAhead();
+    }
 }
 
 void frmMain::PageFetched(const std::string& url, const crawl::FetchedPage& page) {
     // Classic rules list a page before fetching it, so a failed page is the last entry; browser
     // rules list only pages that arrived.
-    const crawl::FoundList& found = engine_.List2();
+    const crawl::FoundList& found = Engine().List2();
     if (!page.ok && found.Count() != 0 && found.Text(found.Count() - 1) == url) {
         model_->MarkFailed(found.Count() - 1, page.error);
     }
@@ -424,26 +460,6 @@ void frmMain::PageFetched(const std::string& url, const crawl::FetchedPage& page
         }
     }
     ShowStatus(true);
-}
-
-crawl::FetchedPage frmMain::FetchWith(net::FetchResult (net::Fetcher::*fetch)(const std::string&),
-                                      const std::string& url) {
-    if (closing_) {
-        return crawl::FetchedPage::Failure("window closed");
-    }
-    return app::ToFetchedPage(((*Inet1_).*fetch)(url));
-}
-
-crawl::FetchedPage frmMain::Fetch(const std::string& url) {
-    return FetchWith(&net::Fetcher::Fetch, url);
-}
-
-crawl::FetchedPage frmMain::FetchWhole(const std::string& url) {
-    return FetchWith(&net::Fetcher::FetchWhole, url);
-}
-
-void frmMain::SetHostDelay(std::string_view url, std::chrono::milliseconds delay) {
-    Inet1_->SetHostDelay(url, delay);
 }
 
 } // namespace vortaxel::ui

@@ -1,20 +1,24 @@
 #pragma once
 
+#include "app/crawl_store.h"
+#include "app/run_controller.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
 #include "crawl/page_fetcher.h"
 #include "crawl/start_requests.h"
 #include "net/fetch_options.h"
-#include "net/fetcher.h"
 #include "options_menu.h"
 #include "services/platform_services.h"
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QTemporaryDir>
 
 class QAction;
 class QCheckBox;
@@ -30,25 +34,39 @@ class FoundListModel;
 class ReportWindow;
 
 /// The main window `frmMain`: the URL field, the start and stop buttons with the busy animation,
-/// the found list, the select-all box, "&Extract" and the Help menu. It listens to the crawl engine
-/// and fetches its pages: the engine's loop runs inside the handler that started it, and the window
-/// keeps handling input and painting at every yield and throughout each page fetch.
-class frmMain : public QMainWindow, private crawl::CrawlListener, private crawl::PageFetcher {
+/// the found list, the select-all box, "&Extract" and the File, Options and Help menus. Its runs go
+/// through the run controller, which fetches the pages and keeps the crawl in a database; the engine's
+/// loop runs inside the handler that started it, and the window keeps handling input and painting at
+/// every yield and throughout each page fetch.
+class frmMain : public QMainWindow, private crawl::CrawlListener {
     Q_OBJECT
 public:
     /// The clip "FINDCOMP.AVI" is looked for in `clipDirectory` only (the program's own directory).
     frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions = {},
             QWidget* parent = nullptr);
     ~frmMain() override;
+    /// The same on pages from `pages` instead of the network, for measuring the window alone; `pages`
+    /// must outlive the window.
+    frmMain(keywords::PlatformServices services, QString clipDirectory, crawl::PageFetcher& pages,
+            QWidget* parent = nullptr);
 
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
 
-    crawl::CrawlEngine& Engine() { return engine_; }
+    crawl::CrawlEngine& Engine() { return run_->Engine(); }
 
     /// Where the "Options" menu's choices are remembered; the menu takes its stored state now.
     /// Without a store the choices last while the window does.
     void UseSettings(keywords::SettingsStore& settings);
+    /// Where the crawl in progress is kept, so that it outlives the program. Without one it is kept in
+    /// a folder of its own that goes with the window.
+    void UseDataFolder(keywords::DataFolder& folder);
+    /// At start-up: asks whether to continue a crawl kept in the data folder that never finished.
+    void OfferKeptCrawl();
+    /// The database of the crawl shown now; none before the first run or open.
+    std::optional<std::string> KeptCrawlPath() const;
+    /// Pages fetched ahead and held for the engine, for a check that none outlive their run's URL.
+    std::size_t PagesHeldAhead() const { return run_->HeldAhead(); }
 
     // Event handlers, as the controls call them.
     void cmdstart_Click();
@@ -57,15 +75,25 @@ public:
     void chkSelect_Click();
     void cmdsave_Click();
     void mnuAbout_Click();
+    void mnuOpenCrawl_Click();
+    void mnuSaveCrawlAs_Click();
+    void mnuContinue_Click();
+    void mnuSaveAuditPage_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    /// What both constructors do once the controller is made.
+    void Build();
     void BuildMenu();
-    /// The crawl database the View menu's report reads; none while the window keeps no crawl.
-    std::optional<std::string> ReportDatabase() const;
+    /// Stops keeping the crawl shown, and closes its report, before the store is let go or replaced.
+    void LetGoOfKept();
+    /// The File menu, before every other.
+    void BuildFileMenu();
+    /// Enables the File entries that apply to the crawl shown now.
+    void UpdateFileMenu();
     void BuildControls();
     /// The line under the controls that tells how the run goes.
     void BuildStatusLine();
@@ -75,8 +103,19 @@ private:
 
     /// One start from the URL field: refused, or run to its end.
     void StartRun();
-    /// Readies the fetcher for a run with `choices`: the last one when they are the same, else a new one.
-    void PrepareFetcher(const RunChoices& choices);
+    /// The controller's setup for a run with `choices`.
+    app::RunSetup SetupFor(const RunChoices& choices) const;
+    /// Starts keeping a new crawl with `settings` in the data folder, replacing the one kept there.
+    /// Returns why it could not, or "".
+    std::string KeepNewCrawl(const app::CrawlSettings& settings);
+    /// Opens the kept crawl at `path` for `access` and shows its list; returns why it could not, or "".
+    std::string OpenKept(const std::string& path, app::CrawlStore::Access access);
+    /// Carries on the kept crawl shown now, with the settings it was started with.
+    void ContinueKept();
+    /// The run itself, after the run's crawl database is ready.
+    void RunKept(const std::string& startText, bool resume);
+    /// The database file of the crawl in progress.
+    std::string KeptInProgressPath();
     void ShowMessage(const std::string& text, const std::string& title);
 
     // crawl::CrawlListener
@@ -86,24 +125,29 @@ private:
     void Yield() override;
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
 
-    // crawl::PageFetcher
-    crawl::FetchedPage Fetch(const std::string& url) override;
-    crawl::FetchedPage FetchWhole(const std::string& url) override;
-    void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override;
-    /// A fetch through the run's fetcher, none once the window is closing.
-    crawl::FetchedPage FetchWith(net::FetchResult (net::Fetcher::*fetch)(const std::string&), const std::string& url);
-
     keywords::PlatformServices services_;
     QString clipDirectory_;
     net::FetchOptions fetchOptions_;
-    /// Made again by a run whose choices differ from those it was made for.
-    std::unique_ptr<net::Fetcher> Inet1_;
-    RunChoices fetcherChoices_;
     OptionsMenu* mnuOptions_ = nullptr;
-    crawl::CrawlEngine engine_;
-    crawl::StartRequests starts_{engine_};
+    keywords::DataFolder* dataFolder_ = nullptr;
+    /// The kept crawl's home when no data folder was given.
+    std::unique_ptr<QTemporaryDir> ownFolder_;
+    /// The crawl shown now, kept on disk; outlives the controller that writes to it.
+    std::unique_ptr<app::CrawlStore> store_;
+    std::unique_ptr<app::RunController> run_;
+    crawl::StartRequests starts_;
     std::unique_ptr<FoundListModel> model_;
     std::unique_ptr<ReportWindow> report_;
+    /// The crawl shown now ran to its end: nothing is left to continue.
+    bool keptFinished_ = false;
+    /// Entries of a continued crawl that failed before it was continued, and why.
+    std::vector<std::pair<std::size_t, std::string>> keptFailures_;
+    /// The URL field changed since the pages in hand were fetched ahead for it.
+    bool urlEdited_ = false;
+    QAction* mnuOpenCrawl_ = nullptr;
+    QAction* mnuSaveCrawlAs_ = nullptr;
+    QAction* mnuContinue_ = nullptr;
+    QAction* mnuSaveAuditPage_ = nullptr;
     bool closing_ = false;
     bool placed_ = false;
 

@@ -14,6 +14,16 @@
 
 namespace vortaxel::ui::test {
 
+/// A data folder at a path the test chose, never the user's own.
+class FakeDataFolder : public keywords::DataFolder {
+public:
+    explicit FakeDataFolder(std::string path) : path_(std::move(path)) {}
+    std::string Path() override { return path_; }
+
+private:
+    std::string path_;
+};
+
 /// Records every launch instead of starting a program.
 class FakeLauncher : public keywords::Launcher {
 public:
@@ -27,8 +37,9 @@ public:
 };
 
 /// The platform as the window's tests see it. The Save dialog runs `onExport` (the moment an export
-/// holds the window) and answers `saveAnswer`, which cancels while it is empty; settings and files stay
-/// in memory; message boxes and launches are recorded.
+/// holds the window) and answers `saveAnswer`, which cancels while it is empty, and the Open dialog
+/// `openAnswer`; settings and files stay in memory; message boxes, questions (answered `askAnswer`)
+/// and launches are recorded.
 class FakeDesktop {
 public:
     struct Message {
@@ -48,6 +59,9 @@ public:
     int exports = 0;
     std::map<std::string, std::string> files;
     std::vector<Message> messages;
+    std::string openAnswer;
+    bool askAnswer = false;
+    std::vector<Message> questions;
     FakeLauncher launcher;
 
 private:
@@ -60,6 +74,7 @@ private:
             }
             return desktop.saveAnswer;
         }
+        std::string AskOpenPath(const keywords::SaveDialogRequest&) override { return desktop.openAnswer; }
         FakeDesktop& desktop;
     };
     struct Settings : keywords::SettingsStore {
@@ -85,6 +100,10 @@ private:
         explicit Messages(FakeDesktop& desktop) : desktop(desktop) {}
         void Show(const std::string& text, const std::string& title, keywords::MessageIcon) override {
             desktop.messages.push_back({QString::fromStdString(text), QString::fromStdString(title)});
+        }
+        bool Ask(const std::string& text, const std::string& title) override {
+            desktop.questions.push_back({QString::fromStdString(text), QString::fromStdString(title)});
+            return desktop.askAnswer;
         }
         FakeDesktop& desktop;
     };

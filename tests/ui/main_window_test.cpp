@@ -181,7 +181,7 @@ TEST_F(MainWindowTest, FontsNamesTipsAndKeyboardOrder) {
     for (QAction* menu : window_->menuBar()->actions()) {
         menus << menu->text();
     }
-    EXPECT_EQ(menus, (QStringList{"&Options", "&View", "&Help"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&View", "&Help"}));
     QMenu* help = window_->menuBar()->findChild<QMenu*>("mnuHelp");
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->title(), "&Help");

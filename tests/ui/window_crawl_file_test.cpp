@@ -1,0 +1,292 @@
+// The crawl the window keeps on disk: continued after a stop or a closed window, saved, reopened
+// without the network, and the audit page written from it.
+#include "tests/support/scratch_folder.h"
+#include "ui/main_window.h"
+#include "window_test_support.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+namespace vortaxel::ui::test {
+namespace {
+
+using namespace std::chrono_literals;
+using vortaxel::test::LoopbackSite;
+
+class WindowCrawlFileTest : public testing::Test {
+public:
+    void SetUp() override { window_ = NewWindow(); }
+
+    std::unique_ptr<frmMain> NewWindow() {
+        auto window = std::make_unique<frmMain>(desktop_, QCoreApplication::applicationDirPath() + "/../../ui");
+        window->UseDataFolder(data_);
+        window->show();
+        return window;
+    }
+
+    QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
+    QLineEdit* txturl() { return Child<QLineEdit>(*window_, "txturl"); }
+    void CrawlByEnter(const std::string& url) {
+        txturl()->setText(QString::fromStdString(url));
+        QTest::keyClick(txturl(), Qt::Key_Return);
+    }
+    std::vector<std::string> FoundTexts() {
+        std::vector<std::string> texts;
+        const crawl::FoundList& found = window_->Engine().List2();
+        for (std::size_t i = 0; i < found.Count(); ++i) {
+            texts.emplace_back(found.Text(i));
+        }
+        return texts;
+    }
+    /// Each row's tooltip: a failed entry's carries the reason.
+    std::vector<std::string> Tips() {
+        std::vector<std::string> tips;
+        QAbstractItemModel& model = *Child<QTableView>(*window_, "List2")->model();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            tips.push_back(model.index(row, 0).data(Qt::ToolTipRole).toString().toStdString());
+        }
+        return tips;
+    }
+    void UseBrowserRules(bool browser) {
+        if (Action("mnuBrowserRules")->isChecked() != browser) {
+            Action("mnuBrowserRules")->trigger();
+        }
+    }
+    std::string InFolder(const char* name) { return (folder_.Path() / name).string(); }
+    LoopbackSite& NewSite() { return *sites_.emplace_back(std::make_unique<LoopbackSite>()); }
+
+    vortaxel::test::ScratchFolder folder_{"window-crawls"};
+    FakeDataFolder data_{folder_.Path().string()};
+    FakeDesktop desktop_;
+    std::vector<std::unique_ptr<LoopbackSite>> sites_;
+    std::unique_ptr<frmMain> window_;
+};
+
+TEST_F(WindowCrawlFileTest, ACrawlCutShortContinuesWithExactlyTheRest) {
+    const struct {
+        const char* name;
+        bool browser;
+        bool closeWindow;
+    } rows[] = {
+        {"classic rules, stopped", false, false},
+        {"browser rules, stopped", true, false},
+        {"classic rules, window closed", false, true},
+        {"browser rules, window closed", true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        window_ = NewWindow();
+        UseBrowserRules(row.browser);
+        LoopbackSite& site = NewSite();
+        ServeShop(site, 5ms);
+        site.Serve("/a.html", vortaxel::test::Page{}.WithStatus(404).WithDelay(5ms));
+        CrawlByEnter(site.Url("/"));
+        const std::vector<std::string> whole = FoundTexts();
+        const std::vector<std::string> wholeTips = Tips();
+        ASSERT_EQ(whole.size(), row.browser ? 4u : 5u);
+        ASSERT_EQ(std::ranges::count_if(wholeTips,
+                                        [](const std::string& tip) { return tip.find("404") != std::string::npos; }),
+                  row.browser ? 0 : 1);
+        EXPECT_FALSE(Action("mnuContinue")->isEnabled()) << "a finished crawl has nothing left";
+
+        site.ClearRequests();
+        WhenReady cut([&] { return window_->Engine().List2().Count() >= 2; },
+                      [&] {
+                          if (row.closeWindow) {
+                              window_->close();
+                          } else {
+                              QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton);
+                          }
+                      });
+        CrawlByEnter(site.Url("/"));
+        ASSERT_TRUE(cut.Fired());
+        const std::vector<std::string> before = FoundTexts();
+        ASSERT_LT(before.size(), whole.size());
+        const std::vector<std::string> fetchedBefore = site.Targets();
+
+        site.ClearRequests();
+        if (row.closeWindow) {
+            window_.reset();
+            desktop_.questions.clear();
+            desktop_.askAnswer = true;
+            window_ = NewWindow();
+            window_->OfferKeptCrawl();
+            ASSERT_EQ(desktop_.questions.size(), 1u);
+            EXPECT_TRUE(desktop_.questions[0].text.contains(QString::fromStdString(site.Url("/"))));
+        } else {
+            ASSERT_TRUE(Action("mnuContinue")->isEnabled());
+            Action("mnuContinue")->trigger();
+        }
+        EXPECT_EQ(FoundTexts(), whole);
+        EXPECT_EQ(Tips(), wholeTips) << "a page that failed before stays muted";
+        for (const std::string& target : site.Targets()) {
+            EXPECT_NE(target, "/") << "the start page is not fetched again";
+        }
+        EXPECT_LE(site.Targets().size() + fetchedBefore.size(), whole.size() + 4)
+            << "at most the pages in flight twice";
+        EXPECT_FALSE(Action("mnuContinue")->isEnabled());
+        EXPECT_TRUE(desktop_.messages.empty());
+    }
+}
+
+TEST_F(WindowCrawlFileTest, AnAnsweredNoLeavesTheWindowEmptyAndAFinishedCrawlIsNotOffered) {
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 5ms);
+    WhenReady stop([&] { return window_->Engine().List2().Count() >= 2; },
+                   [&] { QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton); });
+    CrawlByEnter(site.Url("/"));
+    window_.reset();
+
+    desktop_.askAnswer = false;
+    window_ = NewWindow();
+    site.ClearRequests();
+    window_->OfferKeptCrawl();
+    EXPECT_EQ(desktop_.questions.size(), 1u);
+    EXPECT_TRUE(FoundTexts().empty());
+    EXPECT_TRUE(site.Targets().empty());
+
+    CrawlByEnter(site.Url("/"));
+    window_.reset();
+    desktop_.questions.clear();
+    window_ = NewWindow();
+    window_->OfferKeptCrawl();
+    EXPECT_TRUE(desktop_.questions.empty()) << "a crawl that ran to its end is not offered";
+}
+
+TEST_F(WindowCrawlFileTest, ASavedCrawlReopensWithoutTheNetworkAndExports) {
+    const struct {
+        const char* name;
+        bool browser;
+        bool auditPage;
+    } rows[] = {
+        {"classic rules keep no audit", false, false},
+        {"browser rules", true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        window_ = NewWindow();
+        UseBrowserRules(row.browser);
+        desktop_.messages.clear();
+        desktop_.files.clear();
+        LoopbackSite& site = NewSite();
+        ServeShop(site, 0ms);
+        site.Serve("/d.html", vortaxel::test::Page{}.WithStatus(404));
+        CrawlByEnter(site.Url("/"));
+        const std::vector<std::string> crawled = FoundTexts();
+        const std::vector<std::string> tips = Tips();
+        ASSERT_TRUE(window_->KeptCrawlPath().has_value());
+        EXPECT_EQ(std::filesystem::path(*window_->KeptCrawlPath()).parent_path(), folder_.Path());
+        desktop_.saveAnswer = InFolder("first.kw");
+        window_->cmdsave_Click();
+        const std::string keywords = desktop_.files[InFolder("first.kw")];
+
+        const std::string copy = InFolder(row.browser ? "browser.vxcrawl" : "classic.vxcrawl");
+        desktop_.saveAnswer = copy;
+        Action("mnuSaveCrawlAs")->trigger();
+        ASSERT_TRUE(std::filesystem::exists(copy));
+        EXPECT_FALSE(std::filesystem::exists(copy + ".part"));
+
+        // Another crawl replaces the one in progress; the copy keeps the first.
+        LoopbackSite& other = NewSite();
+        ServeShop(other, 0ms);
+        CrawlByEnter(other.Url("/"));
+        site.ClearRequests();
+        other.ClearRequests();
+
+        desktop_.openAnswer = copy;
+        Action("mnuOpenCrawl")->trigger();
+        EXPECT_EQ(FoundTexts(), crawled);
+        EXPECT_EQ(Tips(), tips);
+        EXPECT_EQ(window_->KeptCrawlPath(), copy);
+        EXPECT_EQ(txturl()->text().toStdString(), site.Url("/"));
+        desktop_.saveAnswer = InFolder("again.kw");
+        window_->cmdsave_Click();
+        EXPECT_EQ(desktop_.files[InFolder("again.kw")], keywords);
+
+        desktop_.messages.clear();
+        desktop_.saveAnswer = InFolder("audit.html");
+        Action("mnuSaveAuditPage")->trigger();
+        if (row.auditPage) {
+            ASSERT_EQ(desktop_.files.count(InFolder("audit.html")), 1u);
+            EXPECT_NE(desktop_.files[InFolder("audit.html")].find("d.html"), std::string::npos);
+            EXPECT_TRUE(desktop_.messages.empty());
+        } else {
+            EXPECT_EQ(desktop_.files.count(InFolder("audit.html")), 0u);
+            ASSERT_EQ(desktop_.messages.size(), 1u);
+            EXPECT_TRUE(desktop_.messages[0].text.startsWith("Cannot save the audit page"));
+        }
+        EXPECT_TRUE(site.Targets().empty() && other.Targets().empty()) << "no request: the crawl is read from disk";
+    }
+}
+
+TEST_F(WindowCrawlFileTest, AFileThatIsNoCrawlIsRefusedAndTheListStays) {
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    CrawlByEnter(site.Url("/"));
+    const std::vector<std::string> crawled = FoundTexts();
+    const std::string text = InFolder("notes.txt");
+    { std::ofstream(text) << "not a crawl\n"; }
+    desktop_.openAnswer = text;
+    Action("mnuOpenCrawl")->trigger();
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    EXPECT_TRUE(desktop_.messages[0].text.startsWith("Cannot open the crawl"))
+        << desktop_.messages[0].text.toStdString();
+    EXPECT_TRUE(desktop_.messages[0].text.contains("notes.txt"));
+    EXPECT_EQ(FoundTexts(), crawled);
+    EXPECT_EQ(vortaxel::test::ReadFile(text), "not a crawl\n");
+}
+
+TEST_F(WindowCrawlFileTest, ASecondWindowLeavesTheFirstOnesCrawlAlone) {
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    CrawlByEnter(site.Url("/"));
+    const std::vector<std::string> first = FoundTexts();
+
+    std::unique_ptr<frmMain> second = NewWindow();
+    std::swap(window_, second);
+    LoopbackSite& other = NewSite();
+    other.ServeHtml("/", "<p>alone</p>");
+    CrawlByEnter(other.Url("/"));
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    EXPECT_TRUE(desktop_.messages[0].text.startsWith("The crawl will not be kept"))
+        << desktop_.messages[0].text.toStdString();
+    EXPECT_EQ(FoundTexts(), std::vector<std::string>{other.Url("/")}) << "the crawl itself still runs";
+    EXPECT_FALSE(window_->KeptCrawlPath().has_value());
+
+    second.reset();
+    window_.reset();
+    window_ = NewWindow();
+    desktop_.openAnswer = InFolder("crawl-in-progress.vxcrawl");
+    Action("mnuOpenCrawl")->trigger();
+    EXPECT_EQ(FoundTexts(), first);
+}
+
+TEST_F(WindowCrawlFileTest, EditingTheUrlDropsThePagesFetchedAhead) {
+    Action("mnuPagesAtOnce4")->trigger();
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    // The page the stop waits for is slow, so the pages after it are fetched ahead meanwhile.
+    site.Serve("/a.html", vortaxel::test::Page{}.WithBody("<p>page</p>").WithDelay(300ms));
+    WhenReady stop([&] { return window_->Engine().List2().Count() >= 2; },
+                   [&] { QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton); });
+    CrawlByEnter(site.Url("/"));
+    if (window_->PagesHeldAhead() == 0) {
+        GTEST_SKIP() << "no page arrived ahead before the stop";
+    }
+    txturl()->setText(QString::fromStdString(site.Url("/b.html")));
+    EXPECT_EQ(window_->PagesHeldAhead(), 0u);
+}
+
+} // namespace
+} // namespace vortaxel::ui::test

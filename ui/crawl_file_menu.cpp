@@ -1,0 +1,314 @@
+// The File menu of the main window and the crawl it keeps on disk: open, save a copy, continue, and the
+// audit page of a kept crawl.
+#include "app/audit_reader.h"
+#include "app/kept_crawl.h"
+#include "export/audit_page.h"
+#include "found_list_model.h"
+#include "kept_crawl_copy.h"
+#include "main_window.h"
+#include "report_window.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace vortaxel::ui {
+
+namespace {
+
+constexpr const char* kTitle = "Vortaxel";
+constexpr const char* kKeptFileName = "crawl-in-progress.vxcrawl";
+
+// How the store says that another process holds the file.
+constexpr const char* kHeldByARun = "a running crawl holds it";
+
+const keywords::SaveDialogRequest kCrawlFiles{"", "Vortaxel Crawls", "*.vxcrawl"};
+
+/// Reads a kept crawl's list as its runs listed it, with the entries whose fetch failed and why;
+/// appends the entries to `found` when given one.
+class KeptList final : public crawl::CrawlListener {
+public:
+    explicit KeptList(crawl::FoundList* found = nullptr) : found_(found) {}
+
+    void PageFound(std::size_t /*index*/, std::string_view url) override {
+        ++count_;
+        last_ = url;
+        if (found_ != nullptr) {
+            found_->Append(url);
+        }
+    }
+    void PageFetched(const std::string& url, const crawl::FetchedPage& page) override {
+        if (!page.ok && count_ != 0 && last_ == url) {
+            failures.emplace_back(count_ - 1, page.error);
+        }
+    }
+
+    std::vector<std::pair<std::size_t, std::string>> failures;
+
+private:
+    crawl::FoundList* found_;
+    std::size_t count_ = 0;
+    std::string last_;
+};
+
+QAction* AddEntry(QMenu& menu, const char* text, const char* name) {
+    QAction* action = menu.addAction(text);
+    action->setObjectName(name);
+    return action;
+}
+
+void RemoveCrawlFile(const std::string& path) {
+    std::error_code ignored;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        std::filesystem::remove(path + suffix, ignored);
+    }
+}
+
+} // namespace
+
+void frmMain::BuildFileMenu() {
+    QMenu* mnuFile = menuBar()->addMenu("&File");
+    mnuFile->setObjectName("mnuFile");
+    mnuOpenCrawl_ = AddEntry(*mnuFile, "&Open Crawl...", "mnuOpenCrawl");
+    mnuSaveCrawlAs_ = AddEntry(*mnuFile, "&Save Crawl As...", "mnuSaveCrawlAs");
+    mnuContinue_ = AddEntry(*mnuFile, "&Continue", "mnuContinue");
+    mnuSaveAuditPage_ = AddEntry(*mnuFile, "Save &Audit Page...", "mnuSaveAuditPage");
+    connect(mnuOpenCrawl_, &QAction::triggered, this, &frmMain::mnuOpenCrawl_Click);
+    connect(mnuSaveCrawlAs_, &QAction::triggered, this, &frmMain::mnuSaveCrawlAs_Click);
+    connect(mnuContinue_, &QAction::triggered, this, &frmMain::mnuContinue_Click);
+    connect(mnuSaveAuditPage_, &QAction::triggered, this, &frmMain::mnuSaveAuditPage_Click);
+    UpdateFileMenu();
+}
+
+void frmMain::UpdateFileMenu() {
+    const bool idle = !inRun_;
+    const bool kept = idle && store_ != nullptr;
+    mnuOpenCrawl_->setEnabled(idle);
+    mnuSaveCrawlAs_->setEnabled(kept);
+    mnuContinue_->setEnabled(kept && !keptFinished_);
+    mnuSaveAuditPage_->setEnabled(kept);
+}
+
+void frmMain::UseDataFolder(keywords::DataFolder& folder) {
+    dataFolder_ = &folder;
+}
+
+std::optional<std::string> frmMain::KeptCrawlPath() const {
+    if (!store_) {
+        return std::nullopt;
+    }
+    return store_->Path();
+}
+
+void frmMain::LetGoOfKept() {
+    // The report reads through the kept crawl's own connection, so it closes before the crawl does.
+    report_.reset();
+    run_->KeepNowhere();
+}
+
+std::string frmMain::KeptInProgressPath() {
+    if (dataFolder_ != nullptr) {
+        const std::string folder = dataFolder_->Path();
+        return folder.empty() ? std::string() : (std::filesystem::path(folder) / kKeptFileName).string();
+    }
+    if (!ownFolder_) {
+        ownFolder_ = std::make_unique<QTemporaryDir>();
+    }
+    return ownFolder_->isValid() ? ownFolder_->filePath(kKeptFileName).toStdString() : std::string();
+}
+
+std::string frmMain::KeepNewCrawl(const app::CrawlSettings& settings) {
+    LetGoOfKept();
+    store_.reset();
+    keptFinished_ = false;
+    const std::string path = KeptInProgressPath();
+    if (path.empty()) {
+        return "there is no folder to keep it in";
+    }
+    std::string error;
+    std::error_code ignored;
+    if (std::filesystem::exists(path, ignored) && !app::CrawlStore::Open(path, app::CrawlStore::Access::Read, error) &&
+        error.find(kHeldByARun) != std::string::npos) {
+        // A second copy of the program keeps its crawl there; deleting the file under it would lose that.
+        return error;
+    }
+    // The crawl kept before is replaced, as the list it showed is.
+    RemoveCrawlFile(path);
+    error.clear();
+    std::unique_ptr<app::CrawlStore> store = app::CrawlStore::Open(path, app::CrawlStore::Access::Create, error);
+    if (!store) {
+        return error;
+    }
+    if (const app::SqlStatus started = store->StartRun(settings); !started) {
+        return store->FailureText(started);
+    }
+    store_ = std::move(store);
+    run_->KeepIn(*store_);
+    return {};
+}
+
+std::string frmMain::OpenKept(const std::string& path, app::CrawlStore::Access access) {
+    std::error_code ignored;
+    if (store_ && std::filesystem::equivalent(store_->Path(), path, ignored)) {
+        // The file admits one holder at a time.
+        LetGoOfKept();
+        store_.reset();
+    }
+    std::string error;
+    std::unique_ptr<app::CrawlStore> store = app::CrawlStore::Open(path, access, error);
+    if (!store) {
+        return error;
+    }
+    LetGoOfKept();
+    store_ = std::move(store);
+    keptFinished_ = store_->Progress().state == app::CrawlState::Finished;
+
+    crawl::FoundList& found = Engine().List2();
+    found.Clear();
+    KeptList list(&found);
+    app::KeptCrawl kept(*store_);
+    kept.Replay(list);
+    for (const auto& [index, reason] : list.failures) {
+        model_->MarkFailed(index, reason);
+    }
+    txturl_->setText(QString::fromStdString(store_->Settings().startText));
+    chkSelect_Click();
+    lblcounter_->setText(QString("Retrieving URLs: %1").arg(found.Count()));
+    lblcounter_->resize(lblcounter_->sizeHint().width(), lblcounter_->height());
+    return kept.Error();
+}
+
+void frmMain::OfferKeptCrawl() {
+    const std::string path = KeptInProgressPath();
+    std::error_code ignored;
+    if (path.empty() || !std::filesystem::exists(path, ignored)) {
+        return;
+    }
+    std::string startText;
+    {
+        std::string error;
+        const auto kept = app::CrawlStore::Open(path, app::CrawlStore::Access::Read, error);
+        if (!kept || kept->Progress().state == app::CrawlState::Finished || kept->Progress().turns == 0) {
+            return;
+        }
+        startText = kept->Settings().startText;
+    }
+    // A No leaves it kept until a new crawl starts; File > Open Crawl still reaches it.
+    if (!services_.messages.Ask("The last crawl, of " + startText + ", did not finish. Continue it?", kTitle)) {
+        return;
+    }
+    if (const std::string error = OpenKept(path, app::CrawlStore::Access::Read); !error.empty()) {
+        ShowMessage("Cannot open the crawl: " + error + ".", kTitle);
+        return;
+    }
+    mnuContinue_Click();
+}
+
+void frmMain::mnuOpenCrawl_Click() {
+    if (Engine().IsRunning()) {
+        return;
+    }
+    keywords::SaveDialogRequest request = kCrawlFiles;
+    request.title = "Open Crawl";
+    const std::string path = services_.dialog.AskOpenPath(request);
+    if (path.empty()) {
+        return;
+    }
+    if (const std::string error = OpenKept(path, app::CrawlStore::Access::Read); !error.empty()) {
+        ShowMessage("Cannot open the crawl: " + error + ".", kTitle);
+    }
+    UpdateFileMenu();
+    ShowStatus();
+}
+
+void frmMain::mnuSaveCrawlAs_Click() {
+    if (!store_ || Engine().IsRunning()) {
+        return;
+    }
+    keywords::SaveDialogRequest request = kCrawlFiles;
+    request.title = "Save Crawl As";
+    const std::string path = services_.dialog.AskSavePath(request);
+    if (path.empty()) {
+        return;
+    }
+    std::error_code ignored;
+    if (std::filesystem::equivalent(store_->Path(), path, ignored)) {
+        return; // it is that file already
+    }
+    if (const std::string error = CopyKeptCrawl(*store_, path); !error.empty()) {
+        ShowMessage("Cannot save the crawl to " + path + ": " + error + ".", kTitle);
+    }
+}
+
+void frmMain::mnuContinue_Click() {
+    starts_.Start([this] { ContinueKept(); });
+}
+
+void frmMain::ContinueKept() {
+    if (!store_ || keptFinished_ || closing_) {
+        return;
+    }
+    // Carried on in its own file, with what it was started with, as `--db FILE --resume` does.
+    const std::string path = store_->Path();
+    LetGoOfKept();
+    store_.reset();
+    std::string error;
+    store_ = app::CrawlStore::Open(path, app::CrawlStore::Access::Resume, error);
+    if (!store_) {
+        ShowMessage("Cannot continue the crawl: " + error + ".", kTitle);
+        UpdateFileMenu();
+        return;
+    }
+    // The run lists the kept entries afresh; those that failed are muted again before its first turn.
+    KeptList list;
+    app::KeptCrawl kept(*store_);
+    kept.Replay(list);
+    keptFailures_ = std::move(list.failures);
+    const app::CrawlSettings settings = store_->Settings();
+    if (const app::SqlStatus started = store_->StartRun(settings); !started) {
+        ShowMessage("Cannot continue the crawl: " + store_->FailureText(started) + ".", kTitle);
+        UpdateFileMenu();
+        return;
+    }
+    RunChoices choices = mnuOptions_->Choices();
+    choices.browserRules = settings.rules == crawl::RuleSet::Browser;
+    choices.obeyRobots = settings.obeyRobots;
+    choices.delay = settings.delay;
+    run_->Prepare(SetupFor(choices));
+    run_->KeepIn(*store_);
+    txturl_->setText(QString::fromStdString(settings.startText));
+    RunKept(settings.startText, true);
+}
+
+void frmMain::mnuSaveAuditPage_Click() {
+    if (!store_ || Engine().IsRunning()) {
+        return;
+    }
+    if (const std::string missing = app::AuditUnavailable(*store_); !missing.empty()) {
+        ShowMessage("Cannot save the audit page: " + missing + ".", kTitle);
+        return;
+    }
+    const std::string path = services_.dialog.AskSavePath({"Save Audit Page", "Web Pages", "*.html"});
+    if (path.empty()) {
+        return;
+    }
+    audit::AuditData data;
+    app::AuditReader reader(*store_);
+    std::string error = reader.Load(data, audit::kAuditPageMostLinks);
+    if (error.empty()) {
+        const keywords::WriteResult written = audit::WriteAuditPage(data, path, services_.files);
+        error = written ? std::string() : written.error;
+    }
+    if (!error.empty()) {
+        ShowMessage("Cannot save the audit page to " + path + ": " + error + ".", kTitle);
+    }
+}
+
+} // namespace vortaxel::ui

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/crawl_store.h"
+
+#include <string>
+
+namespace vortaxel::ui {
+
+/// Copies the crawl kept in `store` to the file at `path`, all or nothing: the copy is written beside
+/// it and renamed over it only once whole and on disk. Returns why it failed, or "".
+std::string CopyKeptCrawl(app::CrawlStore& store, const std::string& path);
+
+} // namespace vortaxel::ui
