@@ -166,7 +166,20 @@ std::string AuditReader::ForEachLink(const std::function<void(const audit::Audit
 std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks, bool keepBroken) {
     data.meta.startUrl = store_.Settings().startText;
     data.meta.rules = "browser";
-    std::string error = ForEachRow([&data](const AuditRow& row) { data.pages.push_back(row.page); });
+    std::string error = ForEachRow([&data, keepBroken](const AuditRow& row) {
+        data.pages.push_back(row.page);
+        if (!keepBroken) {
+            // The summary alone reads none of these: on a large site they are most of what it would hold.
+            audit::AuditPage& page = data.pages.back();
+            for (std::string* text :
+                 {&page.finalUrl, &page.contentType, &page.error, &page.h1, &page.canonical, &page.robots}) {
+                *text = std::string();
+            }
+            for (audit::RedirectHop& hop : page.redirectChain) {
+                hop.url = std::string();
+            }
+        }
+    });
     std::size_t others = 0;
     if (error.empty()) {
         error = ForEachLink([&](const audit::AuditLink& link) {
