@@ -184,7 +184,24 @@ std::string AuditReader::ForEachLink(const std::function<void(const audit::Audit
 std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks, bool keepBroken) {
     data.meta.startUrl = store_.Settings().startText;
     data.meta.rules = "browser";
-    std::string error = ForEachRow([&data](const AuditRow& row) { data.pages.push_back(row.page); });
+    // Grown one row at a time, the list would at its last doubling hold half as much again as it needs.
+    if (std::int64_t rows = 0; store_.Db().QueryInt("SELECT count(*) FROM fetches", rows) && rows > 0) {
+        data.pages.reserve(data.pages.size() + static_cast<std::size_t>(rows));
+    }
+    std::string error = ForEachRow([&data, keepBroken](const AuditRow& row) {
+        data.pages.push_back(row.page);
+        if (!keepBroken) {
+            // The summary alone reads none of these: on a large site they are most of what it would hold.
+            audit::AuditPage& page = data.pages.back();
+            for (std::string* text :
+                 {&page.finalUrl, &page.contentType, &page.error, &page.h1, &page.canonical, &page.robots}) {
+                *text = std::string();
+            }
+            for (audit::RedirectHop& hop : page.redirectChain) {
+                hop.url = std::string();
+            }
+        }
+    });
     std::size_t others = 0;
     if (error.empty()) {
         error = ForEachLink([&](const audit::AuditLink& link) {

@@ -44,9 +44,10 @@ public:
     std::string ReadRow(std::int64_t fetchId, const std::function<void(const AuditRow&)>& visit);
     /// Every link of every page, in the order they were read, with its target's final outcome.
     std::string ForEachLink(const std::function<void(const audit::AuditLink&)>& visit);
-    /// The audit in memory, for the audit page and the summary: every fetch, every broken link (or, without
-    /// `keepBroken`, only their tally), and the first `mostOtherLinks` of the others, so that a site's whole
-    /// link graph never is.
+    /// The audit in memory, for the audit page and the summary: every fetch, every broken link, and the first
+    /// `mostOtherLinks` of the others, so that a site's whole link graph never is. Without `keepBroken`, for
+    /// the summary alone: the broken links only as a tally, and each fetch without the texts it does not read
+    /// (final address, type, error, H1, canonical, robots, the addresses of redirect hops).
     std::string Load(audit::AuditData& data, std::size_t mostOtherLinks, bool keepBroken = true);
 
 private:
