@@ -1,7 +1,7 @@
 #include "audit_links.h"
 
-#include "ascii.h"
 #include "page_address.h"
+#include "web/ascii.h"
 
 namespace vortaxel::crawl {
 
@@ -58,12 +58,12 @@ bool RobotsSayNofollow(std::string_view robots) {
         if (const std::size_t colon = directive.find(':'); colon != std::string_view::npos) {
             directive = Trim(directive.substr(colon + 1));
         }
-        return EqualsIgnoreCase(directive, "nofollow") || EqualsIgnoreCase(directive, "none");
+        return web::EqualsIgnoreCase(directive, "nofollow") || web::EqualsIgnoreCase(directive, "none");
     });
 }
 
 bool RelSaysNofollow(std::string_view rel) {
-    return AnyToken(rel, " \t\n\r\f", [](std::string_view token) { return EqualsIgnoreCase(token, "nofollow"); });
+    return AnyToken(rel, " \t\n\r\f", [](std::string_view token) { return web::EqualsIgnoreCase(token, "nofollow"); });
 }
 
 PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, bool followNofollow) {

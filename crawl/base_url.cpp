@@ -1,6 +1,7 @@
 #include "base_url.h"
 
-#include "ascii.h"
+#include "web/ascii.h"
+#include "web/url_parts.h"
 
 namespace vortaxel::crawl {
 
@@ -21,12 +22,8 @@ std::string MakeBaseUrl(std::string_view startUrl) {
     return base;
 }
 
-bool BeginsWithWebScheme(std::string_view value) {
-    return StartsWithIgnoreCase(value, kHttp) || StartsWithIgnoreCase(value, kHttps);
-}
-
 bool ContainsWebScheme(std::string_view value) {
-    return ContainsIgnoreCase(value, kHttp) || ContainsIgnoreCase(value, kHttps);
+    return web::ContainsIgnoreCase(value, kHttp) || web::ContainsIgnoreCase(value, kHttps);
 }
 
 } // namespace vortaxel::crawl

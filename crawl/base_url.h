@@ -15,9 +15,6 @@ constexpr std::string_view RelativeTail(std::string_view value) {
     return !value.empty() && value.front() == '/' ? value.substr(1) : value;
 }
 
-/// True when a link value begins with "http://" or "https://", in any letter case.
-bool BeginsWithWebScheme(std::string_view value);
-
 /// True when "http://" or "https://" occurs anywhere in a link value, in any letter case.
 bool ContainsWebScheme(std::string_view value);
 

@@ -1,23 +1,13 @@
 #include "browser_rules.h"
 
-#include "ascii.h"
 #include "audit_links.h"
 #include "browser_links.h"
-#include "html_sniff.h"
+#include "web/ascii.h"
+#include "web/html_type.h"
 
 namespace vortaxel::crawl {
 
 namespace {
-
-bool IsHtmlType(std::string_view contentType) {
-    const std::string_view type = contentType.substr(0, contentType.find(';'));
-    const std::size_t first = type.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return false;
-    }
-    const std::string_view trimmed = type.substr(first, type.find_last_not_of(" \t\r\n") - first + 1);
-    return EqualsIgnoreCase(trimmed, "text/html") || EqualsIgnoreCase(trimmed, "application/xhtml+xml");
-}
 
 /// Whether a start address that landed on `landing` still names its own site: the same host, or
 /// the same with or without a leading "www.".
@@ -92,8 +82,9 @@ void BrowserRules::Turn(CrawlRun& run) {
     }
     const FetchedPage page = run.Fetch(headText_);
     const std::optional<std::string> landing = Landing(headText_, page);
-    const bool isPage = page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
-                        (IsHtmlType(page.contentType) || (page.contentType.empty() && LooksLikeHtml(run.PageBuffer())));
+    const bool isPage =
+        page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
+        (web::IsHtmlType(page.contentType) || (page.contentType.empty() && web::LooksLikeHtml(run.PageBuffer())));
     if (!landing || !isPage) {
         return;
     }

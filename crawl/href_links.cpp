@@ -1,6 +1,7 @@
-#include "ascii.h"
 #include "base_url.h"
 #include "link_extraction.h"
+#include "web/ascii.h"
+#include "web/url_parts.h"
 
 #include <string>
 
@@ -35,7 +36,7 @@ private:
 
 void ExtractHrefLinks(std::string_view page, LinkSink& queue, std::string_view startUrl) {
     const std::string base = MakeBaseUrl(startUrl);
-    const CaselessFinder keyword("href");
+    const web::CaselessFinder keyword("href");
     NextByte quote(page, '"');
     NextByte apostrophe(page, '\'');
 
@@ -51,7 +52,7 @@ void ExtractHrefLinks(std::string_view page, LinkSink& queue, std::string_view s
             return;
         }
         const std::string_view value = page.substr(open + 1, close - open - 1);
-        if (BeginsWithWebScheme(value)) {
+        if (web::HasWebScheme(value)) {
             if (value.find(base) != npos) {
                 queue.Append(value);
             }

@@ -1,7 +1,8 @@
 #include "page_address.h"
 
-#include "ascii.h"
 #include "curl_url.h"
+#include "web/ascii.h"
+#include "web/url_parts.h"
 
 #include <algorithm>
 #include <idn2.h>
@@ -22,7 +23,7 @@ std::string EscapeUnsafe(std::string_view link) {
     for (const char c : link) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte <= 0x20 || byte >= 0x7F || c == '"' || c == '<' || c == '>' || c == '`') {
-            AppendPercentEscaped(out, byte);
+            web::AppendPercentEscaped(out, byte);
         } else {
             out += c;
         }
@@ -39,8 +40,8 @@ bool IsHexDigit(char c) {
 void UpperCaseEscapes(std::string& path) {
     for (std::size_t i = 0; i + 2 < path.size(); ++i) {
         if (path[i] == '%' && IsHexDigit(path[i + 1]) && IsHexDigit(path[i + 2])) {
-            path[i + 1] = ToUpperAscii(path[i + 1]);
-            path[i + 2] = ToUpperAscii(path[i + 2]);
+            path[i + 1] = web::ToUpperAscii(path[i + 1]);
+            path[i + 2] = web::ToUpperAscii(path[i + 2]);
             i += 2;
         }
     }
@@ -97,17 +98,6 @@ std::string_view OriginOf(std::string_view identity) {
     return identity.substr(0, end);
 }
 
-std::string_view HostOf(std::string_view origin) {
-    std::string_view authority = origin.substr(origin.find("://") + 3);
-    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
-        authority = authority.substr(at + 1);
-    }
-    if (!authority.empty() && authority.front() == '[') {
-        return authority.substr(0, authority.find(']') + 1);
-    }
-    return authority.substr(0, authority.find(':'));
-}
-
 } // namespace
 
 std::string StripLinkBlanks(std::string_view link) {
@@ -147,7 +137,7 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
     }
     std::string scheme = UrlPart(url.get(), CURLUPART_SCHEME);
     for (char& c : scheme) {
-        c = ToLowerAscii(c);
+        c = web::ToLowerAscii(c);
     }
     if (scheme != "http" && scheme != "https") {
         return std::nullopt;
@@ -166,7 +156,7 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
         return std::nullopt;
     }
     for (char& c : host) {
-        c = ToLowerAscii(c);
+        c = web::ToLowerAscii(c);
     }
     const std::string port = UrlPart(url.get(), CURLUPART_PORT);
     std::string path = UrlPart(url.get(), CURLUPART_PATH);
@@ -196,10 +186,10 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
 std::optional<SiteScope> SiteScope::Of(std::string_view identity) {
     const std::string_view origin = OriginOf(identity);
     const std::string_view path = PathOf(identity);
-    if (origin.empty() || HostOf(origin).empty() || path.empty()) {
+    if (origin.empty() || web::HostOf(origin).empty() || path.empty()) {
         return std::nullopt;
     }
-    return SiteScope{std::string(origin), std::string(HostOf(origin)),
+    return SiteScope{std::string(origin), std::string(web::HostOf(origin)),
                      std::string(path.substr(0, path.rfind('/') + 1))};
 }
 
@@ -209,8 +199,8 @@ bool SiteScope::Contains(std::string_view identity) const {
 }
 
 bool IsNeverFetchedKind(std::string_view identity) {
-    return EndsWithIgnoreCase(identity, ".zip") || EndsWithIgnoreCase(identity, ".pdf") ||
-           EndsWithIgnoreCase(identity, ".exe");
+    return web::EndsWithIgnoreCase(identity, ".zip") || web::EndsWithIgnoreCase(identity, ".pdf") ||
+           web::EndsWithIgnoreCase(identity, ".exe");
 }
 
 } // namespace vortaxel::crawl

@@ -1,9 +1,9 @@
 #include "page_reader.h"
 
-#include "ascii.h"
 #include "html_tokenizer.h"
 #include "page_address.h"
 #include "utf16_page.h"
+#include "web/ascii.h"
 #include "window_open_scan.h"
 
 #include <array>
@@ -214,7 +214,7 @@ std::optional<std::string_view> RefreshTarget(std::string_view content) {
     if (i >= content.size()) {
         return std::nullopt;
     }
-    if (StartsWithIgnoreCase(content.substr(i), "url")) {
+    if (web::StartsWithIgnoreCase(content.substr(i), "url")) {
         std::size_t j = i + 3;
         while (j < content.size() && IsSpace(content[j])) {
             ++j;
@@ -292,7 +292,8 @@ std::optional<LinkSource> LinkRelSource(std::string_view rel) {
         }
         const std::string_view word = rel.substr(start, i - start);
         for (std::size_t rank = 0; rank < bestRank; ++rank) {
-            if (EqualsIgnoreCase(word, kKinds[rank].first) || (rank == 2 && EqualsIgnoreCase(word, "previous"))) {
+            if (web::EqualsIgnoreCase(word, kKinds[rank].first) ||
+                (rank == 2 && web::EqualsIgnoreCase(word, "previous"))) {
                 best = kKinds[rank].second;
                 bestRank = rank;
             }
@@ -607,10 +608,10 @@ private:
             return;
         }
         if (const auto name = tokens_.Find("name")) {
-            if (EqualsIgnoreCase(*name, "description") && !descriptionSeen_) {
+            if (web::EqualsIgnoreCase(*name, "description") && !descriptionSeen_) {
                 descriptionSeen_ = true;
                 read_.facts.metaDescription = Capped(*content, limits_.textBytes);
-            } else if (EqualsIgnoreCase(*name, "robots")) {
+            } else if (web::EqualsIgnoreCase(*name, "robots")) {
                 // Each one whole or not at all: a directive cut in half could say something else.
                 std::string& robots = read_.facts.metaRobots;
                 const std::string more = Capped(*content, limits_.textBytes);
@@ -620,7 +621,7 @@ private:
                 }
             }
         }
-        if (const auto equiv = tokens_.Find("http-equiv"); equiv && EqualsIgnoreCase(*equiv, "refresh")) {
+        if (const auto equiv = tokens_.Find("http-equiv"); equiv && web::EqualsIgnoreCase(*equiv, "refresh")) {
             if (!read_.facts.refresh) {
                 read_.facts.refresh.emplace(content->substr(0, limits_.textBytes));
             }

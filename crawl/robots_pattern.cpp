@@ -1,6 +1,6 @@
 #include "crawl/robots_pattern.h"
 
-#include "crawl/ascii.h"
+#include "web/ascii.h"
 
 #include <algorithm>
 #include <optional>
@@ -14,7 +14,7 @@ std::optional<unsigned char> HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return static_cast<unsigned char>(c - '0');
     }
-    const char lower = ToLowerAscii(c);
+    const char lower = web::ToLowerAscii(c);
     if (lower >= 'a' && lower <= 'f') {
         return static_cast<unsigned char>(lower - 'a' + 10);
     }
@@ -76,14 +76,14 @@ std::string NormaliseRobotsPath(std::string_view path) {
                 if (IsUnreserved(decoded)) {
                     out += static_cast<char>(decoded);
                 } else {
-                    AppendPercentEscaped(out, decoded);
+                    web::AppendPercentEscaped(out, decoded);
                 }
                 i += 2;
                 continue;
             }
         }
         if (MustBeEscaped(byte)) {
-            AppendPercentEscaped(out, byte);
+            web::AppendPercentEscaped(out, byte);
         } else {
             out += path[i];
         }

@@ -1,7 +1,7 @@
 #include "crawl/robots_rules.h"
 
-#include "crawl/ascii.h"
 #include "crawl/robots_pattern.h"
+#include "web/ascii.h"
 
 #include <algorithm>
 #include <charconv>
@@ -59,17 +59,17 @@ std::string_view WithoutByteOrderMark(std::string_view body) {
 
 Directive DirectiveNamed(std::string_view name) {
     // Writers of robots.txt often leave out the hyphen of the agent line; what they mean is plain.
-    if (EqualsIgnoreCase(name, "user-agent") || EqualsIgnoreCase(name, "useragent") ||
-        EqualsIgnoreCase(name, "user agent")) {
+    if (web::EqualsIgnoreCase(name, "user-agent") || web::EqualsIgnoreCase(name, "useragent") ||
+        web::EqualsIgnoreCase(name, "user agent")) {
         return Directive::UserAgent;
     }
-    if (EqualsIgnoreCase(name, "allow")) {
+    if (web::EqualsIgnoreCase(name, "allow")) {
         return Directive::Allow;
     }
-    if (EqualsIgnoreCase(name, "disallow")) {
+    if (web::EqualsIgnoreCase(name, "disallow")) {
         return Directive::Disallow;
     }
-    if (EqualsIgnoreCase(name, "crawl-delay")) {
+    if (web::EqualsIgnoreCase(name, "crawl-delay")) {
         return Directive::CrawlDelay;
     }
     return Directive::Other;
@@ -164,7 +164,7 @@ RobotsRules RobotsRules::Parse(std::string_view body, std::string_view agent) {
             const std::string_view token = AgentToken(line.value);
             if (token == "*") {
                 groupIsGlobal = true;
-            } else if (!token.empty() && EqualsIgnoreCase(token, agent)) {
+            } else if (!token.empty() && web::EqualsIgnoreCase(token, agent)) {
                 groupIsSpecific = sawSpecificGroup = true;
             }
             return;
@@ -262,7 +262,7 @@ std::vector<std::string> RobotsSitemaps(std::string_view body) {
     ForEachLine(ReadablePart(WithoutByteOrderMark(body)), [&](std::string_view line) {
         line = Trim(line.substr(0, line.find('#')));
         const auto colon = line.find(':');
-        if (colon == std::string_view::npos || !EqualsIgnoreCase(Trim(line.substr(0, colon)), "sitemap")) {
+        if (colon == std::string_view::npos || !web::EqualsIgnoreCase(Trim(line.substr(0, colon)), "sitemap")) {
             return;
         }
         if (const std::string_view value = Trim(line.substr(colon + 1)); !value.empty()) {

@@ -1,8 +1,8 @@
 #include "crawl/robots_url.h"
 
-#include "crawl/ascii.h"
-#include "crawl/base_url.h"
 #include "crawl/curl_url.h"
+#include "web/ascii.h"
+#include "web/url_parts.h"
 
 #include <algorithm>
 
@@ -19,7 +19,7 @@ std::size_t PathStart(std::string_view url, std::size_t authority) {
 } // namespace
 
 std::string RobotsUrlFor(std::string_view pageUrl) {
-    if (!BeginsWithWebScheme(pageUrl)) {
+    if (!web::HasWebScheme(pageUrl)) {
         return {};
     }
     // Only scheme and authority go to the parser: the path may hold raw bytes it would refuse, and the
@@ -31,7 +31,7 @@ std::string RobotsUrlFor(std::string_view pageUrl) {
         return {};
     }
     std::string host = UrlPart(url.get(), CURLUPART_HOST);
-    std::transform(host.begin(), host.end(), host.begin(), ToLowerAscii);
+    std::transform(host.begin(), host.end(), host.begin(), web::ToLowerAscii);
     if (host.empty() || curl_url_set(url.get(), CURLUPART_HOST, host.c_str(), 0) != CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_USER, nullptr, 0) != CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_PASSWORD, nullptr, 0) != CURLUE_OK ||

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ascii.h"
+#include "web/ascii.h"
 
 #include <string_view>
 
@@ -11,7 +11,7 @@ namespace vortaxel::crawl {
 template <typename Take> void ForEachWindowOpenValue(std::string_view page, Take&& take) {
     constexpr std::string_view kKeyword = "window.open('";
     constexpr auto npos = std::string_view::npos;
-    const CaselessFinder keyword(kKeyword);
+    const web::CaselessFinder keyword(kKeyword);
     for (std::size_t at = keyword.Next(page, 0); at != npos; at = keyword.Next(page, at)) {
         const std::size_t start = at + kKeyword.size();
         const std::size_t close = page.find('\'', start);

@@ -403,12 +403,12 @@ void frmMain::PageFetched(const std::string& url, const crawl::FetchedPage& page
     ShowStatus(true);
 }
 
-crawl::FetchedPage frmMain::FetchWith(net::FetchResult (net::Fetcher::*fetch)(const std::string&),
+crawl::FetchedPage frmMain::FetchWith(web::FetchResult (net::Fetcher::*fetch)(const std::string&),
                                       const std::string& url) {
     if (closing_) {
         return crawl::FetchedPage::Failure("window closed");
     }
-    return app::ToFetchedPage(((*Inet1_).*fetch)(url));
+    return crawl::FetchedPage(((*Inet1_).*fetch)(url));
 }
 
 crawl::FetchedPage frmMain::Fetch(const std::string& url) {

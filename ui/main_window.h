@@ -87,7 +87,7 @@ private:
     crawl::FetchedPage FetchWhole(const std::string& url) override;
     void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override;
     /// A fetch through the run's fetcher, none once the window is closing.
-    crawl::FetchedPage FetchWith(net::FetchResult (net::Fetcher::*fetch)(const std::string&), const std::string& url);
+    crawl::FetchedPage FetchWith(web::FetchResult (net::Fetcher::*fetch)(const std::string&), const std::string& url);
 
     keywords::PlatformServices services_;
     QString clipDirectory_;

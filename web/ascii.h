@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace vortaxel::crawl {
+namespace vortaxel::web {
 
 /// Case folding here is ASCII only: bytes outside A-Z and a-z compare as they are, so a
 /// folded copy would keep every byte at its place and UTF-8 sequences are never disturbed.
@@ -22,6 +22,16 @@ inline void AppendPercentEscaped(std::string& out, unsigned char byte) {
     out += '%';
     out += kHex[byte >> 4];
     out += kHex[byte & 0x0F];
+}
+
+/// `text` without the blanks, tabs and line ends around it.
+constexpr std::string_view TrimBlanks(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
@@ -52,4 +62,4 @@ private:
     std::size_t exactByte_ = kNoExactByte;
 };
 
-} // namespace vortaxel::crawl
+} // namespace vortaxel::web

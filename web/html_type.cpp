@@ -1,10 +1,15 @@
-#include "html_sniff.h"
+#include "web/html_type.h"
 
-#include "ascii.h"
+#include "web/ascii.h"
 
 #include <array>
 
-namespace vortaxel::crawl {
+namespace vortaxel::web {
+
+bool IsHtmlType(std::string_view contentType) {
+    const std::string_view type = TrimBlanks(contentType.substr(0, contentType.find(';')));
+    return EqualsIgnoreCase(type, "text/html") || EqualsIgnoreCase(type, "application/xhtml+xml");
+}
 
 bool LooksLikeHtml(std::string_view body) {
     // The HTML patterns of the MIME sniffing standard, in its order.
@@ -34,4 +39,4 @@ bool LooksLikeHtml(std::string_view body) {
     return false;
 }
 
-} // namespace vortaxel::crawl
+} // namespace vortaxel::web

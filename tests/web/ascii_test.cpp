@@ -1,11 +1,11 @@
-#include "crawl/ascii.h"
 #include "fuzz/naive_text.h"
+#include "web/ascii.h"
 
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
 
-namespace vortaxel::crawl {
+namespace vortaxel::web {
 namespace {
 
 using fuzz::Lowered;
@@ -91,4 +91,4 @@ TEST(CaselessFinder, FindsEveryMatchANaiveScanFinds) {
 }
 
 } // namespace
-} // namespace vortaxel::crawl
+} // namespace vortaxel::web

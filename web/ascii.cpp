@@ -1,4 +1,4 @@
-#include "ascii.h"
+#include "web/ascii.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,7 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace vortaxel::crawl {
+namespace vortaxel::web {
 
 namespace {
 
@@ -176,4 +176,4 @@ std::size_t CaselessFinder::Next(std::string_view text, std::size_t from) const 
     return npos;
 }
 
-} // namespace vortaxel::crawl
+} // namespace vortaxel::web

@@ -6,16 +6,17 @@
 #include <utility>
 #include <vector>
 
-namespace vortaxel::net {
+namespace vortaxel::web {
 
 /// One redirect on the way to a page: its status and the address that answered with it.
-struct RedirectStep {
+struct RedirectHop {
     long code = 0;
     std::string url;
 };
 
 /// Outcome of one page fetch. A failed fetch carries no body, only the reason; what the server said
-/// about the page (status, final address, type) is kept either way, for a per-page report.
+/// about the page (status, final address, type) is kept either way, for a per-page report. A reply cut
+/// off after its headers (not HTML, when only HTML is wanted) is a success with no body.
 struct FetchResult {
     bool ok = false;
     std::string body;
@@ -26,7 +27,7 @@ struct FetchResult {
     std::string finalUrl;
     /// The Content-Type of the last reply as sent, parameters included.
     std::string contentType;
-    /// Bytes of the body after decoding.
+    /// Bytes of the body after decoding, also when the body itself is not kept.
     std::size_t bytes = 0;
     /// Time spent on the requests for this page, waits between them not included.
     std::chrono::milliseconds elapsed{0};
@@ -37,7 +38,7 @@ struct FetchResult {
     /// The reply was not HTML and its body was not read.
     bool bodySkipped = false;
     /// Each redirect followed, in order; the last one's target is `finalUrl`.
-    std::vector<RedirectStep> hops;
+    std::vector<RedirectHop> hops;
     /// The last reply's X-Robots-Tag headers, joined by ", ".
     std::string robotsTag;
 
@@ -57,4 +58,4 @@ struct FetchResult {
     }
 };
 
-} // namespace vortaxel::net
+} // namespace vortaxel::web
