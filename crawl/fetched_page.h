@@ -1,6 +1,6 @@
 #pragma once
 
-#include "page_reader.h"
+#include "crawl/page/page_reader.h"
 #include "web/fetch_result.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "queue_filter.h"
+#include "crawl/queue_filter.h"
 
 #include "web/ascii.h"
 

@@ -1,7 +1,7 @@
 #include "gumbo_links.h"
 
-#include "crawl/page_address.h"
-#include "crawl/window_open_scan.h"
+#include "crawl/page/page_address.h"
+#include "crawl/page/window_open_scan.h"
 #include "web/ascii.h"
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "crawl/sitemap_walk.h"
+#include "crawl/sitemap/sitemap_walk.h"
 
 #include <deque>
 #include <string_view>

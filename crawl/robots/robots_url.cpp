@@ -1,4 +1,4 @@
-#include "crawl/robots_url.h"
+#include "crawl/robots/robots_url.h"
 
 #include "crawl/curl_url.h"
 #include "web/ascii.h"

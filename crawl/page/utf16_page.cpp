@@ -1,4 +1,4 @@
-#include "utf16_page.h"
+#include "crawl/page/utf16_page.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "classic_rules.h"
+#include "crawl/classic/classic_rules.h"
 
-#include "link_extraction.h"
+#include "crawl/classic/link_extraction.h"
 
 #include <algorithm>
 #include <unordered_map>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "browser_links.h"
-#include "link_rules.h"
-#include "page_address.h"
+#include "crawl/browser/browser_links.h"
+#include "crawl/link_rules.h"
+#include "crawl/page/page_address.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "html_tokenizer.h"
-#include "utf16_page.h"
+#include "crawl/page/html_tokenizer.h"
+#include "crawl/page/utf16_page.h"
 
 #include <algorithm>
 #include <array>

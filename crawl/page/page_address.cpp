@@ -1,6 +1,6 @@
-#include "page_address.h"
+#include "crawl/page/page_address.h"
 
-#include "curl_url.h"
+#include "crawl/curl_url.h"
 #include "web/ascii.h"
 #include "web/url_parts.h"
 

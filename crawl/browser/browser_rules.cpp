@@ -1,7 +1,7 @@
-#include "browser_rules.h"
+#include "crawl/browser/browser_rules.h"
 
-#include "audit_links.h"
-#include "browser_links.h"
+#include "crawl/browser/audit_links.h"
+#include "crawl/browser/browser_links.h"
 #include "web/ascii.h"
 #include "web/html_type.h"
 

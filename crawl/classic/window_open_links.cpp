@@ -1,6 +1,6 @@
-#include "base_url.h"
-#include "link_extraction.h"
-#include "window_open_scan.h"
+#include "crawl/classic/base_url.h"
+#include "crawl/classic/link_extraction.h"
+#include "crawl/page/window_open_scan.h"
 
 #include <string>
 

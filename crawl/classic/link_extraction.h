@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link_sink.h"
+#include "crawl/link_sink.h"
 
 #include <string_view>
 

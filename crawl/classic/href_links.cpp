@@ -1,5 +1,5 @@
-#include "base_url.h"
-#include "link_extraction.h"
+#include "crawl/classic/base_url.h"
+#include "crawl/classic/link_extraction.h"
 #include "web/ascii.h"
 #include "web/url_parts.h"
 

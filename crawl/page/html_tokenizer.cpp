@@ -1,4 +1,4 @@
-#include "html_tokenizer.h"
+#include "crawl/page/html_tokenizer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "browser_links.h"
-#include "page_reader.h"
+#include "crawl/browser/browser_links.h"
+#include "crawl/page/page_reader.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "crawl/sitemap_reader.h"
+#include "crawl/sitemap/sitemap_reader.h"
 
 #include <algorithm>
 #include <array>

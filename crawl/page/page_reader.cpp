@@ -1,10 +1,10 @@
-#include "page_reader.h"
+#include "crawl/page/page_reader.h"
 
-#include "html_tokenizer.h"
-#include "page_address.h"
-#include "utf16_page.h"
+#include "crawl/page/html_tokenizer.h"
+#include "crawl/page/page_address.h"
+#include "crawl/page/utf16_page.h"
+#include "crawl/page/window_open_scan.h"
 #include "web/ascii.h"
-#include "window_open_scan.h"
 
 #include <array>
 

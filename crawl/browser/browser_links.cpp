@@ -1,6 +1,6 @@
-#include "browser_links.h"
+#include "crawl/browser/browser_links.h"
 
-#include "page_reader.h"
+#include "crawl/page/page_reader.h"
 
 namespace vortaxel::crawl {
 

@@ -1,6 +1,6 @@
-#include "robots_gate.h"
+#include "crawl/robots/robots_gate.h"
 
-#include "robots_url.h"
+#include "crawl/robots/robots_url.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,6 +1,6 @@
-#include "audit_links.h"
+#include "crawl/browser/audit_links.h"
 
-#include "page_address.h"
+#include "crawl/page/page_address.h"
 #include "web/ascii.h"
 
 namespace vortaxel::crawl {

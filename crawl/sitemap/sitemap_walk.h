@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crawl/sitemap_reader.h"
+#include "crawl/sitemap/sitemap_reader.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "crawl_listener.h"
-#include "page_fetcher.h"
-#include "robots_rules.h"
+#include "crawl/crawl_listener.h"
+#include "crawl/page_fetcher.h"
+#include "crawl/robots/robots_rules.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "crawl_queue.h"
-#include "link_rules.h"
+#include "crawl/crawl_queue.h"
+#include "crawl/link_rules.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "crawl/robots_rules.h"
+#include "crawl/robots/robots_rules.h"
 
-#include "crawl/robots_pattern.h"
+#include "crawl/robots/robots_pattern.h"
 #include "web/ascii.h"
 
 #include <algorithm>

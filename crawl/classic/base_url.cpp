@@ -1,4 +1,4 @@
-#include "base_url.h"
+#include "crawl/classic/base_url.h"
 
 #include "web/ascii.h"
 #include "web/url_parts.h"
