@@ -1,7 +1,7 @@
 #include "app/crawl_recorder.h"
 
 #include "app/queue_chunk.h"
-#include "crawl/audit_links.h"
+#include "crawl/browser/audit_links.h"
 
 #include <algorithm>
 #include <ctime>

@@ -1,7 +1,6 @@
 #include "app/net_page_fetcher.h"
 
-#include "crawl/html_sniff.h"
-#include "net/reply_rules.h"
+#include "web/html_type.h"
 
 #include <algorithm>
 #include <string_view>
@@ -9,27 +8,6 @@
 #include <utility>
 
 namespace vortaxel::app {
-
-crawl::FetchedPage ToFetchedPage(net::FetchResult result) {
-    crawl::FetchedPage page;
-    page.ok = result.ok;
-    page.body = std::move(result.body);
-    page.error = std::move(result.error);
-    page.status = result.status;
-    page.finalUrl = std::move(result.finalUrl);
-    page.contentType = std::move(result.contentType);
-    page.bodySkipped = result.bodySkipped;
-    page.bytes = result.bytes;
-    page.elapsed = result.elapsed;
-    page.redirects = result.redirects;
-    page.redirectTo = std::move(result.redirectTo);
-    page.hops.reserve(result.hops.size());
-    for (net::RedirectStep& hop : result.hops) {
-        page.hops.push_back({hop.code, std::move(hop.url)});
-    }
-    page.robotsTag = std::move(result.robotsTag);
-    return page;
-}
 
 namespace {
 
@@ -46,7 +24,7 @@ NetPageFetcher::NetPageFetcher(net::Fetcher& fetcher, bool readPages) : fetcher_
     const unsigned cores = std::thread::hardware_concurrency();
     pool_ = std::make_unique<PageReadPool>(cores > 1 ? cores - 1 : 1);
     fetcher_.SetFinishedCallback(
-        [this](const std::string& url, const net::FetchResult& result) { Finished(url, result); });
+        [this](const std::string& url, const web::FetchResult& result) { Finished(url, result); });
 }
 
 NetPageFetcher::~NetPageFetcher() {
@@ -55,10 +33,10 @@ NetPageFetcher::~NetPageFetcher() {
     }
 }
 
-void NetPageFetcher::Finished(const std::string& url, const net::FetchResult& result) {
+void NetPageFetcher::Finished(const std::string& url, const web::FetchResult& result) {
     const bool page =
         result.ok && !result.bodySkipped && result.status >= 200 && result.status < 300 &&
-        (net::IsHtmlType(result.contentType) || (result.contentType.empty() && crawl::LooksLikeHtml(result.body)));
+        (web::IsHtmlType(result.contentType) || (result.contentType.empty() && web::LooksLikeHtml(result.body)));
     if (!page) {
         return;
     }
@@ -72,7 +50,7 @@ void NetPageFetcher::Finished(const std::string& url, const net::FetchResult& re
 }
 
 crawl::FetchedPage NetPageFetcher::Fetch(const std::string& url) {
-    crawl::FetchedPage page = ToFetchedPage(fetcher_.Fetch(url));
+    crawl::FetchedPage page = crawl::FetchedPage(fetcher_.Fetch(url));
     if (const auto read = reads_.find(url); read != reads_.end()) {
         if (page.ok) {
             page.read = read->second.get();

@@ -5,8 +5,8 @@
 #include "crawl/page_fetcher.h"
 #include "crawl/rule_set.h"
 #include "net/fetch_options.h"
-#include "net/fetch_result.h"
 #include "net/fetcher.h"
+#include "web/fetch_result.h"
 
 #include <chrono>
 #include <deque>
@@ -17,9 +17,6 @@
 #include <string_view>
 
 namespace vortaxel::app {
-
-/// The engine's view of one fetch.
-crawl::FetchedPage ToFetchedPage(net::FetchResult result);
 
 /// What a run asks of its fetches, whichever front end starts it.
 struct RunFetchChoices {
@@ -49,13 +46,15 @@ public:
     NetPageFetcher& operator=(NetPageFetcher&&) = delete;
 
     crawl::FetchedPage Fetch(const std::string& url) override;
-    crawl::FetchedPage FetchWhole(const std::string& url) override { return ToFetchedPage(fetcher_.FetchWhole(url)); }
+    crawl::FetchedPage FetchWhole(const std::string& url) override {
+        return crawl::FetchedPage(fetcher_.FetchWhole(url));
+    }
     void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
         fetcher_.SetHostDelay(url, delay);
     }
 
 private:
-    void Finished(const std::string& url, const net::FetchResult& result);
+    void Finished(const std::string& url, const web::FetchResult& result);
 
     net::Fetcher& fetcher_;
     std::unique_ptr<PageReadPool> pool_;

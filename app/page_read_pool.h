@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crawl/page_reader.h"
+#include "crawl/page/page_reader.h"
 
 #include <condition_variable>
 #include <cstddef>

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     });
     std::size_t ok = 0;
     for (; next < urls.size(); ++next) {
-        const net::FetchResult page = fetcher.Fetch(urls[next]);
+        const web::FetchResult page = fetcher.Fetch(urls[next]);
         ok += page.ok ? 1 : 0;
         if (!page.ok) {
             std::fprintf(stderr, "%s: %s\n", urls[next].c_str(), page.error.c_str());

@@ -4,8 +4,8 @@
 //   vortaxel-reader-bench [doc-root...]     (default: the three documentation packages of the tests)
 
 #include "bench/peak_memory.h"
-#include "crawl/browser_links.h"
-#include "crawl/page_reader.h"
+#include "crawl/browser/browser_links.h"
+#include "crawl/page/page_reader.h"
 #include "tests/support/gumbo_links.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #include "cli/report_output.h"
-#include "crawl/robots_rules.h"
+#include "crawl/robots/robots_rules.h"
 #include "export/page_report.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 #include "cli/output_escape.h"
 
-#include "crawl/ascii.h"
 #include "export/utf8.h"
+#include "web/ascii.h"
 
 #include <cstddef>
 
@@ -26,7 +26,7 @@ std::string EscapeControlBytes(std::string_view url) {
         const unsigned char byte = ByteAt(url, i);
         if (byte < 0x80) {
             if (IsC0Control(byte)) {
-                crawl::AppendPercentEscaped(out, byte);
+                web::AppendPercentEscaped(out, byte);
             } else {
                 out += static_cast<char>(byte);
             }
@@ -38,7 +38,7 @@ std::string EscapeControlBytes(std::string_view url) {
         // well-formed, and is escaped on the next step.
         const bool c1Control = length == 2 && byte == 0xC2 && ByteAt(url, i + 1) <= 0x9F;
         if (length == 0 || c1Control) {
-            crawl::AppendPercentEscaped(out, byte);
+            web::AppendPercentEscaped(out, byte);
             ++i;
             continue;
         }

@@ -1,7 +1,7 @@
-#include "crawl_engine.h"
+#include "crawl/crawl_engine.h"
 
-#include "browser_rules.h"
-#include "classic_rules.h"
+#include "crawl/browser/browser_rules.h"
+#include "crawl/classic/classic_rules.h"
 
 #include <algorithm>
 #include <cstddef>

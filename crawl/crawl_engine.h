@@ -1,14 +1,14 @@
 #pragma once
 
-#include "crawl_listener.h"
-#include "found_list.h"
-#include "link_rules.h"
-#include "page_fetcher.h"
-#include "robots_gate.h"
-#include "rule_set.h"
-#include "run_journal.h"
-#include "run_limits.h"
-#include "url_store.h"
+#include "crawl/crawl_listener.h"
+#include "crawl/found_list.h"
+#include "crawl/link_rules.h"
+#include "crawl/page_fetcher.h"
+#include "crawl/robots/robots_gate.h"
+#include "crawl/rule_set.h"
+#include "crawl/run_journal.h"
+#include "crawl/run_limits.h"
+#include "crawl/url_store.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fetched_page.h"
-#include "page_reader.h"
+#include "crawl/fetched_page.h"
+#include "crawl/page/page_reader.h"
 
 #include <cstddef>
 #include <string>

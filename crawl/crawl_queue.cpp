@@ -1,6 +1,6 @@
-#include "crawl_queue.h"
+#include "crawl/crawl_queue.h"
 
-#include "queue_filter.h"
+#include "crawl/queue_filter.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link_sink.h"
-#include "url_store.h"
+#include "crawl/link_sink.h"
+#include "crawl/url_store.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "crawl_run.h"
+#include "crawl/crawl_run.h"
 
 #include <exception>
 #include <new>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "crawl_listener.h"
-#include "fetched_page.h"
-#include "found_list.h"
-#include "page_fetcher.h"
-#include "robots_gate.h"
-#include "run_limits.h"
-#include "url_store.h"
+#include "crawl/crawl_listener.h"
+#include "crawl/fetched_page.h"
+#include "crawl/found_list.h"
+#include "crawl/page_fetcher.h"
+#include "crawl/robots/robots_gate.h"
+#include "crawl/run_limits.h"
+#include "crawl/url_store.h"
 
 #include <atomic>
 #include <cstddef>

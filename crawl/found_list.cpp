@@ -1,4 +1,4 @@
-#include "found_list.h"
+#include "crawl/found_list.h"
 
 #include <algorithm>
 

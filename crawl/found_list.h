@@ -1,6 +1,6 @@
 #pragma once
 
-#include "url_store.h"
+#include "crawl/url_store.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "crawl_run.h"
-#include "found_list.h"
-#include "run_journal.h"
+#include "crawl/crawl_run.h"
+#include "crawl/found_list.h"
+#include "crawl/run_journal.h"
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fetched_page.h"
+#include "crawl/fetched_page.h"
 
 #include <chrono>
 #include <string>

@@ -1,6 +1,6 @@
-#include "queue_filter.h"
+#include "crawl/queue_filter.h"
 
-#include "ascii.h"
+#include "web/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -23,7 +23,7 @@ bool HasUnwantedEnding(std::string_view entry) {
     std::array<char, 4> last{};
     std::copy(entry.end() - 4, entry.end(), last.begin());
     for (char& c : last) {
-        c = ToLowerAscii(c);
+        c = web::ToLowerAscii(c);
     }
     const std::string_view ending(last.data(), last.size());
     return ending == ".zip" || ending == ".pdf" || ending == ".exe";
@@ -37,9 +37,9 @@ bool MarkerAt(std::string_view entry, std::size_t at) {
     constexpr std::size_t kWriteDot = 8;
     if (entry[at] == ':') {
         const std::string_view before = entry.substr(0, at + 1);
-        return EndsWithIgnoreCase(before, kMail) || EndsWithIgnoreCase(before, kScript);
+        return web::EndsWithIgnoreCase(before, kMail) || web::EndsWithIgnoreCase(before, kScript);
     }
-    return at >= kWriteDot && EqualsIgnoreCase(entry.substr(at - kWriteDot, kWrite.size()), kWrite);
+    return at >= kWriteDot && web::EqualsIgnoreCase(entry.substr(at - kWriteDot, kWrite.size()), kWrite);
 }
 
 /// Holds "mailto:", "javascript:" or "document.write", any case. Each marker has a ':' or a '.'
@@ -77,7 +77,7 @@ bool IsUnwantedKind(std::string_view entry) {
 
 bool IsOutsideSite(std::string_view entry, std::string_view startUrl) {
     // Most entries were joined to the start URL, so it usually stands right at the front.
-    return !StartsWithIgnoreCase(entry, startUrl) && !ContainsIgnoreCase(entry, startUrl);
+    return !web::StartsWithIgnoreCase(entry, startUrl) && !web::ContainsIgnoreCase(entry, startUrl);
 }
 
 } // namespace vortaxel::crawl

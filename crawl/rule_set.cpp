@@ -1,4 +1,4 @@
-#include "rule_set.h"
+#include "crawl/rule_set.h"
 
 namespace vortaxel::crawl {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "found_list.h"
+#include "crawl/found_list.h"
 
 #include <cstddef>
 #include <cstdint>

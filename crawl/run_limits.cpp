@@ -1,4 +1,4 @@
-#include "run_limits.h"
+#include "crawl/run_limits.h"
 
 namespace vortaxel::crawl {
 

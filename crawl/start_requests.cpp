@@ -1,4 +1,4 @@
-#include "start_requests.h"
+#include "crawl/start_requests.h"
 
 namespace vortaxel::crawl {
 

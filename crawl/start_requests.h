@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crawl_engine.h"
+#include "crawl/crawl_engine.h"
 
 #include <functional>
 

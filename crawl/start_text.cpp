@@ -1,4 +1,4 @@
-#include "start_text.h"
+#include "crawl/start_text.h"
 
 namespace vortaxel::crawl {
 

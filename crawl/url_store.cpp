@@ -1,4 +1,4 @@
-#include "url_store.h"
+#include "crawl/url_store.h"
 
 #include <array>
 #include <cstring>

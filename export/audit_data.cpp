@@ -1,6 +1,6 @@
 #include "audit_data.h"
 
-#include "crawl/ascii.h"
+#include "web/ascii.h"
 
 #include <array>
 
@@ -46,7 +46,7 @@ bool RobotsSayNoindex(std::string_view robots) {
         if (const std::size_t colon = token.rfind(':'); colon != std::string_view::npos) {
             token.remove_prefix(colon + 1);
         }
-        if (crawl::EqualsIgnoreCase(token, "noindex") || crawl::EqualsIgnoreCase(token, "none")) {
+        if (web::EqualsIgnoreCase(token, "noindex") || web::EqualsIgnoreCase(token, "none")) {
             return true;
         }
         if (end == std::string_view::npos) {

@@ -1,8 +1,8 @@
 #include "text_phrase.h"
 
-#include "crawl/ascii.h"
 #include "keyword_phrase.h"
 #include "utf8.h"
+#include "web/ascii.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -18,7 +18,7 @@ int HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
-    const char lower = crawl::ToLowerAscii(c);
+    const char lower = web::ToLowerAscii(c);
     return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
 
@@ -64,16 +64,16 @@ void TurnSeparatorsToBlanks(std::string& phrase) {
 } // namespace
 
 std::optional<PhraseSource> PhraseSourceNamed(std::string_view name) {
-    if (crawl::EqualsIgnoreCase(name, "slug")) {
+    if (web::EqualsIgnoreCase(name, "slug")) {
         return PhraseSource::Slug;
     }
-    if (crawl::EqualsIgnoreCase(name, "title")) {
+    if (web::EqualsIgnoreCase(name, "title")) {
         return PhraseSource::Title;
     }
-    if (crawl::EqualsIgnoreCase(name, "h1")) {
+    if (web::EqualsIgnoreCase(name, "h1")) {
         return PhraseSource::H1;
     }
-    if (crawl::EqualsIgnoreCase(name, "anchor")) {
+    if (web::EqualsIgnoreCase(name, "anchor")) {
         return PhraseSource::Anchor;
     }
     return std::nullopt;

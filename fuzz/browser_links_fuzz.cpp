@@ -2,9 +2,9 @@
 // within its bounds (links, their length, the text it keeps), browser rules take exactly its links of
 // their kinds, and every identity they lead to is a web address that names itself.
 
-#include "crawl/browser_links.h"
-#include "crawl/page_address.h"
-#include "crawl/page_reader.h"
+#include "crawl/browser/browser_links.h"
+#include "crawl/page/page_address.h"
+#include "crawl/page/page_reader.h"
 #include "fuzz_check.h"
 
 #include <cstddef>

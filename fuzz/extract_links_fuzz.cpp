@@ -2,8 +2,8 @@
 // and into the real crawl queue, which then gets a filter pass; everything is compared with a plain
 // re-reading of the link rules built on std::string::find.
 
+#include "crawl/classic/link_extraction.h"
 #include "crawl/crawl_queue.h"
-#include "crawl/link_extraction.h"
 #include "crawl/queue_filter.h"
 #include "crawl/url_store.h"
 #include "fuzz_check.h"

@@ -1,7 +1,7 @@
 // Any bytes as a robots.txt file: it parses without fault, /robots.txt itself is never forbidden, and an
 // address's answer does not depend on whether another was asked first.
 
-#include "crawl/robots_rules.h"
+#include "crawl/robots/robots_rules.h"
 #include "fuzz_check.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Any bytes as a sitemap: reading stays within its limits, and reading in two pieces split anywhere gives
 // what reading at once gives, as a network that hands a body over in chunks of any size must.
 
-#include "crawl/sitemap_reader.h"
+#include "crawl/sitemap/sitemap_reader.h"
 #include "fuzz_check.h"
 
 #include <cstddef>

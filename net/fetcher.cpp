@@ -1,6 +1,7 @@
 #include "net/fetcher.h"
 
 #include "net/reply_rules.h"
+#include "web/html_type.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -62,23 +63,23 @@ Fetcher::~Fetcher() {
     }
 }
 
-FetchResult Fetcher::Fetch(const std::string& url) {
+web::FetchResult Fetcher::Fetch(const std::string& url) {
     return FetchAs(url, false);
 }
 
-FetchResult Fetcher::FetchWhole(const std::string& url) {
+web::FetchResult Fetcher::FetchWhole(const std::string& url) {
     return FetchAs(url, true);
 }
 
-FetchResult Fetcher::FetchAs(const std::string& url, bool whole) {
+web::FetchResult Fetcher::FetchAs(const std::string& url, bool whole) {
     if (busy_) {
-        return FetchResult::Failure("another fetch is still running");
+        return web::FetchResult::Failure("another fetch is still running");
     }
     if (aborted_.load()) {
-        return FetchResult::Failure("fetch aborted");
+        return web::FetchResult::Failure("fetch aborted");
     }
     const BusyMark mark(busy_);
-    if (std::optional<FetchResult> page = store_.Take(url)) {
+    if (std::optional<web::FetchResult> page = store_.Take(url)) {
         return TakeFromStore(std::move(*page), url);
     }
     Slot* slot = Holding(url);
@@ -90,7 +91,7 @@ FetchResult Fetcher::FetchAs(const std::string& url, bool whole) {
     return Wait(*slot, url);
 }
 
-FetchResult Fetcher::TakeFromStore(FetchResult page, const std::string& url) {
+web::FetchResult Fetcher::TakeFromStore(web::FetchResult page, const std::string& url) {
     // The room just made may take a page that waited in its transfer, which then fetches the next one.
     StoreFinished();
     StartAhead(url);
@@ -98,7 +99,7 @@ FetchResult Fetcher::TakeFromStore(FetchResult page, const std::string& url) {
     return page;
 }
 
-FetchResult Fetcher::Wait(Slot& slot, const std::string& url) {
+web::FetchResult Fetcher::Wait(Slot& slot, const std::string& url) {
     // Frees the page's transfer however the wait ends, a throwing wait callback included.
     struct Asked {
         Fetcher& fetcher;
@@ -122,7 +123,7 @@ FetchResult Fetcher::Wait(Slot& slot, const std::string& url) {
     while (driven && slot.state != State::Done) {
         if (aborted_.load()) {
             Release(slot);
-            slot.result = FetchResult::Failure("fetch aborted");
+            slot.result = web::FetchResult::Failure("fetch aborted");
             slot.state = State::Done;
             break;
         }
@@ -137,7 +138,7 @@ FetchResult Fetcher::Wait(Slot& slot, const std::string& url) {
         }
     }
     if (!driven && slot.state != State::Done) {
-        return FetchResult::Failure("the request could not be driven");
+        return web::FetchResult::Failure("the request could not be driven");
     }
     return std::exchange(slot.result, {});
 }
@@ -198,7 +199,7 @@ void Fetcher::Send(Slot& slot) {
         return;
     }
     if (curl_multi_add_handle(multi_.get(), slot.transfer->Handle()) != CURLM_OK) {
-        slot.result = FetchResult::Failure("the request could not be started");
+        slot.result = web::FetchResult::Failure("the request could not be started");
         slot.state = State::Done;
         return;
     }
@@ -275,7 +276,7 @@ bool Fetcher::Drive() {
         } else if (curl_multi_add_handle(multi_.get(), easy) == CURLM_OK) {
             slot->state = State::Running;
         } else {
-            slot->result = FetchResult::Failure("the request could not be started");
+            slot->result = web::FetchResult::Failure("the request could not be started");
             slot->state = State::Done;
         }
     }
@@ -317,7 +318,7 @@ void Fetcher::ResumePaused() {
 }
 
 void Fetcher::Settle(Slot& slot, CURLcode code) {
-    FetchResult result = slot.transfer->Finish(code);
+    web::FetchResult result = slot.transfer->Finish(code);
     result.elapsed += slot.spent;
     const bool asked = &slot == asked_;
     // A page that failed after waiting for room ahead (its time ran out, or the server gave up on a
@@ -335,7 +336,7 @@ void Fetcher::Settle(Slot& slot, CURLcode code) {
         return;
     }
     if (slot.probing &&
-        (result.status == 405 || result.status == 501 || (result.ok && IsHtmlType(result.contentType)))) {
+        (result.status == 405 || result.status == 501 || (result.ok && web::IsHtmlType(result.contentType)))) {
         slot.probing = false;
         slot.spent = result.elapsed;
         Launch(slot, Clock::now());

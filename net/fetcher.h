@@ -3,10 +3,10 @@
 #include "net/cookie_share.h"
 #include "net/curl_handles.h"
 #include "net/fetch_options.h"
-#include "net/fetch_result.h"
 #include "net/finished_pages.h"
 #include "net/host_pacing.h"
 #include "net/transfer.h"
+#include "web/fetch_result.h"
 
 #include <atomic>
 #include <chrono>
@@ -50,10 +50,10 @@ public:
     /// status of 400 or more, a refused or broken connection, a malformed or non-http(s) address, the
     /// time limit, a body over the size cap, too many redirects, or an abort. A call made from inside
     /// the wait callback or the ahead list while a fetch is running fails at once.
-    FetchResult Fetch(const std::string& url);
+    web::FetchResult Fetch(const std::string& url);
     /// Like Fetch, for a file that is no page (robots.txt): one GET whose body is read whatever its
     /// type, with no HEAD first.
-    FetchResult FetchWhole(const std::string& url);
+    web::FetchResult FetchWhole(const std::string& url);
 
     /// From now on, at least `delay` between the starts of two requests to url's host, when that is
     /// more than the options' delay (a host's Crawl-delay).
@@ -65,7 +65,7 @@ public:
 
     /// Called on the fetching thread, from inside Fetch, with every page as its fetch ends, before it is
     /// handed out or stored: a caller may start work on it while other fetches go on.
-    void SetFinishedCallback(std::function<void(const std::string& url, const FetchResult& result)> callback) {
+    void SetFinishedCallback(std::function<void(const std::string& url, const web::FetchResult& result)> callback) {
         finished_ = std::move(callback);
     }
 
@@ -113,14 +113,14 @@ private:
         bool politelyRetried = false;
         /// Time spent on earlier requests for this page.
         std::chrono::milliseconds spent{0};
-        FetchResult result;
+        web::FetchResult result;
     };
 
-    FetchResult TakeFromStore(FetchResult page, const std::string& url);
-    FetchResult Wait(Slot& slot, const std::string& url);
+    web::FetchResult TakeFromStore(web::FetchResult page, const std::string& url);
+    web::FetchResult Wait(Slot& slot, const std::string& url);
     Slot* Holding(const std::string& url);
     Slot* Idle();
-    FetchResult FetchAs(const std::string& url, bool whole);
+    web::FetchResult FetchAs(const std::string& url, bool whole);
     void Start(Slot& slot, const std::string& url, bool whole);
     /// Readies the slot's next request and sends it, or has it wait until `earliest` and the host's pace.
     void Launch(Slot& slot, std::chrono::steady_clock::time_point earliest);
@@ -152,7 +152,7 @@ private:
     HostPacing pacing_;
     AheadList ahead_;
     std::function<void()> waitCallback_;
-    std::function<void(const std::string&, const FetchResult&)> finished_;
+    std::function<void(const std::string&, const web::FetchResult&)> finished_;
     std::vector<std::string> candidates_;
     std::vector<Slot*> dueSlots_;
     /// The slot of the page the running Fetch waits for.

@@ -8,14 +8,14 @@ namespace {
 
 // What a kept page holds on to, its strings' contents and its bookkeeping, so that pages without a
 // body still count.
-std::size_t Cost(const std::string& url, const FetchResult& page) {
-    return sizeof(FetchResult) + url.size() + page.body.size() + page.error.size() + page.finalUrl.size() +
+std::size_t Cost(const std::string& url, const web::FetchResult& page) {
+    return sizeof(web::FetchResult) + url.size() + page.body.size() + page.error.size() + page.finalUrl.size() +
            page.contentType.size();
 }
 
 } // namespace
 
-bool FinishedPages::Put(const std::string& url, FetchResult& page) {
+bool FinishedPages::Put(const std::string& url, web::FetchResult& page) {
     const std::size_t cost = Cost(url, page);
     if (cost > budget_ - bytes_ || pages_.contains(url)) {
         return false;
@@ -26,13 +26,13 @@ bool FinishedPages::Put(const std::string& url, FetchResult& page) {
     return true;
 }
 
-std::optional<FetchResult> FinishedPages::Take(const std::string& url) {
+std::optional<web::FetchResult> FinishedPages::Take(const std::string& url) {
     const auto found = pages_.find(url);
     if (found == pages_.end()) {
         return std::nullopt;
     }
     bytes_ -= Cost(found->first, found->second);
-    FetchResult page = std::move(found->second);
+    web::FetchResult page = std::move(found->second);
     pages_.erase(found);
     return page;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/fetch_result.h"
+#include "web/fetch_result.h"
 
 #include <cstddef>
 #include <optional>
@@ -18,10 +18,10 @@ public:
 
     /// Keeps the page under url when it fits in what is left of the budget, and then empties `page`;
     /// otherwise returns false and leaves it with the caller.
-    bool Put(const std::string& url, FetchResult& page);
+    bool Put(const std::string& url, web::FetchResult& page);
 
     /// The page kept under url, which is forgotten here; nothing when none is kept.
-    std::optional<FetchResult> Take(const std::string& url);
+    std::optional<web::FetchResult> Take(const std::string& url);
 
     void Clear();
 
@@ -31,7 +31,7 @@ public:
 private:
     std::size_t budget_;
     std::size_t bytes_ = 0;
-    std::unordered_map<std::string, FetchResult> pages_;
+    std::unordered_map<std::string, web::FetchResult> pages_;
 };
 
 } // namespace vortaxel::net

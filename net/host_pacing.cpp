@@ -1,7 +1,8 @@
 #include "net/host_pacing.h"
 
-#include "net/net_ascii.h"
 #include "net/wire_url.h"
+#include "web/ascii.h"
+#include "web/url_parts.h"
 
 #include <algorithm>
 
@@ -10,8 +11,8 @@ namespace vortaxel::net {
 namespace {
 
 std::string LowerHostOf(std::string_view url) {
-    std::string host(HostOf(url));
-    std::ranges::transform(host, host.begin(), LowerAscii);
+    std::string host(web::HostOf(url));
+    std::ranges::transform(host, host.begin(), web::ToLowerAscii);
     return host;
 }
 

@@ -1,6 +1,6 @@
 #include "net/idn_host.h"
 
-#include "net/wire_url.h"
+#include "web/url_parts.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,7 +18,7 @@ struct IdnFree {
 } // namespace
 
 std::optional<std::string> WithAsciiHost(std::string_view url) {
-    const std::string_view host = HostOf(url);
+    const std::string_view host = web::HostOf(url);
     if (std::ranges::all_of(host, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         return std::string(url);
     }

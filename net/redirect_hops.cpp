@@ -1,6 +1,6 @@
 #include "net/redirect_hops.h"
 
-#include "net/net_ascii.h"
+#include "web/ascii.h"
 
 #include <curl/curl.h>
 #include <memory>
@@ -51,10 +51,10 @@ void RedirectHops::NoteHeader(std::string_view line) {
         return;
     }
     const std::string_view name = line.substr(0, colon);
-    const std::string_view value = TrimBlanks(line.substr(colon + 1));
-    if (EqualsIgnoreCase(name, "location")) {
+    const std::string_view value = web::TrimBlanks(line.substr(colon + 1));
+    if (web::EqualsIgnoreCase(name, "location")) {
         location_.assign(value);
-    } else if (EqualsIgnoreCase(name, "x-robots-tag") && robotsTag_.size() < kMostRobotsBytes) {
+    } else if (web::EqualsIgnoreCase(name, "x-robots-tag") && robotsTag_.size() < kMostRobotsBytes) {
         robotsTag_.append(robotsTag_.empty() ? "" : ", ").append(value);
     }
 }
@@ -65,7 +65,7 @@ void RedirectHops::AnswerEnded(long status) {
     }
 }
 
-void RedirectHops::Fill(const std::string& asked, FetchResult& result) const {
+void RedirectHops::Fill(const std::string& asked, web::FetchResult& result) const {
     result.robotsTag = robotsTag_;
     std::string at = asked;
     for (const Pending& hop : hops_) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/fetch_result.h"
+#include "web/fetch_result.h"
 
 #include <string>
 #include <string_view>
@@ -20,7 +20,7 @@ public:
     /// The current answer's headers ended with `status`.
     void AnswerEnded(long status);
     /// Each hop with the address that answered it, starting from `asked`; and the robots header.
-    void Fill(const std::string& asked, FetchResult& result) const;
+    void Fill(const std::string& asked, web::FetchResult& result) const;
 
 private:
     struct Pending {

@@ -1,6 +1,6 @@
 #include "net/reply_rules.h"
 
-#include "net/net_ascii.h"
+#include "web/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -37,13 +37,8 @@ constexpr std::array<std::pair<long, std::string_view>, 20> kStandardReasons = {
 
 } // namespace
 
-bool IsHtmlType(std::string_view contentType) {
-    const std::string_view type = TrimBlanks(contentType.substr(0, contentType.find(';')));
-    return EqualsIgnoreCase(type, "text/html") || EqualsIgnoreCase(type, "application/xhtml+xml");
-}
-
 std::optional<std::chrono::seconds> ParseRetryAfter(std::string_view value, std::time_t now, std::chrono::seconds cap) {
-    value = TrimBlanks(value);
+    value = web::TrimBlanks(value);
     if (value.empty()) {
         return std::nullopt;
     }
@@ -70,7 +65,7 @@ std::optional<std::chrono::seconds> ParseRetryAfter(std::string_view value, std:
 
 std::string StatusFailure(long status, std::string_view reason) {
     std::string text = "HTTP status " + std::to_string(status);
-    reason = TrimBlanks(reason);
+    reason = web::TrimBlanks(reason);
     if (reason.empty()) {
         const auto standard = std::ranges::find(kStandardReasons, status, &std::pair<long, std::string_view>::first);
         if (standard != kStandardReasons.end()) {

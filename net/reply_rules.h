@@ -8,9 +8,6 @@
 
 namespace vortaxel::net {
 
-/// True for a Content-Type of text/html or application/xhtml+xml, parameters and ASCII case ignored.
-bool IsHtmlType(std::string_view contentType);
-
 /// The wait a Retry-After value asks for, as of `now`: delta seconds or an HTTP date, cut to `cap`;
 /// a date in the past is no wait. Nothing for a value that is neither.
 std::optional<std::chrono::seconds> ParseRetryAfter(std::string_view value, std::time_t now, std::chrono::seconds cap);

@@ -1,9 +1,11 @@
 #include "net/transfer.h"
 
 #include "net/idn_host.h"
-#include "net/net_ascii.h"
 #include "net/reply_rules.h"
 #include "net/wire_url.h"
+#include "web/ascii.h"
+#include "web/html_type.h"
+#include "web/url_parts.h"
 
 #include <ctime>
 #include <stdexcept>
@@ -29,10 +31,10 @@ template <typename Value> void SetOption(CURL* handle, CURLoption option, Value 
 
 /// The value of a "Name: value" header line when its name is `name`.
 std::optional<std::string_view> HeaderValue(std::string_view line, std::string_view name) {
-    if (line.size() <= name.size() || line[name.size()] != ':' || !StartsWithIgnoreCase(line, name)) {
+    if (line.size() <= name.size() || line[name.size()] != ':' || !web::StartsWithIgnoreCase(line, name)) {
         return std::nullopt;
     }
-    return TrimBlanks(line.substr(name.size() + 1));
+    return web::TrimBlanks(line.substr(name.size() + 1));
 }
 
 // "HTTP/1.1 404 Not Found": the status and the reason, printable bytes only.
@@ -47,7 +49,7 @@ void ParseStatusLine(std::string_view line, long& status, std::string& reason) {
     for (; i < line.size() && line[i] >= '0' && line[i] <= '9' && status < 1000; ++i) {
         status = status * 10 + (line[i] - '0');
     }
-    for (const char c : TrimBlanks(line.substr(i))) {
+    for (const char c : web::TrimBlanks(line.substr(i))) {
         if (reason.size() < kMaxReasonBytes && c >= 0x20 && c < 0x7F) {
             reason += c;
         }
@@ -103,13 +105,13 @@ Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFl
     }
 }
 
-std::optional<FetchResult> Transfer::Prepare(const std::string& url, Method method) {
-    if (!HasFetchableScheme(url)) {
-        return FetchResult::Failure("not fetched: only http and https addresses are");
+std::optional<web::FetchResult> Transfer::Prepare(const std::string& url, Method method) {
+    if (!web::HasWebScheme(url)) {
+        return web::FetchResult::Failure("not fetched: only http and https addresses are");
     }
     const std::optional<std::string> ascii = WithAsciiHost(url);
     if (!ascii) {
-        return FetchResult::Failure("not fetched: the host is no valid international name");
+        return web::FetchResult::Failure("not fetched: the host is no valid international name");
     }
     method_ = method;
     asked_ = url;
@@ -139,7 +141,7 @@ std::optional<FetchResult> Transfer::Prepare(const std::string& url, Method meth
         curl_easy_setopt(easy_.get(), CURLOPT_NOBODY, method == Method::Head ? 1L : 0L) != CURLE_OK ||
         curl_easy_setopt(easy_.get(), CURLOPT_MAXFILESIZE_LARGE, sizeLimit) != CURLE_OK ||
         curl_easy_setopt(easy_.get(), CURLOPT_FOLLOWLOCATION, whole || !redirectsOneByOne_ ? 1L : 0L) != CURLE_OK) {
-        return FetchResult::Failure("the request could not be set up");
+        return web::FetchResult::Failure("the request could not be set up");
     }
     if (method != Method::Head) {
         // NOBODY leaves HEAD behind as the method; only this puts GET back.
@@ -147,7 +149,7 @@ std::optional<FetchResult> Transfer::Prepare(const std::string& url, Method meth
     }
     const std::string wire = EncodeForWire(*ascii);
     if (curl_easy_setopt(easy_.get(), CURLOPT_URL, wire.c_str()) != CURLE_OK) {
-        return FetchResult::Failure("the address could not be taken");
+        return web::FetchResult::Failure("the address could not be taken");
     }
     return std::nullopt;
 }
@@ -169,8 +171,8 @@ bool Transfer::RetryOnFreshConnection(CURLcode code) {
     return true;
 }
 
-FetchResult Transfer::Finish(CURLcode code) {
-    FetchResult result = FetchResult::Failure({});
+web::FetchResult Transfer::Finish(CURLcode code) {
+    web::FetchResult result = web::FetchResult::Failure({});
     CURL* handle = easy_.get();
     result.status = status_;
     result.contentType = contentType_;
@@ -306,7 +308,7 @@ bool Transfer::BodyUnwanted() const {
     }
     // A reply without a type may still be HTML, which its reader tells by its first bytes.
     return htmlOnly_ && method_ == Method::Get && status_ >= 200 && status_ < 300 && !contentType_.empty() &&
-           !IsHtmlType(contentType_);
+           !web::IsHtmlType(contentType_);
 }
 
 bool Transfer::NoteContentLength(std::string_view line) {
@@ -318,7 +320,7 @@ bool Transfer::NoteContentLength(std::string_view line) {
     std::string_view values = *declared;
     while (!values.empty()) {
         const std::size_t comma = values.find(',');
-        const std::string_view value = TrimBlanks(values.substr(0, comma));
+        const std::string_view value = web::TrimBlanks(values.substr(0, comma));
         values = comma == std::string_view::npos ? std::string_view() : values.substr(comma + 1);
         if (value.empty()) {
             continue;

@@ -2,8 +2,8 @@
 
 #include "net/curl_handles.h"
 #include "net/fetch_options.h"
-#include "net/fetch_result.h"
 #include "net/redirect_hops.h"
+#include "web/fetch_result.h"
 
 #include <atomic>
 #include <chrono>
@@ -36,7 +36,7 @@ public:
     ~Transfer() = default;
 
     /// Readies the handle for url. Returns a failure when url must not be fetched at all, else nothing.
-    std::optional<FetchResult> Prepare(const std::string& url, Method method = Method::Get);
+    std::optional<web::FetchResult> Prepare(const std::string& url, Method method = Method::Get);
 
     /// A request that died on a connection kept from an earlier fetch, before any byte of a reply came
     /// back, met the server closing that idle connection: a race every keep-alive client runs into.
@@ -48,7 +48,7 @@ public:
     bool RetryOnFreshConnection(CURLcode code);
 
     /// Turns libcurl's verdict on the finished request into the page or the reason it failed.
-    FetchResult Finish(CURLcode code);
+    web::FetchResult Finish(CURLcode code);
 
     /// The last Finish was for a request that an abort ended, not the server.
     bool CutShort() const { return cutShort_; }

@@ -1,6 +1,7 @@
 #include "net/wire_url.h"
 
-#include "net/net_ascii.h"
+#include "web/ascii.h"
+#include "web/url_parts.h"
 
 namespace vortaxel::net {
 
@@ -22,10 +23,6 @@ std::size_t PathStart(std::string_view url) {
 
 } // namespace
 
-bool HasFetchableScheme(std::string_view url) {
-    return StartsWithIgnoreCase(url, "http://") || StartsWithIgnoreCase(url, "https://");
-}
-
 std::string EncodeForWire(std::string_view url) {
     url = url.substr(0, url.find('#'));
     const auto pathStart = PathStart(url);
@@ -45,35 +42,16 @@ std::string EncodeForWire(std::string_view url) {
     return wire;
 }
 
-namespace {
-
-/// The host and port of `url` without user information; empty when the url names no scheme. `schemeEnd`
-/// receives where "://" starts.
-std::string_view AuthorityOf(std::string_view url, std::size_t& schemeEnd) {
-    schemeEnd = url.find("://");
-    if (schemeEnd == std::string_view::npos) {
-        return {};
-    }
-    std::string_view authority = url.substr(schemeEnd + 3);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
-    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
-        authority = authority.substr(at + 1);
-    }
-    return authority;
-}
-
-} // namespace
-
 std::string SiteOf(std::string_view url) {
     std::size_t schemeEnd = 0;
-    const std::string_view authority = AuthorityOf(url, schemeEnd);
+    const std::string_view authority = web::AuthorityOf(url, schemeEnd);
     if (schemeEnd == std::string_view::npos) {
         return {};
     }
     std::string site(url.substr(0, schemeEnd + 3));
     site += authority;
     for (char& c : site) {
-        c = LowerAscii(c);
+        c = web::ToLowerAscii(c);
     }
     const std::string_view scheme = std::string_view(site).substr(0, schemeEnd);
     const std::string_view defaultPort = scheme == "http" ? ":80" : scheme == "https" ? ":443" : "";
@@ -81,15 +59,6 @@ std::string SiteOf(std::string_view url) {
         site.resize(site.size() - defaultPort.size());
     }
     return site;
-}
-
-std::string_view HostOf(std::string_view url) {
-    std::size_t schemeEnd = 0;
-    const std::string_view authority = AuthorityOf(url, schemeEnd);
-    if (authority.starts_with('[')) {
-        return authority.substr(0, authority.find(']') + 1);
-    }
-    return authority.substr(0, authority.rfind(':'));
 }
 
 } // namespace vortaxel::net

@@ -5,9 +5,6 @@
 
 namespace vortaxel::net {
 
-/// True when url begins with "http://" or "https://" in any letter case: the only addresses fetched.
-bool HasFetchableScheme(std::string_view url);
-
 /// The address as it goes out in the request: the fragment is dropped, and in the path and query
 /// every blank, control byte, byte from 0x80 up and each of " < > ` becomes %XX (upper-case hex),
 /// as a browser sends it. Scheme, host and port are left alone, and so are escapes already present.
@@ -16,9 +13,5 @@ std::string EncodeForWire(std::string_view url);
 /// The site of url, as robots.txt has one: scheme and host in lower case and the port, a default port
 /// left out ("http://Example.com:80/x" gives "http://example.com"); empty when url has no "//" authority.
 std::string SiteOf(std::string_view url);
-
-/// The host name in url, as a view into it, without user or port (an IPv6 address keeps its brackets);
-/// empty when url has no "//" authority.
-std::string_view HostOf(std::string_view url);
 
 } // namespace vortaxel::net

@@ -2,7 +2,7 @@
 
 #include "about_window.h"
 #include "clip_player.h"
-#include "crawl/page_address.h"
+#include "crawl/page/page_address.h"
 #include "crawl/start_text.h"
 #include "export/keyword_export.h"
 #include "fonts.h"

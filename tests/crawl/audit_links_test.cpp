@@ -1,6 +1,6 @@
 // Which links browser rules follow on a page, as search engines treat its directives.
 
-#include "crawl/audit_links.h"
+#include "crawl/browser/audit_links.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "crawl/link_extraction.h"
+#include "crawl/classic/link_extraction.h"
 #include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>

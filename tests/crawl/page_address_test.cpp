@@ -1,5 +1,5 @@
-#include "crawl/browser_links.h"
-#include "crawl/page_address.h"
+#include "crawl/browser/browser_links.h"
+#include "crawl/page/page_address.h"
 
 #include <gtest/gtest.h>
 #include <string>

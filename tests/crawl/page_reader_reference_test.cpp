@@ -2,7 +2,7 @@
 // the same order, with the same base, on real documentation and on the fuzzing seeds; every page
 // on which the two differ is written down here with the reason.
 
-#include "crawl/browser_links.h"
+#include "crawl/browser/browser_links.h"
 #include "tests/support/gumbo_links.h"
 #include "tests/support/named_rows.h"
 

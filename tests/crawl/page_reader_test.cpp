@@ -1,6 +1,6 @@
-#include "crawl/html_tokenizer.h"
-#include "crawl/page_address.h"
-#include "crawl/page_reader.h"
+#include "crawl/page/html_tokenizer.h"
+#include "crawl/page/page_address.h"
+#include "crawl/page/page_reader.h"
 #include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "reference_crawl.h"
 
-#include "crawl/link_extraction.h"
+#include "crawl/classic/link_extraction.h"
 #include "crawl/queue_filter.h"
 
 #include <algorithm>

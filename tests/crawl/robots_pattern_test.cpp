@@ -1,4 +1,4 @@
-#include "crawl/robots_pattern.h"
+#include "crawl/robots/robots_pattern.h"
 
 #include <gtest/gtest.h>
 #include <random>

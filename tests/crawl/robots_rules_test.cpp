@@ -1,5 +1,5 @@
-#include "crawl/robots_rules.h"
-#include "crawl/robots_url.h"
+#include "crawl/robots/robots_rules.h"
+#include "crawl/robots/robots_url.h"
 #include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "crawl/robots_rules.h"
-#include "crawl/sitemap_reader.h"
-#include "crawl/sitemap_walk.h"
+#include "crawl/robots/robots_rules.h"
+#include "crawl/sitemap/sitemap_reader.h"
+#include "crawl/sitemap/sitemap_walk.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -46,7 +46,7 @@ void InstallKeptConnections(HostileServer& server) {
     server.On("/page", [](HostileStream& s) { SendPage(s, "the page"); });
 }
 
-using FetchFunction = std::function<net::FetchResult(const std::string&)>;
+using FetchFunction = std::function<web::FetchResult(const std::string&)>;
 
 struct FetcherKind {
     const char* name;
@@ -99,11 +99,11 @@ TEST_P(DroppedConnectionTest, SendsAgainOnANewConnectionOnlyWhenNoReplyCameBack)
         const FetchFunction fetch = GetParam().make();
 
         for (std::size_t i = 0; i + 1 < row.targets.size(); ++i) {
-            const net::FetchResult kept = fetch(server.Url(row.targets[i]));
+            const web::FetchResult kept = fetch(server.Url(row.targets[i]));
             EXPECT_TRUE(kept.ok) << "fetch " << i << ": " << kept.error;
             EXPECT_EQ(kept.body, "first");
         }
-        const net::FetchResult last = fetch(server.Url(row.targets.back()));
+        const web::FetchResult last = fetch(server.Url(row.targets.back()));
         server.Stop();
 
         EXPECT_EQ(last.ok, row.lastOk) << last.error;
@@ -150,7 +150,7 @@ TEST(DroppedConnections, EachPageIsWholeOrFailedAndAskedForOnce) {
         });
         int failed = 0;
         for (; next < urls.size(); ++next) {
-            const net::FetchResult page = fetcher.Fetch(urls[next]);
+            const web::FetchResult page = fetcher.Fetch(urls[next]);
             const std::string target = "/p" + std::to_string(next);
             if (page.ok) {
                 EXPECT_EQ(page.body, body(target));

@@ -30,7 +30,7 @@ public:
             engine_->Stop();
         }
     }
-    crawl::FetchedPage Fetch(const std::string& url) override { return app::ToFetchedPage(fetcher_.Fetch(url)); }
+    crawl::FetchedPage Fetch(const std::string& url) override { return crawl::FetchedPage(fetcher_.Fetch(url)); }
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override {
         outcome_.fetched.push_back(url);
         outcome_.fetchOk.push_back(page.ok);

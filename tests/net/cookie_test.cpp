@@ -48,7 +48,7 @@ TEST(FetchCookies, ASiteThatRedirectsUntilItHasItsSessionCookieGetsThroughOnlyWi
         SCOPED_TRACE(row.keep ? "cookies kept" : "default");
         site.ClearRequests();
         Fetcher fetcher(WithCookies(row.keep));
-        const FetchResult result = fetcher.Fetch(site.Url("/start"));
+        const web::FetchResult result = fetcher.Fetch(site.Url("/start"));
         EXPECT_EQ(result.ok, row.ok) << result.error;
         EXPECT_EQ(site.Requests().size(), row.requests);
         if (row.ok) {
@@ -77,10 +77,10 @@ TEST(FetchCookies, ACookieGoesBackOnlyToTheHostThatSetItWhicheverTransferAsks) {
     Fetcher fetcher(options, 2);
     ASSERT_TRUE(fetcher.Fetch(a + "/set"));
     fetcher.SetAheadList([&](std::size_t, std::vector<std::string>& out) { out.push_back(a + "/echo-b"); });
-    const FetchResult first = fetcher.Fetch(a + "/echo-a");
-    const FetchResult ahead = fetcher.Fetch(a + "/echo-b");
+    const web::FetchResult first = fetcher.Fetch(a + "/echo-a");
+    const web::FetchResult ahead = fetcher.Fetch(a + "/echo-b");
     fetcher.SetAheadList({});
-    const FetchResult other = fetcher.Fetch(b + "/echo-c");
+    const web::FetchResult other = fetcher.Fetch(b + "/echo-c");
     EXPECT_EQ(first.body, "own=1");
     EXPECT_EQ(ahead.body, "own=1");
     EXPECT_EQ(other.body, "");
@@ -97,12 +97,12 @@ TEST(FetchCookies, TenThousandSetCookieHeadersStayBounded) {
     });
     EchoCookies(site, "/echo");
     Fetcher fetcher(WithCookies(true));
-    const FetchResult flood = fetcher.Fetch(site.Url("/flood"));
+    const web::FetchResult flood = fetcher.Fetch(site.Url("/flood"));
     // Whether libcurl takes such a reply or refuses its headers, the run goes on.
     if (!flood.ok) {
         EXPECT_FALSE(flood.error.empty());
     }
-    const FetchResult echo = fetcher.Fetch(site.Url("/echo"));
+    const web::FetchResult echo = fetcher.Fetch(site.Url("/echo"));
     ASSERT_TRUE(echo) << echo.error;
     EXPECT_LE(echo.body.size(), 8190U);
     EXPECT_LE(std::count(echo.body.begin(), echo.body.end(), '='), 150);

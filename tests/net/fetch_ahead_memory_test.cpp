@@ -46,7 +46,7 @@ TEST(FetchAheadMemory, TransfersInFlightStayWithinTheBudgetAndEveryPageArrivesWh
         }
     });
     for (; next < urls.size(); ++next) {
-        const FetchResult page = fetcher.Fetch(urls[next]);
+        const web::FetchResult page = fetcher.Fetch(urls[next]);
         EXPECT_TRUE(page.ok) << urls[next] << ": " << page.error;
         EXPECT_EQ(page.body, std::string(kPageBytes, static_cast<char>('a' + next))) << urls[next];
         EXPECT_LE(fetcher.PeakAheadBytes(), kBudget + (kPages - 1) * Fetcher::kAheadAllowanceBytes)

@@ -70,7 +70,7 @@ CrawlRecord Crawl(LoopbackSite& site, std::size_t width) {
     });
     CrawlRecord record;
     while (!queue.empty()) {
-        const FetchResult page = fetcher.Fetch(queue.front());
+        const web::FetchResult page = fetcher.Fetch(queue.front());
         record.pages[queue.front()] = page.ok ? page.body : "failed: " + page.error;
         queue.pop_front();
         std::size_t start = page.body.find('\n');
@@ -153,7 +153,7 @@ TEST(FetchAhead, PagesFetchedAheadStayWithinTheStoresBudgetFinishedOrNot) {
 
         fetcher.SetAheadList({});
         for (int i = 7; i >= 1; --i) {
-            const FetchResult page = fetcher.Fetch(site.Url(Target(i)));
+            const web::FetchResult page = fetcher.Fetch(site.Url(Target(i)));
             EXPECT_EQ(page.body, std::to_string(i) + body);
             EXPECT_EQ(page.bytes, body.size() + 1);
         }
@@ -190,7 +190,7 @@ TEST(FetchAhead, AbortWithEveryTransferBusyAndAFullStoreIsPromptAndLosesNothing)
         abortedAt = Clock::now();
         fetcher->Abort();
     });
-    const FetchResult result = fetcher->Fetch(site.Url(Target(0)));
+    const web::FetchResult result = fetcher->Fetch(site.Url(Target(0)));
     stopper.join();
     EXPECT_EQ(result.error, "fetch aborted");
     EXPECT_GT(fetcher->StoredPages(), 0u);

@@ -89,7 +89,7 @@ TEST(Fetcher, WaitCallbackRunsOnTheFetchingThreadWhileItWaits) {
 }
 
 TEST_F(StalledFetch, WaitCallbackCanAbortAndCannotNestAFetch) {
-    FetchResult nested;
+    web::FetchResult nested;
     int calls = 0;
     fetcher.SetWaitCallback([&] {
         if (++calls == 3) {

@@ -77,7 +77,7 @@ TEST(FetchManners, HtmlOnlyCutsOtherTypesAfterTheirHeadersAndProbesWithHeadWhenA
             options.probeFirst = [](std::string_view url) { return url.ends_with("/old"); };
         }
         Fetcher fetcher(options);
-        const FetchResult result = fetcher.Fetch(site.Url("/old"));
+        const web::FetchResult result = fetcher.Fetch(site.Url("/old"));
         EXPECT_EQ(result.ok, row.ok) << result.error;
         EXPECT_EQ(result.bodySkipped, row.skipped);
         EXPECT_EQ(result.body.size(), row.ok && !row.skipped ? 5000u : 0u);
@@ -105,9 +105,9 @@ TEST(FetchManners, AnInternationalHostReachesTheResolverInItsAsciiForm) {
     FetchOptions options = QuickOptions();
     options.resolve = {"xn--bcher-kva.example:" + port + ":127.0.0.1"};
     Fetcher fetcher(options);
-    const FetchResult result = fetcher.Fetch("http://b\xC3\xBC"
-                                             "cher.example:" +
-                                             port + "/");
+    const web::FetchResult result = fetcher.Fetch("http://b\xC3\xBC"
+                                                  "cher.example:" +
+                                                  port + "/");
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.finalUrl, "http://xn--bcher-kva.example:" + port + "/");
     const auto requests = site.Requests();
@@ -233,7 +233,7 @@ TEST(FetchManners, RetryAfterIsWaitedOutOnceWhenPoliteAndCapped) {
         options.maxRetryAfter = 1s;
         Fetcher fetcher(options);
         const auto started = Clock::now();
-        const FetchResult result = fetcher.Fetch(site.Url("/"));
+        const web::FetchResult result = fetcher.Fetch(site.Url("/"));
         EXPECT_EQ(result.ok, row.ok) << result.error;
         EXPECT_EQ(result.body, row.ok ? "welcome" : "");
         EXPECT_EQ(site.Requests().size(), row.requests);

@@ -49,7 +49,7 @@ TEST(FetchWhole, ALongFileKeepsItsFirstPartWhateverItsShape) {
         FetchOptions options = QuickOptions();
         options.wholeBodyBytes = kKept;
         Fetcher fetcher(options);
-        const FetchResult file = fetcher.FetchWhole(site.Url("/f"));
+        const web::FetchResult file = fetcher.FetchWhole(site.Url("/f"));
         EXPECT_TRUE(file.ok) << file.error;
         EXPECT_EQ(file.body, std::string(kKept, 'a'));
         // A page is still refused past its own cap.
@@ -71,19 +71,19 @@ TEST(FetchOneHop, ARedirectComesBackForTheCallerToFollow) {
         options.htmlOnly = htmlOnly;
         options.probeFirst = [htmlOnly](std::string_view) { return htmlOnly; };
         Fetcher fetcher(options);
-        const FetchResult hop = fetcher.Fetch(site.Url("/from"));
+        const web::FetchResult hop = fetcher.Fetch(site.Url("/from"));
         EXPECT_FALSE(hop.ok);
         EXPECT_EQ(hop.status, 301);
         EXPECT_EQ(hop.redirectTo, site.Url("/to"));
         EXPECT_EQ(site.Targets(), std::vector<std::string>{"/from"});
         // A file fetched whole still follows its redirects by itself.
-        const FetchResult file = fetcher.FetchWhole(site.Url("/from"));
+        const web::FetchResult file = fetcher.FetchWhole(site.Url("/from"));
         EXPECT_TRUE(file.ok);
         EXPECT_EQ(file.body, "landed");
     }
     // Without the option, nothing changes: the redirect is followed.
     Fetcher plain(QuickOptions());
-    const FetchResult page = plain.Fetch(site.Url("/from"));
+    const web::FetchResult page = plain.Fetch(site.Url("/from"));
     EXPECT_TRUE(page.ok);
     EXPECT_EQ(page.redirects, 1);
     EXPECT_EQ(page.redirectTo, "");

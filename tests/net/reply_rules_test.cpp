@@ -11,27 +11,6 @@ namespace {
 
 using std::chrono::seconds;
 
-TEST(ReplyRules, HtmlIsKnownByItsMediaTypeAlone) {
-    const struct {
-        const char* type;
-        bool html;
-    } rows[] = {
-        {"text/html", true},
-        {"TEXT/HTML; charset=UTF-8", true},
-        {" text/html ;charset=iso-8859-1", true},
-        {"application/xhtml+xml", true},
-        {"Application/XHTML+XML; q=1", true},
-        {"", false},
-        {"text/plain", false},
-        {"text/htmlx", false},
-        {"application/pdf; text/html", false},
-        {"image/png", false},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(IsHtmlType(row.type), row.html) << row.type;
-    }
-}
-
 TEST(ReplyRules, RetryAfterIsSecondsOrADateCappedAndGarbageIsNoWait) {
     // Sun, 06 Nov 1994 08:49:37 GMT, the date HTTP texts use in their own examples.
     constexpr std::time_t kNow = 784111777;

@@ -46,7 +46,7 @@ TEST(TlsFetch, TrustsTheExtraAuthorityAndRefusesBadCertificatesWithTheirReason) 
             options.caFile = (folder.Path() / "ca.pem").string();
         }
         Fetcher fetcher(options);
-        const FetchResult result = fetcher.Fetch("https://" + std::string(kHost) + ":" + port + "/");
+        const web::FetchResult result = fetcher.Fetch("https://" + std::string(kHost) + ":" + port + "/");
         EXPECT_EQ(result.ok, row.ok) << result.error;
         EXPECT_EQ(result.body, row.ok ? "secure" : "");
         EXPECT_NE(result.error.find(row.reason), std::string::npos) << result.error;

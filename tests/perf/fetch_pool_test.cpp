@@ -69,14 +69,14 @@ TEST_F(FetchAheadTest, FetchesAheadWithinTheWidthAndHandsEachPageOutOnce) {
                 }
             }
         });
-        const FetchResult first = pool.Fetch(Url(0));
+        const web::FetchResult first = pool.Fetch(Url(0));
         ASSERT_TRUE(first.ok) << first.error;
         EXPECT_EQ(first.body, "page 0");
         EXPECT_EQ(pool.RequestsStarted(), row.startedByFirstFetch);
         // Pages fetched ahead come from the pool without a second request.
         pool.SetAheadList({});
         for (int i = 1; i <= 3; ++i) {
-            const FetchResult page = pool.Fetch(Url(i));
+            const web::FetchResult page = pool.Fetch(Url(i));
             ASSERT_TRUE(page.ok) << page.error;
             EXPECT_EQ(page.body, "page " + std::to_string(i));
         }
@@ -108,10 +108,10 @@ TEST_F(FetchAheadTest, FailuresAreThoseOfTheSingleFetch) {
         site_.ClearRequests();
         // Each address also sits in the ahead list of the fetch before it.
         pool.SetAheadList([&](std::size_t, std::vector<std::string>& out) { out.push_back(row.url); });
-        const FetchResult warmUp = pool.Fetch(Url(9));
+        const web::FetchResult warmUp = pool.Fetch(Url(9));
         ASSERT_TRUE(warmUp.ok);
         pool.SetAheadList({});
-        const FetchResult result = pool.Fetch(row.url);
+        const web::FetchResult result = pool.Fetch(row.url);
         EXPECT_EQ(result.ok, row.ok) << result.error;
         EXPECT_EQ(result.ok, !result.body.empty());
         EXPECT_EQ(site_.Targets().size(), row.requested ? 2u : 1u);
@@ -129,7 +129,7 @@ TEST_F(FetchAheadTest, AbortFailsEveryFetchUntilCleared) {
     pool.ClearAbort();
     pool.SetAheadList({});
     for (int i = 1; i <= 3; ++i) {
-        const FetchResult page = pool.Fetch(Url(i));
+        const web::FetchResult page = pool.Fetch(Url(i));
         ASSERT_TRUE(page.ok) << page.error;
         EXPECT_EQ(page.body, "page " + std::to_string(i));
     }

@@ -1,8 +1,8 @@
 #include "gumbo_links.h"
 
-#include "crawl/ascii.h"
-#include "crawl/page_address.h"
-#include "crawl/window_open_scan.h"
+#include "crawl/page/page_address.h"
+#include "crawl/page/window_open_scan.h"
+#include "web/ascii.h"
 
 #include <cstddef>
 #include <gumbo.h>
@@ -10,11 +10,11 @@
 
 namespace vortaxel::testing {
 
-using crawl::EqualsIgnoreCase;
 using crawl::ForEachWindowOpenValue;
 using crawl::kMaxLinkBytes;
 using crawl::kMaxLinksPerPage;
 using crawl::PageLinks;
+using web::EqualsIgnoreCase;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crawl/browser_links.h"
+#include "crawl/browser/browser_links.h"
 
 #include <string_view>
 

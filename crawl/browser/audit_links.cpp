@@ -1,0 +1,101 @@
+#include "crawl/browser/audit_links.h"
+
+#include "crawl/page/page_address.h"
+#include "web/ascii.h"
+
+namespace vortaxel::crawl {
+
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+/// Calls `visit` with each token of `text` split at any of `separators`, trimmed, until it returns true.
+template <typename Visit> bool AnyToken(std::string_view text, std::string_view separators, Visit visit) {
+    while (!text.empty()) {
+        const std::size_t cut = text.find_first_of(separators);
+        if (visit(Trim(text.substr(0, cut)))) {
+            return true;
+        }
+        if (cut == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(cut + 1);
+    }
+    return false;
+}
+
+} // namespace
+
+std::string LinkBase(std::string_view pageAddress, const PageFacts& facts) {
+    if (facts.baseHref) {
+        if (auto resolved = PageIdentity(pageAddress, *facts.baseHref)) {
+            return std::move(*resolved);
+        }
+    }
+    return std::string(pageAddress);
+}
+
+std::string ResolvedTarget(std::string_view base, std::string_view link) {
+    auto resolved = PageIdentity(base, link);
+    return resolved ? std::move(*resolved) : std::string(link);
+}
+
+bool RobotsSayNofollow(std::string_view robots) {
+    return AnyToken(robots, ",", [](std::string_view directive) {
+        // "otherbot: nofollow" names a crawler; the directive is what follows its colon.
+        if (const std::size_t colon = directive.find(':'); colon != std::string_view::npos) {
+            directive = Trim(directive.substr(colon + 1));
+        }
+        return web::EqualsIgnoreCase(directive, "nofollow") || web::EqualsIgnoreCase(directive, "none");
+    });
+}
+
+bool RelSaysNofollow(std::string_view rel) {
+    return AnyToken(rel, " \t\n\r\f", [](std::string_view token) { return web::EqualsIgnoreCase(token, "nofollow"); });
+}
+
+PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, bool followNofollow) {
+    PageLinks page;
+    page.baseHref = read.facts.baseHref;
+    if (!followNofollow && (RobotsSayNofollow(read.facts.metaRobots) || RobotsSayNofollow(robotsHeader))) {
+        return page;
+    }
+    for (const PageLink& link : read.links) {
+        const bool alternate = link.source == LinkSource::LinkAlternate && !link.hreflang.empty();
+        const bool followed = IsBrowserRuleLink(link.source) || alternate || link.source == LinkSource::LinkCanonical ||
+                              link.source == LinkSource::LinkNext || link.source == LinkSource::LinkPrev ||
+                              link.source == LinkSource::MetaRefresh;
+        if (followed && (followNofollow || !RelSaysNofollow(link.rel)) && page.links.size() < kMaxLinksPerPage) {
+            page.links.push_back(link.target);
+        }
+    }
+    return page;
+}
+
+PageLinks ResourceLinks(const PageRead& read) {
+    PageLinks page;
+    page.baseHref = read.facts.baseHref;
+    for (const PageLink& link : read.links) {
+        const bool resource = link.source == LinkSource::Img || link.source == LinkSource::ImgSrcset ||
+                              link.source == LinkSource::LinkStylesheet || link.source == LinkSource::LinkIcon ||
+                              link.source == LinkSource::Script;
+        if (resource && page.links.size() < kMaxLinksPerPage) {
+            page.links.push_back(link.target);
+        }
+    }
+    return page;
+}
+
+} // namespace vortaxel::crawl

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "crawl/browser/browser_links.h"
+#include "crawl/page/page_reader.h"
+
+#include <string>
+#include <string_view>
+
+namespace vortaxel::crawl {
+
+/// The address a page's links resolve against: its `<base href>` where that resolves, else the page's own.
+std::string LinkBase(std::string_view pageAddress, const PageFacts& facts);
+
+/// `link` resolved against `base` as a page identity, or as written when it names no web page
+/// (mailto:, javascript:, a malformed address).
+std::string ResolvedTarget(std::string_view base, std::string_view link);
+
+/// Whether robots directives (meta robots, X-Robots-Tag) hold "nofollow" or "none", alone or after a
+/// user agent name ("otherbot: nofollow").
+bool RobotsSayNofollow(std::string_view robots);
+
+/// Whether a rel attribute holds the token "nofollow".
+bool RelSaysNofollow(std::string_view rel);
+
+/// The links browser rules follow on a page: a/area href, frames, window.open, and, as search engines
+/// do, its canonical, rel=next/prev, hreflang alternates and meta refresh target. None when the page's
+/// meta robots or `robotsHeader` (X-Robots-Tag) say nofollow, and none marked rel=nofollow, unless
+/// `followNofollow`.
+PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, bool followNofollow);
+
+/// The resources a page uses, as a browser would request them to show it: img src and srcset, link
+/// rel=stylesheet and rel=icon, script src. Robots directives do not apply: they are about links.
+PageLinks ResourceLinks(const PageRead& read);
+
+} // namespace vortaxel::crawl

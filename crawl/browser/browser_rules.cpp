@@ -1,0 +1,261 @@
+#include "crawl/browser/browser_rules.h"
+
+#include "crawl/browser/audit_links.h"
+#include "crawl/browser/browser_links.h"
+#include "crawl/sitemap/site_sitemaps.h"
+#include "web/ascii.h"
+#include "web/html_type.h"
+
+namespace vortaxel::crawl {
+
+namespace {
+
+/// Whether a start address that landed on `landing` still names its own site: the same host, or
+/// the same with or without a leading "www.".
+bool SameSiteHost(std::string_view start, std::string_view landing) {
+    constexpr std::string_view kWww = "www.";
+    return start == landing || (landing.starts_with(kWww) && landing.substr(kWww.size()) == start) ||
+           (start.starts_with(kWww) && start.substr(kWww.size()) == landing);
+}
+
+} // namespace
+
+namespace {
+constexpr std::string_view kNoSite = "none";
+} // namespace
+
+void BrowserRules::Begin(CrawlRun& run) {
+    const auto start = PageIdentity(run.StartText(), run.StartText());
+    if (!start || IsNeverFetchedKind(*start)) {
+        return;
+    }
+    site_ = SiteScope::Of(*start);
+    if (site_) {
+        Enqueue(*start);
+    }
+}
+
+std::string BrowserRules::RulesNote() const {
+    if (!siteSettled_) {
+        return {};
+    }
+    return site_ ? site_->origin + '\n' + site_->folder : std::string(kNoSite);
+}
+
+void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
+    const std::string note = from.RulesNote();
+    if (note.empty()) {
+        const auto start = PageIdentity(run.StartText(), run.StartText());
+        if (start && !IsNeverFetchedKind(*start)) {
+            site_ = SiteScope::Of(*start);
+        }
+    } else if (const std::size_t cut = note.find('\n'); cut != std::string::npos) {
+        siteSettled_ = true;
+        site_ = SiteScope::Of(note.substr(0, cut) + note.substr(cut + 1));
+    } else {
+        siteSettled_ = true;
+    }
+    // Every identity ever queued stays in the store, so that none is queued twice.
+    from.ForEachMet([&](std::string_view url) { store_.Intern(url); });
+    from.ForEachFound([&](std::string_view url) { run.ListKept(store_.Intern(url)); });
+    from.ForEachQueued([&](std::string_view url) {
+        const UrlId id = store_.Intern(url);
+        store_.AddQueued(id);
+        queue_.push_back(id);
+    });
+    // Which pages a sitemap lists is not kept: it is read again, and the pages it names that were met
+    // before are not queued twice.
+    if (siteSettled_ && site_ && run.Limits().sitemaps) {
+        ReadSitemaps(run);
+        if (head_ == queue_.size()) {
+            QueueSitemapPages(run);
+        }
+    }
+}
+
+void BrowserRules::Enqueue(const std::string& identity) {
+    const UrlId id = store_.Intern(identity);
+    store_.AddQueued(id);
+    queue_.push_back(id);
+}
+
+void BrowserRules::Turn(CrawlRun& run) {
+    if (head_ < queue_.size()) {
+        Visit(run);
+    }
+    // Queued as soon as the links run out, so that a run stopped then keeps them in its queue.
+    if (head_ == queue_.size() && sitemapNext_ < sitemapPages_.size()) {
+        QueueSitemapPages(run);
+    }
+}
+
+void BrowserRules::Visit(CrawlRun& run) {
+    const UrlId head = queue_[head_++];
+    store_.RemoveQueued(head);
+    const bool resource = !resources_.empty() && resources_.erase(head) != 0;
+    if (store_.IsListed(head)) {
+        return; // listed already, as where an earlier page's redirect landed
+    }
+    headText_.assign(store_.Text(head));
+    if (!run.Admit(headText_)) {
+        return;
+    }
+    const FetchedPage page = run.Fetch(headText_);
+    const std::optional<std::string> landing = Landing(headText_, page);
+    if (sitemapsDue_) {
+        sitemapsDue_ = false;
+        ReadSitemaps(run);
+    }
+    const bool isPage =
+        page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
+        (web::IsHtmlType(page.contentType) || (page.contentType.empty() && web::LooksLikeHtml(run.PageBuffer())));
+    if (!landing || !isPage || resource) {
+        return;
+    }
+    UrlId listed = head;
+    if (*landing != headText_) {
+        UrlId target;
+        const bool known = store_.Find(*landing, target);
+        // A target met before was fetched already, or waits to be: either way it is listed once.
+        if (known && (store_.IsListed(target) || store_.QueuedCount(target) == 0)) {
+            return;
+        }
+        listed = known ? target : store_.Intern(*landing);
+    }
+    run.List(listed);
+    // A page the fetcher had read on another core comes read; any other is read here, once, for its links
+    // and its facts alike.
+    const std::shared_ptr<const PageRead> read =
+        page.read ? page.read : std::make_shared<const PageRead>(ReadPage(run.PageBuffer()));
+    if (!inSitemap_.empty() && (inSitemap_.contains(*landing) || inSitemap_.contains(headText_))) {
+        run.PageInSitemap(*landing);
+    }
+    run.PageParsed(*landing, *read);
+    std::size_t dropped = QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
+                                     run.Limits().pageLinkBytes);
+    if (run.Limits().checkResources) {
+        // A search engine fetches what a page needs to render whatever its robots directives say.
+        dropped += QueueLinks(*landing, ResourceLinks(*read), run.Limits().pageLinkBytes, true);
+    }
+    if (dropped != 0) {
+        run.LinksDropped(*landing, dropped);
+    }
+}
+
+std::optional<std::string> BrowserRules::Landing(const std::string& asked, const FetchedPage& page) {
+    std::optional<std::string> landing = page.finalUrl.empty() ? asked : PageIdentity(page.finalUrl, page.finalUrl);
+    if (!landing || !site_) {
+        return std::nullopt;
+    }
+    if (!siteSettled_) {
+        // The site is where the start address lands, as long as that is still the same site.
+        siteSettled_ = true;
+        const auto landed = SiteScope::Of(*landing);
+        if (!landed || !SameSiteHost(site_->host, landed->host)) {
+            site_.reset();
+            return std::nullopt;
+        }
+        site_ = landed;
+        sitemapsDue_ = true;
+    }
+    if (!site_->Contains(*landing)) {
+        return std::nullopt;
+    }
+    return landing;
+}
+
+std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget,
+                                     bool resources) {
+    std::string base = pageAddress;
+    if (links.baseHref) {
+        // A base that does not resolve to a web address leaves links resolved against the page.
+        if (auto resolved = PageIdentity(pageAddress, *links.baseHref)) {
+            base = std::move(*resolved);
+        }
+    }
+    UrlId known;
+    std::size_t dropped = 0;
+    for (const std::string& link : links.links) {
+        const auto identity = PageIdentity(base, link);
+        if (!identity || IsNeverFetchedKind(*identity) || !site_->Contains(*identity)) {
+            continue;
+        }
+        if (store_.Find(*identity, known)) {
+            // An address a page links to is a page, even if another page only showed it as an image.
+            if (!resources && !resources_.empty()) {
+                resources_.erase(known);
+            }
+            continue;
+        }
+        // As under classic rules: once one link is past the budget, so is every later one, so the
+        // links kept are the page's first ones, not a patchwork.
+        if (dropped != 0 || identity->size() > budget) {
+            ++dropped;
+            continue;
+        }
+        budget -= identity->size();
+        Enqueue(*identity);
+        if (resources) {
+            resources_.insert(queue_.back());
+        }
+    }
+    return dropped;
+}
+
+void BrowserRules::ReadSitemaps(CrawlRun& run) {
+    if (!run.Limits().sitemaps || !site_) {
+        return;
+    }
+    SiteSitemaps read = ReadSiteSitemaps(
+        *site_, [&run](const std::string& url) { return run.FetchFile(url); }, [&run] { return run.Stopping(); });
+    sitemapPages_ = std::move(read.pages);
+    inSitemap_.clear();
+    inSitemap_.reserve(sitemapPages_.size());
+    sitemapBytes_ = 0;
+    for (const std::string& page : sitemapPages_) {
+        inSitemap_.insert(page);
+        // The text, its string and its lookup entry.
+        sitemapBytes_ += page.capacity() + sizeof(std::string) + 4 * sizeof(void*);
+    }
+    sitemapNext_ = 0;
+    run.SitemapsRead(read.sitemapsRead, sitemapPages_.size(), read.problems);
+}
+
+void BrowserRules::QueueSitemapPages(CrawlRun& run) {
+    const std::size_t before = queue_.size();
+    UrlId known;
+    for (; sitemapNext_ < sitemapPages_.size(); ++sitemapNext_) {
+        const std::string& page = sitemapPages_[sitemapNext_];
+        if (!store_.Find(page, known)) {
+            Enqueue(page);
+        }
+    }
+    if (queue_.size() != before) {
+        run.QueuedUnlinked();
+    }
+}
+
+std::size_t BrowserRules::MemoryBytes() const {
+    return sitemapBytes_ + resources_.size() * (sizeof(UrlId) + 2 * sizeof(void*));
+}
+
+void BrowserRules::NextVisits(const FoundList& /*found*/, std::size_t wanted, std::vector<std::string>& out) const {
+    for (std::size_t i = head_; i < queue_.size() && wanted > 0; ++i) {
+        if (!store_.IsListed(queue_[i])) {
+            out.emplace_back(store_.Text(queue_[i]));
+            --wanted;
+        }
+    }
+}
+
+bool BrowserRules::IsNewLink(const FoundList& /*found*/, std::string_view url) const {
+    UrlId id;
+    return !store_.Find(url, id);
+}
+
+std::size_t BrowserRules::QueueOccurrences(std::string_view url) const {
+    UrlId id;
+    return store_.Find(url, id) ? store_.QueuedCount(id) : 0;
+}
+
+} // namespace vortaxel::crawl

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "crawl/browser/browser_links.h"
+#include "crawl/link_rules.h"
+#include "crawl/page/page_address.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace vortaxel::crawl {
+
+/// The rules a browser's user expects: links come from an HTML5 parser and are resolved against the
+/// page's own address (or its `<base href>`); every page has one identity, fetched at most once; only
+/// pages of the site (the start's host, at or below its folder) are fetched, and a page is listed
+/// once it has answered 2xx with HTML, under the identity where it landed.
+class BrowserRules final : public LinkRules {
+public:
+    explicit BrowserRules(UrlStore& store) : store_(store) {}
+
+    void Begin(CrawlRun& run) override;
+    void Resume(CrawlRun& run, ResumeSource& from) override;
+    bool HasWork() const override { return head_ < queue_.size() || sitemapNext_ < sitemapPages_.size(); }
+    void Turn(CrawlRun& run) override;
+    void NextVisits(const FoundList& found, std::size_t wanted, std::vector<std::string>& out) const override;
+    bool IsNewLink(const FoundList& found, std::string_view url) const override;
+    std::size_t QueueCount() const override { return queue_.size() - head_; }
+    std::string_view QueueText(std::size_t i) const override { return store_.Text(queue_[head_ + i]); }
+    std::size_t QueueOccurrences(std::string_view url) const override;
+    QueueProgress Progress() const override { return {head_, 0}; }
+    /// Where the site settled: empty before the start page's fetch, else its host and folder.
+    std::string RulesNote() const override;
+    std::size_t MemoryBytes() const override;
+
+private:
+    /// Fetches the queue's head and lists it when it is a page of the site.
+    void Visit(CrawlRun& run);
+    /// The identity a fetch of `asked` landed on, or none when that lies off the site.
+    std::optional<std::string> Landing(const std::string& asked, const FetchedPage& page);
+    /// Queues the page's new links while their joined bytes fit `budget`; returns how many were dropped.
+    /// Resources are queued to be checked, not listed.
+    std::size_t QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget,
+                           bool resources = false);
+    void Enqueue(const std::string& identity);
+    /// Reads the site's sitemaps, once its site is known.
+    void ReadSitemaps(CrawlRun& run);
+    /// Queues the pages only the sitemaps name, once the links have run out.
+    void QueueSitemapPages(CrawlRun& run);
+
+    UrlStore& store_;
+    // Every identity ever queued is in the store; its queued mark says whether it still waits.
+    std::vector<UrlId> queue_;
+    std::size_t head_ = 0;
+    std::optional<SiteScope> site_;
+    bool siteSettled_ = false;
+    std::string headText_;
+    // The site's pages its sitemaps list, in their order, and a lookup into them; the views point into
+    // the vector, which never changes once read. Those from `sitemapNext_` on wait to be queued.
+    std::vector<std::string> sitemapPages_;
+    std::unordered_set<std::string_view> inSitemap_;
+    std::size_t sitemapNext_ = 0;
+    std::size_t sitemapBytes_ = 0;
+    bool sitemapsDue_ = false;
+    // Addresses queued as a page's resources (images, style sheets, scripts): checked, never listed.
+    std::unordered_set<UrlId> resources_;
+};
+
+} // namespace vortaxel::crawl

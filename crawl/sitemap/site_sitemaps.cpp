@@ -1,0 +1,85 @@
+#include "crawl/sitemap/site_sitemaps.h"
+
+#include "crawl/robots/robots_rules.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_set>
+
+namespace vortaxel::crawl {
+
+namespace {
+
+// What is fed to the reader at a time: it stops reading as soon as a limit is met, and the rest of a
+// huge body is then never scanned.
+constexpr std::size_t kFeedBytes = std::size_t{64} * 1024;
+
+bool IsSuccess(const FetchedPage& page) {
+    return page.ok && page.status >= 200 && page.status < 300;
+}
+
+} // namespace
+
+SiteSitemaps ReadSiteSitemaps(const SiteScope& site, const FileFetch& fetch, const std::function<bool()>& stopping,
+                              const SitemapWalkLimits& limits) {
+    std::vector<std::string> starts;
+    if (!stopping()) {
+        const FetchedPage robots = fetch(site.origin + "/robots.txt");
+        if (IsSuccess(robots)) {
+            for (const std::string& named : RobotsSitemaps(robots.body)) {
+                if (auto identity = PageIdentity(named, named)) {
+                    starts.push_back(std::move(*identity));
+                }
+            }
+        }
+    }
+    const std::string fallback = site.origin + "/sitemap.xml";
+    if (std::find(starts.begin(), starts.end(), fallback) == starts.end()) {
+        starts.push_back(fallback);
+    }
+    const auto onSite = [&site](const std::string& url) {
+        const auto identity = PageIdentity(url, url);
+        const auto scope = identity ? SiteScope::Of(*identity) : std::nullopt;
+        return scope && scope->origin == site.origin;
+    };
+    // Most sites have no /sitemap.xml: its absence is no problem worth a line.
+    bool fallbackMissing = false;
+    const auto fetchSitemap = [&](const std::string& url, SitemapReader& into) {
+        const auto identity = PageIdentity(url, url);
+        if (!identity || stopping()) {
+            return false;
+        }
+        const FetchedPage page = fetch(*identity);
+        if (!IsSuccess(page)) {
+            fallbackMissing = fallbackMissing || *identity == fallback;
+            return false;
+        }
+        const std::string_view body = page.body;
+        for (std::size_t at = 0; at < body.size(); at += kFeedBytes) {
+            if (!into.Feed(body.substr(at, kFeedBytes))) {
+                break;
+            }
+        }
+        return true;
+    };
+    SitemapWalk walk = WalkSitemaps(starts, fetchSitemap, limits, onSite);
+    SiteSitemaps out;
+    out.sitemapsRead = walk.sitemapsRead - (fallbackMissing ? 1 : 0);
+    out.problems = std::move(walk.problems);
+    if (fallbackMissing) {
+        std::erase(out.problems, fallback + ": could not be fetched");
+    }
+    // Two spellings of one page are one page.
+    std::unordered_set<std::string> seen;
+    for (const std::string& listed : walk.pages) {
+        auto identity = PageIdentity(listed, listed);
+        if (!identity || IsNeverFetchedKind(*identity) || !site.Contains(*identity)) {
+            ++out.offSite;
+        } else if (seen.insert(*identity).second) {
+            out.pages.push_back(std::move(*identity));
+        }
+    }
+    return out;
+}
+
+} // namespace vortaxel::crawl
