@@ -20,6 +20,11 @@ constexpr const char* kRowQuery =
 constexpr const char* kInlinksQuery = "SELECT count(DISTINCT page_id) FROM links WHERE target = ? AND page_id != ?";
 constexpr const char* kOutlinksQuery = "SELECT count(*) FROM links WHERE page_id = ?";
 constexpr const char* kHopsQuery = "SELECT code, url FROM hops WHERE fetch_id = ? ORDER BY hop";
+// Links whose target's last fetch failed, was blocked or answered 4xx or 5xx, as IsBrokenLink decides.
+constexpr const char* kBrokenQuery = "SELECT count(*), count(DISTINCT l.target), count(DISTINCT p.url) "
+                                     "FROM links l JOIN pages p ON p.id = l.page_id ";
+constexpr const char* kBrokenWhere =
+    " WHERE f.id IS NOT NULL AND (f.blocked != 0 OR coalesce(f.error, '') != '' OR f.status >= 400)";
 constexpr const char* kLinkQuery =
     "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, f.ok, f.status, f.error, f.blocked "
     "FROM links l JOIN pages p ON p.id = l.page_id ";
@@ -181,34 +186,82 @@ std::string AuditReader::ForEachLink(const std::function<void(const audit::Audit
     return links.Status() ? std::string() : store_.FailureText(links.Status());
 }
 
-std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks, bool keepBroken) {
+std::string AuditReader::Summarise(audit::AuditSummary& summary) {
+    summary = audit::AuditSummary{};
+    audit::AuditRunMeta meta;
+    meta.startUrl = store_.Settings().startText;
+    // The fetches whose title and description count, kept by id: eight bytes a page, not its texts.
+    std::vector<std::int64_t> withText;
+    std::string error = ForEachRow([&](const AuditRow& row) {
+        audit::CountPage(summary, row.page, meta);
+        if (audit::HasPageText(row.page)) {
+            withText.push_back(row.fetchId);
+            summary.missingTitles += row.page.title.empty() ? 1 : 0;
+            summary.missingDescriptions += row.page.metaDescription.empty() ? 1 : 0;
+        }
+    });
+    if (!error.empty()) {
+        return error;
+    }
+    SqlDatabase& db = store_.Db();
+    // A temporary table lives beside the connection, not in the file, so a read-only file is read as well.
+    SqlStatus status = db.Execute("CREATE TEMP TABLE IF NOT EXISTS summary_pages (fetch_id INTEGER PRIMARY KEY); "
+                                  "DELETE FROM temp.summary_pages; SAVEPOINT summary_pages");
+    SqlStatement insert;
+    if (status) {
+        status = insert.Prepare(db, "INSERT INTO temp.summary_pages (fetch_id) VALUES (?)");
+    }
+    for (std::size_t i = 0; status && i < withText.size(); ++i) {
+        insert.Bind(1, withText[i]);
+        status = insert.Run();
+    }
+    db.Execute(status ? "RELEASE summary_pages" : "ROLLBACK TO summary_pages; RELEASE summary_pages");
+    withText = {};
+    const auto shared = [&](const char* column, std::size_t& values, std::size_t& pages) {
+        SqlStatement query;
+        status = query.Prepare(
+            db, std::string("SELECT count(*), coalesce(sum(n), 0) FROM (SELECT count(*) AS n FROM temp.summary_pages t "
+                            "JOIN fetches f ON f.id = t.fetch_id JOIN pages p ON p.id = f.page_id WHERE p.") +
+                    column + " != '' GROUP BY p." + column + " HAVING n > 1)");
+        if (status && query.Step()) {
+            values = static_cast<std::size_t>(query.Int(0));
+            pages = static_cast<std::size_t>(query.Int(1));
+        }
+        status = status ? query.Status() : status;
+    };
+    if (status) {
+        shared("title", summary.duplicateTitles, summary.duplicateTitlePages);
+    }
+    if (status) {
+        shared("meta_description", summary.duplicateDescriptions, summary.duplicateDescriptionPages);
+    }
+    if (status) {
+        SqlStatement broken;
+        status = broken.Prepare(db, std::string(kBrokenQuery) + kLinkTargetFetch + kBrokenWhere);
+        if (status && broken.Step()) {
+            summary.brokenLinks = static_cast<std::size_t>(broken.Int(0));
+            summary.brokenTargets = static_cast<std::size_t>(broken.Int(1));
+            summary.pagesWithBrokenLinks = static_cast<std::size_t>(broken.Int(2));
+        }
+        status = status ? broken.Status() : status;
+    }
+    db.Execute("DROP TABLE IF EXISTS temp.summary_pages");
+    return status ? std::string() : store_.FailureText(status);
+}
+
+std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks) {
     data.meta.startUrl = store_.Settings().startText;
     data.meta.rules = "browser";
     // Grown one row at a time, the list would at its last doubling hold half as much again as it needs.
     if (std::int64_t rows = 0; store_.Db().QueryInt("SELECT count(*) FROM fetches", rows) && rows > 0) {
         data.pages.reserve(data.pages.size() + static_cast<std::size_t>(rows));
     }
-    std::string error = ForEachRow([&data, keepBroken](const AuditRow& row) {
-        data.pages.push_back(row.page);
-        if (!keepBroken) {
-            // The summary alone reads none of these: on a large site they are most of what it would hold.
-            audit::AuditPage& page = data.pages.back();
-            for (std::string* text :
-                 {&page.finalUrl, &page.contentType, &page.error, &page.h1, &page.canonical, &page.robots}) {
-                *text = std::string();
-            }
-            for (audit::RedirectHop& hop : page.redirectChain) {
-                hop.url = std::string();
-            }
-        }
-    });
+    std::string error = ForEachRow([&data](const AuditRow& row) { data.pages.push_back(row.page); });
     std::size_t others = 0;
     if (error.empty()) {
         error = ForEachLink([&](const audit::AuditLink& link) {
             const bool broken = audit::IsBrokenLink(link);
-            if (broken && !keepBroken) {
-                data.brokenTally.Add(link);
-            } else if (broken || others < mostOtherLinks) {
+            if (broken || others < mostOtherLinks) {
                 others += broken ? 0 : 1;
                 data.links.push_back(link);
             }

@@ -2,6 +2,7 @@
 
 #include "app/crawl_store.h"
 #include "export/audit_data.h"
+#include "export/audit_summary.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,11 +45,13 @@ public:
     std::string ReadRow(std::int64_t fetchId, const std::function<void(const AuditRow&)>& visit);
     /// Every link of every page, in the order they were read, with its target's final outcome.
     std::string ForEachLink(const std::function<void(const audit::AuditLink&)>& visit);
-    /// The audit in memory, for the audit page and the summary: every fetch, every broken link, and the first
-    /// `mostOtherLinks` of the others, so that a site's whole link graph never is. Without `keepBroken`, for
-    /// the summary alone: the broken links only as a tally, and each fetch without the texts it does not read
-    /// (final address, type, error, H1, canonical, robots, the addresses of redirect hops).
-    std::string Load(audit::AuditData& data, std::size_t mostOtherLinks, bool keepBroken = true);
+    /// The audit in memory, for the audit page: every fetch, every broken link, and the first `mostOtherLinks`
+    /// of the others, so that a site's whole link graph never is.
+    std::string Load(audit::AuditData& data, std::size_t mostOtherLinks);
+
+    /// The run's summary, read as the per-page report is, a row at a time: what it counts across pages (shared
+    /// titles and descriptions, broken links) SQLite counts, so a large site's texts are never held.
+    std::string Summarise(audit::AuditSummary& summary);
 
 private:
     std::string ReadRows(std::optional<std::int64_t> fetchId, const std::function<void(const AuditRow&)>& visit);

@@ -273,24 +273,26 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
     if (options.audit.linksFile) {
         note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile));
     }
-    const bool wantsData = options.audit.htmlFile || !options.quiet;
-    audit::AuditData data;
-    if (wantsData) {
-        // The summary counts only broken links; the page shows some of the others as well.
-        const std::size_t others = options.audit.htmlFile ? audit::kAuditPageMostLinks : 0;
-        // Only the audit page lists the broken links; the summary counts them.
-        if (std::string error = reader.Load(data, others, options.audit.htmlFile.has_value()); !error.empty()) {
+    if (options.audit.htmlFile) {
+        // The page shows some of the links that are not broken as well.
+        audit::AuditData data;
+        if (std::string error = reader.Load(data, audit::kAuditPageMostLinks); !error.empty()) {
             outcome.failures.push_back(error);
             return outcome;
         }
-    }
-    if (options.audit.htmlFile) {
         platform::AtomicFileWriter files;
         const keywords::WriteResult written = audit::WriteAuditPage(data, *options.audit.htmlFile, files);
         note(*options.audit.htmlFile, written ? std::string() : written.error);
-    }
-    if (!options.quiet) {
-        outcome.summary = audit::AuditSummaryText(audit::SummariseAudit(data));
+        if (!options.quiet) {
+            outcome.summary = audit::AuditSummaryText(audit::SummariseAudit(data));
+        }
+    } else if (!options.quiet) {
+        audit::AuditSummary summary;
+        if (std::string error = reader.Summarise(summary); !error.empty()) {
+            outcome.failures.push_back(error);
+            return outcome;
+        }
+        outcome.summary = audit::AuditSummaryText(summary);
     }
     return outcome;
 }

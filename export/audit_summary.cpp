@@ -55,22 +55,26 @@ bool IsOrphan(const AuditPage& page, const AuditRunMeta& meta) {
     return page.inSitemap && page.inlinks == 0 && page.url != meta.startUrl;
 }
 
+void CountPage(AuditSummary& s, const AuditPage& page, const AuditRunMeta& meta) {
+    ++s.pages;
+    const int status = page.status.value_or(0);
+    s.statusClasses.at(status >= 100 && status < 600 ? static_cast<std::size_t>(status / 100) : 0)++;
+    s.indexability.at(static_cast<std::size_t>(page.indexability))++;
+    if (!page.redirectChain.empty()) {
+        ++s.redirected;
+        s.redirectChains += page.redirectChain.size() > 1 ? 1 : 0;
+        s.longestChain = std::max(s.longestChain, page.redirectChain.size());
+    }
+    s.orphans += IsOrphan(page, meta) ? 1 : 0;
+    s.noindex = s.indexability.at(static_cast<std::size_t>(Indexability::Noindex));
+}
+
 AuditSummary SummariseAudit(const AuditData& data) {
     AuditSummary s;
-    s.pages = data.pages.size();
     s.durationMs = data.meta.durationMs;
     for (const AuditPage& page : data.pages) {
-        const int status = page.status.value_or(0);
-        s.statusClasses.at(status >= 100 && status < 600 ? static_cast<std::size_t>(status / 100) : 0)++;
-        s.indexability.at(static_cast<std::size_t>(page.indexability))++;
-        if (!page.redirectChain.empty()) {
-            ++s.redirected;
-            s.redirectChains += page.redirectChain.size() > 1 ? 1 : 0;
-            s.longestChain = std::max(s.longestChain, page.redirectChain.size());
-        }
-        s.orphans += IsOrphan(page, data.meta) ? 1 : 0;
+        CountPage(s, page, data.meta);
     }
-    s.noindex = s.indexability.at(static_cast<std::size_t>(Indexability::Noindex));
 
     std::unordered_set<std::string_view> targets(data.brokenTally.targets.begin(), data.brokenTally.targets.end());
     std::unordered_set<std::string_view> sources(data.brokenTally.sources.begin(), data.brokenTally.sources.end());

@@ -42,6 +42,10 @@ bool HasPageText(const AuditPage& page);
 /// True for a page only a sitemap reaches: listed in one, no page links to it, and not where the run began.
 bool IsOrphan(const AuditPage& page, const AuditRunMeta& meta);
 
+/// Counts one page into `summary`: its status class, indexability, redirects and whether it is an orphan.
+/// Titles, descriptions and broken links are counted over the whole crawl, not page by page.
+void CountPage(AuditSummary& summary, const AuditPage& page, const AuditRunMeta& meta);
+
 AuditSummary SummariseAudit(const AuditData& data);
 
 /// The summary as lines for standard error, each ended by "\n".

@@ -151,6 +151,34 @@ TEST_F(Audit, KeptCrawlGivesTheSameFilesOfflineAndPhrasesComeFromTheChosenText) 
     EXPECT_NE(FileBytes(Path("a.html")).find("Old news"), std::string::npos);
 }
 
+TEST(AuditSummary, CountsSharedTextsAndBrokenLinksAlikeWithAndWithoutTheAuditPage) {
+    LoopbackSite site;
+    site.Serve("/", Page().WithBody("<title>Shop</title><meta name=description content=Same><a href=/a.html>a</a> "
+                                    "<a href=/b.html>b</a> <a href=/c.html>c</a> <a href=/gone.html>g</a> "
+                                    "<a href=/down.html>d</a>"));
+    site.Serve("/a.html", Page().WithBody("<title>Item</title><a href=/gone.html>g</a>"));
+    site.Serve("/b.html", Page().WithBody("<title>Item</title><meta name=description content=Same>"));
+    site.Serve("/c.html", Page().WithBody("<meta name=description content=Same><a href=/gone.html>g</a>"));
+    site.Serve("/down.html", Page().WithStatus(500).WithBody("<title>Item</title>"));
+    ScratchFolder folder{"audit-summary"};
+    const std::string db = (folder.Path() / "c.db").string();
+    // The summary alone is counted by the database; with the audit page, from the crawl held in memory.
+    ChildProcess alone(VORTAXEL_CLI_PATH, {"--rules", "browser", "--db", db, "--links",
+                                           (folder.Path() / "l.csv").string(), site.Url("/")});
+    ASSERT_TRUE(alone.Wait(kRunLimit));
+    ASSERT_EQ(alone.ExitCode(), 0) << alone.Err();
+    ChildProcess withPage(VORTAXEL_CLI_PATH, {"--db", db, "--offline", "--html", (folder.Path() / "a.html").string()});
+    ASSERT_TRUE(withPage.Wait(kRunLimit));
+    ASSERT_EQ(withPage.ExitCode(), 0) << withPage.Err();
+    const std::string expected = "Broken links: 4 (to 2 addresses) on 3 pages\n"
+                                 "Redirects: 0 pages redirected, 0 chains of two hops or more\n"
+                                 "Titles: 1 missing, 1 shared by 2 pages\n"
+                                 "Descriptions: 1 missing, 1 shared by 3 pages\n";
+    EXPECT_NE(alone.Err().find(expected), std::string::npos) << alone.Err();
+    const auto summary = [](const std::string& err) { return err.substr(std::min(err.find("Audit: "), err.size())); };
+    EXPECT_EQ(summary(alone.Err()), summary(withPage.Err()));
+}
+
 TEST_F(Audit, WithoutDbTheLinksLiveInATemporaryFileRemovedAtTheEnd) {
     const char* before = std::getenv("TMPDIR");
     const std::string saved = before ? before : "";
