@@ -186,23 +186,30 @@ std::string AuditReader::ForEachLink(const std::function<void(const audit::Audit
     return links.Status() ? std::string() : store_.FailureText(links.Status());
 }
 
+AuditSummaryCounter::AuditSummaryCounter(CrawlStore& store) : store_(store) {
+    meta_.startUrl = store_.Settings().startText;
+}
+
+void AuditSummaryCounter::Add(const AuditRow& row) {
+    audit::CountPage(summary_, row.page, meta_);
+    if (audit::HasPageText(row.page)) {
+        withText_.push_back(row.fetchId);
+        summary_.missingTitles += row.page.title.empty() ? 1 : 0;
+        summary_.missingDescriptions += row.page.metaDescription.empty() ? 1 : 0;
+    }
+}
+
 std::string AuditReader::Summarise(audit::AuditSummary& summary) {
-    summary = audit::AuditSummary{};
-    audit::AuditRunMeta meta;
-    meta.startUrl = store_.Settings().startText;
-    // The fetches whose title and description count, kept by id: eight bytes a page, not its texts.
-    std::vector<std::int64_t> withText;
-    std::string error = ForEachRow([&](const AuditRow& row) {
-        audit::CountPage(summary, row.page, meta);
-        if (audit::HasPageText(row.page)) {
-            withText.push_back(row.fetchId);
-            summary.missingTitles += row.page.title.empty() ? 1 : 0;
-            summary.missingDescriptions += row.page.metaDescription.empty() ? 1 : 0;
-        }
-    });
-    if (!error.empty()) {
+    AuditSummaryCounter counter(store_);
+    if (std::string error = ForEachRow([&counter](const AuditRow& row) { counter.Add(row); }); !error.empty()) {
         return error;
     }
+    return counter.Finish(summary);
+}
+
+std::string AuditSummaryCounter::Finish(audit::AuditSummary& result) {
+    audit::AuditSummary& summary = summary_;
+    std::vector<std::int64_t>& withText = withText_;
     SqlDatabase& db = store_.Db();
     // A temporary table lives beside the connection, not in the file, so a read-only file is read as well.
     SqlStatus status = db.Execute("CREATE TEMP TABLE IF NOT EXISTS summary_pages (fetch_id INTEGER PRIMARY KEY); "
@@ -246,6 +253,7 @@ std::string AuditReader::Summarise(audit::AuditSummary& summary) {
         status = status ? broken.Status() : status;
     }
     db.Execute("DROP TABLE IF EXISTS temp.summary_pages");
+    result = summary;
     return status ? std::string() : store_.FailureText(status);
 }
 

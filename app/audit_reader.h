@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vortaxel::app {
 
@@ -49,14 +50,31 @@ public:
     /// of the others, so that a site's whole link graph never is.
     std::string Load(audit::AuditData& data, std::size_t mostOtherLinks);
 
-    /// The run's summary, read as the per-page report is, a row at a time: what it counts across pages (shared
-    /// titles and descriptions, broken links) SQLite counts, so a large site's texts are never held.
+    /// The run's summary, reading the rows for it alone (see AuditSummaryCounter).
     std::string Summarise(audit::AuditSummary& summary);
 
 private:
     std::string ReadRows(std::optional<std::int64_t> fetchId, const std::function<void(const AuditRow&)>& visit);
 
     CrawlStore& store_;
+};
+
+/// Counts the run's summary from the rows of a pass that reads them anyway (the per-page report's), then
+/// what it counts across pages (shared titles and descriptions, broken links) in SQLite, so that a large
+/// site's texts are never held: eight bytes a page.
+class AuditSummaryCounter {
+public:
+    explicit AuditSummaryCounter(CrawlStore& store);
+    void Add(const AuditRow& row);
+    /// Returns why reading failed, or "".
+    std::string Finish(audit::AuditSummary& summary);
+
+private:
+    CrawlStore& store_;
+    audit::AuditRunMeta meta_;
+    audit::AuditSummary summary_;
+    // The fetches whose title and description count.
+    std::vector<std::int64_t> withText_;
 };
 
 /// Why a kept crawl holds no audit ("it was kept without page facts"), or "" when it holds one.

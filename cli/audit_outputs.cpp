@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -157,11 +158,15 @@ std::string WriteLinks(app::AuditReader& reader, const std::string& path) {
     return out.Finish();
 }
 
-std::string WriteReport(app::AuditReader& reader, const std::string& path, std::string& readError) {
+std::string WriteReport(app::AuditReader& reader, const std::string& path, std::string& readError,
+                        app::AuditSummaryCounter* summary) {
     // Written as it grows, like the links file: a large site's report is never held whole.
     PieceWriter out(path);
     keywords::PageReportBuilder builder(0, kAuditColumns);
-    readError = reader.ForEachRow([&builder, &out](const app::AuditRow& row) {
+    readError = reader.ForEachRow([&builder, &out, summary](const app::AuditRow& row) {
+        if (summary != nullptr) {
+            summary->Add(row);
+        }
         keywords::PageReportRow base;
         base.url = row.page.url;
         base.status = row.page.status;
@@ -263,11 +268,18 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
     if (options.keywordsFile) {
         note(*options.keywordsFile, WriteKeywords(store, options.audit.phrases, found, *options.keywordsFile));
     }
+    // The summary alone counts its pages as the report reads them rather than reading them again.
+    std::optional<app::AuditSummaryCounter> counter;
+    if (!options.quiet && !options.audit.htmlFile && options.reportFile) {
+        counter.emplace(store);
+    }
     if (options.reportFile) {
         std::string readError;
-        note(*options.reportFile, WriteReport(reader, *options.reportFile, readError));
+        note(*options.reportFile, WriteReport(reader, *options.reportFile, readError, counter ? &*counter : nullptr));
         if (!readError.empty()) {
             outcome.failures.push_back(readError);
+            // Counted from part of the rows, the summary would be wrong: it reads them again.
+            counter.reset();
         }
     }
     if (options.audit.linksFile) {
@@ -288,7 +300,7 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
         }
     } else if (!options.quiet) {
         audit::AuditSummary summary;
-        if (std::string error = reader.Summarise(summary); !error.empty()) {
+        if (std::string error = counter ? counter->Finish(summary) : reader.Summarise(summary); !error.empty()) {
             outcome.failures.push_back(error);
             return outcome;
         }

@@ -162,9 +162,10 @@ TEST(AuditSummary, CountsSharedTextsAndBrokenLinksAlikeWithAndWithoutTheAuditPag
     site.Serve("/down.html", Page().WithStatus(500).WithBody("<title>Item</title>"));
     ScratchFolder folder{"audit-summary"};
     const std::string db = (folder.Path() / "c.db").string();
-    // The summary alone is counted by the database; with the audit page, from the crawl held in memory.
-    ChildProcess alone(VORTAXEL_CLI_PATH, {"--rules", "browser", "--db", db, "--links",
-                                           (folder.Path() / "l.csv").string(), site.Url("/")});
+    // The summary alone is counted by the database, beside the report or on its own; with the audit page,
+    // from the crawl held in memory.
+    ChildProcess alone(VORTAXEL_CLI_PATH, {"--rules", "browser", "--db", db, "--report",
+                                           (folder.Path() / "r.csv").string(), site.Url("/")});
     ASSERT_TRUE(alone.Wait(kRunLimit));
     ASSERT_EQ(alone.ExitCode(), 0) << alone.Err();
     ChildProcess withPage(VORTAXEL_CLI_PATH, {"--db", db, "--offline", "--html", (folder.Path() / "a.html").string()});
@@ -175,8 +176,11 @@ TEST(AuditSummary, CountsSharedTextsAndBrokenLinksAlikeWithAndWithoutTheAuditPag
                                  "Titles: 1 missing, 1 shared by 2 pages\n"
                                  "Descriptions: 1 missing, 1 shared by 3 pages\n";
     EXPECT_NE(alone.Err().find(expected), std::string::npos) << alone.Err();
+    ChildProcess withLinks(VORTAXEL_CLI_PATH, {"--db", db, "--offline", "--links", (folder.Path() / "l.csv").string()});
+    ASSERT_TRUE(withLinks.Wait(kRunLimit));
     const auto summary = [](const std::string& err) { return err.substr(std::min(err.find("Audit: "), err.size())); };
     EXPECT_EQ(summary(alone.Err()), summary(withPage.Err()));
+    EXPECT_EQ(summary(alone.Err()), summary(withLinks.Err()));
 }
 
 TEST_F(Audit, WithoutDbTheLinksLiveInATemporaryFileRemovedAtTheEnd) {
