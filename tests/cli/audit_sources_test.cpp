@@ -25,11 +25,6 @@ using namespace std::chrono_literals;
 
 constexpr auto kRunLimit = 60s;
 
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 std::set<std::string> Lines(const std::string& text) {
     std::set<std::string> lines;
     std::istringstream in(text);
@@ -219,7 +214,7 @@ TEST_F(SitemapCrawl, PagesOnlyASitemapListsAreCrawledMarkedAndCountedAsOrphans) 
             pages.insert({U("/orphan.html"), U("/behind.html")});
         }
         EXPECT_EQ(Lines(run.out), pages);
-        auto rows = CsvBy(FileBytes(report), "url");
+        auto rows = CsvBy(ReadFile(report), "url");
         EXPECT_EQ(rows[U("/")]["in_sitemap"], "no");
         if (c.orphanFound) {
             EXPECT_EQ(rows[U("/orphan.html")]["in_sitemap"], "yes");
@@ -241,7 +236,7 @@ TEST_F(SitemapCrawl, ALinkedPageIsMarkedAsListedAndNoSitemapChangesNothingWithou
     site_.Serve("/sitemap.xml", Page().WithContentType("text/xml").WithBody(UrlSet({U("/linked.html")})));
     const Outcome with = RunCli({"--rules", "browser", "--sitemaps", "--report", Path("with.csv"), U("/")});
     ASSERT_EQ(with.code, 0) << with.err;
-    auto rows = CsvBy(FileBytes(Path("with.csv")), "url");
+    auto rows = CsvBy(ReadFile(Path("with.csv")), "url");
     EXPECT_EQ(rows[U("/linked.html")]["in_sitemap"], "yes");
     EXPECT_EQ(rows[U("/linked.html")]["depth"], "1");
     EXPECT_NE(with.err.find("Orphan pages: 0\n"), std::string::npos) << with.err;
@@ -263,7 +258,7 @@ TEST_F(SitemapCrawl, ACrawlStoppedAsItsLinksRunOutCrawlsTheSitemapsPagesWhenResu
     EXPECT_EQ(first.out + resumed.out,
               U("/") + "\n" + U("/linked.html") + "\n" + U("/orphan.html") + "\n" + U("/behind.html") + "\n");
     const Outcome offline = RunCli({"--db", Path("c.db"), "--offline", "--report", Path("r.csv")});
-    auto rows = CsvBy(FileBytes(Path("r.csv")), "url");
+    auto rows = CsvBy(ReadFile(Path("r.csv")), "url");
     EXPECT_EQ(rows[U("/orphan.html")]["in_sitemap"], "yes");
     EXPECT_NE(offline.err.find("Orphan pages: 1\n"), std::string::npos) << offline.err;
 }
@@ -320,7 +315,7 @@ TEST(ResourceCheck, ResourcesGetTheirStatusInTheLinksFileAndAreNeverListed) {
     const std::string keywords = (folder.Path() / "k.txt").string();
 
     const Outcome plain = RunCli({"--rules", "browser", "--robots", "--keywords", keywords, site.Url("/")});
-    const std::string plainKeywords = FileBytes(keywords);
+    const std::string plainKeywords = ReadFile(keywords);
     site.ClearRequests();
     const Outcome run = RunCli({"--rules", "browser", "--robots", "--check-resources", "--links", links, "--keywords",
                                 keywords, site.Url("/")});
@@ -328,10 +323,10 @@ TEST(ResourceCheck, ResourcesGetTheirStatusInTheLinksFileAndAreNeverListed) {
     // The page list and the keyword file are the pages alone, as without the option.
     EXPECT_EQ(run.out, plain.out);
     EXPECT_EQ(Lines(run.out), (std::set<std::string>{site.Url("/"), site.Url("/page.html")}));
-    EXPECT_EQ(FileBytes(keywords), plainKeywords);
+    EXPECT_EQ(ReadFile(keywords), plainKeywords);
 
     std::map<std::string, std::string> status;
-    for (auto& [key, row] : CsvBy(FileBytes(links), "target")) {
+    for (auto& [key, row] : CsvBy(ReadFile(links), "target")) {
         status[key] = row["status"];
     }
     const std::map<std::string, std::string> expected = {

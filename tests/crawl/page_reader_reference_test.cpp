@@ -5,6 +5,7 @@
 #include "crawl/browser/browser_links.h"
 #include "tests/support/gumbo_links.h"
 #include "tests/support/named_rows.h"
+#include "tests/support/scratch_folder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -21,12 +22,8 @@ namespace {
 using Links = std::vector<std::string>;
 using namespace std::string_literals;
 using test::PrintTo;
+using test::ReadFile;
 using testing::GumboBrowserLinks;
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 ::testing::AssertionResult MatchesReference(const std::string& page) {
     const PageLinks reference = GumboBrowserLinks(page);

@@ -89,8 +89,10 @@ TEST_F(WindowCrawlFileTest, ACrawlCutShortContinuesWithExactlyTheRest) {
         window_ = NewWindow();
         UseBrowserRules(row.browser);
         LoopbackSite& site = NewSite();
-        ServeShop(site, 5ms);
-        site.Serve("/a.html", vortaxel::test::Page{}.WithStatus(404).WithDelay(5ms));
+        // Pages slow enough that the stop, polled while each one is awaited, lands mid-crawl even when
+        // the machine is busy.
+        ServeShop(site, 50ms);
+        site.Serve("/a.html", vortaxel::test::Page{}.WithStatus(404).WithDelay(50ms));
         CrawlByEnter(site.Url("/"));
         const std::vector<std::string> whole = FoundTexts();
         const std::vector<std::string> wholeTips = Tips();
