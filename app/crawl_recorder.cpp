@@ -30,6 +30,9 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
     : store_(store), batch_(batch), transaction_(store.Db()), progress_(store.Progress()),
       headBase_(progress_.queueHead), batchStart_(BatchClock()),
       keepsMet_(store.Settings().rules == crawl::RuleSet::Browser) {
+    batch_.waiting = std::max<std::size_t>(batch_.waiting, 1);
+    tapHeadBase_ = progress_.queueHead;
+    tapTail_ = progress_.queueTail;
     SqlDatabase& db = store_.Db();
     Check(insertPage_.Prepare(db,
                               "INSERT INTO pages (id, url, depth, found_on, turn, event) VALUES (?, ?, ?, ?, ?, ?)")) &&
@@ -49,9 +52,168 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
                                       "VALUES (?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertHop_.Prepare(db, "INSERT INTO hops (fetch_id, hop, code, url) VALUES (?, ?, ?, ?)")) &&
         Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
+    writer_ = std::thread([this] { WriteTurns(); });
 }
 
-CrawlRecorder::~CrawlRecorder() = default;
+CrawlRecorder::~CrawlRecorder() {
+    {
+        const std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    turnsWaiting_.notify_one();
+    writer_.join();
+}
+
+// The run's thread: what a turn did, taken down as it happens.
+
+void CrawlRecorder::PageFound(std::size_t /*index*/, std::string_view url) {
+    turn_.events.push_back({Event::Kind::Found, std::string(url), {}});
+}
+
+void CrawlRecorder::PageFetched(const std::string& url, const crawl::FetchedPage& page) {
+    turn_.events.push_back({Event::Kind::Fetched, url, page});
+}
+
+void CrawlRecorder::PageBlocked(std::string_view url) {
+    turn_.events.push_back({Event::Kind::Blocked, std::string(url), {}});
+}
+
+void CrawlRecorder::PageParsed(std::string_view url, const std::shared_ptr<const crawl::PageRead>& read) {
+    turn_.readUrl = url;
+    turn_.read = read;
+}
+
+void CrawlRecorder::PageInSitemap(std::string_view /*url*/) {
+    turn_.inSitemap = true;
+}
+
+void CrawlRecorder::QueuedUnlinked() {
+    turn_.unlinked = true;
+}
+
+void CrawlRecorder::TurnEnded(const crawl::RunSnapshot& state) {
+    Turn turn = std::exchange(turn_, Turn{});
+    if (failed_.load(std::memory_order_acquire)) {
+        if (!failureTold_) {
+            failureTold_ = true;
+            if (onFailure_) {
+                onFailure_();
+            }
+        }
+        return;
+    }
+    turn.rulesNote = state.RulesNote();
+    TakeDownQueue(state, turn);
+    if (turn.OnlyMovedHead()) {
+        ++heldTurns_;
+        heldLast_ = std::move(turn);
+        return;
+    }
+    turn.turns += std::exchange(heldTurns_, 0);
+    HandOver(std::move(turn));
+}
+
+void CrawlRecorder::HandOverHeldTurns() {
+    if (heldTurns_ == 0) {
+        return;
+    }
+    Turn turn = std::exchange(heldLast_, Turn{});
+    turn.turns = std::exchange(heldTurns_, 0);
+    HandOver(std::move(turn));
+}
+
+void CrawlRecorder::TakeDownQueue(const crawl::RunSnapshot& state, Turn& turn) {
+    const crawl::QueueProgress queue = state.Queue();
+    const std::int64_t head = tapHeadBase_ + std::int64_t(queue.popped);
+    const std::size_t count = state.QueueCount();
+    turn.poppedBefore = std::exchange(tapPopped_, queue.popped);
+    turn.popped = queue.popped;
+    turn.queueCount = count;
+    queueEmpty_ = count == 0;
+    const auto takeDown = [&](std::size_t from, std::size_t to) {
+        chunk_.Clear();
+        for (std::size_t i = from; i < to; ++i) {
+            chunk_.Add(state.QueueText(i));
+        }
+        turn.chunks.push_back({head + std::int64_t(from), head + std::int64_t(to), chunk_.Bytes()});
+    };
+    if (queue.reorders != tapReorders_) {
+        tapReorders_ = queue.reorders;
+        turn.wholeQueue = true;
+        for (std::size_t from = 0; from < count; from += kChunkEntries) {
+            takeDown(from, std::min(count, from + kChunkEntries));
+        }
+    } else {
+        const auto from = static_cast<std::size_t>(std::max<std::int64_t>(0, tapTail_ - head));
+        if (from < count) {
+            takeDown(from, count);
+        }
+    }
+    tapTail_ = head + std::int64_t(count);
+}
+
+void CrawlRecorder::HandOver(Turn turn) {
+    std::unique_lock lock(mutex_);
+    roomMade_.wait(lock, [this] { return pending_.size() < batch_.waiting; });
+    const bool wasEmpty = pending_.empty();
+    pending_.push_back(std::move(turn));
+    lock.unlock();
+    // The writer sleeps only on an empty hand-off, so only the turn that ends its sleep wakes it.
+    if (wasEmpty) {
+        turnsWaiting_.notify_one();
+    }
+}
+
+bool CrawlRecorder::Finish(crawl::RunEnd end, const std::string& stopReason) {
+    // A turn cut short by a failure was never whole: nothing of it is kept.
+    turn_ = Turn{};
+    HandOverHeldTurns();
+    Turn last;
+    const bool finished = queueEmpty_ && end != crawl::RunEnd::OutOfMemory;
+    last.ending.emplace();
+    last.ending->state = finished ? CrawlState::Finished : CrawlState::Stopped;
+    last.ending->stopReason = stopReason;
+    std::future<bool> written = last.ending->written.get_future();
+    HandOver(std::move(last));
+    return written.get();
+}
+
+// The writer's thread.
+
+void CrawlRecorder::WriteTurns() {
+    for (;;) {
+        std::unique_lock lock(mutex_);
+        turnsWaiting_.wait(lock, [this] { return closing_ || !pending_.empty(); });
+        if (closing_) {
+            // What was not written by now was never committed, as with a kill.
+            pending_.clear();
+            return;
+        }
+        Turn turn = std::move(pending_.front());
+        pending_.pop_front();
+        lock.unlock();
+        roomMade_.notify_one();
+        if (turn.ending) {
+            turn.ending->written.set_value(WriteEnding(*turn.ending));
+            continue;
+        }
+        if (!error_.empty()) {
+            continue;
+        }
+        if (!transaction_.IsOpen() && !Check(transaction_.Begin())) {
+            continue;
+        }
+        if (!WriteTurn(turn)) {
+            continue;
+        }
+        // The clock is read only after turns that did something: most classic turns drop a repeat.
+        const bool due =
+            pagesInBatch_ != 0 && (pagesInBatch_ >= batch_.pages || BatchClock() - batchStart_ >= batch_.time);
+        if (due) {
+            Commit(CrawlState::Running, {});
+        }
+    }
+}
 
 bool CrawlRecorder::Check(const SqlStatus& status) {
     if (status || !error_.empty()) {
@@ -59,99 +221,51 @@ bool CrawlRecorder::Check(const SqlStatus& status) {
     }
     error_ = store_.FailureText(status);
     transaction_.Rollback();
-    if (onFailure_) {
-        onFailure_();
-    }
+    failed_.store(true, std::memory_order_release);
     return false;
 }
 
-void CrawlRecorder::PageFound(std::size_t /*index*/, std::string_view url) {
-    turnEvents_.push_back({Event::Kind::Found, std::string(url), {}});
-}
-
-void CrawlRecorder::PageFetched(const std::string& url, const crawl::FetchedPage& page) {
-    turnEvents_.push_back({Event::Kind::Fetched, url, page});
-}
-
-void CrawlRecorder::PageBlocked(std::string_view url) {
-    turnEvents_.push_back({Event::Kind::Blocked, std::string(url), {}});
-}
-
-void CrawlRecorder::PageParsed(std::string_view url, const crawl::PageRead& read) {
-    turnRead_.emplace(std::string(url), read);
-}
-
-void CrawlRecorder::PageInSitemap(std::string_view /*url*/) {
-    turnInSitemap_ = true;
-}
-
-void CrawlRecorder::QueuedUnlinked() {
-    turnUnlinked_ = true;
-}
-
-void CrawlRecorder::TurnEnded(const crawl::RunSnapshot& state) {
-    if (!error_.empty()) {
-        turnEvents_.clear();
-        turnRead_.reset();
-        turnInSitemap_ = turnUnlinked_ = false;
-        return;
-    }
-    if (!transaction_.IsOpen() && !Check(transaction_.Begin())) {
-        return;
-    }
-    if (!WriteTurn(state)) {
-        return;
-    }
-    // The clock is read only after turns that did something: most classic turns drop a repeat.
-    const bool due = pagesInBatch_ != 0 && (pagesInBatch_ >= batch_.pages || BatchClock() - batchStart_ >= batch_.time);
-    if (due) {
-        Commit(CrawlState::Running, {});
-    }
-}
-
-bool CrawlRecorder::WriteTurn(const crawl::RunSnapshot& state) {
-    ++progress_.turns;
+bool CrawlRecorder::WriteTurn(const Turn& turn) {
+    progress_.turns += turn.turns;
     std::optional<std::int64_t> pageId;
     std::int64_t depth = -1;
+    const std::vector<Event>& events = turn.events;
     // Pages first, so that the turn's fetch can name its page; the events keep the order they came in.
-    for (std::size_t i = 0; i < turnEvents_.size(); ++i) {
-        if (turnEvents_[i].kind == Event::Kind::Found) {
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        if (events[i].kind == Event::Kind::Found) {
             std::int64_t id = 0;
-            if (!WritePage(turnEvents_[i], progress_.events + std::int64_t(i) + 1, id, depth)) {
+            if (!WritePage(turn, events[i], progress_.events + std::int64_t(i) + 1, id, depth)) {
                 return false;
             }
             pageId = id;
         }
     }
-    for (std::size_t i = 0; i < turnEvents_.size(); ++i) {
-        if (turnEvents_[i].kind != Event::Kind::Found &&
-            !WriteFetch(turnEvents_[i], progress_.events + std::int64_t(i) + 1, pageId)) {
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        if (events[i].kind != Event::Kind::Found &&
+            !WriteFetch(events[i], progress_.events + std::int64_t(i) + 1, pageId)) {
             return false;
         }
     }
-    if (turnRead_ && pageId && !WriteRead(*pageId)) {
+    if (turn.read && pageId && !WriteRead(turn, *pageId)) {
         return false;
     }
-    turnRead_.reset();
-    turnInSitemap_ = false;
     // A batch counts the turns that fetched or listed something: what a kill would make the next run redo.
-    pagesInBatch_ += turnEvents_.empty() ? 0 : 1;
-    progress_.events += std::int64_t(turnEvents_.size());
-    turnEvents_.clear();
-    progress_.rulesNote = state.RulesNote();
+    pagesInBatch_ += events.empty() ? 0 : 1;
+    progress_.events += std::int64_t(events.size());
+    progress_.rulesNote = turn.rulesNote;
     // What no link led to (a sitemap's pages) has no depth, nor has what only such a page links to.
     std::optional<std::int64_t> queuedDepth = std::max<std::int64_t>(depth + 1, 0);
-    if (turnUnlinked_ || (keepsMet_ && pageId && depth < 0)) {
+    if (turn.unlinked || (keepsMet_ && pageId && depth < 0)) {
         queuedDepth.reset();
     }
-    turnUnlinked_ = false;
-    return WriteQueue(state, pageId, queuedDepth);
+    return WriteQueue(turn, pageId, queuedDepth);
 }
 
-bool CrawlRecorder::WritePage(const Event& event, std::int64_t eventNumber, std::int64_t& pageId, std::int64_t& depth) {
+bool CrawlRecorder::WritePage(const Turn& turn, const Event& event, std::int64_t eventNumber, std::int64_t& pageId,
+                              std::int64_t& depth) {
     std::optional<std::int64_t> foundOn;
     // The page came from the entry this turn took from the head; that entry's row says where it was found.
-    const std::int64_t head = headBase_ + std::int64_t(previousPopped_);
+    const std::int64_t head = headBase_ + std::int64_t(turn.poppedBefore);
     // A row holds the links of a whole page, so most turns take their entry from the row the turn
     // before took its own from.
     if (!headRow_ || head < headRow_->pos || head >= headRow_->end) {
@@ -191,8 +305,9 @@ bool CrawlRecorder::WritePage(const Event& event, std::int64_t eventNumber, std:
     return Check(insertPage_.Run());
 }
 
-bool CrawlRecorder::WriteRead(std::int64_t pageId) {
-    const auto& [url, read] = *turnRead_;
+bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
+    const std::string& url = turn.readUrl;
+    const crawl::PageRead& read = *turn.read;
     const crawl::PageFacts& facts = read.facts;
     pageFacts_.Bind(1, facts.title);
     pageFacts_.Bind(2, static_cast<std::int64_t>(facts.titleCount));
@@ -202,14 +317,14 @@ bool CrawlRecorder::WriteRead(std::int64_t pageId) {
     pageFacts_.Bind(6, static_cast<std::int64_t>(facts.h1Count));
     const std::string base = crawl::LinkBase(url, facts);
     if (!facts.canonical.empty()) {
-        pageFacts_.Bind(7, crawl::ResolvedTarget(base, facts.canonical));
+        pageFacts_.Bind(7, crawl::ResolvedTarget(identities_, base, facts.canonical));
     }
     pageFacts_.Bind(8, facts.lang);
     pageFacts_.Bind(9, static_cast<std::int64_t>(facts.wordCount));
     if (facts.refresh) {
         pageFacts_.Bind(10, *facts.refresh);
     }
-    pageFacts_.Bind(11, std::int64_t{turnInSitemap_ ? 1 : 0});
+    pageFacts_.Bind(11, std::int64_t{turn.inSitemap ? 1 : 0});
     pageFacts_.Bind(12, pageId);
     if (!Check(pageFacts_.Run())) {
         return false;
@@ -217,7 +332,7 @@ bool CrawlRecorder::WriteRead(std::int64_t pageId) {
     const bool pageNofollow = crawl::RobotsSayNofollow(facts.metaRobots);
     for (const crawl::PageLink& link : read.links) {
         insertLink_.Bind(1, pageId);
-        insertLink_.Bind(2, crawl::ResolvedTarget(base, link.target));
+        insertLink_.Bind(2, crawl::ResolvedTarget(identities_, base, link.target));
         insertLink_.Bind(3, link.anchor);
         insertLink_.Bind(4, crawl::SourceName(link.source));
         insertLink_.Bind(5, link.rel);
@@ -231,7 +346,7 @@ bool CrawlRecorder::WriteRead(std::int64_t pageId) {
 }
 
 bool CrawlRecorder::WriteFetch(const Event& event, std::int64_t eventNumber, std::optional<std::int64_t> pageId) {
-    const crawl::FetchedPage& page = event.page;
+    const web::FetchResult& page = event.page;
     insertFetch_.Bind(1, eventNumber);
     insertFetch_.Bind(2, progress_.turns);
     if (pageId) {
@@ -265,54 +380,41 @@ bool CrawlRecorder::WriteFetch(const Event& event, std::int64_t eventNumber, std
     return true;
 }
 
-bool CrawlRecorder::WriteQueue(const crawl::RunSnapshot& state, std::optional<std::int64_t> foundOn,
+bool CrawlRecorder::WriteQueue(const Turn& turn, std::optional<std::int64_t> foundOn,
                                std::optional<std::int64_t> depth) {
-    const crawl::QueueProgress queue = state.Queue();
-    previousPopped_ = queue.popped;
-    const std::int64_t head = headBase_ + std::int64_t(queue.popped);
-    const std::size_t count = state.QueueCount();
+    const std::int64_t head = headBase_ + std::int64_t(turn.popped);
+    const auto count = std::int64_t(turn.queueCount);
     progress_.queueHead = head;
-    queueEmpty_ = count == 0;
-    if (queue.reorders != reorders_) {
+    if (turn.wholeQueue) {
         // The queue lost entries behind its head: only writing it whole says where it stands.
-        reorders_ = queue.reorders;
         headRow_.reset();
         SqlStatement clear;
         if (!Check(clear.Prepare(store_.Db(), "DELETE FROM queue")) || !Check(clear.Run())) {
             return false;
         }
-        for (std::size_t from = 0; from < count; from += kChunkEntries) {
-            if (!WriteChunk(state, {from, std::min(count, from + kChunkEntries)}, std::nullopt, std::nullopt)) {
+        for (const Turn::Chunk& chunk : turn.chunks) {
+            if (!WriteChunk(chunk, std::nullopt, std::nullopt)) {
                 return false;
             }
         }
-    } else {
-        const std::size_t from = static_cast<std::size_t>(std::max<std::int64_t>(0, progress_.queueTail - head));
-        if (from < count && !WriteChunk(state, {from, count}, foundOn, depth)) {
-            return false;
-        }
+    } else if (!turn.chunks.empty() && !WriteChunk(turn.chunks.front(), foundOn, depth)) {
+        return false;
     }
-    progress_.queueTail = head + std::int64_t(count);
+    progress_.queueTail = head + count;
     return true;
 }
 
-bool CrawlRecorder::WriteChunk(const crawl::RunSnapshot& state, Entries entries, std::optional<std::int64_t> foundOn,
+bool CrawlRecorder::WriteChunk(const Turn::Chunk& chunk, std::optional<std::int64_t> foundOn,
                                std::optional<std::int64_t> depth) {
-    const auto [from, to] = entries;
-    chunk_.Clear();
-    for (std::size_t i = from; i < to; ++i) {
-        chunk_.Add(state.QueueText(i));
-    }
-    const std::int64_t head = progress_.queueHead;
-    insertChunk_.Bind(1, head + std::int64_t(from));
-    insertChunk_.Bind(2, head + std::int64_t(to));
+    insertChunk_.Bind(1, chunk.pos);
+    insertChunk_.Bind(2, chunk.end);
     if (foundOn) {
         insertChunk_.Bind(3, *foundOn);
     }
     if (depth) {
         insertChunk_.Bind(4, *depth);
     }
-    insertChunk_.BindBlob(5, chunk_.Bytes());
+    insertChunk_.BindBlob(5, chunk.entries);
     return Check(insertChunk_.Run());
 }
 
@@ -333,19 +435,14 @@ bool CrawlRecorder::Commit(CrawlState state, const std::string& stopReason) {
     return true;
 }
 
-bool CrawlRecorder::Finish(crawl::RunEnd end, const std::string& stopReason) {
-    // A turn cut short by a failure was never whole: nothing of it is kept.
-    turnEvents_.clear();
-    turnRead_.reset();
-    turnInSitemap_ = turnUnlinked_ = false;
+bool CrawlRecorder::WriteEnding(Ending& ending) {
     if (!error_.empty()) {
         return false;
     }
     if (!transaction_.IsOpen() && !Check(transaction_.Begin())) {
         return false;
     }
-    const bool finished = queueEmpty_ && end != crawl::RunEnd::OutOfMemory;
-    return Commit(finished ? CrawlState::Finished : CrawlState::Stopped, stopReason);
+    return Commit(ending.state, ending.stopReason);
 }
 
 } // namespace vortaxel::app

@@ -57,7 +57,7 @@ void ListenerFan::PageBlocked(std::string_view url) {
     }
 }
 
-void ListenerFan::PageParsed(std::string_view url, const crawl::PageRead& read) {
+void ListenerFan::PageParsed(std::string_view url, const std::shared_ptr<const crawl::PageRead>& read) {
     for (auto* listener : listeners_) {
         listener->PageParsed(url, read);
     }

@@ -47,7 +47,7 @@ public:
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
     void LinksDropped(std::string_view url, std::size_t count) override;
     void PageBlocked(std::string_view url) override;
-    void PageParsed(std::string_view url, const crawl::PageRead& read) override;
+    void PageParsed(std::string_view url, const std::shared_ptr<const crawl::PageRead>& read) override;
     void PageInSitemap(std::string_view url) override;
     void SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) override;
     void QueuedUnlinked() override;

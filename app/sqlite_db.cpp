@@ -30,8 +30,9 @@ SqlStatus SqlDatabase::Open(const std::string& path, Mode mode) {
     } else if (mode == Mode::Create) {
         flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     }
-    // One connection per thread that uses it; no URI tricks in file names.
-    flags |= SQLITE_OPEN_NOMUTEX;
+    // A crawl's recorder writes on a thread of its own while a window may read the same connection,
+    // so SQLite serialises each connection's calls. No URI tricks in file names.
+    flags |= SQLITE_OPEN_FULLMUTEX;
     const int code = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (code != SQLITE_OK) {
         SqlStatus status{code, db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(code)};

@@ -4,6 +4,7 @@
 #include "crawl/page/page_reader.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,7 @@ public:
     virtual void PageBlocked(std::string_view /*url*/) {}
     /// Browser rules read the page just listed as `url` (where it landed): its facts and every link it
     /// holds, as written, before the rules pick the ones they follow.
-    virtual void PageParsed(std::string_view /*url*/, const PageRead& /*read*/) {}
+    virtual void PageParsed(std::string_view /*url*/, const std::shared_ptr<const PageRead>& /*read*/) {}
     /// The page about to be told by PageParsed is one the site's sitemaps list.
     virtual void PageInSitemap(std::string_view /*url*/) {}
     /// The site's sitemaps were read: `files` fetched, `pages` of the site listed, `problems` a line per

@@ -54,7 +54,9 @@ public:
     /// Tells the listener that page `url` had `count` links past its budget dropped.
     void LinksDropped(std::string_view url, std::size_t count) { listener_.LinksDropped(url, count); }
     /// Tells the listener what page `url` says about itself and links to.
-    void PageParsed(std::string_view url, const PageRead& read) { listener_.PageParsed(url, read); }
+    void PageParsed(std::string_view url, const std::shared_ptr<const PageRead>& read) {
+        listener_.PageParsed(url, read);
+    }
 
     /// Obeys robots.txt through `gate` from now on.
     void SetGate(RobotsGate* gate) { gate_ = gate; }

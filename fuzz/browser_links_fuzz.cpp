@@ -17,6 +17,7 @@
 namespace {
 
 constexpr std::string_view kBase = "http://site.example/docs/library/page.html?q=1";
+constexpr std::string_view kSibling = "http://site.example/docs/library/other.html?r=/x/y";
 // Resolving costs far more than parsing; a few links per input find the same faults.
 constexpr std::size_t kLinksResolved = 32;
 
@@ -33,6 +34,17 @@ void CheckIdentity(std::string_view base, std::string_view link) {
     VORTAXEL_FUZZ_CHECK(vortaxel::crawl::SiteScope::Of(*identity).has_value());
 }
 
+// What a link named from one page is remembered for every page of its folder: it must be what
+// resolving it afresh against that page gives.
+void CheckRemembered(std::string_view link) {
+    vortaxel::crawl::PageIdentityCache cache;
+    const std::string otherPart = std::string(link.substr(0, link.find('#'))) + "#other.part";
+    for (const std::string_view base : {kBase, kSibling, kBase}) {
+        VORTAXEL_FUZZ_CHECK(cache.Resolve(base, link) == vortaxel::crawl::PageIdentity(base, link));
+        VORTAXEL_FUZZ_CHECK(cache.Resolve(base, otherPart) == vortaxel::crawl::PageIdentity(base, otherPart));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -40,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view page(input.data(), input.size());
 
     CheckIdentity(kBase, page.substr(0, page.find('\n')));
+    CheckRemembered(page.substr(0, page.find('\n')));
 
     // Small limits, so that inputs of fuzzing size reach them.
     vortaxel::crawl::ReadLimits limits;

@@ -47,8 +47,8 @@ std::string LinkBase(std::string_view pageAddress, const PageFacts& facts) {
     return std::string(pageAddress);
 }
 
-std::string ResolvedTarget(std::string_view base, std::string_view link) {
-    auto resolved = PageIdentity(base, link);
+std::string ResolvedTarget(PageIdentityCache& identities, std::string_view base, std::string_view link) {
+    auto resolved = identities.Resolve(base, link);
     return resolved ? std::move(*resolved) : std::string(link);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "crawl/browser/browser_links.h"
+#include "crawl/page/page_address.h"
 #include "crawl/page/page_reader.h"
 
 #include <string>
@@ -13,7 +14,7 @@ std::string LinkBase(std::string_view pageAddress, const PageFacts& facts);
 
 /// `link` resolved against `base` as a page identity, or as written when it names no web page
 /// (mailto:, javascript:, a malformed address).
-std::string ResolvedTarget(std::string_view base, std::string_view link);
+std::string ResolvedTarget(PageIdentityCache& identities, std::string_view base, std::string_view link);
 
 /// Whether robots directives (meta robots, X-Robots-Tag) hold "nofollow" or "none", alone or after a
 /// user agent name ("otherbot: nofollow").

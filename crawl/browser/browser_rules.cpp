@@ -130,7 +130,7 @@ void BrowserRules::Visit(CrawlRun& run) {
     if (!inSitemap_.empty() && (inSitemap_.contains(*landing) || inSitemap_.contains(headText_))) {
         run.PageInSitemap(*landing);
     }
-    run.PageParsed(*landing, *read);
+    run.PageParsed(*landing, read);
     std::size_t dropped = QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
                                      run.Limits().pageLinkBytes);
     if (run.Limits().checkResources) {
@@ -176,7 +176,7 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
     UrlId known;
     std::size_t dropped = 0;
     for (const std::string& link : links.links) {
-        const auto identity = PageIdentity(base, link);
+        const auto identity = identities_.Resolve(base, link);
         if (!identity || IsNeverFetchedKind(*identity) || !site_->Contains(*identity)) {
             continue;
         }

@@ -52,6 +52,7 @@ private:
     void QueueSitemapPages(CrawlRun& run);
 
     UrlStore& store_;
+    PageIdentityCache identities_;
     // Every identity ever queued is in the store; its queued mark says whether it still waits.
     std::vector<UrlId> queue_;
     std::size_t head_ = 0;

@@ -205,4 +205,56 @@ bool IsNeverFetchedKind(std::string_view identity) {
            web::EndsWithIgnoreCase(identity, ".exe");
 }
 
+std::optional<std::string> PageIdentityCache::Resolve(std::string_view base, std::string_view link) {
+    if (link.size() > kMaxRemembered || base.size() > kMaxLinkBytes) {
+        return PageIdentity(base, link);
+    }
+    std::size_t first = 0;
+    while (first < link.size() && IsBlank(link[first])) {
+        ++first;
+    }
+    if (first == link.size() || link[first] == '#') {
+        // The page itself, whatever the fragment.
+        key_.assign(base);
+        key_ += "\0#";
+    } else if (link[first] == '?') {
+        return PageIdentity(base, link);
+    } else {
+        // Only a base spelled as an identity is cut at its folder: no escapes to add, no fragment, no user.
+        const std::size_t authority = base.find("://");
+        const bool plainBase = authority != std::string_view::npos && std::ranges::none_of(base, [](char c) {
+                                   const auto byte = static_cast<unsigned char>(c);
+                                   return byte <= 0x20 || byte >= 0x7F || c == '#' || c == '@' || c == '\\' ||
+                                          c == '"' || c == '<' || c == '>' || c == '`';
+                               });
+        if (!plainBase) {
+            return PageIdentity(base, link);
+        }
+        const std::size_t pathStart = authority + 3;
+        const std::size_t query = std::min(base.find('?', pathStart), base.size());
+        const std::size_t slash = base.substr(0, query).rfind('/');
+        const std::size_t folderEnd = slash != std::string_view::npos && slash >= pathStart ? slash + 1 : query;
+        key_.assign(base.substr(0, folderEnd));
+        key_ += '\0';
+        // A fragment of plain characters is dropped without a trace, so links to the parts of one page
+        // share their answer; any other fragment stays in the key.
+        const std::size_t hash = link.find('#');
+        const bool plainFragment =
+            hash != std::string_view::npos && std::ranges::all_of(link.substr(hash + 1), [](char c) {
+                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       std::string_view("-._~:/?@!$&'()*+,;=").find(c) != std::string_view::npos;
+            });
+        key_ += plainFragment ? link.substr(0, hash + 1) : link;
+    }
+    if (const auto known = known_.find(key_); known != known_.end()) {
+        return known->second;
+    }
+    std::optional<std::string> identity = PageIdentity(base, link);
+    if (known_.size() >= capacity_) {
+        known_.clear();
+    }
+    known_.emplace(key_, identity);
+    return identity;
+}
+
 } // namespace vortaxel::crawl

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace vortaxel::crawl {
 
@@ -20,6 +22,26 @@ std::string StripLinkBlanks(std::string_view link);
 /// value for a link that does not resolve, is over kMaxLinkBytes, or has a scheme other than http
 /// and https.
 std::optional<std::string> PageIdentity(std::string_view base, std::string_view link);
+
+/// PageIdentity for the many links a crawl resolves, remembering its answers. A link that is not
+/// empty and does not start with "?" or "#" resolves the same against every page of one folder
+/// (RFC 3986 5.2.3 takes nothing of the base past its last "/", nor its query), whatever plain
+/// fragment it has; a link to a fragment alone names its page. A site's pages mostly link to the
+/// same few pages, so most links are answered from memory. Holds at most `capacity` answers,
+/// forgetting all of them when full.
+class PageIdentityCache {
+public:
+    explicit PageIdentityCache(std::size_t capacity = 16384) : capacity_(capacity) {}
+    std::optional<std::string> Resolve(std::string_view base, std::string_view link);
+
+private:
+    // Longer links are rare, and each would take its whole length of memory again.
+    static constexpr std::size_t kMaxRemembered = 1024;
+
+    std::size_t capacity_;
+    std::unordered_map<std::string, std::optional<std::string>> known_;
+    std::string key_;
+};
 
 /// Where a site lies: its origin (scheme, host and port, as a browser's same-origin rule has it),
 /// and the folder of its start page, path up to and including the last "/".

@@ -122,6 +122,78 @@ TEST(PageIdentity, CredentialsOfTheBaseAreNotCarriedOn) {
     EXPECT_EQ(PageIdentity("http://u:p@site.test/docs/", "").value_or("(none)"), "http://site.test/docs/");
 }
 
+TEST(PageIdentityCache, AnswersAsResolvingAfreshWould) {
+    // Bases that share a folder, then bases that differ only where a folder ends; each link is taken
+    // against every base in turn, so an answer remembered from one base would show against the next.
+    const std::vector<std::string> bases = {
+        "http://a.test/docs/lib/x.html",
+        "http://a.test/docs/lib/y.html?q=/z/w",
+        "http://a.test/docs/lib/",
+        "http://a.test/docs/lib",
+        "http://a.test/docs/lib?x/y",
+        "http://a.test",
+        "http://a.test?q/r",
+        "https://a.test/docs/lib/x.html",
+        "http://a.test:81/docs/lib/x.html",
+        "http://u@a.test/docs/lib/x.html",
+        "http://a.test/docs/lib/x.html#f/g",
+        "http://a.test/d%20s/lib/x.html",
+        "http://a.test/docs/l b/x.html",
+        "http://a.test/docs\\lib/x.html",
+        "not a url",
+        "http://a.test/docs/lib/x.html?a#b/c",
+    };
+    const std::vector<std::string> links = {
+        "p.html",
+        "./p.html",
+        "../p.html",
+        "../../../../p.html",
+        "/p.html",
+        "//b.test/p.html",
+        "p.html?x=1#f",
+        "?q=2",
+        "#frag",
+        "",
+        "  ",
+        " \t?q",
+        "\n#f",
+        "  p.html ",
+        "p\n.html",
+        ".",
+        "..",
+        "mailto:x@y.test",
+        "javascript:void(0)",
+        "HTTP://A.TEST/P.HTML",
+        "http:p.html",
+        "p%2fq.html",
+        "caf\xc3\xa9.html",
+        ";x",
+        "p.html?",
+        "%zz.html",
+        "\\p.html",
+        std::string(2000, 'p'),
+        "p.html#a.b",
+        "p.html#c-d",
+        "p.html#",
+        "p.html#a b",
+        "p.html #a",
+        "p.html#%zz",
+        "p.html#a\tb",
+        "#a",
+        "  #b",
+        "p.html?x#y",
+        "p.html?x#z",
+    };
+    PageIdentityCache cache(8);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const std::string& link : links) {
+            for (const std::string& base : bases) {
+                EXPECT_EQ(cache.Resolve(base, link), PageIdentity(base, link)) << base << " + " << link;
+            }
+        }
+    }
+}
+
 TEST(SiteScope, HoldsTheStartOriginAtOrBelowItsFolder) {
     const auto site = SiteScope::Of("http://site.test/docs/index.html");
     ASSERT_TRUE(site);
