@@ -39,7 +39,7 @@ LoopbackSite::~LoopbackSite() {
         std::lock_guard lock(mutex_);
         shuttingDown_ = true;
     }
-    shutdownSignal_.notify_all();
+    stateChanged_.notify_all();
     // stop() is ignored until the listen loop has begun, so give it a bounded moment to begin.
     const auto giveUp = std::chrono::steady_clock::now() + kStartWait;
     while (!server_.is_running() && std::chrono::steady_clock::now() < giveUp) {
@@ -98,9 +98,33 @@ void LoopbackSite::ClearRequests() {
     requests_.clear();
 }
 
+void LoopbackSite::Hold(const std::string& target, std::chrono::milliseconds limit) {
+    std::lock_guard lock(mutex_);
+    held_[target] = limit;
+}
+
+void LoopbackSite::Release(const std::string& target) {
+    {
+        std::lock_guard lock(mutex_);
+        held_.erase(target);
+    }
+    stateChanged_.notify_all();
+}
+
+bool LoopbackSite::WaitWhileHeld(std::unique_lock<std::mutex>& lock, const std::string& target) {
+    const auto entry = held_.find(target);
+    if (entry == held_.end()) {
+        return true;
+    }
+    // Copied: a release erases the entry while this waits.
+    const std::chrono::milliseconds limit = entry->second;
+    stateChanged_.wait_for(lock, limit, [&] { return shuttingDown_ || !held_.contains(target); });
+    return !shuttingDown_;
+}
+
 bool LoopbackSite::WaitForShutdown(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
-    return shutdownSignal_.wait_for(lock, timeout, [this] { return shuttingDown_; });
+    return stateChanged_.wait_for(lock, timeout, [this] { return shuttingDown_; });
 }
 
 void LoopbackSite::Answer(const httplib::Request& request, httplib::Response& response) {
@@ -108,8 +132,12 @@ void LoopbackSite::Answer(const httplib::Request& request, httplib::Response& re
     Page page;
     bool known = true;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         requests_.push_back({request.method, request.target, request.headers, request.remote_port});
+        if (!WaitWhileHeld(lock, request.target)) {
+            response.status = 503;
+            return;
+        }
         if (auto found = handlers_.find(request.target); found != handlers_.end()) {
             handler = found->second;
         } else if (auto entry = pages_.find(request.target); entry != pages_.end()) {

@@ -91,11 +91,21 @@ public:
     /// Forgets the requests recorded so far.
     void ClearRequests();
 
+    /// Keeps every answer for target waiting, though its request is recorded at once, until
+    /// Release(target), shutdown, or `limit` has passed: a test acts while the client is sure to be
+    /// waiting, and a test that never releases still ends.
+    void Hold(const std::string& target, std::chrono::milliseconds limit = std::chrono::seconds(30));
+
+    /// Lets the answers held for target go, and those asked for later.
+    void Release(const std::string& target);
+
     /// Waits up to timeout for the site to shut down and returns true if it is shutting down.
     /// Long-running handlers call it in their loops so that they end with the test.
     bool WaitForShutdown(std::chrono::milliseconds timeout) const;
 
 private:
+    /// Waits, with `lock` on mutex_, while target is held; false when the site shuts down meanwhile.
+    bool WaitWhileHeld(std::unique_lock<std::mutex>& lock, const std::string& target);
     void Answer(const httplib::Request& request, httplib::Response& response);
 
     httplib::Server server_;
@@ -103,8 +113,10 @@ private:
     std::thread listener_;
 
     mutable std::mutex mutex_;
-    mutable std::condition_variable shutdownSignal_;
+    // Signalled on shutdown and on each release.
+    mutable std::condition_variable stateChanged_;
     bool shuttingDown_ = false;
+    std::map<std::string, std::chrono::milliseconds> held_;
     std::map<std::string, Page> pages_;
     std::map<std::string, Handler> handlers_;
     std::vector<RecordedRequest> requests_;
