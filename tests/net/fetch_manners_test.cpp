@@ -136,9 +136,10 @@ private:
 };
 
 TEST(FetchManners, DelaySpacesRequestsToOneHostAtAnyWidthAndAbortStaysPrompt) {
-    constexpr auto kDelay = 300ms;
-    // The client spaces its starts; arrival may jitter a little on a loaded machine.
-    constexpr auto kLeastGap = 200ms;
+    constexpr auto kDelay = 800ms;
+    // The client spaces its starts; the server notes an arrival only when its thread gets a core, which
+    // on a loaded machine can come well over 100 ms late, so the floor leaves half the delay for that.
+    constexpr auto kLeastGap = 400ms;
     for (const std::size_t width : {1u, 4u}) {
         SCOPED_TRACE(width);
         LoopbackSite site;
