@@ -2,6 +2,7 @@
 
 #include "app/sqlite_db.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -26,8 +27,19 @@ constexpr const char* kBrokenQuery = "SELECT count(*), count(DISTINCT l.target),
 constexpr const char* kBrokenWhere =
     " WHERE f.id IS NOT NULL AND (f.blocked != 0 OR coalesce(f.error, '') != '' OR f.status >= 400)";
 constexpr const char* kLinkQuery =
-    "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, f.ok, f.status, f.error, f.blocked "
+    "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, f.ok, f.status, f.error, f.blocked, l.page_id, f.id "
     "FROM links l JOIN pages p ON p.id = l.page_id ";
+// Each address's last fetch, keyed by the address itself: one lookup a link finds its target's outcome, where
+// kLinkTargetFetch takes one in the index by address and another in the fetches. Of the rows max() picks
+// from, SQLite takes the other columns from the one with the greatest id.
+constexpr const char* kLastFetchesTable =
+    "CREATE TEMP TABLE IF NOT EXISTS last_fetches (url TEXT PRIMARY KEY, id INTEGER NOT NULL, ok INTEGER NOT NULL,"
+    "  status INTEGER NOT NULL, error TEXT NOT NULL, blocked INTEGER NOT NULL) WITHOUT ROWID; "
+    "DELETE FROM temp.last_fetches; "
+    "INSERT INTO temp.last_fetches SELECT url, max(id), ok, status, error, blocked FROM fetches GROUP BY url";
+constexpr const char* kLastFetchJoin = "LEFT JOIN temp.last_fetches f ON f.url = l.target";
+// Sorted and made distinct when they have doubled since they last were, and never below this many.
+constexpr std::size_t kFewestIdsToSort = std::size_t{1} << 16;
 
 std::string JoinRobots(std::string_view meta, std::string_view header) {
     std::string robots(meta);
@@ -49,6 +61,29 @@ bool IsHtmlType(std::string_view type) {
     return lower == "text/html" || lower == "application/xhtml+xml";
 }
 
+/// The table kLastFetchesTable makes, for as long as it lives: it lives beside the connection, not in the
+/// file, so a read-only file is read the same way.
+class LastFetches {
+public:
+    explicit LastFetches(SqlDatabase& db) : db_(db), status_(db.Execute(kLastFetchesTable)) {}
+    ~LastFetches() { db_.Execute("DROP TABLE IF EXISTS temp.last_fetches"); }
+    LastFetches(const LastFetches&) = delete;
+    LastFetches& operator=(const LastFetches&) = delete;
+    LastFetches(LastFetches&&) = delete;
+    LastFetches& operator=(LastFetches&&) = delete;
+
+    const SqlStatus& Status() const { return status_; }
+
+private:
+    SqlDatabase& db_;
+    SqlStatus status_;
+};
+
+void MakeDistinct(std::vector<std::int64_t>& ids) {
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+}
+
 } // namespace
 
 std::string AuditUnavailable(const CrawlStore& store) {
@@ -64,7 +99,8 @@ std::string AuditUnavailable(const CrawlStore& store) {
 AuditReader::AuditReader(CrawlStore& store, bool indexLinks) : store_(store) {
     // A run leaves them out; a read-only file may then lack them, and the lookups are slower, not wrong.
     if (indexLinks) {
-        store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target); "
+        // The page beside the target lets the inlinks be counted from the index alone, with no visit to each link.
+        store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target, page_id); "
                             "CREATE INDEX IF NOT EXISTS fetches_url ON fetches (url); "
                             "CREATE INDEX IF NOT EXISTS pages_url ON pages (url)");
     }
@@ -161,27 +197,41 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
 }
 
 std::string AuditReader::ForEachLink(const std::function<void(const audit::AuditLink&)>& visit) {
+    return ForEachLinkRow([&visit](const AuditLinkRow& row) { visit(row.link); });
+}
+
+std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLinkRow&)>& visit) {
+    const LastFetches lastFetches(store_.Db());
+    if (!lastFetches.Status()) {
+        return store_.FailureText(lastFetches.Status());
+    }
     SqlStatement links;
-    if (SqlStatus status = links.Prepare(store_.Db(), std::string(kLinkQuery) + kLinkTargetFetch + " ORDER BY l.id");
+    if (SqlStatus status = links.Prepare(store_.Db(), std::string(kLinkQuery) + kLastFetchJoin + " ORDER BY l.id");
         !status) {
         return store_.FailureText(status);
     }
-    audit::AuditLink link;
+    // Assigned field by field rather than made anew, so that each text keeps the room the last link's had.
+    AuditLinkRow row;
+    audit::AuditLink& link = row.link;
     while (links.Step()) {
-        link = audit::AuditLink{};
         link.source = links.Text(0);
         link.target = links.Text(1);
         link.anchor = links.Text(2);
         link.element = links.Text(3);
         link.rel = links.Text(4);
         link.follow = links.Int(5) != 0;
-        if (!links.IsNull(6)) {
+        link.targetStatus.reset();
+        link.targetError.clear();
+        row.pageId = links.Int(10);
+        row.targetFetchId = 0;
+        if (!links.IsNull(11)) {
+            row.targetFetchId = links.Int(11);
             if (links.Int(7) != 0) {
                 link.targetStatus = static_cast<int>(links.Int(7));
             }
-            link.targetError = links.Int(9) != 0 ? std::string(kBlocked) : std::string(links.Text(8));
+            link.targetError = links.Int(9) != 0 ? kBlocked : links.Text(8);
         }
-        visit(link);
+        visit(row);
     }
     return links.Status() ? std::string() : store_.FailureText(links.Status());
 }
@@ -197,6 +247,28 @@ void AuditSummaryCounter::Add(const AuditRow& row) {
         summary_.missingTitles += row.page.title.empty() ? 1 : 0;
         summary_.missingDescriptions += row.page.metaDescription.empty() ? 1 : 0;
     }
+}
+
+void AuditSummaryCounter::AddLink(const AuditLinkRow& row) {
+    if (!audit::IsBrokenLink(row.link)) {
+        return;
+    }
+    ++brokenLinks_;
+    // A target's address names one last fetch, and a fetch one address: counting either is counting both.
+    brokenTargets_.push_back(row.targetFetchId);
+    // A page's links come one after another.
+    if (brokenPages_.empty() || brokenPages_.back() != row.pageId) {
+        brokenPages_.push_back(row.pageId);
+    }
+    if (brokenTargets_.size() >= std::max(kFewestIdsToSort, 2 * distinctAt_)) {
+        MakeDistinct(brokenTargets_);
+        MakeDistinct(brokenPages_);
+        distinctAt_ = brokenTargets_.size();
+    }
+}
+
+void AuditSummaryCounter::LinksComplete() {
+    linksComplete_ = true;
 }
 
 std::string AuditReader::Summarise(audit::AuditSummary& summary) {
@@ -242,9 +314,26 @@ std::string AuditSummaryCounter::Finish(audit::AuditSummary& result) {
     if (status) {
         shared("meta_description", summary.duplicateDescriptions, summary.duplicateDescriptionPages);
     }
-    if (status) {
+    if (status && linksComplete_) {
+        // The pages are counted by address; a page's id stands for its address while no two pages share one.
+        SqlStatement sharedAddress;
+        status = sharedAddress.Prepare(db, "SELECT 1 FROM pages GROUP BY url HAVING count(*) > 1 LIMIT 1");
+        linksComplete_ = status && !sharedAddress.Step() && sharedAddress.Status();
+        status = status ? sharedAddress.Status() : status;
+    }
+    if (status && linksComplete_) {
+        MakeDistinct(brokenTargets_);
+        MakeDistinct(brokenPages_);
+        summary.brokenLinks = brokenLinks_;
+        summary.brokenTargets = brokenTargets_.size();
+        summary.pagesWithBrokenLinks = brokenPages_.size();
+    } else if (status) {
+        const LastFetches lastFetches(db);
+        status = lastFetches.Status();
         SqlStatement broken;
-        status = broken.Prepare(db, std::string(kBrokenQuery) + kLinkTargetFetch + kBrokenWhere);
+        if (status) {
+            status = broken.Prepare(db, std::string(kBrokenQuery) + kLastFetchJoin + kBrokenWhere);
+        }
         if (status && broken.Step()) {
             summary.brokenLinks = static_cast<std::size_t>(broken.Int(0));
             summary.brokenTargets = static_cast<std::size_t>(broken.Int(1));

@@ -30,6 +30,14 @@ struct AuditRow {
     std::string lang;
 };
 
+/// A link as the links pass reads it, with the ids that tell its page and its target apart without their text.
+struct AuditLinkRow {
+    audit::AuditLink link;
+    std::int64_t pageId = 0;
+    /// The target's last fetch, 0 when the target was never fetched.
+    std::int64_t targetFetchId = 0;
+};
+
 /// Reads the audit of a crawl kept under browser rules, streaming from the file: nothing is held
 /// for more than one row at a time. Each returns why reading failed, naming the file, or "".
 class AuditReader {
@@ -46,6 +54,8 @@ public:
     std::string ReadRow(std::int64_t fetchId, const std::function<void(const AuditRow&)>& visit);
     /// Every link of every page, in the order they were read, with its target's final outcome.
     std::string ForEachLink(const std::function<void(const audit::AuditLink&)>& visit);
+    /// The same, with each link's ids.
+    std::string ForEachLinkRow(const std::function<void(const AuditLinkRow&)>& visit);
     /// The audit in memory, for the audit page: every fetch, every broken link, and the first `mostOtherLinks`
     /// of the others, so that a site's whole link graph never is.
     std::string Load(audit::AuditData& data, std::size_t mostOtherLinks);
@@ -66,6 +76,11 @@ class AuditSummaryCounter {
 public:
     explicit AuditSummaryCounter(CrawlStore& store);
     void Add(const AuditRow& row);
+    /// Counts the broken links from a pass that reads every link anyway (the links file's), so that Finish
+    /// need not join them all to their targets again. Only a pass that read them all counts: call
+    /// LinksComplete after it, or the links are counted in SQLite.
+    void AddLink(const AuditLinkRow& row);
+    void LinksComplete();
     /// Returns why reading failed, or "".
     std::string Finish(audit::AuditSummary& summary);
 
@@ -75,6 +90,13 @@ private:
     audit::AuditSummary summary_;
     // The fetches whose title and description count.
     std::vector<std::int64_t> withText_;
+    // Of the broken links passed to AddLink: how many, their targets' last fetches and their pages,
+    // sorted and made distinct whenever they have doubled.
+    bool linksComplete_ = false;
+    std::size_t brokenLinks_ = 0;
+    std::vector<std::int64_t> brokenTargets_;
+    std::vector<std::int64_t> brokenPages_;
+    std::size_t distinctAt_ = 0;
 };
 
 /// Why a kept crawl holds no audit ("it was kept without page facts"), or "" when it holds one.

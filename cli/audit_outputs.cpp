@@ -130,7 +130,7 @@ private:
     std::string error_;
 };
 
-std::string WriteLinks(app::AuditReader& reader, const std::string& path) {
+std::string WriteLinks(app::AuditReader& reader, const std::string& path, app::AuditSummaryCounter* summary) {
     PieceWriter out(path);
     auto builder = std::make_unique<audit::LinkReportBuilder>();
     bool first = true;
@@ -143,14 +143,20 @@ std::string WriteLinks(app::AuditReader& reader, const std::string& path) {
         first = false;
         builder = std::make_unique<audit::LinkReportBuilder>();
     };
-    std::string error = reader.ForEachLink([&](const audit::AuditLink& link) {
-        builder->Add(link);
+    std::string error = reader.ForEachLinkRow([&](const app::AuditLinkRow& row) {
+        if (summary != nullptr) {
+            summary->AddLink(row);
+        }
+        builder->Add(row.link);
         if (builder->RowCount() >= kLinkRowsPerWrite) {
             flush();
         }
     });
     if (!error.empty()) {
         return error;
+    }
+    if (summary != nullptr) {
+        summary->LinksComplete();
     }
     if (first || builder->RowCount() != 0) {
         flush();
@@ -268,7 +274,8 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
     if (options.keywordsFile) {
         note(*options.keywordsFile, WriteKeywords(store, options.audit.phrases, found, *options.keywordsFile));
     }
-    // The summary alone counts its pages as the report reads them rather than reading them again.
+    // The summary alone counts its pages as the report reads them, and its broken links as the links file does,
+    // rather than reading them again.
     std::optional<app::AuditSummaryCounter> counter;
     if (!options.quiet && !options.audit.htmlFile && options.reportFile) {
         counter.emplace(store);
@@ -283,7 +290,7 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
         }
     }
     if (options.audit.linksFile) {
-        note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile));
+        note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr));
     }
     if (options.audit.htmlFile) {
         // The page shows some of the links that are not broken as well.

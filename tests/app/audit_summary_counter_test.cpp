@@ -1,0 +1,162 @@
+// The summary's broken links counted as the links file reads them must match the count SQLite makes when
+// nothing reads the links first: the same links, targets and pages, whichever way they are counted.
+
+#include "app/audit_reader.h"
+#include "app/crawl_store.h"
+#include "app/sqlite_db.h"
+#include "tests/support/scratch_folder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vortaxel::test {
+namespace {
+
+using Access = app::CrawlStore::Access;
+
+struct KeptPage {
+    std::string url;
+    int status;
+    bool blocked = false;
+};
+
+struct KeptLink {
+    int page; // index into the pages
+    std::string target;
+    int copies = 1;
+};
+
+struct CounterRow {
+    const char* name;
+    std::vector<KeptPage> fetches;
+    std::vector<KeptLink> links;
+    std::size_t brokenLinks;
+    std::size_t brokenTargets;
+    std::size_t pagesWithBrokenLinks;
+};
+
+class BrokenLinkCounts : public ::testing::TestWithParam<CounterRow> {};
+
+/// A browser-rules crawl whose fetches list a page each when they answered 200, in the order given.
+std::unique_ptr<app::CrawlStore> MakeCrawl(const std::filesystem::path& path, const CounterRow& row) {
+    std::string error;
+    auto store = app::CrawlStore::Open(path.string(), Access::Create, error);
+    EXPECT_NE(store, nullptr) << error;
+    EXPECT_TRUE(store->StartRun({"http://a.test/", crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
+    app::SqlDatabase& db = store->Db();
+    app::SqlStatement page;
+    app::SqlStatement fetch;
+    app::SqlStatement link;
+    EXPECT_TRUE(page.Prepare(db, "INSERT INTO pages (id, url, turn, event, title, meta_description) "
+                                 "VALUES (?, ?, 1, 1, '', '')"));
+    EXPECT_TRUE(fetch.Prepare(db, "INSERT INTO fetches (event, turn, page_id, url, blocked, ok, status, final_url, "
+                                  "content_type, body_skipped, bytes, ms, redirects, error) "
+                                  "VALUES (1, 1, ?, ?, ?, ?, ?, ?, 'text/html', 0, 10, 0, 0, '')"));
+    EXPECT_TRUE(link.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow) "
+                                 "VALUES (?, ?, 'x', 'a href', '', '', 1)"));
+    EXPECT_TRUE(db.Execute("BEGIN"));
+    for (std::size_t i = 0; i < row.fetches.size(); ++i) {
+        const KeptPage& kept = row.fetches[i];
+        const bool listed = kept.status == 200;
+        if (listed) {
+            page.Bind(1, static_cast<std::int64_t>(i + 1));
+            page.Bind(2, kept.url);
+            EXPECT_TRUE(page.Run());
+        }
+        listed ? fetch.Bind(1, static_cast<std::int64_t>(i + 1)) : fetch.BindNull(1);
+        fetch.Bind(2, kept.url);
+        fetch.Bind(3, std::int64_t{kept.blocked ? 1 : 0});
+        fetch.Bind(4, std::int64_t{kept.blocked ? 0 : 1});
+        fetch.Bind(5, std::int64_t{kept.status});
+        fetch.Bind(6, kept.url);
+        EXPECT_TRUE(fetch.Run());
+    }
+    for (const KeptLink& kept : row.links) {
+        for (int copy = 0; copy < kept.copies; ++copy) {
+            link.Bind(1, static_cast<std::int64_t>(kept.page + 1));
+            link.Bind(2, kept.target);
+            EXPECT_TRUE(link.Run());
+        }
+    }
+    EXPECT_TRUE(db.Execute("COMMIT"));
+    return store;
+}
+
+TEST_P(BrokenLinkCounts, AreTheSameCountedFromTheLinksPassAsInSqlite) {
+    const CounterRow& row = GetParam();
+    ScratchFolder folder("broken-link-counts");
+    auto store = MakeCrawl(folder / "crawl.db", row);
+    ASSERT_NE(store, nullptr);
+    app::AuditReader reader(*store);
+    const auto count = [&](bool readLinks, bool complete) {
+        app::AuditSummaryCounter counter(*store);
+        EXPECT_EQ(reader.ForEachRow([&counter](const app::AuditRow& page) { counter.Add(page); }), "");
+        if (readLinks) {
+            EXPECT_EQ(reader.ForEachLinkRow([&counter](const app::AuditLinkRow& link) { counter.AddLink(link); }), "");
+        }
+        if (complete) {
+            counter.LinksComplete();
+        }
+        audit::AuditSummary summary;
+        EXPECT_EQ(counter.Finish(summary), "");
+        return std::vector<std::size_t>{summary.brokenLinks, summary.brokenTargets, summary.pagesWithBrokenLinks};
+    };
+    const std::vector<std::size_t> expected{row.brokenLinks, row.brokenTargets, row.pagesWithBrokenLinks};
+    EXPECT_EQ(count(false, false), expected) << "counted in SQLite";
+    EXPECT_EQ(count(true, true), expected) << "counted from the links pass";
+    // A pass cut short leaves its counts aside.
+    EXPECT_EQ(count(true, false), expected) << "links read but not all of them";
+}
+
+const std::vector<KeptPage> kShop = {
+    {"http://a.test/", 200},     {"http://a.test/b", 200},    {"http://a.test/c", 200},
+    {"http://a.test/gone", 404}, {"http://a.test/down", 503}, {"http://a.test/private", 0, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Crawls, BrokenLinkCounts,
+    ::testing::Values(
+        CounterRow{"NoBrokenLinks", kShop, {{0, "http://a.test/b"}, {1, "http://a.test/c"}}, 0, 0, 0},
+        CounterRow{"RepeatedTargetsAndNeverFetchedOnes",
+                   kShop,
+                   {{0, "http://a.test/gone", 3},
+                    {0, "http://a.test/b"},
+                    {1, "http://a.test/down"},
+                    {1, "http://a.test/gone"},
+                    {2, "http://a.test/private"},
+                    {2, "http://elsewhere.test/never-fetched"},
+                    {2, "mailto:x@a.test"}},
+                   6,
+                   3,
+                   3},
+        // Far more broken links than the ids are sorted at, from pages whose links come back round.
+        CounterRow{"ManyBrokenLinksOnFewPages",
+                   kShop,
+                   {{0, "http://a.test/gone", 40000},
+                    {1, "http://a.test/down", 40000},
+                    {0, "http://a.test/down", 5000},
+                    {2, "http://a.test/c", 10}},
+                   85000,
+                   2,
+                   2},
+        // The last fetch decides: a target that failed and was fetched again once it answered is not broken.
+        CounterRow{"ATargetFetchedAgain",
+                   {{"http://a.test/", 200}, {"http://a.test/later", 503}, {"http://a.test/later", 200}},
+                   {{0, "http://a.test/later"}, {2, "http://a.test/later"}},
+                   0,
+                   0,
+                   0},
+        // Pages are counted by address: two pages kept at one address are one page holding broken links.
+        CounterRow{"TwoPagesAtOneAddress",
+                   {{"http://a.test/", 200}, {"http://a.test/", 200}, {"http://a.test/gone", 404}},
+                   {{0, "http://a.test/gone"}, {1, "http://a.test/gone", 2}},
+                   3,
+                   1,
+                   1}),
+    [](const ::testing::TestParamInfo<CounterRow>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace vortaxel::test
