@@ -31,7 +31,7 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
 /// forgetting all of them when full.
 class PageIdentityCache {
 public:
-    explicit PageIdentityCache(std::size_t capacity = 16384) : capacity_(capacity) {}
+    explicit PageIdentityCache(std::size_t capacity = 65536) : capacity_(capacity) {}
     std::optional<std::string> Resolve(std::string_view base, std::string_view link);
 
 private:
