@@ -170,9 +170,7 @@ bool CrawlRecorder::Finish(crawl::RunEnd end, const std::string& stopReason) {
     HandOverHeldTurns();
     Turn last;
     const bool finished = queueEmpty_ && end != crawl::RunEnd::OutOfMemory;
-    last.ending.emplace();
-    last.ending->state = finished ? CrawlState::Finished : CrawlState::Stopped;
-    last.ending->stopReason = stopReason;
+    last.ending.emplace(finished ? CrawlState::Finished : CrawlState::Stopped, stopReason);
     std::future<bool> written = last.ending->written.get_future();
     HandOver(std::move(last));
     return written.get();

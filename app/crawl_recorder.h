@@ -76,7 +76,8 @@ private:
 
     /// How a run ended, and the promise of whether that was written.
     struct Ending {
-        CrawlState state = CrawlState::Stopped;
+        Ending(CrawlState endState, std::string reason) : state(endState), stopReason(std::move(reason)) {}
+        CrawlState state;
         std::string stopReason;
         std::promise<bool> written;
     };

@@ -215,8 +215,9 @@ std::optional<std::string> PageIdentityCache::Resolve(std::string_view base, std
     }
     if (first == link.size() || link[first] == '#') {
         // The page itself, whatever the fragment.
-        key_.assign(base);
-        key_ += "\0#";
+        // Keys of this kind start with "#", those by folder with the folder's scheme.
+        key_ = "#";
+        key_ += base;
     } else if (link[first] == '?') {
         return PageIdentity(base, link);
     } else {

@@ -76,7 +76,7 @@ std::unique_ptr<app::CrawlStore> MakeCrawl(const std::filesystem::path& path, co
     }
     for (const KeptLink& kept : row.links) {
         for (int copy = 0; copy < kept.copies; ++copy) {
-            link.Bind(1, static_cast<std::int64_t>(kept.page + 1));
+            link.Bind(1, static_cast<std::int64_t>(kept.page) + 1);
             link.Bind(2, kept.target);
             EXPECT_TRUE(link.Run());
         }
