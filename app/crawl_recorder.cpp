@@ -27,11 +27,10 @@ std::chrono::steady_clock::time_point BatchClock() {
 } // namespace
 
 CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
-    : store_(store), batch_(batch), transaction_(store.Db()), progress_(store.Progress()),
-      headBase_(progress_.queueHead), batchStart_(BatchClock()),
+    : store_(store), batch_(batch), headBase_(store.Progress().queueHead), transaction_(store.Db()),
+      progress_(store.Progress()), batchStart_(BatchClock()),
       keepsMet_(store.Settings().rules == crawl::RuleSet::Browser) {
     batch_.waiting = std::max<std::size_t>(batch_.waiting, 1);
-    tapHeadBase_ = progress_.queueHead;
     tapTail_ = progress_.queueTail;
     SqlDatabase& db = store_.Db();
     Check(insertPage_.Prepare(db,
@@ -124,7 +123,7 @@ void CrawlRecorder::HandOverHeldTurns() {
 
 void CrawlRecorder::TakeDownQueue(const crawl::RunSnapshot& state, Turn& turn) {
     const crawl::QueueProgress queue = state.Queue();
-    const std::int64_t head = tapHeadBase_ + std::int64_t(queue.popped);
+    const std::int64_t head = headBase_ + std::int64_t(queue.popped);
     const std::size_t count = state.QueueCount();
     turn.poppedBefore = std::exchange(tapPopped_, queue.popped);
     turn.popped = queue.popped;
@@ -195,13 +194,7 @@ void CrawlRecorder::WriteTurns() {
             turn.ending->written.set_value(WriteEnding(*turn.ending));
             continue;
         }
-        if (!error_.empty()) {
-            continue;
-        }
-        if (!transaction_.IsOpen() && !Check(transaction_.Begin())) {
-            continue;
-        }
-        if (!WriteTurn(turn)) {
+        if (!ReadyToWrite() || !WriteTurn(turn)) {
             continue;
         }
         // The clock is read only after turns that did something: most classic turns drop a repeat.
@@ -433,14 +426,12 @@ bool CrawlRecorder::Commit(CrawlState state, const std::string& stopReason) {
     return true;
 }
 
+bool CrawlRecorder::ReadyToWrite() {
+    return error_.empty() && (transaction_.IsOpen() || Check(transaction_.Begin()));
+}
+
 bool CrawlRecorder::WriteEnding(Ending& ending) {
-    if (!error_.empty()) {
-        return false;
-    }
-    if (!transaction_.IsOpen() && !Check(transaction_.Begin())) {
-        return false;
-    }
-    return Commit(ending.state, ending.stopReason);
+    return ReadyToWrite() && Commit(ending.state, ending.stopReason);
 }
 
 } // namespace vortaxel::app

@@ -124,6 +124,8 @@ private:
     // The writer's thread.
     void WriteTurns();
     bool Check(const SqlStatus& status);
+    /// Whether nothing has failed and a transaction is open to write into.
+    bool ReadyToWrite();
     bool WriteTurn(const Turn& turn);
     bool WritePage(const Turn& turn, const Event& event, std::int64_t eventNumber, std::int64_t& pageId,
                    std::int64_t& depth);
@@ -144,11 +146,12 @@ private:
 
     CrawlStore& store_;
     Batch batch_;
+    // The queue's absolute position of the engine's head when this run began.
+    const std::int64_t headBase_;
 
     // Taken down on the run's thread during a turn.
     Turn turn_;
     ChunkWriter chunk_;
-    std::int64_t tapHeadBase_ = 0;
     std::int64_t tapTail_ = 0;
     std::uint64_t tapReorders_ = 0;
     std::uint64_t tapPopped_ = 0;
@@ -180,8 +183,6 @@ private:
     std::optional<HeadRow> headRow_;
     crawl::PageIdentityCache identities_;
     CrawlProgressRow progress_;
-    // The queue's absolute position of the engine's head when this run began.
-    std::int64_t headBase_ = 0;
     std::int64_t pagesWritten_ = 0;
     std::size_t pagesInBatch_ = 0;
     std::chrono::steady_clock::time_point batchStart_;

@@ -16,13 +16,19 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
+/// Whether an address may not hold `c` as it is.
+bool IsUnsafe(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte >= 0x7F || c == '"' || c == '<' || c == '>' || c == '`';
+}
+
 /// Escapes the bytes an address may not hold as they are, as a browser does before sending it.
 std::string EscapeUnsafe(std::string_view link) {
     std::string out;
     out.reserve(link.size());
     for (const char c : link) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F || c == '"' || c == '<' || c == '>' || c == '`') {
+        if (IsUnsafe(c)) {
             web::AppendPercentEscaped(out, byte);
         } else {
             out += c;
@@ -224,9 +230,7 @@ std::optional<std::string> PageIdentityCache::Resolve(std::string_view base, std
         // Only a base spelled as an identity is cut at its folder: no escapes to add, no fragment, no user.
         const std::size_t authority = base.find("://");
         const bool plainBase = authority != std::string_view::npos && std::ranges::none_of(base, [](char c) {
-                                   const auto byte = static_cast<unsigned char>(c);
-                                   return byte <= 0x20 || byte >= 0x7F || c == '#' || c == '@' || c == '\\' ||
-                                          c == '"' || c == '<' || c == '>' || c == '`';
+                                   return IsUnsafe(c) || c == '#' || c == '@' || c == '\\';
                                });
         if (!plainBase) {
             return PageIdentity(base, link);
