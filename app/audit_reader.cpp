@@ -79,6 +79,20 @@ private:
     SqlStatus status_;
 };
 
+/// The link in the first six columns of `links` (page address, target, anchor, element, rel, follow), its
+/// target's outcome not yet known. Assigned field by field rather than made anew, so that each text keeps the
+/// room the last link's had.
+void ReadLinkColumns(const SqlStatement& links, audit::AuditLink& link) {
+    link.source = links.Text(0);
+    link.target = links.Text(1);
+    link.anchor = links.Text(2);
+    link.element = links.Text(3);
+    link.rel = links.Text(4);
+    link.follow = links.Int(5) != 0;
+    link.targetStatus.reset();
+    link.targetError.clear();
+}
+
 void MakeDistinct(std::vector<std::int64_t>& ids) {
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
@@ -97,13 +111,27 @@ std::string AuditUnavailable(const CrawlStore& store) {
 }
 
 AuditReader::AuditReader(CrawlStore& store, bool indexLinks) : store_(store) {
-    // A run leaves them out; a read-only file may then lack them, and the lookups are slower, not wrong.
     if (indexLinks) {
-        // The page beside the target lets the inlinks be counted from the index alone, with no visit to each link.
-        store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target, page_id); "
-                            "CREATE INDEX IF NOT EXISTS fetches_url ON fetches (url); "
-                            "CREATE INDEX IF NOT EXISTS pages_url ON pages (url)");
+        IndexLinks();
     }
+}
+
+void AuditReader::IndexLinks() {
+    // A run leaves them out; a read-only file may then lack them, and the lookups are slower, not wrong.
+    // The page beside the target lets the inlinks be counted from the index alone, with no visit to each link.
+    store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target, page_id); "
+                        "CREATE INDEX IF NOT EXISTS fetches_url ON fetches (url); "
+                        "CREATE INDEX IF NOT EXISTS pages_url ON pages (url)");
+}
+
+bool AuditReader::HoldTargets(std::size_t most) {
+    auto targets = std::make_unique<LinkTargetTable>();
+    SqlStatus status;
+    if (targets->Load(store_.Db(), most, status)) {
+        targets_ = std::move(targets);
+        inlinksCounted_ = false;
+    }
+    return targets_ != nullptr;
 }
 
 std::string AuditReader::ForEachRow(const std::function<void(const AuditRow&)>& visit) {
@@ -180,9 +208,14 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
         } else {
             page.robots = robotsTag;
         }
-        inlinks.Bind(1, self);
-        inlinks.Bind(2, row.listed ? rows.Int(12) : std::int64_t{-1});
-        page.inlinks = count(inlinks);
+        const std::int64_t ownPage = row.listed ? rows.Int(12) : std::int64_t{-1};
+        if (inlinksCounted_) {
+            page.inlinks = targets_->Inlinks(self, ownPage);
+        } else {
+            inlinks.Bind(1, self);
+            inlinks.Bind(2, ownPage);
+            page.inlinks = count(inlinks);
+        }
         hops.Bind(1, rows.Int(0));
         while (hops.Step()) {
             page.redirectChain.push_back({static_cast<int>(hops.Int(0)), std::string(hops.Text(1))});
@@ -201,6 +234,9 @@ std::string AuditReader::ForEachLink(const std::function<void(const audit::Audit
 }
 
 std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLinkRow&)>& visit) {
+    if (targets_) {
+        return ForEachHeldLinkRow(visit);
+    }
     const LastFetches lastFetches(store_.Db());
     if (!lastFetches.Status()) {
         return store_.FailureText(lastFetches.Status());
@@ -210,18 +246,10 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
         !status) {
         return store_.FailureText(status);
     }
-    // Assigned field by field rather than made anew, so that each text keeps the room the last link's had.
     AuditLinkRow row;
     audit::AuditLink& link = row.link;
     while (links.Step()) {
-        link.source = links.Text(0);
-        link.target = links.Text(1);
-        link.anchor = links.Text(2);
-        link.element = links.Text(3);
-        link.rel = links.Text(4);
-        link.follow = links.Int(5) != 0;
-        link.targetStatus.reset();
-        link.targetError.clear();
+        ReadLinkColumns(links, link);
         row.pageId = links.Int(10);
         row.targetFetchId = 0;
         if (!links.IsNull(11)) {
@@ -234,6 +262,45 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
         visit(row);
     }
     return links.Status() ? std::string() : store_.FailureText(links.Status());
+}
+
+std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const AuditLinkRow&)>& visit) {
+    SqlStatement links;
+    if (SqlStatus status = links.Prepare(store_.Db(), "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, "
+                                                      "l.page_id FROM links l JOIN pages p ON p.id = l.page_id "
+                                                      "ORDER BY l.id");
+        !status) {
+        return store_.FailureText(status);
+    }
+    inlinksCounted_ = false;
+    targets_->ClearCounts();
+    // A run keeps a page's links one after another, so a page is counted once per target by remembering the
+    // last; a file whose links come back to an earlier page counts its inlinks through SQLite instead.
+    bool inPageOrder = true;
+    AuditLinkRow row;
+    audit::AuditLink& link = row.link;
+    while (links.Step()) {
+        ReadLinkColumns(links, link);
+        inPageOrder = inPageOrder && links.Int(6) >= row.pageId;
+        row.pageId = links.Int(6);
+        row.targetFetchId = 0;
+        if (LinkTargetTable::Target* target = targets_->Find(link.target)) {
+            LinkTargetTable::Count(*target, row.pageId, link.source == link.target);
+            if (target->fetchId != 0) {
+                row.targetFetchId = target->fetchId;
+                if (target->status != 0) {
+                    link.targetStatus = target->status;
+                }
+                link.targetError = target->blocked ? kBlocked : std::string_view(target->error);
+            }
+        }
+        visit(row);
+    }
+    if (!links.Status()) {
+        return store_.FailureText(links.Status());
+    }
+    inlinksCounted_ = inPageOrder;
+    return {};
 }
 
 AuditSummaryCounter::AuditSummaryCounter(CrawlStore& store) : store_(store) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/crawl_store.h"
+#include "app/link_target_table.h"
 #include "export/audit_data.h"
 #include "export/audit_summary.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +50,17 @@ public:
     /// less than sorting them all.
     explicit AuditReader(CrawlStore& store, bool indexLinks = true);
 
+    /// The addresses a crawl of up to this many fetches and pages has are held in memory (about 200 bytes each).
+    static constexpr std::size_t kMostTargetsHeld = 250'000;
+    /// Holds the crawl's addresses in memory when there are no more than `most`, so that the links passes
+    /// that follow look their targets up there and count each address's inlinks; a row read after one
+    /// complete pass needs no index of the links by target. Returns whether it holds them.
+    bool HoldTargets(std::size_t most = kMostTargetsHeld);
+    /// Whether a links pass has counted every address's inlinks.
+    bool InlinksCounted() const { return inlinksCounted_; }
+    /// Builds the lookup indexes the constructor leaves out when asked to.
+    void IndexLinks();
+
     /// Every fetch and blocked address in the order the runs met them, as the per-page report lists them.
     std::string ForEachRow(const std::function<void(const AuditRow&)>& visit);
     /// The one row of the fetch `fetchId`, when there is one.
@@ -65,8 +78,11 @@ public:
 
 private:
     std::string ReadRows(std::optional<std::int64_t> fetchId, const std::function<void(const AuditRow&)>& visit);
+    std::string ForEachHeldLinkRow(const std::function<void(const AuditLinkRow&)>& visit);
 
     CrawlStore& store_;
+    std::unique_ptr<LinkTargetTable> targets_;
+    bool inlinksCounted_ = false;
 };
 
 /// Counts the run's summary from the rows of a pass that reads them anyway (the per-page report's), then

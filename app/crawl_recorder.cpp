@@ -321,9 +321,16 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
         return false;
     }
     const bool pageNofollow = crawl::RobotsSayNofollow(facts.metaRobots);
+    // Links the reader resolved for this very address are taken as they are; a target that names no
+    // web page is kept as written.
+    const bool resolvedAhead = read.resolvedFor == url;
     for (const crawl::PageLink& link : read.links) {
         insertLink_.Bind(1, pageId);
-        insertLink_.Bind(2, crawl::ResolvedTarget(identities_, base, link.target));
+        if (resolvedAhead) {
+            insertLink_.Bind(2, link.identity ? std::string_view(*link.identity) : std::string_view(link.target));
+        } else {
+            insertLink_.Bind(2, crawl::ResolvedTarget(identities_, base, link.target));
+        }
         insertLink_.Bind(3, link.anchor);
         insertLink_.Bind(4, crawl::SourceName(link.source));
         insertLink_.Bind(5, link.rel);

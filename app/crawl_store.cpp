@@ -180,6 +180,12 @@ CrawlStore::~CrawlStore() {
     }
 }
 
+SqlStatus CrawlStore::MakeScratch() {
+    running_ = false;
+    sqlite3_db_config(db_.Handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    return db_.Execute("PRAGMA synchronous=OFF");
+}
+
 std::string CrawlStore::Prepare(Access access) {
     // Another crawl holding the file answers at once, not after a wait.
     db_.SetBusyTimeout(0);

@@ -77,6 +77,9 @@ public:
     /// Writes the progress row inside the caller's transaction.
     SqlStatus WriteProgress(const CrawlProgressRow& progress);
 
+    /// For a file thrown away once read: no waits for the disk, and its log is not folded back in at the end.
+    SqlStatus MakeScratch();
+
     /// "cannot keep the crawl in FILE: REASON".
     std::string FailureText(const SqlStatus& status) const;
 

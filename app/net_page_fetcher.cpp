@@ -1,5 +1,6 @@
 #include "app/net_page_fetcher.h"
 
+#include "crawl/page/page_address.h"
 #include "web/html_type.h"
 
 #include <algorithm>
@@ -40,7 +41,13 @@ void NetPageFetcher::Finished(const std::string& url, const web::FetchResult& re
     if (!page) {
         return;
     }
-    if (reads_.insert_or_assign(url, pool_->Submit(result.body)).second) {
+    // The address the run will take the page for: where its fetch landed. Should the run see it
+    // otherwise, the links resolved here are not used.
+    std::string address = url;
+    if (!result.finalUrl.empty()) {
+        address = crawl::PageIdentity(result.finalUrl, result.finalUrl).value_or(std::string());
+    }
+    if (reads_.insert_or_assign(url, pool_->Submit(result.body, std::move(address))).second) {
         readOrder_.push_back(url);
     }
     while (readOrder_.size() > kReadsKept) {

@@ -1,5 +1,7 @@
 #include "app/page_read_pool.h"
 
+#include "crawl/browser/audit_links.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -23,9 +25,15 @@ PageReadPool::~PageReadPool() {
     }
 }
 
-std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html) {
-    std::packaged_task<Read()> task(
-        [html = std::move(html)] { return std::make_shared<const crawl::PageRead>(crawl::ReadPage(html)); });
+std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, std::string address) {
+    std::packaged_task<Read(crawl::PageIdentityCache&)> task(
+        [html = std::move(html), address = std::move(address)](crawl::PageIdentityCache& identities) {
+            auto read = std::make_shared<crawl::PageRead>(crawl::ReadPage(html));
+            if (!address.empty()) {
+                crawl::ResolveLinksAhead(*read, address, identities);
+            }
+            return Read(std::move(read));
+        });
     std::shared_future<Read> read = task.get_future().share();
     {
         const std::lock_guard lock(mutex_);
@@ -36,8 +44,10 @@ std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html) {
 }
 
 void PageReadPool::Work() {
+    // Each worker remembers the identities it resolved, as the run's thread does.
+    crawl::PageIdentityCache identities;
     for (;;) {
-        std::packaged_task<Read()> task;
+        std::packaged_task<Read(crawl::PageIdentityCache&)> task;
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
@@ -47,7 +57,7 @@ void PageReadPool::Work() {
             task = std::move(tasks_.front());
             tasks_.pop_front();
         }
-        task();
+        task(identities);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/page/page_address.h"
 #include "crawl/page/page_reader.h"
 
 #include <condition_variable>
@@ -30,15 +31,16 @@ public:
     PageReadPool(PageReadPool&&) = delete;
     PageReadPool& operator=(PageReadPool&&) = delete;
 
-    /// The read of `html`, to come.
-    std::shared_future<Read> Submit(std::string html);
+    /// The read of `html`, to come; with its links resolved ahead when `address`, the page's identity,
+    /// is given.
+    std::shared_future<Read> Submit(std::string html, std::string address = {});
 
 private:
     void Work();
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::packaged_task<Read()>> tasks_;
+    std::deque<std::packaged_task<Read(crawl::PageIdentityCache&)>> tasks_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

@@ -265,20 +265,30 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
         outcome.failures.push_back(unavailable);
         return outcome;
     }
-    app::AuditReader reader(store);
     const auto note = [&outcome](const std::string& path, const std::string& error) {
         if (!error.empty()) {
             outcome.failures.push_back("cannot write " + path + ": " + error);
         }
     };
-    if (options.keywordsFile) {
-        note(*options.keywordsFile, WriteKeywords(store, options.audit.phrases, found, *options.keywordsFile));
-    }
+    // The links go first when the crawl's addresses fit in memory: their pass counts the inlinks the report
+    // shows, and the links need no index by target unless another output looks them up.
+    app::AuditReader reader(store, false);
+    const bool linksFirst = options.audit.linksFile && reader.HoldTargets();
     // The summary alone counts its pages as the report reads them, and its broken links as the links file does,
     // rather than reading them again.
     std::optional<app::AuditSummaryCounter> counter;
     if (!options.quiet && !options.audit.htmlFile && options.reportFile) {
         counter.emplace(store);
+    }
+    if (linksFirst) {
+        note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr));
+    }
+    const bool phrasesLookUp = options.keywordsFile && options.audit.phrases != keywords::PhraseSource::Slug;
+    if (!reader.InlinksCounted() || phrasesLookUp || options.audit.htmlFile) {
+        reader.IndexLinks();
+    }
+    if (options.keywordsFile) {
+        note(*options.keywordsFile, WriteKeywords(store, options.audit.phrases, found, *options.keywordsFile));
     }
     if (options.reportFile) {
         std::string readError;
@@ -289,7 +299,7 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
             counter.reset();
         }
     }
-    if (options.audit.linksFile) {
+    if (options.audit.linksFile && !linksFirst) {
         note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr));
     }
     if (options.audit.htmlFile) {

@@ -233,8 +233,7 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
             return Fail(store_->FailureText(kept), kExitUsage);
         }
         if (scratch_) {
-            // A file thrown away at the end need not survive a power cut: no waits for the disk.
-            store_->Db().Execute("PRAGMA synchronous=OFF");
+            store_->MakeScratch();
         }
     }
     if (!OpenReport()) {

@@ -36,6 +36,13 @@ template <typename Visit> bool AnyToken(std::string_view text, std::string_view 
     return false;
 }
 
+void Add(PageLinks& page, const PageRead& read, const PageLink& link) {
+    page.links.push_back(link.target);
+    if (!read.resolvedFor.empty()) {
+        page.identities.push_back(link.identity ? &*link.identity : nullptr);
+    }
+}
+
 } // namespace
 
 std::string LinkBase(std::string_view pageAddress, const PageFacts& facts) {
@@ -50,6 +57,17 @@ std::string LinkBase(std::string_view pageAddress, const PageFacts& facts) {
 std::string ResolvedTarget(PageIdentityCache& identities, std::string_view base, std::string_view link) {
     auto resolved = identities.Resolve(base, link);
     return resolved ? std::move(*resolved) : std::string(link);
+}
+
+void ResolveLinksAhead(PageRead& read, const std::string& pageAddress, PageIdentityCache& identities) {
+    if (read.links.size() > kMaxLinksResolvedAhead) {
+        return;
+    }
+    const std::string base = LinkBase(pageAddress, read.facts);
+    for (PageLink& link : read.links) {
+        link.identity = identities.Resolve(base, link.target);
+    }
+    read.resolvedFor = pageAddress;
 }
 
 bool RobotsSayNofollow(std::string_view robots) {
@@ -69,6 +87,7 @@ bool RelSaysNofollow(std::string_view rel) {
 PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, bool followNofollow) {
     PageLinks page;
     page.baseHref = read.facts.baseHref;
+    page.resolvedFor = read.resolvedFor;
     if (!followNofollow && (RobotsSayNofollow(read.facts.metaRobots) || RobotsSayNofollow(robotsHeader))) {
         return page;
     }
@@ -78,7 +97,7 @@ PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, boo
                               link.source == LinkSource::LinkNext || link.source == LinkSource::LinkPrev ||
                               link.source == LinkSource::MetaRefresh;
         if (followed && (followNofollow || !RelSaysNofollow(link.rel)) && page.links.size() < kMaxLinksPerPage) {
-            page.links.push_back(link.target);
+            Add(page, read, link);
         }
     }
     return page;
@@ -87,12 +106,13 @@ PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, boo
 PageLinks ResourceLinks(const PageRead& read) {
     PageLinks page;
     page.baseHref = read.facts.baseHref;
+    page.resolvedFor = read.resolvedFor;
     for (const PageLink& link : read.links) {
         const bool resource = link.source == LinkSource::Img || link.source == LinkSource::ImgSrcset ||
                               link.source == LinkSource::LinkStylesheet || link.source == LinkSource::LinkIcon ||
                               link.source == LinkSource::Script;
         if (resource && page.links.size() < kMaxLinksPerPage) {
-            page.links.push_back(link.target);
+            Add(page, read, link);
         }
     }
     return page;

@@ -16,6 +16,15 @@ std::string LinkBase(std::string_view pageAddress, const PageFacts& facts);
 /// (mailto:, javascript:, a malformed address).
 std::string ResolvedTarget(PageIdentityCache& identities, std::string_view base, std::string_view link);
 
+/// Pages with more links than this are not resolved ahead: their identities would cost memory for as
+/// long as the read waits, and such pages are rare enough to be resolved where they are used.
+inline constexpr std::size_t kMaxLinksResolvedAhead = 10'000;
+
+/// Resolves every link of `read` as found on the page at `pageAddress` (its identity, against the page's
+/// base), so that whoever queues or keeps the links need not resolve them again; sets
+/// `read.resolvedFor`. Leaves a page of over kMaxLinksResolvedAhead links as it is.
+void ResolveLinksAhead(PageRead& read, const std::string& pageAddress, PageIdentityCache& identities);
+
 /// Whether robots directives (meta robots, X-Robots-Tag) hold "nofollow" or "none", alone or after a
 /// user agent name ("otherbot: nofollow").
 bool RobotsSayNofollow(std::string_view robots);

@@ -20,6 +20,11 @@ struct PageLinks {
     /// In document order: `a`/`area` href, `frame`/`iframe` src, then the first arguments of
     /// "window.open('...')" found as the classic rules find them. As written, not yet resolved.
     std::vector<std::string> links;
+    /// Each link's identity, in the order of `links`, when the page's links were resolved ahead for the
+    /// page at `resolvedFor` (null for a link that names no web page); empty otherwise. They point into the
+    /// read the links came from, which must outlive them.
+    std::vector<const std::string*> identities;
+    std::string resolvedFor;
 };
 
 /// Whether browser rules follow links of this kind.

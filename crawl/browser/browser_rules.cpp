@@ -175,9 +175,15 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
     }
     UrlId known;
     std::size_t dropped = 0;
-    for (const std::string& link : links.links) {
-        const auto identity = identities_.Resolve(base, link);
-        if (!identity || IsNeverFetchedKind(*identity) || !site_->Contains(*identity)) {
+    const bool resolvedAhead = links.resolvedFor == pageAddress && links.identities.size() == links.links.size();
+    std::optional<std::string> resolvedHere;
+    for (std::size_t i = 0; i < links.links.size(); ++i) {
+        const std::string* identity = resolvedAhead ? links.identities[i] : nullptr;
+        if (!resolvedAhead) {
+            resolvedHere = identities_.Resolve(base, links.links[i]);
+            identity = resolvedHere ? &*resolvedHere : nullptr;
+        }
+        if (identity == nullptr || IsNeverFetchedKind(*identity) || !site_->Contains(*identity)) {
             continue;
         }
         if (store_.Find(*identity, known)) {

@@ -38,6 +38,9 @@ struct PageLink {
     std::string anchor;
     std::string rel;
     std::string hreflang;
+    /// The target's page identity, once the links are resolved ahead (PageRead::resolvedFor); none for
+    /// a target that names no web page.
+    std::optional<std::string> identity;
 };
 
 /// What a page says about itself. Text is whitespace-collapsed and cut at ReadLimits::textBytes.
@@ -63,6 +66,9 @@ struct PageRead {
     PageFacts facts;
     /// In document order, then the "window.open('...')" arguments found as the classic rules find them.
     std::vector<PageLink> links;
+    /// The page address each link's `identity` was resolved against, when the links were resolved while
+    /// the page was read; empty when they were not, and every user resolves them itself.
+    std::string resolvedFor;
 };
 
 /// Bounds on what one page may yield, so a 10 MB title or a million images cost little.

@@ -1,11 +1,13 @@
 // The summary's broken links counted as the links file reads them must match the count SQLite makes when
-// nothing reads the links first: the same links, targets and pages, whichever way they are counted.
+// nothing reads the links first: the same links, targets and pages, whichever way they are counted. So must
+// the links and the report's inlinks read with the crawl's addresses held in memory.
 
 #include "app/audit_reader.h"
 #include "app/crawl_store.h"
 #include "app/sqlite_db.h"
 #include "tests/support/scratch_folder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -21,6 +23,8 @@ struct KeptPage {
     std::string url;
     int status;
     bool blocked = false;
+    /// Where a redirect landed, the page's own address, when it is not `url`.
+    std::string landed = {};
 };
 
 struct KeptLink {
@@ -63,7 +67,7 @@ std::unique_ptr<app::CrawlStore> MakeCrawl(const std::filesystem::path& path, co
         const bool listed = kept.status == 200;
         if (listed) {
             page.Bind(1, static_cast<std::int64_t>(i + 1));
-            page.Bind(2, kept.url);
+            page.Bind(2, kept.landed.empty() ? kept.url : kept.landed);
             EXPECT_TRUE(page.Run());
         }
         listed ? fetch.Bind(1, static_cast<std::int64_t>(i + 1)) : fetch.BindNull(1);
@@ -111,6 +115,37 @@ TEST_P(BrokenLinkCounts, AreTheSameCountedFromTheLinksPassAsInSqlite) {
     EXPECT_EQ(count(true, false), expected) << "links read but not all of them";
 }
 
+TEST_P(BrokenLinkCounts, LinksAndInlinksAreTheSameWithTheAddressesHeldInMemory) {
+    const CounterRow& row = GetParam();
+    ScratchFolder folder("held-link-targets");
+    auto store = MakeCrawl(folder / "crawl.db", row);
+    ASSERT_NE(store, nullptr);
+    const auto read = [&](bool held) {
+        app::AuditReader reader(*store, !held);
+        EXPECT_EQ(reader.HoldTargets(held ? app::AuditReader::kMostTargetsHeld : 0), held);
+        std::vector<std::string> seen;
+        EXPECT_EQ(reader.ForEachLinkRow([&seen](const app::AuditLinkRow& r) {
+            seen.push_back(r.link.source + ' ' + r.link.target + ' ' +
+                           std::to_string(r.link.targetStatus.value_or(-1)) + ' ' + r.link.targetError + ' ' +
+                           std::to_string(r.targetFetchId));
+        }),
+                  "");
+        // Links that come back to an earlier page are counted through SQLite.
+        const bool inPageOrder = std::is_sorted(row.links.begin(), row.links.end(),
+                                                [](const KeptLink& a, const KeptLink& b) { return a.page < b.page; });
+        EXPECT_EQ(reader.InlinksCounted(), held && inPageOrder);
+        if (!reader.InlinksCounted()) {
+            reader.IndexLinks();
+        }
+        EXPECT_EQ(reader.ForEachRow([&seen](const app::AuditRow& r) {
+            seen.push_back(r.page.url + " inlinks " + std::to_string(r.page.inlinks));
+        }),
+                  "");
+        return seen;
+    };
+    EXPECT_EQ(read(true), read(false));
+}
+
 const std::vector<KeptPage> kShop = {
     {"http://a.test/", 200},     {"http://a.test/b", 200},    {"http://a.test/c", 200},
     {"http://a.test/gone", 404}, {"http://a.test/down", 503}, {"http://a.test/private", 0, true},
@@ -154,6 +189,23 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"http://a.test/", 200}, {"http://a.test/", 200}, {"http://a.test/gone", 404}},
                    {{0, "http://a.test/gone"}, {1, "http://a.test/gone", 2}},
                    3,
+                   1,
+                   1},
+        // A page's links to itself are not its inlinks; a redirected page's are counted at where it landed.
+        CounterRow{"SelfLinksAndARedirectedPage",
+                   {{"http://a.test/", 200},
+                    {"http://a.test/old", 200, false, "http://a.test/new"},
+                    {"http://a.test/c", 200},
+                    {"http://a.test/gone", 404}},
+                   {{0, "http://a.test/", 2},
+                    {0, "http://a.test/new"},
+                    {1, "http://a.test/new"},
+                    {1, "http://a.test/old"},
+                    {1, "http://a.test/"},
+                    {2, "http://a.test/new"},
+                    {2, "http://a.test/gone"},
+                    {2, "http://a.test/c"}},
+                   1,
                    1,
                    1}),
     [](const ::testing::TestParamInfo<CounterRow>& info) { return std::string(info.param.name); });
