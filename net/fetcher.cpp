@@ -222,7 +222,8 @@ void Fetcher::StartAhead(const std::string& asked) {
     std::size_t free = slots_.size() - 1 - busyAhead;
     candidates_.clear();
     // What is held already comes first in the list, and is passed over.
-    ahead_(busyAhead + store_.Pages() + free, candidates_);
+    const std::size_t held = std::min(store_.Pages(), kLookAheadPerTransfer * slots_.size());
+    ahead_(busyAhead + held + free, candidates_);
     for (const std::string& url : candidates_) {
         if (free == 0) {
             return;

@@ -34,6 +34,11 @@ public:
     /// What one transfer working ahead may hold whatever the budget, so that small pages go ahead
     /// even with no room in the store: all of them together hold at most width times this past it.
     static constexpr std::size_t kAheadAllowanceBytes = std::size_t{64} * 1024;
+    /// How far down the ahead list the fetcher looks past the pages in flight, per transfer. The pages
+    /// the caller asks for soonest being held already means it reads them slower than the wire brings
+    /// them: fetching further ahead would not speed it up, and a list as long as the store, read anew
+    /// at every page, would cost time in proportion to everything held.
+    static constexpr std::size_t kLookAheadPerTransfer = 2;
 
     /// Fills `out` with up to `wanted` addresses likely to be asked for next, soonest first.
     using AheadList = std::function<void(std::size_t wanted, std::vector<std::string>& out)>;

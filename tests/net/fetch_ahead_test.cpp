@@ -220,5 +220,35 @@ TEST(FetchAhead, AnAbortLiftedBeforeTheTransfersNoticedCostsNoPageAndNoRequest) 
     EXPECT_EQ(Sorted(site.Targets()), (std::vector<std::string>{"/p0", "/p1", "/p2"}));
 }
 
+TEST(FetchAhead, AStoreFullOfPagesAheadIsNotListedAnewAtEveryPage) {
+    // While the slow first page is awaited, the transfers ahead fill the store; the caller then takes the
+    // pages one by one. Were every held page asked of the list at each, a large site would cost time in
+    // proportion to pages times pages held.
+    LoopbackSite site;
+    site.Serve(Target(0), Page().WithBody("slow").WithDelay(300ms));
+    constexpr int kPages = 200;
+    for (int i = 1; i <= kPages; ++i) {
+        site.Serve(Target(i), Page().WithBody(std::to_string(i)).WithContentType("text/plain"));
+    }
+    constexpr std::size_t kWidth = 4;
+    Fetcher fetcher(Patient(), kWidth);
+    int next = 1;
+    std::size_t mostWanted = 0;
+    fetcher.SetAheadList([&](std::size_t wanted, std::vector<std::string>& out) {
+        mostWanted = std::max(mostWanted, wanted);
+        for (int i = next; i <= kPages && out.size() < wanted; ++i) {
+            out.push_back(site.Url(Target(i)));
+        }
+    });
+    EXPECT_EQ(fetcher.Fetch(site.Url(Target(0))).body, "slow");
+    for (; next <= kPages; ++next) {
+        ASSERT_EQ(fetcher.Fetch(site.Url(Target(next))).body, std::to_string(next));
+    }
+    EXPECT_LE(mostWanted, (Fetcher::kLookAheadPerTransfer + 1) * kWidth);
+    const auto targets = Sorted(site.Targets());
+    EXPECT_EQ(targets.size(), std::size_t{kPages} + 1);
+    EXPECT_EQ(std::adjacent_find(targets.begin(), targets.end()), targets.end());
+}
+
 } // namespace
 } // namespace vortaxel::net
