@@ -41,7 +41,8 @@ public:
 
     /// Starts the count afresh, before a pass over every link.
     void ClearCounts();
-    /// Counts a link from page `pageId` at `source` to `target` (found by Find).
+    /// Counts a link from page `pageId` to `target` (found by Find); `toItself` when the target is the
+    /// page's own address.
     static void Count(Target& target, std::int64_t pageId, bool toItself);
     /// Distinct pages linking to `address`, other than `pageId`.
     std::uint64_t Inlinks(std::string_view address, std::int64_t pageId);
