@@ -43,9 +43,9 @@ void NetPageFetcher::Finished(const std::string& url, const web::FetchResult& re
     }
     // The address the run will take the page for: where its fetch landed. Should the run see it
     // otherwise, the links resolved here are not used.
-    std::string address = url;
-    if (!result.finalUrl.empty()) {
-        address = crawl::PageIdentity(result.finalUrl, result.finalUrl).value_or(std::string());
+    std::string address;
+    if (resolveLinks_) {
+        address = result.finalUrl.empty() ? url : crawl::PageIdentity(result.finalUrl, result.finalUrl).value_or("");
     }
     if (reads_.insert_or_assign(url, pool_->Submit(result.body, std::move(address))).second) {
         readOrder_.push_back(url);

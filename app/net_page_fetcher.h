@@ -45,6 +45,11 @@ public:
     NetPageFetcher(NetPageFetcher&&) = delete;
     NetPageFetcher& operator=(NetPageFetcher&&) = delete;
 
+    /// With `resolve`, the thread that reads a page also resolves all its links against the page's address
+    /// (crawl::ResolveLinksAhead): for a crawl being kept, whose writer takes every link resolved. A plain
+    /// run resolves only the links it follows, as it queues them, and leaves the readers to reading.
+    void ResolveLinksAhead(bool resolve) { resolveLinks_ = resolve; }
+
     crawl::FetchedPage Fetch(const std::string& url) override;
     crawl::FetchedPage FetchWhole(const std::string& url) override {
         return crawl::FetchedPage(fetcher_.FetchWhole(url));
@@ -57,6 +62,7 @@ private:
     void Finished(const std::string& url, const web::FetchResult& result);
 
     net::Fetcher& fetcher_;
+    bool resolveLinks_ = false;
     std::unique_ptr<PageReadPool> pool_;
     /// Reads of pages fetched and not yet handed out; the oldest are forgotten past a bound, as pages
     /// fetched ahead may be dropped unasked.

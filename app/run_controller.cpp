@@ -106,6 +106,7 @@ void RunController::MakeFetcher(const RunSetup& setup) {
     fetcher_ = std::make_unique<net::Fetcher>(
         FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), FetchWidth(setup));
     netPages_ = std::make_unique<NetPageFetcher>(*fetcher_, setup.rules == crawl::RuleSet::Browser);
+    netPages_->ResolveLinksAhead(recorder_ != nullptr);
     pages_.to = netPages_.get();
     fetcherSetup_ = setup;
     WireWait();
@@ -156,6 +157,7 @@ void RunController::DropAhead() {
     // Reads of dropped pages must not stand in for a later fetch of the same address.
     netPages_.reset();
     netPages_ = std::make_unique<NetPageFetcher>(*fetcher_, fetcherSetup_.rules == crawl::RuleSet::Browser);
+    netPages_->ResolveLinksAhead(recorder_ != nullptr);
     pages_.to = netPages_.get();
 }
 
@@ -167,6 +169,9 @@ void RunController::KeepIn(CrawlStore& store, CrawlRecorder::Batch batch) {
     fan_.Add(*recorder_);
     keptTurns_.to = recorder_.get();
     engine_.SetJournal(&keptTurns_);
+    if (netPages_) {
+        netPages_->ResolveLinksAhead(true);
+    }
 }
 
 void RunController::KeepNowhere() {
@@ -175,6 +180,9 @@ void RunController::KeepNowhere() {
         engine_.SetJournal(nullptr);
         keptTurns_.to = nullptr;
         recorder_.reset();
+    }
+    if (netPages_) {
+        netPages_->ResolveLinksAhead(false);
     }
     store_ = nullptr;
 }

@@ -1,8 +1,10 @@
 #include "cli/interrupt_watcher.h"
 
+#include <array>
 #include <csignal>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/eventfd.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -16,7 +18,7 @@ sigset_t InterruptSet() {
     return set;
 }
 
-// A short wait keeps shutdown prompt without needing a signal to wake the thread.
+// A short wait keeps shutdown prompt where no wake-up descriptor could be made.
 constexpr int kPollMilliseconds = 50;
 
 } // namespace
@@ -25,16 +27,23 @@ InterruptWatcher::InterruptWatcher() {
     const sigset_t set = InterruptSet();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+    wake_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     thread_ = std::jthread([this](const std::stop_token& stop) { Watch(stop); });
 }
 
 InterruptWatcher::~InterruptWatcher() {
     thread_.request_stop();
+    // Every run ends here: the watcher is woken at once rather than at its next look.
+    if (wake_ >= 0) {
+        eventfd_write(wake_, 1);
+    }
     if (thread_.joinable()) {
         thread_.join();
     }
-    if (fd_ >= 0) {
-        close(fd_);
+    for (const int fd : {fd_, wake_}) {
+        if (fd >= 0) {
+            close(fd);
+        }
     }
 }
 
@@ -80,10 +89,11 @@ void InterruptWatcher::Watch(const std::stop_token& stop) {
         }
         return;
     }
-    pollfd ready{fd_, POLLIN, 0};
+    std::array<pollfd, 2> ready{pollfd{fd_, POLLIN, 0}, pollfd{wake_, POLLIN, 0}};
+    const nfds_t watched = wake_ >= 0 ? 2 : 1;
     while (!stop.stop_requested()) {
         // Waiting does not take the press: only TakePending does, under the lock.
-        if (poll(&ready, 1, kPollMilliseconds) > 0) {
+        if (poll(ready.data(), watched, wake_ >= 0 ? -1 : kPollMilliseconds) > 0 && (ready[0].revents & POLLIN) != 0) {
             const std::lock_guard lock(mutex_);
             TakePending();
         }

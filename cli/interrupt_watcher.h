@@ -46,6 +46,8 @@ private:
     int count_ = 0;
     /// A signalfd for SIGINT, non-blocking: -1 when none could be made, and then only the thread takes presses.
     int fd_ = -1;
+    /// An eventfd written once on the way out, so that the thread ends without waiting out a poll.
+    int wake_ = -1;
     std::jthread thread_;
 };
 
