@@ -126,8 +126,7 @@ void AuditReader::IndexLinks() {
 
 bool AuditReader::HoldTargets(std::size_t most) {
     auto targets = std::make_unique<LinkTargetTable>();
-    SqlStatus status;
-    if (targets->Load(store_.Db(), most, status)) {
+    if (targets->Load(store_.Db(), most)) {
         targets_ = std::move(targets);
         inlinksCounted_ = false;
     }

@@ -11,11 +11,11 @@ constexpr const char* kLastFetches = "SELECT url, max(id), status, error, blocke
 
 } // namespace
 
-bool LinkTargetTable::Load(SqlDatabase& db, std::size_t most, SqlStatus& status) {
+bool LinkTargetTable::Load(SqlDatabase& db, std::size_t most) {
     targets_.clear();
     std::int64_t fetched = 0;
     std::int64_t pages = 0;
-    status = db.QueryInt("SELECT count(*) FROM fetches", fetched);
+    SqlStatus status = db.QueryInt("SELECT count(*) FROM fetches", fetched);
     if (status) {
         status = db.QueryInt("SELECT count(*) FROM pages", pages);
     }

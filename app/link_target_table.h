@@ -33,8 +33,8 @@ public:
     };
 
     /// Loads the addresses of the crawl in `db`. False, holding nothing, when there are more than `most`
-    /// or reading failed (`status` says which).
-    bool Load(SqlDatabase& db, std::size_t most, SqlStatus& status);
+    /// or reading failed: the passes that would have used them read the file as before, and meet the failure there.
+    bool Load(SqlDatabase& db, std::size_t most);
 
     /// The address's entry, or nullptr when no report row stands for it.
     Target* Find(std::string_view address);

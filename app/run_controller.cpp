@@ -106,7 +106,6 @@ void RunController::MakeFetcher(const RunSetup& setup) {
     fetcher_ = std::make_unique<net::Fetcher>(
         FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), FetchWidth(setup));
     netPages_ = std::make_unique<NetPageFetcher>(*fetcher_, setup.rules == crawl::RuleSet::Browser);
-    netPages_->ResolveLinksAhead(recorder_ != nullptr);
     pages_.to = netPages_.get();
     fetcherSetup_ = setup;
     WireWait();
@@ -157,7 +156,6 @@ void RunController::DropAhead() {
     // Reads of dropped pages must not stand in for a later fetch of the same address.
     netPages_.reset();
     netPages_ = std::make_unique<NetPageFetcher>(*fetcher_, fetcherSetup_.rules == crawl::RuleSet::Browser);
-    netPages_->ResolveLinksAhead(recorder_ != nullptr);
     pages_.to = netPages_.get();
 }
 
@@ -169,9 +167,6 @@ void RunController::KeepIn(CrawlStore& store, CrawlRecorder::Batch batch) {
     fan_.Add(*recorder_);
     keptTurns_.to = recorder_.get();
     engine_.SetJournal(&keptTurns_);
-    if (netPages_) {
-        netPages_->ResolveLinksAhead(true);
-    }
 }
 
 void RunController::KeepNowhere() {
@@ -181,9 +176,6 @@ void RunController::KeepNowhere() {
         keptTurns_.to = nullptr;
         recorder_.reset();
     }
-    if (netPages_) {
-        netPages_->ResolveLinksAhead(false);
-    }
     store_ = nullptr;
 }
 
@@ -192,6 +184,9 @@ crawl::RunEnd RunController::Run(const std::string& startText, bool resume) {
     std::optional<KeptCrawl> kept;
     if (resume && store_ != nullptr && store_->Progress().turns > 0) {
         kept.emplace(*store_);
+    }
+    if (netPages_) {
+        netPages_->ResolveLinksAhead(recorder_ != nullptr);
     }
     const crawl::RunEnd end = engine_.Run(startText, rules_, kept ? &*kept : nullptr);
     if (kept && !kept->Error().empty()) {

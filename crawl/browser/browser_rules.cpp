@@ -166,8 +166,9 @@ std::optional<std::string> BrowserRules::Landing(const std::string& asked, const
 
 std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget,
                                      bool resources) {
+    const bool resolvedAhead = links.resolvedFor == pageAddress && links.identities.size() == links.links.size();
     std::string base = pageAddress;
-    if (links.baseHref) {
+    if (links.baseHref && !resolvedAhead) {
         // A base that does not resolve to a web address leaves links resolved against the page.
         if (auto resolved = PageIdentity(pageAddress, *links.baseHref)) {
             base = std::move(*resolved);
@@ -175,7 +176,6 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
     }
     UrlId known;
     std::size_t dropped = 0;
-    const bool resolvedAhead = links.resolvedFor == pageAddress && links.identities.size() == links.links.size();
     std::optional<std::string> resolvedHere;
     for (std::size_t i = 0; i < links.links.size(); ++i) {
         const std::string* identity = resolvedAhead ? links.identities[i] : nullptr;
