@@ -250,8 +250,12 @@ std::unique_ptr<TemporaryCrawlFile> TemporaryCrawlFile::Make(std::string& error)
 }
 
 TemporaryCrawlFile::~TemporaryCrawlFile() {
+    Remove(path_);
+}
+
+void TemporaryCrawlFile::Remove(const std::string& path) {
     for (const char* suffix : {"", "-wal", "-journal", "-shm"}) {
-        std::remove((path_ + suffix).c_str());
+        std::remove((path + suffix).c_str());
     }
 }
 

@@ -23,6 +23,8 @@ public:
     TemporaryCrawlFile& operator=(TemporaryCrawlFile&&) = delete;
 
     const std::string& Path() const { return path_; }
+    /// Removes the file at `path` and the logs SQLite keeps beside it.
+    static void Remove(const std::string& path);
 
 private:
     explicit TemporaryCrawlFile(std::string path) : path_(std::move(path)) {}

@@ -14,6 +14,7 @@
 #include "cli/standard_streams.h"
 #include "crawl/found_list.h"
 #include "crawl/start_text.h"
+#include "web/address_login.h"
 
 #include <cstdio>
 #include <memory>
@@ -72,6 +73,7 @@ private:
     std::unique_ptr<cli::TemporaryCrawlFile> scratch_;
     std::unique_ptr<app::CrawlStore> store_;
     std::string startText_;
+    std::optional<web::OriginLogin> login_;
     /// Written as the run goes, so a crawl of millions of pages never holds its report whole.
     std::optional<cli::ReportFile> report_;
 };
@@ -153,6 +155,12 @@ bool Session::OpenReport() {
 }
 
 int Session::Offline() {
+    if (const app::CrawlProgressRow& progress = store_->Progress();
+        progress.turns == 0 && progress.state != app::CrawlState::Finished) {
+        return Fail("the crawl kept in " + *options_.dbFile +
+                        " holds no finished turn: it ended before its first page was kept (--resume carries it on)",
+                    kExitFailure);
+    }
     if (!OpenReport()) {
         return kExitFailure;
     }
@@ -175,6 +183,7 @@ app::RunSetup Session::Setup() const {
         setup.limits.pages = *options_.maxPages;
     }
     setup.fetch.caFile = options_.caFile.value_or(std::string());
+    setup.fetch.login = login_;
     setup.limits.followNofollow = options_.audit.followNofollow;
     setup.limits.sitemaps = options_.audit.sitemaps;
     setup.limits.checkResources = options_.audit.checkResources;
@@ -217,12 +226,18 @@ void Session::ReplayKeptReport() {
 }
 
 int Session::Crawl(cli::InterruptWatcher& interrupts) {
-    // A kept crawl starts from where it started.
-    const std::string startText = options_.resume ? options_.url : startText_;
+    // A kept crawl starts from where it started. A password in the start address goes to its site alone: the
+    // crawl goes by the address with the password hidden, which is all that is ever shown or kept of it.
+    login_ = web::LoginOf(options_.resume ? options_.url : startText_);
+    const std::string startText = web::RedactPasswords(options_.resume ? options_.url : startText_);
     if (!store_ && cli::WantsAudit(options_)) {
         // The audit is read back from disk, so that a large site's links never sit in memory.
         std::string error;
         scratch_ = cli::TemporaryCrawlFile::Make(error);
+        if (scratch_) {
+            // Ended by a signal, the program would otherwise leave the file behind in the temporary folder.
+            interrupts.OnEnd([path = scratch_->Path()] { cli::TemporaryCrawlFile::Remove(path); });
+        }
         store_ = scratch_ ? app::CrawlStore::Open(scratch_->Path(), app::CrawlStore::Access::Create, error) : nullptr;
         if (!store_) {
             return Fail(error, kExitFailure);
