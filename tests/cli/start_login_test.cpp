@@ -83,6 +83,7 @@ TEST_F(StartLogin, ThePasswordGoesToItsSiteAloneAndIsShownHidden) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.rules);
         refused_ = 0;
+        elsewhere_.ClearRequests();
         std::vector<std::string> args{"--rules", row.rules, "--db", Path(std::string(row.rules) + ".db")};
         std::vector<std::string> files{Path(std::string(row.rules) + ".db")};
         for (std::size_t i = 0; i < row.outputs.size(); i += 2) {
@@ -97,6 +98,8 @@ TEST_F(StartLogin, ThePasswordGoesToItsSiteAloneAndIsShownHidden) {
         EXPECT_EQ(refused_, 0) << "a request to the site went without its login";
         EXPECT_NE(cli.Out().find("/b.html"), std::string::npos) << cli.Out();
         ExpectNoPasswordAnywhere(cli, files);
+        // The redirect to the other site was followed, without the login.
+        EXPECT_FALSE(elsewhere_.Requests().empty());
         EXPECT_NE(ReadFile(files.front()).find("user:***@"), std::string::npos) << "the kept start address";
 
         ChildProcess offline(VORTAXEL_CLI_PATH, {"--db", files.front(), "--offline"});
