@@ -123,6 +123,11 @@ def main():
             ev(next_button + ".click()")
             check(ev(rows + ".length") == 50 and ev(info) == "Rows 201\u2013250 of 250", "the last fifty rows")
             check(ev(next_button + ".disabled"), "no page after the last")
+            # A single redirect is no chain: the overview and the issues list say the same.
+            check(ev("document.querySelector('#ov-chains .num').textContent") == "0", "no redirect chain in the overview")
+            names = ev("Array.from(document.querySelectorAll('details.issue > summary')).map(s => s.textContent)") or []
+            check("Redirects (1)" in names and not any(n.startswith("Redirect chains") for n in names),
+                  "the issues list the redirect as a redirect: %r" % names)
             ev("document.querySelectorAll('#page-table th button')[16].click()")
             ev("document.querySelectorAll('#page-table th button')[16].click()")
             check(ev("document.querySelector('#page-table tbody tr').cells[16].textContent") == "249",
