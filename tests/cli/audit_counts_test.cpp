@@ -199,6 +199,27 @@ TEST_F(AuditFacts, AnchorPhrasesLeaveOutThePagesLinksToItself) {
     EXPECT_EQ(std::find(keywords_.begin(), keywords_.end(), "\xC2\xB6"), keywords_.end());
 }
 
+TEST(AuditPage, SaysHowLongTheCrawlTookAndThatAKeptCrawlDidNotKeepIt) {
+    LoopbackSite site;
+    site.Serve("/", Page().WithBody("<title>Slow</title><a href=/b.html>b</a>").WithDelay(300ms));
+    site.ServeHtml("/b.html", "<title>B</title>");
+    ScratchFolder folder{"audit-time"};
+    const std::string db = (folder.Path() / "c.db").string();
+    const std::string page = (folder.Path() / "a.html").string();
+    ChildProcess crawl(VORTAXEL_CLI_PATH, {"--quiet", "--rules", "browser", "--db", db, "--html", page, site.Url("/")});
+    ASSERT_TRUE(crawl.Wait(60s));
+    ASSERT_EQ(crawl.ExitCode(), 0) << crawl.Err();
+    const std::string html = FileText(page);
+    const std::size_t took = html.find("took ");
+    ASSERT_NE(took, std::string::npos);
+    EXPECT_NE(html.substr(took, 10), "took 0.0 s") << html.substr(took, 20);
+    EXPECT_NE(html.find(">1</span><span class=\"label\">Links<"), std::string::npos);
+    ChildProcess offline(VORTAXEL_CLI_PATH, {"--quiet", "--db", db, "--offline", "--html", page});
+    ASSERT_TRUE(offline.Wait(60s));
+    ASSERT_EQ(offline.ExitCode(), 0) << offline.Err();
+    EXPECT_NE(FileText(page).find("time taken not kept"), std::string::npos);
+}
+
 TEST(AuditText, TitlesThatAreNotUtf8ReachTheTextFilesWithTheirBadBytesReplaced) {
     LoopbackSite site;
     site.ServeHtml("/", "<title>caf\xE9 cr\xE8me</title><h1>Men\xE9u</h1>");
