@@ -179,11 +179,12 @@ std::string WriteReport(app::AuditReader& reader, const std::string& path, std::
         base.url = row.page.url;
         base.status = row.page.status;
         base.finalUrl = row.page.finalUrl;
-        base.contentType = row.page.contentType;
+        // What a server sent in its headers is as likely as a page's text to hold bytes that are no UTF-8.
+        base.contentType = keywords::WellFormedUtf8(row.page.contentType);
         base.bytes = row.page.bytes;
         base.ms = row.page.elapsedMs;
         base.redirects = row.redirects;
-        base.error = row.page.error;
+        base.error = keywords::WellFormedUtf8(row.page.error);
         builder.Add(base, AuditFields(row));
         if (builder.RowCount() % kLinkRowsPerWrite == 0) {
             out.Write(builder.TakeText());

@@ -222,7 +222,8 @@ TEST(AuditPage, SaysHowLongTheCrawlTookAndThatAKeptCrawlDidNotKeepIt) {
 
 TEST(AuditText, TitlesThatAreNotUtf8ReachTheTextFilesWithTheirBadBytesReplaced) {
     LoopbackSite site;
-    site.ServeHtml("/", "<title>caf\xE9 cr\xE8me</title><h1>Men\xE9u</h1>");
+    site.ServeHtml("/", "<title>caf\xE9 cr\xE8me</title><h1>Men\xE9u</h1><a href=/odd.html>odd</a>");
+    site.Serve("/odd.html", Page().WithContentType("text/pl\xE4in"));
     ScratchFolder folder{"audit-text"};
     const std::string report = (folder.Path() / "r.csv").string();
     const std::string keywords = (folder.Path() / "k.txt").string();
@@ -235,9 +236,10 @@ TEST(AuditText, TitlesThatAreNotUtf8ReachTheTextFilesWithTheirBadBytesReplaced) 
             std::string(source) == "title" ? "caf\xEF\xBF\xBD cr\xEF\xBF\xBDme\r\n" : "Men\xEF\xBF\xBDu\r\n";
         EXPECT_EQ(FileText(keywords), expected) << source;
         const auto rows = PlainCsv(FileText(report));
-        ASSERT_EQ(rows.size(), 1U);
+        ASSERT_EQ(rows.size(), 2U);
         EXPECT_EQ(rows[0].at("title"), "caf\xEF\xBF\xBD cr\xEF\xBF\xBDme");
         EXPECT_EQ(rows[0].at("h1"), "Men\xEF\xBF\xBDu");
+        EXPECT_EQ(rows[1].at("content_type"), "text/pl\xEF\xBF\xBDin");
     }
 }
 
