@@ -16,6 +16,7 @@
 #include "crawl/start_text.h"
 #include "web/address_login.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -71,6 +72,8 @@ private:
     cli::CheckedOutput output_{stdout};
     cli::CliCrawlHost host_;
     std::unique_ptr<cli::TemporaryCrawlFile> scratch_;
+    // How long this run's crawl took, for the audit page; a kept crawl read back does not keep it.
+    std::optional<std::chrono::milliseconds> crawlTook_;
     std::unique_ptr<app::CrawlStore> store_;
     std::string startText_;
     std::optional<web::OriginLogin> login_;
@@ -262,7 +265,9 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
         run.KeepIn(*store_);
     }
     WireStops(interrupts, run);
+    const auto began = std::chrono::steady_clock::now();
     run.Run(startText, options_.resume);
+    crawlTook_ = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
     interrupts.IgnoreFromNowOn();
     host_.FinishProgress();
     return WriteOutputs(run.Engine().List2(), run.StopReason());
@@ -271,7 +276,7 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
 int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stopReason) {
     int exitCode = kExitOk;
     if (store_ && cli::WantsAudit(options_)) {
-        const cli::AuditWriteOutcome audit = cli::WriteAuditOutputs(*store_, options_, found);
+        const cli::AuditWriteOutcome audit = cli::WriteAuditOutputs(*store_, options_, found, crawlTook_);
         for (const std::string& failure : audit.failures) {
             host_.Say(failure);
             exitCode = kExitFailure;
