@@ -199,9 +199,10 @@ void Session::WireStops(cli::InterruptWatcher& interrupts, app::RunController& r
             run.Stop();
         }
     });
-    // With no request out yet, only a politeness pause that could last an hour, the first press ends it.
+    // With no request out yet, only a politeness pause that could last an hour, the first press ends it;
+    // so it does a sitemap or robots.txt that does not answer.
     run.OnWait([&interrupts, &run] {
-        if (run.OnlyWaiting() && interrupts.Presses() > 0) {
+        if ((run.OnlyWaiting() || run.FetchingFile()) && interrupts.Presses() > 0) {
             run.Abort();
         }
     });

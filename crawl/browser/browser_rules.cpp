@@ -212,8 +212,15 @@ void BrowserRules::ReadSitemaps(CrawlRun& run) {
     if (!run.Limits().sitemaps || !site_) {
         return;
     }
+    // A run that lists few pages needs no more of the sitemaps than one whole file besides: it could
+    // not crawl the rest, and a huge index would cost it minutes and hundreds of MB.
+    SitemapWalkLimits limits;
+    limits.maxPages = std::min(limits.maxPages, std::max(run.Limits().pages, limits.perFile.maxUrls));
+    const auto deadline = std::chrono::steady_clock::now() + run.Limits().sitemapTime;
     SiteSitemaps read = ReadSiteSitemaps(
-        *site_, [&run](const std::string& url) { return run.FetchFile(url); }, [&run] { return run.Stopping(); });
+        *site_, [&run](const std::string& url) { return run.FetchFile(url); },
+        [&run, deadline] { return run.Stopping() || std::chrono::steady_clock::now() >= deadline; }, limits,
+        [&run](const std::string& robotsUrl) { return run.RobotsSitemaps(robotsUrl); });
     sitemapPages_ = std::move(read.pages);
     inSitemap_.clear();
     inSitemap_.reserve(sitemapPages_.size());

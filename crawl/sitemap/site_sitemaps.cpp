@@ -21,15 +21,19 @@ bool IsSuccess(const FetchedPage& page) {
 } // namespace
 
 SiteSitemaps ReadSiteSitemaps(const SiteScope& site, const FileFetch& fetch, const std::function<bool()>& stopping,
-                              const SitemapWalkLimits& limits) {
+                              const SitemapWalkLimits& limits, const NamedSitemaps& named) {
     std::vector<std::string> starts;
     if (!stopping()) {
-        const FetchedPage robots = fetch(site.origin + "/robots.txt");
-        if (IsSuccess(robots)) {
-            for (const std::string& named : RobotsSitemaps(robots.body)) {
-                if (auto identity = PageIdentity(named, named)) {
-                    starts.push_back(std::move(*identity));
-                }
+        const std::string robotsUrl = site.origin + "/robots.txt";
+        std::vector<std::string> lines;
+        if (named) {
+            lines = named(robotsUrl);
+        } else if (const FetchedPage robots = fetch(robotsUrl); IsSuccess(robots)) {
+            lines = RobotsSitemaps(robots.body);
+        }
+        for (const std::string& line : lines) {
+            if (auto identity = PageIdentity(line, line)) {
+                starts.push_back(std::move(*identity));
             }
         }
     }
