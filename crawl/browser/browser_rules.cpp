@@ -2,9 +2,14 @@
 
 #include "crawl/browser/audit_links.h"
 #include "crawl/browser/browser_links.h"
+#include "crawl/link_bounds.h"
 #include "crawl/sitemap/site_sitemaps.h"
 #include "web/ascii.h"
 #include "web/html_type.h"
+
+#include <algorithm>
+#include <chrono>
+#include <string>
 
 namespace vortaxel::crawl {
 
@@ -176,14 +181,16 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
     }
     UrlId known;
     std::size_t dropped = 0;
+    const BoundedResolver resolver(identities_, base);
     std::optional<std::string> resolvedHere;
     for (std::size_t i = 0; i < links.links.size(); ++i) {
         const std::string* identity = resolvedAhead ? links.identities[i] : nullptr;
         if (!resolvedAhead) {
-            resolvedHere = identities_.Resolve(base, links.links[i]);
+            resolvedHere = resolver.Resolve(links.links[i]);
             identity = resolvedHere ? &*resolvedHere : nullptr;
         }
-        if (identity == nullptr || IsNeverFetchedKind(*identity) || !site_->Contains(*identity)) {
+        if (identity == nullptr || !IsWithinLinkBound(*identity) || IsNeverFetchedKind(*identity) ||
+            !site_->Contains(*identity)) {
             continue;
         }
         if (store_.Find(*identity, known)) {
