@@ -39,7 +39,7 @@ std::string TakeKeptSettings(const app::CrawlSettings& kept, const std::string& 
                              const std::vector<std::string>& given, Options& options) {
     const std::string crawl = "the crawl kept in " + path;
     std::string url = options.url;
-    if (Given(given, "URL") && (!crawl::PrepareStartText(url) || url != kept.startText)) {
+    if (Given(given, "URL") && (!crawl::PrepareStartText(url, kept.rules) || url != kept.startText)) {
         return "URL: " + crawl + " starts from " + EscapeControlBytes(kept.startText);
     }
     if (Given(given, "--rules") && options.rules != kept.rules) {

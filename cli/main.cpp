@@ -9,6 +9,7 @@
 #include "cli/kept_settings.h"
 #include "cli/keyword_output.h"
 #include "cli/options.h"
+#include "cli/output_escape.h"
 #include "cli/output_targets.h"
 #include "cli/report_output.h"
 #include "cli/standard_streams.h"
@@ -94,7 +95,7 @@ int Session::Run(cli::InterruptWatcher& interrupts) {
 
 bool Session::PrepareStart() {
     startText_ = options_.url;
-    if (options_.resume || ReadsKeptCrawlOnly() || crawl::PrepareStartText(startText_)) {
+    if (options_.resume || ReadsKeptCrawlOnly() || crawl::PrepareStartText(startText_, options_.rules)) {
         return true;
     }
     host_.ShowRefusal(crawl::kRefusalText);
@@ -251,7 +252,13 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
     run.Run(startText, options_.resume);
     interrupts.IgnoreFromNowOn();
     host_.FinishProgress();
-    return WriteOutputs(run.Engine().List2(), run.StopReason());
+    const int exitCode = WriteOutputs(run.Engine().List2(), run.StopReason());
+    // A crawl whose start gave nothing is no empty site: its outputs say nothing of why.
+    if (const std::string failure = run.Engine().StartFailure(); !failure.empty()) {
+        host_.Say("start page " + cli::EscapeControlBytes(startText) + " failed: " + failure);
+        return kExitFailure;
+    }
+    return exitCode;
 }
 
 int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stopReason) {

@@ -31,12 +31,37 @@ constexpr std::string_view kNoSite = "none";
 
 void BrowserRules::Begin(CrawlRun& run) {
     const auto start = PageIdentity(run.StartText(), run.StartText());
-    if (!start || IsNeverFetchedKind(*start)) {
+    if (start && IsNeverFetchedKind(*start)) {
+        startFailure_ = "it names a file that is never fetched (.zip, .pdf or .exe)";
         return;
     }
-    site_ = SiteScope::Of(*start);
-    if (site_) {
-        Enqueue(*start);
+    if (start) {
+        site_ = SiteScope::Of(*start);
+    }
+    if (!site_) {
+        startFailure_ = "it is no web address (http:// or https://)";
+        return;
+    }
+    Enqueue(*start);
+    startPending_ = true;
+}
+
+void BrowserRules::NoteStartOutcome(CrawlRun& run, const FetchedPage* page, bool isPage, bool onSite) {
+    startPending_ = false;
+    if (run.Stopping() && (page == nullptr || !page->ok)) {
+        return; // cut short by the user, which says nothing of the page
+    }
+    if (page == nullptr) {
+        startFailure_ = "robots.txt disallows it";
+    } else if (!page->ok) {
+        startFailure_ = page->error;
+    } else if (!onSite) {
+        startFailure_ = "it redirects off its site";
+    } else if (page->status < 200 || page->status >= 300) {
+        startFailure_ = "it answers " + std::to_string(page->status);
+    } else if (!isPage) {
+        startFailure_ =
+            "it is no HTML page" + (page->contentType.empty() ? std::string() : " (" + page->contentType + ")");
     }
 }
 
@@ -103,6 +128,9 @@ void BrowserRules::Visit(CrawlRun& run) {
     }
     headText_.assign(store_.Text(head));
     if (!run.Admit(headText_)) {
+        if (startPending_) {
+            NoteStartOutcome(run, nullptr, false, false);
+        }
         return;
     }
     const FetchedPage page = run.Fetch(headText_);
@@ -114,6 +142,9 @@ void BrowserRules::Visit(CrawlRun& run) {
     const bool isPage =
         page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
         (web::IsHtmlType(page.contentType) || (page.contentType.empty() && web::LooksLikeHtml(run.PageBuffer())));
+    if (startPending_) {
+        NoteStartOutcome(run, &page, isPage, landing.has_value());
+    }
     if (!landing || !isPage || resource) {
         return;
     }
