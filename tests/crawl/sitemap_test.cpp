@@ -1,5 +1,6 @@
 #include "crawl/crawl_engine.h"
 #include "crawl/robots/robots_rules.h"
+#include "crawl/sitemap/site_sitemaps.h"
 #include "crawl/sitemap/sitemap_reader.h"
 #include "crawl/sitemap/sitemap_walk.h"
 #include "recording_crawl.h"
@@ -387,6 +388,30 @@ TEST(SiteSitemapsTest, ReadingIsBoundedInTimeAndByThePagesWanted) {
         EXPECT_EQ(site.requests["http://s.test/robots.txt"], row.filesRead == 0 ? 0 : 1);
         EXPECT_GE(listener.found.size(), std::min<std::size_t>(row.pages, 2));
     }
+}
+
+// Sitemaps that a stop or the time bound kept from being asked for are no fault of the site's: one line
+// says how many were left unread, none says they could not be fetched.
+TEST(SiteSitemapsTest, SitemapsLeftUnaskedAreToldApart) {
+    const auto site = SiteScope::Of("http://s.test/");
+    ASSERT_TRUE(site.has_value());
+    int fetches = 0;
+    const FileFetch fetch = [&fetches](const std::string& url) {
+        ++fetches;
+        FetchedPage page = FetchedPage::Success(url.ends_with("robots.txt")
+                                                    ? "Sitemap: http://s.test/a.xml\nSitemap: http://s.test/b.xml\n"
+                                                    : UrlSet("<url><loc>http://s.test/p.html</loc></url>"));
+        page.status = 200;
+        return page;
+    };
+    // robots.txt and the first sitemap are read; then time runs out.
+    const SiteSitemaps read = ReadSiteSitemaps(*site, fetch, [&fetches] { return fetches >= 2; });
+    EXPECT_EQ(fetches, 2);
+    EXPECT_EQ(read.sitemapsRead, 1U);
+    EXPECT_EQ(read.pages, (std::vector<std::string>{"http://s.test/p.html"}));
+    EXPECT_EQ(read.problems,
+              (std::vector<std::string>{
+                  "2 sitemaps left unread: the time for reading sitemaps ran out or the run was stopped"}));
 }
 
 } // namespace
