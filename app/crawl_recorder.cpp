@@ -2,6 +2,8 @@
 
 #include "app/queue_chunk.h"
 #include "crawl/browser/audit_links.h"
+#include "crawl/link_bounds.h"
+#include "crawl/run_limits.h"
 
 #include <algorithm>
 #include <ctime>
@@ -329,13 +331,37 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
     // Links the reader resolved for this very address are taken as they are; a target that names no
     // web page is kept as written.
     const bool resolvedAhead = read.resolvedFor == url;
+    // What one page keeps in the file is bounded as what it queues is: a page of many links under a long
+    // base would otherwise write the base once per link.
+    std::uint64_t budget = crawl::RunLimits{}.pageLinkBytes;
+    std::size_t recorded = 0;
+    const crawl::BoundedResolver resolver(identities_, base);
+    std::optional<std::string> resolvedHere;
     for (const crawl::PageLink& link : read.links) {
-        insertLink_.Bind(1, pageId);
+        std::string_view target = link.target;
         if (resolvedAhead) {
-            insertLink_.Bind(2, link.identity ? std::string_view(*link.identity) : std::string_view(link.target));
+            if (link.identity && crawl::IsWithinLinkBound(*link.identity)) {
+                target = *link.identity;
+            }
+        } else if (base.size() > crawl::kMaxCachedBaseBytes) {
+            resolvedHere = resolver.Resolve(link.target);
+            if (resolvedHere) {
+                target = *resolvedHere;
+            }
         } else {
-            insertLink_.Bind(2, crawl::ResolvedTarget(identities_, base, link.target));
+            resolvedHere = crawl::ResolvedTarget(identities_, base, link.target);
+            if (crawl::IsWithinLinkBound(*resolvedHere)) {
+                target = *resolvedHere;
+            }
         }
+        const std::size_t bytes = target.size() + link.anchor.size() + link.rel.size() + link.hreflang.size();
+        if (recorded == crawl::kMaxRecordedLinksPerPage || bytes > budget) {
+            break;
+        }
+        budget -= bytes;
+        ++recorded;
+        insertLink_.Bind(1, pageId);
+        insertLink_.Bind(2, target);
         insertLink_.Bind(3, link.anchor);
         insertLink_.Bind(4, crawl::SourceName(link.source));
         insertLink_.Bind(5, link.rel);

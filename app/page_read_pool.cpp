@@ -1,6 +1,7 @@
 #include "app/page_read_pool.h"
 
 #include "crawl/browser/audit_links.h"
+#include "crawl/link_bounds.h"
 
 #include <algorithm>
 #include <utility>
@@ -29,7 +30,9 @@ std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, st
     std::packaged_task<Read(crawl::PageIdentityCache&)> task(
         [html = std::move(html), address = std::move(address)](crawl::PageIdentityCache& identities) {
             auto read = std::make_shared<crawl::PageRead>(crawl::ReadPage(html));
-            if (!address.empty()) {
+            // Links under a long base are resolved where they are used, one at a time: resolved here, all
+            // of them would be held at once, each as long as the base.
+            if (!address.empty() && crawl::LinkBase(address, read->facts).size() <= crawl::kMaxCachedBaseBytes) {
                 crawl::ResolveLinksAhead(*read, address, identities);
             }
             return Read(std::move(read));

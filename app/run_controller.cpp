@@ -4,17 +4,6 @@
 
 namespace vortaxel::app {
 
-namespace {
-
-/// Under browser rules one page at a time still fetches the next page while this one is parsed,
-/// which the parse's time hides; the pages fetched and the list stay as one at a time has them.
-std::size_t FetchWidth(const RunSetup& setup) {
-    const bool overlap = setup.parallel == 1 && setup.rules == crawl::RuleSet::Browser;
-    return overlap ? 2 : setup.parallel;
-}
-
-} // namespace
-
 void ListenerFan::RunStarted() {
     for (auto* listener : listeners_) {
         listener->RunStarted();
@@ -104,7 +93,7 @@ void RunController::MakeFetcher(const RunSetup& setup) {
     netPages_.reset();
     fetcher_.reset();
     fetcher_ = std::make_unique<net::Fetcher>(
-        FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), FetchWidth(setup));
+        FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), setup.parallel);
     netPages_ = std::make_unique<NetPageFetcher>(*fetcher_, setup.rules == crawl::RuleSet::Browser);
     pages_.to = netPages_.get();
     fetcherSetup_ = setup;

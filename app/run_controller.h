@@ -106,6 +106,10 @@ public:
     /// Whether the fetch in progress has sent nothing yet and only waits out a politeness pause.
     bool OnlyWaiting() const { return fetcher_ && fetcher_->IsOnlyWaiting(); }
 
+    /// Whether the fetch in progress is of a file that is no page (robots.txt, a sitemap): giving it up
+    /// loses no page, and a sitemap that never answers must not hold a stop for its whole time-out.
+    bool FetchingFile() const { return fetcher_ && fetcher_->IsFetchingFile(); }
+
     crawl::CrawlEngine& Engine() { return engine_; }
     const crawl::CrawlEngine& Engine() const { return engine_; }
     /// Why the last run stopped on its own (a memory bound, the file it is kept in), in words for

@@ -49,7 +49,7 @@ std::string TakeKeptSettings(const app::CrawlSettings& kept, const std::string& 
     std::string url = options.url;
     // A file kept before passwords were hidden holds the start address whole.
     const std::string keptStart = web::RedactPasswords(kept.startText);
-    if (Given(given, "URL") && (!crawl::PrepareStartText(url) || web::RedactPasswords(url) != keptStart)) {
+    if (Given(given, "URL") && (!crawl::PrepareStartText(url, kept.rules) || web::RedactPasswords(url) != keptStart)) {
         return "URL: " + crawl + " starts from " + EscapeControlBytes(keptStart);
     }
     const std::optional<web::OriginLogin> login = web::LoginOf(kept.startText);

@@ -9,6 +9,7 @@
 #include "cli/kept_settings.h"
 #include "cli/keyword_output.h"
 #include "cli/options.h"
+#include "cli/output_escape.h"
 #include "cli/output_targets.h"
 #include "cli/report_output.h"
 #include "cli/standard_streams.h"
@@ -99,7 +100,7 @@ int Session::Run(cli::InterruptWatcher& interrupts) {
 
 bool Session::PrepareStart() {
     startText_ = options_.url;
-    if (options_.resume || ReadsKeptCrawlOnly() || crawl::PrepareStartText(startText_)) {
+    if (options_.resume || ReadsKeptCrawlOnly() || crawl::PrepareStartText(startText_, options_.rules)) {
         return true;
     }
     host_.ShowRefusal(crawl::kRefusalText);
@@ -211,9 +212,10 @@ void Session::WireStops(cli::InterruptWatcher& interrupts, app::RunController& r
             run.Stop();
         }
     });
-    // With no request out yet, only a politeness pause that could last an hour, the first press ends it.
+    // With no request out yet, only a politeness pause that could last an hour, the first press ends it;
+    // so it does a sitemap or robots.txt that does not answer.
     run.OnWait([&interrupts, &run] {
-        if (run.OnlyWaiting() && interrupts.Presses() > 0) {
+        if ((run.OnlyWaiting() || run.FetchingFile()) && interrupts.Presses() > 0) {
             run.Abort();
         }
     });
@@ -270,7 +272,13 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
     crawlTook_ = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
     interrupts.IgnoreFromNowOn();
     host_.FinishProgress();
-    return WriteOutputs(run.Engine().List2(), run.StopReason());
+    const int exitCode = WriteOutputs(run.Engine().List2(), run.StopReason());
+    // A crawl whose start gave nothing is no empty site: its outputs say nothing of why.
+    if (const std::string failure = run.Engine().StartFailure(); !failure.empty()) {
+        host_.Say("start page " + cli::EscapeControlBytes(startText) + " failed: " + failure);
+        return kExitFailure;
+    }
+    return exitCode;
 }
 
 int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stopReason) {

@@ -61,6 +61,10 @@ public:
     /// user: "URL store reached its memory budget of 4096 MiB", "out of memory". Empty otherwise.
     const std::string& StopReason() const { return stopReason_; }
 
+    /// After a run, why its start page gave no page, in words for the user (see LinkRules); empty
+    /// when it did.
+    std::string StartFailure() const { return rules_ ? rules_->StartFailure() : std::string(); }
+
     /// Appends up to `wanted` pages the loop is sure to fetch after the one in progress, soonest
     /// first: what fetching ahead asks for. Fetching them ahead changes when they are fetched, never
     /// which pages are.

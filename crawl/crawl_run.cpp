@@ -1,5 +1,7 @@
 #include "crawl/crawl_run.h"
 
+#include "crawl/robots/robots_rules.h"
+
 #include <exception>
 #include <new>
 
@@ -40,6 +42,17 @@ FetchedPage CrawlRun::FetchFile(const std::string& url) {
     } catch (const std::exception& error) {
         return FetchedPage::Failure(error.what());
     }
+}
+
+std::vector<std::string> CrawlRun::RobotsSitemaps(const std::string& robotsUrl) {
+    if (gate_ != nullptr) {
+        return gate_->SitemapsNamed(robotsUrl);
+    }
+    const FetchedPage robots = FetchFile(robotsUrl);
+    if (!robots.ok || robots.status < 200 || robots.status >= 300) {
+        return {};
+    }
+    return crawl::RobotsSitemaps(robots.body);
 }
 
 bool CrawlRun::Admit(const std::string& url) {

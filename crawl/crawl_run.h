@@ -44,6 +44,9 @@ public:
     /// obeying nor touching robots.txt's gate, the page buffer or the listener. A fetch that throws is a
     /// failure.
     FetchedPage FetchFile(const std::string& url);
+    /// The Sitemap lines of the robots.txt at `robotsUrl`; a run that obeys robots.txt asks its gate, so
+    /// the file is requested once for both.
+    std::vector<std::string> RobotsSitemaps(const std::string& robotsUrl);
     /// Whether a stop was asked for.
     bool Stopping() const { return stop_.load(std::memory_order_relaxed); }
     void PageInSitemap(std::string_view url) { listener_.PageInSitemap(url); }

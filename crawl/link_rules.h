@@ -39,6 +39,9 @@ public:
     virtual QueueProgress Progress() const = 0;
     /// See RunSnapshot::RulesNote.
     virtual std::string RulesNote() const { return {}; }
+    /// Why the run's start page yielded no page, in words for the user; empty when it did, when the
+    /// run carried on a kept one, or when a stop came first.
+    virtual std::string StartFailure() const { return {}; }
     /// Bytes the rules hold beside the store's URLs, counted against the run's budget.
     virtual std::size_t MemoryBytes() const { return 0; }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -25,6 +26,9 @@ struct RunLimits {
     /// Under browser rules: the site's sitemaps are read once its start page has answered, and the pages
     /// they list that no link reaches are crawled when the links run out.
     bool sitemaps = false;
+    /// How long the sitemaps are read at most: no file is asked for once it has passed, so that sitemaps
+    /// that never answer cost the crawl about this and one fetch's time-out, however many are named.
+    std::chrono::milliseconds sitemapTime{60'000};
     /// Under browser rules: the site's images, style sheets, icons and scripts that pages use are
     /// requested for their status, and never listed.
     bool checkResources = false;

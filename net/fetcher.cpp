@@ -79,6 +79,14 @@ web::FetchResult Fetcher::FetchAs(const std::string& url, bool whole) {
         return web::FetchResult::Failure("fetch aborted");
     }
     const BusyMark mark(busy_);
+    // Lowered however the fetch ends, a throwing wait callback included.
+    struct FileMark {
+        explicit FileMark(std::atomic<bool>& flag, bool whole) : flag_(flag) { flag_.store(whole); }
+        ~FileMark() { flag_.store(false); }
+        FileMark(const FileMark&) = delete;
+        FileMark& operator=(const FileMark&) = delete;
+        std::atomic<bool>& flag_;
+    } file(fetchingFile_, whole);
     if (std::optional<web::FetchResult> page = store_.Take(url)) {
         return TakeFromStore(std::move(*page), url);
     }
@@ -204,7 +212,17 @@ void Fetcher::Send(Slot& slot) {
         return;
     }
     slot.state = State::Running;
+    pacing_.Leaving(slot.url);
+    slot.unsent = true;
     ++started_;
+}
+
+void Fetcher::NoteSent(Slot& slot, bool ending) {
+    if (const auto sent = slot.transfer->TakeSent()) {
+        pacing_.Sent(slot.url, *sent, std::exchange(slot.unsent, false));
+    } else if (ending && std::exchange(slot.unsent, false)) {
+        pacing_.NeverSent(slot.url);
+    }
 }
 
 void Fetcher::StartAhead(const std::string& asked) {
@@ -258,6 +276,11 @@ bool Fetcher::Drive() {
     if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {
         return false;
     }
+    for (Slot& slot : slots_) {
+        if (slot.state == State::Running) {
+            NoteSent(slot, false);
+        }
+    }
     int pending = 0;
     while (CURLMsg* message = curl_multi_info_read(multi_.get(), &pending)) {
         if (message->msg != CURLMSG_DONE) {
@@ -271,6 +294,7 @@ bool Fetcher::Drive() {
             continue;
         }
         curl_multi_remove_handle(multi_.get(), easy);
+        NoteSent(*slot, true);
         slot->state = State::Waiting;
         if (!slot->transfer->RetryOnFreshConnection(code)) {
             Settle(*slot, code);
@@ -370,6 +394,7 @@ void Fetcher::StoreFinished() {
 void Fetcher::Release(Slot& slot) {
     if (slot.state == State::Running) {
         curl_multi_remove_handle(multi_.get(), slot.transfer->Handle());
+        NoteSent(slot, true);
     }
     slot.state = State::Idle;
     slot.url.clear();

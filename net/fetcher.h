@@ -85,6 +85,9 @@ public:
     /// Crawl-delay, a Retry-After): no page is in hand, so an Abort then loses nothing that was under way.
     /// It holds through the wait callback. Lock-free, for any thread.
     bool IsOnlyWaiting() const noexcept { return onlyWaiting_.load(); }
+    /// True while Fetch fetches a file that is no page (FetchWhole: robots.txt, a sitemap), which an
+    /// Abort cuts short without losing a page. Lock-free, for any thread.
+    bool IsFetchingFile() const noexcept { return fetchingFile_.load(); }
     /// Lets fetches run again after Abort; pages that the abort cut short are fetched afresh.
     void ClearAbort() noexcept { aborted_.store(false); }
 
@@ -116,6 +119,8 @@ private:
         /// The body is wanted whatever its type.
         bool whole = false;
         bool politelyRetried = false;
+        /// The pacing let the request go and has not yet heard it went out.
+        bool unsent = false;
         /// Time spent on earlier requests for this page.
         std::chrono::milliseconds spent{0};
         web::FetchResult result;
@@ -130,6 +135,9 @@ private:
     /// Readies the slot's next request and sends it, or has it wait until `earliest` and the host's pace.
     void Launch(Slot& slot, std::chrono::steady_clock::time_point earliest);
     void Send(Slot& slot);
+    /// Tells the pacing when the slot's request went out, if it did since last asked; with `ending`, the
+    /// request is over, and one that never went out is told too.
+    void NoteSent(Slot& slot, bool ending);
     void StartAhead(const std::string& asked);
     /// Sends what is due, moves every transfer on and settles those that ended; false when libcurl fails.
     bool Drive();
@@ -148,6 +156,7 @@ private:
     static_assert(std::atomic<bool>::is_always_lock_free);
     std::atomic<bool> aborted_{false};
     std::atomic<bool> onlyWaiting_{false};
+    std::atomic<bool> fetchingFile_{false};
     FetchOptions options_;
     /// Before the transfers, so that it outlives their handles.
     std::unique_ptr<CookieShare> cookies_;

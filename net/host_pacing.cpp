@@ -46,14 +46,26 @@ HostPacing::Clock::time_point HostPacing::Reserve(std::string_view url, Clock::t
     return start;
 }
 
+std::pair<HostPacing::Track*, HostPacing::Track*> HostPacing::TracksOf(std::string_view url,
+                                                                       std::chrono::milliseconds& siteDelay) {
+    const std::string site = SiteOf(url);
+    siteDelay = SiteDelay(site);
+    Track* host = delay_.count() > 0 ? &hosts_[LowerHostOf(url)] : nullptr;
+    Track* own = siteDelay.count() > 0 ? &sites_[site] : nullptr;
+    return {host, own};
+}
+
 std::optional<HostPacing::Clock::time_point> HostPacing::Start(std::string_view url, Clock::time_point now) {
     if (!Paced()) {
         return std::nullopt;
     }
-    const std::string site = SiteOf(url);
-    const std::chrono::milliseconds siteDelay = SiteDelay(site);
-    Track* host = delay_.count() > 0 ? &hosts_[LowerHostOf(url)] : nullptr;
-    Track* own = siteDelay.count() > 0 ? &sites_[site] : nullptr;
+    std::chrono::milliseconds siteDelay{0};
+    const auto [host, own] = TracksOf(url, siteDelay);
+    // Until the request before has gone out, when the gap may start is not known: look again soon.
+    constexpr std::chrono::milliseconds kUnsentLook{1};
+    if ((host != nullptr && host->unsent != 0) || (own != nullptr && own->unsent != 0)) {
+        return now + kUnsentLook;
+    }
     Clock::time_point allowed = now;
     if (host != nullptr && host->lastStart) {
         allowed = std::max(allowed, *host->lastStart + delay_);
@@ -73,6 +85,52 @@ std::optional<HostPacing::Clock::time_point> HostPacing::Start(std::string_view 
         own->reserved = std::max(own->reserved, now + siteDelay);
     }
     return std::nullopt;
+}
+
+void HostPacing::Leaving(std::string_view url) {
+    if (!Paced()) {
+        return;
+    }
+    std::chrono::milliseconds siteDelay{0};
+    const auto [host, own] = TracksOf(url, siteDelay);
+    for (Track* track : {host, own}) {
+        if (track != nullptr) {
+            ++track->unsent;
+        }
+    }
+}
+
+void HostPacing::Sent(std::string_view url, Clock::time_point when, bool first) {
+    if (!Paced()) {
+        return;
+    }
+    std::chrono::milliseconds siteDelay{0};
+    const auto [host, own] = TracksOf(url, siteDelay);
+    const auto note = [&](Track* track, std::chrono::milliseconds delay) {
+        if (track == nullptr) {
+            return;
+        }
+        track->lastStart = std::max(track->lastStart.value_or(when), when);
+        track->reserved = std::max(track->reserved, when + delay);
+        if (first && track->unsent != 0) {
+            --track->unsent;
+        }
+    };
+    note(host, delay_);
+    note(own, siteDelay);
+}
+
+void HostPacing::NeverSent(std::string_view url) {
+    if (!Paced()) {
+        return;
+    }
+    std::chrono::milliseconds siteDelay{0};
+    const auto [host, own] = TracksOf(url, siteDelay);
+    for (Track* track : {host, own}) {
+        if (track != nullptr && track->unsent != 0) {
+            --track->unsent;
+        }
+    }
 }
 
 void HostPacing::SetHostDelay(std::string_view url, std::chrono::milliseconds delay) {

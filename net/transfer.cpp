@@ -85,6 +85,8 @@ Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFl
     SetOption(handle, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
     SetOption(handle, CURLOPT_XFERINFODATA, this);
     SetOption(handle, CURLOPT_NOPROGRESS, 0L);
+    SetOption(handle, CURLOPT_PREREQFUNCTION, &Transfer::OnRequestReady);
+    SetOption(handle, CURLOPT_PREREQDATA, this);
     if (!options.caFile.empty()) {
         // CAINFO replaces the built-in bundle; the system's certificate folder, searched as well, keeps the
         // public roots trusted beside the extra ones.
@@ -116,6 +118,7 @@ std::optional<web::FetchResult> Transfer::Prepare(const std::string& url, Method
     }
     method_ = method;
     asked_ = url;
+    sentAt_.reset();
     hops_.Clear();
     body_.clear();
     headerBytes_ = 0;
@@ -249,6 +252,11 @@ std::size_t Transfer::OnBody(char* data, std::size_t size, std::size_t count, vo
     }
     transfer.body_.append(data, bytes);
     return bytes;
+}
+
+int Transfer::OnRequestReady(void* self, char* /*remoteIp*/, char* /*localIp*/, int /*remotePort*/, int /*localPort*/) {
+    static_cast<Transfer*>(self)->sentAt_ = std::chrono::steady_clock::now();
+    return CURL_PREREQFUNC_OK;
 }
 
 void Transfer::Resume() {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace vortaxel::net {
 
@@ -58,6 +59,10 @@ public:
 
     CURL* Handle() const { return easy_.get(); }
 
+    /// When the current request last went out on its connection (after any connect and handshake),
+    /// once, then nothing until it goes out again: the instant a server sees it start.
+    std::optional<std::chrono::steady_clock::time_point> TakeSent() { return std::exchange(sentAt_, std::nullopt); }
+
     /// Asked before each piece of body is kept, with its size: false pauses the transfer, which then
     /// reads nothing more from the server until Resume. Lets a caller bound what transfers hold.
     void SetBodyGate(std::function<bool(std::size_t more)> gate) { bodyGate_ = std::move(gate); }
@@ -79,6 +84,7 @@ private:
     /// At the end of a reply's headers: true when its body is not wanted.
     bool BodyUnwanted() const;
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+    static int OnRequestReady(void* self, char*, char*, int, int);
 
     EasyHandle easy_;
     std::function<bool(std::size_t)> bodyGate_;
@@ -119,6 +125,7 @@ private:
     /// The first Content-Length of the current response, and whether another one disagreed with it.
     std::string declaredLength_;
     bool lengthsConflict_ = false;
+    std::optional<std::chrono::steady_clock::time_point> sentAt_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
     std::string asked_;
     RedirectHops hops_;

@@ -2,9 +2,14 @@
 
 #include "crawl/browser/audit_links.h"
 #include "crawl/browser/browser_links.h"
+#include "crawl/link_bounds.h"
 #include "crawl/sitemap/site_sitemaps.h"
 #include "web/ascii.h"
 #include "web/html_type.h"
+
+#include <algorithm>
+#include <chrono>
+#include <string>
 
 namespace vortaxel::crawl {
 
@@ -26,12 +31,37 @@ constexpr std::string_view kNoSite = "none";
 
 void BrowserRules::Begin(CrawlRun& run) {
     const auto start = PageIdentity(run.StartText(), run.StartText());
-    if (!start || IsNeverFetchedKind(*start)) {
+    if (start && IsNeverFetchedKind(*start)) {
+        startFailure_ = "it names a file that is never fetched (.zip, .pdf or .exe)";
         return;
     }
-    site_ = SiteScope::Of(*start);
-    if (site_) {
-        Enqueue(*start);
+    if (start) {
+        site_ = SiteScope::Of(*start);
+    }
+    if (!site_) {
+        startFailure_ = "it is no web address (http:// or https://)";
+        return;
+    }
+    Enqueue(*start);
+    startPending_ = true;
+}
+
+void BrowserRules::NoteStartOutcome(CrawlRun& run, const FetchedPage* page, bool isPage, bool onSite) {
+    startPending_ = false;
+    if (run.Stopping() && (page == nullptr || !page->ok)) {
+        return; // cut short by the user, which says nothing of the page
+    }
+    if (page == nullptr) {
+        startFailure_ = "robots.txt disallows it";
+    } else if (!page->ok) {
+        startFailure_ = page->error;
+    } else if (!onSite) {
+        startFailure_ = "it redirects off its site";
+    } else if (page->status < 200 || page->status >= 300) {
+        startFailure_ = "it answers " + std::to_string(page->status);
+    } else if (!isPage) {
+        startFailure_ =
+            "it is no HTML page" + (page->contentType.empty() ? std::string() : " (" + page->contentType + ")");
     }
 }
 
@@ -98,6 +128,9 @@ void BrowserRules::Visit(CrawlRun& run) {
     }
     headText_.assign(store_.Text(head));
     if (!run.Admit(headText_)) {
+        if (startPending_) {
+            NoteStartOutcome(run, nullptr, false, false);
+        }
         return;
     }
     const FetchedPage page = run.Fetch(headText_);
@@ -109,6 +142,9 @@ void BrowserRules::Visit(CrawlRun& run) {
     const bool isPage =
         page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
         (web::IsHtmlType(page.contentType) || (page.contentType.empty() && web::LooksLikeHtml(run.PageBuffer())));
+    if (startPending_) {
+        NoteStartOutcome(run, &page, isPage, landing.has_value());
+    }
     if (!landing || !isPage || resource) {
         return;
     }
@@ -176,14 +212,16 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
     }
     UrlId known;
     std::size_t dropped = 0;
+    const BoundedResolver resolver(identities_, base);
     std::optional<std::string> resolvedHere;
     for (std::size_t i = 0; i < links.links.size(); ++i) {
         const std::string* identity = resolvedAhead ? links.identities[i] : nullptr;
         if (!resolvedAhead) {
-            resolvedHere = identities_.Resolve(base, links.links[i]);
+            resolvedHere = resolver.Resolve(links.links[i]);
             identity = resolvedHere ? &*resolvedHere : nullptr;
         }
-        if (identity == nullptr || IsNeverFetchedKind(*identity) || !site_->Contains(*identity)) {
+        if (identity == nullptr || !IsWithinLinkBound(*identity) || IsNeverFetchedKind(*identity) ||
+            !site_->Contains(*identity)) {
             continue;
         }
         if (store_.Find(*identity, known)) {
@@ -212,8 +250,15 @@ void BrowserRules::ReadSitemaps(CrawlRun& run) {
     if (!run.Limits().sitemaps || !site_) {
         return;
     }
+    // A run that lists few pages needs no more of the sitemaps than one whole file besides: it could
+    // not crawl the rest, and a huge index would cost it minutes and hundreds of MB.
+    SitemapWalkLimits limits;
+    limits.maxPages = std::min(limits.maxPages, std::max(run.Limits().pages, limits.perFile.maxUrls));
+    const auto deadline = std::chrono::steady_clock::now() + run.Limits().sitemapTime;
     SiteSitemaps read = ReadSiteSitemaps(
-        *site_, [&run](const std::string& url) { return run.FetchFile(url); }, [&run] { return run.Stopping(); });
+        *site_, [&run](const std::string& url) { return run.FetchFile(url); },
+        [&run, deadline] { return run.Stopping() || std::chrono::steady_clock::now() >= deadline; }, limits,
+        [&run](const std::string& robotsUrl) { return run.RobotsSitemaps(robotsUrl); });
     sitemapPages_ = std::move(read.pages);
     inSitemap_.clear();
     inSitemap_.reserve(sitemapPages_.size());

@@ -34,11 +34,14 @@ public:
     QueueProgress Progress() const override { return {head_, 0}; }
     /// Where the site settled: empty before the start page's fetch, else its host and folder.
     std::string RulesNote() const override;
+    std::string StartFailure() const override { return startFailure_; }
     std::size_t MemoryBytes() const override;
 
 private:
     /// Fetches the queue's head and lists it when it is a page of the site.
     void Visit(CrawlRun& run);
+    /// Notes why the start page, just visited, gave no page; nothing when a stop cut it short.
+    void NoteStartOutcome(CrawlRun& run, const FetchedPage* page, bool isPage, bool onSite);
     /// The identity a fetch of `asked` landed on, or none when that lies off the site.
     std::optional<std::string> Landing(const std::string& asked, const FetchedPage& page);
     /// Queues the page's new links while their joined bytes fit `budget`; returns how many were dropped.
@@ -58,6 +61,9 @@ private:
     std::size_t head_ = 0;
     std::optional<SiteScope> site_;
     bool siteSettled_ = false;
+    // The start page is the first one visited; what became of it is told once the run ends.
+    bool startPending_ = false;
+    std::string startFailure_;
     std::string headText_;
     // The site's pages its sitemaps list, in their order, and a lookup into them; the views point into
     // the vector, which never changes once read. Those from `sitemapNext_` on wait to be queued.

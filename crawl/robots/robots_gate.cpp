@@ -14,8 +14,9 @@ namespace vortaxel::crawl {
 
 namespace {
 
-/// What a host's robots.txt fetch leaves. A fetch that throws reached no server.
-RobotsRules FetchRules(PageFetcher& fetcher, const std::string& robotsUrl) {
+/// What a host's robots.txt fetch leaves, and the sitemaps a readable one names. A fetch that throws
+/// reached no server.
+RobotsRules FetchRules(PageFetcher& fetcher, const std::string& robotsUrl, std::vector<std::string>& sitemaps) {
     FetchedPage answer;
     try {
         answer = fetcher.FetchWhole(robotsUrl);
@@ -32,6 +33,9 @@ RobotsRules FetchRules(PageFetcher& fetcher, const std::string& robotsUrl) {
     if (!answer.ok && status && *status >= 200 && *status <= 299) {
         return RobotsRules::DisallowAll();
     }
+    if (answer.ok && status && *status >= 200 && *status <= 299) {
+        sitemaps = RobotsSitemaps(answer.body);
+    }
     return RulesForRobotsAnswer(status, answer.ok ? std::string_view(answer.body) : std::string_view(), kRobotsAgent);
 }
 
@@ -42,17 +46,33 @@ bool RobotsGate::Allows(std::string_view url) {
     if (robotsUrl.empty()) {
         return true;
     }
+    return Known(robotsUrl).rules.Allows(RobotsPathOf(url));
+}
+
+std::vector<std::string> RobotsGate::SitemapsNamed(std::string_view url) {
+    const std::string robotsUrl = RobotsUrlFor(url);
+    if (robotsUrl.empty()) {
+        return {};
+    }
+    return Known(robotsUrl).sitemaps;
+}
+
+const RobotsGate::Host& RobotsGate::Known(const std::string& robotsUrl) {
     auto known = hosts_.find(robotsUrl);
     if (known == hosts_.end()) {
-        RobotsRules rules = FetchRules(fetcher_, robotsUrl);
+        std::vector<std::string> sitemaps;
+        RobotsRules rules = FetchRules(fetcher_, robotsUrl, sitemaps);
         if (const auto seconds = rules.CrawlDelaySeconds()) {
             const auto wanted = std::chrono::duration<double>(std::min(*seconds, double(kMaxCrawlDelay.count())));
             fetcher_.SetHostDelay(robotsUrl, std::chrono::duration_cast<std::chrono::milliseconds>(wanted));
         }
-        bytes_ += robotsUrl.size() + sizeof(RobotsRules);
-        known = hosts_.emplace(robotsUrl, std::move(rules)).first;
+        bytes_ += robotsUrl.size() + sizeof(Host);
+        for (const std::string& sitemap : sitemaps) {
+            bytes_ += sizeof(std::string) + sitemap.capacity();
+        }
+        known = hosts_.emplace(robotsUrl, Host{std::move(rules), std::move(sitemaps)}).first;
     }
-    return known->second.Allows(RobotsPathOf(url));
+    return known->second;
 }
 
 FetchedPage RobotsGate::Fetch(const std::string& url) {
@@ -86,7 +106,7 @@ bool RobotsGate::KnownToAllow(std::string_view url) const {
         return true;
     }
     const auto known = hosts_.find(robotsUrl);
-    return known != hosts_.end() && known->second.Allows(RobotsPathOf(url));
+    return known != hosts_.end() && known->second.rules.Allows(RobotsPathOf(url));
 }
 
 bool RobotsGate::FirstBlock(std::string_view url) {

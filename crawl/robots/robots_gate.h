@@ -10,6 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace vortaxel::crawl {
 
@@ -39,6 +40,9 @@ public:
     /// Whether `url` is known to be allowed without any request: its host is decided and allows it.
     /// What fetching ahead may be told about.
     bool KnownToAllow(std::string_view url) const;
+    /// The addresses on the Sitemap lines of the robots.txt that governs `url`, fetching it first when it
+    /// is not known yet: one request per host serves the gate and the sitemaps alike.
+    std::vector<std::string> SitemapsNamed(std::string_view url);
     /// True the first time a blocked `url` is met, so it is reported once however often it is linked.
     bool FirstBlock(std::string_view url);
 
@@ -46,9 +50,16 @@ public:
     std::size_t MemoryBytes() const { return bytes_; }
 
 private:
+    struct Host {
+        RobotsRules rules;
+        std::vector<std::string> sitemaps;
+    };
+    /// The host whose robots.txt is at `robotsUrl`, asked for first when it is not known.
+    const Host& Known(const std::string& robotsUrl);
+
     PageFetcher& fetcher_;
     // Keyed by the host's robots.txt address, which names scheme, host and port as one text.
-    std::unordered_map<std::string, RobotsRules> hosts_;
+    std::unordered_map<std::string, Host> hosts_;
     std::unordered_set<std::string> blocked_;
     std::size_t bytes_ = 0;
 };

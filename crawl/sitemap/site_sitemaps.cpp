@@ -21,15 +21,19 @@ bool IsSuccess(const FetchedPage& page) {
 } // namespace
 
 SiteSitemaps ReadSiteSitemaps(const SiteScope& site, const FileFetch& fetch, const std::function<bool()>& stopping,
-                              const SitemapWalkLimits& limits) {
+                              const SitemapWalkLimits& limits, const NamedSitemaps& named) {
     std::vector<std::string> starts;
     if (!stopping()) {
-        const FetchedPage robots = fetch(site.origin + "/robots.txt");
-        if (IsSuccess(robots)) {
-            for (const std::string& named : RobotsSitemaps(robots.body)) {
-                if (auto identity = PageIdentity(named, named)) {
-                    starts.push_back(std::move(*identity));
-                }
+        const std::string robotsUrl = site.origin + "/robots.txt";
+        std::vector<std::string> lines;
+        if (named) {
+            lines = named(robotsUrl);
+        } else if (const FetchedPage robots = fetch(robotsUrl); IsSuccess(robots)) {
+            lines = RobotsSitemaps(robots.body);
+        }
+        for (const std::string& line : lines) {
+            if (auto identity = PageIdentity(line, line)) {
+                starts.push_back(std::move(*identity));
             }
         }
     }
@@ -44,9 +48,15 @@ SiteSitemaps ReadSiteSitemaps(const SiteScope& site, const FileFetch& fetch, con
     };
     // Most sites have no /sitemap.xml: its absence is no problem worth a line.
     bool fallbackMissing = false;
+    // Sitemaps a stop or the time bound kept from being asked for: no fault of theirs.
+    std::unordered_set<std::string> unasked;
     const auto fetchSitemap = [&](const std::string& url, SitemapReader& into) {
         const auto identity = PageIdentity(url, url);
-        if (!identity || stopping()) {
+        if (!identity) {
+            return false;
+        }
+        if (stopping()) {
+            unasked.insert(url);
             return false;
         }
         const FetchedPage page = fetch(*identity);
@@ -68,6 +78,16 @@ SiteSitemaps ReadSiteSitemaps(const SiteScope& site, const FileFetch& fetch, con
     out.problems = std::move(walk.problems);
     if (fallbackMissing) {
         std::erase(out.problems, fallback + ": could not be fetched");
+    }
+    if (!unasked.empty()) {
+        out.sitemapsRead -= unasked.size();
+        std::erase_if(out.problems, [&unasked](const std::string& problem) {
+            constexpr std::string_view kUnfetched = ": could not be fetched";
+            return problem.ends_with(kUnfetched) &&
+                   unasked.contains(problem.substr(0, problem.size() - kUnfetched.size()));
+        });
+        out.problems.push_back(std::to_string(unasked.size()) +
+                               " sitemaps left unread: the time for reading sitemaps ran out or the run was stopped");
     }
     // Two spellings of one page are one page.
     std::unordered_set<std::string> seen;

@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
+#include <mutex>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace vortaxel::test {
 namespace {
@@ -110,6 +113,65 @@ TEST(BrowserRequests, PagesAtOnceListWhatOneAtATimeLists) {
         EXPECT_EQ(CrawlBrowser(site.Url("/"), parallel), alone);
         EXPECT_EQ(requests(), aloneRequests);
     }
+}
+
+// One at a time is one request in flight, as the server counts them, whatever the rules do ahead.
+TEST(BrowserRequests, OnePageAtOnceKeepsOneRequestInFlight) {
+    LoopbackSite site;
+    std::mutex mutex;
+    int inFlight = 0;
+    int most = 0;
+    constexpr int kPages = 12;
+    std::string home;
+    for (int i = 1; i <= kPages; ++i) {
+        home += "<a href=\"/p" + std::to_string(i) + ".html\">p</a>";
+    }
+    const auto counted = [&](std::string body) {
+        return [&, body = std::move(body)](const httplib::Request&, httplib::Response& response) {
+            {
+                const std::lock_guard lock(mutex);
+                most = std::max(most, ++inFlight);
+            }
+            // Long enough that a request sent ahead would arrive while this one is served.
+            std::this_thread::sleep_for(20ms);
+            {
+                const std::lock_guard lock(mutex);
+                --inFlight;
+            }
+            response.set_content(body, "text/html");
+        };
+    };
+    site.Handle("/", counted(home));
+    for (int i = 1; i <= kPages; ++i) {
+        site.Handle("/p" + std::to_string(i) + ".html", counted("<p>page</p>"));
+    }
+    const std::string listed = CrawlBrowser(site.Url("/"), "1");
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), kPages + 1);
+    const std::lock_guard lock(mutex);
+    EXPECT_EQ(most, 1);
+}
+
+// The gate and the sitemaps read one robots.txt: one request for it per scheme, host and port.
+TEST(BrowserRequests, RobotsAndSitemapsAskForRobotsTxtOnce) {
+    LoopbackSite site;
+    site.Serve("/robots.txt",
+               Page{}
+                   .WithBody("User-agent: *\nDisallow: /private/\nSitemap: " + site.Url("/map.xml") + "\n")
+                   .WithContentType("text/plain"));
+    site.Serve("/map.xml",
+               Page{}
+                   .WithBody(R"(<urlset><url><loc>)" + site.Url("/only-in-map.html") + R"(</loc></url></urlset>)")
+                   .WithContentType("application/xml"));
+    site.ServeHtml("/", R"(<a href="/b.html">b</a>)");
+    site.ServeHtml("/b.html", "b");
+    site.ServeHtml("/only-in-map.html", "m");
+    ChildProcess cli(VORTAXEL_CLI_PATH, {"--quiet", "--rules", "browser", "--robots", "--sitemaps", site.Url("/")});
+    ASSERT_TRUE(cli.Wait(30s));
+    EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+    EXPECT_EQ(cli.Out(), site.Url("/") + "\n" + site.Url("/b.html") + "\n" + site.Url("/only-in-map.html") + "\n");
+    const std::vector<std::string> targets = site.Targets();
+    EXPECT_EQ(std::count(targets.begin(), targets.end(), "/robots.txt"), 1);
+    EXPECT_EQ(std::count(targets.begin(), targets.end(), "/map.xml"), 1);
 }
 
 } // namespace

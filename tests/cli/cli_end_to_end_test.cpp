@@ -241,7 +241,9 @@ TEST_F(BrowserRulesEndToEnd, StartThatRedirectsOffTheSiteListsNothing) {
     site_.Redirect("/away/", elsewhere, 302);
     auto cli = RunCli({"--quiet", "--rules", "browser", site_.Url("/away/")});
     ASSERT_TRUE(cli.Wait(kRunLimit));
-    EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+    // A start that lists nothing is a failed start, and says why.
+    EXPECT_EQ(cli.ExitCode(), 1) << cli.Err();
+    EXPECT_NE(cli.Err().find("redirects off its site"), std::string::npos) << cli.Err();
     EXPECT_EQ(cli.Out(), "");
     // The fetch follows the start's redirect before the site is known; nothing beyond that page is asked for.
     for (const std::string& target : other.Targets()) {

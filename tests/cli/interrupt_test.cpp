@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vortaxel::test {
 namespace {
@@ -99,6 +100,26 @@ TEST(CliInterrupt, EverySignalThatEndsARunRemovesItsTemporaryCrawlFile) {
         EXPECT_EQ(cli.ExitCode(), signal == SIGINT ? 0 : 128 + signal) << cli.Err();
         EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
     }
+}
+
+// A sitemap that never answers is given up at the first press, not after its whole time-out.
+TEST(CliInterrupt, OnePressGivesUpASitemapThatNeverAnswers) {
+    LoopbackSite site;
+    site.ServeHtml("/", "<p>home</p>");
+    site.Serve("/robots.txt",
+               Page{}.WithBody("Sitemap: " + site.Url("/never.xml") + "\n").WithContentType("text/plain"));
+    site.Serve("/never.xml", Page{}.WithBody("<urlset></urlset>").WithContentType("application/xml"));
+    site.Hold("/never.xml", 120s);
+    auto cli = ChildProcess(VORTAXEL_CLI_PATH, {"--quiet", "--rules", "browser", "--sitemaps", site.Url("/")});
+    for (int i = 0; i < 20000 && site.Targets().size() < 3; ++i) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(site.Targets(), (std::vector<std::string>{"/", "/robots.txt", "/never.xml"}));
+    cli.Signal(SIGINT);
+    // Far less than the fetch's time-out of a minute, far more than a loaded machine needs.
+    EXPECT_TRUE(cli.Wait(20s)) << "the press waited for the sitemap";
+    EXPECT_EQ(cli.Out(), site.Url("/") + "\n");
+    site.Release("/never.xml");
 }
 
 } // namespace

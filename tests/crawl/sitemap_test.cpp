@@ -1,8 +1,13 @@
+#include "crawl/crawl_engine.h"
 #include "crawl/robots/robots_rules.h"
+#include "crawl/sitemap/site_sitemaps.h"
 #include "crawl/sitemap/sitemap_reader.h"
 #include "crawl/sitemap/sitemap_walk.h"
+#include "recording_crawl.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
+#include <limits>
 #include <map>
 #include <zlib.h>
 
@@ -306,6 +311,107 @@ TEST(RobotsSitemapsTest, SitemapLinesStandOutsideTheGroups) {
     EXPECT_EQ(RobotsSitemaps(body), (std::vector<std::string>{"http://s.test/one.xml", "http://s.test/two.xml.gz",
                                                               "http://s.test/three.xml"}));
     EXPECT_TRUE(RobotsSitemaps("User-agent: *\nDisallow: /\n").empty());
+}
+
+/// A site whose files answer 200 with a type by their ending and whose missing ones answer 404,
+/// counting the requests for each address.
+class TypedSite final : public PageFetcher {
+public:
+    FetchedPage Fetch(const std::string& url) override {
+        ++requests[url];
+        const auto file = files.find(url);
+        if (file == files.end()) {
+            FetchedPage missing = FetchedPage::Success("");
+            missing.status = 404;
+            return missing;
+        }
+        FetchedPage page = FetchedPage::Success(file->second);
+        page.status = 200;
+        page.contentType = url.ends_with(".xml")   ? "application/xml"
+                           : url.ends_with(".txt") ? "text/plain"
+                                                   : "text/html";
+        return page;
+    }
+
+    std::map<std::string, std::string> files;
+    std::map<std::string, int> requests;
+};
+
+// However many sitemaps a site names, reading them is bounded in time, and a run that lists few pages
+// reads no more of them than one whole file besides.
+TEST(SiteSitemapsTest, ReadingIsBoundedInTimeAndByThePagesWanted) {
+    constexpr int kFiles = 3;
+    constexpr int kPerFile = 30'000;
+    TypedSite site;
+    site.files["http://s.test/"] = "<a href=\"/a.html\">a</a>";
+    site.files["http://s.test/a.html"] = "a";
+    std::string robots;
+    for (int file = 0; file < kFiles; ++file) {
+        const std::string name = "http://s.test/map" + std::to_string(file) + ".xml";
+        robots += "Sitemap: " + name + "\n";
+        std::string urls;
+        for (int i = 0; i < kPerFile; ++i) {
+            // Off the site, so that the run crawls none of them: what counts here is what is read.
+            urls += "<url><loc>http://elsewhere.test/f" + std::to_string(file) + "-" + std::to_string(i) +
+                    ".html</loc></url>";
+        }
+        site.files[name] = UrlSet(urls);
+    }
+    site.files["http://s.test/robots.txt"] = robots;
+    struct Row {
+        const char* name;
+        std::size_t pages;
+        std::chrono::milliseconds time;
+        int filesRead;
+    };
+    const Row rows[] = {
+        {"unbounded", std::numeric_limits<std::size_t>::max(), RunLimits{}.sitemapTime, kFiles},
+        {"two pages wanted: one file and the next, which reaches 50,000 addresses", 2, RunLimits{}.sitemapTime, 2},
+        {"no time to read them", std::numeric_limits<std::size_t>::max(), std::chrono::milliseconds(0), 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        site.requests.clear();
+        testing::RunRecorder listener;
+        CrawlEngine engine(site, listener);
+        RunLimits limits;
+        limits.sitemaps = true;
+        limits.pages = row.pages;
+        limits.sitemapTime = row.time;
+        engine.SetLimits(limits);
+        engine.Run("http://s.test/", RuleSet::Browser);
+        int filesRead = 0;
+        for (int file = 0; file < kFiles; ++file) {
+            filesRead += site.requests["http://s.test/map" + std::to_string(file) + ".xml"];
+        }
+        EXPECT_EQ(filesRead, row.filesRead);
+        EXPECT_EQ(site.requests["http://s.test/robots.txt"], row.filesRead == 0 ? 0 : 1);
+        EXPECT_GE(listener.found.size(), std::min<std::size_t>(row.pages, 2));
+    }
+}
+
+// Sitemaps that a stop or the time bound kept from being asked for are no fault of the site's: one line
+// says how many were left unread, none says they could not be fetched.
+TEST(SiteSitemapsTest, SitemapsLeftUnaskedAreToldApart) {
+    const auto site = SiteScope::Of("http://s.test/");
+    ASSERT_TRUE(site.has_value());
+    int fetches = 0;
+    const FileFetch fetch = [&fetches](const std::string& url) {
+        ++fetches;
+        FetchedPage page = FetchedPage::Success(url.ends_with("robots.txt")
+                                                    ? "Sitemap: http://s.test/a.xml\nSitemap: http://s.test/b.xml\n"
+                                                    : UrlSet("<url><loc>http://s.test/p.html</loc></url>"));
+        page.status = 200;
+        return page;
+    };
+    // robots.txt and the first sitemap are read; then time runs out.
+    const SiteSitemaps read = ReadSiteSitemaps(*site, fetch, [&fetches] { return fetches >= 2; });
+    EXPECT_EQ(fetches, 2);
+    EXPECT_EQ(read.sitemapsRead, 1U);
+    EXPECT_EQ(read.pages, (std::vector<std::string>{"http://s.test/p.html"}));
+    EXPECT_EQ(read.problems,
+              (std::vector<std::string>{
+                  "2 sitemaps left unread: the time for reading sitemaps ran out or the run was stopped"}));
 }
 
 } // namespace
