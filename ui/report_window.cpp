@@ -4,6 +4,7 @@
 #include "export/audit_data.h"
 #include "export/csv_field.h"
 #include "report_table_model.h"
+#include "shown_text.h"
 
 #include <algorithm>
 #include <vector>
@@ -11,6 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
@@ -45,6 +48,31 @@ std::unique_ptr<ReportTableModel> LinksOf(app::CrawlStore& store, std::optional<
     }
     model->Reload();
     return model;
+}
+
+/// Widest an address column is made to fit its content; the user may widen it further.
+constexpr int kWidestFittedColumn = 480;
+
+/// Sizes each column to the rows read so far and its title, so that an address reads whole where it
+/// fits and loses its middle where it does not.
+void FitColumns(QTableView& view) {
+    QHeaderView& header = *view.horizontalHeader();
+    const QAbstractItemView& cells = view;
+    for (int column = 0; column < header.count(); ++column) {
+        const int content = std::min(cells.sizeHintForColumn(column), kWidestFittedColumn);
+        header.resizeSection(column, std::max(content, header.sectionSizeHint(column)));
+    }
+}
+
+/// What every table of the report shares: rows chosen whole, long texts shortened in their middle,
+/// columns the user can resize, and Tab moving on to the next control rather than the next cell.
+void ShapeTable(QTableView& view) {
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setWordWrap(false);
+    view.setTextElideMode(Qt::ElideMiddle);
+    view.setTabKeyNavigation(false);
+    view.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    view.horizontalHeader()->setDefaultSectionSize(160);
 }
 
 /// The button in a table's corner selects every row.
@@ -74,7 +102,7 @@ QString FactsText(const app::ReportPageDetails& details) {
     line("Robots", page.robots);
     line("Language", details.row.lang);
     line("Words", std::to_string(page.wordCount));
-    line("Inlinks", std::to_string(page.inlinks) + " pages");
+    line("Inlinks", Counted(page.inlinks, "page", "pages").toStdString());
     line("Outlinks", std::to_string(page.outlinks));
     line("Redirects", audit::RedirectChainText(page.redirectChain));
     line("In a sitemap", page.inSitemap ? "yes" : "no");
@@ -102,8 +130,14 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
                            keywords::PlatformServices services, QWidget* parent)
     : QWidget(parent, Qt::Window), owned_(std::move(owned)), store_(store), services_(services) {
     setObjectName("frmReport");
-    setWindowTitle("Report - " + QString::fromStdString(store_.Path()));
+    // The folder says little and pushes the name out of a narrow title bar.
+    setWindowTitle("Report - " + QFileInfo(QString::fromStdString(store_.Path())).fileName());
     setAccessibleName("Report");
+    // A report left open does not keep the program running once its main window has closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName("reportEscape");
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     pages_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Pages);
     links_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Links);
     issues_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Issues);
@@ -119,6 +153,7 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
     issueNote_->setObjectName("lblIssueNote");
     issueNote_->setAccessibleName("Issues note");
     issueNote_->setWordWrap(true);
+    issueNote_->setTextFormat(Qt::PlainText);
     issueNote_->hide();
     auto* findIssues = new QPushButton("&Find Issues Again", this);
     findIssues->setObjectName("cmdFindIssues");
@@ -153,8 +188,12 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
         view->installEventFilter(this);
     }
 
+    status_ = new QLabel(this);
+    status_->setObjectName("lblReportStatus");
+    status_->setAccessibleName("Report status");
+    status_->setTextFormat(Qt::PlainText);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    buttons->addWidget(status_, 1);
     buttons->addWidget(copy);
     buttons->addWidget(exportCsv);
     auto* layout = new QVBoxLayout(this);
@@ -191,7 +230,7 @@ QWidget* ReportWindow::BuildTab(const QString& name, ReportTableModel& model, QT
     auto* count = new QLabel(tab);
     count->setObjectName("lblCount" + name);
     count->setAccessibleName(name + " count");
-    const auto showCount = [count](int rows) { count->setText(QString::number(rows) + " rows"); };
+    const auto showCount = [count](int rows) { ShowLabelText(*count, Counted(rows, "row", "rows")); };
     connect(&model, &ReportTableModel::CountChanged, count, showCount);
     connect(filter, &QLineEdit::textChanged, &model, &ReportTableModel::SetFilter);
 
@@ -202,13 +241,18 @@ QWidget* ReportWindow::BuildTab(const QString& name, ReportTableModel& model, QT
     view->setSortingEnabled(true);
     // The crawl's order until a column is chosen.
     view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ShapeTable(*view);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view->setWordWrap(false);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->horizontalHeader()->setDefaultSectionSize(160);
     NameCorner(*view);
+    // Fitted once, to the first rows there are: after that the widths are the user's.
+    connect(&model, &ReportTableModel::CountChanged, view, [view, fitted = false](int rows) mutable {
+        if (!fitted && rows > 0) {
+            fitted = true;
+            FitColumns(*view);
+        }
+    });
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(filter, 1);
@@ -247,9 +291,7 @@ QWidget* ReportWindow::BuildDetails() {
         (*view)->setObjectName(QString("tbl") + name);
         (*view)->setAccessibleName(name);
         (*view)->setModel(model);
-        (*view)->setSelectionBehavior(QAbstractItemView::SelectRows);
-        (*view)->setWordWrap(false);
-        (*view)->horizontalHeader()->setDefaultSectionSize(160);
+        ShapeTable(**view);
         NameCorner(**view);
         details->addTab(*view, title);
     }
@@ -273,6 +315,8 @@ void ReportWindow::ShowPage(const QModelIndex& index) {
     auto outlinks = LinksOf(store_, details->pageId, std::nullopt);
     inlinkView_->setModel(inlinks.get());
     outlinkView_->setModel(outlinks.get());
+    FitColumns(*inlinkView_);
+    FitColumns(*outlinkView_);
     inlinks_ = std::move(inlinks);
     outlinks_ = std::move(outlinks);
 }
@@ -291,9 +335,17 @@ void ReportWindow::FindIssues() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::string error = app::BuildReportIssues(store_);
     QApplication::restoreOverrideCursor();
-    issueNote_->setText(QString::fromStdString(error));
+    ShowLabelText(*issueNote_, QString::fromStdString(error));
     issueNote_->setVisible(!error.empty());
     issues_->Reload();
+}
+
+int ReportWindow::CurrentTab() const {
+    return tabs_->currentIndex();
+}
+
+void ReportWindow::ShowTab(int tab) {
+    tabs_->setCurrentIndex(tab);
 }
 
 QTableView* ReportWindow::ShownTable() const {
@@ -371,8 +423,10 @@ void ReportWindow::ExportCsv() {
     csv += "\r\n";
     std::vector<app::ReportRow> rows;
     app::SqlStatus status;
+    std::int64_t written = 0;
     for (std::int64_t offset = 0; status; offset += kExportRows) {
         status = table.Rows(offset, kExportRows, rows);
+        written += static_cast<std::int64_t>(rows.size());
         for (const app::ReportRow& row : rows) {
             for (std::size_t c = 0; c < row.cells.size(); ++c) {
                 csv += c == 0 ? "" : ",";
@@ -388,9 +442,11 @@ void ReportWindow::ExportCsv() {
         services_.messages.Show(store_.FailureText(status), "Export CSV", keywords::MessageIcon::Warning);
         return;
     }
-    if (const keywords::WriteResult written = services_.files.Write(path, csv); !written) {
-        services_.messages.Show(written.error, "Export CSV", keywords::MessageIcon::Warning);
+    if (const keywords::WriteResult result = services_.files.Write(path, csv); !result) {
+        services_.messages.Show(result.error, "Export CSV", keywords::MessageIcon::Warning);
+        return;
     }
+    ShowLabelText(*status_, "Exported " + Counted(written, "row", "rows") + " to " + QString::fromStdString(path));
 }
 
 } // namespace vortaxel::ui

@@ -43,6 +43,9 @@ public:
     void CopyRows();
     /// Asks where to, then writes the table shown (all its rows, as sorted and filtered) as CSV.
     void ExportCsv();
+    /// The tab shown (0 pages, 1 links, 2 issues), and a change to another.
+    int CurrentTab() const;
+    void ShowTab(int tab);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +79,8 @@ private:
     QTableView* outlinkView_ = nullptr;
     QPlainTextEdit* facts_ = nullptr;
     QLabel* issueNote_ = nullptr;
+    /// What the last action came to, such as a table exported.
+    QLabel* status_ = nullptr;
 };
 
 } // namespace vortaxel::ui

@@ -11,12 +11,16 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 #include <string>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -276,6 +280,88 @@ TEST(ReportWindowLive, FollowsARunThroughTheRunsOwnConnection) {
     }
     window.Refresh();
     EXPECT_EQ(window.findChild<QTableView*>("tblPages")->model()->rowCount(), 5);
+}
+
+TEST_F(ReportWindowTest, AddressColumnsFitTheirContentAndLoseTheirMiddleNotTheirEnd) {
+    Open();
+    for (const char* name : {"tblPages", "tblLinks", "tblIssues", "tblInlinks", "tblOutlinks"}) {
+        SCOPED_TRACE(name);
+        QTableView* view = Table(name);
+        EXPECT_EQ(view->textElideMode(), Qt::ElideMiddle);
+        EXPECT_EQ(view->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    }
+    QTableView* pages = Table("tblPages");
+    const int address = pages->fontMetrics().horizontalAdvance(QString::fromStdString(Url("missing.html")));
+    EXPECT_GE(pages->columnWidth(0), address) << "the longest address reads whole";
+    EXPECT_LT(pages->columnWidth(0), 600) << "and no wider than a screen can spare";
+    // Each cell's whole text, markup or not, is its tooltip.
+    QTextDocument tip;
+    tip.setHtml(pages->model()->index(3, 0).data(Qt::ToolTipRole).toString());
+    EXPECT_EQ(tip.toPlainText().toStdString(), Url("missing.html"));
+}
+
+TEST_F(ReportWindowTest, TitledByTheFileNameCountsInTheSingularAndEscapeCloses) {
+    Open();
+    EXPECT_EQ(window_->windowTitle().toStdString(), "Report - crawl.db");
+    auto* filter = window_->findChild<QLineEdit*>("txtFilterPages");
+    auto* count = window_->findChild<QLabel*>("lblCountPages");
+    const struct {
+        const char* filter;
+        const char* shown;
+    } rows[] = {{"", "5 rows"}, {"missing", "1 row"}, {"nothing like it", "0 rows"}};
+    for (const auto& row : rows) {
+        filter->setText(row.filter);
+        EXPECT_EQ(count->text().toStdString(), row.shown);
+        // What a screen reader reads of the label: its name says what it is, its description the count.
+        QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(count);
+        ASSERT_NE(readable, nullptr);
+        EXPECT_EQ(readable->text(QAccessible::Description).toStdString(), row.shown);
+    }
+    filter->clear();
+    const auto facts = [this] { return window_->findChild<QPlainTextEdit*>("txtFacts")->toPlainText(); };
+    Table("tblPages")->setCurrentIndex(Table("tblPages")->model()->index(3, 0));
+    EXPECT_TRUE(facts().contains("Inlinks: 2 pages")) << facts().toStdString();
+    Table("tblPages")->setCurrentIndex(Table("tblPages")->model()->index(2, 0));
+    EXPECT_TRUE(facts().contains("Inlinks: 1 page\n")) << facts().toStdString();
+
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    Table("tblPages")->setFocus();
+    QTest::keyClick(Table("tblPages"), Qt::Key_Escape);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_FALSE(window_->testAttribute(Qt::WA_QuitOnClose)) << "a report left open never keeps the program running";
+}
+
+TEST_F(ReportWindowTest, TabLeavesEachTableForTheNextControl) {
+    Open();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    auto* tabs = window_->findChild<QTabWidget*>("tabsReport");
+    for (int tab = 0; tab < 3; ++tab) {
+        SCOPED_TRACE(tab);
+        tabs->setCurrentIndex(tab);
+        QTableView* view = Table(tab == 0 ? "tblPages" : tab == 1 ? "tblLinks" : "tblIssues");
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(0, 0));
+        QTest::keyClick(view, Qt::Key_Tab);
+        EXPECT_FALSE(view->hasFocus()) << "Tab moved on";
+        // Copy and Export CSV are reached from the table by the keyboard alone.
+        std::set<QString> reached;
+        for (int press = 0; press < 12 && QApplication::focusWidget() != nullptr; ++press) {
+            reached.insert(QApplication::focusWidget()->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        EXPECT_TRUE(reached.count("cmdCopy") == 1 && reached.count("cmdExportCsv") == 1);
+    }
+}
+
+TEST_F(ReportWindowTest, ExportSaysOnTheWindowWhatItWrote) {
+    Open();
+    desktop_.saveAnswer = "/out/pages.csv";
+    window_->ExportCsv();
+    ASSERT_EQ(desktop_.files.count("/out/pages.csv"), 1u);
+    EXPECT_EQ(window_->findChild<QLabel*>("lblReportStatus")->text().toStdString(),
+              "Exported 5 rows to /out/pages.csv");
 }
 
 TEST(ReportWindowControls, EveryControlIsNamedAndTheMenuEntryNeedsACrawl) {

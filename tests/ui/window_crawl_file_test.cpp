@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -148,8 +149,7 @@ TEST_F(WindowCrawlFileTest, ACrawlCutShortContinuesWithExactlyTheRest) {
 TEST_F(WindowCrawlFileTest, AnAnsweredNoLeavesTheWindowEmptyAndAFinishedCrawlIsNotOffered) {
     LoopbackSite& site = NewSite();
     ServeShop(site, 5ms);
-    WhenReady stop([&] { return window_->Engine().List2().Count() >= 2; },
-                   [&] { QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton); });
+    WhenReady stop([&] { return window_->Engine().List2().Count() >= 2; }, [&] { window_->close(); });
     CrawlByEnter(site.Url("/"));
     window_.reset();
 
@@ -167,6 +167,133 @@ TEST_F(WindowCrawlFileTest, AnAnsweredNoLeavesTheWindowEmptyAndAFinishedCrawlIsN
     window_ = NewWindow();
     window_->OfferKeptCrawl();
     EXPECT_TRUE(desktop_.questions.empty()) << "a crawl that ran to its end is not offered";
+}
+
+TEST_F(WindowCrawlFileTest, OnlyACrawlCutShortIsOfferedAtTheNextStart) {
+    const struct {
+        const char* name;
+        bool stopFirst;
+        bool closeWindow;
+        bool offered;
+    } rows[] = {
+        {"ended with Stop", true, false, false},
+        {"window closed during it", false, true, true},
+        {"stopped, then carried on and cut short by a close", true, true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        window_ = NewWindow();
+        LoopbackSite& site = NewSite();
+        ServeShop(site, 5ms);
+        const auto cutAt = [this](std::size_t listed, bool close) {
+            return std::make_unique<WhenReady>([this, listed] { return window_->Engine().List2().Count() >= listed; },
+                                               [this, close] {
+                                                   if (close) {
+                                                       window_->close();
+                                                   } else {
+                                                       QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"),
+                                                                         Qt::LeftButton);
+                                                   }
+                                               });
+        };
+        {
+            const auto cut = cutAt(2, !row.stopFirst);
+            CrawlByEnter(site.Url("/"));
+        }
+        if (row.stopFirst && row.closeWindow) {
+            const auto cut = cutAt(3, true);
+            Action("mnuContinue")->trigger();
+        }
+        window_.reset();
+        desktop_.questions.clear();
+        desktop_.askAnswer = false;
+        window_ = NewWindow();
+        window_->OfferKeptCrawl();
+        EXPECT_EQ(desktop_.questions.size(), row.offered ? 1u : 0u);
+    }
+}
+
+TEST_F(WindowCrawlFileTest, TheStatusLineTellsOfTheCrawlShownWhateverBroughtItThere) {
+    UseBrowserRules(false);
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    site.Serve("/a.html", vortaxel::test::Page{}.WithStatus(404));
+    const auto status = [this] { return Child<QLabel>(*window_, "statusText")->text().toStdString(); };
+    site.Hold("/c.html");
+    WhenReady stop([&] { return !site.Targets().empty() && site.Targets().back() == "/c.html"; },
+                   [&] {
+                       QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton);
+                       site.Release("/c.html");
+                   });
+    CrawlByEnter(site.Url("/"));
+    ASSERT_TRUE(stop.Fired());
+    const std::string stopped = status();
+    EXPECT_EQ(stopped.rfind("Stopped - Found 4 - Queued 1 - Failed 1 - ", 0), 0u) << stopped;
+    desktop_.saveAnswer = InFolder("stopped.vxcrawl");
+    Action("mnuSaveCrawlAs")->trigger();
+    EXPECT_EQ(Child<QLabel>(*window_, "statusNote")->toolTip().toStdString(),
+              "Crawl saved to " + InFolder("stopped.vxcrawl"));
+    // The clock stopped with the run: a second later, a failed open shows the line again as it was.
+    QTest::qWait(1100);
+    desktop_.openAnswer = InFolder("none.vxcrawl");
+    Action("mnuOpenCrawl")->trigger();
+    EXPECT_EQ(status(), stopped) << "the time of a run that has ended stays as it was";
+    desktop_.messages.clear();
+
+    // Another crawl, with failures of its own and none of the first's; then the first, opened from its file.
+    LoopbackSite& other = NewSite();
+    other.ServeHtml("/", "<p>alone</p>");
+    CrawlByEnter(other.Url("/"));
+    EXPECT_EQ(status().rfind("Done - Found 1 - Queued 0 - Failed 0 - ", 0), 0u) << status();
+    EXPECT_TRUE(Child<QLabel>(*window_, "statusNote")->text().isEmpty()) << "a new run starts a new story";
+    desktop_.openAnswer = InFolder("stopped.vxcrawl");
+    Action("mnuOpenCrawl")->trigger();
+    EXPECT_EQ(status(), "Stopped - Found 4 - Queued 1 - Failed 1") << "no clock: no run of it took place here";
+    EXPECT_EQ(Child<QLabel>(*window_, "lblcounter")->text().toStdString(), "Retrieving URLs: 4");
+
+    // Carried on: the crawl's failures are those of all its runs, listed once each.
+    Action("mnuContinue")->trigger();
+    EXPECT_EQ(status().rfind("Done - Found 5 - Queued 0 - Failed 1 - ", 0), 0u) << status();
+}
+
+TEST_F(WindowCrawlFileTest, AReportFollowsTheCrawlShownAndGoesWithTheMainWindow) {
+    UseBrowserRules(true);
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    CrawlByEnter(site.Url("/"));
+    window_->findChild<QAction*>("mnuReport")->trigger();
+    auto* report = window_->findChild<QWidget*>("frmReport", Qt::FindDirectChildrenOnly);
+    QWidget* shown = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == "frmReport" && top->isVisible()) {
+            shown = top;
+        }
+    }
+    ASSERT_EQ(report, nullptr) << "a window of its own";
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(window_->frameGeometry().intersects(shown->frameGeometry())) << "opened over the main window";
+    EXPECT_EQ(shown->windowTitle().toStdString(), "Report - crawl-in-progress.vxcrawl");
+
+    LoopbackSite& other = NewSite();
+    other.ServeHtml("/", "<p>alone</p>");
+    CrawlByEnter(other.Url("/"));
+    QTableView* pages = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == "frmReport" && top->isVisible()) {
+            pages = top->findChild<QTableView*>("tblPages");
+        }
+    }
+    ASSERT_NE(pages, nullptr) << "the report stays open for the new crawl";
+    QTRY_COMPARE_WITH_TIMEOUT(pages->model()->rowCount(), 1, 30000);
+    EXPECT_EQ(pages->model()->index(0, 0).data().toString().toStdString(), other.Url("/"));
+
+    window_->close();
+    // The program ends when no window that keeps it running is left on screen.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(top->isVisible() && top->testAttribute(Qt::WA_QuitOnClose))
+            << top->objectName().toStdString() << " keeps the program running";
+    }
+    EXPECT_FALSE(pages->window()->isVisible());
 }
 
 TEST_F(WindowCrawlFileTest, ASavedCrawlReopensWithoutTheNetworkAndExports) {
@@ -221,15 +348,21 @@ TEST_F(WindowCrawlFileTest, ASavedCrawlReopensWithoutTheNetworkAndExports) {
 
         desktop_.messages.clear();
         desktop_.saveAnswer = InFolder("audit.html");
+        EXPECT_EQ(Action("mnuSaveAuditPage")->isEnabled(), row.auditPage);
         Action("mnuSaveAuditPage")->trigger();
         if (row.auditPage) {
             ASSERT_EQ(desktop_.files.count(InFolder("audit.html")), 1u);
             EXPECT_NE(desktop_.files[InFolder("audit.html")].find("d.html"), std::string::npos);
             EXPECT_TRUE(desktop_.messages.empty());
+            EXPECT_EQ(Child<QLabel>(*window_, "statusNote")->toolTip().toStdString(),
+                      "Audit page saved to " + InFolder("audit.html"));
+            EXPECT_FALSE(Action("mnuSaveAuditPage")->toolTip().contains("Needs"));
         } else {
+            // Greyed, saying why in words of the window, not of the files behind it.
             EXPECT_EQ(desktop_.files.count(InFolder("audit.html")), 0u);
-            ASSERT_EQ(desktop_.messages.size(), 1u);
-            EXPECT_TRUE(desktop_.messages[0].text.startsWith("Cannot save the audit page"));
+            EXPECT_TRUE(desktop_.messages.empty());
+            EXPECT_TRUE(Action("mnuSaveAuditPage")->toolTip().contains("Browser Link Rules"));
+            EXPECT_FALSE(Action("mnuSaveAuditPage")->toolTip().contains(QString::fromStdString(folder_.Path())));
         }
         EXPECT_TRUE(site.Targets().empty() && other.Targets().empty()) << "no request: the crawl is read from disk";
     }
