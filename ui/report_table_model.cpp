@@ -41,6 +41,15 @@ void ReportTableModel::fetchMore(const QModelIndex& parent) {
     endInsertRows();
 }
 
+void ReportTableModel::FetchAll() {
+    if (shown_ >= count_) {
+        return;
+    }
+    beginInsertRows({}, shown_, count_ - 1);
+    shown_ = count_;
+    endInsertRows();
+}
+
 int ReportTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(table_.ColumnCount());
 }

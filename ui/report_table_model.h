@@ -39,6 +39,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
+    /// Gives the view every row the table holds, for a move to the last of them.
+    void FetchAll();
     /// Shows only the rows holding `text`.
     void SetFilter(const QString& text);
     /// Reads the table again from the start, as after a change of what it shows.

@@ -368,6 +368,15 @@ QTableView* ReportWindow::ShownTable() const {
 
 bool ReportWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* view = qobject_cast<QTableView*>(watched);
+    if (view != nullptr && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_End && (key->modifiers() & Qt::ControlModifier) != 0) {
+            // The view knows only the rows it has been given; the last row is the table's, not theirs.
+            if (auto* model = qobject_cast<ReportTableModel*>(view->model())) {
+                model->FetchAll();
+            }
+        }
+    }
     const bool copy = (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
                       static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy);
     if (view == nullptr || !copy) {

@@ -7,6 +7,7 @@
 #include "fake_desktop.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/main_window.h"
+#include "ui/report_table_model.h"
 #include "ui/report_window.h"
 
 #include <gtest/gtest.h>
@@ -362,6 +363,58 @@ TEST_F(ReportWindowTest, ExportSaysOnTheWindowWhatItWrote) {
     ASSERT_EQ(desktop_.files.count("/out/pages.csv"), 1u);
     EXPECT_EQ(window_->findChild<QLabel*>("lblReportStatus")->text().toStdString(),
               "Exported 5 rows to /out/pages.csv");
+}
+
+/// One page linking more pages than a view is given at first.
+class WideSite final : public crawl::PageFetcher {
+public:
+    static constexpr int kPages = ReportTableModel::kShownStep + 60;
+    crawl::FetchedPage Fetch(const std::string& url) override {
+        std::string body = "<title>page</title>";
+        if (url == kStart) {
+            for (int i = 0; i < kPages; ++i) {
+                body += "<a href=p" + std::to_string(i) + ".html>p</a>";
+            }
+        }
+        crawl::FetchedPage fetched = crawl::FetchedPage::Success(body);
+        fetched.status = 200;
+        fetched.contentType = "text/html";
+        return fetched;
+    }
+};
+
+TEST(ReportWindowLong, CtrlEndReachesTheLastRowOfTheTableNotOfTheRowsReadSoFar) {
+    vortaxel::test::ScratchFolder folder("report");
+    const std::string path = (folder / "wide.db").string();
+    {
+        std::string error;
+        auto store = app::CrawlStore::Open(path, app::CrawlStore::Access::Create, error);
+        ASSERT_NE(store, nullptr) << error;
+        ASSERT_TRUE(store->StartRun({kStart, crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
+        WideSite site;
+        crawl::CrawlListener quiet;
+        app::RunSetup setup;
+        setup.rules = crawl::RuleSet::Browser;
+        app::RunController controller(setup, quiet, site);
+        controller.KeepIn(*store);
+        controller.Run(kStart);
+    }
+    FakeDesktop desktop;
+    std::string error;
+    auto window = ReportWindow::Open(path, desktop, error);
+    ASSERT_NE(window, nullptr) << error;
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTableView* pages = window->findChild<QTableView*>("tblPages");
+    pages->setFocus();
+    pages->setCurrentIndex(pages->model()->index(0, 0));
+    QTest::keyClick(pages, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(pages->currentIndex().row(), WideSite::kPages) << "the start page and every page it links";
+    EXPECT_EQ(pages->model()->index(WideSite::kPages, 0).data().toString().toStdString(),
+              Url("p" + std::to_string(WideSite::kPages - 1) + ".html"))
+        << pages->model()->index(WideSite::kPages - 1, 0).data().toString().toStdString() << " "
+        << static_cast<ReportTableModel*>(pages->model())->Error().toStdString();
 }
 
 TEST(ReportWindowControls, EveryControlIsNamedAndTheMenuEntryNeedsACrawl) {
