@@ -166,6 +166,7 @@ void frmMain::ShowReport() {
     if (!report_) {
         // Through the kept crawl's own connection: a running crawl holds its file for itself alone.
         report_ = std::make_unique<ReportWindow>(*store_, services_);
+        report_->SetRunGoing(inRun_);
         CentreOver(*report_, *this);
     }
     report_->show();
@@ -173,12 +174,13 @@ void frmMain::ShowReport() {
     report_->activateWindow();
 }
 
-void frmMain::FollowWithReport() {
+void frmMain::FollowWithReport(bool runComing) {
     const bool follow = std::exchange(reportFollows_, false);
     if (!follow || !store_ || report_ || closing_) {
         return;
     }
     report_ = std::make_unique<ReportWindow>(*store_, services_);
+    report_->SetRunGoing(runComing || inRun_);
     report_->setGeometry(reportGeometry_);
     // Where the user is typing stays theirs: the report only changes what it shows.
     report_->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -224,7 +226,7 @@ std::string frmMain::KeepNewCrawl(const app::CrawlSettings& settings) {
     }
     store_ = std::move(store);
     run_->KeepIn(*store_);
-    FollowWithReport();
+    FollowWithReport(true);
     return {};
 }
 
@@ -238,7 +240,7 @@ std::string frmMain::OpenKept(const std::string& path, app::CrawlStore::Access a
     std::string error;
     std::unique_ptr<app::CrawlStore> store = app::CrawlStore::Open(path, access, error);
     if (!store) {
-        FollowWithReport();
+        FollowWithReport(false);
         return error;
     }
     LetGoOfKept();
@@ -264,7 +266,7 @@ std::string frmMain::OpenKept(const std::string& path, app::CrawlStore::Access a
     txturl_->setText(QString::fromStdString(store_->Settings().startText));
     chkSelect_Click();
     ShowCounter();
-    FollowWithReport();
+    FollowWithReport(false);
     return kept.Error();
 }
 
@@ -377,7 +379,7 @@ void frmMain::ContinueKept() {
     choices.delay = settings.delay;
     run_->Prepare(SetupFor(choices));
     run_->KeepIn(*store_);
-    FollowWithReport();
+    FollowWithReport(true);
     txturl_->setText(QString::fromStdString(settings.startText));
     resumed_ = true;
     RunKept(settings.startText, true);

@@ -477,6 +477,9 @@ void frmMain::RunStarted() {
     startBlocked_ = false;
     ShowOutcome({});
     ShowCounter();
+    if (report_) {
+        report_->SetRunGoing(true);
+    }
     UpdateFileMenu();
     ShowStatus();
 }
@@ -490,6 +493,9 @@ void frmMain::RunEnded() {
     keptFinished_ = !stopped_;
     runMs_ = runClock_.elapsed();
     RememberStop(userStopped_ && !closing_);
+    if (report_ && !closing_) {
+        report_->SetRunGoing(false);
+    }
     UpdateFileMenu();
     ShowStatus();
 }

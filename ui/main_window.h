@@ -94,7 +94,8 @@ private:
     /// Shows the report of the crawl shown, opening it when it is not open.
     void ShowReport();
     /// A report that was open when its crawl was let go shows the crawl kept now, where it was.
-    void FollowWithReport();
+    /// `runComing`: a run is about to write the crawl, so the report works nothing out beside it.
+    void FollowWithReport(bool runComing);
     /// The line of the status line that says what the last action came to ("Crawl saved to ...").
     void ShowOutcome(const std::string& text);
     /// Shows the found list's length in the counter.

@@ -1,12 +1,15 @@
 #include "report_window.h"
 
+#include "app/audit_reader.h"
 #include "app/crawl_report.h"
+#include "background_jobs.h"
 #include "export/audit_data.h"
 #include "export/csv_field.h"
 #include "report_table_model.h"
 #include "shown_text.h"
 
 #include <algorithm>
+#include <sqlite3.h>
 #include <vector>
 
 #include <QAbstractButton>
@@ -21,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -120,7 +124,10 @@ std::unique_ptr<ReportWindow> ReportWindow::Open(const std::string& path, keywor
         return nullptr;
     }
     app::CrawlStore& kept = *store;
-    return std::unique_ptr<ReportWindow>(new ReportWindow(std::move(store), kept, services, parent));
+    std::unique_ptr<ReportWindow> window(new ReportWindow(std::move(store), kept, services, parent));
+    // Its own connection: no run of this program writes through it.
+    window->SetRunGoing(false);
+    return window;
 }
 
 ReportWindow::ReportWindow(app::CrawlStore& store, keywords::PlatformServices services, QWidget* parent)
@@ -130,6 +137,7 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
                            keywords::PlatformServices services, QWidget* parent)
     : QWidget(parent, Qt::Window), owned_(std::move(owned)), store_(store), services_(services) {
     setObjectName("frmReport");
+    jobs_ = std::make_unique<BackgroundJobs>([&db = store_.Db()] { sqlite3_interrupt(db.Handle()); });
     // The folder says little and pushes the name out of a narrow title bar.
     setWindowTitle("Report - " + QFileInfo(QString::fromStdString(store_.Path())).fileName());
     setAccessibleName("Report");
@@ -155,15 +163,24 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
     issueNote_->setWordWrap(true);
     issueNote_->setTextFormat(Qt::PlainText);
     issueNote_->hide();
-    auto* findIssues = new QPushButton("&Find Issues Again", this);
-    findIssues->setObjectName("cmdFindIssues");
-    findIssues->setAccessibleName("Find issues again");
-    connect(findIssues, &QPushButton::clicked, this, &ReportWindow::FindIssues);
+    findIssues_ = new QPushButton("&Find Issues Again", this);
+    findIssues_->setObjectName("cmdFindIssues");
+    findIssues_->setAccessibleName("Find issues again");
+    connect(findIssues_, &QPushButton::clicked, this, &ReportWindow::FindIssues);
+    issueProgress_ = new QProgressBar(this);
+    issueProgress_->setObjectName("barIssues");
+    issueProgress_->setAccessibleName("Working out the issues");
+    // No count of the work ahead is known: the bar says the work goes on.
+    issueProgress_->setRange(0, 0);
+    issueProgress_->setFormat("Working out the issues...");
+    issueProgress_->setTextVisible(true);
+    issueProgress_->hide();
     auto* issueBar = new QWidget(this);
     auto* issueLayout = new QHBoxLayout(issueBar);
     issueLayout->setContentsMargins(0, 0, 0, 0);
     issueLayout->addWidget(issueNote_, 1);
-    issueLayout->addWidget(findIssues);
+    issueLayout->addWidget(issueProgress_, 1);
+    issueLayout->addWidget(findIssues_);
     tabs_->addTab(BuildTab("Issues", *issues_, issueView_, issueBar), "&Issues");
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
         if (tab == 1 && !linksRead_) {
@@ -209,6 +226,8 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
 }
 
 ReportWindow::~ReportWindow() {
+    // A job in progress reads the store and the models take its outcome: it ends first.
+    jobs_.reset();
     // The views refer to the models, which go before the widgets would otherwise.
     poll_.stop();
     for (QTableView* view : {pageView_, linkView_, issueView_, inlinkView_, outlinkView_}) {
@@ -299,6 +318,12 @@ QWidget* ReportWindow::BuildDetails() {
 }
 
 void ReportWindow::ShowPage(const QModelIndex& index) {
+    if (lookupsBuilding_) {
+        // Looked up once the indexes are there: without them, a large crawl holds the window for long.
+        pendingPage_ = index;
+        facts_->setPlainText("Reading the crawl's links...");
+        return;
+    }
     const std::optional<std::int64_t> fetch = index.isValid() ? pages_->Key(index.row()) : std::nullopt;
     if (!fetch) {
         return;
@@ -332,12 +357,80 @@ void ReportWindow::Refresh() {
 
 void ReportWindow::FindIssues() {
     issuesFound_ = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string error = app::BuildReportIssues(store_);
-    QApplication::restoreOverrideCursor();
-    ShowLabelText(*issueNote_, QString::fromStdString(error));
-    issueNote_->setVisible(!error.empty());
-    issues_->Reload();
+    if (runGoing_) {
+        issuesWanted_ = true;
+        ShowLabelText(*issueNote_, "The issues are worked out once the crawl has ended.");
+        issueNote_->show();
+        return;
+    }
+    if (issuesBusy_) {
+        return;
+    }
+    issuesBusy_ = true;
+    findIssues_->setEnabled(false);
+    issueNote_->hide();
+    issueProgress_->show();
+    // The table is built anew meanwhile: what it held before is shown as it was read.
+    issues_->HoldReads(true);
+    jobs_->Run(
+        this, [this] { return app::BuildReportIssues(store_); },
+        [this](const std::string& error) {
+            issuesBusy_ = false;
+            findIssues_->setEnabled(true);
+            issueProgress_->hide();
+            ShowLabelText(*issueNote_, QString::fromStdString(error));
+            issueNote_->setVisible(!error.empty());
+            issues_->HoldReads(false);
+            issues_->Reload();
+        });
+}
+
+void ReportWindow::SetRunGoing(bool going) {
+    runGoing_ = going;
+    if (going) {
+        return;
+    }
+    BuildLookups();
+    if (std::exchange(issuesWanted_, false)) {
+        FindIssues();
+    }
+}
+
+bool ReportWindow::Busy() const {
+    return jobs_->Pending() > 0;
+}
+
+void ReportWindow::HoldReads(bool held) {
+    for (ReportTableModel* model : {pages_.get(), links_.get(), issues_.get(), inlinks_.get(), outlinks_.get()}) {
+        if (model != issues_.get() || !issuesBusy_) {
+            model->HoldReads(held);
+        }
+    }
+}
+
+void ReportWindow::BuildLookups() {
+    if (std::exchange(lookupsAsked_, true)) {
+        return;
+    }
+    // Sorting millions of links takes the connection for seconds in one step: the tables show what they
+    // have read meanwhile, and the file is looked at again once it is done.
+    lookupsBuilding_ = true;
+    poll_.stop();
+    HoldReads(true);
+    jobs_->Run(
+        this,
+        [this] {
+            app::AuditReader reader(store_);
+            return std::string();
+        },
+        [this](const std::string&) {
+            lookupsBuilding_ = false;
+            HoldReads(false);
+            poll_.start();
+            if (pendingPage_.isValid()) {
+                ShowPage(std::exchange(pendingPage_, QPersistentModelIndex()));
+            }
+        });
 }
 
 int ReportWindow::CurrentTab() const {

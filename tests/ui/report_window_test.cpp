@@ -26,6 +26,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -89,6 +91,14 @@ std::string Url(const std::string& path) {
     return kStart + path;
 }
 
+/// Waits, a minute at most, for the work the window does away from its thread; whether it is done.
+bool Idle(const ReportWindow& window) {
+    for (int wait = 0; wait < 6000 && window.Busy(); ++wait) {
+        QTest::qWait(10);
+    }
+    return !window.Busy();
+}
+
 class ReportWindowTest : public testing::Test {
 protected:
     void SetUp() override { Crawl(path_, SIZE_MAX, false); }
@@ -98,7 +108,11 @@ protected:
         window_ = ReportWindow::Open(path_, desktop_, error);
         ASSERT_NE(window_, nullptr) << error;
         window_->show();
+        WaitForTheBackground();
     }
+
+    /// The work the window does away from its thread, done: bounded, however busy the machine.
+    void WaitForTheBackground() { ASSERT_TRUE(Idle(*window_)); }
 
     QTableView* Table(const char* name) { return window_->findChild<QTableView*>(name); }
 
@@ -168,6 +182,7 @@ TEST_F(ReportWindowTest, TablesSortAndFilterTheKeptRows) {
         SCOPED_TRACE(std::string(row.table) + " filtered by '" + row.filter + "', column " +
                      std::to_string(row.sortColumn));
         tabs->setCurrentWidget(window_->findChild<QWidget*>(QString("tab") + row.table));
+        WaitForTheBackground();
         QTableView* view = Table((QString("tbl") + row.table).toUtf8().constData());
         window_->findChild<QLineEdit*>(QString("txtFilter") + row.table)->setText(row.filter);
         view->sortByColumn(row.sortColumn, row.order);
@@ -356,6 +371,32 @@ TEST_F(ReportWindowTest, TabLeavesEachTableForTheNextControl) {
     }
 }
 
+TEST_F(ReportWindowTest, IssuesAreWorkedOutAwayFromTheWindowsThreadWithTheWorkShown) {
+    Open();
+    auto* bar = window_->findChild<QProgressBar*>("barIssues");
+    auto* again = window_->findChild<QPushButton*>("cmdFindIssues");
+    auto* note = window_->findChild<QLabel*>("lblIssueNote");
+    window_->findChild<QTabWidget*>("tabsReport")->setCurrentIndex(2);
+    // The call returns at once; the window says the work goes on until its outcome arrives.
+    EXPECT_TRUE(window_->Busy());
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_FALSE(again->isEnabled());
+    WaitForTheBackground();
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(again->isEnabled());
+    EXPECT_EQ(Table("tblIssues")->model()->rowCount(), 7);
+
+    // Nothing is worked out beside a run writing the crawl: the issues come once it has ended.
+    window_->SetRunGoing(true);
+    window_->FindIssues();
+    EXPECT_FALSE(window_->Busy());
+    EXPECT_TRUE(note->isVisible() && note->text().contains("once the crawl has ended")) << note->text().toStdString();
+    window_->SetRunGoing(false);
+    WaitForTheBackground();
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(Table("tblIssues")->model()->rowCount(), 7);
+}
+
 TEST_F(ReportWindowTest, ExportSaysOnTheWindowWhatItWrote) {
     Open();
     desktop_.saveAnswer = "/out/pages.csv";
@@ -404,6 +445,7 @@ TEST(ReportWindowLong, CtrlEndReachesTheLastRowOfTheTableNotOfTheRowsReadSoFar) 
     auto window = ReportWindow::Open(path, desktop, error);
     ASSERT_NE(window, nullptr) << error;
     window->show();
+    ASSERT_TRUE(Idle(*window));
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     QTableView* pages = window->findChild<QTableView*>("tblPages");
