@@ -102,6 +102,41 @@ TEST_F(WindowStatusTest, OptionsEntriesReportThemselvesCheckable) {
     options->hide();
 }
 
+TEST_F(WindowStatusTest, OptionsEntriesSayInTheirRoleThatTheyCanBeCheckedCheckedOrNot) {
+    // The desktop's accessibility bus carries roles and "checked", not Qt's "checkable": the role must say it.
+    int entries = 0;
+    for (const char* name : {"mnuOptions", "mnuPagesAtOnce", "mnuDelay"}) {
+        SCOPED_TRACE(name);
+        QMenu* menu = window_->findChild<QMenu*>(name);
+        ASSERT_NE(menu, nullptr);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(menu);
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->childCount(); ++i) {
+            QAccessibleInterface* entry = list->child(i);
+            auto* action = qobject_cast<QAction*>(entry->object());
+            if (action == nullptr || !action->isCheckable()) {
+                continue;
+            }
+            ++entries;
+            SCOPED_TRACE(entry->text(QAccessible::Name).toStdString());
+            EXPECT_EQ(entry->role(),
+                      action->actionGroup() != nullptr ? QAccessible::RadioButton : QAccessible::CheckBox);
+            EXPECT_EQ(entry->state().checked, action->isChecked());
+            EXPECT_FALSE(entry->text(QAccessible::Name).contains('&'));
+            EXPECT_EQ(entry->parent(), list);
+        }
+    }
+    EXPECT_EQ(entries, 2 + 3 + 4);
+    // And a screen reader's user can tick one.
+    QAction* robots = window_->findChild<QAction*>("mnuObeyRobots");
+    QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(robots);
+    ASSERT_NE(entry, nullptr);
+    ASSERT_NE(entry->actionInterface(), nullptr);
+    const bool before = robots->isChecked();
+    entry->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_NE(robots->isChecked(), before);
+}
+
 TEST_F(WindowStatusTest, StatusLineCountsTheRunAndSaysDone) {
     EXPECT_FALSE(window_->statusBar()->accessibleName().isEmpty());
     EXPECT_FALSE(Child<QLabel>(*window_, "statusText")->accessibleName().isEmpty());
