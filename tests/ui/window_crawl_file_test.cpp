@@ -148,8 +148,13 @@ TEST_F(WindowCrawlFileTest, ACrawlCutShortContinuesWithExactlyTheRest) {
 
 TEST_F(WindowCrawlFileTest, AnAnsweredNoLeavesTheWindowEmptyAndAFinishedCrawlIsNotOffered) {
     LoopbackSite& site = NewSite();
-    ServeShop(site, 5ms);
-    WhenReady stop([&] { return window_->Engine().List2().Count() >= 2; }, [&] { window_->close(); });
+    ServeShop(site, 0ms);
+    site.Hold("/c.html");
+    WhenReady stop([&] { return !site.Targets().empty() && site.Targets().back() == "/c.html"; },
+                   [&] {
+                       window_->close();
+                       site.Release("/c.html");
+                   });
     CrawlByEnter(site.Url("/"));
     window_.reset();
 
@@ -184,25 +189,30 @@ TEST_F(WindowCrawlFileTest, OnlyACrawlCutShortIsOfferedAtTheNextStart) {
         SCOPED_TRACE(row.name);
         window_ = NewWindow();
         LoopbackSite& site = NewSite();
-        ServeShop(site, 5ms);
-        const auto cutAt = [this](std::size_t listed, bool close) {
-            return std::make_unique<WhenReady>([this, listed] { return window_->Engine().List2().Count() >= listed; },
-                                               [this, close] {
-                                                   if (close) {
-                                                       window_->close();
-                                                   } else {
-                                                       QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"),
-                                                                         Qt::LeftButton);
-                                                   }
-                                               });
+        ServeShop(site, 0ms);
+        // The page held cannot come until the cut has landed, however slow the machine.
+        const auto cutAt = [this, &site](const std::string& held, bool close) {
+            site.Hold(held);
+            return std::make_unique<WhenReady>(
+                [&site, held] { return !site.Targets().empty() && site.Targets().back() == held; },
+                [this, &site, held, close] {
+                    if (close) {
+                        window_->close();
+                    } else {
+                        QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton);
+                    }
+                    site.Release(held);
+                });
         };
         {
-            const auto cut = cutAt(2, !row.stopFirst);
+            const auto cut = cutAt("/c.html", !row.stopFirst);
             CrawlByEnter(site.Url("/"));
+            ASSERT_TRUE(cut->Fired());
         }
         if (row.stopFirst && row.closeWindow) {
-            const auto cut = cutAt(3, true);
+            const auto cut = cutAt("/d.html", true);
             Action("mnuContinue")->trigger();
+            ASSERT_TRUE(cut->Fired());
         }
         window_.reset();
         desktop_.questions.clear();
