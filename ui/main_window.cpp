@@ -400,6 +400,10 @@ void frmMain::StartRun() {
 void frmMain::RunKept(const std::string& startText, bool resume) {
     urlEdited_ = false;
     run_->Run(startText, resume);
+    // Only now, with the run's last turns written: the report's work shares the run's connection.
+    if (report_ && !closing_) {
+        report_->SetRunGoing(false);
+    }
     UpdateFileMenu();
     if (!run_->StopReason().empty()) {
         // The engine stopped itself; unlike a stop the user asked for, this needs saying. The list
@@ -493,9 +497,6 @@ void frmMain::RunEnded() {
     keptFinished_ = !stopped_;
     runMs_ = runClock_.elapsed();
     RememberStop(userStopped_ && !closing_);
-    if (report_ && !closing_) {
-        report_->SetRunGoing(false);
-    }
     UpdateFileMenu();
     ShowStatus();
 }
