@@ -2,6 +2,7 @@
 // without the network, and the audit page written from it.
 #include "tests/support/scratch_folder.h"
 #include "ui/main_window.h"
+#include "ui/report_window.h"
 #include "window_test_support.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 
@@ -307,6 +309,45 @@ TEST_F(WindowCrawlFileTest, AReportFollowsTheCrawlShownAndGoesWithTheMainWindow)
             << top->objectName().toStdString() << " keeps the program running";
     }
     EXPECT_FALSE(pages->window()->isVisible());
+}
+
+TEST_F(WindowCrawlFileTest, IssuesAskedForDuringACrawlAreWorkedOutOnceItHasEnded) {
+    UseBrowserRules(true);
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    site.Serve("/d.html", vortaxel::test::Page{}.WithStatus(404));
+    ReportWindow* report = nullptr;
+    QString during;
+    site.Hold("/c.html");
+    WhenReady ask([&] { return std::ranges::count(site.Targets(), std::string("/c.html")) != 0; },
+                  [&] {
+                      Action("mnuReport")->trigger();
+                      for (QWidget* top : QApplication::topLevelWidgets()) {
+                          if (auto* shown = qobject_cast<ReportWindow*>(top); shown != nullptr && shown->isVisible()) {
+                              report = shown;
+                          }
+                      }
+                      if (report != nullptr) {
+                          report->findChild<QTabWidget*>("tabsReport")->setCurrentIndex(2);
+                          during = report->findChild<QLabel*>("lblIssueNote")->text();
+                          EXPECT_FALSE(report->Busy()) << "nothing is worked out beside the run";
+                      }
+                      site.Release("/c.html");
+                  });
+    CrawlByEnter(site.Url("/"));
+    ASSERT_TRUE(ask.Fired());
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(during.contains("once the crawl has ended")) << during.toStdString();
+    for (int wait = 0; wait < 6000 && report->Busy(); ++wait) {
+        QTest::qWait(10);
+    }
+    ASSERT_FALSE(report->Busy());
+    QTableView* issues = report->findChild<QTableView*>("tblIssues");
+    bool broken = false;
+    for (int row = 0; row < issues->model()->rowCount(); ++row) {
+        broken = broken || issues->model()->index(row, 0).data().toString() == "broken link";
+    }
+    EXPECT_TRUE(broken) << "the link to the missing page, found once the crawl had ended";
 }
 
 TEST_F(WindowCrawlFileTest, ASavedCrawlReopensWithoutTheNetworkAndExports) {
