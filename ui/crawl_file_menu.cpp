@@ -7,6 +7,7 @@
 #include "kept_crawl_copy.h"
 #include "main_window.h"
 #include "report_window.h"
+#include "window_placement.h"
 
 #include <filesystem>
 #include <system_error>
@@ -29,6 +30,9 @@ constexpr const char* kKeptFileName = "crawl-in-progress.vxcrawl";
 // How the store says that another process holds the file.
 constexpr const char* kHeldByARun = "a running crawl holds it";
 
+// Whether the user's Stop ended the last run, "1" or "0".
+const keywords::SettingKey kStoppedByUserKey{"Vortaxel", "Crawl", "StoppedByUser"};
+
 const keywords::SaveDialogRequest kCrawlFiles{"", "Vortaxel Crawls", "*.vxcrawl"};
 
 /// Reads a kept crawl's list as its runs listed it, with the entries whose fetch failed and why;
@@ -45,12 +49,18 @@ public:
         }
     }
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override {
-        if (!page.ok && count_ != 0 && last_ == url) {
+        if (page.ok) {
+            return;
+        }
+        ++failedFetches;
+        if (count_ != 0 && last_ == url) {
             failures.emplace_back(count_ - 1, page.error);
         }
     }
 
     std::vector<std::pair<std::size_t, std::string>> failures;
+    /// Every fetch that failed, listed or not.
+    std::size_t failedFetches = 0;
 
 private:
     crawl::FoundList* found_;
@@ -80,6 +90,8 @@ void frmMain::BuildFileMenu() {
     mnuSaveCrawlAs_ = AddEntry(*mnuFile, "&Save Crawl As...", "mnuSaveCrawlAs");
     mnuContinue_ = AddEntry(*mnuFile, "&Continue", "mnuContinue");
     mnuSaveAuditPage_ = AddEntry(*mnuFile, "Save &Audit Page...", "mnuSaveAuditPage");
+    // A greyed entry says why in its tooltip.
+    mnuFile->setToolTipsVisible(true);
     connect(mnuOpenCrawl_, &QAction::triggered, this, &frmMain::mnuOpenCrawl_Click);
     connect(mnuSaveCrawlAs_, &QAction::triggered, this, &frmMain::mnuSaveCrawlAs_Click);
     connect(mnuContinue_, &QAction::triggered, this, &frmMain::mnuContinue_Click);
@@ -93,7 +105,36 @@ void frmMain::UpdateFileMenu() {
     mnuOpenCrawl_->setEnabled(idle);
     mnuSaveCrawlAs_->setEnabled(kept);
     mnuContinue_->setEnabled(kept && !keptFinished_);
-    mnuSaveAuditPage_->setEnabled(kept);
+    const std::string noAudit = NoAuditReason();
+    mnuSaveAuditPage_->setEnabled(kept && noAudit.empty());
+    mnuSaveAuditPage_->setToolTip(QString::fromStdString(noAudit));
+    if (mnuReport_ != nullptr) {
+        mnuReport_->setEnabled(store_ != nullptr);
+    }
+}
+
+std::string frmMain::NoAuditReason() const {
+    if (!store_) {
+        return "Needs a crawl: start one or open one";
+    }
+    if (store_->Settings().rules != crawl::RuleSet::Browser) {
+        return "Needs a crawl made with Browser Link Rules: classic rules keep no page facts";
+    }
+    if (!app::AuditUnavailable(*store_).empty()) {
+        return "This crawl was kept by an older version, without page facts";
+    }
+    return {};
+}
+
+void frmMain::RememberStop(bool stoppedByUser) {
+    if (settings_ != nullptr) {
+        // A store that cannot be written only makes the next start offer the crawl after all.
+        settings_->Write(kStoppedByUserKey, stoppedByUser ? "1" : "0");
+    }
+}
+
+bool frmMain::LastRunStoppedByUser() const {
+    return settings_ != nullptr && settings_->Read(kStoppedByUserKey, "0").value_or("0") == "1";
 }
 
 void frmMain::UseDataFolder(keywords::DataFolder& folder) {
@@ -109,8 +150,42 @@ std::optional<std::string> frmMain::KeptCrawlPath() const {
 
 void frmMain::LetGoOfKept() {
     // The report reads through the kept crawl's own connection, so it closes before the crawl does.
+    if (report_) {
+        reportFollows_ = report_->isVisible();
+        reportGeometry_ = report_->geometry();
+        reportTab_ = report_->CurrentTab();
+    }
     report_.reset();
     run_->KeepNowhere();
+}
+
+void frmMain::ShowReport() {
+    if (!store_) {
+        return;
+    }
+    if (!report_) {
+        // Through the kept crawl's own connection: a running crawl holds its file for itself alone.
+        report_ = std::make_unique<ReportWindow>(*store_, services_);
+        report_->SetRunGoing(inRun_);
+        CentreOver(*report_, *this);
+    }
+    report_->show();
+    report_->raise();
+    report_->activateWindow();
+}
+
+void frmMain::FollowWithReport(bool runComing) {
+    const bool follow = std::exchange(reportFollows_, false);
+    if (!follow || !store_ || report_ || closing_) {
+        return;
+    }
+    report_ = std::make_unique<ReportWindow>(*store_, services_);
+    report_->SetRunGoing(runComing || inRun_);
+    report_->setGeometry(reportGeometry_);
+    // Where the user is typing stays theirs: the report only changes what it shows.
+    report_->setAttribute(Qt::WA_ShowWithoutActivating);
+    report_->ShowTab(reportTab_);
+    report_->show();
 }
 
 std::string frmMain::KeptInProgressPath() {
@@ -151,6 +226,7 @@ std::string frmMain::KeepNewCrawl(const app::CrawlSettings& settings) {
     }
     store_ = std::move(store);
     run_->KeepIn(*store_);
+    FollowWithReport(true);
     return {};
 }
 
@@ -164,11 +240,13 @@ std::string frmMain::OpenKept(const std::string& path, app::CrawlStore::Access a
     std::string error;
     std::unique_ptr<app::CrawlStore> store = app::CrawlStore::Open(path, access, error);
     if (!store) {
+        FollowWithReport(false);
         return error;
     }
     LetGoOfKept();
     store_ = std::move(store);
     keptFinished_ = store_->Progress().state == app::CrawlState::Finished;
+    keptQueued_ = store_->Progress().queueTail - store_->Progress().queueHead;
 
     crawl::FoundList& found = Engine().List2();
     found.Clear();
@@ -178,10 +256,17 @@ std::string frmMain::OpenKept(const std::string& path, app::CrawlStore::Access a
     for (const auto& [index, reason] : list.failures) {
         model_->MarkFailed(index, reason);
     }
+    // The status line tells of this crawl now, not of a run before it.
+    shown_ = Shown::Opened;
+    failed_ = list.failedFetches;
+    failedBefore_ = list.failedFetches;
+    startFailure_.clear();
+    startBlocked_ = false;
+    resumed_ = false;
     txturl_->setText(QString::fromStdString(store_->Settings().startText));
     chkSelect_Click();
-    lblcounter_->setText(QString("Retrieving URLs: %1").arg(found.Count()));
-    lblcounter_->resize(lblcounter_->sizeHint().width(), lblcounter_->height());
+    ShowCounter();
+    FollowWithReport(false);
     return kept.Error();
 }
 
@@ -196,6 +281,11 @@ void frmMain::OfferKeptCrawl() {
         std::string error;
         const auto kept = app::CrawlStore::Open(path, app::CrawlStore::Access::Read, error);
         if (!kept || kept->Progress().state == app::CrawlState::Finished || kept->Progress().turns == 0) {
+            return;
+        }
+        // A crawl the user stopped ended where they wanted; one cut short by a closed window or a
+        // crash did not.
+        if (kept->Progress().state == app::CrawlState::Stopped && LastRunStoppedByUser()) {
             return;
         }
         startText = kept->Settings().startText;
@@ -240,11 +330,14 @@ void frmMain::mnuSaveCrawlAs_Click() {
     }
     std::error_code ignored;
     if (std::filesystem::equivalent(store_->Path(), path, ignored)) {
-        return; // it is that file already
+        ShowOutcome("The crawl is kept in " + path + " already");
+        return;
     }
     if (const std::string error = CopyKeptCrawl(*store_, path); !error.empty()) {
         ShowMessage("Cannot save the crawl to " + path + ": " + error + ".", kTitle);
+        return;
     }
+    ShowOutcome("Crawl saved to " + path);
 }
 
 void frmMain::mnuContinue_Click() {
@@ -262,6 +355,7 @@ void frmMain::ContinueKept() {
     std::string error;
     store_ = app::CrawlStore::Open(path, app::CrawlStore::Access::Resume, error);
     if (!store_) {
+        reportFollows_ = false;
         ShowMessage("Cannot continue the crawl: " + error + ".", kTitle);
         UpdateFileMenu();
         return;
@@ -271,8 +365,10 @@ void frmMain::ContinueKept() {
     app::KeptCrawl kept(*store_);
     kept.Replay(list);
     keptFailures_ = std::move(list.failures);
+    failedBefore_ = list.failedFetches;
     const app::CrawlSettings settings = store_->Settings();
     if (const app::SqlStatus started = store_->StartRun(settings); !started) {
+        reportFollows_ = false;
         ShowMessage("Cannot continue the crawl: " + store_->FailureText(started) + ".", kTitle);
         UpdateFileMenu();
         return;
@@ -283,7 +379,9 @@ void frmMain::ContinueKept() {
     choices.delay = settings.delay;
     run_->Prepare(SetupFor(choices));
     run_->KeepIn(*store_);
+    FollowWithReport(true);
     txturl_->setText(QString::fromStdString(settings.startText));
+    resumed_ = true;
     RunKept(settings.startText, true);
 }
 
@@ -291,8 +389,8 @@ void frmMain::mnuSaveAuditPage_Click() {
     if (!store_ || Engine().IsRunning()) {
         return;
     }
-    if (const std::string missing = app::AuditUnavailable(*store_); !missing.empty()) {
-        ShowMessage("Cannot save the audit page: " + missing + ".", kTitle);
+    if (const std::string missing = NoAuditReason(); !missing.empty()) {
+        ShowMessage("Cannot save the audit page. " + missing + ".", kTitle);
         return;
     }
     const std::string path = services_.dialog.AskSavePath({"Save Audit Page", "Web Pages", "*.html"});
@@ -308,7 +406,9 @@ void frmMain::mnuSaveAuditPage_Click() {
     }
     if (!error.empty()) {
         ShowMessage("Cannot save the audit page to " + path + ": " + error + ".", kTitle);
+        return;
     }
+    ShowOutcome("Audit page saved to " + path);
 }
 
 } // namespace vortaxel::ui

@@ -9,6 +9,7 @@
 #include "found_list_model.h"
 #include "muted_entry_delegate.h"
 #include "report_window.h"
+#include "shown_text.h"
 #include "twips.h"
 #include "window_placement.h"
 
@@ -26,6 +27,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
+#include <QUrl>
 
 namespace vortaxel::ui {
 namespace {
@@ -34,6 +36,22 @@ constexpr int kEnterKey = 13;
 constexpr int kCaretAfterScheme = 7; // just after the preset "http://"
 // Often enough to look live, seldom enough to cost nothing on a fast crawl.
 constexpr qint64 kStatusIntervalMs = 200;
+// An address on the status line is cut in its middle to this many characters, so that what is said of it
+// stays in sight however long it is; the whole line is the label's tooltip.
+constexpr qsizetype kAddressShown = 60;
+
+/// Why a start text that was given no fetch at all could not be crawled.
+QString StartTextProblem(const QString& text) {
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != "http" && scheme != "https")) {
+        return "it is no web address (one begins with http:// or https://)";
+    }
+    if (url.host().isEmpty()) {
+        return "it names no host";
+    }
+    return "no page could be requested from it";
+}
 
 void KeepWindowAlive() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -90,6 +108,8 @@ void frmMain::Build() {
     BuildControls();
     BuildStatusLine();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // Emptied for a new run or an opened crawl: the count of the list before has nothing left to count.
+    connect(model_.get(), &QAbstractItemModel::modelReset, this, &frmMain::ShowCounter);
     Form_Load();
     UseSettings(services_.settings);
 }
@@ -107,18 +127,11 @@ void frmMain::BuildMenu() {
 
     QMenu* mnuView = menuBar()->addMenu("&View");
     mnuView->setObjectName("mnuView");
-    QAction* mnuReport = mnuView->addAction("&Report...");
-    mnuReport->setObjectName("mnuReport");
-    mnuReport->setEnabled(store_ != nullptr);
-    connect(mnuView, &QMenu::aboutToShow, this, [this, mnuReport] { mnuReport->setEnabled(store_ != nullptr); });
-    connect(mnuReport, &QAction::triggered, this, [this] {
-        if (!store_) {
-            return;
-        }
-        // Through the kept crawl's own connection: a running crawl holds its file for itself alone.
-        report_ = std::make_unique<ReportWindow>(*store_, services_);
-        report_->show();
-    });
+    mnuReport_ = mnuView->addAction("&Report...");
+    mnuReport_->setObjectName("mnuReport");
+    mnuReport_->setEnabled(store_ != nullptr);
+    connect(mnuView, &QMenu::aboutToShow, this, [this] { mnuReport_->setEnabled(store_ != nullptr); });
+    connect(mnuReport_, &QAction::triggered, this, &frmMain::ShowReport);
 
     QMenu* mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
@@ -231,7 +244,42 @@ void frmMain::BuildStatusLine() {
     statusText_->setObjectName("statusText");
     statusText_->setAccessibleName("Crawl progress");
     statusText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusText_->setTextFormat(Qt::PlainText);
     line->addWidget(statusText_, 1);
+    statusNote_ = new QLabel(line);
+    statusNote_->setObjectName("statusNote");
+    statusNote_->setAccessibleName("Last action");
+    statusNote_->setTextFormat(Qt::PlainText);
+    line->addPermanentWidget(statusNote_);
+}
+
+void frmMain::ShowOutcome(const std::string& text) {
+    const QString whole = QString::fromStdString(text);
+    ShowLabelText(*statusNote_, MiddleElided(whole, kAddressShown));
+    statusNote_->setAccessibleDescription(whole);
+    statusNote_->setToolTip(whole);
+}
+
+void frmMain::ShowCounter() {
+    lblcounter_->setText(QString("Retrieving URLs: %1").arg(Engine().List2().Count()));
+    FitToCaption(*lblcounter_);
+}
+
+QString frmMain::StartFailureText() const {
+    if (inRun_ || shown_ != Shown::Run || resumed_) {
+        return {};
+    }
+    if (!startFailure_.empty() && fetched_ == failed_) {
+        return "Cannot reach " + QString::fromStdString(startAddress_) + ": " + QString::fromStdString(startFailure_);
+    }
+    if (fetched_ != 0 || run_->Engine().List2().Count() != 0 || stopped_) {
+        return {};
+    }
+    const QString address = QString::fromStdString(startAddress_);
+    if (startBlocked_) {
+        return "The start failed: robots.txt does not allow " + address;
+    }
+    return "The start failed: " + StartTextProblem(address) + " - " + address;
 }
 
 void frmMain::ShowStatus(bool sparingly) {
@@ -239,27 +287,45 @@ void frmMain::ShowStatus(bool sparingly) {
         return;
     }
     statusClock_.start();
-    const crawl::FoundList& found = Engine().List2();
-    if (!inRun_ && !startFailure_.empty() && fetched_ == failed_) {
-        statusText_->setText(QString::fromStdString("Cannot reach " + startFailure_));
+    if (const QString failure = StartFailureText(); !failure.isEmpty()) {
+        // The reason first in sight: a long address is cut in its middle, and whole in the tooltip.
+        QString shown = failure;
+        const QString address = QString::fromStdString(startAddress_);
+        if (address.size() > kAddressShown) {
+            shown.replace(address, MiddleElided(address, kAddressShown));
+        }
+        ShowLabelText(*statusText_, shown);
+        statusText_->setAccessibleDescription(failure);
+        statusText_->setToolTip(failure);
         return;
     }
-    const double seconds = runClock_.isValid() ? static_cast<double>(runClock_.elapsed()) / 1000.0 : 0.0;
-    const auto whole = static_cast<qint64>(seconds);
+    const crawl::FoundList& found = Engine().List2();
+    std::int64_t queued = static_cast<std::int64_t>(Engine().QueueCount());
     QString text;
+    bool timed = true;
     if (inRun_) {
         text = stopping_ ? "Stopping (Stop again to give up the page in hand) - " : "";
-    } else if (runClock_.isValid()) {
+    } else if (shown_ == Shown::Run) {
         text = stopped_ ? "Stopped - " : "Done - ";
+    } else if (shown_ == Shown::Opened) {
+        // Read from its file: what its runs left, and no clock, since none ran here.
+        text = keptFinished_ ? "Done - " : "Stopped - ";
+        queued = keptQueued_;
+        timed = false;
     }
-    text += QString("Found %1 - Queued %2 - Failed %3 - %4:%5 - %6 pages/s")
-                .arg(found.Count())
-                .arg(Engine().QueueCount())
-                .arg(failed_)
-                .arg(whole / 60)
-                .arg(whole % 60, 2, 10, QChar('0'))
-                .arg(seconds > 0 ? static_cast<double>(fetched_) / seconds : 0.0, 0, 'f', 1);
-    statusText_->setText(text);
+    text += QString("Found %1 - Queued %2 - Failed %3").arg(found.Count()).arg(queued).arg(failed_);
+    if (timed) {
+        // The clock stops with the run: a finished run's time stays as it was.
+        const double seconds =
+            static_cast<double>(inRun_ && runClock_.isValid() ? runClock_.elapsed() : runMs_) / 1000.0;
+        const auto whole = static_cast<qint64>(seconds);
+        text += QString(" - %1:%2 - %3 pages/s")
+                    .arg(whole / 60)
+                    .arg(whole % 60, 2, 10, QChar('0'))
+                    .arg(seconds > 0 ? static_cast<double>(fetched_) / seconds : 0.0, 0, 'f', 1);
+    }
+    ShowLabelText(*statusText_, text);
+    statusText_->setToolTip({});
 }
 
 void frmMain::Form_Load() {
@@ -283,8 +349,12 @@ void frmMain::showEvent(QShowEvent* event) {
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // A run in progress is abandoned: the fetch in flight fails at once, as does every later one,
-    // so the loop ends after the turn it is in and the program can end.
+    // so the loop ends after the turn it is in and the program can end. The report goes with the
+    // window that opened it.
     closing_ = true;
+    if (report_) {
+        report_->close();
+    }
     cmdstop_Click();
     run_->Abort();
     QMainWindow::closeEvent(event);
@@ -308,6 +378,8 @@ void frmMain::StartRun() {
     if (text.size() != typed) {
         txturl_->setText(QString::fromStdString(text));
     }
+    startAddress_ = text;
+    resumed_ = false;
     // The run keeps the choices it starts with, whatever the menu says later.
     const RunChoices choices = mnuOptions_->Choices();
     run_->Prepare(SetupFor(choices));
@@ -320,6 +392,7 @@ void frmMain::StartRun() {
     if (const std::string unkept = KeepNewCrawl(settings); !unkept.empty()) {
         // The crawl itself can still be had; only its keeping failed.
         ShowMessage("The crawl will not be kept: " + unkept + ".", "Vortaxel");
+        reportFollows_ = false;
     }
     RunKept(txturl_->text().toStdString(), false);
 }
@@ -327,6 +400,10 @@ void frmMain::StartRun() {
 void frmMain::RunKept(const std::string& startText, bool resume) {
     urlEdited_ = false;
     run_->Run(startText, resume);
+    // Only now, with the run's last turns written: the report's work shares the run's connection.
+    if (report_ && !closing_) {
+        report_->SetRunGoing(false);
+    }
     UpdateFileMenu();
     if (!run_->StopReason().empty()) {
         // The engine stopped itself; unlike a stop the user asked for, this needs saying. The list
@@ -356,6 +433,7 @@ void frmMain::txturl_KeyPress(int& keyAscii) {
 
 void frmMain::cmdstop_Click() {
     if (Engine().IsRunning()) {
+        userStopped_ = !closing_;
         // The first stop lets the page in hand finish; a second gives it up, for a server that will not answer.
         if (stopping_) {
             run_->Abort();
@@ -378,6 +456,7 @@ void frmMain::cmdsave_Click() {
 }
 
 void frmMain::UseSettings(keywords::SettingsStore& settings) {
+    settings_ = &settings;
     mnuOptions_->UseSettings(settings);
 }
 
@@ -391,11 +470,20 @@ void frmMain::RunStarted() {
     cmdstart_->setVisible(false);
     runClock_.start();
     inRun_ = true;
+    shown_ = Shown::Run;
     fetched_ = 0;
-    failed_ = 0;
+    // A crawl carried on counts the failures of its runs before too: the status line tells of the crawl.
+    failed_ = resumed_ ? failedBefore_ : 0;
     stopping_ = false;
     stopped_ = false;
+    userStopped_ = false;
     startFailure_.clear();
+    startBlocked_ = false;
+    ShowOutcome({});
+    ShowCounter();
+    if (report_) {
+        report_->SetRunGoing(true);
+    }
     UpdateFileMenu();
     ShowStatus();
 }
@@ -407,6 +495,8 @@ void frmMain::RunEnded() {
     stopping_ = false;
     stopped_ = stopped_ || Engine().StopRequested() || !Engine().StopReason().empty();
     keptFinished_ = !stopped_;
+    runMs_ = runClock_.elapsed();
+    RememberStop(userStopped_ && !closing_);
     UpdateFileMenu();
     ShowStatus();
 }
@@ -455,11 +545,18 @@ void frmMain::PageFetched(const std::string& url, const crawl::FetchedPage& page
     ++fetched_;
     if (!page.ok) {
         ++failed_;
-        if (fetched_ == 1) {
-            startFailure_ = url + ": " + page.error;
+        if (fetched_ == 1 && !resumed_) {
+            startAddress_ = url;
+            startFailure_ = page.error;
         }
     }
     ShowStatus(true);
+}
+
+void frmMain::PageBlocked(std::string_view /*url*/) {
+    if (fetched_ == 0 && !resumed_) {
+        startBlocked_ = true;
+    }
 }
 
 } // namespace vortaxel::ui

@@ -18,6 +18,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QRect>
 #include <QTemporaryDir>
 
 class QAction;
@@ -90,6 +91,21 @@ private:
     void BuildMenu();
     /// Stops keeping the crawl shown, and closes its report, before the store is let go or replaced.
     void LetGoOfKept();
+    /// Shows the report of the crawl shown, opening it when it is not open.
+    void ShowReport();
+    /// A report that was open when its crawl was let go shows the crawl kept now, where it was.
+    /// `runComing`: a run is about to write the crawl, so the report works nothing out beside it.
+    void FollowWithReport(bool runComing);
+    /// The line of the status line that says what the last action came to ("Crawl saved to ...").
+    void ShowOutcome(const std::string& text);
+    /// Shows the found list's length in the counter.
+    void ShowCounter();
+    /// Notes in the settings whether the user's Stop ended the last run: such a crawl was meant to end
+    /// there, and is not offered at the next start.
+    void RememberStop(bool stoppedByUser);
+    bool LastRunStoppedByUser() const;
+    /// Why the crawl shown has no audit page, in the user's words, or "" when it has one.
+    std::string NoAuditReason() const;
     /// The File menu, before every other.
     void BuildFileMenu();
     /// Enables the File entries that apply to the crawl shown now.
@@ -100,6 +116,8 @@ private:
     void Form_Load();
     /// Shows the run's counts now, or, with `sparingly`, only when the last showing is a while ago.
     void ShowStatus(bool sparingly = false);
+    /// What the status line says of a run that found nothing at all, or "" when it found something.
+    QString StartFailureText() const;
 
     /// One start from the URL field: refused, or run to its end.
     void StartRun();
@@ -124,12 +142,14 @@ private:
     void PageFound(std::size_t index, std::string_view url) override;
     void Yield() override;
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
+    void PageBlocked(std::string_view url) override;
 
     keywords::PlatformServices services_;
     QString clipDirectory_;
     net::FetchOptions fetchOptions_;
     OptionsMenu* mnuOptions_ = nullptr;
     keywords::DataFolder* dataFolder_ = nullptr;
+    keywords::SettingsStore* settings_ = nullptr;
     /// The kept crawl's home when no data folder was given.
     std::unique_ptr<QTemporaryDir> ownFolder_;
     /// The crawl shown now, kept on disk; outlives the controller that writes to it.
@@ -142,17 +162,33 @@ private:
     bool keptFinished_ = false;
     /// Entries of a continued crawl that failed before it was continued, and why.
     std::vector<std::pair<std::size_t, std::string>> keptFailures_;
+    /// Fetches of the crawl shown that failed before the run in hand, listed or not.
+    std::size_t failedBefore_ = 0;
+    /// What the crawl shown is: none yet, one a run here made or carried on, or one opened from its file.
+    enum class Shown { Nothing, Run, Opened };
+    Shown shown_ = Shown::Nothing;
+    /// An opened crawl's queue, left for a run that continues it.
+    std::int64_t keptQueued_ = 0;
+    /// The report was open when its crawl was let go, and where it stood.
+    bool reportFollows_ = false;
+    QRect reportGeometry_;
+    int reportTab_ = 0;
     /// The URL field changed since the pages in hand were fetched ahead for it.
     bool urlEdited_ = false;
     QAction* mnuOpenCrawl_ = nullptr;
     QAction* mnuSaveCrawlAs_ = nullptr;
     QAction* mnuContinue_ = nullptr;
     QAction* mnuSaveAuditPage_ = nullptr;
+    QAction* mnuReport_ = nullptr;
     bool closing_ = false;
     bool placed_ = false;
 
     // What the status line tells of the run in progress or the last one.
     QElapsedTimer runClock_;
+    /// How long the last run took, once it has ended.
+    qint64 runMs_ = 0;
+    /// The run in hand carries on a kept crawl, so its first fetch is not the start address's.
+    bool resumed_ = false;
     QElapsedTimer statusClock_;
     /// Between the engine's start and end of a run (its own flag still holds while it reports the end).
     bool inRun_ = false;
@@ -163,7 +199,14 @@ private:
     bool stopped_ = false;
     /// Why the start address could not be fetched, when its fetch was the run's first and failed.
     std::string startFailure_;
+    /// The start address was blocked by robots.txt, so nothing was fetched.
+    bool startBlocked_ = false;
+    /// The address the run started from, or the first it fetched.
+    std::string startAddress_;
+    /// The user's Stop ended the run, rather than a closed window or the engine itself.
+    bool userStopped_ = false;
     QLabel* statusText_ = nullptr;
+    QLabel* statusNote_ = nullptr;
 
     QLineEdit* txturl_ = nullptr;
     QPushButton* cmdstart_ = nullptr;

@@ -1,9 +1,14 @@
 #include "muted_entry_delegate.h"
 
+#include "shown_text.h"
+
 #include <algorithm>
 #include <cmath>
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QPalette>
+#include <QToolTip>
 
 namespace vortaxel::ui {
 namespace {
@@ -46,6 +51,20 @@ QColor MutedOn(const QColor& text, const QColor& background) {
                              ? QColor(Qt::black)
                              : QColor(Qt::white);
     return ContrastRatio(plain, background) > ContrastRatio(text, background) ? plain : text;
+}
+
+bool MutedEntryDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) {
+    if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip) {
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+    const QString tip = index.data(Qt::ToolTipRole).toString();
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        return true;
+    }
+    QToolTip::showText(event->globalPos(), PlainTip(tip), view, option.rect);
+    return true;
 }
 
 void MutedEntryDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {

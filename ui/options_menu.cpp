@@ -1,5 +1,7 @@
 #include "options_menu.h"
 
+#include "check_entry_accessible.h"
+
 #include <string>
 #include <utility>
 
@@ -55,6 +57,7 @@ QAction* OptionsMenu::CheckEntry(QMenu& menu, const char* text, const char* name
     QAction* action = menu.addAction(text);
     action->setObjectName(name);
     action->setCheckable(true);
+    DescribeAsCheckEntry(*action);
     connect(action, &QAction::triggered, this, [this, key](bool checked) { Remember(key, checked ? 1 : 0); });
     return action;
 }
@@ -69,6 +72,7 @@ QActionGroup* OptionsMenu::RadioGroup(QMenu& submenu, const char* namePrefix, co
         action->setCheckable(true);
         action->setProperty(kValueProperty, static_cast<qlonglong>(value));
         group->addAction(action);
+        DescribeAsCheckEntry(*action);
     }
     group->actions().constFirst()->setChecked(true);
     connect(group, &QActionGroup::triggered, this,

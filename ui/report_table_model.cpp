@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace vortaxel::ui {
 
@@ -41,6 +42,27 @@ void ReportTableModel::fetchMore(const QModelIndex& parent) {
     endInsertRows();
 }
 
+void ReportTableModel::HoldReads(bool held) {
+    held_ = held;
+    if (held_) {
+        return;
+    }
+    if (std::exchange(reloadWanted_, false)) {
+        Reload();
+    } else if (shown_ > 0) {
+        emit dataChanged(index(0, 0), index(shown_ - 1, columnCount() - 1));
+    }
+}
+
+void ReportTableModel::FetchAll() {
+    if (shown_ >= count_) {
+        return;
+    }
+    beginInsertRows({}, shown_, count_ - 1);
+    shown_ = count_;
+    endInsertRows();
+}
+
 int ReportTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(table_.ColumnCount());
 }
@@ -51,6 +73,9 @@ const app::ReportRow* ReportTableModel::Row(int row) const {
     }
     const int first = row - row % kWindowRows;
     auto window = windows_.find(first);
+    if (window == windows_.end() && held_) {
+        return nullptr;
+    }
     if (window == windows_.end()) {
         if (windows_.size() >= kWindowsKept) {
             // The window furthest from this one is the least likely to be looked at again soon.
@@ -116,6 +141,10 @@ void ReportTableModel::SetFilter(const QString& text) {
 }
 
 void ReportTableModel::Reload() {
+    if (held_) {
+        reloadWanted_ = true;
+        return;
+    }
     beginResetModel();
     loaded_ = true;
     windows_.clear();
@@ -127,6 +156,9 @@ void ReportTableModel::Reload() {
 }
 
 void ReportTableModel::Refresh() {
+    if (held_) {
+        return;
+    }
     std::int64_t stamp = 0;
     if (!table_.Stamp(stamp) || stamp == stamp_) {
         return;

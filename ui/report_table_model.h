@@ -39,6 +39,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
+    /// Gives the view every row the table holds, for a move to the last of them.
+    void FetchAll();
+    /// While held, the file is not read: rows not read yet show blank, and a reload waits. For the time
+    /// another thread holds the file's connection in one long step, which a read would wait for.
+    /// Released, the rows are read again.
+    void HoldReads(bool held);
     /// Shows only the rows holding `text`.
     void SetFilter(const QString& text);
     /// Reads the table again from the start, as after a change of what it shows.
@@ -66,6 +72,8 @@ private:
     int count_ = 0;
     int shown_ = 0;
     bool loaded_ = false;
+    bool held_ = false;
+    bool reloadWanted_ = false;
     std::int64_t stamp_ = -1;
     mutable std::map<int, std::vector<app::ReportRow>> windows_;
     mutable QString error_;

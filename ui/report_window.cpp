@@ -1,16 +1,21 @@
 #include "report_window.h"
 
+#include "app/audit_reader.h"
 #include "app/crawl_report.h"
+#include "background_jobs.h"
 #include "export/audit_data.h"
 #include "export/csv_field.h"
 #include "report_table_model.h"
+#include "shown_text.h"
 
 #include <algorithm>
+#include <sqlite3.h>
 #include <vector>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,7 +24,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
@@ -45,6 +52,31 @@ std::unique_ptr<ReportTableModel> LinksOf(app::CrawlStore& store, std::optional<
     }
     model->Reload();
     return model;
+}
+
+/// Widest an address column is made to fit its content; the user may widen it further.
+constexpr int kWidestFittedColumn = 480;
+
+/// Sizes each column to the rows read so far and its title, so that an address reads whole where it
+/// fits and loses its middle where it does not.
+void FitColumns(QTableView& view) {
+    QHeaderView& header = *view.horizontalHeader();
+    const QAbstractItemView& cells = view;
+    for (int column = 0; column < header.count(); ++column) {
+        const int content = std::min(cells.sizeHintForColumn(column), kWidestFittedColumn);
+        header.resizeSection(column, std::max(content, header.sectionSizeHint(column)));
+    }
+}
+
+/// What every table of the report shares: rows chosen whole, long texts shortened in their middle,
+/// columns the user can resize, and Tab moving on to the next control rather than the next cell.
+void ShapeTable(QTableView& view) {
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setWordWrap(false);
+    view.setTextElideMode(Qt::ElideMiddle);
+    view.setTabKeyNavigation(false);
+    view.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    view.horizontalHeader()->setDefaultSectionSize(160);
 }
 
 /// The button in a table's corner selects every row.
@@ -74,7 +106,7 @@ QString FactsText(const app::ReportPageDetails& details) {
     line("Robots", page.robots);
     line("Language", details.row.lang);
     line("Words", std::to_string(page.wordCount));
-    line("Inlinks", std::to_string(page.inlinks) + " pages");
+    line("Inlinks", Counted(page.inlinks, "page", "pages").toStdString());
     line("Outlinks", std::to_string(page.outlinks));
     line("Redirects", audit::RedirectChainText(page.redirectChain));
     line("In a sitemap", page.inSitemap ? "yes" : "no");
@@ -92,7 +124,10 @@ std::unique_ptr<ReportWindow> ReportWindow::Open(const std::string& path, keywor
         return nullptr;
     }
     app::CrawlStore& kept = *store;
-    return std::unique_ptr<ReportWindow>(new ReportWindow(std::move(store), kept, services, parent));
+    std::unique_ptr<ReportWindow> window(new ReportWindow(std::move(store), kept, services, parent));
+    // Its own connection: no run of this program writes through it.
+    window->SetRunGoing(false);
+    return window;
 }
 
 ReportWindow::ReportWindow(app::CrawlStore& store, keywords::PlatformServices services, QWidget* parent)
@@ -102,8 +137,15 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
                            keywords::PlatformServices services, QWidget* parent)
     : QWidget(parent, Qt::Window), owned_(std::move(owned)), store_(store), services_(services) {
     setObjectName("frmReport");
-    setWindowTitle("Report - " + QString::fromStdString(store_.Path()));
+    jobs_ = std::make_unique<BackgroundJobs>([&db = store_.Db()] { sqlite3_interrupt(db.Handle()); });
+    // The folder says little and pushes the name out of a narrow title bar.
+    setWindowTitle("Report - " + QFileInfo(QString::fromStdString(store_.Path())).fileName());
     setAccessibleName("Report");
+    // A report left open does not keep the program running once its main window has closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName("reportEscape");
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     pages_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Pages);
     links_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Links);
     issues_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Issues);
@@ -119,16 +161,26 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
     issueNote_->setObjectName("lblIssueNote");
     issueNote_->setAccessibleName("Issues note");
     issueNote_->setWordWrap(true);
+    issueNote_->setTextFormat(Qt::PlainText);
     issueNote_->hide();
-    auto* findIssues = new QPushButton("&Find Issues Again", this);
-    findIssues->setObjectName("cmdFindIssues");
-    findIssues->setAccessibleName("Find issues again");
-    connect(findIssues, &QPushButton::clicked, this, &ReportWindow::FindIssues);
+    findIssues_ = new QPushButton("&Find Issues Again", this);
+    findIssues_->setObjectName("cmdFindIssues");
+    findIssues_->setAccessibleName("Find issues again");
+    connect(findIssues_, &QPushButton::clicked, this, &ReportWindow::FindIssues);
+    issueProgress_ = new QProgressBar(this);
+    issueProgress_->setObjectName("barIssues");
+    issueProgress_->setAccessibleName("Working out the issues");
+    // No count of the work ahead is known: the bar says the work goes on.
+    issueProgress_->setRange(0, 0);
+    issueProgress_->setFormat("Working out the issues...");
+    issueProgress_->setTextVisible(true);
+    issueProgress_->hide();
     auto* issueBar = new QWidget(this);
     auto* issueLayout = new QHBoxLayout(issueBar);
     issueLayout->setContentsMargins(0, 0, 0, 0);
     issueLayout->addWidget(issueNote_, 1);
-    issueLayout->addWidget(findIssues);
+    issueLayout->addWidget(issueProgress_, 1);
+    issueLayout->addWidget(findIssues_);
     tabs_->addTab(BuildTab("Issues", *issues_, issueView_, issueBar), "&Issues");
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
         if (tab == 1 && !linksRead_) {
@@ -153,8 +205,12 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
         view->installEventFilter(this);
     }
 
+    status_ = new QLabel(this);
+    status_->setObjectName("lblReportStatus");
+    status_->setAccessibleName("Report status");
+    status_->setTextFormat(Qt::PlainText);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    buttons->addWidget(status_, 1);
     buttons->addWidget(copy);
     buttons->addWidget(exportCsv);
     auto* layout = new QVBoxLayout(this);
@@ -170,6 +226,8 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
 }
 
 ReportWindow::~ReportWindow() {
+    // A job in progress reads the store and the models take its outcome: it ends first.
+    jobs_.reset();
     // The views refer to the models, which go before the widgets would otherwise.
     poll_.stop();
     for (QTableView* view : {pageView_, linkView_, issueView_, inlinkView_, outlinkView_}) {
@@ -191,7 +249,7 @@ QWidget* ReportWindow::BuildTab(const QString& name, ReportTableModel& model, QT
     auto* count = new QLabel(tab);
     count->setObjectName("lblCount" + name);
     count->setAccessibleName(name + " count");
-    const auto showCount = [count](int rows) { count->setText(QString::number(rows) + " rows"); };
+    const auto showCount = [count](int rows) { ShowLabelText(*count, Counted(rows, "row", "rows")); };
     connect(&model, &ReportTableModel::CountChanged, count, showCount);
     connect(filter, &QLineEdit::textChanged, &model, &ReportTableModel::SetFilter);
 
@@ -202,13 +260,18 @@ QWidget* ReportWindow::BuildTab(const QString& name, ReportTableModel& model, QT
     view->setSortingEnabled(true);
     // The crawl's order until a column is chosen.
     view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ShapeTable(*view);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view->setWordWrap(false);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->horizontalHeader()->setDefaultSectionSize(160);
     NameCorner(*view);
+    // Fitted once, to the first rows there are: after that the widths are the user's.
+    connect(&model, &ReportTableModel::CountChanged, view, [view, fitted = false](int rows) mutable {
+        if (!fitted && rows > 0) {
+            fitted = true;
+            FitColumns(*view);
+        }
+    });
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(filter, 1);
@@ -247,9 +310,7 @@ QWidget* ReportWindow::BuildDetails() {
         (*view)->setObjectName(QString("tbl") + name);
         (*view)->setAccessibleName(name);
         (*view)->setModel(model);
-        (*view)->setSelectionBehavior(QAbstractItemView::SelectRows);
-        (*view)->setWordWrap(false);
-        (*view)->horizontalHeader()->setDefaultSectionSize(160);
+        ShapeTable(**view);
         NameCorner(**view);
         details->addTab(*view, title);
     }
@@ -257,6 +318,12 @@ QWidget* ReportWindow::BuildDetails() {
 }
 
 void ReportWindow::ShowPage(const QModelIndex& index) {
+    if (lookupsBuilding_) {
+        // Looked up once the indexes are there: without them, a large crawl holds the window for long.
+        pendingPage_ = index;
+        facts_->setPlainText("Reading the crawl's links...");
+        return;
+    }
     const std::optional<std::int64_t> fetch = index.isValid() ? pages_->Key(index.row()) : std::nullopt;
     if (!fetch) {
         return;
@@ -273,6 +340,8 @@ void ReportWindow::ShowPage(const QModelIndex& index) {
     auto outlinks = LinksOf(store_, details->pageId, std::nullopt);
     inlinkView_->setModel(inlinks.get());
     outlinkView_->setModel(outlinks.get());
+    FitColumns(*inlinkView_);
+    FitColumns(*outlinkView_);
     inlinks_ = std::move(inlinks);
     outlinks_ = std::move(outlinks);
 }
@@ -288,12 +357,88 @@ void ReportWindow::Refresh() {
 
 void ReportWindow::FindIssues() {
     issuesFound_ = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string error = app::BuildReportIssues(store_);
-    QApplication::restoreOverrideCursor();
-    issueNote_->setText(QString::fromStdString(error));
-    issueNote_->setVisible(!error.empty());
-    issues_->Reload();
+    if (runGoing_) {
+        issuesWanted_ = true;
+        ShowLabelText(*issueNote_, "The issues are worked out once the crawl has ended.");
+        issueNote_->show();
+        return;
+    }
+    if (issuesBusy_) {
+        return;
+    }
+    issuesBusy_ = true;
+    findIssues_->setEnabled(false);
+    issueNote_->hide();
+    issueProgress_->show();
+    // The table is built anew meanwhile: what it held before is shown as it was read.
+    issues_->HoldReads(true);
+    jobs_->Run(
+        this, [this] { return app::BuildReportIssues(store_); },
+        [this](const std::string& error) {
+            issuesBusy_ = false;
+            findIssues_->setEnabled(true);
+            issueProgress_->hide();
+            ShowLabelText(*issueNote_, QString::fromStdString(error));
+            issueNote_->setVisible(!error.empty());
+            issues_->HoldReads(false);
+            issues_->Reload();
+        });
+}
+
+void ReportWindow::SetRunGoing(bool going) {
+    runGoing_ = going;
+    if (going) {
+        return;
+    }
+    BuildLookups();
+    if (std::exchange(issuesWanted_, false)) {
+        FindIssues();
+    }
+}
+
+bool ReportWindow::Busy() const {
+    return jobs_->Pending() > 0;
+}
+
+void ReportWindow::HoldReads(bool held) {
+    for (ReportTableModel* model : {pages_.get(), links_.get(), issues_.get(), inlinks_.get(), outlinks_.get()}) {
+        if (model != issues_.get() || !issuesBusy_) {
+            model->HoldReads(held);
+        }
+    }
+}
+
+void ReportWindow::BuildLookups() {
+    if (std::exchange(lookupsAsked_, true)) {
+        return;
+    }
+    // Sorting millions of links takes the connection for seconds in one step: the tables show what they
+    // have read meanwhile, and the file is looked at again once it is done.
+    lookupsBuilding_ = true;
+    poll_.stop();
+    HoldReads(true);
+    jobs_->Run(
+        this,
+        [this] {
+            app::AuditReader reader(store_);
+            return std::string();
+        },
+        [this](const std::string&) {
+            lookupsBuilding_ = false;
+            HoldReads(false);
+            poll_.start();
+            if (pendingPage_.isValid()) {
+                ShowPage(std::exchange(pendingPage_, QPersistentModelIndex()));
+            }
+        });
+}
+
+int ReportWindow::CurrentTab() const {
+    return tabs_->currentIndex();
+}
+
+void ReportWindow::ShowTab(int tab) {
+    tabs_->setCurrentIndex(tab);
 }
 
 QTableView* ReportWindow::ShownTable() const {
@@ -316,6 +461,15 @@ QTableView* ReportWindow::ShownTable() const {
 
 bool ReportWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* view = qobject_cast<QTableView*>(watched);
+    if (view != nullptr && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_End && (key->modifiers() & Qt::ControlModifier) != 0) {
+            // The view knows only the rows it has been given; the last row is the table's, not theirs.
+            if (auto* model = qobject_cast<ReportTableModel*>(view->model())) {
+                model->FetchAll();
+            }
+        }
+    }
     const bool copy = (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
                       static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy);
     if (view == nullptr || !copy) {
@@ -371,8 +525,10 @@ void ReportWindow::ExportCsv() {
     csv += "\r\n";
     std::vector<app::ReportRow> rows;
     app::SqlStatus status;
+    std::int64_t written = 0;
     for (std::int64_t offset = 0; status; offset += kExportRows) {
         status = table.Rows(offset, kExportRows, rows);
+        written += static_cast<std::int64_t>(rows.size());
         for (const app::ReportRow& row : rows) {
             for (std::size_t c = 0; c < row.cells.size(); ++c) {
                 csv += c == 0 ? "" : ",";
@@ -388,9 +544,11 @@ void ReportWindow::ExportCsv() {
         services_.messages.Show(store_.FailureText(status), "Export CSV", keywords::MessageIcon::Warning);
         return;
     }
-    if (const keywords::WriteResult written = services_.files.Write(path, csv); !written) {
-        services_.messages.Show(written.error, "Export CSV", keywords::MessageIcon::Warning);
+    if (const keywords::WriteResult result = services_.files.Write(path, csv); !result) {
+        services_.messages.Show(result.error, "Export CSV", keywords::MessageIcon::Warning);
+        return;
     }
+    ShowLabelText(*status_, "Exported " + Counted(written, "row", "rows") + " to " + QString::fromStdString(path));
 }
 
 } // namespace vortaxel::ui

@@ -6,18 +6,21 @@
 #include <memory>
 #include <string>
 
+#include <QPersistentModelIndex>
 #include <QTimer>
 #include <QWidget>
 
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableView;
 
 namespace vortaxel::ui {
 
+class BackgroundJobs;
 class ReportTableModel;
 
 /// The report of a kept crawl: tabs of its pages, links and the audit's issues, each a table sorted and
@@ -37,12 +40,22 @@ public:
 
     /// Takes in what the crawl added since the last look.
     void Refresh();
-    /// Works the issues out again from the crawl as it stands.
+    /// Works the issues out again from the crawl as it stands, away from the window's thread; while a
+    /// run writes the crawl, once it has ended.
     void FindIssues();
+    /// Whether a run writes the crawl now. The report reads beside it, but works nothing out in the
+    /// background meanwhile, which would share the run's connection as it writes; once no run goes,
+    /// it builds the lookups a page's details need, away from the window's thread.
+    void SetRunGoing(bool going);
+    /// Work asked of the background whose outcome has not arrived yet.
+    bool Busy() const;
     /// Copies the selected rows of the table shown, a line each, cells separated by tabs.
     void CopyRows();
     /// Asks where to, then writes the table shown (all its rows, as sorted and filtered) as CSV.
     void ExportCsv();
+    /// The tab shown (0 pages, 1 links, 2 issues), and a change to another.
+    int CurrentTab() const;
+    void ShowTab(int tab);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,6 +68,9 @@ private:
     void ShowPage(const QModelIndex& index);
     QTableView* ShownTable() const;
     void CopyRowsOf(QTableView& view);
+    /// Builds the indexes by link target once, before a page's inlinks are looked up.
+    void BuildLookups();
+    void HoldReads(bool held);
 
     std::unique_ptr<app::CrawlStore> owned_;
     app::CrawlStore& store_;
@@ -66,6 +82,14 @@ private:
     std::unique_ptr<ReportTableModel> outlinks_;
     bool linksRead_ = false;
     bool issuesFound_ = false;
+    bool runGoing_ = false;
+    bool lookupsAsked_ = false;
+    bool lookupsBuilding_ = false;
+    bool issuesBusy_ = false;
+    /// The issues were asked for while a run went.
+    bool issuesWanted_ = false;
+    /// The page chosen while the lookups were built, shown once they are.
+    QPersistentModelIndex pendingPage_;
     QTimer poll_;
 
     QTabWidget* tabs_ = nullptr;
@@ -76,6 +100,12 @@ private:
     QTableView* outlinkView_ = nullptr;
     QPlainTextEdit* facts_ = nullptr;
     QLabel* issueNote_ = nullptr;
+    QProgressBar* issueProgress_ = nullptr;
+    QPushButton* findIssues_ = nullptr;
+    /// What the last action came to, such as a table exported.
+    QLabel* status_ = nullptr;
+    /// Goes first, so no job outlives what it reads.
+    std::unique_ptr<BackgroundJobs> jobs_;
 };
 
 } // namespace vortaxel::ui

@@ -4,6 +4,14 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+#include <QApplication>
+#include <QHelpEvent>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
+
 namespace vortaxel::ui::test {
 namespace {
 
@@ -43,6 +51,30 @@ TEST(MutedOn, StaysReadableOnTheHighlightAndDiffersWhereThereIsRoom) {
             EXPECT_NE(muted, pair.text);
             EXPECT_LT(ContrastRatio(muted, pair.background), plain);
         }
+    }
+}
+
+TEST(MutedEntryDelegate, TooltipsShowAddressesAsThePlainTextTheyAre) {
+    const QString address = "http://shop.test/<b>bold</b>&amp;.html";
+    const QString failed = address + "\nHTTP status 404";
+    QStandardItemModel model(2, 1);
+    model.setData(model.index(0, 0), address, Qt::DisplayRole);
+    model.setData(model.index(0, 0), address, Qt::ToolTipRole);
+    model.setData(model.index(1, 0), failed, Qt::ToolTipRole);
+    QTableView view;
+    view.setModel(&model);
+    view.setItemDelegate(new MutedEntryDelegate(&view));
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    for (int row = 0; row < 2; ++row) {
+        SCOPED_TRACE(row);
+        const QPoint at = view.visualRect(model.index(row, 0)).center();
+        QHelpEvent help(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view.viewport(), &help);
+        QTextDocument shown;
+        shown.setHtml(QToolTip::text());
+        EXPECT_EQ(shown.toPlainText(), row == 0 ? address : failed);
+        QToolTip::hideText();
     }
 }
 

@@ -7,20 +7,27 @@
 #include "fake_desktop.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/main_window.h"
+#include "ui/report_table_model.h"
 #include "ui/report_window.h"
 
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 #include <string>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -84,6 +91,14 @@ std::string Url(const std::string& path) {
     return kStart + path;
 }
 
+/// Waits, a minute at most, for the work the window does away from its thread; whether it is done.
+bool Idle(const ReportWindow& window) {
+    for (int wait = 0; wait < 6000 && window.Busy(); ++wait) {
+        QTest::qWait(10);
+    }
+    return !window.Busy();
+}
+
 class ReportWindowTest : public testing::Test {
 protected:
     void SetUp() override { Crawl(path_, SIZE_MAX, false); }
@@ -93,7 +108,11 @@ protected:
         window_ = ReportWindow::Open(path_, desktop_, error);
         ASSERT_NE(window_, nullptr) << error;
         window_->show();
+        WaitForTheBackground();
     }
+
+    /// The work the window does away from its thread, done: bounded, however busy the machine.
+    void WaitForTheBackground() { ASSERT_TRUE(Idle(*window_)); }
 
     QTableView* Table(const char* name) { return window_->findChild<QTableView*>(name); }
 
@@ -167,6 +186,7 @@ TEST_F(ReportWindowTest, TablesSortAndFilterTheKeptRows) {
         SCOPED_TRACE(std::string(row.table) + " filtered by '" + row.filter + "', column " +
                      std::to_string(row.sortColumn));
         tabs->setCurrentWidget(window_->findChild<QWidget*>(QString("tab") + row.table));
+        WaitForTheBackground();
         QTableView* view = Table((QString("tbl") + row.table).toUtf8().constData());
         window_->findChild<QLineEdit*>(QString("txtFilter") + row.table)->setText(row.filter);
         view->sortByColumn(row.sortColumn, row.order);
@@ -280,6 +300,167 @@ TEST(ReportWindowLive, FollowsARunThroughTheRunsOwnConnection) {
     }
     window.Refresh();
     EXPECT_EQ(window.findChild<QTableView*>("tblPages")->model()->rowCount(), 5);
+}
+
+TEST_F(ReportWindowTest, AddressColumnsFitTheirContentAndLoseTheirMiddleNotTheirEnd) {
+    Open();
+    for (const char* name : {"tblPages", "tblLinks", "tblIssues", "tblInlinks", "tblOutlinks"}) {
+        SCOPED_TRACE(name);
+        QTableView* view = Table(name);
+        EXPECT_EQ(view->textElideMode(), Qt::ElideMiddle);
+        EXPECT_EQ(view->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    }
+    QTableView* pages = Table("tblPages");
+    const int address = pages->fontMetrics().horizontalAdvance(QString::fromStdString(Url("missing.html")));
+    EXPECT_GE(pages->columnWidth(0), address) << "the longest address reads whole";
+    EXPECT_LT(pages->columnWidth(0), 600) << "and no wider than a screen can spare";
+    // Each cell's whole text, markup or not, is its tooltip.
+    QTextDocument tip;
+    tip.setHtml(pages->model()->index(3, 0).data(Qt::ToolTipRole).toString());
+    EXPECT_EQ(tip.toPlainText().toStdString(), Url("missing.html"));
+}
+
+TEST_F(ReportWindowTest, TitledByTheFileNameCountsInTheSingularAndEscapeCloses) {
+    Open();
+    EXPECT_EQ(window_->windowTitle().toStdString(), "Report - crawl.db");
+    auto* filter = window_->findChild<QLineEdit*>("txtFilterPages");
+    auto* count = window_->findChild<QLabel*>("lblCountPages");
+    const struct {
+        const char* filter;
+        const char* shown;
+    } rows[] = {{"", "5 rows"}, {"missing", "1 row"}, {"nothing like it", "0 rows"}};
+    for (const auto& row : rows) {
+        filter->setText(row.filter);
+        EXPECT_EQ(count->text().toStdString(), row.shown);
+        // What a screen reader reads of the label: its name says what it is, its description the count.
+        QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(count);
+        ASSERT_NE(readable, nullptr);
+        EXPECT_EQ(readable->text(QAccessible::Description).toStdString(), row.shown);
+    }
+    filter->clear();
+    const auto facts = [this] { return window_->findChild<QPlainTextEdit*>("txtFacts")->toPlainText(); };
+    Table("tblPages")->setCurrentIndex(Table("tblPages")->model()->index(3, 0));
+    EXPECT_TRUE(facts().contains("Inlinks: 2 pages")) << facts().toStdString();
+    Table("tblPages")->setCurrentIndex(Table("tblPages")->model()->index(2, 0));
+    EXPECT_TRUE(facts().contains("Inlinks: 1 page\n")) << facts().toStdString();
+
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    Table("tblPages")->setFocus();
+    QTest::keyClick(Table("tblPages"), Qt::Key_Escape);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_FALSE(window_->testAttribute(Qt::WA_QuitOnClose)) << "a report left open never keeps the program running";
+}
+
+TEST_F(ReportWindowTest, TabLeavesEachTableForTheNextControl) {
+    Open();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    auto* tabs = window_->findChild<QTabWidget*>("tabsReport");
+    for (int tab = 0; tab < 3; ++tab) {
+        SCOPED_TRACE(tab);
+        tabs->setCurrentIndex(tab);
+        QTableView* view = Table(tab == 0 ? "tblPages" : tab == 1 ? "tblLinks" : "tblIssues");
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(0, 0));
+        QTest::keyClick(view, Qt::Key_Tab);
+        EXPECT_FALSE(view->hasFocus()) << "Tab moved on";
+        // Copy and Export CSV are reached from the table by the keyboard alone.
+        std::set<QString> reached;
+        for (int press = 0; press < 12 && QApplication::focusWidget() != nullptr; ++press) {
+            reached.insert(QApplication::focusWidget()->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        EXPECT_TRUE(reached.count("cmdCopy") == 1 && reached.count("cmdExportCsv") == 1);
+    }
+}
+
+TEST_F(ReportWindowTest, IssuesAreWorkedOutAwayFromTheWindowsThreadWithTheWorkShown) {
+    Open();
+    auto* bar = window_->findChild<QProgressBar*>("barIssues");
+    auto* again = window_->findChild<QPushButton*>("cmdFindIssues");
+    auto* note = window_->findChild<QLabel*>("lblIssueNote");
+    window_->findChild<QTabWidget*>("tabsReport")->setCurrentIndex(2);
+    // The call returns at once; the window says the work goes on until its outcome arrives.
+    EXPECT_TRUE(window_->Busy());
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_FALSE(again->isEnabled());
+    WaitForTheBackground();
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(again->isEnabled());
+    EXPECT_EQ(Table("tblIssues")->model()->rowCount(), 7);
+
+    // Nothing is worked out beside a run writing the crawl: the issues come once it has ended.
+    window_->SetRunGoing(true);
+    window_->FindIssues();
+    EXPECT_FALSE(window_->Busy());
+    EXPECT_TRUE(note->isVisible() && note->text().contains("once the crawl has ended")) << note->text().toStdString();
+    window_->SetRunGoing(false);
+    WaitForTheBackground();
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(Table("tblIssues")->model()->rowCount(), 7);
+}
+
+TEST_F(ReportWindowTest, ExportSaysOnTheWindowWhatItWrote) {
+    Open();
+    desktop_.saveAnswer = "/out/pages.csv";
+    window_->ExportCsv();
+    ASSERT_EQ(desktop_.files.count("/out/pages.csv"), 1u);
+    EXPECT_EQ(window_->findChild<QLabel*>("lblReportStatus")->text().toStdString(),
+              "Exported 5 rows to /out/pages.csv");
+}
+
+/// One page linking more pages than a view is given at first.
+class WideSite final : public crawl::PageFetcher {
+public:
+    static constexpr int kPages = ReportTableModel::kShownStep + 60;
+    crawl::FetchedPage Fetch(const std::string& url) override {
+        std::string body = "<title>page</title>";
+        if (url == kStart) {
+            for (int i = 0; i < kPages; ++i) {
+                body += "<a href=p" + std::to_string(i) + ".html>p</a>";
+            }
+        }
+        crawl::FetchedPage fetched = crawl::FetchedPage::Success(body);
+        fetched.status = 200;
+        fetched.contentType = "text/html";
+        return fetched;
+    }
+};
+
+TEST(ReportWindowLong, CtrlEndReachesTheLastRowOfTheTableNotOfTheRowsReadSoFar) {
+    vortaxel::test::ScratchFolder folder("report");
+    const std::string path = (folder / "wide.db").string();
+    {
+        std::string error;
+        auto store = app::CrawlStore::Open(path, app::CrawlStore::Access::Create, error);
+        ASSERT_NE(store, nullptr) << error;
+        ASSERT_TRUE(store->StartRun({kStart, crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
+        WideSite site;
+        crawl::CrawlListener quiet;
+        app::RunSetup setup;
+        setup.rules = crawl::RuleSet::Browser;
+        app::RunController controller(setup, quiet, site);
+        controller.KeepIn(*store);
+        controller.Run(kStart);
+    }
+    FakeDesktop desktop;
+    std::string error;
+    auto window = ReportWindow::Open(path, desktop, error);
+    ASSERT_NE(window, nullptr) << error;
+    window->show();
+    ASSERT_TRUE(Idle(*window));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTableView* pages = window->findChild<QTableView*>("tblPages");
+    pages->setFocus();
+    pages->setCurrentIndex(pages->model()->index(0, 0));
+    QTest::keyClick(pages, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(pages->currentIndex().row(), WideSite::kPages) << "the start page and every page it links";
+    EXPECT_EQ(pages->model()->index(WideSite::kPages, 0).data().toString().toStdString(),
+              Url("p" + std::to_string(WideSite::kPages - 1) + ".html"))
+        << pages->model()->index(WideSite::kPages - 1, 0).data().toString().toStdString() << " "
+        << static_cast<ReportTableModel*>(pages->model())->Error().toStdString();
 }
 
 TEST(ReportWindowControls, EveryControlIsNamedAndTheMenuEntryNeedsACrawl) {

@@ -2,6 +2,7 @@
 // without the network, and the audit page written from it.
 #include "tests/support/scratch_folder.h"
 #include "ui/main_window.h"
+#include "ui/report_window.h"
 #include "window_test_support.h"
 
 #include <algorithm>
@@ -13,8 +14,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 
@@ -147,9 +150,13 @@ TEST_F(WindowCrawlFileTest, ACrawlCutShortContinuesWithExactlyTheRest) {
 
 TEST_F(WindowCrawlFileTest, AnAnsweredNoLeavesTheWindowEmptyAndAFinishedCrawlIsNotOffered) {
     LoopbackSite& site = NewSite();
-    ServeShop(site, 5ms);
-    WhenReady stop([&] { return window_->Engine().List2().Count() >= 2; },
-                   [&] { QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton); });
+    ServeShop(site, 0ms);
+    site.Hold("/c.html");
+    WhenReady stop([&] { return !site.Targets().empty() && site.Targets().back() == "/c.html"; },
+                   [&] {
+                       window_->close();
+                       site.Release("/c.html");
+                   });
     CrawlByEnter(site.Url("/"));
     window_.reset();
 
@@ -167,6 +174,180 @@ TEST_F(WindowCrawlFileTest, AnAnsweredNoLeavesTheWindowEmptyAndAFinishedCrawlIsN
     window_ = NewWindow();
     window_->OfferKeptCrawl();
     EXPECT_TRUE(desktop_.questions.empty()) << "a crawl that ran to its end is not offered";
+}
+
+TEST_F(WindowCrawlFileTest, OnlyACrawlCutShortIsOfferedAtTheNextStart) {
+    const struct {
+        const char* name;
+        bool stopFirst;
+        bool closeWindow;
+        bool offered;
+    } rows[] = {
+        {"ended with Stop", true, false, false},
+        {"window closed during it", false, true, true},
+        {"stopped, then carried on and cut short by a close", true, true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        window_ = NewWindow();
+        LoopbackSite& site = NewSite();
+        ServeShop(site, 0ms);
+        // The page held cannot come until the cut has landed, however slow the machine.
+        const auto cutAt = [this, &site](const std::string& held, bool close) {
+            site.Hold(held);
+            return std::make_unique<WhenReady>(
+                [&site, held] { return !site.Targets().empty() && site.Targets().back() == held; },
+                [this, &site, held, close] {
+                    if (close) {
+                        window_->close();
+                    } else {
+                        QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton);
+                    }
+                    site.Release(held);
+                });
+        };
+        {
+            const auto cut = cutAt("/c.html", !row.stopFirst);
+            CrawlByEnter(site.Url("/"));
+            ASSERT_TRUE(cut->Fired());
+        }
+        if (row.stopFirst && row.closeWindow) {
+            const auto cut = cutAt("/d.html", true);
+            Action("mnuContinue")->trigger();
+            ASSERT_TRUE(cut->Fired());
+        }
+        window_.reset();
+        desktop_.questions.clear();
+        desktop_.askAnswer = false;
+        window_ = NewWindow();
+        window_->OfferKeptCrawl();
+        EXPECT_EQ(desktop_.questions.size(), row.offered ? 1u : 0u);
+    }
+}
+
+TEST_F(WindowCrawlFileTest, TheStatusLineTellsOfTheCrawlShownWhateverBroughtItThere) {
+    UseBrowserRules(false);
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    site.Serve("/a.html", vortaxel::test::Page{}.WithStatus(404));
+    const auto status = [this] { return Child<QLabel>(*window_, "statusText")->text().toStdString(); };
+    site.Hold("/c.html");
+    WhenReady stop([&] { return !site.Targets().empty() && site.Targets().back() == "/c.html"; },
+                   [&] {
+                       QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton);
+                       site.Release("/c.html");
+                   });
+    CrawlByEnter(site.Url("/"));
+    ASSERT_TRUE(stop.Fired());
+    const std::string stopped = status();
+    EXPECT_EQ(stopped.rfind("Stopped - Found 4 - Queued 1 - Failed 1 - ", 0), 0u) << stopped;
+    desktop_.saveAnswer = InFolder("stopped.vxcrawl");
+    Action("mnuSaveCrawlAs")->trigger();
+    EXPECT_EQ(Child<QLabel>(*window_, "statusNote")->toolTip().toStdString(),
+              "Crawl saved to " + InFolder("stopped.vxcrawl"));
+    // The clock stopped with the run: a second later, a failed open shows the line again as it was.
+    QTest::qWait(1100);
+    desktop_.openAnswer = InFolder("none.vxcrawl");
+    Action("mnuOpenCrawl")->trigger();
+    EXPECT_EQ(status(), stopped) << "the time of a run that has ended stays as it was";
+    desktop_.messages.clear();
+
+    // Another crawl, with failures of its own and none of the first's; then the first, opened from its file.
+    LoopbackSite& other = NewSite();
+    other.ServeHtml("/", "<p>alone</p>");
+    CrawlByEnter(other.Url("/"));
+    EXPECT_EQ(status().rfind("Done - Found 1 - Queued 0 - Failed 0 - ", 0), 0u) << status();
+    EXPECT_TRUE(Child<QLabel>(*window_, "statusNote")->text().isEmpty()) << "a new run starts a new story";
+    desktop_.openAnswer = InFolder("stopped.vxcrawl");
+    Action("mnuOpenCrawl")->trigger();
+    EXPECT_EQ(status(), "Stopped - Found 4 - Queued 1 - Failed 1") << "no clock: no run of it took place here";
+    EXPECT_EQ(Child<QLabel>(*window_, "lblcounter")->text().toStdString(), "Retrieving URLs: 4");
+
+    // Carried on: the crawl's failures are those of all its runs, listed once each.
+    Action("mnuContinue")->trigger();
+    EXPECT_EQ(status().rfind("Done - Found 5 - Queued 0 - Failed 1 - ", 0), 0u) << status();
+}
+
+TEST_F(WindowCrawlFileTest, AReportFollowsTheCrawlShownAndGoesWithTheMainWindow) {
+    UseBrowserRules(true);
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    CrawlByEnter(site.Url("/"));
+    window_->findChild<QAction*>("mnuReport")->trigger();
+    auto* report = window_->findChild<QWidget*>("frmReport", Qt::FindDirectChildrenOnly);
+    QWidget* shown = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == "frmReport" && top->isVisible()) {
+            shown = top;
+        }
+    }
+    ASSERT_EQ(report, nullptr) << "a window of its own";
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(window_->frameGeometry().intersects(shown->frameGeometry())) << "opened over the main window";
+    EXPECT_EQ(shown->windowTitle().toStdString(), "Report - crawl-in-progress.vxcrawl");
+
+    LoopbackSite& other = NewSite();
+    other.ServeHtml("/", "<p>alone</p>");
+    CrawlByEnter(other.Url("/"));
+    QTableView* pages = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == "frmReport" && top->isVisible()) {
+            pages = top->findChild<QTableView*>("tblPages");
+        }
+    }
+    ASSERT_NE(pages, nullptr) << "the report stays open for the new crawl";
+    for (int wait = 0; wait < 6000 && pages->model()->rowCount() != 1; ++wait) {
+        QTest::qWait(10);
+    }
+    ASSERT_EQ(pages->model()->rowCount(), 1);
+    EXPECT_EQ(pages->model()->index(0, 0).data().toString().toStdString(), other.Url("/"));
+
+    window_->close();
+    // The program ends when no window that keeps it running is left on screen.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(top->isVisible() && top->testAttribute(Qt::WA_QuitOnClose))
+            << top->objectName().toStdString() << " keeps the program running";
+    }
+    EXPECT_FALSE(pages->window()->isVisible());
+}
+
+TEST_F(WindowCrawlFileTest, IssuesAskedForDuringACrawlAreWorkedOutOnceItHasEnded) {
+    UseBrowserRules(true);
+    LoopbackSite& site = NewSite();
+    ServeShop(site, 0ms);
+    site.Serve("/d.html", vortaxel::test::Page{}.WithStatus(404));
+    ReportWindow* report = nullptr;
+    QString during;
+    site.Hold("/c.html");
+    WhenReady ask([&] { return std::ranges::count(site.Targets(), std::string("/c.html")) != 0; },
+                  [&] {
+                      Action("mnuReport")->trigger();
+                      for (QWidget* top : QApplication::topLevelWidgets()) {
+                          if (auto* shown = qobject_cast<ReportWindow*>(top); shown != nullptr && shown->isVisible()) {
+                              report = shown;
+                          }
+                      }
+                      if (report != nullptr) {
+                          report->findChild<QTabWidget*>("tabsReport")->setCurrentIndex(2);
+                          during = report->findChild<QLabel*>("lblIssueNote")->text();
+                          EXPECT_FALSE(report->Busy()) << "nothing is worked out beside the run";
+                      }
+                      site.Release("/c.html");
+                  });
+    CrawlByEnter(site.Url("/"));
+    ASSERT_TRUE(ask.Fired());
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(during.contains("once the crawl has ended")) << during.toStdString();
+    for (int wait = 0; wait < 6000 && report->Busy(); ++wait) {
+        QTest::qWait(10);
+    }
+    ASSERT_FALSE(report->Busy());
+    QTableView* issues = report->findChild<QTableView*>("tblIssues");
+    bool broken = false;
+    for (int row = 0; row < issues->model()->rowCount(); ++row) {
+        broken = broken || issues->model()->index(row, 0).data().toString() == "broken link";
+    }
+    EXPECT_TRUE(broken) << "the link to the missing page, found once the crawl had ended";
 }
 
 TEST_F(WindowCrawlFileTest, ASavedCrawlReopensWithoutTheNetworkAndExports) {
@@ -221,15 +402,21 @@ TEST_F(WindowCrawlFileTest, ASavedCrawlReopensWithoutTheNetworkAndExports) {
 
         desktop_.messages.clear();
         desktop_.saveAnswer = InFolder("audit.html");
+        EXPECT_EQ(Action("mnuSaveAuditPage")->isEnabled(), row.auditPage);
         Action("mnuSaveAuditPage")->trigger();
         if (row.auditPage) {
             ASSERT_EQ(desktop_.files.count(InFolder("audit.html")), 1u);
             EXPECT_NE(desktop_.files[InFolder("audit.html")].find("d.html"), std::string::npos);
             EXPECT_TRUE(desktop_.messages.empty());
+            EXPECT_EQ(Child<QLabel>(*window_, "statusNote")->toolTip().toStdString(),
+                      "Audit page saved to " + InFolder("audit.html"));
+            EXPECT_FALSE(Action("mnuSaveAuditPage")->toolTip().contains("Needs"));
         } else {
+            // Greyed, saying why in words of the window, not of the files behind it.
             EXPECT_EQ(desktop_.files.count(InFolder("audit.html")), 0u);
-            ASSERT_EQ(desktop_.messages.size(), 1u);
-            EXPECT_TRUE(desktop_.messages[0].text.startsWith("Cannot save the audit page"));
+            EXPECT_TRUE(desktop_.messages.empty());
+            EXPECT_TRUE(Action("mnuSaveAuditPage")->toolTip().contains("Browser Link Rules"));
+            EXPECT_FALSE(Action("mnuSaveAuditPage")->toolTip().contains(QString::fromStdString(folder_.Path())));
         }
         EXPECT_TRUE(site.Targets().empty() && other.Targets().empty()) << "no request: the crawl is read from disk";
     }

@@ -102,6 +102,41 @@ TEST_F(WindowStatusTest, OptionsEntriesReportThemselvesCheckable) {
     options->hide();
 }
 
+TEST_F(WindowStatusTest, OptionsEntriesSayInTheirRoleThatTheyCanBeCheckedCheckedOrNot) {
+    // The desktop's accessibility bus carries roles and "checked", not Qt's "checkable": the role must say it.
+    int entries = 0;
+    for (const char* name : {"mnuOptions", "mnuPagesAtOnce", "mnuDelay"}) {
+        SCOPED_TRACE(name);
+        QMenu* menu = window_->findChild<QMenu*>(name);
+        ASSERT_NE(menu, nullptr);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(menu);
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->childCount(); ++i) {
+            QAccessibleInterface* entry = list->child(i);
+            auto* action = qobject_cast<QAction*>(entry->object());
+            if (action == nullptr || !action->isCheckable()) {
+                continue;
+            }
+            ++entries;
+            SCOPED_TRACE(entry->text(QAccessible::Name).toStdString());
+            EXPECT_EQ(entry->role(),
+                      action->actionGroup() != nullptr ? QAccessible::RadioButton : QAccessible::CheckBox);
+            EXPECT_EQ(entry->state().checked, action->isChecked());
+            EXPECT_FALSE(entry->text(QAccessible::Name).contains('&'));
+            EXPECT_EQ(entry->parent(), list);
+        }
+    }
+    EXPECT_EQ(entries, 2 + 3 + 4);
+    // And a screen reader's user can tick one.
+    QAction* robots = window_->findChild<QAction*>("mnuObeyRobots");
+    QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(robots);
+    ASSERT_NE(entry, nullptr);
+    ASSERT_NE(entry->actionInterface(), nullptr);
+    const bool before = robots->isChecked();
+    entry->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_NE(robots->isChecked(), before);
+}
+
 TEST_F(WindowStatusTest, StatusLineCountsTheRunAndSaysDone) {
     EXPECT_FALSE(window_->statusBar()->accessibleName().isEmpty());
     EXPECT_FALSE(Child<QLabel>(*window_, "statusText")->accessibleName().isEmpty());
@@ -123,6 +158,49 @@ TEST_F(WindowStatusTest, StartAddressThatCannotBeReachedSaysWhy) {
     CrawlByEnter(start);
     EXPECT_TRUE(Status().startsWith(QString::fromStdString("Cannot reach " + start + ": "))) << Status().toStdString();
     EXPECT_GT(Status().size(), static_cast<qsizetype>(start.size() + 15)) << "with the reason";
+}
+
+TEST_F(WindowStatusTest, AStartThatFetchesNothingSaysWhyWithTheReasonInSight) {
+    LoopbackSite& site = NewSite();
+    site.ServeHtml("/", R"(<a href="a.html">a</a>)");
+    site.ServeHtml("/a.html", "<p>a</p>");
+    CrawlByEnter(site.Url("/"));
+    ASSERT_EQ(Found().Count(), 2u);
+    const std::string closed = LoopbackSite().Url("/");
+    const std::string longAddress = closed + std::string(300, 'x') + "/end.html";
+    const struct {
+        const char* name;
+        bool browser;
+        std::string start;
+        std::string shownStart;
+        const char* reason;
+    } rows[] = {
+        {"no address, classic rules", false, "htp:/example.test/", "Cannot reach htp:/", "only http and https"},
+        {"no address, browser rules", true, "htp:/example.test/", "The start failed: ", "it is no web address"},
+        {"a long address that cannot be reached", false, longAddress, "Cannot reach http://127.0.0.1:", ": "},
+        {"the same, browser rules", true, longAddress, "Cannot reach http://127.0.0.1:", ": "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto* browser = window_->findChild<QAction*>("mnuBrowserRules");
+        if (browser->isChecked() != row.browser) {
+            browser->trigger();
+        }
+        CrawlByEnter(row.start);
+        QLabel* line = Child<QLabel>(*window_, "statusText");
+        EXPECT_TRUE(line->text().startsWith(QString::fromStdString(row.shownStart))) << line->text().toStdString();
+        EXPECT_TRUE(line->text().contains(row.reason)) << line->text().toStdString();
+        EXPECT_LT(line->text().size(), 200) << "the reason is not pushed out of sight";
+        EXPECT_FALSE(line->text().startsWith("Done")) << line->text().toStdString();
+        EXPECT_TRUE(line->toolTip().contains(QString::fromStdString(row.start))) << "the whole address in the tooltip";
+        QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(line);
+        ASSERT_NE(readable, nullptr);
+        EXPECT_TRUE(readable->text(QAccessible::Description).contains(row.reason))
+            << "a screen reader reads the line itself, not only its name";
+        EXPECT_EQ(Child<QLabel>(*window_, "lblcounter")->text().toStdString(),
+                  "Retrieving URLs: " + std::to_string(Found().Count()))
+            << "the count of the list before is gone with it";
+    }
 }
 
 TEST_F(WindowStatusTest, SecondStopGivesUpThePageInHandAndTheLineSaysStopping) {
