@@ -27,10 +27,11 @@ constexpr std::size_t kLongestName = 31;
 constexpr std::size_t kLongestLegacy = 6;
 constexpr char32_t kReplacement = 0xFFFD;
 
-template <std::size_t N> std::optional<std::string_view> Lookup(const Named (&table)[N], std::string_view name) {
-    const auto found = std::lower_bound(std::begin(table), std::end(table), name,
+template <std::size_t N>
+std::optional<std::string_view> Lookup(const std::array<Named, N>& table, std::string_view name) {
+    const auto found = std::lower_bound(table.begin(), table.end(), name,
                                         [](const Named& n, std::string_view key) { return n.name < key; });
-    if (found != std::end(table) && found->name == name) {
+    if (found != table.end() && found->name == name) {
         return found->text;
     }
     return std::nullopt;
