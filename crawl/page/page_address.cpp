@@ -79,23 +79,6 @@ bool EndsInDotSegment(std::string_view base) {
 
 } // namespace
 
-std::string StripLinkBlanks(std::string_view link) {
-    while (!link.empty() && IsBlank(link.front())) {
-        link.remove_prefix(1);
-    }
-    while (!link.empty() && IsBlank(link.back())) {
-        link.remove_suffix(1);
-    }
-    std::string out;
-    out.reserve(link.size());
-    for (const char c : link) {
-        if (c != '\t' && c != '\n' && c != '\r') {
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::optional<std::string> PageIdentity(std::string_view base, std::string_view link) {
     if (link.size() > kMaxLinkBytes || base.size() > kMaxLinkBytes) {
         return std::nullopt;

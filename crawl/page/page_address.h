@@ -8,12 +8,8 @@
 
 namespace vortaxel::crawl {
 
-/// Links longer than this are skipped: no real page address comes near it.
+/// Links longer than this are left out (and noted): no real page address comes near it.
 inline constexpr std::size_t kMaxLinkBytes = std::size_t{64} * 1024;
-
-/// A link as a browser takes it: C0 controls and spaces around it and every tab, CR and LF inside
-/// removed.
-std::string StripLinkBlanks(std::string_view link);
 
 /// The one address that stands for every spelling of a page: `link` resolved against `base` as a
 /// browser's URL parser resolves it (see ParseBrowserUrl), fragment dropped. User information is kept as

@@ -1,3 +1,4 @@
+#include "crawl/browser/audit_links.h"
 #include "crawl/page/browser_url.h"
 #include "crawl/page/page_address.h"
 
@@ -253,6 +254,19 @@ TEST(LinkBaseOf, TakesTheBaseAsBrowsersDo) {
     // One that fails leaves the page's own address.
     EXPECT_EQ(LinkBaseOf(kPage, "http://[bad/"), kPage);
     EXPECT_EQ(LinkBaseOf(kPage, "http://a b/"), kPage);
+}
+
+// A page whose base is a mailto: address has relative links that name no page, as in a browser, where
+// they were once resolved against the page itself.
+TEST(LinkBaseOf, AMailtoBaseLeavesRelativeLinksUnresolved) {
+    PageRead read = ReadPage(R"(<base href="mailto:someone@site.test"><a href="rel.html">r</a>)"
+                             R"(<a href="http://site.test/abs.html">a</a><a href="#top">t</a>)");
+    PageIdentityCache identities;
+    ResolveLinksAhead(read, "http://site.test/docs/p.html", identities);
+    ASSERT_EQ(read.links.size(), 3U);
+    EXPECT_FALSE(read.links[0].identity);
+    EXPECT_EQ(read.links[1].identity.value_or("(none)"), "http://site.test/abs.html");
+    EXPECT_FALSE(read.links[2].identity);
 }
 
 } // namespace
