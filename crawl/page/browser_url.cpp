@@ -445,7 +445,9 @@ std::optional<BrowserUrl> ParseAuthority(std::string_view scheme, std::string_vi
         AppendEncoded(url.href, userinfo.substr(0, colon), InUserinfoSet);
         if (colon != kNone && colon + 1 < userinfo.size()) {
             url.href += ':';
+            url.passwordStart = url.href.size();
             AppendEncoded(url.href, userinfo.substr(colon + 1), InUserinfoSet);
+            url.passwordEnd = url.href.size();
         }
         if (url.href.size() != userStart) {
             url.href += '@';

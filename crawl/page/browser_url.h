@@ -18,6 +18,9 @@ struct BrowserUrl {
     /// Where the path starts in `href`, and the query's "?" (npos for no query).
     std::size_t pathStart = 0;
     std::size_t queryStart = std::string::npos;
+    /// Where the password stands in `href`, when there is one (passwordStart < passwordEnd).
+    std::size_t passwordStart = 0;
+    std::size_t passwordEnd = 0;
 
     bool IsWeb() const { return !href.empty(); }
 };

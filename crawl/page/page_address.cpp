@@ -88,6 +88,10 @@ std::optional<std::string> PageIdentity(std::string_view base, std::string_view 
     if (!url || !url->IsWeb()) {
         return std::nullopt;
     }
+    if (url->passwordStart < url->passwordEnd) {
+        // A password is neither shown nor kept: the crawl's own login, if any, goes in its place on the wire.
+        url->href.replace(url->passwordStart, url->passwordEnd - url->passwordStart, kHiddenPassword);
+    }
     return std::move(url->href);
 }
 
