@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace vortaxel::app {
 
@@ -21,11 +23,12 @@ constexpr const char* kRowQuery =
 constexpr const char* kInlinksQuery = "SELECT count(DISTINCT page_id) FROM links WHERE target = ? AND page_id != ?";
 constexpr const char* kOutlinksQuery = "SELECT count(*) FROM links WHERE page_id = ?";
 constexpr const char* kHopsQuery = "SELECT code, url FROM hops WHERE fetch_id = ? ORDER BY hop";
-// Links whose target's last fetch failed, was blocked or answered 4xx or 5xx, as IsBrokenLink decides.
+// Links whose target's last fetch failed or answered 4xx or 5xx, as IsBrokenLink decides: a blocked one is
+// no broken link.
 constexpr const char* kBrokenQuery = "SELECT count(*), count(DISTINCT l.target), count(DISTINCT p.url) "
                                      "FROM links l JOIN pages p ON p.id = l.page_id ";
 constexpr const char* kBrokenWhere =
-    " WHERE f.id IS NOT NULL AND (f.blocked != 0 OR coalesce(f.error, '') != '' OR f.status >= 400)";
+    " WHERE f.id IS NOT NULL AND f.blocked = 0 AND (coalesce(f.error, '') != '' OR f.status >= 400)";
 constexpr const char* kLinkQuery =
     "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, f.ok, f.status, f.error, f.blocked, l.page_id, f.id "
     "FROM links l JOIN pages p ON p.id = l.page_id ";
@@ -91,6 +94,7 @@ void ReadLinkColumns(const SqlStatement& links, audit::AuditLink& link) {
     link.follow = links.Int(5) != 0;
     link.targetStatus.reset();
     link.targetError.clear();
+    link.targetBlocked = false;
 }
 
 void MakeDistinct(std::vector<std::int64_t>& ids) {
@@ -205,13 +209,17 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
             outlinks.Bind(1, rows.Int(12));
             page.outlinks = count(outlinks);
         } else {
+            // Only a listed page keeps its depth; an address that is no page has none to chart.
+            page.depth = -1;
             page.robots = robotsTag;
         }
-        const std::int64_t ownPage = row.listed ? rows.Int(12) : std::int64_t{-1};
+        // Links name the address as written, whatever it answers: a redirect's inlinks are the links to it,
+        // not to where it leads. A page's links to its own address are no inlinks.
+        const std::int64_t ownPage = row.listed && self == page.url ? rows.Int(12) : std::int64_t{-1};
         if (inlinksCounted_) {
-            page.inlinks = targets_->Inlinks(self, ownPage);
+            page.inlinks = targets_->Inlinks(page.url, ownPage);
         } else {
-            inlinks.Bind(1, self);
+            inlinks.Bind(1, page.url);
             inlinks.Bind(2, ownPage);
             page.inlinks = count(inlinks);
         }
@@ -221,8 +229,9 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
         }
         hops.Reset();
         const bool html = row.listed || (ok && rows.Int(24) == 0 && IsHtmlType(page.contentType));
-        page.indexability = audit::DecideIndexability(
-            {page.status, blocked, !blocked && !page.status, html, page.robots, page.canonical, self});
+        page.indexability =
+            audit::DecideIndexability({page.status, blocked, !blocked && !page.status, html, page.robots,
+                                       page.canonical, self, !page.redirectChain.empty() || row.redirects > 0});
         visit(row);
     }
     return rows.Status() ? std::string() : store_.FailureText(rows.Status());
@@ -256,7 +265,8 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
             if (links.Int(7) != 0) {
                 link.targetStatus = static_cast<int>(links.Int(7));
             }
-            link.targetError = links.Int(9) != 0 ? kBlocked : links.Text(8);
+            link.targetBlocked = links.Int(9) != 0;
+            link.targetError = link.targetBlocked ? kBlocked : links.Text(8);
         }
         visit(row);
     }
@@ -290,6 +300,7 @@ std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const Audit
                 if (target->status != 0) {
                     link.targetStatus = target->status;
                 }
+                link.targetBlocked = target->blocked;
                 link.targetError = target->blocked ? kBlocked : std::string_view(target->error);
             }
         }
@@ -415,14 +426,30 @@ std::string AuditSummaryCounter::Finish(audit::AuditSummary& result) {
 std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks) {
     data.meta.startUrl = store_.Settings().startText;
     data.meta.rules = "browser";
+    // The file keeps no clock: whoever ran the crawl says how long it took.
+    data.meta.durationKnown = false;
     // Grown one row at a time, the list would at its last doubling hold half as much again as it needs.
     if (std::int64_t rows = 0; store_.Db().QueryInt("SELECT count(*) FROM fetches", rows) && rows > 0) {
         data.pages.reserve(data.pages.size() + static_cast<std::size_t>(rows));
     }
     std::string error = ForEachRow([&data](const AuditRow& row) { data.pages.push_back(row.page); });
+    // A page's images are counted on the rows of its own address, as its outlinks are.
+    std::unordered_map<std::string_view, std::vector<std::size_t>> rowsOf;
+    for (std::size_t i = 0; i < data.pages.size(); ++i) {
+        rowsOf[data.pages[i].url].push_back(i);
+    }
     std::size_t others = 0;
+    std::uint64_t total = 0;
     if (error.empty()) {
         error = ForEachLink([&](const audit::AuditLink& link) {
+            ++total;
+            if (audit::IsImageWithoutAlt(link)) {
+                if (const auto rows = rowsOf.find(link.source); rows != rowsOf.end()) {
+                    for (const std::size_t row : rows->second) {
+                        ++data.pages[row].imagesWithoutAlt;
+                    }
+                }
+            }
             const bool broken = audit::IsBrokenLink(link);
             if (broken || others < mostOtherLinks) {
                 others += broken ? 0 : 1;
@@ -430,6 +457,7 @@ std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks
             }
         });
     }
+    data.linksTotal = total;
     return error;
 }
 

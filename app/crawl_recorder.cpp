@@ -80,6 +80,10 @@ void CrawlRecorder::PageBlocked(std::string_view url) {
 void CrawlRecorder::PageParsed(std::string_view url, const std::shared_ptr<const crawl::PageRead>& read) {
     turn_.readUrl = url;
     turn_.read = read;
+    // The page read is the one the turn's last fetch brought.
+    const auto fetched = std::find_if(turn_.events.rbegin(), turn_.events.rend(),
+                                      [](const Event& event) { return event.kind == Event::Kind::Fetched; });
+    turn_.readRobotsTag = fetched == turn_.events.rend() ? std::string() : fetched->page.robotsTag;
 }
 
 void CrawlRecorder::PageInSitemap(std::string_view /*url*/) {
@@ -320,7 +324,8 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
     if (!Check(pageFacts_.Run())) {
         return false;
     }
-    const bool pageNofollow = crawl::RobotsSayNofollow(facts.metaRobots);
+    const bool pageNofollow =
+        crawl::RobotsSayNofollow(facts.metaRobots) || crawl::RobotsSayNofollow(turn.readRobotsTag);
     // Links the reader resolved for this very address are taken as they are; a target that names no
     // web page is kept as written.
     const bool resolvedAhead = read.resolvedFor == url;
@@ -335,7 +340,7 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
         insertLink_.Bind(4, crawl::SourceName(link.source));
         insertLink_.Bind(5, link.rel);
         insertLink_.Bind(6, link.hreflang);
-        insertLink_.Bind(7, std::int64_t{!pageNofollow && !crawl::RelSaysNofollow(link.rel) ? 1 : 0});
+        insertLink_.Bind(7, std::int64_t{crawl::RecordedAsFollowed(link, pageNofollow) ? 1 : 0});
         if (!Check(insertLink_.Run())) {
             return false;
         }

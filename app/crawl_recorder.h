@@ -88,6 +88,8 @@ private:
         // The listed page's address and what was read there.
         std::string readUrl;
         std::shared_ptr<const crawl::PageRead> read;
+        // The X-Robots-Tag its answer carried.
+        std::string readRobotsTag;
         bool inSitemap = false;
         // The turn queued pages no link led to.
         bool unlinked = false;

@@ -1,9 +1,12 @@
 #include "app/crawl_report.h"
 
+#include "export/audit_issues.h"
 #include "export/audit_summary.h"
+#include "export/utf8.h"
 
 #include <array>
 #include <span>
+#include <unordered_map>
 #include <utility>
 
 namespace vortaxel::app {
@@ -65,11 +68,13 @@ constexpr std::array kIssueColumns = {
     Column{"Issue", "i.issue", false, true},
     Column{"Page", "i.address", false, true},
     Column{"Detail", "i.detail", false, true},
+    Column{"Severity", "i.severity", false, true},
 };
 
 constexpr std::array<const char*, 1> kPageOrder = {"f.id"};
 constexpr std::array<const char*, 1> kLinkOrder = {"l.id"};
-constexpr std::array<const char*, 2> kIssueOrder = {"i.rank", "i.id"};
+// A kind's rows with the same subject (the broken address a link leads to) come together.
+constexpr std::array<const char*, 3> kIssueOrder = {"i.rank", "i.subject", "i.id"};
 
 const TableShape& ShapeOf(ReportKind kind) {
     static const std::string linkFrom = std::string("links l JOIN pages p ON p.id = l.page_id ") + kLinkTargetFetch;
@@ -95,17 +100,7 @@ std::string LikePattern(std::string_view text) {
     return pattern + "%";
 }
 
-// The order in which the findings are listed, as the summary names them.
-enum class IssueRank : std::int64_t {
-    BrokenLink,
-    RedirectChain,
-    Redirect,
-    MissingTitle,
-    DuplicateTitle,
-    MissingDescription,
-    DuplicateDescription,
-    Noindex,
-};
+using audit::IssueKind;
 
 class IssueWriter {
 public:
@@ -115,12 +110,13 @@ public:
         SqlStatus status = db_.Execute(
             "DROP TABLE IF EXISTS temp.report_issues; DROP TABLE IF EXISTS temp.report_texts;"
             "CREATE TEMP TABLE report_issues (id INTEGER PRIMARY KEY, rank INTEGER NOT NULL, issue TEXT NOT NULL,"
-            "  address TEXT NOT NULL, detail TEXT NOT NULL, fetch_id INTEGER);"
+            "  address TEXT NOT NULL, detail TEXT NOT NULL, fetch_id INTEGER, severity TEXT NOT NULL,"
+            "  subject TEXT NOT NULL DEFAULT '');"
             "CREATE TEMP TABLE report_texts (rank INTEGER NOT NULL, value TEXT NOT NULL, address TEXT NOT NULL,"
             "  fetch_id INTEGER NOT NULL)");
         if (status) {
-            status = insert_.Prepare(
-                db_, "INSERT INTO temp.report_issues (rank, issue, address, detail, fetch_id) VALUES (?, ?, ?, ?, ?)");
+            status = insert_.Prepare(db_, "INSERT INTO temp.report_issues (rank, issue, address, detail, fetch_id, "
+                                          "severity, subject) VALUES (?, ?, ?, ?, ?, ?, ?)");
         }
         if (status) {
             status = text_.Prepare(db_, "INSERT INTO temp.report_texts (rank, value, address, fetch_id) "
@@ -132,9 +128,12 @@ public:
         return status;
     }
 
-    void Issue(IssueRank rank, std::string_view address, std::string_view detail, std::optional<std::int64_t> fetch) {
+    void Issue(IssueKind rank, std::string_view address, std::string_view detail, std::optional<std::int64_t> fetch,
+               std::string_view subject = "") {
         insert_.Bind(1, static_cast<std::int64_t>(rank));
         insert_.Bind(2, RankText(rank));
+        insert_.Bind(6, audit::SeverityText(audit::InfoOf(rank).severity));
+        insert_.Bind(7, subject);
         insert_.Bind(3, address);
         insert_.Bind(4, detail);
         if (fetch) {
@@ -146,12 +145,12 @@ public:
     }
 
     /// A title or description, to find those other pages share once every page is in.
-    void Text(IssueRank missing, std::string_view value, const AuditRow& row) {
+    void Text(IssueKind missing, IssueKind shared, std::string_view value, const AuditRow& row) {
         if (value.empty()) {
             Issue(missing, row.page.url, "", row.fetchId);
             return;
         }
-        text_.Bind(1, static_cast<std::int64_t>(missing) + 1);
+        text_.Bind(1, static_cast<std::int64_t>(shared));
         text_.Bind(2, value);
         text_.Bind(3, row.page.url);
         text_.Bind(4, row.fetchId);
@@ -174,25 +173,51 @@ public:
         }
         SqlStatement shared;
         SqlStatus status =
-            shared.Prepare(db_, "INSERT INTO temp.report_issues (rank, issue, address, detail, fetch_id) "
-                                "SELECT t.rank, CASE t.rank WHEN ? THEN ? ELSE ? END, t.address, t.value, t.fetch_id "
+            shared.Prepare(db_, "INSERT INTO temp.report_issues (rank, issue, address, detail, fetch_id, severity, "
+                                "subject) SELECT t.rank, CASE t.rank WHEN ?1 THEN ?2 ELSE ?3 END, t.address, t.value, "
+                                "t.fetch_id, CASE t.rank WHEN ?1 THEN ?4 ELSE ?5 END, t.value "
                                 "FROM temp.report_texts t WHERE (t.rank, t.value) IN "
                                 "(SELECT rank, value FROM temp.report_texts GROUP BY rank, value HAVING count(*) > 1) "
                                 "ORDER BY t.rank, t.value, t.fetch_id");
         if (status) {
-            shared.Bind(1, static_cast<std::int64_t>(IssueRank::DuplicateTitle));
-            shared.Bind(2, RankText(IssueRank::DuplicateTitle));
-            shared.Bind(3, RankText(IssueRank::DuplicateDescription));
+            shared.Bind(1, static_cast<std::int64_t>(IssueKind::DuplicateTitle));
+            shared.Bind(2, RankText(IssueKind::DuplicateTitle));
+            shared.Bind(3, RankText(IssueKind::DuplicateDescription));
+            shared.Bind(4, audit::SeverityText(audit::InfoOf(IssueKind::DuplicateTitle).severity));
+            shared.Bind(5, audit::SeverityText(audit::InfoOf(IssueKind::DuplicateDescription).severity));
             status = shared.Run();
         }
         return status ? db_.Execute("DROP TABLE temp.report_texts") : status;
     }
 
-    static std::string_view RankText(IssueRank rank) {
-        static constexpr std::array<std::string_view, 8> kTexts = {
-            "broken link",         "redirect chain",        "redirect", "missing title", "duplicate title",
-            "missing description", "duplicate description", "noindex",
+    /// The kind as a row names it: the words the summary uses, in the singular.
+    static std::string_view RankText(IssueKind rank) {
+        static constexpr std::array<std::string_view, 23> kTexts = {
+            "broken link",
+            "blocked link",
+            "client error",
+            "server error",
+            "no answer",
+            "redirect chain",
+            "redirect",
+            "missing title",
+            "title too long",
+            "title too short",
+            "duplicate title",
+            "missing description",
+            "description too long",
+            "description too short",
+            "duplicate description",
+            "missing h1",
+            "several h1",
+            "image without alt",
+            "invalid canonical",
+            "sitemap error",
+            "noindex",
+            "canonicalised",
+            "orphan",
         };
+        static_assert(kTexts.size() == static_cast<std::size_t>(IssueKind::Orphan) + 1);
         return kTexts.at(static_cast<std::size_t>(rank));
     }
 
@@ -255,6 +280,9 @@ std::string ReportTable::Where() const {
     if (linksOn_) {
         add("l.page_id = ?3");
     }
+    if (issueKind_) {
+        add("i.rank = ?6");
+    }
     if (!filter_.empty()) {
         std::string any;
         for (const Column& column : ShapeOf(kind_).columns) {
@@ -278,6 +306,9 @@ void ReportTable::BindWhere(SqlStatement& statement) const {
     }
     if (linksOn_) {
         statement.Bind(3, *linksOn_);
+    }
+    if (issueKind_) {
+        statement.Bind(6, *issueKind_);
     }
 }
 
@@ -383,27 +414,70 @@ std::string BuildReportIssues(CrawlStore& store) {
         return store.FailureText(status);
     }
     AuditReader reader(store);
-    std::string error = reader.ForEachLink([&issues](const audit::AuditLink& link) {
+    // A page's images without alt text, by the page's address, counted as its links go by.
+    std::unordered_map<std::string, std::uint64_t> imagesWithoutAlt;
+    std::string error = reader.ForEachLink([&issues, &imagesWithoutAlt](const audit::AuditLink& link) {
         if (audit::IsBrokenLink(link)) {
             const std::string outcome = link.targetStatus ? std::to_string(*link.targetStatus) : link.targetError;
-            issues.Issue(IssueRank::BrokenLink, link.source, outcome + " " + link.target, issues.FetchOf(link.source));
+            issues.Issue(IssueKind::BrokenLink, link.source, outcome + " " + link.target, issues.FetchOf(link.source),
+                         link.target);
+        } else if (audit::IsBlockedLink(link)) {
+            issues.Issue(IssueKind::BlockedLink, link.source, link.target, issues.FetchOf(link.source), link.target);
+        }
+        if (audit::IsImageWithoutAlt(link)) {
+            ++imagesWithoutAlt[link.source];
         }
     });
     if (!error.empty()) {
         return error;
     }
-    error = reader.ForEachRow([&issues](const AuditRow& row) {
+    const std::string start = store.Settings().startText;
+    error = reader.ForEachRow([&](const AuditRow& row) {
         const audit::AuditPage& page = row.page;
+        if (page.status && *page.status >= 400) {
+            issues.Issue(*page.status >= 500 ? IssueKind::ServerError : IssueKind::ClientError, page.url,
+                         std::to_string(*page.status), row.fetchId);
+        } else if (!page.status && page.indexability != audit::Indexability::BlockedByRobots) {
+            issues.Issue(IssueKind::NoAnswer, page.url, page.error, row.fetchId);
+        }
         if (!page.redirectChain.empty()) {
-            issues.Issue(page.redirectChain.size() > 1 ? IssueRank::RedirectChain : IssueRank::Redirect, page.url,
+            issues.Issue(page.redirectChain.size() > 1 ? IssueKind::RedirectChain : IssueKind::Redirect, page.url,
                          audit::RedirectChainText(page.redirectChain), row.fetchId);
         }
+        if (row.listed && !page.canonical.empty() && !audit::IsWebAddress(page.canonical)) {
+            issues.Issue(IssueKind::InvalidCanonical, page.url, page.canonical, row.fetchId);
+        }
         if (audit::HasPageText(page)) {
-            issues.Text(IssueRank::MissingTitle, page.title, row);
-            issues.Text(IssueRank::MissingDescription, page.metaDescription, row);
+            issues.Text(IssueKind::MissingTitle, IssueKind::DuplicateTitle, page.title, row);
+            issues.Text(IssueKind::MissingDescription, IssueKind::DuplicateDescription, page.metaDescription, row);
+            const auto length = [&](std::string_view text, std::size_t shortest, std::size_t longest, IssueKind under,
+                                    IssueKind over) {
+                if (std::string problem = audit::LengthProblem(text, shortest, longest); !problem.empty()) {
+                    issues.Issue(keywords::Utf8Length(text) > longest ? over : under, page.url, problem, row.fetchId);
+                }
+            };
+            length(page.title, audit::kTitleShortest, audit::kTitleLongest, IssueKind::TitleTooShort,
+                   IssueKind::TitleTooLong);
+            length(page.metaDescription, audit::kDescriptionShortest, audit::kDescriptionLongest,
+                   IssueKind::DescriptionTooShort, IssueKind::DescriptionTooLong);
+            if (page.h1Count == 0) {
+                issues.Issue(IssueKind::MissingH1, page.url, "", row.fetchId);
+            } else if (page.h1Count > 1) {
+                issues.Issue(IssueKind::SeveralH1, page.url, std::to_string(page.h1Count) + " H1s", row.fetchId);
+            }
+            if (const auto images = imagesWithoutAlt.find(page.url); images != imagesWithoutAlt.end()) {
+                issues.Issue(IssueKind::ImagesWithoutAlt, page.url,
+                             std::to_string(images->second) + (images->second == 1 ? " image" : " images"),
+                             row.fetchId);
+            }
         }
         if (page.indexability == audit::Indexability::Noindex) {
-            issues.Issue(IssueRank::Noindex, page.url, page.robots, row.fetchId);
+            issues.Issue(IssueKind::Noindex, page.url, page.robots, row.fetchId);
+        } else if (page.indexability == audit::Indexability::Canonicalised) {
+            issues.Issue(IssueKind::Canonicalised, page.url, page.canonical, row.fetchId);
+        }
+        if (audit::IsOrphan(page, audit::AuditRunMeta{start, {}, {}, 0, true})) {
+            issues.Issue(IssueKind::Orphan, page.url, "", row.fetchId);
         }
     });
     if (!error.empty()) {
@@ -411,6 +485,27 @@ std::string BuildReportIssues(CrawlStore& store) {
     }
     const SqlStatus status = issues.Finish();
     return status ? std::string() : store.FailureText(status);
+}
+
+SqlStatus ReadIssueGroups(SqlDatabase& db, std::vector<ReportIssueGroup>& groups) {
+    groups.clear();
+    SqlStatement query;
+    SqlStatus status = query.Prepare(db, "SELECT rank, count(*), count(DISTINCT address) FROM temp.report_issues "
+                                         "GROUP BY rank ORDER BY rank");
+    if (!status) {
+        return status;
+    }
+    while (query.Step()) {
+        const auto kind = static_cast<IssueKind>(query.Int(0));
+        const audit::IssueKindInfo& info = audit::InfoOf(kind);
+        groups.push_back({kind, std::string(info.title), std::string(audit::SeverityText(info.severity)),
+                          static_cast<std::uint64_t>(query.Int(1)), static_cast<std::uint64_t>(query.Int(2))});
+    }
+    return query.Status();
+}
+
+void ReportTable::OnlyIssue(audit::IssueKind kind) {
+    issueKind_ = static_cast<std::int64_t>(kind);
 }
 
 std::unique_ptr<CrawlStore> OpenReportStore(const std::string& path, std::string& error) {

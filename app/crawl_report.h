@@ -3,6 +3,7 @@
 #include "app/audit_reader.h"
 #include "app/crawl_store.h"
 #include "app/sqlite_db.h"
+#include "export/audit_issues.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +21,8 @@ enum class ReportKind {
     Pages,
     /// Every link of every page.
     Links,
-    /// The audit's findings, one row per page and finding (see `BuildReportIssues`).
+    /// The audit's findings, one row per page and finding (see `BuildReportIssues`): issue, page, detail and
+    /// severity ("error", "warning", "notice").
     Issues,
 };
 
@@ -51,6 +53,8 @@ public:
     void OnlyLinksTo(std::string url);
     /// Link tables only: the links on the page `pageId` (its outlinks).
     void OnlyLinksOn(std::int64_t pageId);
+    /// Issue tables only: the rows of one kind (a branch of ReadIssueGroups' tree).
+    void OnlyIssue(audit::IssueKind kind);
 
     SqlStatus Count(std::int64_t& count);
     /// Up to `limit` rows from `offset` on, in the table's order.
@@ -69,7 +73,22 @@ private:
     std::string filter_;
     std::optional<std::string> linksTo_;
     std::optional<std::int64_t> linksOn_;
+    std::optional<std::int64_t> issueKind_;
 };
+
+/// One kind of finding in the Issues table, as the top of a tree of kind, count and pages shows it.
+struct ReportIssueGroup {
+    audit::IssueKind kind;
+    /// As the audit page heads it ("Broken links").
+    std::string title;
+    std::string severity;
+    /// Its rows, and the distinct pages among them.
+    std::uint64_t rows = 0;
+    std::uint64_t pages = 0;
+};
+
+/// The kinds BuildReportIssues found, in their order (errors first), with their counts.
+SqlStatus ReadIssueGroups(SqlDatabase& db, std::vector<ReportIssueGroup>& groups);
 
 /// What the details of one page show: its audit row, and the page's id when it listed one.
 struct ReportPageDetails {
@@ -82,9 +101,11 @@ struct ReportPageDetails {
 /// The audit's reading of the fetch `fetchId`; nullopt when there is none. Errors name the file.
 std::optional<ReportPageDetails> ReadPageDetails(CrawlStore& store, std::int64_t fetchId, std::string& error);
 
-/// Works out the audit's findings as the summary counts them (broken links with each page holding them,
-/// redirects, missing and shared titles and descriptions, noindex pages) into a table of the connection's
-/// own, which the Issues table reads; built again on each call. Returns why it failed, or "".
+/// Works out the audit's findings as the audit page lists them (broken links with each page holding them,
+/// grouped by the address they lead to, links robots.txt blocks, error pages, redirects, missing, shared,
+/// too long and too short titles and descriptions, H1s, invalid canonicals, images without alt text,
+/// noindex, canonicalised and orphan pages) into a table of the connection's own, which the Issues table
+/// reads; built again on each call. Returns why it failed, or "".
 std::string BuildReportIssues(CrawlStore& store);
 
 /// Opens a kept crawl for reading beside a run that may write it: the store leaves the file unlocked

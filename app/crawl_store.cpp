@@ -1,10 +1,13 @@
 #include "app/crawl_store.h"
 
+#include "app/crawl_file_check.h"
+
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <sqlite3.h>
 #include <system_error>
 #include <unistd.h>
@@ -58,6 +61,10 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "CREATE TABLE hops ("
     "  fetch_id INTEGER NOT NULL REFERENCES fetches (id), hop INTEGER NOT NULL, code INTEGER NOT NULL,"
     "  url TEXT NOT NULL, PRIMARY KEY (fetch_id, hop)) WITHOUT ROWID;",
+    // 3: every setting that changes what a crawl finds, so that a resumed crawl goes on as it began.
+    "ALTER TABLE settings ADD COLUMN follow_nofollow INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE settings ADD COLUMN sitemaps INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE settings ADD COLUMN check_resources INTEGER NOT NULL DEFAULT 0;",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {
@@ -153,7 +160,10 @@ std::unique_ptr<CrawlStore> CrawlStore::Open(const std::string& path, Access acc
         return refuse("the file is read-only");
     }
     if (writing && ::access(ParentOf(path).c_str(), W_OK) != 0) {
-        return refuse("its folder is read-only");
+        if (errno == ENOENT) {
+            return refuse("its folder " + ParentOf(path) + " does not exist");
+        }
+        return refuse(errno == ENOTDIR ? ParentOf(path) + " is not a folder" : std::string("its folder is read-only"));
     }
     if (exists && ::access(path.c_str(), R_OK) != 0) {
         return refuse(std::strerror(errno));
@@ -223,6 +233,15 @@ std::string CrawlStore::Prepare(Access access) {
                std::to_string(kCrawlSchemaVersion) + ")";
     }
     version_ = blank ? kCrawlSchemaVersion : static_cast<int>(version);
+    if (!blank) {
+        // Checked whole in the layout it has, before a migration or a run writes to it.
+        if (std::string missing = MissingFromLayout(db_, std::span(kMigrations).first(version_)); !missing.empty()) {
+            return "it is damaged: it lacks " + missing;
+        }
+        if (std::string unusable = Load(); !unusable.empty()) {
+            return unusable;
+        }
+    }
     if (access != Access::Read) {
         version_ = kCrawlSchemaVersion;
         if (blank) {
@@ -256,18 +275,27 @@ std::string CrawlStore::Prepare(Access access) {
             return status.message;
         }
     }
-    return access == Access::Create ? std::string() : Load();
+    return {};
 }
 
 std::string CrawlStore::Load() {
     SqlStatement settings;
+    // A file read as it is may be of a layout before the later settings: they read as they were then, off.
     SqlStatus status = settings.Prepare(
-        db_, "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory FROM settings WHERE id = 1");
+        db_, version_ >= 3 ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
+                             "sitemaps, check_resources FROM settings WHERE id = 1"
+                           : "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, 0, 0, 0 "
+                             "FROM settings WHERE id = 1");
     if (!status) {
         return status.code == SQLITE_BUSY ? "a running crawl holds it" : "it is damaged: " + status.message;
     }
     if (!settings.Step()) {
         return settings.Status() ? "it holds no crawl" : "it is damaged: " + settings.Status().message;
+    }
+    const auto isFlag = [&settings](int column) { return settings.Int(column) == 0 || settings.Int(column) == 1; };
+    if ((settings.Text(1) != "browser" && settings.Text(1) != "classic") || !isFlag(2) || !isFlag(6) || !isFlag(7) ||
+        !isFlag(8)) {
+        return "it is damaged: its settings hold a value no run writes";
     }
     settings_.startText = std::string(settings.Text(0));
     settings_.rules = settings.Text(1) == "browser" ? crawl::RuleSet::Browser : crawl::RuleSet::Classic;
@@ -277,11 +305,17 @@ std::string CrawlStore::Load() {
         settings_.maxPages = static_cast<std::uint64_t>(settings.Int(4));
     }
     settings_.maxMemory = static_cast<std::uint64_t>(settings.Int(5));
+    settings_.followNofollow = settings.Int(6) != 0;
+    settings_.sitemaps = settings.Int(7) != 0;
+    settings_.checkResources = settings.Int(8) != 0;
     SqlStatement crawl;
     status = crawl.Prepare(db_, "SELECT state, queue_head, queue_tail, turns, events, rules_note, stop_reason "
                                 "FROM crawl WHERE id = 1");
     if (!status || !crawl.Step()) {
         return "it is damaged: " + (status ? crawl.Status().message : status.message);
+    }
+    if (crawl.Text(0) != "running" && crawl.Text(0) != "stopped" && crawl.Text(0) != "finished") {
+        return "it is damaged: its crawl is in no state a run writes";
     }
     progress_.state = StateOf(crawl.Text(0));
     progress_.queueHead = crawl.Int(1);
@@ -295,6 +329,15 @@ std::string CrawlStore::Load() {
     status = db_.QueryInt("SELECT count(*) FROM pages", pages);
     if (!status) {
         return "it is damaged: " + status.message;
+    }
+    if (const std::string wrong = OutOfRange(settings_, progress_); !wrong.empty()) {
+        return "it is damaged: it holds " + wrong + ", which no run writes";
+    }
+    std::string error;
+    if (const std::int64_t outside = QueuedOutsideSite(*this, error); !error.empty() || outside != 0) {
+        return error.empty() ? "it is damaged: " + std::to_string(outside) +
+                                   " of the addresses in its queue lie outside the site it crawls"
+                             : error;
     }
     return {};
 }
@@ -329,8 +372,10 @@ SqlStatus CrawlStore::StartRun(const CrawlSettings& settings) {
 
 SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
     SqlStatement write;
-    SqlStatus status = write.Prepare(db_, "INSERT OR REPLACE INTO settings (id, start_url, rules, robots, delay_ms, "
-                                          "max_pages, max_memory) VALUES (1, ?, ?, ?, ?, ?, ?)");
+    SqlStatus status =
+        write.Prepare(db_, "INSERT OR REPLACE INTO settings (id, start_url, rules, robots, delay_ms, max_pages, "
+                           "max_memory, follow_nofollow, sitemaps, check_resources) "
+                           "VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (!status) {
         return status;
     }
@@ -344,6 +389,9 @@ SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
         write.BindNull(5);
     }
     write.Bind(6, static_cast<std::int64_t>(settings.maxMemory));
+    write.Bind(7, std::int64_t{settings.followNofollow ? 1 : 0});
+    write.Bind(8, std::int64_t{settings.sitemaps ? 1 : 0});
+    write.Bind(9, std::int64_t{settings.checkResources ? 1 : 0});
     status = write.Run();
     if (status) {
         settings_ = settings;

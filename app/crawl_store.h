@@ -21,12 +21,17 @@ struct CrawlSettings {
     std::chrono::milliseconds delay{0};
     std::optional<std::uint64_t> maxPages;
     std::uint64_t maxMemory = 0;
+    /// What a browser-rules crawl follows and requests beyond a page's plain links; a file kept before
+    /// these were kept had them all off.
+    bool followNofollow = false;
+    bool sitemaps = false;
+    bool checkResources = false;
 
     bool operator==(const CrawlSettings&) const = default;
 };
 
 /// The layout version this program writes; files with a higher one are refused.
-inline constexpr int kCrawlSchemaVersion = 2;
+inline constexpr int kCrawlSchemaVersion = 3;
 
 enum class CrawlState { Running, Stopped, Finished };
 

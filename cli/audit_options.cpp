@@ -49,27 +49,38 @@ void DeclareAuditOptions(CLI::App& app, AuditOptions& audit) {
     DeclareFollowOptions(app, audit);
 }
 
-void CheckAuditOptions(const AuditOptions& audit, bool browser, bool keptOnly) {
-    if (browser || keptOnly) {
-        return;
+AuditOptionRefusal RefusedAuditOption(const AuditOptions& audit, bool browser) {
+    if (browser) {
+        return {};
     }
+    const char* const needsBrowser = "needs --rules browser";
     if (audit.linksFile) {
-        throw CLI::ValidationError("--links", "needs --rules browser");
+        return {"--links", needsBrowser};
     }
     if (audit.htmlFile) {
-        throw CLI::ValidationError("--html", "needs --rules browser");
+        return {"--html", needsBrowser};
     }
     if (audit.followNofollow) {
-        throw CLI::ValidationError("--follow-nofollow", "needs --rules browser");
+        return {"--follow-nofollow", needsBrowser};
     }
     if (audit.sitemaps) {
-        throw CLI::ValidationError("--sitemaps", "needs --rules browser");
+        return {"--sitemaps", needsBrowser};
     }
     if (audit.checkResources) {
-        throw CLI::ValidationError("--check-resources", "needs --rules browser");
+        return {"--check-resources", needsBrowser};
     }
     if (audit.phrasesGiven) {
-        throw CLI::ValidationError("--phrases", "takes only slug without --rules browser");
+        return {"--phrases", "takes only slug without --rules browser"};
+    }
+    return {};
+}
+
+void CheckAuditOptions(const AuditOptions& audit, bool browser, bool keptOnly) {
+    if (keptOnly) {
+        return;
+    }
+    if (const AuditOptionRefusal refused = RefusedAuditOption(audit, browser); refused.option != nullptr) {
+        throw CLI::ValidationError(refused.option, refused.reason);
     }
 }
 

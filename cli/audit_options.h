@@ -33,6 +33,15 @@ struct AuditOptions {
 /// Declares --links, --html, --phrases, --follow-nofollow, --sitemaps and --check-resources.
 void DeclareAuditOptions(CLI::App& app, AuditOptions& audit);
 
+/// An audit option that the rules cannot serve, and why; no option when all of them can be.
+struct AuditOptionRefusal {
+    const char* option = nullptr;
+    const char* reason = nullptr;
+};
+
+/// The first audit option given that classic rules, which keep no page facts, cannot serve.
+AuditOptionRefusal RefusedAuditOption(const AuditOptions& audit, bool browser);
+
 /// Refuses the audit options under classic rules, which keep no page facts. `keptOnly`: the rules
 /// come from a kept crawl, checked when it is opened.
 void CheckAuditOptions(const AuditOptions& audit, bool browser, bool keptOnly);

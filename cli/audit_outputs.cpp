@@ -9,6 +9,7 @@
 #include "export/link_report.h"
 #include "export/page_report.h"
 #include "export/text_phrase.h"
+#include "export/utf8.h"
 #include "platform/atomic_file_writer.h"
 
 #include <cerrno>
@@ -36,9 +37,10 @@ void AppendNumber(std::string& text, std::uint64_t number) {
 std::string AuditFields(const app::AuditRow& row) {
     const audit::AuditPage& page = row.page;
     std::string fields;
+    // A page's texts come as the site sent them; the report is UTF-8, so bytes that are not are replaced.
     const auto field = [&fields](std::string_view text) {
         fields += ',';
-        keywords::AppendCsvField(fields, text);
+        keywords::AppendCsvField(fields, keywords::WellFormedUtf8(text));
     };
     const auto number = [&fields](std::uint64_t value) {
         fields += ',';
@@ -177,11 +179,12 @@ std::string WriteReport(app::AuditReader& reader, const std::string& path, std::
         base.url = row.page.url;
         base.status = row.page.status;
         base.finalUrl = row.page.finalUrl;
-        base.contentType = row.page.contentType;
+        // What a server sent in its headers is as likely as a page's text to hold bytes that are no UTF-8.
+        base.contentType = keywords::WellFormedUtf8(row.page.contentType);
         base.bytes = row.page.bytes;
         base.ms = row.page.elapsedMs;
         base.redirects = row.redirects;
-        base.error = row.page.error;
+        base.error = keywords::WellFormedUtf8(row.page.error);
         builder.Add(base, AuditFields(row));
         if (builder.RowCount() % kLinkRowsPerWrite == 0) {
             out.Write(builder.TakeText());
@@ -207,7 +210,9 @@ std::string WriteKeywords(app::CrawlStore& store, keywords::PhraseSource source,
         const char* sql = source == keywords::PhraseSource::Title ? "SELECT title FROM pages WHERE url = ? LIMIT 1"
                           : source == keywords::PhraseSource::H1
                               ? "SELECT h1 FROM pages WHERE url = ? LIMIT 1"
-                              : "SELECT anchor FROM links WHERE target = ? ORDER BY id";
+                              // A page's links to itself (a permalink sign, "top") say nothing of it.
+                              : "SELECT l.anchor FROM links l JOIN pages p ON p.id = l.page_id "
+                                "WHERE l.target = ?1 AND p.url != ?1 ORDER BY l.id";
         if (app::SqlStatus status = query.Prepare(store.Db(), sql); !status) {
             return status.message;
         }
@@ -221,9 +226,10 @@ std::string WriteKeywords(app::CrawlStore& store, keywords::PhraseSource source,
             query.Reset();
             if (source == keywords::PhraseSource::Anchor) {
                 const std::vector<std::string_view> views(anchors.begin(), anchors.end());
-                builder.AddPhrase(keywords::ChooseAnchorText(views));
+                builder.AddPhrase(keywords::WellFormedUtf8(keywords::ChooseAnchorText(views)));
             } else {
-                builder.AddPhrase(keywords::MakeTextPhrase(anchors.empty() ? std::string() : anchors.front()));
+                builder.AddPhrase(keywords::WellFormedUtf8(
+                    keywords::MakeTextPhrase(anchors.empty() ? std::string() : anchors.front())));
             }
         }
     }
@@ -250,8 +256,12 @@ std::unique_ptr<TemporaryCrawlFile> TemporaryCrawlFile::Make(std::string& error)
 }
 
 TemporaryCrawlFile::~TemporaryCrawlFile() {
+    Remove(path_);
+}
+
+void TemporaryCrawlFile::Remove(const std::string& path) {
     for (const char* suffix : {"", "-wal", "-journal", "-shm"}) {
-        std::remove((path_ + suffix).c_str());
+        std::remove((path + suffix).c_str());
     }
 }
 
@@ -259,7 +269,8 @@ bool WantsAudit(const Options& options) {
     return options.rules == RuleSet::Browser && options.audit.WantsAudit(options.reportFile.has_value());
 }
 
-AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& options, const crawl::FoundList& found) {
+AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& options, const crawl::FoundList& found,
+                                    std::optional<std::chrono::milliseconds> took) {
     AuditWriteOutcome outcome;
     if (const std::string unavailable = app::AuditUnavailable(store); !unavailable.empty()) {
         outcome.failures.push_back(unavailable);
@@ -309,9 +320,12 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
             outcome.failures.push_back(error);
             return outcome;
         }
-        platform::AtomicFileWriter files;
-        const keywords::WriteResult written = audit::WriteAuditPage(data, *options.audit.htmlFile, files);
-        note(*options.audit.htmlFile, written ? std::string() : written.error);
+        data.meta.durationKnown = took.has_value();
+        data.meta.durationMs = took ? static_cast<std::uint64_t>(took->count()) : 0;
+        // Written as it is made, like the links file: the page of a large site is never held whole.
+        PieceWriter out(*options.audit.htmlFile);
+        audit::StreamAuditPage(data, [&out](std::string_view piece) { out.Write(piece); });
+        note(*options.audit.htmlFile, out.Finish());
         if (!options.quiet) {
             outcome.summary = audit::AuditSummaryText(audit::SummariseAudit(data));
         }

@@ -4,7 +4,9 @@
 #include "cli/options.h"
 #include "crawl/found_list.h"
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,8 @@ public:
     TemporaryCrawlFile& operator=(TemporaryCrawlFile&&) = delete;
 
     const std::string& Path() const { return path_; }
+    /// Removes the file at `path` and the logs SQLite keeps beside it.
+    static void Remove(const std::string& path);
 
 private:
     explicit TemporaryCrawlFile(std::string path) : path_(std::move(path)) {}
@@ -42,6 +46,8 @@ struct AuditWriteOutcome {
 /// Writes the outputs the options ask for from the audit kept in `store`: the per-page report with
 /// its audit columns, the links file, the audit page and the keyword file (phrases by `found`'s
 /// order), and the summary's text.
-AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& options, const crawl::FoundList& found);
+/// `took` is how long the crawl took, when this run made it.
+AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& options, const crawl::FoundList& found,
+                                    std::optional<std::chrono::milliseconds> took = std::nullopt);
 
 } // namespace vortaxel::cli

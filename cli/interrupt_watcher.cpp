@@ -11,10 +11,13 @@
 namespace vortaxel::cli {
 namespace {
 
+/// SIGINT, and the two signals that end the program, taken over only to clean up before it ends by them.
 sigset_t InterruptSet() {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaddset(&set, signal);
+    }
     return set;
 }
 
@@ -58,6 +61,11 @@ int InterruptWatcher::Presses() {
     return count_;
 }
 
+void InterruptWatcher::OnEnd(std::function<void()> cleanUp) {
+    const std::lock_guard lock(mutex_);
+    cleanUp_ = std::move(cleanUp);
+}
+
 void InterruptWatcher::IgnoreFromNowOn() {
     OnInterrupt(nullptr);
 }
@@ -65,15 +73,33 @@ void InterruptWatcher::IgnoreFromNowOn() {
 void InterruptWatcher::TakePending() {
     signalfd_siginfo info{};
     while (fd_ >= 0 && read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-        Handle();
+        Handle(static_cast<int>(info.ssi_signo));
     }
 }
 
-void InterruptWatcher::Handle() {
+void InterruptWatcher::Handle(int signal) {
+    if (signal != SIGINT) {
+        EndBy(signal);
+    }
     ++count_;
     if (handler_) {
         handler_(count_);
     }
+}
+
+void InterruptWatcher::EndBy(int signal) {
+    if (cleanUp_) {
+        cleanUp_();
+    }
+    // The program ends by the signal as it would have without the watcher, so whoever sent it sees it so.
+    std::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+    // Reached only if the signal is somehow held back: end as the default action would.
+    _exit(128 + signal);
 }
 
 void InterruptWatcher::Watch(const std::stop_token& stop) {
@@ -82,9 +108,9 @@ void InterruptWatcher::Watch(const std::stop_token& stop) {
         const sigset_t set = InterruptSet();
         const timespec interval{0, kPollMilliseconds * 1'000'000L};
         while (!stop.stop_requested()) {
-            if (sigtimedwait(&set, nullptr, &interval) == SIGINT) {
+            if (const int signal = sigtimedwait(&set, nullptr, &interval); signal > 0) {
                 const std::lock_guard lock(mutex_);
-                Handle();
+                Handle(signal);
             }
         }
         return;

@@ -27,6 +27,10 @@ public:
     /// What each later press does; it gets the number of presses so far (1 for the first Ctrl+C).
     void OnInterrupt(std::function<void(int)> handler);
 
+    /// What a SIGTERM or SIGHUP does first (such as removing a temporary file); the program then ends by the
+    /// signal as it would have without the watcher. Called on the thread that takes the signal.
+    void OnEnd(std::function<void()> cleanUp);
+
     /// The presses so far, those the kernel still holds included (each handled before this returns).
     int Presses();
 
@@ -38,11 +42,15 @@ private:
     void Watch(const std::stop_token& stop);
     /// Takes every press the kernel holds and handles it; the caller holds the lock.
     void TakePending();
-    /// Counts one press and hands it to the handler; the caller holds the lock.
-    void Handle();
+    /// Counts one press and hands it to the handler, or ends the program by any other signal; the caller
+    /// holds the lock.
+    void Handle(int signal);
+    /// Cleans up and ends the program by `signal`.
+    [[noreturn]] void EndBy(int signal);
 
     std::mutex mutex_;
     std::function<void(int)> handler_;
+    std::function<void()> cleanUp_;
     int count_ = 0;
     /// A signalfd for SIGINT, non-blocking: -1 when none could be made, and then only the thread takes presses.
     int fd_ = -1;

@@ -1,14 +1,19 @@
 #include "cli/kept_settings.h"
 
+#include "app/crawl_file_check.h"
 #include "cli/output_escape.h"
 #include "crawl/run_limits.h"
 #include "crawl/start_text.h"
+#include "web/address_login.h"
 
 #include <algorithm>
 
 namespace vortaxel::cli {
 
 namespace {
+
+// A kept crawl is refused when it holds what the command line would not take.
+static_assert(app::kMaxKeptDelay == kMaxDelay && app::kMinKeptMemory == kMinMaxMemory);
 
 bool Given(const std::vector<std::string>& given, const char* name) {
     return std::find(given.begin(), given.end(), name) != given.end();
@@ -32,6 +37,9 @@ app::CrawlSettings SettingsOf(const Options& options, const std::string& startTe
     settings.delay = options.delay;
     settings.maxPages = options.maxPages;
     settings.maxMemory = options.maxMemory;
+    settings.followNofollow = options.audit.followNofollow;
+    settings.sitemaps = options.audit.sitemaps;
+    settings.checkResources = options.audit.checkResources;
     return settings;
 }
 
@@ -39,8 +47,15 @@ std::string TakeKeptSettings(const app::CrawlSettings& kept, const std::string& 
                              const std::vector<std::string>& given, Options& options) {
     const std::string crawl = "the crawl kept in " + path;
     std::string url = options.url;
-    if (Given(given, "URL") && (!crawl::PrepareStartText(url) || url != kept.startText)) {
-        return "URL: " + crawl + " starts from " + EscapeControlBytes(kept.startText);
+    // A file kept before passwords were hidden holds the start address whole.
+    const std::string keptStart = web::RedactPasswords(kept.startText);
+    if (Given(given, "URL") && (!crawl::PrepareStartText(url) || web::RedactPasswords(url) != keptStart)) {
+        return "URL: " + crawl + " starts from " + EscapeControlBytes(keptStart);
+    }
+    const std::optional<web::OriginLogin> login = web::LoginOf(kept.startText);
+    if (options.resume && !Given(given, "URL") && login && login->userinfo.ends_with(":***")) {
+        return "URL: " + crawl + " logs in to its site, and its password is not kept: give its start address " +
+               "with the password to carry it on";
     }
     if (Given(given, "--rules") && options.rules != kept.rules) {
         return std::string("--rules: ") + crawl + " follows " + RulesName(kept.rules) + " rules";
@@ -51,10 +66,33 @@ std::string TakeKeptSettings(const app::CrawlSettings& kept, const std::string& 
     if (Given(given, "--max-memory") && options.maxMemory != kept.maxMemory) {
         return "--max-memory: " + crawl + " has a memory budget of " + crawl::BudgetText(kept.maxMemory);
     }
-    options.url = kept.startText;
+    // A flag can only be given as set, so a flag given against the kept crawl is one it was not run with.
+    const struct {
+        const char* option;
+        bool given;
+        bool kept;
+        const char* without;
+    } flags[] = {
+        {"--follow-nofollow", options.audit.followNofollow, kept.followNofollow, "does not follow nofollow links"},
+        {"--sitemaps", options.audit.sitemaps, kept.sitemaps, "does not read sitemaps"},
+        {"--check-resources", options.audit.checkResources, kept.checkResources, "does not check resources"},
+    };
+    for (const auto& flag : flags) {
+        if (Given(given, flag.option) && flag.given != flag.kept) {
+            return std::string(flag.option) + ": " + crawl + " " + flag.without;
+        }
+    }
+    options.url = Given(given, "URL") ? url : kept.startText;
     options.rules = kept.rules;
     options.obeyRobots = kept.obeyRobots;
     options.maxMemory = kept.maxMemory;
+    options.audit.followNofollow = kept.followNofollow;
+    options.audit.sitemaps = kept.sitemaps;
+    options.audit.checkResources = kept.checkResources;
+    if (const AuditOptionRefusal refused = RefusedAuditOption(options.audit, kept.rules == RuleSet::Browser);
+        refused.option != nullptr) {
+        return std::string(refused.option) + ": " + refused.reason + " (" + crawl + " follows classic rules)";
+    }
     if (!Given(given, "--delay")) {
         options.delay = kept.delay;
     }

@@ -14,7 +14,9 @@
 #include "cli/standard_streams.h"
 #include "crawl/found_list.h"
 #include "crawl/start_text.h"
+#include "web/address_login.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -70,8 +72,11 @@ private:
     cli::CheckedOutput output_{stdout};
     cli::CliCrawlHost host_;
     std::unique_ptr<cli::TemporaryCrawlFile> scratch_;
+    // How long this run's crawl took, for the audit page; a kept crawl read back does not keep it.
+    std::optional<std::chrono::milliseconds> crawlTook_;
     std::unique_ptr<app::CrawlStore> store_;
     std::string startText_;
+    std::optional<web::OriginLogin> login_;
     /// Written as the run goes, so a crawl of millions of pages never holds its report whole.
     std::optional<cli::ReportFile> report_;
 };
@@ -153,6 +158,12 @@ bool Session::OpenReport() {
 }
 
 int Session::Offline() {
+    if (const app::CrawlProgressRow& progress = store_->Progress();
+        progress.turns == 0 && progress.state != app::CrawlState::Finished) {
+        return Fail("the crawl kept in " + *options_.dbFile +
+                        " holds no finished turn: it ended before its first page was kept (--resume carries it on)",
+                    kExitFailure);
+    }
     if (!OpenReport()) {
         return kExitFailure;
     }
@@ -175,6 +186,7 @@ app::RunSetup Session::Setup() const {
         setup.limits.pages = *options_.maxPages;
     }
     setup.fetch.caFile = options_.caFile.value_or(std::string());
+    setup.fetch.login = login_;
     setup.limits.followNofollow = options_.audit.followNofollow;
     setup.limits.sitemaps = options_.audit.sitemaps;
     setup.limits.checkResources = options_.audit.checkResources;
@@ -217,12 +229,18 @@ void Session::ReplayKeptReport() {
 }
 
 int Session::Crawl(cli::InterruptWatcher& interrupts) {
-    // A kept crawl starts from where it started.
-    const std::string startText = options_.resume ? options_.url : startText_;
+    // A kept crawl starts from where it started. A password in the start address goes to its site alone: the
+    // crawl goes by the address with the password hidden, which is all that is ever shown or kept of it.
+    login_ = web::LoginOf(options_.resume ? options_.url : startText_);
+    const std::string startText = web::RedactPasswords(options_.resume ? options_.url : startText_);
     if (!store_ && cli::WantsAudit(options_)) {
         // The audit is read back from disk, so that a large site's links never sit in memory.
         std::string error;
         scratch_ = cli::TemporaryCrawlFile::Make(error);
+        if (scratch_) {
+            // Ended by a signal, the program would otherwise leave the file behind in the temporary folder.
+            interrupts.OnEnd([path = scratch_->Path()] { cli::TemporaryCrawlFile::Remove(path); });
+        }
         store_ = scratch_ ? app::CrawlStore::Open(scratch_->Path(), app::CrawlStore::Access::Create, error) : nullptr;
         if (!store_) {
             return Fail(error, kExitFailure);
@@ -247,7 +265,9 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
         run.KeepIn(*store_);
     }
     WireStops(interrupts, run);
+    const auto began = std::chrono::steady_clock::now();
     run.Run(startText, options_.resume);
+    crawlTook_ = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
     interrupts.IgnoreFromNowOn();
     host_.FinishProgress();
     return WriteOutputs(run.Engine().List2(), run.StopReason());
@@ -256,7 +276,7 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
 int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stopReason) {
     int exitCode = kExitOk;
     if (store_ && cli::WantsAudit(options_)) {
-        const cli::AuditWriteOutcome audit = cli::WriteAuditOutputs(*store_, options_, found);
+        const cli::AuditWriteOutcome audit = cli::WriteAuditOutputs(*store_, options_, found, crawlTook_);
         for (const std::string& failure : audit.failures) {
             host_.Say(failure);
             exitCode = kExitFailure;

@@ -19,7 +19,40 @@ constexpr int kExitUsage = 2;
 struct Target {
     const char* option;
     std::string path;
+    /// Read by the run (a kept crawl, a CA bundle): another option may not write over it, yet it need not
+    /// be writable itself, and two options may read one file.
+    bool readOnly = false;
+    /// Checked for a place to write by the option's own opening, which says why in its own terms.
+    bool checkedWhenOpened = false;
 };
+
+/// Every file the run reads or writes, in the order the options are documented.
+std::vector<Target> TargetsOf(const Options& options) {
+    std::vector<Target> targets;
+    if (options.dbFile) {
+        // Opened for writing unless only read; either way it is checked by the crawl store.
+        targets.push_back({"--db", *options.dbFile, options.offline || options.compareFile.has_value(), true});
+    }
+    if (options.compareFile) {
+        targets.push_back({"--compare", *options.compareFile, true, true});
+    }
+    if (options.caFile) {
+        targets.push_back({"--ca-file", *options.caFile, true, true});
+    }
+    if (options.reportFile) {
+        targets.push_back({"--report", *options.reportFile});
+    }
+    if (options.audit.linksFile) {
+        targets.push_back({"--links", *options.audit.linksFile});
+    }
+    if (options.audit.htmlFile) {
+        targets.push_back({"--html", *options.audit.htmlFile});
+    }
+    if (options.keywordsFile) {
+        targets.push_back({"--keywords", *options.keywordsFile});
+    }
+    return targets;
+}
 
 std::string SystemReason(int error) {
     return std::strerror(error);
@@ -83,27 +116,27 @@ bool IsStandardOutput(const std::string& path) {
 } // namespace
 
 OutputTargetRefusal CheckOutputTargets(const Options& options) {
-    std::vector<Target> targets;
-    if (options.reportFile) {
-        targets.push_back({"--report", *options.reportFile});
-    }
-    if (options.keywordsFile) {
-        targets.push_back({"--keywords", *options.keywordsFile});
-    }
+    const std::vector<Target> targets = TargetsOf(options);
     for (std::size_t i = 0; i < targets.size(); ++i) {
         for (std::size_t j = i + 1; j < targets.size(); ++j) {
+            if (targets[i].readOnly && targets[j].readOnly) {
+                continue;
+            }
             if (SameFile(targets[i].path, targets[j].path)) {
                 return {std::string(targets[i].option) + " and " + targets[j].option + " name the same file " +
                             targets[j].path,
                         kExitUsage};
             }
         }
-        if (IsStandardOutput(targets[i].path)) {
+        if (!targets[i].readOnly && IsStandardOutput(targets[i].path)) {
             return {std::string(targets[i].option) + " names the file standard output goes to: " + targets[i].path,
                     kExitUsage};
         }
     }
     for (const Target& target : targets) {
+        if (target.checkedWhenOpened) {
+            continue;
+        }
         if (std::string reason = WhyNotWritable(target.path); !reason.empty()) {
             return {"cannot write " + target.path + ": " + std::move(reason), kExitFailure};
         }

@@ -105,9 +105,11 @@ std::string StatusChartSvg(const AuditData& data) {
 std::string DepthChartSvg(const AuditData& data) {
     constexpr int kDeepest = 15;
     std::vector<std::uint64_t> byDepth;
+    std::uint64_t none = 0;
     for (const AuditPage& page : data.pages) {
         if (page.depth < 0) {
-            continue; // no click leads there
+            ++none; // no click leads there: a sitemap's page, or an address that is no page
+            continue;
         }
         const auto depth = static_cast<std::size_t>(std::clamp(page.depth, 0, kDeepest));
         if (byDepth.size() <= depth) {
@@ -118,6 +120,9 @@ std::string DepthChartSvg(const AuditData& data) {
     Bars bars;
     for (std::size_t depth = 0; depth < byDepth.size(); ++depth) {
         bars.emplace_back(std::to_string(depth) + (depth == kDeepest ? "+" : ""), byDepth[depth]);
+    }
+    if (none != 0) {
+        bars.emplace_back("none", none);
     }
     return BarChart({"chart-depth", "Pages by depth"}, bars);
 }

@@ -28,7 +28,24 @@ std::string RedirectChainText(const std::vector<RedirectHop>& chain) {
 }
 
 bool IsBrokenLink(const AuditLink& link) {
-    return !link.targetError.empty() || (link.targetStatus && *link.targetStatus >= 400);
+    return !link.targetBlocked && (!link.targetError.empty() || (link.targetStatus && *link.targetStatus >= 400));
+}
+
+bool IsImageWithoutAlt(const AuditLink& link) {
+    return link.element == "img src" && link.anchor.empty();
+}
+
+bool IsBlockedLink(const AuditLink& link) {
+    return link.targetBlocked;
+}
+
+bool IsWebAddress(std::string_view address) {
+    for (const std::string_view scheme : {std::string_view("http://"), std::string_view("https://")}) {
+        if (address.size() > scheme.size() && web::EqualsIgnoreCase(address.substr(0, scheme.size()), scheme)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void BrokenLinkTally::Add(const AuditLink& link) {
@@ -65,7 +82,7 @@ Indexability DecideIndexability(const IndexabilityFacts& facts) {
         return Indexability::Failed;
     }
     const int status = *facts.status;
-    if (status >= 300 && status < 400) {
+    if (facts.redirected || (status >= 300 && status < 400)) {
         return Indexability::Redirect;
     }
     if (status >= 400 && status < 500) {
@@ -83,7 +100,7 @@ Indexability DecideIndexability(const IndexabilityFacts& facts) {
     if (RobotsSayNoindex(facts.robots)) {
         return Indexability::Noindex;
     }
-    if (!facts.canonical.empty() && facts.canonical != facts.url) {
+    if (IsWebAddress(facts.canonical) && facts.canonical != facts.url) {
         return Indexability::Canonicalised;
     }
     return Indexability::Indexable;

@@ -67,6 +67,8 @@ struct AuditPage {
     std::uint64_t bytes = 0;
     /// When the page was found, in milliseconds after the run started.
     std::uint64_t foundMs = 0;
+    /// Its images (img src) with no alt text, or an empty one.
+    std::uint64_t imagesWithoutAlt = 0;
 };
 
 /// One link on one page.
@@ -83,6 +85,8 @@ struct AuditLink {
     std::optional<int> targetStatus;
     /// Why fetching the target failed, empty when it did not fail.
     std::string targetError;
+    /// robots.txt kept the crawl from the target: the link is blocked, not broken.
+    bool targetBlocked = false;
 };
 
 /// What a run was asked and how long it took.
@@ -93,6 +97,8 @@ struct AuditRunMeta {
     /// When the run started, as the front end wrote it (ISO 8601 in UTC).
     std::string startedAt;
     std::uint64_t durationMs = 0;
+    /// Whether durationMs was measured: a crawl read back from its file does not keep how long it took.
+    bool durationKnown = true;
 };
 
 /// A crawl as the audit reads it.
@@ -112,13 +118,25 @@ struct AuditData {
     std::vector<AuditLink> links;
     /// Broken links that are not in `links`, as counts.
     BrokenLinkTally brokenTally;
+    /// Every link of the crawl, also those `links` leaves out; nullopt when `links` holds them all.
+    std::optional<std::uint64_t> linksTotal;
 };
+
+/// Whether a link is an image that says nothing to those who cannot see it.
+bool IsImageWithoutAlt(const AuditLink& link);
 
 /// The chain as reports write it: each hop as "CODE URL", separated by " -> ".
 std::string RedirectChainText(const std::vector<RedirectHop>& chain);
 
-/// A link is broken when its target answered 4xx or 5xx or could not be fetched.
+/// A link is broken when its target answered 4xx or 5xx or could not be fetched; one whose target
+/// robots.txt blocks is not (IsBlockedLink), since nothing was asked of it.
 bool IsBrokenLink(const AuditLink& link);
+
+bool IsBlockedLink(const AuditLink& link);
+
+/// Whether a canonical names a web page (an http or https address): any other (a file: address, a
+/// mailto:, a text that does not resolve) is an invalid canonical, which search engines ignore.
+bool IsWebAddress(std::string_view address);
 
 /// What decides a page's indexability.
 struct IndexabilityFacts {
@@ -135,11 +153,14 @@ struct IndexabilityFacts {
     std::string_view canonical;
     /// The page's own (final) address.
     std::string_view url;
+    /// Redirects followed on the way: the address asked for is a redirect, whatever the last answer was.
+    bool redirected = false;
 };
 
 /// The page's indexability. A page that was never fetched (blocked, failed) is that; then the answer's
 /// status rules (3xx, 4xx, 5xx); then content that is not HTML; then a noindex (or "none") directive,
 /// which wins over a canonical naming another address, since search engines drop such a page outright.
+/// A canonical that is no web address is ignored.
 Indexability DecideIndexability(const IndexabilityFacts& facts);
 
 /// True when the robots directives, meta or header, hold "noindex" or "none"; a directive may be

@@ -1,6 +1,7 @@
 #include "audit_page.h"
 
 #include "audit_charts.h"
+#include "audit_issues.h"
 #include "audit_page_assets.h"
 #include "audit_summary.h"
 #include "page_text.h"
@@ -121,7 +122,7 @@ void AppendPageRow(DataWriter& w, const AuditPage& p) {
     w.Raw(",");
     w.Text(RedirectChainText(p.redirectChain));
     w.Raw(p.inSitemap ? ",1" : ",0");
-    for (const std::uint64_t n : {p.elapsedMs, p.bytes, p.foundMs}) {
+    for (const std::uint64_t n : {p.elapsedMs, p.bytes, p.foundMs, p.imagesWithoutAlt}) {
         w.Raw("," + std::to_string(n));
     }
     w.Raw("]");
@@ -145,7 +146,30 @@ void AppendLinkRow(DataWriter& w, const AuditLink& l) {
     w.Raw("]");
 }
 
-void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks) {
+/// Hands what `out` holds on to `sink` once it has grown past a piece's size, so that a large site's page is
+/// never held whole.
+class PieceOut {
+public:
+    static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    PieceOut(std::string& out, const PageSink* sink) : out_(out), sink_(sink) {}
+    void Check() {
+        if (sink_ != nullptr && out_.size() >= kPieceBytes) {
+            Flush();
+        }
+    }
+    void Flush() {
+        if (sink_ != nullptr && !out_.empty()) {
+            (*sink_)(out_);
+            out_.clear();
+        }
+    }
+
+private:
+    std::string& out_;
+    const PageSink* sink_;
+};
+
+void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks, PieceOut& pieces) {
     DataWriter w(out, data);
     w.Raw("{\"startUrl\":");
     w.Text(data.meta.startUrl);
@@ -155,6 +179,7 @@ void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks) 
         w.Raw(first ? "\n" : ",\n");
         first = false;
         AppendPageRow(w, page);
+        pieces.Check();
     }
     w.Raw("],\"links\":[");
     first = true;
@@ -171,10 +196,23 @@ void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks) 
             w.Raw(first ? "\n" : ",\n");
             first = false;
             AppendLinkRow(w, link);
+            pieces.Check();
             ++written;
         }
     }
-    w.Raw("],\"linksTotal\":" + std::to_string(data.links.size()));
+    w.Raw("],\"linksTotal\":" + std::to_string(data.linksTotal.value_or(data.links.size())));
+    w.Raw(",\"kinds\":{");
+    for (const IssueKindInfo& kind : IssueKinds()) {
+        w.Raw(kind.kind == IssueKind{} ? "" : ",");
+        w.Text(kind.id);
+        w.Raw(":[");
+        w.Text(kind.title);
+        w.Raw(",");
+        w.Text(SeverityText(kind.severity));
+        w.Raw("]");
+    }
+    w.Raw("},\"lengths\":[" + std::to_string(kTitleShortest) + "," + std::to_string(kTitleLongest) + "," +
+          std::to_string(kDescriptionShortest) + "," + std::to_string(kDescriptionLongest) + "]");
     w.Words();
     w.Raw("}");
 }
@@ -189,7 +227,10 @@ void Card(std::string& out, std::string_view id, std::uint64_t value, std::strin
     out += "</span></div>";
 }
 
-std::string DurationText(std::uint64_t ms) {
+std::string DurationText(std::uint64_t ms, bool known = true) {
+    if (!known) {
+        return "not kept";
+    }
     const std::uint64_t seconds = ms / 1000;
     if (seconds < 60) {
         return std::to_string(seconds) + '.' + std::to_string(ms % 1000 / 100) + " s";
@@ -197,9 +238,10 @@ std::string DurationText(std::uint64_t ms) {
     return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
 }
 
-void AppendOverview(std::string& out, const AuditSummary& s) {
+void AppendOverview(std::string& out, const AuditSummary& s, bool known, std::uint64_t links) {
     out += "<section id=\"overview\"><h2>Overview</h2><div class=\"cards\">";
     Card(out, "ov-pages", s.pages, "Pages");
+    Card(out, "ov-links", links, "Links");
     static constexpr std::array<std::string_view, 6> kClassIds = {"ov-none", "ov-1xx", "ov-2xx",
                                                                   "ov-3xx",  "ov-4xx", "ov-5xx"};
     static constexpr std::array<std::string_view, 6> kClassNames = {
@@ -217,7 +259,7 @@ void AppendOverview(std::string& out, const AuditSummary& s) {
     Card(out, "ov-duplicate-titles", s.duplicateTitlePages, "Pages sharing a title", true);
     Card(out, "ov-missing-descriptions", s.missingDescriptions, "Missing descriptions", true);
     Card(out, "ov-duplicate-descriptions", s.duplicateDescriptionPages, "Pages sharing a description", true);
-    out += "<div class=\"card\" id=\"ov-time\"><span class=\"num\">" + DurationText(s.durationMs) +
+    out += "<div class=\"card\" id=\"ov-time\"><span class=\"num\">" + DurationText(s.durationMs, known) +
            "</span><span class=\"label\">Time taken</span></div></div><h2>Indexability</h2><div class=\"cards\">";
     for (std::size_t i = 0; i < kIndexabilityCount; ++i) {
         const std::string_view text = IndexabilityText(static_cast<Indexability>(i));
@@ -238,13 +280,29 @@ void Figure(std::string& out, std::string_view caption, const std::string& svg) 
     out += "</figure>";
 }
 
+void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLinks, const PageSink* sink);
+
 } // namespace
 
 std::string BuildAuditPage(const AuditData& data, std::size_t mostLinks) {
-    const AuditSummary summary = SummariseAudit(data);
-    const std::string nonce = ScriptNonce();
     std::string out;
     out.reserve(4096 + data.pages.size() * 400 + std::min(data.links.size(), mostLinks) * 200);
+    AppendAuditPage(out, data, mostLinks, nullptr);
+    return out;
+}
+
+void StreamAuditPage(const AuditData& data, const PageSink& sink, std::size_t mostLinks) {
+    std::string out;
+    out.reserve(PieceOut::kPieceBytes + 4096);
+    AppendAuditPage(out, data, mostLinks, &sink);
+}
+
+namespace {
+
+void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLinks, const PageSink* sink) {
+    PieceOut pieces(out, sink);
+    const AuditSummary summary = SummariseAudit(data);
+    const std::string nonce = ScriptNonce();
     out += "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'; "
            "img-src data:; base-uri 'none'; form-action 'none'; script-src 'nonce-" +
@@ -267,10 +325,10 @@ std::string BuildAuditPage(const AuditData& data, std::size_t mostLinks) {
         AppendHtmlText(out, data.meta.rules);
         out += " rules, ";
     }
-    out += "took " + DurationText(data.meta.durationMs) +
+    out += (data.meta.durationKnown ? "took " + DurationText(data.meta.durationMs) : "time taken not kept") +
            "</p><nav><a href=\"#overview\">Overview</a><a href=\"#charts\">Charts</a><a href=\"#issues\">Issues</a>"
            "<a href=\"#pages\">Pages</a><a href=\"#links\">Links</a></nav></header><main>";
-    AppendOverview(out, summary);
+    AppendOverview(out, summary, data.meta.durationKnown, data.linksTotal.value_or(data.links.size()));
     out += "<section id=\"charts\"><h2>Charts</h2><div class=\"charts\">";
     Figure(out, "Status codes", StatusChartSvg(data));
     Figure(out, "Depth (clicks from the start)", DepthChartSvg(data));
@@ -280,12 +338,14 @@ std::string BuildAuditPage(const AuditData& data, std::size_t mostLinks) {
            "<section id=\"pages\"><h2>Pages</h2><div id=\"page-table\"></div></section>"
            "<section id=\"links\"><h2>Links</h2><p id=\"link-note\" class=\"note\"></p><div id=\"link-table\"></div>"
            "</section></main>\n<script type=\"application/json\" id=\"audit-data\">";
-    AppendData(out, data, mostLinks);
+    AppendData(out, data, mostLinks, pieces);
     out += "</script>\n<script nonce=\"" + nonce + "\">";
     out += kAuditPageScript;
     out += "</script></body></html>\n";
-    return out;
+    pieces.Flush();
 }
+
+} // namespace
 
 keywords::WriteResult WriteAuditPage(const AuditData& data, const std::string& path, keywords::FileWriter& files) {
     return files.Write(path, BuildAuditPage(data));

@@ -34,6 +34,12 @@ td{min-width:2em}
 th button{all:unset;cursor:pointer;font-weight:600}
 td.n{text-align:right;font-variant-numeric:tabular-nums}
 .note{color:#56606b}
+details.issue>summary::before{content:attr(data-severity);display:inline-block;min-width:62px;margin-right:8px;padding:0 6px;border-radius:4px;font-size:12px;font-weight:600;text-align:center}
+details.issue.error>summary::before{background:#f9dedc;color:#8c1d18}
+details.issue.warning>summary::before{background:#fdefc3;color:#6b4e00}
+details.issue.notice>summary::before{background:#e3ecf7;color:#1f4f8a}
+td details{background:none;border:0;margin:0;padding:0}
+td ul{margin:4px 0;padding-left:18px}
 )CSS";
 
 const std::string_view kAuditPageScript = R"JS(
@@ -42,7 +48,7 @@ const std::string_view kAuditPageScript = R"JS(
   var data = JSON.parse(document.getElementById('audit-data').textContent);
   var P = {url: 0, status: 1, finalUrl: 2, type: 3, error: 4, depth: 5, title: 6, desc: 7, h1: 8, h1Count: 9,
     canonical: 10, robots: 11, indexability: 12, words: 13, inlinks: 14, outlinks: 15, chain: 16, sitemap: 17,
-    ms: 18, bytes: 19, found: 20};
+    ms: 18, bytes: 19, found: 20, noAlt: 21};
   var L = {source: 0, target: 1, anchor: 2, element: 3, rel: 4, follow: 5, status: 6, error: 7};
   // The data writes repeated words once and refers to pages by row; spell them out again.
   var words = data.words;
@@ -71,7 +77,22 @@ const std::string_view kAuditPageScript = R"JS(
   function webAddress(u) { return typeof u === 'string' && /^https?:\/\//i.test(u) ? u : null; }
   function cell(value, kind) {
     var td = el('td');
-    if (kind === 'url' && webAddress(value)) {
+    if (kind === 'sources') {
+      // The pages holding the links, folded under a count that opens into them.
+      var fold = el('details');
+      fold.appendChild(el('summary', value.length + (value.length === 1 ? ' page' : ' pages')));
+      var list = el('ul');
+      value.forEach(function (l) {
+        var item = el('li');
+        var page = webAddress(l[L.source]) ? el('a', l[L.source]) : el('span', l[L.source]);
+        if (page.tagName === 'A') { page.href = l[L.source]; page.rel = 'noopener noreferrer'; page.target = '_blank'; }
+        item.appendChild(page);
+        if (l[L.anchor] !== '') item.appendChild(el('span', ' “' + l[L.anchor] + '”', 'note'));
+        list.appendChild(item);
+      });
+      fold.appendChild(list);
+      td.appendChild(fold);
+    } else if (kind === 'url' && webAddress(value)) {
       var a = el('a', value);
       a.href = webAddress(value);
       a.rel = 'noopener noreferrer';
@@ -150,7 +171,11 @@ const std::string_view kAuditPageScript = R"JS(
       var picked = select && select.selectedIndex > 0 ? select.value : null;
       if (needle && !haystack) {
         haystack = rows.map(function (r) {
-          return columns.map(function (c) { var v = value(r, c); return v === null ? '' : String(v); })
+          return columns.map(function (c) {
+            var v = value(r, c);
+            if (c.kind === 'sources') return v.map(function (l) { return l[L.source]; }).join(' ');
+            return v === null ? '' : String(v);
+          })
             .join('\u0001').toLowerCase();
         });
       }
@@ -197,49 +222,109 @@ const std::string_view kAuditPageScript = R"JS(
     return x === 'indexable' || x === 'noindex' || x === 'canonicalised';
   }
   function linkStatus(l) { return l[L.status] !== null ? l[L.status] : l[L.error]; }
-  function broken(l) { return (l[L.status] !== null && l[L.status] >= 400) || l[L.error] !== ''; }
+  // A link robots.txt keeps the crawl from is blocked, not broken: nothing was asked of its target.
+  function blocked(l) { return l[L.error] === 'blocked by robots.txt'; }
+  function broken(l) { return !blocked(l) && ((l[L.status] !== null && l[L.status] >= 400) || l[L.error] !== ''); }
+  function hops(p) { return p[P.chain] === '' ? 0 : p[P.chain].split(' -> ').length; }
+  function chars(text) { return Array.from(text).length; }
+  var lengths = data.lengths;
+  function lengthNote(text, shortest, longest) {
+    var n = chars(text);
+    return n > longest ? n + ' characters, over ' + longest : n < shortest ? n + ' characters, under ' + shortest : '';
+  }
+  function tooLong(field, longest) {
+    return function (p) { return hasText(p) && chars(p[field]) > longest; };
+  }
+  function tooShort(field, shortest) {
+    return function (p) { return hasText(p) && p[field] !== '' && chars(p[field]) < shortest; };
+  }
   function duplicates(field) {
     var count = new Map();
     pages.forEach(function (p) { if (hasText(p) && p[field] !== '') count.set(p[field], (count.get(p[field]) || 0) + 1); });
     return pages.filter(function (p) { return hasText(p) && count.get(p[field]) > 1; })
       .sort(function (a, b) { return compare(a[field], b[field]); });
   }
+  // Each broken address once, with the pages that link to it folded under it.
+  function byTarget(list) {
+    var groups = new Map();
+    list.forEach(function (l) {
+      var g = groups.get(l[L.target]);
+      if (!g) { g = [l[L.target], linkStatus(l), []]; groups.set(l[L.target], g); }
+      g[2].push(l);
+    });
+    return Array.from(groups.values()).sort(function (a, b) { return b[2].length - a[2].length || compare(a[0], b[0]); });
+  }
+  var sourcesColumn = {name: 'Linked from', get: function (g) { return g[2]; }, kind: 'sources'};
   var urlColumn = {name: 'Address', index: P.url, kind: 'url'};
-  var issues = [
-    {title: 'Broken links', note: 'each link to an address that answered 4xx or 5xx or failed, with the page holding it',
-      rows: links.filter(broken).sort(function (a, b) { return compare(a[L.target], b[L.target]); }),
-      columns: [{name: 'Broken address', index: L.target, kind: 'url'}, {name: 'Status', get: linkStatus},
-        {name: 'On page', index: L.source, kind: 'url'}, {name: 'Anchor', index: L.anchor}]},
-    {title: 'Pages with client errors (4xx)', rows: pages.filter(function (p) { return p[P.status] >= 400 && p[P.status] < 500; }),
+  function filter(test) { return pages.filter(test); }
+  var checks = {
+    'broken-link': {note: 'each address that answered 4xx or 5xx or failed, with every page that links to it',
+      rows: byTarget(links.filter(broken)), columns: [{name: 'Broken address', index: 0, kind: 'url'},
+        {name: 'Status', index: 1}, {name: 'Links', get: function (g) { return g[2].length; }, kind: 'num'},
+        sourcesColumn]},
+    'client-error': {rows: filter(function (p) { return p[P.status] >= 400 && p[P.status] < 500; }),
       columns: [urlColumn, {name: 'Status', index: P.status, kind: 'num'}, {name: 'Inlinks', index: P.inlinks, kind: 'num'}]},
-    {title: 'Pages with server errors (5xx)', rows: pages.filter(function (p) { return p[P.status] >= 500; }),
+    'server-error': {rows: filter(function (p) { return p[P.status] >= 500; }),
       columns: [urlColumn, {name: 'Status', index: P.status, kind: 'num'}, {name: 'Inlinks', index: P.inlinks, kind: 'num'}]},
-    {title: 'Pages without an answer', rows: pages.filter(function (p) { return p[P.status] === null; }),
-      columns: [urlColumn, {name: 'Reason', index: P.error}]},
-    {title: 'Redirect chains', rows: pages.filter(function (p) { return p[P.chain] !== ''; }),
+    'no-answer': {rows: filter(function (p) { return p[P.status] === null && p[P.indexability] !== 'blocked by robots.txt'; }), columns: [urlColumn, {name: 'Reason', index: P.error}]},
+    'missing-title': {rows: filter(function (p) { return hasText(p) && p[P.title] === ''; }), columns: [urlColumn]},
+    'redirect-chain': {note: 'two redirects or more before the page', rows: filter(function (p) { return hops(p) > 1; }),
       columns: [urlColumn, {name: 'Hops', index: P.chain}, {name: 'Final address', index: P.finalUrl, kind: 'url'}]},
-    {title: 'Missing titles', rows: pages.filter(function (p) { return hasText(p) && p[P.title] === ''; }), columns: [urlColumn]},
-    {title: 'Duplicate titles', rows: duplicates(P.title), columns: [{name: 'Title', index: P.title}, urlColumn]},
-    {title: 'Missing meta descriptions', rows: pages.filter(function (p) { return hasText(p) && p[P.desc] === ''; }),
-      columns: [urlColumn]},
-    {title: 'Duplicate meta descriptions', rows: duplicates(P.desc),
-      columns: [{name: 'Meta description', index: P.desc}, urlColumn]},
-    {title: 'Noindex pages', rows: pages.filter(function (p) { return p[P.indexability] === 'noindex'; }),
-      columns: [urlColumn, {name: 'Robots', index: P.robots}]},
-    {title: 'Canonicalised pages', rows: pages.filter(function (p) { return p[P.indexability] === 'canonicalised'; }),
+    'duplicate-title': {rows: duplicates(P.title), columns: [{name: 'Title', index: P.title}, urlColumn]},
+    'missing-description': {rows: filter(function (p) { return hasText(p) && p[P.desc] === ''; }), columns: [urlColumn]},
+    'missing-h1': {rows: filter(function (p) { return hasText(p) && p[P.h1Count] === 0; }), columns: [urlColumn]},
+    'invalid-canonical': {note: 'a canonical that is no web address, which search engines ignore',
+      rows: filter(function (p) { return p[P.canonical] !== '' && !webAddress(p[P.canonical]); }),
+      columns: [urlColumn, {name: 'Canonical', index: P.canonical}]},
+    'title-too-long': {note: 'over ' + lengths[1] + ' characters', rows: filter(tooLong(P.title, lengths[1])),
+      columns: [urlColumn, {name: 'Title', index: P.title},
+        {name: 'Length', get: function (p) { return lengthNote(p[P.title], lengths[0], lengths[1]); }}]},
+    'image-without-alt': {rows: filter(function (p) { return p[P.noAlt] > 0; }),
+      columns: [urlColumn, {name: 'Images without alt', index: P.noAlt, kind: 'num'}]},
+    'duplicate-description': {rows: duplicates(P.desc), columns: [{name: 'Meta description', index: P.desc}, urlColumn]},
+    'redirect': {note: 'one redirect before the page', rows: filter(function (p) { return hops(p) === 1; }),
+      columns: [urlColumn, {name: 'Hop', index: P.chain}, {name: 'Final address', index: P.finalUrl, kind: 'url'}]},
+    'blocked-link': {note: 'links to addresses robots.txt keeps the crawl from, with every page that links to them',
+      rows: byTarget(links.filter(blocked)), columns: [{name: 'Blocked address', index: 0, kind: 'url'},
+        {name: 'Links', get: function (g) { return g[2].length; }, kind: 'num'}, sourcesColumn]},
+    'title-too-short': {note: 'under ' + lengths[0] + ' characters', rows: filter(tooShort(P.title, lengths[0])),
+      columns: [urlColumn, {name: 'Title', index: P.title},
+        {name: 'Length', get: function (p) { return lengthNote(p[P.title], lengths[0], lengths[1]); }}]},
+    'description-too-long': {note: 'over ' + lengths[3] + ' characters', rows: filter(tooLong(P.desc, lengths[3])),
+      columns: [urlColumn, {name: 'Meta description', index: P.desc},
+        {name: 'Length', get: function (p) { return lengthNote(p[P.desc], lengths[2], lengths[3]); }}]},
+    'description-too-short': {note: 'under ' + lengths[2] + ' characters', rows: filter(tooShort(P.desc, lengths[2])),
+      columns: [urlColumn, {name: 'Meta description', index: P.desc},
+        {name: 'Length', get: function (p) { return lengthNote(p[P.desc], lengths[2], lengths[3]); }}]},
+    'several-h1': {rows: filter(function (p) { return hasText(p) && p[P.h1Count] > 1; }),
+      columns: [urlColumn, {name: 'H1s', index: P.h1Count, kind: 'num'}]},
+    'noindex': {rows: filter(function (p) { return p[P.indexability] === 'noindex'; }), columns: [urlColumn, {name: 'Robots', index: P.robots}]},
+    'canonicalised': {rows: filter(function (p) { return p[P.indexability] === 'canonicalised'; }),
       columns: [urlColumn, {name: 'Canonical', index: P.canonical, kind: 'url'}]},
-    {title: 'Orphan pages', note: 'listed in a sitemap, linked from no page crawled',
-      rows: pages.filter(function (p) { return p[P.sitemap] === 1 && p[P.inlinks] === 0 && p[P.url] !== data.startUrl; }),
+    'orphan': {note: 'listed in a sitemap, linked from no page crawled',
+      rows: filter(function (p) { return p[P.sitemap] === 1 && p[P.inlinks] === 0 && p[P.url] !== data.startUrl; }),
       columns: [urlColumn]}
-  ];
+  };
+  // The kinds come in the order and with the severity the report's issues have too.
+  var issues = [];
+  Object.keys(data.kinds).forEach(function (id) {
+    if (!checks[id]) return;
+    var c = checks[id];
+    issues.push({id: id, title: data.kinds[id][0], severity: data.kinds[id][1], note: c.note, rows: c.rows,
+      columns: c.columns, grouped: c.columns.indexOf(sourcesColumn) >= 0});
+  });
   var issueHost = document.getElementById('issue-list');
   var found = 0;
   issues.forEach(function (issue) {
     if (!issue.rows.length) return;
     found++;
     var d = el('details');
-    d.className = 'issue';
-    var s = el('summary', issue.title + ' (' + issue.rows.length + ')');
+    d.className = 'issue ' + issue.severity;
+    d.setAttribute('data-kind', issue.id);
+    // Grouped rows count what they group: the overview's broken links are links, not addresses.
+    var count = issue.grouped ? issue.rows.reduce(function (n, g) { return n + g[2].length; }, 0) : issue.rows.length;
+    var s = el('summary', issue.title + ' (' + count + ')');
+    s.setAttribute('data-severity', issue.severity);
     d.appendChild(s);
     if (issue.note) d.appendChild(el('p', issue.note, 'note'));
     var built = false;
@@ -256,7 +341,7 @@ const std::string_view kAuditPageScript = R"JS(
     urlColumn, {name: 'Status', index: P.status, kind: 'num'}, {name: 'Indexability', index: P.indexability},
     {name: 'Title', index: P.title}, {name: 'Meta description', index: P.desc}, {name: 'H1', index: P.h1},
     {name: 'H1s', index: P.h1Count, kind: 'num'}, {name: 'Canonical', index: P.canonical, kind: 'url'},
-    {name: 'Robots', index: P.robots}, {name: 'Depth', index: P.depth, kind: 'num'},
+    {name: 'Robots', index: P.robots}, {name: 'Depth', get: function (p) { return p[P.depth] < 0 ? '' : p[P.depth]; }, kind: 'num'},
     {name: 'Words', index: P.words, kind: 'num'}, {name: 'Inlinks', index: P.inlinks, kind: 'num'},
     {name: 'Outlinks', index: P.outlinks, kind: 'num'}, {name: 'Redirects', index: P.chain},
     {name: 'Final address', index: P.finalUrl, kind: 'url'}, {name: 'In sitemap', get: function (p) { return p[P.sitemap] ? 'yes' : 'no'; }},

@@ -1,5 +1,7 @@
 #include "utf8.h"
 
+#include <algorithm>
+
 namespace vortaxel::keywords {
 
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
@@ -45,6 +47,33 @@ bool IsWellFormedUtf8(std::string_view text) {
         i += length;
     }
     return true;
+}
+
+std::string WellFormedUtf8(std::string_view text) {
+    if (IsWellFormedUtf8(text)) {
+        return std::string(text);
+    }
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8SequenceLength(text, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
+
+std::size_t Utf8Length(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++count) {
+        i += std::max<std::size_t>(1, Utf8SequenceLength(text, i));
+    }
+    return count;
 }
 
 } // namespace vortaxel::keywords

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace vortaxel::keywords {
@@ -11,5 +12,12 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
 
 /// True when every byte belongs to a well-formed UTF-8 sequence.
 bool IsWellFormedUtf8(std::string_view text);
+
+/// `text` with each byte that belongs to no well-formed sequence replaced by U+FFFD, as the audit page
+/// shows it: text files that say they are UTF-8 then are.
+std::string WellFormedUtf8(std::string_view text);
+
+/// Characters (code points) in `text`, each malformed byte counted as one.
+std::size_t Utf8Length(std::string_view text);
 
 } // namespace vortaxel::keywords

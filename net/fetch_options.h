@@ -1,10 +1,12 @@
 #pragma once
 
 #include "vortaxel/version.h"
+#include "web/address_login.h"
 
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +59,10 @@ struct FetchOptions {
     /// Cookies the sites set are kept for the fetcher's life, in memory, and sent back to the host that set
     /// them, as a browser does; without this no cookie is kept or sent.
     bool keepCookies = false;
+
+    /// The user information of the start address: put in every request to its origin, and into no other.
+    /// An address fetched is then shown with its password hidden, as it was given.
+    std::optional<web::OriginLogin> login;
 };
 
 } // namespace vortaxel::net

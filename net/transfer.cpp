@@ -3,6 +3,7 @@
 #include "net/idn_host.h"
 #include "net/reply_rules.h"
 #include "net/wire_url.h"
+#include "web/address_login.h"
 #include "web/ascii.h"
 #include "web/html_type.h"
 #include "web/url_parts.h"
@@ -61,7 +62,7 @@ void ParseStatusLine(std::string_view line, long& status, std::string& reason) {
 Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag)
     : maxBodyBytes_(options.maxBodyBytes), wholeBodyBytes_(options.wholeBodyBytes),
       redirectsOneByOne_(options.redirectsOneByOne), timeout_(options.timeout), maxRetryAfter_(options.maxRetryAfter),
-      htmlOnly_(options.htmlOnly), abortFlag_(abortFlag) {
+      htmlOnly_(options.htmlOnly), login_(options.login), abortFlag_(abortFlag) {
     CURL* handle = easy_.get();
     SetOption(handle, CURLOPT_NOSIGNAL, 1L);
     SetOption(handle, CURLOPT_ERRORBUFFER, errorBuffer_);
@@ -147,7 +148,9 @@ std::optional<web::FetchResult> Transfer::Prepare(const std::string& url, Method
         // NOBODY leaves HEAD behind as the method; only this puts GET back.
         curl_easy_setopt(easy_.get(), CURLOPT_HTTPGET, 1L);
     }
-    const std::string wire = EncodeForWire(*ascii);
+    loggedIn_ = login_ && web::OriginOf(url) == login_->origin;
+    const std::string wire =
+        loggedIn_ ? web::WithUserinfo(EncodeForWire(*ascii), login_->userinfo) : EncodeForWire(*ascii);
     if (curl_easy_setopt(easy_.get(), CURLOPT_URL, wire.c_str()) != CURLE_OK) {
         return web::FetchResult::Failure("the address could not be taken");
     }
@@ -178,7 +181,7 @@ web::FetchResult Transfer::Finish(CURLcode code) {
     result.contentType = contentType_;
     char* finalUrl = nullptr;
     if (curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl != nullptr) {
-        result.finalUrl = finalUrl;
+        result.finalUrl = loggedIn_ ? web::RedactPasswords(finalUrl) : std::string(finalUrl);
     }
     curl_easy_getinfo(handle, CURLINFO_REDIRECT_COUNT, &result.redirects);
     hops_.Fill(asked_, result);

@@ -94,6 +94,9 @@ private:
     std::chrono::milliseconds timeout_;
     std::chrono::seconds maxRetryAfter_;
     bool htmlOnly_;
+    std::optional<web::OriginLogin> login_;
+    /// The request under way carries login_.
+    bool loggedIn_ = false;
     const std::atomic<bool>& abortFlag_;
     Method method_ = Method::Get;
     std::string body_;

@@ -79,6 +79,22 @@ bool RelSaysNofollow(std::string_view rel) {
     return AnyToken(rel, " \t\n\r\f", [](std::string_view token) { return web::EqualsIgnoreCase(token, "nofollow"); });
 }
 
+bool IsFollowedLinkKind(const PageLink& link) {
+    const bool alternate = link.source == LinkSource::LinkAlternate && !link.hreflang.empty();
+    return IsBrowserRuleLink(link.source) || alternate || link.source == LinkSource::LinkCanonical ||
+           link.source == LinkSource::LinkNext || link.source == LinkSource::LinkPrev ||
+           link.source == LinkSource::MetaRefresh;
+}
+
+bool IsResourceLinkKind(LinkSource source) {
+    return source == LinkSource::Img || source == LinkSource::ImgSrcset || source == LinkSource::LinkStylesheet ||
+           source == LinkSource::LinkIcon || source == LinkSource::Script;
+}
+
+bool RecordedAsFollowed(const PageLink& link, bool pageNofollow) {
+    return !pageNofollow && !RelSaysNofollow(link.rel) && (IsFollowedLinkKind(link) || IsResourceLinkKind(link.source));
+}
+
 PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, bool followNofollow) {
     PageLinks page;
     page.baseHref = read.facts.baseHref;
@@ -87,11 +103,8 @@ PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, boo
         return page;
     }
     for (const PageLink& link : read.links) {
-        const bool alternate = link.source == LinkSource::LinkAlternate && !link.hreflang.empty();
-        const bool followed = IsBrowserRuleLink(link.source) || alternate || link.source == LinkSource::LinkCanonical ||
-                              link.source == LinkSource::LinkNext || link.source == LinkSource::LinkPrev ||
-                              link.source == LinkSource::MetaRefresh;
-        if (followed && (followNofollow || !RelSaysNofollow(link.rel)) && page.links.size() < kMaxLinksPerPage) {
+        if (IsFollowedLinkKind(link) && (followNofollow || !RelSaysNofollow(link.rel)) &&
+            page.links.size() < kMaxLinksPerPage) {
             Add(page, read, link);
         }
     }
@@ -103,10 +116,7 @@ PageLinks ResourceLinks(const PageRead& read) {
     page.baseHref = read.facts.baseHref;
     page.resolvedFor = read.resolvedFor;
     for (const PageLink& link : read.links) {
-        const bool resource = link.source == LinkSource::Img || link.source == LinkSource::ImgSrcset ||
-                              link.source == LinkSource::LinkStylesheet || link.source == LinkSource::LinkIcon ||
-                              link.source == LinkSource::Script;
-        if (resource && page.links.size() < kMaxLinksPerPage) {
+        if (IsResourceLinkKind(link.source) && page.links.size() < kMaxLinksPerPage) {
             Add(page, read, link);
         }
     }

@@ -32,6 +32,19 @@ bool RobotsSayNofollow(std::string_view robots);
 /// Whether a rel attribute holds the token "nofollow".
 bool RelSaysNofollow(std::string_view rel);
 
+/// Whether browser rules follow a link of this kind where nofollow allows it: a/area href, frames,
+/// window.open, and, as search engines do, a canonical, rel=next/prev, an alternate that names its
+/// hreflang (one that names none is a feed or a print version, not a page of the site) and a meta refresh.
+bool IsFollowedLinkKind(const PageLink& link);
+
+/// Whether a link is one of the resources a page uses (see ResourceLinks).
+bool IsResourceLinkKind(LinkSource source);
+
+/// What the links file says of a link's `follow`: whether the crawl takes it as a link to follow, given
+/// whether the page's directives (meta robots or X-Robots-Tag) say nofollow. Resources keep what
+/// nofollow says of them, though they are requested only when asked.
+bool RecordedAsFollowed(const PageLink& link, bool pageNofollow);
+
 /// The links browser rules follow on a page: a/area href, frames, window.open, and, as search engines
 /// do, its canonical, rel=next/prev, hreflang alternates and meta refresh target. None when the page's
 /// meta robots or `robotsHeader` (X-Robots-Tag) say nofollow, and none marked rel=nofollow, unless

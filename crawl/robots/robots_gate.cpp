@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <string>
@@ -70,6 +71,9 @@ FetchedPage RobotsGate::Fetch(const std::string& url) {
         }
         FetchedPage next = fetcher_.Fetch(target);
         next.redirects += page.redirects + 1;
+        // Each answer carries its own hop only: the chain is the hops before it and its own.
+        next.hops.insert(next.hops.begin(), std::make_move_iterator(page.hops.begin()),
+                         std::make_move_iterator(page.hops.end()));
         next.elapsed += page.elapsed;
         page = std::move(next);
     }

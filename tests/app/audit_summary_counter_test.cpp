@@ -161,12 +161,13 @@ INSTANTIATE_TEST_SUITE_P(
                     {0, "http://a.test/b"},
                     {1, "http://a.test/down"},
                     {1, "http://a.test/gone"},
+                    // Blocked by robots.txt: no broken link, since nothing was asked of it.
                     {2, "http://a.test/private"},
                     {2, "http://elsewhere.test/never-fetched"},
                     {2, "mailto:x@a.test"}},
-                   6,
-                   3,
-                   3},
+                   5,
+                   2,
+                   2},
         // Far more broken links than the ids are sorted at, from pages whose links come back round.
         CounterRow{"ManyBrokenLinksOnFewPages",
                    kShop,

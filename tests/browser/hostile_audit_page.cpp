@@ -102,6 +102,10 @@ AuditData ManyPages(int count) {
         page.inlinks = 1;
         data.pages.push_back(page);
     }
+    // One redirect of a single hop: a redirect, not a chain.
+    if (count > 1) {
+        data.pages[1].redirectChain = {{301, data.pages[1].url}};
+    }
     return data;
 }
 

@@ -1,6 +1,8 @@
 // The command line's crawl database: kept as the crawl runs, carried on after a kill, read back with no
 // request, compared, and refused with exit 2 (and the file untouched) when it cannot be used.
 
+#include "app/crawl_store.h"
+#include "app/queue_chunk.h"
 #include "app/sqlite_db.h"
 #include "child_process.h"
 #include "tests/support/loopback_site.h"
@@ -9,8 +11,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vortaxel::test {
@@ -148,6 +152,25 @@ TEST_F(KeptCrawl, AFullDiskStopsTheCrawlWithTheReasonAndTheFileResumesOnceThereI
     EXPECT_EQ(offline.Out(), whole.Out());
 }
 
+TEST_F(KeptCrawl, OfflineOnACrawlKilledBeforeItsFirstTurnSaysItHoldsNone) {
+    ServeSite(0ms);
+    site_.Hold("/");
+    auto first = RunCli({"--quiet", "--db", Path("c.db"), start_});
+    // The start page is asked for only once the crawl's settings are kept.
+    for (int i = 0; i < 3000 && site_.Targets().empty(); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_FALSE(site_.Targets().empty());
+    first.Signal(SIGKILL);
+    ASSERT_TRUE(first.Wait(kRunLimit));
+    site_.Release("/");
+    auto offline = RunCli({"--db", Path("c.db"), "--offline"});
+    ASSERT_TRUE(offline.Wait(kRunLimit));
+    EXPECT_EQ(offline.ExitCode(), 1) << offline.Err();
+    EXPECT_NE(offline.Err().find("holds no finished turn"), std::string::npos) << offline.Err();
+    EXPECT_EQ(offline.Out(), "");
+}
+
 /// Takes a crawl database back to the first layout, which knew no page facts, links or redirect hops.
 void MakeFirstLayout(const std::string& path) {
     app::SqlDatabase db;
@@ -155,6 +178,9 @@ void MakeFirstLayout(const std::string& path) {
     std::string sql =
         "DROP TABLE links; DROP TABLE hops; DROP INDEX IF EXISTS fetches_url; DROP INDEX IF EXISTS pages_url;"
         "ALTER TABLE fetches DROP COLUMN robots_tag;";
+    for (const char* column : {"follow_nofollow", "sitemaps", "check_resources"}) {
+        sql += std::string("ALTER TABLE settings DROP COLUMN ") + column + ";";
+    }
     for (const char* column : {"title", "title_count", "meta_description", "meta_robots", "h1", "h1_count", "canonical",
                                "lang", "word_count", "refresh", "in_sitemap"}) {
         sql += std::string("ALTER TABLE pages DROP COLUMN ") + column + ";";
@@ -192,7 +218,7 @@ TEST_F(KeptCrawl, AFileOfTheFirstLayoutIsReadAsItIsAndUpgradedWhenResumed) {
         ASSERT_TRUE(resumed.Wait(kRunLimit));
         EXPECT_EQ(resumed.ExitCode(), 0) << resumed.Err();
         EXPECT_EQ(first.Out() + resumed.Out(), whole.Out());
-        EXPECT_EQ(LayoutOf(db), 2);
+        EXPECT_EQ(LayoutOf(db), app::kCrawlSchemaVersion);
         auto after = RunCli({"--quiet", "--db", db, "--offline", "--report", Path("after.csv")});
         ASSERT_TRUE(after.Wait(kRunLimit));
         EXPECT_EQ(after.ExitCode(), 0) << after.Err();
@@ -226,6 +252,79 @@ TEST_F(KeptCrawl, CompareNamesEveryPageAddedGoneOrChanged) {
                                  start + "b.html\t200\t\t" + start + "b.html\t\n");
 }
 
+// A crawl begun with an option that changes what it finds goes on with it when resumed without it.
+TEST_F(KeptCrawl, AResumedCrawlKeepsTheOptionsThatChangeWhatItFinds) {
+    const struct {
+        const char* option;
+        std::function<void(LoopbackSite&)> serve;
+    } rows[] = {
+        {"--follow-nofollow",
+         [](LoopbackSite& site) {
+             site.ServeHtml("/", R"(<a href="/b.html">b</a>)");
+             site.ServeHtml("/b.html", R"(<a rel="nofollow" href="/c.html">c</a>)");
+             site.ServeHtml("/c.html", R"(<a href="/d.html">d</a>)");
+             site.ServeHtml("/d.html", "end");
+         }},
+        {"--sitemaps",
+         [](LoopbackSite& site) {
+             site.ServeHtml("/", R"(<a href="/b.html">b</a>)");
+             site.ServeHtml("/b.html", "end");
+             site.Serve("/sitemap.xml", Page()
+                                            .WithContentType("text/xml")
+                                            .WithBody(R"(<?xml version="1.0"?><urlset xmlns="http://www.sitemaps.org/)"
+                                                      R"(schemas/sitemap/0.9"><url><loc>)" +
+                                                      site.Url("/orphan.html") + "</loc></url></urlset>"));
+             site.ServeHtml("/orphan.html", "only a sitemap lists it");
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.option);
+        LoopbackSite site;
+        row.serve(site);
+        const std::string db = Path((std::string(row.option + 2) + ".db").c_str());
+        auto whole = RunCli({"--quiet", "--rules", "browser", row.option, site.Url("/")});
+        ASSERT_TRUE(whole.Wait(kRunLimit));
+        auto first =
+            RunCli({"--quiet", "--rules", "browser", row.option, "--max-pages", "1", "--db", db, site.Url("/")});
+        ASSERT_TRUE(first.Wait(kRunLimit));
+        ASSERT_EQ(first.ExitCode(), 0) << first.Err();
+        auto resumed = RunCli({"--quiet", "--db", db, "--resume", "--max-pages", "100"});
+        ASSERT_TRUE(resumed.Wait(kRunLimit));
+        EXPECT_EQ(resumed.ExitCode(), 0) << resumed.Err();
+        EXPECT_EQ(first.Out() + resumed.Out(), whole.Out());
+    }
+}
+
+/// The bytes of the crawl file `kept` after `sql`, and with its queue from the head on replaced by `queued` when
+/// that is not empty: a file as someone could hand it over.
+std::string Crafted(const std::string& kept, const std::string& sql, const std::string& queued = {}) {
+    const std::string path = kept + ".craft";
+    std::filesystem::copy_file(kept, path, std::filesystem::copy_options::overwrite_existing);
+    {
+        app::SqlDatabase db;
+        EXPECT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadWrite));
+        EXPECT_TRUE(db.Execute(sql));
+        if (!queued.empty()) {
+            std::int64_t head = 0;
+            EXPECT_TRUE(db.QueryInt("SELECT queue_head FROM crawl", head));
+            app::ChunkWriter chunk;
+            chunk.Add(queued);
+            EXPECT_TRUE(db.Execute("DELETE FROM queue WHERE pos >= " + std::to_string(head) +
+                                   "; UPDATE crawl SET queue_tail = queue_head + 1"));
+            app::SqlStatement insert;
+            EXPECT_TRUE(
+                insert.Prepare(db, "INSERT INTO queue (pos, pos_end, found_on, depth, urls) VALUES (?, ?, 1, 1, ?)"));
+            insert.Bind(1, head);
+            insert.Bind(2, head + 1);
+            insert.BindBlob(3, chunk.Bytes());
+            EXPECT_TRUE(insert.Run());
+        }
+    }
+    std::string bytes = FileBytes(path);
+    std::filesystem::remove(path);
+    return bytes;
+}
+
 struct BadInputRow {
     const char* name;
     std::vector<std::string> args; // "DB" stands for the file, "URL" for the site
@@ -239,6 +338,15 @@ TEST_F(KeptCrawl, FilesThatCannotBeUsedExitTwoBeforeAnyRequestAndStayAsTheyWere)
     auto kept = RunCli({"--quiet", "--db", Path("finished.db"), start_});
     ASSERT_TRUE(kept.Wait(kRunLimit));
     const std::string finished = FileBytes(Path("finished.db"));
+    auto browserRun = RunCli({"--quiet", "--rules", "browser", "--max-pages", "3", "--db", Path("browser.db"), start_});
+    ASSERT_TRUE(browserRun.Wait(kRunLimit));
+    auto classicRun = RunCli({"--quiet", "--max-pages", "3", "--db", Path("classic.db"), start_});
+    ASSERT_TRUE(classicRun.Wait(kRunLimit));
+    const std::string browser = Path("browser.db");
+    const std::string classic = Path("classic.db");
+    // An address on another port of this host: a crafted queue must not send a request there.
+    LoopbackSite elsewhere;
+    elsewhere.ServeHtml("/", "never asked for");
     site_.ClearRequests();
     const std::vector<BadInputRow> rows = {
         {"text file", {"--db", "DB", "--resume"}, "just some notes\n", "no crawl database"},
@@ -250,6 +358,59 @@ TEST_F(KeptCrawl, FilesThatCannotBeUsedExitTwoBeforeAnyRequestAndStayAsTheyWere)
         {"other start", {"--db", "DB", "--offline", "http://elsewhere.test/"}, finished, "URL"},
         {"robots", {"--db", "DB", "--offline", "--robots"}, finished, "--robots"},
         {"memory", {"--db", "DB", "--offline", "--max-memory", "64M"}, finished, "--max-memory"},
+        {"db in a missing folder", {"--db", Path("nodir/sub/a.db"), "URL"}, "", "does not exist"},
+        {"nofollow not kept", {"--db", "DB", "--offline", "--follow-nofollow"}, finished, "--follow-nofollow"},
+        {"sitemaps not kept", {"--db", "DB", "--offline", "--sitemaps"}, finished, "--sitemaps"},
+        {"links of a classic crawl",
+         {"--db", "DB", "--offline", "--links", Path("l.csv")},
+         finished,
+         "needs --rules browser"},
+        // A file is checked whole when opened: its tables, its columns, its settings and its queue.
+        {"queue for another port",
+         {"--db", "DB", "--resume"},
+         Crafted(browser, "", elsewhere.Url("/")),
+         "outside the site"},
+        {"queue for another host",
+         {"--db", "DB", "--resume"},
+         Crafted(classic, "", "http://elsewhere.test/"),
+         "outside the site"},
+        {"queue read offline",
+         {"--db", "DB", "--offline"},
+         Crafted(browser, "", elsewhere.Url("/")),
+         "outside the site"},
+        {"endless delay",
+         {"--db", "DB", "--resume"},
+         Crafted(browser, "UPDATE settings SET delay_ms = 1000000000000"),
+         "delay of"},
+        {"no memory",
+         {"--db", "DB", "--resume"},
+         Crafted(classic, "UPDATE settings SET max_memory = 0"),
+         "memory budget"},
+        {"no pages", {"--db", "DB", "--resume"}, Crafted(classic, "UPDATE settings SET max_pages = 0"), "page limit"},
+        {"unknown rules",
+         {"--db", "DB", "--resume"},
+         Crafted(browser, "UPDATE settings SET rules = 'fast'"),
+         "no run writes"},
+        {"unknown state", {"--db", "DB", "--offline"}, Crafted(browser, "UPDATE crawl SET state = 'odd'"), "no state"},
+        {"queue ends before its head",
+         {"--db", "DB", "--resume"},
+         Crafted(browser, "UPDATE crawl SET queue_tail = queue_head - 1"),
+         "a queue from"},
+        {"no links table", {"--db", "DB", "--resume"}, Crafted(browser, "DROP TABLE links"), "lacks the table links"},
+        {"no hops table", {"--db", "DB", "--resume"}, Crafted(browser, "DROP TABLE hops"), "lacks the table hops"},
+        {"no fetches table",
+         {"--db", "DB", "--offline"},
+         Crafted(classic, "DROP TABLE fetches"),
+         "lacks the table fetches"},
+        {"no queue table", {"--db", "DB", "--resume"}, Crafted(classic, "DROP TABLE queue"), "lacks the table queue"},
+        {"no title column",
+         {"--db", "DB", "--resume"},
+         Crafted(browser, "ALTER TABLE pages DROP COLUMN title"),
+         "lacks the column pages.title"},
+        {"audit page of a classic crawl",
+         {"--db", "DB", "--offline", "--html", Path("a.html")},
+         finished,
+         "needs --rules browser"},
         {"offline without db", {"--offline"}, "", "--offline"},
         {"compare without db", {"--compare", "DB"}, "", "--compare"},
         {"resume and offline", {"--db", "DB", "--resume", "--offline"}, finished, "--resume"},
@@ -275,6 +436,7 @@ TEST_F(KeptCrawl, FilesThatCannotBeUsedExitTwoBeforeAnyRequestAndStayAsTheyWere)
         }
     }
     EXPECT_TRUE(site_.Targets().empty());
+    EXPECT_TRUE(elsewhere.Targets().empty());
 }
 
 TEST_F(KeptCrawl, ASecondProcessOnARunningCrawlsFileIsRefused) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -68,6 +69,35 @@ TEST(CliInterrupt, InterruptStormAlwaysEndsWithTheKeywordFileWritten) {
         ASSERT_TRUE(cli.Wait(kRunLimit));
         EXPECT_EQ(cli.ExitCode(), 0) << "run " << run << ": " << cli.Err();
         EXPECT_TRUE(std::filesystem::exists(keywords)) << "run " << run;
+    }
+}
+
+// The links of a run without --db live in a temporary crawl file: whatever signal ends the run, it goes.
+TEST(CliInterrupt, EverySignalThatEndsARunRemovesItsTemporaryCrawlFile) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        LoopbackSite site;
+        site.ServeHtml("/", "<a href=\"/a.html\">a</a>");
+        site.Hold("/");
+        const ScratchFolder temp("cli-signal-tmp");
+        const ScratchFolder out("cli-signal-out");
+        const char* before = std::getenv("TMPDIR");
+        const std::string saved = before ? before : "";
+        ::setenv("TMPDIR", temp.Path().c_str(), 1);
+        auto cli = ChildProcess(VORTAXEL_CLI_PATH,
+                                {"--quiet", "--rules", "browser", "--links", (out / "l.csv").string(), site.Url("/")});
+        before ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+        for (int i = 0; i < 3000 && site.Targets().empty(); ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        ASSERT_FALSE(site.Targets().empty());
+        EXPECT_FALSE(std::filesystem::is_empty(temp.Path()));
+        cli.Signal(signal);
+        // A press lets the page in progress finish; the other two end the program at once.
+        site.Release("/");
+        ASSERT_TRUE(cli.Wait(kRunLimit));
+        EXPECT_EQ(cli.ExitCode(), signal == SIGINT ? 0 : 128 + signal) << cli.Err();
+        EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
     }
 }
 

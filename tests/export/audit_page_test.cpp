@@ -1,6 +1,7 @@
 #include "export/audit_page.h"
 #include "export/page_text.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace vortaxel::audit {
@@ -90,6 +91,66 @@ TEST(AuditPageTest, BrokenLinksSurviveTheCutOnLinks) {
     EXPECT_NE(html.find("http://s.test/fine0"), std::string::npos);
     EXPECT_EQ(html.find("http://s.test/fine1"), std::string::npos);
     EXPECT_NE(html.find("\"linksTotal\":6"), std::string::npos);
+}
+
+TEST(AuditPageTest, OverviewSaysHowManyLinksAndHowLongOrThatTheTimeWasNotKept) {
+    struct Case {
+        const char* name;
+        std::optional<std::uint64_t> linksTotal;
+        bool durationKnown;
+        std::vector<std::string> shown;
+    };
+    const std::vector<Case> cases = {
+        {"measured",
+         3'000'030,
+         true,
+         {"\"linksTotal\":3000030", ">3000030</span><span class=\"label\">Links<", "took 1 min 5 s"}},
+        {"read back", std::nullopt, false, {"\"linksTotal\":2", "time taken not kept", ">not kept<"}},
+    };
+    for (const Case& c : cases) {
+        AuditData data;
+        data.links = {Link("http://s.test/a", 200), Link("http://s.test/b", 404)};
+        data.linksTotal = c.linksTotal;
+        data.meta.durationKnown = c.durationKnown;
+        data.meta.durationMs = 65'400;
+        const std::string html = BuildAuditPage(data);
+        for (const std::string& text : c.shown) {
+            EXPECT_NE(html.find(text), std::string::npos) << c.name << ": " << text;
+        }
+        // Each kind of issue goes to the page with its heading and severity.
+        EXPECT_NE(html.find("\"broken-link\":[\"Broken links\",\"error\"]"), std::string::npos) << c.name;
+    }
+}
+
+/// The page with its script nonce, which differs on every build, taken out.
+std::string WithoutNonce(std::string page) {
+    for (std::size_t at = page.find("nonce-"); at != std::string::npos; at = page.find("nonce-", at + 1)) {
+        page.erase(at + 6, 32);
+    }
+    for (std::size_t at = page.find("nonce=\""); at != std::string::npos; at = page.find("nonce=\"", at + 1)) {
+        page.erase(at + 7, 32);
+    }
+    return page;
+}
+
+TEST(AuditPageTest, StreamedPageComesInPiecesAndIsTheBuiltOne) {
+    AuditData data;
+    for (int i = 0; i < 6000; ++i) {
+        AuditPage page;
+        page.url = "http://s.test/p" + std::to_string(i);
+        page.title = std::string(200, 't');
+        data.pages.push_back(page);
+    }
+    data.links = {Link("http://s.test/gone", 404)};
+    std::vector<std::size_t> pieces;
+    std::string streamed;
+    StreamAuditPage(data, [&](std::string_view piece) {
+        pieces.push_back(piece.size());
+        streamed += piece;
+    });
+    EXPECT_GT(pieces.size(), 1U);
+    EXPECT_LT(*std::max_element(pieces.begin(), pieces.end()), std::size_t{2} << 20);
+    EXPECT_EQ(WithoutNonce(streamed), WithoutNonce(BuildAuditPage(data)));
 }
 
 class FailingWriter final : public keywords::FileWriter {

@@ -44,7 +44,20 @@ INSTANTIATE_TEST_SUITE_P(
         IndexabilityRow{"server_error", {503, false, false, true, "", "", kUrl}, Indexability::ServerError},
         IndexabilityRow{"blocked", {std::nullopt, true, false, true, "", "", kUrl}, Indexability::BlockedByRobots},
         IndexabilityRow{"failed", {std::nullopt, false, true, true, "", "", kUrl}, Indexability::Failed},
-        IndexabilityRow{"no_status", {std::nullopt, false, false, true, "", "", kUrl}, Indexability::Failed}),
+        IndexabilityRow{"no_status", {std::nullopt, false, false, true, "", "", kUrl}, Indexability::Failed},
+        // A canonical that names no web page is ignored, as search engines ignore it.
+        IndexabilityRow{
+            "file_canonical", {200, false, false, true, "", "file:///doc/a.html", kUrl}, Indexability::Indexable},
+        IndexabilityRow{"mailto_canonical", {200, false, false, true, "", "mailto:a@b", kUrl}, Indexability::Indexable},
+        IndexabilityRow{
+            "scheme_only_canonical", {200, false, false, true, "", "http://", kUrl}, Indexability::Indexable},
+        IndexabilityRow{"upper_scheme_canonical",
+                        {200, false, false, true, "", "HTTPS://site.test/b", kUrl},
+                        Indexability::Canonicalised},
+        // A redirect is one whatever its last answer was.
+        IndexabilityRow{"redirected_to_a_page", {200, false, false, true, "", "", kUrl, true}, Indexability::Redirect},
+        IndexabilityRow{
+            "redirected_then_failed", {std::nullopt, false, true, true, "", "", kUrl, true}, Indexability::Failed}),
     [](const ::testing::TestParamInfo<IndexabilityRow>& info) { return info.param.name; });
 
 TEST(IndexabilityTextTest, EveryValueHasItsWords) {
