@@ -46,12 +46,7 @@ void Add(PageLinks& page, const PageRead& read, const PageLink& link) {
 } // namespace
 
 std::string LinkBase(std::string_view pageAddress, const PageFacts& facts) {
-    if (facts.baseHref) {
-        if (auto resolved = PageIdentity(pageAddress, *facts.baseHref)) {
-            return std::move(*resolved);
-        }
-    }
-    return std::string(pageAddress);
+    return facts.baseHref ? LinkBaseOf(pageAddress, *facts.baseHref) : std::string(pageAddress);
 }
 
 std::string ResolvedTarget(PageIdentityCache& identities, std::string_view base, std::string_view link) {

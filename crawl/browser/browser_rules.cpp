@@ -203,13 +203,7 @@ std::optional<std::string> BrowserRules::Landing(const std::string& asked, const
 std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget,
                                      bool resources) {
     const bool resolvedAhead = links.resolvedFor == pageAddress && links.identities.size() == links.links.size();
-    std::string base = pageAddress;
-    if (links.baseHref && !resolvedAhead) {
-        // A base that does not resolve to a web address leaves links resolved against the page.
-        if (auto resolved = PageIdentity(pageAddress, *links.baseHref)) {
-            base = std::move(*resolved);
-        }
-    }
+    const std::string base = links.baseHref && !resolvedAhead ? LinkBaseOf(pageAddress, *links.baseHref) : pageAddress;
     UrlId known;
     std::size_t dropped = 0;
     const BoundedResolver resolver(identities_, base);

@@ -1,83 +1,25 @@
 #include "crawl/page/page_address.h"
 
-#include "crawl/curl_url.h"
+#include "crawl/page/browser_url.h"
 #include "web/ascii.h"
 #include "web/url_parts.h"
 
 #include <algorithm>
-#include <idn2.h>
-#include <memory>
+#include <utility>
 
 namespace vortaxel::crawl {
 
 namespace {
 
+/// C0 controls and the space, which a browser drops around a link.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    return static_cast<unsigned char>(c) <= 0x20;
 }
 
 /// Whether an address may not hold `c` as it is.
 bool IsUnsafe(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte <= 0x20 || byte >= 0x7F || c == '"' || c == '<' || c == '>' || c == '`';
-}
-
-/// Escapes the bytes an address may not hold as they are, as a browser does before sending it.
-std::string EscapeUnsafe(std::string_view link) {
-    std::string out;
-    out.reserve(link.size());
-    for (const char c : link) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (IsUnsafe(c)) {
-            web::AppendPercentEscaped(out, byte);
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-/// Upper-cases the hex digits of every escape; a "%" not followed by two hex digits is no escape,
-/// and what follows it is left as written.
-void UpperCaseEscapes(std::string& path) {
-    for (std::size_t i = 0; i + 2 < path.size(); ++i) {
-        if (path[i] == '%' && IsHexDigit(path[i + 1]) && IsHexDigit(path[i + 2])) {
-            path[i + 1] = web::ToUpperAscii(path[i + 1]);
-            path[i + 2] = web::ToUpperAscii(path[i + 2]);
-            i += 2;
-        }
-    }
-}
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-struct IdnFree {
-    void operator()(char* text) const noexcept { idn2_free(text); }
-};
-
-/// A host name holding UTF-8 in the ASCII form that goes out and that redirects name, as browsers
-/// make it (UTS #46, non-transitional, falling back to transitional for names only the older rules
-/// allow). libcurl's own conversion depends on the locale, so it is not used.
-std::optional<std::string> AsciiHostName(const std::string& host) {
-    for (const int rules : {IDN2_NONTRANSITIONAL, IDN2_TRANSITIONAL}) {
-        char* converted = nullptr;
-        const int code = idn2_lookup_u8(reinterpret_cast<const uint8_t*>(host.c_str()),
-                                        reinterpret_cast<uint8_t**>(&converted), IDN2_NFC_INPUT | rules);
-        const std::unique_ptr<char, IdnFree> owned(converted);
-        if (code == IDN2_OK && owned) {
-            return std::string(owned.get());
-        }
-        if (code != IDN2_DISALLOWED) {
-            break;
-        }
-    }
-    return std::nullopt;
 }
 
 std::string_view PathOf(std::string_view identity) {
@@ -93,117 +35,95 @@ std::string_view PathOf(std::string_view identity) {
     return path.substr(0, path.find('?'));
 }
 
-/// Scheme, host and port of an identity as one text ("http://site.test:8080"), user information left
-/// out: what a browser calls its origin. Empty for no web address.
-std::string_view OriginOf(std::string_view identity) {
+/// Scheme (with "://") and host and port of an identity, user information left out: together what a
+/// browser calls its origin. Both empty for no web address.
+std::pair<std::string_view, std::string_view> OriginOf(std::string_view identity) {
     const std::size_t scheme = identity.find("://");
     if (scheme == std::string_view::npos) {
         return {};
     }
-    const std::size_t end = identity.find_first_of("/?", scheme + 3);
-    return identity.substr(0, end);
+    const std::size_t end = std::min(identity.find_first_of("/?", scheme + 3), identity.size());
+    std::string_view authority = identity.substr(scheme + 3, end - scheme - 3);
+    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
+        authority.remove_prefix(at + 1);
+    }
+    return {identity.substr(0, scheme + 3), authority};
+}
+
+/// Whether `link` is a scheme and then at most a query or fragment ("http:", "http:?q"): against a base
+/// of that scheme it keeps the base's whole path, not only its folder.
+bool NamesSchemeAlone(std::string_view link) {
+    if (link.empty() ||
+        !((link.front() >= 'a' && link.front() <= 'z') || (link.front() >= 'A' && link.front() <= 'Z'))) {
+        return false;
+    }
+    const std::size_t colon =
+        link.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.");
+    if (colon == std::string_view::npos || link[colon] != ':') {
+        return false;
+    }
+    const std::size_t next = link.find_first_not_of("\t\n\r", colon + 1);
+    return next == std::string_view::npos || link[next] == '?' || link[next] == '#' || IsBlank(link[next]);
+}
+
+/// Whether a base's last segment is "." or ".." (escaped or not), which takes its folder away with it.
+bool EndsInDotSegment(std::string_view base) {
+    base = base.substr(0, base.find('?'));
+    std::string_view last = base.substr(base.rfind('/') + 1);
+    std::string lower(last);
+    for (char& c : lower) {
+        c = web::ToLowerAscii(c);
+    }
+    return lower == "." || lower == ".." || lower == "%2e" || lower == ".%2e" || lower == "%2e." || lower == "%2e%2e";
 }
 
 } // namespace
-
-std::string StripLinkBlanks(std::string_view link) {
-    while (!link.empty() && IsBlank(link.front())) {
-        link.remove_prefix(1);
-    }
-    while (!link.empty() && IsBlank(link.back())) {
-        link.remove_suffix(1);
-    }
-    std::string out;
-    out.reserve(link.size());
-    for (const char c : link) {
-        if (c != '\t' && c != '\n' && c != '\r') {
-            out += c;
-        }
-    }
-    return out;
-}
 
 std::optional<std::string> PageIdentity(std::string_view base, std::string_view link) {
     if (link.size() > kMaxLinkBytes || base.size() > kMaxLinkBytes) {
         return std::nullopt;
     }
-    const CurlUrl url(curl_url());
-    if (!url) {
+    const std::optional<BrowserUrl> baseUrl = ParseBrowserUrl(base);
+    std::optional<BrowserUrl> url = ParseBrowserUrl(link, baseUrl ? &*baseUrl : nullptr);
+    if (!url || !url->IsWeb()) {
         return std::nullopt;
     }
-    const std::string baseText = EscapeUnsafe(base);
-    std::string linkText = EscapeUnsafe(StripLinkBlanks(link));
-    if (linkText.empty() || linkText.front() == '#') {
-        // The base itself (RFC 3986 5.2.2), which libcurl would cut back to its folder.
-        linkText = baseText;
+    if (url->passwordStart < url->passwordEnd) {
+        // A password is neither shown nor kept: the crawl's own login, if any, goes in its place on the wire.
+        url->href.replace(url->passwordStart, url->passwordEnd - url->passwordStart, kHiddenPassword);
     }
-    if (curl_url_set(url.get(), CURLUPART_URL, baseText.c_str(), 0) != CURLUE_OK ||
-        curl_url_set(url.get(), CURLUPART_URL, linkText.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
-        return std::nullopt;
-    }
-    std::string scheme = UrlPart(url.get(), CURLUPART_SCHEME);
-    for (char& c : scheme) {
-        c = web::ToLowerAscii(c);
-    }
-    if (scheme != "http" && scheme != "https") {
-        return std::nullopt;
-    }
-    // An international name in its ASCII form, as it goes out and as redirects name it, so that both
-    // spellings are one page.
-    std::string host = UrlPart(url.get(), CURLUPART_HOST);
-    if (!IsAscii(host)) {
-        auto ascii = AsciiHostName(host);
-        if (!ascii) {
-            return std::nullopt;
+    return std::move(url->href);
+}
+
+std::string LinkBaseOf(std::string_view pageAddress, std::string_view baseHref) {
+    if (baseHref.size() <= kMaxLinkBytes && pageAddress.size() <= kMaxLinkBytes) {
+        const std::optional<BrowserUrl> page = ParseBrowserUrl(pageAddress);
+        if (std::optional<BrowserUrl> base = ParseBrowserUrl(baseHref, page ? &*page : nullptr)) {
+            // Against a base of another scheme only its scheme matters: no relative link names a web page.
+            return base->IsWeb() ? std::move(base->href) : base->scheme + ':';
         }
-        host = std::move(*ascii);
     }
-    // libcurl decodes escapes in a host name; what is still "%" after that would decode again the next
-    // time the identity is read, into another host. Browsers refuse such a name as well.
-    if (host.empty() || host.find('%') != std::string::npos) {
-        return std::nullopt;
-    }
-    for (char& c : host) {
-        c = web::ToLowerAscii(c);
-    }
-    const std::string port = UrlPart(url.get(), CURLUPART_PORT);
-    std::string path = UrlPart(url.get(), CURLUPART_PATH);
-    if (path.empty()) {
-        path = "/";
-    }
-    UpperCaseEscapes(path);
-    // User information is left out: a page must not make the crawl send credentials, nor have them
-    // listed and written to files.
-    std::string identity = scheme + "://";
-    identity += host;
-    const bool defaultPort = (scheme == "http" && port == "80") || (scheme == "https" && port == "443");
-    if (!port.empty() && !defaultPort) {
-        identity += ':' + port;
-    }
-    identity += path;
-    // Asked for directly: the query part alone tells "?" apart from no query at all.
-    char* query = nullptr;
-    if (curl_url_get(url.get(), CURLUPART_QUERY, &query, 0) == CURLUE_OK && query != nullptr) {
-        const CurlText owned(query);
-        identity += '?';
-        identity += query;
-    }
-    return identity;
+    return std::string(pageAddress);
 }
 
 std::optional<SiteScope> SiteScope::Of(std::string_view identity) {
-    const std::string_view origin = OriginOf(identity);
+    const auto [scheme, authority] = OriginOf(identity);
+    const std::string origin = std::string(scheme) + std::string(authority);
     const std::string_view path = PathOf(identity);
-    if (origin.empty() || web::HostOf(origin).empty() || path.empty()) {
+    if (authority.empty() || web::HostOf(origin).empty() || path.empty()) {
         return std::nullopt;
     }
-    return SiteScope{std::string(origin), std::string(web::HostOf(origin)),
-                     std::string(path.substr(0, path.rfind('/') + 1))};
+    return SiteScope{origin, std::string(web::HostOf(origin)), std::string(path.substr(0, path.rfind('/') + 1))};
 }
 
 bool SiteScope::Contains(std::string_view identity) const {
     const bool web = identity.starts_with("http://") || identity.starts_with("https://");
-    return web && OriginOf(identity) == origin && PathOf(identity).starts_with(folder);
+    if (!web) {
+        return false;
+    }
+    const auto [scheme, authority] = OriginOf(identity);
+    return origin.size() == scheme.size() + authority.size() && origin.starts_with(scheme) &&
+           origin.ends_with(authority) && PathOf(identity).starts_with(folder);
 }
 
 bool IsNeverFetchedKind(std::string_view identity) {
@@ -224,14 +144,15 @@ std::optional<std::string> PageIdentityCache::Resolve(std::string_view base, std
         // Keys of this kind start with "#", those by folder with the folder's scheme.
         key_ = "#";
         key_ += base;
-    } else if (link[first] == '?') {
+    } else if (link[first] == '?' || NamesSchemeAlone(link.substr(first))) {
         return PageIdentity(base, link);
     } else {
         // Only a base spelled as an identity is cut at its folder: no escapes to add, no fragment, no user.
         const std::size_t authority = base.find("://");
-        const bool plainBase = authority != std::string_view::npos && std::ranges::none_of(base, [](char c) {
-                                   return IsUnsafe(c) || c == '#' || c == '@' || c == '\\';
-                               });
+        const bool plainBase =
+            authority != std::string_view::npos &&
+            std::ranges::none_of(base, [](char c) { return IsUnsafe(c) || c == '#' || c == '@' || c == '\\'; }) &&
+            !EndsInDotSegment(base);
         if (!plainBase) {
             return PageIdentity(base, link);
         }

@@ -342,8 +342,22 @@ private:
 
     bool Foreign() const { return !frames_.empty() && frames_.back().foreign; }
 
+    /// Whether what is read now is part of the document: a template's content is not.
+    bool InDocument() const { return templateDepth_ == 0; }
+
     PageLink* AddLink(std::string_view target, LinkSource source) {
-        if (target.size() > kMaxLinkBytes || read_.links.size() >= limits_.links) {
+        if (!InDocument()) {
+            return nullptr;
+        }
+        if (target.size() > kMaxLinkBytes) {
+            // Left out, but not without a word: its start and length are kept for the report.
+            if (read_.overlong.size() < kOverlongLinksKept) {
+                read_.overlong.push_back({source, target.size(), std::string(target.substr(0, kOverlongHeadBytes))});
+            }
+            ++read_.overlongCount;
+            return nullptr;
+        }
+        if (read_.links.size() >= limits_.links) {
             return nullptr;
         }
         PageLink& link = read_.links.emplace_back();
@@ -426,7 +440,17 @@ private:
     void ForeignStartTag() {
         const std::string_view name = tokens_.Name();
         const Tag tag = TagOf(name);
-        LinkTag(tag);
+        // An SVG or MathML element is no HTML element of the same name: only SVG's own link counts, by
+        // either attribute it may be written with (href first, as SVG 2 reads them).
+        if (tag == Tag::A && frames_.back().svg) {
+            auto href = tokens_.Find("href");
+            if (!href) {
+                href = tokens_.Find("xlink:href");
+            }
+            if (href) {
+                AddLink(*href, LinkSource::A);
+            }
+        }
         if (tokens_.SelfClosing()) {
             return;
         }
@@ -450,6 +474,9 @@ private:
     void LinkTag(Tag tag) {
         switch (tag) {
         case Tag::A:
+            if (!InDocument()) {
+                break; // nor does it end the document's open link
+            }
             CloseAnchor();
             if (const auto href = tokens_.Find("href")) {
                 if (PageLink* link = AddLink(*href, LinkSource::A)) {
@@ -476,7 +503,7 @@ private:
             break;
         case Tag::Base:
             if (const auto href = tokens_.Find("href");
-                href && !read_.facts.baseHref && href->size() <= kMaxLinkBytes) {
+                href && InDocument() && !read_.facts.baseHref && href->size() <= kMaxLinkBytes) {
                 read_.facts.baseHref.emplace(*href);
             }
             break;
@@ -490,7 +517,7 @@ private:
         case Tag::Frame:
             return; // outside a frameset a frame is dropped
         case Tag::Frameset:
-            if (framesetChance_) {
+            if (framesetChance_ && InDocument()) {
                 frameset_ = true;
                 CloseAnchor();
             }
@@ -498,7 +525,7 @@ private:
         case Tag::Title:
             tokens_.SwitchTo(TextMode::RcData);
             textKind_ = TextKind::Title;
-            if (++read_.facts.titleCount == 1) {
+            if (InDocument() && ++read_.facts.titleCount == 1) {
                 title_.emplace(read_.facts.title, limits_.textBytes);
             }
             return;
@@ -541,22 +568,31 @@ private:
             return;
         case Tag::H1:
         case Tag::Heading:
+            if (!InDocument()) {
+                return;
+            }
             CloseH1();
             if (tag == Tag::H1 && ++read_.facts.h1Count == 1) {
                 h1_.emplace(read_.facts.h1, limits_.textBytes);
             }
             return;
         case Tag::Img:
-            ImgTag();
+            if (InDocument()) {
+                ImgTag();
+            }
             return;
         case Tag::Link:
-            LinkElement();
+            if (InDocument()) {
+                LinkElement();
+            }
             return;
         case Tag::Meta:
-            MetaTag();
+            if (InDocument()) {
+                MetaTag();
+            }
             return;
         case Tag::Html:
-            if (!htmlSeen_) {
+            if (!htmlSeen_ && InDocument()) {
                 htmlSeen_ = true;
                 read_.facts.lang = Capped(tokens_.Find("lang").value_or(""), limits_.anchorBytes);
             }
@@ -658,7 +694,9 @@ private:
             break;
         case Tag::H1:
         case Tag::Heading:
-            CloseH1();
+            if (InDocument()) {
+                CloseH1();
+            }
             break;
         default:
             break;
@@ -680,9 +718,10 @@ private:
             }
             return;
         }
-        if (templateDepth_ == 0) {
-            CountWords(tokens_.RawText());
+        if (!InDocument()) {
+            return;
         }
+        CountWords(tokens_.RawText());
         if (h1_ || anchor_) {
             text_.clear();
             tokens_.AppendText(text_);

@@ -62,6 +62,18 @@ struct PageFacts {
     std::optional<std::string> refresh;
 };
 
+/// A link left out for its length: what it was found in, how long it was and how it starts.
+struct OverlongLink {
+    LinkSource source = LinkSource::A;
+    std::size_t bytes = 0;
+    /// Its first kOverlongHeadBytes bytes, character references decoded.
+    std::string head;
+};
+
+/// How many left-out links a read keeps (it counts them all), and how much of each.
+inline constexpr std::size_t kOverlongLinksKept = 16;
+inline constexpr std::size_t kOverlongHeadBytes = 200;
+
 struct PageRead {
     PageFacts facts;
     /// In document order, then the "window.open('...')" arguments found as the classic rules find them.
@@ -69,6 +81,10 @@ struct PageRead {
     /// The page address each link's `identity` was resolved against, when the links were resolved while
     /// the page was read; empty when they were not, and every user resolves them itself.
     std::string resolvedFor;
+    /// Links over kMaxLinkBytes, left out of `links`: the first kOverlongLinksKept of them, in document
+    /// order, and how many there were.
+    std::vector<OverlongLink> overlong;
+    std::size_t overlongCount = 0;
 };
 
 /// Bounds on what one page may yield, so a 10 MB title or a million images cost little.
@@ -81,11 +97,13 @@ struct ReadLimits {
 /// Reads a page in one pass, as a browser's parser would see it, without building a tree: time
 /// is linear in the page and memory a small multiple of it. A UTF-8 byte order mark is skipped; a
 /// page that starts with a UTF-16 one is read as UTF-16. A link longer than kMaxLinkBytes is left
-/// out.
+/// out of the links and noted in PageRead::overlong.
 ///
 /// Where a browser's tree builder would move or drop what it reads, the reader follows it for
 /// frames (a frame counts only in a frameset; links in a frameset page's body do not), select
-/// elements (which hold no links) and SVG or MathML (where title and style hold markup). It keeps
+/// elements (which hold no links), templates (whose content is no part of the page: its links, base,
+/// title, headings, meta elements and words do not count) and SVG or MathML (where title and style
+/// hold markup, and elements are not HTML's: only an SVG `a` links, by `href` or `xlink:href`). It keeps
 /// document order where the tree builder moves a stray element out of a table, and does not repeat
 /// a link the tree builder reopens after misnested markup.
 PageRead ReadPage(std::string_view html, const ReadLimits& limits = {});

@@ -4,6 +4,7 @@
 #include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,10 @@ const FactsRow kFacts[] = {
      R"(<meta name="robots" content="noindex"><meta name="ROBOTS" content="nofollow">)",
      WithMeta(Facts(0, "", 0, "", 0), "d1", "noindex, nofollow")},
     {"SvgTitleIsNotThePageTitle", "<svg><title>icon</title></svg><title>Page</title>", Facts(1, "Page", 1, "", 0)},
+    {"TemplateHoldsNoFacts",
+     R"(<template><title>T</title><h1>H</h1><meta name="robots" content="noindex"></template>)"
+     R"(<title>Page</title><h1>Top</h1>)",
+     Facts(1, "Page", 1, "Top", 1)},
 };
 
 class FactsTable : public ::testing::TestWithParam<FactsRow> {};
@@ -140,6 +145,73 @@ TEST(PageReader, TextAndLinksStayWithinTheirBounds) {
     const std::string longLink = "<a href=\"" + std::string(kMaxLinkBytes + 1, 'x') + "\">x</a><a href=\"ok.html\">";
     EXPECT_EQ(ReadPage(longLink).links.size(), 1U);
 }
+
+// A link too long to keep is left out but said: its kind, length and start, the first few of them kept
+// and all of them counted.
+TEST(PageReader, NotesTheLinksTooLongToKeep) {
+    const std::string huge(100'000, 'y');
+    std::string page = "<a href=\"ok.html\">ok</a><iframe src=\"f" + huge + "\"></iframe>";
+    for (std::size_t i = 0; i < kOverlongLinksKept + 4; ++i) {
+        page += "<a href=\"" + huge + "\">x</a>";
+    }
+    const PageRead read = ReadPage(page);
+    ASSERT_EQ(read.links.size(), 1U);
+    EXPECT_EQ(read.overlongCount, kOverlongLinksKept + 5);
+    ASSERT_EQ(read.overlong.size(), kOverlongLinksKept);
+    EXPECT_EQ(read.overlong[0].source, LinkSource::Iframe);
+    EXPECT_EQ(read.overlong[0].bytes, huge.size() + 1);
+    EXPECT_EQ(read.overlong[0].head, "f" + huge.substr(0, kOverlongHeadBytes - 1));
+    EXPECT_EQ(read.overlong[1].source, LinkSource::A);
+    EXPECT_TRUE(ReadPage("<a href=\"" + std::string(kMaxLinkBytes, 'z') + "\">").overlong.empty());
+}
+
+struct TreeRow {
+    std::string name;
+    std::string page;
+    std::vector<std::string> targets;
+    std::optional<std::string> base;
+};
+
+// Where a browser's tree builder puts what the reader meets: a template's content is no part of the
+// page; inside SVG and MathML, elements are not HTML's, and only SVG's own `a` links.
+const TreeRow kTrees[] = {
+    {"TemplateContentIsNoPartOfThePage",
+     "<a href=in1.html>x</a><template><a href=t.html>t</a><base href=/t/><area href=ta.html>"
+     "<iframe src=tf.html></iframe><img src=ti.png></template><a href=in2.html>y</a>",
+     {"in1.html", "in2.html"},
+     std::nullopt},
+    {"NestedTemplates", "<template><template><a href=t1></template><a href=t2></template><a href=in>", {"in"}, {}},
+    {"TemplateInHeadKeepsItsBase", "<head><template><base href=/t/></template><base href=/real/></head>", {}, "/real/"},
+    {"SvgAreaMathAnchorAndSvgBaseAreNotHtml",
+     "<svg><area href=sa.html><base href=/sb/><iframe src=sf.html></svg><math><a href=ma.html>m</a></math>"
+     "<a href=html.html>h</a>",
+     {"html.html"},
+     std::nullopt},
+    {"SvgAnchorByHrefOrXlinkHref",
+     R"(<svg><a href="s1.html"><text>1</text></a><a xlink:href="s2.html">2</a>)"
+     R"(<a xlink:href="no.html" href="s3.html">3</a><a>none</a></svg>)",
+     {"s1.html", "s2.html", "s3.html"},
+     std::nullopt},
+    {"ForeignObjectHoldsHtml",
+     "<svg><foreignObject><a href=fo.html>f</a><base href=/fo/></foreignObject></svg>",
+     {"fo.html"},
+     "/fo/"},
+    {"HtmlBreaksOutOfSvg", "<svg><g><p><a href=out.html>o</a>", {"out.html"}, std::nullopt},
+};
+
+class TreeTable : public ::testing::TestWithParam<TreeRow> {};
+
+TEST_P(TreeTable, Links) {
+    const PageRead read = ReadPage(GetParam().page);
+    std::vector<std::string> targets;
+    for (const PageLink& link : read.links) {
+        targets.push_back(link.target);
+    }
+    EXPECT_EQ(targets, GetParam().targets);
+    EXPECT_EQ(read.facts.baseHref, GetParam().base);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, TreeTable, ::testing::ValuesIn(kTrees), test::RowName());
 
 std::string Repeated(std::string_view piece, std::size_t bytes) {
     std::string out;
@@ -197,8 +269,7 @@ struct ReferenceRow {
     std::string decoded;
 };
 
-// Character references as the standard decodes them, and where the short table of names parts
-// from it (marked): a name outside it stays as written.
+// Character references as the standard decodes them, by its whole table of names.
 const ReferenceRow kReferences[] = {
     {"Markup", "&amp;&lt;&gt;&quot;&apos;", false, "&<>\"'"},
     {"WithoutSemicolon", "&amp &copy2 &nbsp", false,
@@ -209,10 +280,17 @@ const ReferenceRow kReferences[] = {
      "ABC\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x82\xAC\xC2\x9D&#;&#x;"},
     {"UrlPunctuation", "&sol;&colon;&quest;&equals;&num;&percnt;&period;", false, "/:?=#%."},
     {"UnknownNameStays", "&bogus; & &;", false, "&bogus; & &;"},
-    {"MarkedNotinTakesTheLegacyNotThenText", "&notin;", false,
+    {"LongestNameWins", "&notin;", false, "\xE2\x88\x89"},
+    {"UnterminatedTakesTheLegacyPrefix", "&notin &notit;", false,
      "\xC2\xAC"
-     "in;"},
-    {"MarkedRareNameStays", "&Alpha;&hearts;", false, "&Alpha;&hearts;"},
+     "in \xC2\xAC"
+     "it;"},
+    {"AttributeKeepsUnterminatedBeforeLetter", "&notin &not;", true, "&notin \xC2\xAC"},
+    {"RareNames", "&Alpha;&hearts;&CounterClockwiseContourIntegral;", false, "\xCE\x91\xE2\x99\xA5\xE2\x88\xB3"},
+    {"TwoCharacters", "&NotEqualTilde;&fjlig;", false,
+     "\xE2\x89\x82\xCC\xB8"
+     "fj"},
+    {"OnlyLegacyNamesGoUnterminated", "&hearts &ampx &AMPx", false, "&hearts &x &x"},
 };
 
 class References : public ::testing::TestWithParam<ReferenceRow> {};

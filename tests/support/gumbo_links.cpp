@@ -147,6 +147,25 @@ const char* LinkAttribute(GumboTag tag) {
     }
 }
 
+/// An SVG `a`'s link: its `href`, or its `xlink:href` where it has none.
+const GumboAttribute* SvgLink(const GumboElement& element) {
+    const GumboAttribute* xlink = nullptr;
+    for (unsigned i = 0; i < element.attributes.length; ++i) {
+        const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
+        const std::string_view name(attribute->name);
+        const bool plain = attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_NONE;
+        if (name == "href" && plain) {
+            return attribute;
+        }
+        // The parser may give the attribute its namespace and local name, or keep its name as written.
+        if ((name == "xlink:href" || (name == "href" && attribute->attr_namespace == GUMBO_ATTR_NAMESPACE_XLINK)) &&
+            xlink == nullptr) {
+            xlink = attribute;
+        }
+    }
+    return xlink;
+}
+
 void Take(PageLinks& page, std::string_view value) {
     if (value.size() <= kMaxLinkBytes && page.links.size() < kMaxLinksPerPage) {
         page.links.emplace_back(value);
@@ -166,11 +185,20 @@ PageLinks GumboBrowserLinks(std::string_view html, bool nestingCap) {
     while (!pending.empty()) {
         const GumboNode* node = pending.back();
         pending.pop_back();
-        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE) {
+        // A template's content is no part of the document.
+        if (node->type != GUMBO_NODE_ELEMENT) {
             continue;
         }
         const GumboElement& element = node->v.element;
-        if (const char* name = LinkAttribute(element.tag)) {
+        if (element.tag_namespace == GUMBO_NAMESPACE_SVG) {
+            if (element.tag == GUMBO_TAG_A) {
+                if (const GumboAttribute* attribute = SvgLink(element)) {
+                    Take(page, attribute->value);
+                }
+            }
+        } else if (element.tag_namespace != GUMBO_NAMESPACE_HTML) {
+            // MathML has no links of its own.
+        } else if (const char* name = LinkAttribute(element.tag)) {
             if (const GumboAttribute* attribute = gumbo_get_attribute(&element.attributes, name)) {
                 const std::string_view value(attribute->value);
                 if (element.tag != GUMBO_TAG_BASE) {
