@@ -177,7 +177,7 @@ void MakeFirstLayout(const std::string& path) {
     ASSERT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadWrite));
     std::string sql =
         "DROP TABLE links; DROP TABLE hops; DROP INDEX IF EXISTS fetches_url; DROP INDEX IF EXISTS pages_url;"
-        "ALTER TABLE fetches DROP COLUMN robots_tag;";
+        "ALTER TABLE fetches DROP COLUMN robots_tag; ALTER TABLE fetches DROP COLUMN in_sitemap;";
     for (const char* column : {"follow_nofollow", "sitemaps", "check_resources"}) {
         sql += std::string("ALTER TABLE settings DROP COLUMN ") + column + ";";
     }
@@ -403,6 +403,10 @@ TEST_F(KeptCrawl, FilesThatCannotBeUsedExitTwoBeforeAnyRequestAndStayAsTheyWere)
          Crafted(classic, "DROP TABLE fetches"),
          "lacks the table fetches"},
         {"no queue table", {"--db", "DB", "--resume"}, Crafted(classic, "DROP TABLE queue"), "lacks the table queue"},
+        {"no sitemap mark on fetches",
+         {"--db", "DB", "--offline"},
+         Crafted(browser, "ALTER TABLE fetches DROP COLUMN in_sitemap"),
+         "lacks the column fetches.in_sitemap"},
         {"no title column",
          {"--db", "DB", "--resume"},
          Crafted(browser, "ALTER TABLE pages DROP COLUMN title"),
