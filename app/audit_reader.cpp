@@ -15,11 +15,15 @@ namespace {
 constexpr std::string_view kBlocked = "blocked by robots.txt";
 
 // Pages are joined through the fetch that listed them; the counts come from the links' indexes.
-constexpr const char* kRowQuery =
+constexpr const char* kRowColumns =
     "SELECT f.id, f.url, f.blocked, f.ok, f.status, f.final_url, f.content_type, f.bytes, f.ms, f.redirects,"
     "  f.error, f.robots_tag, p.id, p.url, p.depth, p.title, p.meta_description, p.h1, p.h1_count, p.canonical,"
-    "  p.meta_robots, p.lang, p.word_count, p.in_sitemap, f.body_skipped "
-    "FROM fetches f LEFT JOIN pages p ON p.id = f.page_id";
+    "  p.meta_robots, p.lang, p.word_count, p.in_sitemap, f.body_skipped, ";
+// Whether a sitemap lists the address fetched; a file kept before that was kept knows it of listed pages only.
+constexpr const char* kRowSitemapColumn = "f.in_sitemap";
+constexpr const char* kRowSitemapBefore = "0";
+constexpr const char* kRowFrom = " FROM fetches f LEFT JOIN pages p ON p.id = f.page_id";
+constexpr int kFetchSitemapLayout = 4;
 constexpr const char* kInlinksQuery = "SELECT count(DISTINCT page_id) FROM links WHERE target = ? AND page_id != ?";
 constexpr const char* kOutlinksQuery = "SELECT count(*) FROM links WHERE page_id = ?";
 constexpr const char* kHopsQuery = "SELECT code, url FROM hops WHERE fetch_id = ? ORDER BY hop";
@@ -152,7 +156,9 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
     SqlStatement inlinks;
     SqlStatement outlinks;
     SqlStatement hops;
-    SqlStatus status = rows.Prepare(db, std::string(kRowQuery) + (fetchId ? " WHERE f.id = ?" : " ORDER BY f.id"));
+    const char* sitemapColumn = store_.SchemaVersion() >= kFetchSitemapLayout ? kRowSitemapColumn : kRowSitemapBefore;
+    SqlStatus status = rows.Prepare(db, std::string(kRowColumns) + sitemapColumn + kRowFrom +
+                                            (fetchId ? " WHERE f.id = ?" : " ORDER BY f.id"));
     if (status && fetchId) {
         rows.Bind(1, *fetchId);
     }
@@ -193,6 +199,7 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
         page.error = blocked ? std::string(kBlocked) : std::string(rows.Text(10));
         row.listed = !rows.IsNull(12);
         const std::string robotsTag(rows.Text(11));
+        page.urlInSitemap = rows.Int(25) != 0;
         std::string self = page.url;
         if (row.listed) {
             self = rows.Text(13);
@@ -205,6 +212,8 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
             page.robots = JoinRobots(rows.Text(20), robotsTag);
             row.lang = rows.Text(21);
             page.wordCount = static_cast<std::uint64_t>(rows.Int(22));
+            // A page kept before fetches kept the mark was listed under the address asked for or where it landed.
+            page.urlInSitemap = page.urlInSitemap || (rows.Int(23) != 0 && self == page.url);
             page.inSitemap = rows.Int(23) != 0;
             outlinks.Bind(1, rows.Int(12));
             page.outlinks = count(outlinks);
@@ -223,6 +232,7 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
             inlinks.Bind(2, ownPage);
             page.inlinks = count(inlinks);
         }
+        page.inSitemap = page.inSitemap || page.urlInSitemap;
         hops.Bind(1, rows.Int(0));
         while (hops.Step()) {
             page.redirectChain.push_back({static_cast<int>(hops.Int(0)), std::string(hops.Text(1))});

@@ -39,8 +39,8 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
                               "INSERT INTO pages (id, url, depth, found_on, turn, event) VALUES (?, ?, ?, ?, ?, ?)")) &&
         Check(insertFetch_.Prepare(db,
                                    "INSERT INTO fetches (event, turn, page_id, url, blocked, ok, status, final_url, "
-                                   "content_type, body_skipped, bytes, ms, redirects, error, robots_tag) "
-                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
+                                   "content_type, body_skipped, bytes, ms, redirects, error, robots_tag, in_sitemap) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertChunk_.Prepare(db,
                                    "INSERT INTO queue (pos, pos_end, found_on, depth, urls) VALUES (?, ?, ?, ?, ?)")) &&
         Check(headChunk_.Prepare(
@@ -88,8 +88,16 @@ void CrawlRecorder::PageParsed(std::string_view url, const std::shared_ptr<const
     turn_.readRobotsTag = fetched == turn_.events.rend() ? std::string() : fetched->page.robotsTag;
 }
 
-void CrawlRecorder::PageInSitemap(std::string_view /*url*/) {
+void CrawlRecorder::PageInSitemap(std::string_view url) {
     turn_.inSitemap = true;
+    // The fetch of that very address, if the turn made one: a sitemap may list an address that answers 404
+    // or redirects, and its row says so though it lists no page.
+    const auto asked = std::find_if(turn_.events.rbegin(), turn_.events.rend(), [url](const Event& event) {
+        return event.kind != Event::Kind::Found && event.url == url;
+    });
+    if (asked != turn_.events.rend()) {
+        asked->inSitemap = true;
+    }
 }
 
 void CrawlRecorder::QueuedUnlinked() {
@@ -393,6 +401,7 @@ bool CrawlRecorder::WriteFetch(const Event& event, std::int64_t eventNumber, std
     insertFetch_.Bind(13, static_cast<std::int64_t>(page.redirects));
     insertFetch_.Bind(14, page.error);
     insertFetch_.Bind(15, page.robotsTag);
+    insertFetch_.Bind(16, std::int64_t{event.inSitemap ? 1 : 0});
     if (!Check(insertFetch_.Run())) {
         return false;
     }

@@ -72,6 +72,8 @@ private:
         enum class Kind { Found, Fetched, Blocked } kind;
         std::string url;
         web::FetchResult page;
+        // A fetched or blocked address a sitemap lists.
+        bool inSitemap = false;
     };
 
     /// How a run ended, and the promise of whether that was written.
@@ -90,6 +92,7 @@ private:
         std::shared_ptr<const crawl::PageRead> read;
         // The X-Robots-Tag its answer carried.
         std::string readRobotsTag;
+        // A sitemap lists the page the turn listed, as it was asked for or where it landed.
         bool inSitemap = false;
         // The turn queued pages no link led to.
         bool unlinked = false;

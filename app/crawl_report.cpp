@@ -444,6 +444,14 @@ std::string BuildReportIssues(CrawlStore& store) {
             issues.Issue(page.redirectChain.size() > 1 ? IssueKind::RedirectChain : IssueKind::Redirect, page.url,
                          audit::RedirectChainText(page.redirectChain), row.fetchId);
         }
+        if (std::string problem = audit::SitemapProblem(page); !problem.empty()) {
+            std::string detail = "listed in a sitemap but " + problem;
+            if (page.indexability == audit::Indexability::Redirect && !page.finalUrl.empty() &&
+                page.finalUrl != page.url) {
+                detail += " to " + page.finalUrl;
+            }
+            issues.Issue(IssueKind::SitemapError, page.url, detail, row.fetchId);
+        }
         if (row.listed && !page.canonical.empty() && !audit::IsWebAddress(page.canonical)) {
             issues.Issue(IssueKind::InvalidCanonical, page.url, page.canonical, row.fetchId);
         }

@@ -104,8 +104,8 @@ std::optional<ReportPageDetails> ReadPageDetails(CrawlStore& store, std::int64_t
 /// Works out the audit's findings as the audit page lists them (broken links with each page holding them,
 /// grouped by the address they lead to, links robots.txt blocks, error pages, redirects, missing, shared,
 /// too long and too short titles and descriptions, H1s, invalid canonicals, images without alt text,
-/// noindex, canonicalised and orphan pages) into a table of the connection's own, which the Issues table
-/// reads; built again on each call. Returns why it failed, or "".
+/// addresses a sitemap lists that answer no page, noindex, canonicalised and orphan pages) into a table of the
+/// connection's own, which the Issues table reads; built again on each call. Returns why it failed, or "".
 std::string BuildReportIssues(CrawlStore& store);
 
 /// Opens a kept crawl for reading beside a run that may write it: the store leaves the file unlocked

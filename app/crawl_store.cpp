@@ -65,6 +65,8 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "ALTER TABLE settings ADD COLUMN follow_nofollow INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE settings ADD COLUMN sitemaps INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE settings ADD COLUMN check_resources INTEGER NOT NULL DEFAULT 0;",
+    // 4: whether a sitemap lists the address a fetch asked for, also when it answered with no page.
+    "ALTER TABLE fetches ADD COLUMN in_sitemap INTEGER NOT NULL DEFAULT 0;",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {

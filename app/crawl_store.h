@@ -31,7 +31,7 @@ struct CrawlSettings {
 };
 
 /// The layout version this program writes; files with a higher one are refused.
-inline constexpr int kCrawlSchemaVersion = 3;
+inline constexpr int kCrawlSchemaVersion = 4;
 
 enum class CrawlState { Running, Stopped, Finished };
 

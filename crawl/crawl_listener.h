@@ -36,7 +36,9 @@ public:
     /// Browser rules read the page just listed as `url` (where it landed): its facts and every link it
     /// holds, as written, before the rules pick the ones they follow.
     virtual void PageParsed(std::string_view /*url*/, const std::shared_ptr<const PageRead>& /*read*/) {}
-    /// The page about to be told by PageParsed is one the site's sitemaps list.
+    /// The site's sitemaps list `url`, which this turn fetched (or robots.txt blocked) or where that fetch
+    /// landed: told for the address asked for before it is known to be a page, and for the page about
+    /// to be told by PageParsed when that is where the address landed.
     virtual void PageInSitemap(std::string_view /*url*/) {}
     /// The site's sitemaps were read: `files` fetched, `pages` of the site listed, `problems` a line per
     /// sitemap that could not be read whole.

@@ -62,7 +62,10 @@ struct AuditPage {
     std::uint64_t inlinks = 0;
     std::uint64_t outlinks = 0;
     std::vector<RedirectHop> redirectChain;
+    /// A sitemap lists the address, or the page where it landed.
     bool inSitemap = false;
+    /// A sitemap lists `url` itself, the address asked for, whatever it answered.
+    bool urlInSitemap = false;
     std::uint64_t elapsedMs = 0;
     std::uint64_t bytes = 0;
     /// When the page was found, in milliseconds after the run started.

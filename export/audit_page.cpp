@@ -125,6 +125,8 @@ void AppendPageRow(DataWriter& w, const AuditPage& p) {
     for (const std::uint64_t n : {p.elapsedMs, p.bytes, p.foundMs, p.imagesWithoutAlt}) {
         w.Raw("," + std::to_string(n));
     }
+    w.Raw(",");
+    w.Word(SitemapProblem(p));
     w.Raw("]");
 }
 
@@ -255,6 +257,7 @@ void AppendOverview(std::string& out, const AuditSummary& s, bool known, std::ui
     Card(out, "ov-redirected", s.redirected, "Redirected pages");
     Card(out, "ov-chains", s.redirectChains, "Redirect chains", true);
     Card(out, "ov-orphans", s.orphans, "Orphan pages", true);
+    Card(out, "ov-sitemap-errors", s.sitemapErrors, "Listed in a sitemap, not a page", true);
     Card(out, "ov-missing-titles", s.missingTitles, "Missing titles", true);
     Card(out, "ov-duplicate-titles", s.duplicateTitlePages, "Pages sharing a title", true);
     Card(out, "ov-missing-descriptions", s.missingDescriptions, "Missing descriptions", true);

@@ -48,7 +48,7 @@ const std::string_view kAuditPageScript = R"JS(
   var data = JSON.parse(document.getElementById('audit-data').textContent);
   var P = {url: 0, status: 1, finalUrl: 2, type: 3, error: 4, depth: 5, title: 6, desc: 7, h1: 8, h1Count: 9,
     canonical: 10, robots: 11, indexability: 12, words: 13, inlinks: 14, outlinks: 15, chain: 16, sitemap: 17,
-    ms: 18, bytes: 19, found: 20, noAlt: 21};
+    ms: 18, bytes: 19, found: 20, noAlt: 21, sitemapProblem: 22};
   var L = {source: 0, target: 1, anchor: 2, element: 3, rel: 4, follow: 5, status: 6, error: 7};
   // The data writes repeated words once and refers to pages by row; spell them out again.
   var words = data.words;
@@ -58,6 +58,7 @@ const std::string_view kAuditPageScript = R"JS(
     p[P.type] = words[p[P.type]];
     p[P.robots] = words[p[P.robots]];
     p[P.indexability] = words[p[P.indexability]];
+    p[P.sitemapProblem] = words[p[P.sitemapProblem]];
   });
   data.links.forEach(function (l) {
     if (typeof l[L.source] === 'number') l[L.source] = data.pages[l[L.source]][P.url];
@@ -301,8 +302,14 @@ const std::string_view kAuditPageScript = R"JS(
     'noindex': {rows: filter(function (p) { return p[P.indexability] === 'noindex'; }), columns: [urlColumn, {name: 'Robots', index: P.robots}]},
     'canonicalised': {rows: filter(function (p) { return p[P.indexability] === 'canonicalised'; }),
       columns: [urlColumn, {name: 'Canonical', index: P.canonical, kind: 'url'}]},
+    'sitemap-error': {note: 'addresses a sitemap lists that answer with no page: a sitemap should list only pages to index',
+      rows: filter(function (p) { return p[P.sitemapProblem] !== ''; }),
+      columns: [urlColumn, {name: 'Listed in a sitemap but', index: P.sitemapProblem},
+        {name: 'Final address', index: P.finalUrl, kind: 'url'}]},
     'orphan': {note: 'listed in a sitemap, linked from no page crawled',
-      rows: filter(function (p) { return p[P.sitemap] === 1 && p[P.inlinks] === 0 && p[P.url] !== data.startUrl; }),
+      rows: filter(function (p) {
+        return p[P.sitemap] === 1 && p[P.inlinks] === 0 && p[P.url] !== data.startUrl && p[P.sitemapProblem] === '';
+      }),
       columns: [urlColumn]}
   };
   // The kinds come in the order and with the severity the report's issues have too.

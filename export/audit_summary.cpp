@@ -51,8 +51,27 @@ bool HasPageText(const AuditPage& page) {
            page.indexability == Indexability::Canonicalised;
 }
 
+std::string SitemapProblem(const AuditPage& page) {
+    if (!page.urlInSitemap) {
+        return {};
+    }
+    switch (page.indexability) {
+    case Indexability::Redirect:
+        return "redirects";
+    case Indexability::ClientError:
+    case Indexability::ServerError:
+        return "answers " + std::to_string(page.status.value_or(0));
+    case Indexability::Failed:
+        return "gets no answer";
+    case Indexability::BlockedByRobots:
+        return "is blocked by robots.txt";
+    default:
+        return {};
+    }
+}
+
 bool IsOrphan(const AuditPage& page, const AuditRunMeta& meta) {
-    return page.inSitemap && page.inlinks == 0 && page.url != meta.startUrl;
+    return page.inSitemap && page.inlinks == 0 && page.url != meta.startUrl && SitemapProblem(page).empty();
 }
 
 void CountPage(AuditSummary& s, const AuditPage& page, const AuditRunMeta& meta) {
@@ -66,6 +85,23 @@ void CountPage(AuditSummary& s, const AuditPage& page, const AuditRunMeta& meta)
         s.longestChain = std::max(s.longestChain, page.redirectChain.size());
     }
     s.orphans += IsOrphan(page, meta) ? 1 : 0;
+    if (!SitemapProblem(page).empty()) {
+        ++s.sitemapErrors;
+        switch (page.indexability) {
+        case Indexability::Redirect:
+            ++s.sitemapRedirects;
+            break;
+        case Indexability::Failed:
+            ++s.sitemapNoAnswer;
+            break;
+        case Indexability::BlockedByRobots:
+            ++s.sitemapBlocked;
+            break;
+        default:
+            ++s.sitemapErrorStatus;
+            break;
+        }
+    }
     s.noindex = s.indexability.at(static_cast<std::size_t>(Indexability::Noindex));
 }
 
@@ -123,6 +159,10 @@ std::string AuditSummaryText(const AuditSummary& s) {
            Count(s.duplicateDescriptionPages, "page", "pages") + '\n';
     out += "Noindex pages: " + std::to_string(s.noindex) + '\n';
     out += "Orphan pages: " + std::to_string(s.orphans) + '\n';
+    out += "Sitemap errors: " + Count(s.sitemapErrors, "address", "addresses") +
+           " listed but no page: " + std::to_string(s.sitemapErrorStatus) + " 4xx or 5xx, " +
+           std::to_string(s.sitemapRedirects) + " redirected, " + std::to_string(s.sitemapNoAnswer) +
+           " without an answer, " + std::to_string(s.sitemapBlocked) + " blocked by robots.txt\n";
     return out;
 }
 

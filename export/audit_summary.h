@@ -33,13 +33,25 @@ struct AuditSummary {
     std::size_t noindex = 0;
     /// Pages a sitemap lists that no crawled page links to.
     std::size_t orphans = 0;
+    /// Addresses a sitemap lists that are no page (see SitemapProblem): all of them, and of them those that
+    /// answered 4xx or 5xx, redirected, got no answer and robots.txt blocked.
+    std::size_t sitemapErrors = 0;
+    std::size_t sitemapErrorStatus = 0;
+    std::size_t sitemapRedirects = 0;
+    std::size_t sitemapNoAnswer = 0;
+    std::size_t sitemapBlocked = 0;
     std::uint64_t durationMs = 0;
 };
 
 /// True for a page whose title and description count: an HTML page that answered 2xx.
 bool HasPageText(const AuditPage& page);
 
-/// True for a page only a sitemap reaches: listed in one, no page links to it, and not where the run began.
+/// Why an address a sitemap lists is no page ("answers 404", "redirects", "gets no answer", "is blocked by
+/// robots.txt"), or "" when it is one or no sitemap lists it. A sitemap should list only the pages to index.
+std::string SitemapProblem(const AuditPage& page);
+
+/// True for a page only a sitemap reaches: listed in one, no page links to it, not where the run began, and
+/// a page (an address the sitemap lists that is none is a sitemap error instead).
 bool IsOrphan(const AuditPage& page, const AuditRunMeta& meta);
 
 /// Counts one page into `summary`: its status class, indexability, redirects and whether it is an orphan.

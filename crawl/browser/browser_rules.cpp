@@ -131,6 +131,9 @@ void BrowserRules::Visit(CrawlRun& run) {
         if (startPending_) {
             NoteStartOutcome(run, nullptr, false, false);
         }
+        if (InSitemap(headText_)) {
+            run.PageInSitemap(headText_);
+        }
         return;
     }
     const FetchedPage page = run.Fetch(headText_);
@@ -138,6 +141,12 @@ void BrowserRules::Visit(CrawlRun& run) {
     if (sitemapsDue_) {
         sitemapsDue_ = false;
         ReadSitemaps(run);
+    }
+    // Told before it is known to be a page: a sitemap that lists an address answering 404 or redirecting
+    // lists it all the same, and that is the fault to report.
+    const bool askedInSitemap = InSitemap(headText_);
+    if (askedInSitemap) {
+        run.PageInSitemap(headText_);
     }
     const bool isPage =
         page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
@@ -163,7 +172,7 @@ void BrowserRules::Visit(CrawlRun& run) {
     // and its facts alike.
     const std::shared_ptr<const PageRead> read =
         page.read ? page.read : std::make_shared<const PageRead>(ReadPage(run.PageBuffer()));
-    if (!inSitemap_.empty() && (inSitemap_.contains(*landing) || inSitemap_.contains(headText_))) {
+    if (!askedInSitemap && *landing != headText_ && InSitemap(*landing)) {
         run.PageInSitemap(*landing);
     }
     run.PageParsed(*landing, read);
@@ -264,6 +273,10 @@ void BrowserRules::ReadSitemaps(CrawlRun& run) {
     }
     sitemapNext_ = 0;
     run.SitemapsRead(read.sitemapsRead, sitemapPages_.size(), read.problems);
+}
+
+bool BrowserRules::InSitemap(const std::string& url) const {
+    return !inSitemap_.empty() && inSitemap_.contains(url);
 }
 
 void BrowserRules::QueueSitemapPages(CrawlRun& run) {

@@ -51,6 +51,8 @@ private:
     void Enqueue(const std::string& identity);
     /// Reads the site's sitemaps, once its site is known.
     void ReadSitemaps(CrawlRun& run);
+    /// Whether the site's sitemaps list `url`, as written there.
+    bool InSitemap(const std::string& url) const;
     /// Queues the pages only the sitemaps name, once the links have run out.
     void QueueSitemapPages(CrawlRun& run);
 

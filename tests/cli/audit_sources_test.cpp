@@ -2,6 +2,9 @@
 // and counted as orphans when no link leads there, whatever hostile shape the sitemaps take) and the
 // status of the images, style sheets and scripts its pages use.
 
+#include "app/crawl_report.h"
+#include "app/crawl_store.h"
+#include "app/sqlite_db.h"
 #include "child_process.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
@@ -261,6 +264,80 @@ TEST_F(SitemapCrawl, ACrawlStoppedAsItsLinksRunOutCrawlsTheSitemapsPagesWhenResu
     auto rows = CsvBy(ReadFile(Path("r.csv")), "url");
     EXPECT_EQ(rows[U("/orphan.html")]["in_sitemap"], "yes");
     EXPECT_NE(offline.err.find("Orphan pages: 1\n"), std::string::npos) << offline.err;
+}
+
+TEST_F(SitemapCrawl, AListedAddressThatAnswers404OrRedirectsIsInTheSitemapAndASitemapError) {
+    site_.ServeHtml("/", "<title>Home</title><a href=/linked.html>Linked</a><a href=/missing.html>Missing</a>"
+                         "<a href=/via.html>Via</a>");
+    // Only the sitemap names these: one answers 404, one redirects to a page met before, one to a new page.
+    site_.Redirect("/moved.html", U("/linked.html"), 301);
+    site_.Redirect("/renamed.html", U("/renamed-to.html"), 301);
+    site_.ServeHtml("/renamed-to.html", "<title>Renamed</title>");
+    // A link that redirects to a page the sitemap lists is no sitemap error: the sitemap names the target.
+    site_.Redirect("/via.html", U("/listed-target.html"), 301);
+    site_.ServeHtml("/listed-target.html", "<title>Target</title>");
+    site_.Serve("/sitemap.xml",
+                Page()
+                    .WithContentType("text/xml")
+                    .WithBody(UrlSet({U("/linked.html"), U("/orphan.html"), U("/gone.html"), U("/moved.html"),
+                                      U("/renamed.html"), U("/listed-target.html")})));
+    const Outcome run = RunCli({"--rules", "browser", "--sitemaps", "--db", Path("c.db"), "--report", Path("r.csv"),
+                                "--html", Path("a.html"), U("/")});
+    ASSERT_EQ(run.code, 0) << run.err;
+
+    auto rows = CsvBy(ReadFile(Path("r.csv")), "url");
+    const std::map<std::string, std::string> listed = {
+        {"/", "no"},
+        {"/linked.html", "yes"},
+        {"/missing.html", "no"},
+        {"/via.html", "yes"},
+        {"/orphan.html", "yes"},
+        {"/gone.html", "yes"},
+        {"/moved.html", "yes"},
+        {"/renamed.html", "yes"},
+    };
+    for (const auto& [path, expected] : listed) {
+        ASSERT_EQ(rows.count(U(path)), 1U) << path;
+        EXPECT_EQ(rows[U(path)]["in_sitemap"], expected) << path;
+    }
+    EXPECT_NE(run.err.find("Sitemap errors: 3 addresses listed but no page: 1 4xx or 5xx, 2 redirected, 0 without an "
+                           "answer, 0 blocked by robots.txt\n"),
+              std::string::npos)
+        << run.err;
+    // What a sitemap lists and answers with no page is its error, not an orphan page.
+    EXPECT_NE(run.err.find("Orphan pages: 1\n"), std::string::npos) << run.err;
+    const std::string page = ReadFile(Path("a.html"));
+    EXPECT_NE(page.find("id=\"ov-sitemap-errors\"><span class=\"num\">3<"), std::string::npos);
+    EXPECT_NE(page.find("\"answers 404\""), std::string::npos);
+
+    std::string error;
+    auto store = app::CrawlStore::Open(Path("c.db"), app::CrawlStore::Access::Read, error);
+    ASSERT_NE(store, nullptr) << error;
+    std::map<std::string, std::int64_t> kept;
+    app::SqlStatement fetches;
+    ASSERT_TRUE(fetches.Prepare(store->Db(), "SELECT url, in_sitemap FROM fetches"));
+    while (fetches.Step()) {
+        kept[std::string(fetches.Text(0))] = fetches.Int(1);
+    }
+    for (const auto& [path, expected] : listed) {
+        // The database keeps whether a sitemap lists the very address asked for.
+        EXPECT_EQ(kept.at(U(path)), expected == "yes" && path != "/via.html" ? 1 : 0) << path;
+    }
+    ASSERT_EQ(app::BuildReportIssues(*store), "");
+    app::ReportTable issues(store->Db(), app::ReportKind::Issues);
+    issues.OnlyIssue(audit::IssueKind::SitemapError);
+    std::vector<app::ReportRow> found;
+    ASSERT_TRUE(issues.Rows(0, 10, found));
+    std::vector<std::string> said;
+    for (const app::ReportRow& row : found) {
+        said.push_back(row.cells[1] + " " + row.cells[2] + " " + row.cells[3]);
+    }
+    EXPECT_EQ(said,
+              (std::vector<std::string>{
+                  U("/gone.html") + " listed in a sitemap but answers 404 warning",
+                  U("/moved.html") + " listed in a sitemap but redirects to " + U("/linked.html") + " warning",
+                  U("/renamed.html") + " listed in a sitemap but redirects to " + U("/renamed-to.html") + " warning",
+              }));
 }
 
 TEST_F(SitemapCrawl, AGigabyteSitemapIsReadOnlyUpToItsCap) {

@@ -177,7 +177,7 @@ void MakeFirstLayout(const std::string& path) {
     ASSERT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadWrite));
     std::string sql =
         "DROP TABLE links; DROP TABLE hops; DROP INDEX IF EXISTS fetches_url; DROP INDEX IF EXISTS pages_url;"
-        "ALTER TABLE fetches DROP COLUMN robots_tag;";
+        "ALTER TABLE fetches DROP COLUMN robots_tag; ALTER TABLE fetches DROP COLUMN in_sitemap;";
     for (const char* column : {"follow_nofollow", "sitemaps", "check_resources"}) {
         sql += std::string("ALTER TABLE settings DROP COLUMN ") + column + ";";
     }
@@ -224,6 +224,49 @@ TEST_F(KeptCrawl, AFileOfTheFirstLayoutIsReadAsItIsAndUpgradedWhenResumed) {
         EXPECT_EQ(after.ExitCode(), 0) << after.Err();
         EXPECT_EQ(after.Out(), whole.Out());
     }
+}
+
+/// Takes a crawl database back to the third layout, whose fetches did not keep whether a sitemap lists them.
+void MakeThirdLayout(const std::string& path) {
+    app::SqlDatabase db;
+    ASSERT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadWrite));
+    ASSERT_TRUE(db.Execute("ALTER TABLE fetches DROP COLUMN in_sitemap; PRAGMA user_version = 3;"));
+}
+
+TEST_F(KeptCrawl, AFileOfTheThirdLayoutIsReadAsItIsAndUpgradedWhenResumed) {
+    ServeSite(0ms);
+    // Listed by the sitemap alone, so only the resumed run asks for it.
+    site_.Serve("/sitemap.xml",
+                Page()
+                    .WithContentType("text/xml")
+                    .WithBody("<urlset><url><loc>" + site_.Url("/lost.html") + "</loc></url></urlset>"));
+    const std::string db = Path("third.db");
+    auto whole = RunCli({"--quiet", "--rules", "browser", "--sitemaps", start_});
+    ASSERT_TRUE(whole.Wait(kRunLimit));
+    auto first = RunCli({"--quiet", "--rules", "browser", "--sitemaps", "--db", db, "--max-pages", "10", start_});
+    ASSERT_TRUE(first.Wait(kRunLimit));
+    ASSERT_EQ(first.ExitCode(), 0) << first.Err();
+    MakeThirdLayout(db);
+
+    auto offline = RunCli({"--db", db, "--offline", "--report", Path("before.csv")});
+    ASSERT_TRUE(offline.Wait(kRunLimit));
+    EXPECT_EQ(offline.ExitCode(), 0) << offline.Err();
+    EXPECT_EQ(offline.Out(), first.Out());
+    EXPECT_NE(offline.Err().find("Sitemap errors: 0 addresses"), std::string::npos) << offline.Err();
+    EXPECT_EQ(LayoutOf(db), 3);
+
+    auto resumed = RunCli({"--quiet", "--db", db, "--resume", "--max-pages", "1000"});
+    ASSERT_TRUE(resumed.Wait(kRunLimit));
+    EXPECT_EQ(resumed.ExitCode(), 0) << resumed.Err();
+    EXPECT_EQ(first.Out() + resumed.Out(), whole.Out());
+    EXPECT_EQ(LayoutOf(db), app::kCrawlSchemaVersion);
+    auto after = RunCli({"--db", db, "--offline", "--report", Path("after.csv")});
+    ASSERT_TRUE(after.Wait(kRunLimit));
+    EXPECT_EQ(after.ExitCode(), 0) << after.Err();
+    // The fetches kept before the upgrade read as listed by no sitemap; the resumed run's say so.
+    EXPECT_NE(after.Err().find("Sitemap errors: 1 address listed but no page: 1 4xx or 5xx"), std::string::npos)
+        << after.Err();
+    EXPECT_NE(FileBytes(Path("after.csv")).find(site_.Url("/lost.html") + ",404,"), std::string::npos);
 }
 
 TEST_F(KeptCrawl, CompareNamesEveryPageAddedGoneOrChanged) {
@@ -403,6 +446,10 @@ TEST_F(KeptCrawl, FilesThatCannotBeUsedExitTwoBeforeAnyRequestAndStayAsTheyWere)
          Crafted(classic, "DROP TABLE fetches"),
          "lacks the table fetches"},
         {"no queue table", {"--db", "DB", "--resume"}, Crafted(classic, "DROP TABLE queue"), "lacks the table queue"},
+        {"no sitemap mark on fetches",
+         {"--db", "DB", "--offline"},
+         Crafted(browser, "ALTER TABLE fetches DROP COLUMN in_sitemap"),
+         "lacks the column fetches.in_sitemap"},
         {"no title column",
          {"--db", "DB", "--resume"},
          Crafted(browser, "ALTER TABLE pages DROP COLUMN title"),

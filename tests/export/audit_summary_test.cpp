@@ -1,6 +1,9 @@
 #include "export/audit_summary.h"
 
 #include <gtest/gtest.h>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace vortaxel::audit {
 namespace {
@@ -101,6 +104,9 @@ AuditData ConstructedCrawl() {
     data.pages.push_back(Page("http://s.test/d", 200, "", "Other"));
     data.pages.back().indexability = Indexability::Noindex;
     data.pages.push_back(Page("http://s.test/gone", 404, "", ""));
+    // Listed in a sitemap, linked from nothing, yet no page: a sitemap error, not an orphan.
+    data.pages.back().inSitemap = true;
+    data.pages.back().urlInSitemap = true;
     data.pages.push_back(Page("http://s.test/down", 503, "", ""));
     data.pages.push_back(Page("http://s.test/off", std::nullopt, "", ""));
     AuditPage chained = Page("http://s.test/old", 200, "Moved", "Moved");
@@ -175,7 +181,9 @@ TEST(AuditSummaryTest, TextNamesEveryCount) {
               "Titles: 1 missing, 1 shared by 3 pages\n"
               "Descriptions: 1 missing, 2 shared by 4 pages\n"
               "Noindex pages: 1\n"
-              "Orphan pages: 1\n");
+              "Orphan pages: 1\n"
+              "Sitemap errors: 1 address listed but no page: 1 4xx or 5xx, 0 redirected, 0 without an answer, 0 "
+              "blocked by robots.txt\n");
 }
 
 TEST(AuditSummaryTest, AnEmptyCrawlSaysNothingIsWrong) {
@@ -186,7 +194,51 @@ TEST(AuditSummaryTest, AnEmptyCrawlSaysNothingIsWrong) {
               "Titles: 0 missing, 0 shared by 0 pages\n"
               "Descriptions: 0 missing, 0 shared by 0 pages\n"
               "Noindex pages: 0\n"
-              "Orphan pages: 0\n");
+              "Orphan pages: 0\n"
+              "Sitemap errors: 0 addresses listed but no page: 0 4xx or 5xx, 0 redirected, 0 without an answer, 0 "
+              "blocked by robots.txt\n");
+}
+
+struct SitemapRow {
+    const char* name;
+    std::optional<int> status;
+    Indexability indexability;
+    /// Whether a sitemap lists the address itself, or only the page where it landed.
+    bool urlListed;
+    const char* problem;
+    bool orphan;
+};
+
+TEST(SitemapErrors, AnAddressASitemapListsThatIsNoPageIsAnErrorAndNoOrphan) {
+    const std::vector<SitemapRow> rows = {
+        {"page", 200, Indexability::Indexable, true, "", true},
+        {"noindex_page", 200, Indexability::Noindex, true, "", true},
+        {"not_found", 404, Indexability::ClientError, true, "answers 404", false},
+        {"gone", 410, Indexability::ClientError, true, "answers 410", false},
+        {"server_error", 503, Indexability::ServerError, true, "answers 503", false},
+        {"moved", 301, Indexability::Redirect, true, "redirects", false},
+        {"redirect_followed", 200, Indexability::Redirect, true, "redirects", false},
+        {"no_answer", std::nullopt, Indexability::Failed, true, "gets no answer", false},
+        {"blocked", std::nullopt, Indexability::BlockedByRobots, true, "is blocked by robots.txt", false},
+        // The sitemap names where the redirect lands, not the address that redirects.
+        {"redirect_to_a_listed_page", 200, Indexability::Redirect, false, "", true},
+        {"not_found_unlisted", 404, Indexability::ClientError, false, "", false},
+    };
+    const AuditRunMeta meta{"http://s.test/", "browser", {}, 0, true};
+    for (const SitemapRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        AuditPage page;
+        page.url = "http://s.test/listed";
+        page.status = row.status;
+        page.indexability = row.indexability;
+        page.urlInSitemap = row.urlListed;
+        page.inSitemap = row.urlListed || row.indexability == Indexability::Redirect;
+        EXPECT_EQ(SitemapProblem(page), row.problem);
+        EXPECT_EQ(IsOrphan(page, meta), row.orphan);
+        AuditSummary summary;
+        CountPage(summary, page, meta);
+        EXPECT_EQ(summary.sitemapErrors, std::string_view(row.problem).empty() ? 0U : 1U);
+    }
 }
 
 } // namespace
