@@ -388,7 +388,7 @@ TEST_F(ReportWindowTest, IssuesAreWorkedOutAwayFromTheWindowsThreadWithTheWorkSh
     WaitForTheBackground();
     EXPECT_FALSE(bar->isVisible());
     EXPECT_TRUE(again->isEnabled());
-    EXPECT_EQ(Table("tblIssues")->model()->rowCount(), 7);
+    EXPECT_EQ(Table("tblIssues")->model()->rowCount(), 16);
 
     // Nothing is worked out beside a run writing the crawl: the issues come once it has ended.
     window_->SetRunGoing(true);
@@ -398,7 +398,7 @@ TEST_F(ReportWindowTest, IssuesAreWorkedOutAwayFromTheWindowsThreadWithTheWorkSh
     window_->SetRunGoing(false);
     WaitForTheBackground();
     EXPECT_FALSE(note->isVisible());
-    EXPECT_EQ(Table("tblIssues")->model()->rowCount(), 7);
+    EXPECT_EQ(Table("tblIssues")->model()->rowCount(), 16);
 }
 
 TEST_F(ReportWindowTest, ExportSaysOnTheWindowWhatItWrote) {
