@@ -24,6 +24,20 @@ inline void AppendPercentEscaped(std::string& out, unsigned char byte) {
     out += kHex[byte & 0x0F];
 }
 
+/// The value of a hex digit of either letter case, or -1 for any other byte.
+constexpr int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
 /// `text` without the blanks, tabs and line ends around it.
 constexpr std::string_view TrimBlanks(std::string_view text) {
     constexpr std::string_view kBlanks = " \t\r\n";

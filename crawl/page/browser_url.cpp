@@ -27,19 +27,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexValue(char c) {
-    if (IsDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 bool IsControlOrHigh(unsigned char byte) {
     return byte < 0x20 || byte > 0x7E;
 }
@@ -149,7 +136,7 @@ std::optional<std::uint64_t> Ipv4Number(std::string_view part) {
     }
     std::uint64_t value = 0;
     for (const char c : part) {
-        const int digit = HexValue(c);
+        const int digit = web::HexDigitValue(c);
         if (digit < 0 || digit >= radix) {
             return std::nullopt;
         }
@@ -173,7 +160,7 @@ bool EndsInNumber(std::string_view host) {
         return true;
     }
     return last.size() >= 2 && last[0] == '0' && (last[1] == 'x' || last[1] == 'X') &&
-           std::ranges::all_of(last.substr(2), [](char c) { return HexValue(c) >= 0; });
+           std::ranges::all_of(last.substr(2), [](char c) { return web::HexDigitValue(c) >= 0; });
 }
 
 std::optional<std::string> Ipv4Host(std::string_view host) {
@@ -244,8 +231,8 @@ std::optional<std::array<std::uint16_t, 8>> Ipv6Pieces(std::string_view text) {
         }
         unsigned value = 0;
         std::size_t length = 0;
-        while (length < 4 && at < text.size() && HexValue(c()) >= 0) {
-            value = value * 16 + static_cast<unsigned>(HexValue(c()));
+        while (length < 4 && at < text.size() && web::HexDigitValue(c()) >= 0) {
+            value = value * 16 + static_cast<unsigned>(web::HexDigitValue(c()));
             ++at;
             ++length;
         }
@@ -367,8 +354,9 @@ std::optional<std::string> Host(std::string_view text) {
     bool ascii = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (c == '%' && i + 2 < text.size() + 0 && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            c = static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        if (c == '%' && i + 2 < text.size() && web::HexDigitValue(text[i + 1]) >= 0 &&
+            web::HexDigitValue(text[i + 2]) >= 0) {
+            c = static_cast<char>(web::HexDigitValue(text[i + 1]) * 16 + web::HexDigitValue(text[i + 2]));
             i += 2;
         }
         ascii = ascii && static_cast<unsigned char>(c) < 0x80;

@@ -1,5 +1,6 @@
 #include "crawl/page/html_tokenizer.h"
 #include "crawl/page/utf16_page.h"
+#include "web/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -41,19 +42,6 @@ bool IsAlnum(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 std::size_t Numeric(std::string_view input, std::size_t at, std::string& out) {
     // `at` is just past "&#".
     const bool hex = at < input.size() && (input[at] == 'x' || input[at] == 'X');
@@ -61,7 +49,8 @@ std::size_t Numeric(std::string_view input, std::size_t at, std::string& out) {
     const std::size_t digits = i;
     std::uint32_t value = 0;
     for (; i < input.size(); ++i) {
-        const int digit = hex ? HexValue(input[i]) : (input[i] >= '0' && input[i] <= '9' ? input[i] - '0' : -1);
+        const int digit =
+            hex ? web::HexDigitValue(input[i]) : (input[i] >= '0' && input[i] <= '9' ? input[i] - '0' : -1);
         if (digit < 0) {
             break;
         }
