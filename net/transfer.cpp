@@ -152,8 +152,8 @@ std::optional<web::FetchResult> Transfer::Prepare(const std::string& url, Method
         curl_easy_setopt(easy_.get(), CURLOPT_HTTPGET, 1L);
     }
     loggedIn_ = login_ && web::OriginOf(url) == login_->origin;
-    const std::string wire =
-        loggedIn_ ? web::WithUserinfo(EncodeForWire(*ascii), login_->userinfo) : EncodeForWire(*ascii);
+    const std::string wire = loggedIn_ ? web::WithUserinfo(EncodeForWire(*ascii), login_->userinfo)
+                                       : web::WithoutHiddenPassword(EncodeForWire(*ascii));
     if (curl_easy_setopt(easy_.get(), CURLOPT_URL, wire.c_str()) != CURLE_OK) {
         return web::FetchResult::Failure("the address could not be taken");
     }

@@ -71,6 +71,16 @@ std::string WithUserinfo(std::string_view address, std::string_view userinfo) {
     return out;
 }
 
+std::string WithoutHiddenPassword(std::string_view address) {
+    const std::optional<OriginLogin> login = LoginOf(address);
+    if (!login || !login->userinfo.ends_with(std::string(":") + std::string(kHidden))) {
+        return std::string(address);
+    }
+    const std::size_t schemeEnd = address.find("://");
+    return std::string(address.substr(0, schemeEnd + 3))
+        .append(address.substr(schemeEnd + 3 + login->userinfo.size() + 1));
+}
+
 std::string RedactPasswords(std::string_view text) {
     std::string out;
     std::size_t copied = 0;
