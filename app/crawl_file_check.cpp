@@ -71,7 +71,7 @@ std::string MissingFromLayout(SqlDatabase& db, std::span<const char* const> layo
         const std::set<std::string> columns = Columns(db, table);
         for (const std::string& column : Columns(expected, table)) {
             if (!columns.contains(column)) {
-                return "the column " + table + "." + column;
+                return std::string("the column ").append(table).append(".").append(column);
             }
         }
     }

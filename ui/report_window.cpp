@@ -106,7 +106,7 @@ QString FactsText(const app::ReportPageDetails& details) {
     line("Robots", page.robots);
     line("Language", details.row.lang);
     line("Words", std::to_string(page.wordCount));
-    line("Inlinks", Counted(page.inlinks, "page", "pages").toStdString());
+    line("Inlinks", Counted(static_cast<qint64>(page.inlinks), "page", "pages").toStdString());
     line("Outlinks", std::to_string(page.outlinks));
     line("Redirects", audit::RedirectChainText(page.redirectChain));
     line("In a sitemap", page.inSitemap ? "yes" : "no");

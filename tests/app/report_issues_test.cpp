@@ -114,6 +114,7 @@ TEST(ReportIssues, KindsComeOnceWithTheirSeverityAndABrokenAddressesLinksTogethe
     std::vector<app::ReportRow> rows;
     ASSERT_TRUE(table.Rows(0, 10, rows));
     std::vector<std::string> details;
+    details.reserve(rows.size());
     for (const app::ReportRow& row : rows) {
         details.push_back(row.cells[1] + " " + row.cells[2] + " " + row.cells[3]);
     }

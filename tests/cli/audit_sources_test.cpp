@@ -329,6 +329,7 @@ TEST_F(SitemapCrawl, AListedAddressThatAnswers404OrRedirectsIsInTheSitemapAndASi
     std::vector<app::ReportRow> found;
     ASSERT_TRUE(issues.Rows(0, 10, found));
     std::vector<std::string> said;
+    said.reserve(found.size());
     for (const app::ReportRow& row : found) {
         said.push_back(row.cells[1] + " " + row.cells[2] + " " + row.cells[3]);
     }
