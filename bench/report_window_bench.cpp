@@ -7,6 +7,7 @@
 #include "bench/peak_memory.h"
 #include "bench/quiet_desktop.h"
 #include "store/crawl_store.h"
+#include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"
 #include "ui/report_window.h"
 
@@ -43,7 +44,7 @@ bool WriteCrawl(const std::string& path, long pages, long links) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
-    auto& db = store->Db();
+    auto& db = vortaxel::store::CrawlStoreDb::Of(*store);
     SqlStatement page;
     SqlStatement fetch;
     SqlStatement link;

@@ -10,7 +10,9 @@
 #include "export/text_phrase.h"
 #include "export/utf8.h"
 #include "platform/atomic_file_writer.h"
+#include "store/crawl_files.h"
 #include "store/read/audit_reader.h"
+#include "store/read/page_text_reader.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -206,24 +208,14 @@ std::string WriteKeywords(store::CrawlStore& store, keywords::PhraseSource sourc
             builder.AddPhrase(keywords::MakeDecodedSlugPhrase(found.Text(i)));
         }
     } else {
-        store::SqlStatement query;
-        const char* sql = source == keywords::PhraseSource::Title ? "SELECT title FROM pages WHERE url = ? LIMIT 1"
-                          : source == keywords::PhraseSource::H1
-                              ? "SELECT h1 FROM pages WHERE url = ? LIMIT 1"
-                              // A page's links to itself (a permalink sign, "top") say nothing of it.
-                              : "SELECT l.anchor FROM links l JOIN pages p ON p.id = l.page_id "
-                                "WHERE l.target = ?1 AND p.url != ?1 ORDER BY l.id";
-        if (store::SqlStatus status = query.Prepare(store.Db(), sql); !status) {
+        store::PageTextReader reader(store, source == keywords::PhraseSource::Title ? store::PageText::Title
+                                            : source == keywords::PhraseSource::H1  ? store::PageText::H1
+                                                                                    : store::PageText::InboundAnchors);
+        if (store::SqlStatus status = reader.Prepare(); !status) {
             return status.message;
         }
-        std::vector<std::string> anchors;
         for (std::size_t i = 0; i < found.Count(); ++i) {
-            query.Bind(1, found.Text(i));
-            anchors.clear();
-            while (query.Step()) {
-                anchors.emplace_back(query.Text(0));
-            }
-            query.Reset();
+            const std::vector<std::string> anchors = reader.Read(found.Text(i));
             if (source == keywords::PhraseSource::Anchor) {
                 const std::vector<std::string_view> views(anchors.begin(), anchors.end());
                 builder.AddPhrase(keywords::WellFormedUtf8(keywords::ChooseAnchorText(views)));
@@ -260,9 +252,7 @@ TemporaryCrawlFile::~TemporaryCrawlFile() {
 }
 
 void TemporaryCrawlFile::Remove(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-journal", "-shm"}) {
-        std::remove((path + suffix).c_str());
-    }
+    store::RemoveCrawlFile(path);
 }
 
 bool WantsAudit(const Options& options) {

@@ -125,6 +125,10 @@ CrawlState StateOf(std::string_view text) {
 
 } // namespace
 
+void CrawlStore::Interrupt() {
+    sqlite3_interrupt(db_.Handle());
+}
+
 const char* CrawlStateName(CrawlState state) {
     switch (state) {
     case CrawlState::Finished:

@@ -70,7 +70,9 @@ public:
     CrawlStore& operator=(CrawlStore&&) = delete;
 
     const std::string& Path() const { return path_; }
-    SqlDatabase& Db() { return db_; }
+    /// Makes the statement another thread runs on this file end early, failing as interrupted; safe from
+    /// any thread while the store lives.
+    void Interrupt();
 
     const CrawlSettings& Settings() const { return settings_; }
     /// The layout the file has: below kCrawlSchemaVersion only for a file read and never written.
@@ -89,6 +91,9 @@ public:
     std::string FailureText(const SqlStatus& status) const;
 
 private:
+    friend class CrawlStoreDb;
+
+    SqlDatabase& Db() { return db_; }
     CrawlStore(std::string path, SqlDatabase db) : path_(std::move(path)), db_(std::move(db)) {}
     std::string Prepare(Access access);
     std::string Load();

@@ -2,10 +2,11 @@
 // audit page of a kept crawl.
 #include "export/audit_page.h"
 #include "found_list_model.h"
-#include "kept_crawl_copy.h"
 #include "main_window.h"
 #include "report_window.h"
+#include "store/crawl_files.h"
 #include "store/read/audit_reader.h"
+#include "store/read/crawl_file_copy.h"
 #include "store/read/kept_crawl.h"
 #include "window_placement.h"
 
@@ -72,13 +73,6 @@ QAction* AddEntry(QMenu& menu, const char* text, const char* name) {
     QAction* action = menu.addAction(text);
     action->setObjectName(name);
     return action;
-}
-
-void RemoveCrawlFile(const std::string& path) {
-    std::error_code ignored;
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-        std::filesystem::remove(path + suffix, ignored);
-    }
 }
 
 } // namespace
@@ -216,7 +210,7 @@ std::string frmMain::KeepNewCrawl(const store::CrawlSettings& settings) {
         return error;
     }
     // The crawl kept before is replaced, as the list it showed is.
-    RemoveCrawlFile(path);
+    store::RemoveCrawlFile(path);
     error.clear();
     std::unique_ptr<store::CrawlStore> store = store::CrawlStore::Open(path, store::CrawlStore::Access::Create, error);
     if (!store) {
@@ -334,8 +328,8 @@ void frmMain::mnuSaveCrawlAs_Click() {
         ShowOutcome("The crawl is kept in " + path + " already");
         return;
     }
-    if (const std::string error = CopyKeptCrawl(*store_, path); !error.empty()) {
-        ShowMessage("Cannot save the crawl to " + path + ": " + error + ".", kTitle);
+    if (const store::CrawlFileCopy copied = store::CopyCrawlFile(*store_, path); !copied) {
+        ShowMessage("Cannot save the crawl to " + path + ": " + copied.error + ".", kTitle);
         return;
     }
     ShowOutcome("Crawl saved to " + path);

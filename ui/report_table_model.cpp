@@ -10,8 +10,8 @@ QString CellText(const std::string& bytes) {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-ReportTableModel::ReportTableModel(store::SqlDatabase& db, store::ReportKind kind, QObject* parent)
-    : QAbstractTableModel(parent), table_(db, kind) {}
+ReportTableModel::ReportTableModel(store::CrawlStore& store, store::ReportKind kind, QObject* parent)
+    : QAbstractTableModel(parent), table_(store, kind) {}
 
 std::int64_t ReportTableModel::ReadCount() {
     std::int64_t count = 0;

@@ -27,7 +27,7 @@ public:
     static constexpr int kShownStep = 2048;
 
     /// Empty until the first `Reload`, so that the table can be narrowed before it is read.
-    ReportTableModel(store::SqlDatabase& db, store::ReportKind kind, QObject* parent = nullptr);
+    ReportTableModel(store::CrawlStore& store, store::ReportKind kind, QObject* parent = nullptr);
 
     store::ReportTable& Table() { return table_; }
 

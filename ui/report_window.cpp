@@ -9,7 +9,6 @@
 #include "store/read/crawl_report.h"
 
 #include <algorithm>
-#include <sqlite3.h>
 #include <vector>
 
 #include <QAbstractButton>
@@ -43,7 +42,7 @@ constexpr std::int64_t kExportRows = 5000;
 
 std::unique_ptr<ReportTableModel> LinksOf(store::CrawlStore& store, std::optional<std::int64_t> pageId,
                                           const std::optional<std::string>& target) {
-    auto model = std::make_unique<ReportTableModel>(store.Db(), store::ReportKind::Links);
+    auto model = std::make_unique<ReportTableModel>(store, store::ReportKind::Links);
     if (target) {
         model->Table().OnlyLinksTo(*target);
     } else {
@@ -137,7 +136,7 @@ ReportWindow::ReportWindow(std::unique_ptr<store::CrawlStore> owned, store::Craw
                            keywords::PlatformServices services, QWidget* parent)
     : QWidget(parent, Qt::Window), owned_(std::move(owned)), store_(store), services_(services) {
     setObjectName("frmReport");
-    jobs_ = std::make_unique<BackgroundJobs>([&db = store_.Db()] { sqlite3_interrupt(db.Handle()); });
+    jobs_ = std::make_unique<BackgroundJobs>([&store = store_] { store.Interrupt(); });
     // The folder says little and pushes the name out of a narrow title bar.
     setWindowTitle("Report - " + QFileInfo(QString::fromStdString(store_.Path())).fileName());
     setAccessibleName("Report");
@@ -146,9 +145,9 @@ ReportWindow::ReportWindow(std::unique_ptr<store::CrawlStore> owned, store::Craw
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setObjectName("reportEscape");
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-    pages_ = std::make_unique<ReportTableModel>(store_.Db(), store::ReportKind::Pages);
-    links_ = std::make_unique<ReportTableModel>(store_.Db(), store::ReportKind::Links);
-    issues_ = std::make_unique<ReportTableModel>(store_.Db(), store::ReportKind::Issues);
+    pages_ = std::make_unique<ReportTableModel>(store_, store::ReportKind::Pages);
+    links_ = std::make_unique<ReportTableModel>(store_, store::ReportKind::Links);
+    issues_ = std::make_unique<ReportTableModel>(store_, store::ReportKind::Issues);
     inlinks_ = LinksOf(store_, std::nullopt, std::nullopt);
     outlinks_ = LinksOf(store_, std::nullopt, std::nullopt);
 

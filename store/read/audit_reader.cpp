@@ -1,5 +1,6 @@
 #include "store/read/audit_reader.h"
 
+#include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"
 
 #include <algorithm>
@@ -127,14 +128,14 @@ AuditReader::AuditReader(CrawlStore& store, bool indexLinks) : store_(store) {
 void AuditReader::IndexLinks() {
     // A run leaves them out; a read-only file may then lack them, and the lookups are slower, not wrong.
     // The page beside the target lets the inlinks be counted from the index alone, with no visit to each link.
-    store_.Db().Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target, page_id); "
-                        "CREATE INDEX IF NOT EXISTS fetches_url ON fetches (url); "
-                        "CREATE INDEX IF NOT EXISTS pages_url ON pages (url)");
+    CrawlStoreDb::Of(store_).Execute("CREATE INDEX IF NOT EXISTS links_target ON links (target, page_id); "
+                                     "CREATE INDEX IF NOT EXISTS fetches_url ON fetches (url); "
+                                     "CREATE INDEX IF NOT EXISTS pages_url ON pages (url)");
 }
 
 bool AuditReader::HoldTargets(std::size_t most) {
     auto targets = std::make_unique<LinkTargetTable>();
-    if (targets->Load(store_.Db(), most)) {
+    if (targets->Load(CrawlStoreDb::Of(store_), most)) {
         targets_ = std::move(targets);
         inlinksCounted_ = false;
     }
@@ -151,7 +152,7 @@ std::string AuditReader::ReadRow(std::int64_t fetchId, const std::function<void(
 
 std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
                                   const std::function<void(const AuditRow&)>& visit) {
-    SqlDatabase& db = store_.Db();
+    SqlDatabase& db = CrawlStoreDb::Of(store_);
     SqlStatement rows;
     SqlStatement inlinks;
     SqlStatement outlinks;
@@ -255,12 +256,13 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
     if (targets_) {
         return ForEachHeldLinkRow(visit);
     }
-    const LastFetches lastFetches(store_.Db());
+    const LastFetches lastFetches(CrawlStoreDb::Of(store_));
     if (!lastFetches.Status()) {
         return store_.FailureText(lastFetches.Status());
     }
     SqlStatement links;
-    if (SqlStatus status = links.Prepare(store_.Db(), std::string(kLinkQuery) + kLastFetchJoin + " ORDER BY l.id");
+    if (SqlStatus status =
+            links.Prepare(CrawlStoreDb::Of(store_), std::string(kLinkQuery) + kLastFetchJoin + " ORDER BY l.id");
         !status) {
         return store_.FailureText(status);
     }
@@ -285,9 +287,10 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
 
 std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const AuditLinkRow&)>& visit) {
     SqlStatement links;
-    if (SqlStatus status = links.Prepare(store_.Db(), "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, "
-                                                      "l.page_id FROM links l JOIN pages p ON p.id = l.page_id "
-                                                      "ORDER BY l.id");
+    if (SqlStatus status =
+            links.Prepare(CrawlStoreDb::Of(store_), "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, "
+                                                    "l.page_id FROM links l JOIN pages p ON p.id = l.page_id "
+                                                    "ORDER BY l.id");
         !status) {
         return store_.FailureText(status);
     }
@@ -369,7 +372,7 @@ std::string AuditReader::Summarise(audit::AuditSummary& summary) {
 std::string AuditSummaryCounter::Finish(audit::AuditSummary& result) {
     audit::AuditSummary& summary = summary_;
     std::vector<std::int64_t>& withText = withText_;
-    SqlDatabase& db = store_.Db();
+    SqlDatabase& db = CrawlStoreDb::Of(store_);
     // A temporary table lives beside the connection, not in the file, so a read-only file is read as well.
     SqlStatus status = db.Execute("CREATE TEMP TABLE IF NOT EXISTS summary_pages (fetch_id INTEGER PRIMARY KEY); "
                                   "DELETE FROM temp.summary_pages; SAVEPOINT summary_pages");
@@ -439,7 +442,7 @@ std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks
     // The file keeps no clock: whoever ran the crawl says how long it took.
     data.meta.durationKnown = false;
     // Grown one row at a time, the list would at its last doubling hold half as much again as it needs.
-    if (std::int64_t rows = 0; store_.Db().QueryInt("SELECT count(*) FROM fetches", rows) && rows > 0) {
+    if (std::int64_t rows = 0; CrawlStoreDb::Of(store_).QueryInt("SELECT count(*) FROM fetches", rows) && rows > 0) {
         data.pages.reserve(data.pages.size() + static_cast<std::size_t>(rows));
     }
     std::string error = ForEachRow([&data](const AuditRow& row) { data.pages.push_back(row.page); });

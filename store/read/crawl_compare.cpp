@@ -1,5 +1,6 @@
 #include "store/read/crawl_compare.h"
 
+#include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"
 
 #include <string_view>
@@ -41,7 +42,7 @@ std::string CompareCrawls(CrawlStore& older, CrawlStore& newer, const std::funct
     std::vector<std::string> oldOrder;
     std::unordered_map<std::string_view, Outcome> oldPages;
     SqlStatement read;
-    if (SqlStatus status = read.Prepare(older.Db(), kOutcomes); !status) {
+    if (SqlStatus status = read.Prepare(CrawlStoreDb::Of(older), kOutcomes); !status) {
         return ReadFailure(older, status);
     }
     while (read.Step()) {
@@ -55,7 +56,7 @@ std::string CompareCrawls(CrawlStore& older, CrawlStore& newer, const std::funct
         oldPages.try_emplace(oldOrder[i], Outcome{read.Int(1), std::string(read.Text(2))});
     }
     SqlStatement fresh;
-    if (SqlStatus status = fresh.Prepare(newer.Db(), kOutcomes); !status) {
+    if (SqlStatus status = fresh.Prepare(CrawlStoreDb::Of(newer), kOutcomes); !status) {
         return ReadFailure(newer, status);
     }
     while (fresh.Step()) {

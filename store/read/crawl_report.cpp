@@ -3,6 +3,7 @@
 #include "export/audit_issues.h"
 #include "export/audit_summary.h"
 #include "export/utf8.h"
+#include "store/crawl_store_db.h"
 
 #include <array>
 #include <span>
@@ -237,7 +238,7 @@ private:
 
 } // namespace
 
-ReportTable::ReportTable(SqlDatabase& db, ReportKind kind) : db_(db), kind_(kind) {}
+ReportTable::ReportTable(CrawlStore& store, ReportKind kind) : db_(CrawlStoreDb::Of(store)), kind_(kind) {}
 
 std::size_t ReportTable::ColumnCount() const {
     return ShapeOf(kind_).columns.size();
@@ -390,8 +391,9 @@ std::optional<ReportPageDetails> ReadPageDetails(CrawlStore& store, std::int64_t
         return std::nullopt;
     }
     SqlStatement page;
-    SqlStatus status = page.Prepare(
-        store.Db(), "SELECT f.page_id, p.url FROM fetches f JOIN pages p ON p.id = f.page_id WHERE f.id = ?");
+    SqlStatus status =
+        page.Prepare(CrawlStoreDb::Of(store),
+                     "SELECT f.page_id, p.url FROM fetches f JOIN pages p ON p.id = f.page_id WHERE f.id = ?");
     if (!status) {
         error = store.FailureText(status);
         return std::nullopt;
@@ -409,7 +411,7 @@ std::string BuildReportIssues(CrawlStore& store) {
     if (std::string unavailable = AuditUnavailable(store); !unavailable.empty()) {
         return unavailable;
     }
-    IssueWriter issues(store.Db());
+    IssueWriter issues(CrawlStoreDb::Of(store));
     if (SqlStatus status = issues.Prepare(); !status) {
         return store.FailureText(status);
     }
@@ -495,11 +497,12 @@ std::string BuildReportIssues(CrawlStore& store) {
     return status ? std::string() : store.FailureText(status);
 }
 
-SqlStatus ReadIssueGroups(SqlDatabase& db, std::vector<ReportIssueGroup>& groups) {
+SqlStatus ReadIssueGroups(CrawlStore& store, std::vector<ReportIssueGroup>& groups) {
     groups.clear();
     SqlStatement query;
-    SqlStatus status = query.Prepare(db, "SELECT rank, count(*), count(DISTINCT address) FROM temp.report_issues "
-                                         "GROUP BY rank ORDER BY rank");
+    SqlStatus status =
+        query.Prepare(CrawlStoreDb::Of(store), "SELECT rank, count(*), count(DISTINCT address) FROM temp.report_issues "
+                                               "GROUP BY rank ORDER BY rank");
     if (!status) {
         return status;
     }
@@ -522,9 +525,9 @@ std::unique_ptr<CrawlStore> OpenReportStore(const std::string& path, std::string
         // The store reads under an exclusive lock; a report holds the file only while it reads, so that
         // a run may carry the crawl on meanwhile, and waits a little for a run's commit to end.
         std::int64_t ignored = 0;
-        store->Db().Execute("PRAGMA locking_mode=NORMAL");
-        store->Db().QueryInt("SELECT count(*) FROM settings", ignored);
-        store->Db().SetBusyTimeout(250);
+        CrawlStoreDb::Of(*store).Execute("PRAGMA locking_mode=NORMAL");
+        CrawlStoreDb::Of(*store).QueryInt("SELECT count(*) FROM settings", ignored);
+        CrawlStoreDb::Of(*store).SetBusyTimeout(250);
     }
     return store;
 }

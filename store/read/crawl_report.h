@@ -36,7 +36,7 @@ struct ReportRow {
 /// SQLite, so nothing but the rows asked for is ever held. Every value the user gives is bound.
 class ReportTable {
 public:
-    ReportTable(SqlDatabase& db, ReportKind kind);
+    ReportTable(CrawlStore& store, ReportKind kind);
 
     ReportKind Kind() const { return kind_; }
     std::size_t ColumnCount() const;
@@ -88,7 +88,7 @@ struct ReportIssueGroup {
 };
 
 /// The kinds BuildReportIssues found, in their order (errors first), with their counts.
-SqlStatus ReadIssueGroups(SqlDatabase& db, std::vector<ReportIssueGroup>& groups);
+SqlStatus ReadIssueGroups(CrawlStore& store, std::vector<ReportIssueGroup>& groups);
 
 /// What the details of one page show: its audit row, and the page's id when it listed one.
 struct ReportPageDetails {

@@ -1,5 +1,6 @@
 #include "store/read/kept_crawl.h"
 
+#include "store/crawl_store_db.h"
 #include "store/write/queue_chunk.h"
 
 #include <cstdint>
@@ -23,7 +24,7 @@ void KeptCrawl::ForEachQueued(const Visit& visit) {
 
 void KeptCrawl::ForEachFound(const Visit& visit) {
     SqlStatement pages;
-    if (!Check(pages.Prepare(store_.Db(), "SELECT url FROM pages ORDER BY id"))) {
+    if (!Check(pages.Prepare(CrawlStoreDb::Of(store_), "SELECT url FROM pages ORDER BY id"))) {
         return;
     }
     while (pages.Step()) {
@@ -39,7 +40,7 @@ void KeptCrawl::ForEachQueueEntry(bool before, const Visit& visit) {
         before ? "SELECT pos, urls FROM queue WHERE pos < ?1 ORDER BY pos"
                : "SELECT pos, urls FROM queue WHERE pos >= coalesce((SELECT max(pos) FROM queue WHERE pos <= ?1), 0) "
                  "ORDER BY pos";
-    if (!Check(rows.Prepare(store_.Db(), sql))) {
+    if (!Check(rows.Prepare(CrawlStoreDb::Of(store_), sql))) {
         return;
     }
     rows.Bind(1, head);
@@ -64,9 +65,10 @@ void KeptCrawl::ForEachQueueEntry(bool before, const Visit& visit) {
 void KeptCrawl::Replay(crawl::CrawlListener& listener) {
     SqlStatement pages;
     SqlStatement fetches;
-    if (!Check(pages.Prepare(store_.Db(), "SELECT id, url, event, turn FROM pages ORDER BY event")) ||
-        !Check(fetches.Prepare(store_.Db(), "SELECT url, blocked, ok, status, final_url, content_type, body_skipped, "
-                                            "bytes, ms, redirects, error, event, turn FROM fetches ORDER BY event"))) {
+    if (!Check(pages.Prepare(CrawlStoreDb::Of(store_), "SELECT id, url, event, turn FROM pages ORDER BY event")) ||
+        !Check(fetches.Prepare(CrawlStoreDb::Of(store_),
+                               "SELECT url, blocked, ok, status, final_url, content_type, body_skipped, "
+                               "bytes, ms, redirects, error, event, turn FROM fetches ORDER BY event"))) {
         return;
     }
     bool morePages = pages.Step();

@@ -3,6 +3,7 @@
 #include "crawl/browser/audit_links.h"
 #include "crawl/link_bounds.h"
 #include "crawl/run_limits.h"
+#include "store/crawl_store_db.h"
 #include "store/write/queue_chunk.h"
 
 #include <algorithm>
@@ -29,12 +30,12 @@ std::chrono::steady_clock::time_point BatchClock() {
 } // namespace
 
 CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
-    : store_(store), batch_(batch), headBase_(store.Progress().queueHead), transaction_(store.Db()),
+    : store_(store), batch_(batch), headBase_(store.Progress().queueHead), transaction_(CrawlStoreDb::Of(store)),
       progress_(store.Progress()), batchStart_(BatchClock()),
       keepsMet_(store.Settings().rules == crawl::RuleSet::Browser) {
     batch_.waiting = std::max<std::size_t>(batch_.waiting, 1);
     tapTail_ = progress_.queueTail;
-    SqlDatabase& db = store_.Db();
+    SqlDatabase& db = CrawlStoreDb::Of(store_);
     Check(insertPage_.Prepare(db,
                               "INSERT INTO pages (id, url, depth, found_on, turn, event) VALUES (?, ?, ?, ?, ?, ?)")) &&
         Check(insertFetch_.Prepare(db,
@@ -405,7 +406,7 @@ bool CrawlRecorder::WriteFetch(const Event& event, std::int64_t eventNumber, std
     if (!Check(insertFetch_.Run())) {
         return false;
     }
-    const std::int64_t fetchId = store_.Db().LastInsertId();
+    const std::int64_t fetchId = CrawlStoreDb::Of(store_).LastInsertId();
     for (std::size_t i = 0; i < page.hops.size(); ++i) {
         insertHop_.Bind(1, fetchId);
         insertHop_.Bind(2, static_cast<std::int64_t>(i));
@@ -427,7 +428,7 @@ bool CrawlRecorder::WriteQueue(const Turn& turn, std::optional<std::int64_t> fou
         // The queue lost entries behind its head: only writing it whole says where it stands.
         headRow_.reset();
         SqlStatement clear;
-        if (!Check(clear.Prepare(store_.Db(), "DELETE FROM queue")) || !Check(clear.Run())) {
+        if (!Check(clear.Prepare(CrawlStoreDb::Of(store_), "DELETE FROM queue")) || !Check(clear.Run())) {
             return false;
         }
         for (const Turn::Chunk& chunk : turn.chunks) {

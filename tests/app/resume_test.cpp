@@ -5,6 +5,7 @@
 #include "crawl/crawl_listener.h"
 #include "crawl/page_fetcher.h"
 #include "store/crawl_store.h"
+#include "store/crawl_store_db.h"
 #include "store/read/kept_crawl.h"
 #include "tests/support/scratch_folder.h"
 
@@ -142,14 +143,15 @@ void ExpectLinkedDepths(const std::string& path) {
     auto store = store::CrawlStore::Open(path, store::CrawlStore::Access::Read, error);
     ASSERT_NE(store, nullptr) << error;
     std::int64_t count = 0;
-    ASSERT_TRUE(store->Db().QueryInt("SELECT count(*) FROM pages WHERE found_on IS NULL AND NOT (id = 1 AND depth = 0)",
-                                     count));
+    ASSERT_TRUE(store::CrawlStoreDb::Of(*store).QueryInt(
+        "SELECT count(*) FROM pages WHERE found_on IS NULL AND NOT (id = 1 AND depth = 0)", count));
     EXPECT_EQ(count, 0);
-    ASSERT_TRUE(store->Db().QueryInt("SELECT count(*) FROM pages p JOIN pages f ON f.id = p.found_on "
-                                     "WHERE p.depth IS NOT f.depth + 1 OR f.id >= p.id",
-                                     count));
+    ASSERT_TRUE(
+        store::CrawlStoreDb::Of(*store).QueryInt("SELECT count(*) FROM pages p JOIN pages f ON f.id = p.found_on "
+                                                 "WHERE p.depth IS NOT f.depth + 1 OR f.id >= p.id",
+                                                 count));
     EXPECT_EQ(count, 0);
-    ASSERT_TRUE(store->Db().QueryInt("SELECT max(depth) FROM pages", count));
+    ASSERT_TRUE(store::CrawlStoreDb::Of(*store).QueryInt("SELECT max(depth) FROM pages", count));
     EXPECT_GT(count, 2);
 }
 
@@ -240,8 +242,8 @@ TEST(KeptCrawlWriteFailure, StopsTheRunWithTheReasonAndLeavesAFileThatResumes) {
         if (run == 0) {
             // A disk that fills up: the file may grow by a few pages only.
             std::int64_t pages = 0;
-            ASSERT_TRUE(store->Db().QueryInt("PRAGMA page_count", pages));
-            ASSERT_TRUE(store->Db().Execute("PRAGMA max_page_count=" + std::to_string(pages + 3)));
+            ASSERT_TRUE(store::CrawlStoreDb::Of(*store).QueryInt("PRAGMA page_count", pages));
+            ASSERT_TRUE(store::CrawlStoreDb::Of(*store).Execute("PRAGMA max_page_count=" + std::to_string(pages + 3)));
         }
         crawl::CrawlListener quiet;
         app::RunController controller(app::RunSetup{}, quiet, shop);

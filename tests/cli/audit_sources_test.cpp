@@ -4,6 +4,7 @@
 
 #include "child_process.h"
 #include "store/crawl_store.h"
+#include "store/crawl_store_db.h"
 #include "store/read/crawl_report.h"
 #include "store/sqlite_db.h"
 #include "tests/support/loopback_site.h"
@@ -315,7 +316,7 @@ TEST_F(SitemapCrawl, AListedAddressThatAnswers404OrRedirectsIsInTheSitemapAndASi
     ASSERT_NE(store, nullptr) << error;
     std::map<std::string, std::int64_t> kept;
     store::SqlStatement fetches;
-    ASSERT_TRUE(fetches.Prepare(store->Db(), "SELECT url, in_sitemap FROM fetches"));
+    ASSERT_TRUE(fetches.Prepare(store::CrawlStoreDb::Of(*store), "SELECT url, in_sitemap FROM fetches"));
     while (fetches.Step()) {
         kept[std::string(fetches.Text(0))] = fetches.Int(1);
     }
@@ -324,7 +325,7 @@ TEST_F(SitemapCrawl, AListedAddressThatAnswers404OrRedirectsIsInTheSitemapAndASi
         EXPECT_EQ(kept.at(U(path)), expected == "yes" && path != "/via.html" ? 1 : 0) << path;
     }
     ASSERT_EQ(store::BuildReportIssues(*store), "");
-    store::ReportTable issues(store->Db(), store::ReportKind::Issues);
+    store::ReportTable issues(*store, store::ReportKind::Issues);
     issues.OnlyIssue(audit::IssueKind::SitemapError);
     std::vector<store::ReportRow> found;
     ASSERT_TRUE(issues.Rows(0, 10, found));

@@ -3,6 +3,7 @@
 // the links and the report's inlinks read with the crawl's addresses held in memory.
 
 #include "store/crawl_store.h"
+#include "store/crawl_store_db.h"
 #include "store/read/audit_reader.h"
 #include "store/sqlite_db.h"
 #include "tests/support/scratch_folder.h"
@@ -50,7 +51,7 @@ std::unique_ptr<store::CrawlStore> MakeCrawl(const std::filesystem::path& path, 
     auto store = store::CrawlStore::Open(path.string(), Access::Create, error);
     EXPECT_NE(store, nullptr) << error;
     EXPECT_TRUE(store->StartRun({"http://a.test/", crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
-    store::SqlDatabase& db = store->Db();
+    store::SqlDatabase& db = store::CrawlStoreDb::Of(*store);
     store::SqlStatement page;
     store::SqlStatement fetch;
     store::SqlStatement link;

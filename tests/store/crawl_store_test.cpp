@@ -2,6 +2,7 @@
 // left as they were.
 
 #include "store/crawl_store.h"
+#include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"
 #include "tests/support/scratch_folder.h"
 
@@ -36,7 +37,7 @@ void MakeCrawl(const std::filesystem::path& path) {
         rows += (i == 0 ? "" : ",") + std::string("('http://a.test/page-with-a-long-enough-name-") + std::to_string(i) +
                 "', 1, 1)";
     }
-    ASSERT_TRUE(store->Db().Execute(rows));
+    ASSERT_TRUE(store::CrawlStoreDb::Of(*store).Execute(rows));
 }
 
 void WithSqlite(const std::filesystem::path& path, const std::string& sql) {

@@ -2,6 +2,7 @@
 // alone, a broken address's links together.
 
 #include "store/crawl_store.h"
+#include "store/crawl_store_db.h"
 #include "store/read/crawl_report.h"
 #include "store/sqlite_db.h"
 #include "tests/support/scratch_folder.h"
@@ -31,7 +32,7 @@ std::unique_ptr<store::CrawlStore> MakeCrawl(const std::string& path, const std:
     auto store = store::CrawlStore::Open(path, store::CrawlStore::Access::Create, error);
     EXPECT_NE(store, nullptr) << error;
     EXPECT_TRUE(store->StartRun({"http://a.test/", crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
-    store::SqlDatabase& db = store->Db();
+    store::SqlDatabase& db = store::CrawlStoreDb::Of(*store);
     store::SqlStatement page;
     store::SqlStatement fetch;
     store::SqlStatement link;
@@ -88,7 +89,7 @@ TEST(ReportIssues, KindsComeOnceWithTheirSeverityAndABrokenAddressesLinksTogethe
     ASSERT_NE(store, nullptr);
     ASSERT_EQ(store::BuildReportIssues(*store), "");
     std::vector<store::ReportIssueGroup> groups;
-    ASSERT_TRUE(store::ReadIssueGroups(store->Db(), groups));
+    ASSERT_TRUE(store::ReadIssueGroups(*store, groups));
     struct Expected {
         audit::IssueKind kind;
         const char* severity;
@@ -109,7 +110,7 @@ TEST(ReportIssues, KindsComeOnceWithTheirSeverityAndABrokenAddressesLinksTogethe
         EXPECT_EQ(groups[i].rows, expected[i].rows);
         EXPECT_EQ(groups[i].pages, expected[i].pages);
     }
-    store::ReportTable table(store->Db(), store::ReportKind::Issues);
+    store::ReportTable table(*store, store::ReportKind::Issues);
     table.OnlyIssue(audit::IssueKind::BrokenLink);
     std::vector<store::ReportRow> rows;
     ASSERT_TRUE(table.Rows(0, 10, rows));

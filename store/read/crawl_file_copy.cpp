@@ -1,5 +1,6 @@
-#include "kept_crawl_copy.h"
+#include "store/read/crawl_file_copy.h"
 
+#include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"
 
 #include <cerrno>
@@ -9,7 +10,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-namespace vortaxel::ui {
+namespace vortaxel::store {
 
 namespace {
 
@@ -26,18 +27,19 @@ bool SyncFile(const std::string& path) {
 
 } // namespace
 
-std::string CopyKeptCrawl(store::CrawlStore& store, const std::string& path) {
+CrawlFileCopy CopyCrawlFile(CrawlStore& store, const std::string& path) {
     const std::string part = path + ".part";
     std::remove(part.c_str());
     std::string error;
     {
-        store::SqlDatabase copy;
-        if (const store::SqlStatus opened = copy.Open(part, store::SqlDatabase::Mode::Create); !opened) {
+        SqlDatabase copy;
+        if (const SqlStatus opened = copy.Open(part, SqlDatabase::Mode::Create); !opened) {
             error = opened.message;
         } else {
             // The copy is one self-contained file: no log beside it for the rename to leave behind.
             copy.Execute("PRAGMA journal_mode=DELETE");
-            sqlite3_backup* backup = sqlite3_backup_init(copy.Handle(), "main", store.Db().Handle(), "main");
+            sqlite3_backup* backup =
+                sqlite3_backup_init(copy.Handle(), "main", CrawlStoreDb::Of(store).Handle(), "main");
             if (backup == nullptr) {
                 error = sqlite3_errmsg(copy.Handle());
             } else {
@@ -58,7 +60,7 @@ std::string CopyKeptCrawl(store::CrawlStore& store, const std::string& path) {
     if (!error.empty()) {
         std::remove(part.c_str());
     }
-    return error;
+    return {error};
 }
 
-} // namespace vortaxel::ui
+} // namespace vortaxel::store
