@@ -73,6 +73,29 @@ void AnalysePage(benchmark::State& state, const char* declared) {
 BENCHMARK_CAPTURE(AnalysePage, declared, "en")->Arg(300)->Arg(1500)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(AnalysePage, detected, "")->Arg(1500)->Unit(benchmark::kMicrosecond);
 
+/// The hostile pages: a million distinct random words (the analyser reads its first kMaxWordsAnalysed)
+/// and 10 MB of one word. Their peak memory is what `/usr/bin/time -v` gives for a run of each alone.
+void AnalyseHostilePage(benchmark::State& state) {
+    std::string body;
+    if (state.range(0) == 0) {
+        std::mt19937 rng(29);
+        for (int i = 0; i < 1'000'000; ++i) {
+            for (int letter = 0; letter < 7; ++letter) {
+                body += static_cast<char>('a' + rng() % 26);
+            }
+            body += ' ';
+        }
+    } else {
+        body.assign(10 * 1024 * 1024, 'a');
+    }
+    const std::vector<TextBlock> page = {{Zone::Title, "A hostile page"}, {Zone::Body, std::move(body)}};
+    text::TextAnalyser analyser;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(analyser.Analyse(page, "en").candidates.data());
+    }
+}
+BENCHMARK(AnalyseHostilePage)->ArgName("oneWord")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 /// The detector alone, over the sample the analyser gives it.
 void DetectLanguage(benchmark::State& state) {
     std::string sample;
