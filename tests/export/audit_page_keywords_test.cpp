@@ -230,8 +230,8 @@ TEST(AuditPageKeywordsTest, AGreatSiteShowsTheHeadOfEachListAndSaysHowMuchThereI
     for (const char* note :
          {"Showing the first 1000 of 5000 phrases;", "Showing the first 1000 of 2500 cannibalised phrases;",
           "Showing the first 1000 of 1500 clusters;", "Showing the first 1000 of 3000 rows of status \"gap\";",
-          "Showing the first 1000 of 2000 rows of status \"only mine\";",
-          "id=\"kw-phrases\"><span class=\"num\">5000<", "id=\"kw-gaps\"><span class=\"num\">3000<"}) {
+          "Showing the first 1000 of 2000 rows of status \"only mine\";", "id=\"kw-phrases\"><span class=\"num\">5000<",
+          "id=\"kw-gaps\"><span class=\"num\">3000<"}) {
         EXPECT_NE(page.find(note), std::string::npos) << note;
     }
     EXPECT_EQ(page.find("rows of status \"shared\""), std::string::npos);
