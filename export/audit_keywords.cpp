@@ -114,17 +114,19 @@ void AppendKeywordOverview(std::string& out, const KeywordSection& keywords) {
 
 void AppendKeywordSection(std::string& out, const KeywordSection& keywords) {
     const std::size_t phrases = keywords.phrases.size();
+    const std::size_t cannibalised = Cannibalised(keywords);
     out += "<section id=\"keywords\"><h2>Keywords</h2><p id=\"kw-note\" class=\"note\">" + std::to_string(phrases) +
            (phrases == 1 ? " phrase" : " phrases") + " across the site, ranked by site score.</p>";
     CutNote(out, "kw-cut", std::min(phrases, kKeywordTableRows), phrases, "phrases");
-    const std::span<const SitePhrase> top(keywords.phrases.data(), std::min(phrases, kKeywordChartBars));
-    out += "<div class=\"charts\"><figure><figcaption>Top " + std::to_string(top.size()) +
-           " phrases by score</figcaption>" + KeywordChartSvg(top) +
-           "</figure></div><h3>Key phrases</h3><div id=\"keyword-table\"></div>"
-           "<h3>Cannibalised phrases</h3><p class=\"note\">phrases that are the target of more than one page: the "
-           "page that targets each most strongly, and the others competing with it</p>";
-    CutNote(out, "cannibal-cut", std::min(Cannibalised(keywords), kKeywordListRows), Cannibalised(keywords),
-            "cannibalised phrases");
+    if (phrases > 0) {
+        const std::span<const SitePhrase> top(keywords.phrases.data(), std::min(phrases, kKeywordChartBars));
+        out += "<div class=\"charts\"><figure><figcaption>Top " + std::to_string(top.size()) +
+               " phrases by score</figcaption>" + KeywordChartSvg(top) + "</figure></div>";
+    }
+    out += "<h3>Key phrases</h3><div id=\"keyword-table\"></div><h3>Cannibalised phrases</h3><p class=\"note\">"
+           "phrases that are the target of more than one page: the page that targets each most strongly, and the "
+           "others competing with it</p>";
+    CutNote(out, "cannibal-cut", std::min(cannibalised, kKeywordListRows), cannibalised, "cannibalised phrases");
     out += "<div id=\"cannibal-table\"></div><h3>Topic clusters</h3><p class=\"note\">pages that share key phrases, "
            "each cluster named by its strongest phrase; its hub is the page its other pages link to most</p>";
     CutNote(out, "cluster-cut", std::min(keywords.clusters.size(), kKeywordListRows), keywords.clusters.size(),
