@@ -167,7 +167,11 @@ TEST(AuditPageKeywordsTest, HostilePhrasesAndAddressesStayText) {
     AuditData data;
     data.meta.startUrl = "http://s.test/";
     KeywordSection keywords;
-    keywords.phrases = {Phrase(hostile, 2, {"http://s.test/</script>"}), Phrase(badUtf8, 1)};
+    std::string accents;
+    for (int i = 0; i < 40; ++i) {
+        accents += "\xC3\xA9";
+    }
+    keywords.phrases = {Phrase(hostile, 2, {"http://s.test/</script>"}), Phrase(badUtf8, 1), Phrase(accents, 0.5)};
     keywords.phrases[0].lang = hostile;
     keywords.phrases[1].bestPage = "javascript:alert(1)//</script>";
     keywords.clusters = {{hostile, hostile, {hostile, badUtf8}}};
@@ -183,6 +187,8 @@ TEST(AuditPageKeywordsTest, HostilePhrasesAndAddressesStayText) {
     // In the chart and the gap's heading as HTML text, in the data as JSON text.
     EXPECT_NE(page.find("&lt;/script&gt;&lt;script&gt;alert(1)&lt;/script&gt;&lt;!--"), std::string::npos);
     EXPECT_NE(page.find("\\u003c/script\\u003e\\u003cscript\\u003ealert(1)"), std::string::npos);
+    // A long label is cut at a character's edge, never inside one.
+    EXPECT_NE(page.find(">" + accents.substr(0, 64) + "\u2026</text>"), std::string::npos);
     EXPECT_EQ(page.find("\xFF"), std::string::npos);
     EXPECT_EQ(page.find("\xC3 "), std::string::npos);
     EXPECT_NE(page.find("caf\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos);
