@@ -2,6 +2,7 @@
 
 #include "phrase_cleaning.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace vortaxel::keywords {
@@ -77,20 +78,23 @@ SiteTitleAffixes::SiteTitleAffixes(std::span<const std::string> titles) {
 std::string SiteTitleAffixes::Strip(std::string_view raw) const {
     const std::string title = Comparable(raw);
     std::string_view kept = title;
+    // Only the parts that were counted are looked up, so a title of many joiners costs no more.
     if (!suffixes_.empty()) {
-        // Joiners from the first on: the first suffix found is the longest.
-        for (const std::size_t blank : JoinerBlanks(kept)) {
-            if (suffixes_.contains(std::string(kept.substr(blank)))) {
-                kept = kept.substr(0, blank);
+        const std::vector<std::size_t> blanks = JoinerBlanks(kept);
+        const std::size_t parts = std::min(blanks.size(), kAffixMaxParts);
+        // From the earliest counted joiner on: the first suffix found is the longest.
+        for (std::size_t i = blanks.size() - parts; i < blanks.size(); ++i) {
+            if (kept.size() - blanks[i] <= kAffixMaxBytes && suffixes_.contains(std::string(kept.substr(blanks[i])))) {
+                kept = kept.substr(0, blanks[i]);
                 break;
             }
         }
     }
     if (!prefixes_.empty()) {
         const std::vector<std::size_t> blanks = JoinerBlanks(kept);
-        for (auto blank = blanks.rbegin(); blank != blanks.rend(); ++blank) {
-            const std::size_t end = PrefixEnd(kept, *blank);
-            if (prefixes_.contains(std::string(kept.substr(0, end)))) {
+        for (std::size_t i = std::min(blanks.size(), kAffixMaxParts); i-- > 0;) {
+            const std::size_t end = PrefixEnd(kept, blanks[i]);
+            if (end <= kAffixMaxBytes && prefixes_.contains(std::string(kept.substr(0, end)))) {
                 kept = kept.substr(end);
                 break;
             }

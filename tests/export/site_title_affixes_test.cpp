@@ -94,6 +94,9 @@ TEST(SiteTitleAffixesTest, ATitleOfThousandsOfJoinersIsCountedByItsEnds) {
     EXPECT_EQ(affixes.Prefixes().size(), 3U);
     // " | w | w | Acme" and "w | w | w | " go.
     EXPECT_EQ(affixes.Strip(titles[0]), words(9994, "w"));
+    // Stripping a title looks up its counted parts only: a megabyte of joiners is read once.
+    const std::string huge = words(250000, "Acme");
+    EXPECT_EQ(affixes.Strip(huge), words(249994, "w"));
 }
 
 } // namespace
