@@ -10,6 +10,7 @@
 #   --predictions CSV  also score a CSV with url and key_phrases columns (postgres pages); repeatable
 #   --no-crawl         score the baselines and --predictions only
 #   --no-handbook      leave out the meta keywords view
+#   --cache DIR        keep the baselines' phrases there between runs (default build/keyphrase-cache)
 #   --keep DIR         write the crawls' outputs to DIR instead of a temporary directory
 #   --self-check       run the scorer's own tests and exit
 # Needs python3-snowballstemmer, postgresql-doc-15 and debian-handbook (scripts/install-deps.sh test).
@@ -17,11 +18,12 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 python=/usr/bin/python3 # Debian's, for its python3-snowballstemmer
+export PYTHONDONTWRITEBYTECODE=1
 score=$root/bench/keyphrase/score.py
 pg_html=/usr/share/doc/postgresql-doc-15/html
 handbook_html=/usr/share/doc/debian-handbook/html/en-US
 cli=$root/build/cli/vortaxel-cli
-crawl=1 handbook=1 keep= resamples=10000
+crawl=1 handbook=1 keep= resamples=10000 cache=$root/build/keyphrase-cache
 extra=()
 while [ $# -gt 0 ]; do
     case $1 in
@@ -30,6 +32,7 @@ while [ $# -gt 0 ]; do
     --no-crawl) crawl=0; shift ;;
     --no-handbook) handbook=0; shift ;;
     --keep) keep=$2; shift 2 ;;
+    --cache) cache=$2; shift 2 ;;
     --resamples) resamples=$2; shift 2 ;;
     --self-check) exec "$python" "$score" --self-check ;;
     *) echo "keyphrase_quality.sh: unknown argument $1" >&2; exit 2 ;;
@@ -118,8 +121,8 @@ if [ "$crawl" = 1 ]; then
     fi
 fi
 
-"$python" "$score" --index "$pg_html/bookindex.html" --resamples "$resamples" "${pg_args[@]}"
+"$python" "$score" --index "$pg_html/bookindex.html" --resamples "$resamples" --cache "$cache" "${pg_args[@]}"
 if [ "$handbook" = 1 ]; then
     echo
-    "$python" "$score" --meta-keywords "$handbook_html" --resamples "$resamples" "${hb_args[@]}"
+    "$python" "$score" --meta-keywords "$handbook_html" --resamples "$resamples" --cache "$cache" "${hb_args[@]}"
 fi

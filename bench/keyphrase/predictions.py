@@ -32,20 +32,25 @@ def parse_key_phrases(cell):
     return phrases
 
 
-def read_csv_predictions(path, column="key_phrases"):
-    """{page: [phrases]} from a CSV with a url column and a key phrase column. A page listed twice (a
-    redirect's two addresses) keeps its first row that has phrases."""
-    out = {}
+def read_csv_predictions(path):
+    """({page: [phrases]}, {page: [target phrase]} or None) from a CSV with a url column, a key_phrases
+    column and perhaps a target_phrase column. A page listed twice (a redirect's two addresses) keeps
+    its first row that has phrases."""
+    out, targets = {}, {}
     with open(path, newline="", encoding="utf-8", errors="replace") as f:
         reader = csv.DictReader(f)
-        if reader.fieldnames is None or "url" not in reader.fieldnames or column not in reader.fieldnames:
-            raise SystemExit(f"{path}: needs the columns url and {column}")
+        if reader.fieldnames is None or "url" not in reader.fieldnames or "key_phrases" not in reader.fieldnames:
+            raise SystemExit(f"{path}: needs the columns url and key_phrases")
+        has_target = "target_phrase" in reader.fieldnames
         for row in reader:
-            phrases = parse_key_phrases(row[column] or "")
+            phrases = parse_key_phrases(row["key_phrases"] or "")
             page = page_of_url(row["url"])
             if phrases and page not in out:
                 out[page] = phrases
-    return out
+            target = (row.get("target_phrase") or "").strip()
+            if target and page not in targets:
+                targets[page] = [target]
+    return out, (targets if has_target else None)
 
 
 def text_phrase(text):
