@@ -23,7 +23,7 @@ score=$root/bench/keyphrase/score.py
 pg_html=/usr/share/doc/postgresql-doc-15/html
 handbook_html=/usr/share/doc/debian-handbook/html/en-US
 cli=$root/build/cli/vortaxel-cli
-crawl=1 handbook=1 keep= resamples=10000 cache=$root/build/keyphrase-cache
+crawl=1 handbook=1 keep='' resamples=10000 cache=$root/build/keyphrase-cache
 extra=()
 while [ $# -gt 0 ]; do
     case $1 in
