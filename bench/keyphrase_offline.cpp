@@ -7,9 +7,11 @@
 //
 // usage: vortaxel-keyphrase-offline DIR OUT.csv [--index BOOKINDEX.html] [--meta] [--top N]
 //                                   [--try name=value,...]...
-//   names: title h1 heading description alt body anchor slug position spread casing extra specificity
+//   names: title h1 heading description alt body anchor slug position spread casing extra textextra specificity
+//   smoothing
 //          template
 
+#include "bench/keyphrase_blocks.h"
 #include "bench/keyphrase_truth.h"
 #include "crawl/page/page_reader.h"
 #include "export/csv_field.h"
@@ -88,6 +90,10 @@ bool Set(keyphrase::RankWeights& weights, std::string_view name, double value) {
         weights.perExtraWord = value;
     } else if (name == "specificity") {
         weights.specificity = value;
+    } else if (name == "textextra") {
+        weights.perExtraWordInText = value;
+    } else if (name == "smoothing") {
+        weights.holdingSmoothing = value;
     } else if (name == "template") {
         weights.templateShare = value;
     } else {
@@ -166,7 +172,7 @@ int main(int argc, char** argv) {
         auto read = vortaxel::crawl::ReadPage(html);
         auto& page = pages[i];
         page.lang = read.facts.lang;
-        page.blocks = std::move(read.text);
+        page.blocks = vortaxel::bench::ReadBlocks(html);
         if (meta) {
             page.metaKeywords = vortaxel::bench::ReadMetaKeywords(html);
         }
@@ -210,6 +216,19 @@ int main(int argc, char** argv) {
         }
     }
     vortaxel::bench::PhraseNormaliser normalise;
+    if (!truth.empty()) {
+        // What the candidates allow at best: how much is lost in ranking, how much before it.
+        std::map<std::string, std::vector<std::string>> all;
+        for (const auto& page : pages) {
+            auto& list = all[page.file];
+            for (const auto& candidate : page.candidates) {
+                list.push_back(candidate.surface);
+            }
+        }
+        const auto ceiling = vortaxel::bench::Ceiling(truth, all, normalise, top);
+        std::printf("%-40s pages %zu  F1@%zu %.4f  P %.4f  R %.4f  P@1 %.4f\n", "ceiling of the candidates",
+                    ceiling.pages, top, ceiling.f1, ceiling.precision, ceiling.recall, ceiling.precisionAt1);
+    }
     for (std::size_t t = 0; t < tries.size(); ++t) {
         std::map<std::string, std::vector<std::string>> phrases;
         std::string csv = "url,key_phrases\r\n";
@@ -231,6 +250,34 @@ int main(int argc, char** argv) {
         }
         if (t == 0) {
             std::ofstream(out, std::ios::binary) << csv;
+        }
+        if (t == 0 && std::getenv("KP_EXPLAIN") != nullptr && !truth.empty()) {
+            for (const auto& page : pages) {
+                const auto found = truth.find(page.file);
+                if (found == truth.end()) {
+                    continue;
+                }
+                std::set<std::string> terms;
+                for (const auto& term : found->second) {
+                    terms.insert(normalise(term));
+                }
+                std::printf("== %s truth %zu\n", page.file.c_str(), terms.size());
+                const auto ranked = keyphrase::RankKeyPhrases(
+                    page.candidates, pagesHolding, static_cast<std::uint32_t>(pages.size()), 1000, tries[t].second);
+                for (std::size_t r = 0; r < ranked.size(); ++r) {
+                    const bool hit = terms.contains(normalise(ranked[r].phrase));
+                    if (r < top || hit) {
+                        const auto c = std::find_if(page.candidates.begin(), page.candidates.end(),
+                                                    [&](const auto& x) { return x.key == ranked[r].key; });
+                        std::printf("  %3zu %s %-40s %7.2f df %4u z", r, hit ? "HIT" : "   ", ranked[r].phrase.c_str(),
+                                    ranked[r].score, pagesHolding(ranked[r].key));
+                        for (const auto n : c->inZone) {
+                            std::printf(" %u", n);
+                        }
+                        std::printf(" f %u l %u cap %u\n", c->firstWord, c->lastWord, c->capitalised);
+                    }
+                }
+            }
         }
         if (!truth.empty()) {
             const auto quality = vortaxel::bench::Score(truth, phrases, normalise, top);

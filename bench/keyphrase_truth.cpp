@@ -180,8 +180,10 @@ std::string PhraseNormaliser::operator()(std::string_view phrase) {
     return out;
 }
 
-Quality Score(const Truth& truth, const std::map<std::string, std::vector<std::string>>& phrases,
-              PhraseNormaliser& normalise, std::size_t k) {
+namespace {
+
+Quality Measure(const Truth& truth, const std::map<std::string, std::vector<std::string>>& phrases,
+                PhraseNormaliser& normalise, std::size_t k, bool hitsFirst) {
     Quality quality;
     for (const auto& [page, rawTerms] : truth) {
         std::set<std::string> terms;
@@ -201,6 +203,9 @@ Quality Score(const Truth& truth, const std::map<std::string, std::vector<std::s
         std::vector<std::string> predicted;
         for (const auto& phrase : found->second) {
             auto normal = normalise(phrase);
+            if (hitsFirst && !terms.contains(normal)) {
+                continue;
+            }
             if (predicted.size() < k && !normal.empty() &&
                 std::find(predicted.begin(), predicted.end(), normal) == predicted.end()) {
                 predicted.push_back(std::move(normal));
@@ -250,6 +255,18 @@ Quality Score(const Truth& truth, const std::map<std::string, std::vector<std::s
         quality.partialPrecisionAt1 /= n;
     }
     return quality;
+}
+
+} // namespace
+
+Quality Score(const Truth& truth, const std::map<std::string, std::vector<std::string>>& phrases,
+              PhraseNormaliser& normalise, std::size_t k) {
+    return Measure(truth, phrases, normalise, k, false);
+}
+
+Quality Ceiling(const Truth& truth, const std::map<std::string, std::vector<std::string>>& phrases,
+                PhraseNormaliser& normalise, std::size_t k) {
+    return Measure(truth, phrases, normalise, k, true);
 }
 
 } // namespace vortaxel::bench

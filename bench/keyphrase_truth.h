@@ -52,4 +52,8 @@ struct Quality {
 Quality Score(const Truth& truth, const std::map<std::string, std::vector<std::string>>& phrases,
               PhraseNormaliser& normalise, std::size_t k);
 
+/// The best the same phrases could score if they were ranked knowing the truth: their hits first.
+Quality Ceiling(const Truth& truth, const std::map<std::string, std::vector<std::string>>& phrases,
+                PhraseNormaliser& normalise, std::size_t k);
+
 } // namespace vortaxel::bench

@@ -47,6 +47,17 @@ bool AddsNothing(const text::Candidate& part, const text::Candidate& whole) {
     return true;
 }
 
+// Whether a title, a heading, an anchor or the slug names it: the places where a site names its topics.
+bool NamedSomewhere(const text::Candidate& candidate) {
+    for (const auto zone :
+         {text::Zone::Title, text::Zone::H1, text::Zone::Heading, text::Zone::Anchor, text::Zone::Slug}) {
+        if (candidate.inZone[static_cast<std::size_t>(zone)] > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 double Score(const text::Candidate& candidate, double specificity, std::uint32_t pageWords,
              const RankWeights& weights) {
     double evidence = 0;
@@ -64,7 +75,8 @@ double Score(const text::Candidate& candidate, double specificity, std::uint32_t
         spread += weights.spread * std::min(1.0, static_cast<double>(span) / pageWords);
         casing += weights.casing * std::min(1.0, static_cast<double>(candidate.capitalised) / own);
     }
-    const double length = 1.0 + weights.perExtraWord * std::max(0, candidate.words - 1);
+    const double perExtraWord = NamedSomewhere(candidate) ? weights.perExtraWord : weights.perExtraWordInText;
+    const double length = std::max(0.0, 1.0 + perExtraWord * std::max(0, candidate.words - 1));
     return evidence * specificity * position * spread * casing * length;
 }
 
@@ -98,7 +110,9 @@ std::vector<KeyPhrase> RankKeyPhrases(std::span<const text::Candidate> candidate
         if (site >= weights.templateMinPages && holding > weights.templateShare * site) {
             continue;
         }
-        const double specificity = std::pow(std::log((static_cast<double>(site) + 1.0) / holding), weights.specificity);
+        const double specificity =
+            std::pow(std::log((site + 1.0 + weights.holdingSmoothing) / (holding + weights.holdingSmoothing)),
+                     weights.specificity);
         const double score = Score(candidate, specificity, pageWords, weights);
         if (std::isfinite(score) && score > 0) {
             scored.push_back({&candidate, score});
