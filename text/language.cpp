@@ -6,8 +6,9 @@
 namespace vortaxel::text {
 namespace {
 
-// Sorted by code. The languages with a stemmer or a stop list are those Snowball covers (and Polish, whose
-// list the project wrote); the others are the written languages the detector reports, split by ICU alone.
+// Sorted by code. The languages with a stemmer or a stop list are those Snowball covers (and Polish,
+// Chinese and Japanese, whose lists the project wrote); the others are the written languages the detector
+// reports, split by ICU alone.
 constexpr std::array kLanguages{
     LanguageInfo{"af", "", ""},
     LanguageInfo{"am", "", ""},
@@ -42,7 +43,7 @@ constexpr std::array kLanguages{
     LanguageInfo{"id", "indonesian", ""},
     LanguageInfo{"is", "", ""},
     LanguageInfo{"it", "italian", "italian"},
-    LanguageInfo{"ja", "", ""},
+    LanguageInfo{"ja", "", "japanese"},
     LanguageInfo{"ka", "", ""},
     LanguageInfo{"kk", "", ""},
     LanguageInfo{"km", "", ""},
@@ -85,7 +86,7 @@ constexpr std::array kLanguages{
     LanguageInfo{"uz", "", ""},
     LanguageInfo{"vi", "", ""},
     LanguageInfo{"yi", "yiddish", ""},
-    LanguageInfo{"zh", "", ""},
+    LanguageInfo{"zh", "", "chinese"},
 };
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kAliases{{

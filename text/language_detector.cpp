@@ -2,7 +2,9 @@
 
 #include "text/language.h"
 
+// CLD2's header uses FILE without including its header.
 #include <cld2/public/compact_lang_det.h>
+#include <cstdio>
 
 namespace vortaxel::text {
 

@@ -22,9 +22,31 @@ struct LanguageTools {
     explicit LanguageTools(const std::string& lang)
         : splitter(lang), stemmer(FindLanguage(lang) ? FindLanguage(lang)->stemmer : std::string_view()),
           stopWords(StopWords::ForLanguage(FindLanguage(lang) ? FindLanguage(lang)->stopWords : std::string_view())) {}
+
+    // A word as written gives its key and whether it is a stop word; a site's pages share most of their
+    // words, so this spares most folding and stemming. Emptied when full, which bounds it.
+    struct Known {
+        std::string key;
+        bool stop = false;
+    };
+    const Known& Look(const icu::UnicodeString& text, const Word& word, const std::string& surface) {
+        const auto found = known.find(surface);
+        if (found != known.end()) {
+            return found->second;
+        }
+        if (known.size() >= kMaxKnownWords) {
+            known.clear();
+        }
+        const std::string folded = FoldCase(text, word.start, word.end);
+        Known entry{stemmer.Stem(stopWords.WithoutElision(folded)), stopWords.Contains(folded)};
+        return known.emplace(surface, std::move(entry)).first->second;
+    }
+
+    static constexpr std::size_t kMaxKnownWords = 50000;
     WordSplitter splitter;
     Stemmer stemmer;
     StopWords stopWords;
+    std::unordered_map<std::string, Known> known;
 };
 
 bool IsCapital(const icu::UnicodeString& text, std::int32_t at) {
@@ -103,9 +125,9 @@ PageTerms TextAnalyser::Analyse(std::span<const TextBlock> blocks, std::string_v
             if (phraseWord) {
                 PhraseWord w;
                 w.surface = WriteUtf8(text, word.start, word.end);
-                const std::string folded = FoldCase(text, word.start, word.end);
-                w.stop = tools.stopWords.Contains(folded);
-                w.key = tools.stemmer.Stem(tools.stopWords.WithoutElision(folded));
+                const LanguageTools::Known& known = tools.Look(text, word, w.surface);
+                w.stop = known.stop;
+                w.key = known.key;
                 w.capitalised = !word.sentenceStart && IsCapital(text, word.start);
                 w.blankBefore = word.blankBefore;
                 w.index = index;

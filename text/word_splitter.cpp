@@ -74,6 +74,17 @@ WordKind KindOfSegment(const icu::UnicodeString& text, std::int32_t start, std::
     return kind;
 }
 
+// Katakana, the prolonged sound mark and the middle dot included, in full and half width.
+bool IsKatakanaOnly(const icu::UnicodeString& text, std::int32_t start, std::int32_t end) {
+    for (std::int32_t i = start; i < end; ++i) {
+        const char16_t c = text.charAt(i);
+        if (!((c >= 0x30A0 && c <= 0x30FF) || (c >= 0x31F0 && c <= 0x31FF) || (c >= 0xFF66 && c <= 0xFF9F))) {
+            return false;
+        }
+    }
+    return start < end;
+}
+
 bool IsAlnum(const icu::UnicodeString& text, std::int32_t at) {
     return at < text.length() && u_isalnum(text.char32At(at)) != 0;
 }
@@ -135,6 +146,12 @@ std::vector<Word> WordSplitter::Split(const icu::UnicodeString& text, std::size_
         Word word{start, end, KindOfSegment(text, start, end, status)};
         if (!out.empty()) {
             Word& last = out.back();
+            // ICU's dictionary knows few of the loanwords Japanese writes in katakana and cuts the others
+            // into pieces ("ディス トリ ビュ"); a run of katakana is one word.
+            if (start == last.end && IsKatakanaOnly(text, last.start, last.end) && IsKatakanaOnly(text, start, end)) {
+                last.end = end;
+                continue;
+            }
             if (start == last.end + 1 && IsLink(text.charAt(last.end))) {
                 last.end = end;
                 if (last.kind == WordKind::Number && word.kind != WordKind::Number) {

@@ -34,7 +34,8 @@ struct Word {
 /// ICU's rules already keep `CMAKE_FIND_PACKAGE_NAME`, `don't`, `example.com` and `3.11` whole, and this
 /// splitter joins back what ICU parts at one `-`, `_`, `.`, `'` or U+2019 written between two words with
 /// no blank (`apt-get`, `x86-64`, `rock'n'roll`), and keeps one or two `+` or one `#` that end a word
-/// before a blank or a mark (`C++`, `C#`, `Notepad++`).
+/// before a blank or a mark (`C++`, `C#`, `Notepad++`). A run of katakana is one word: ICU's dictionary
+/// cuts the loanwords it does not know into pieces.
 class WordSplitter {
 public:
     /// `lang` is an ISO 639-1 code or empty (ICU's root rules).

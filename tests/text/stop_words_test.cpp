@@ -71,7 +71,10 @@ const ContainsRow kContainsRows[] = {
     {"pl", "programowanie", false},
     {"ru", "и", true},
     {"ru", "программа", false},
-    {"zh", "的", false},
+    {"zh", "的", true},
+    {"zh", "软件", false},
+    {"ja", "の", true},
+    {"ja", "東京", false},
     {"", "the", false},
 };
 
@@ -97,13 +100,13 @@ TEST(StopWords, TheTenLanguagesHaveFullLists) {
 TEST(StopWords, EveryShippedListIsNamedByALanguage) {
     for (const EmbeddedStopWords& list : EmbeddedStopWordLists()) {
         bool named = false;
-        for (const char* code :
-             {"da", "de", "en", "es", "fi", "fr", "hu", "it", "ne", "nl", "no", "pl", "pt", "ru", "sv", "tr"}) {
+        for (const char* code : {"da", "de", "en", "es", "fi", "fr", "hu", "it", "ne", "nl", "no", "pl", "pt", "ru",
+                                 "sv", "tr", "zh", "ja"}) {
             named = named || FindLanguage(code)->stopWords == list.language;
         }
         EXPECT_TRUE(named) << list.language;
     }
-    EXPECT_EQ(EmbeddedStopWordLists().size(), 16u);
+    EXPECT_EQ(EmbeddedStopWordLists().size(), 18u);
 }
 
 } // namespace

@@ -69,6 +69,8 @@ const SplitRow kSplitRows[] = {
     {"Thai by dictionary", "th", "ภาษาไทยง่ายนิดเดียว", "|ภาษา ไทย ง่าย นิด เดียว"},
     {"Arabic", "ar", "اللغة العربية جميلة، جدا", "|اللغة العربية جميلة /جدا"},
     {"Cyrillic", "ru", "Привет, мир. Как дела", "|Привет /мир |Как дела"},
+    {"a katakana run is one word", "ja", "ディストリビューションの選択", "|ディストリビューション の 選択"},
+    {"katakana parted by a mark stays parted", "ja", "パッケージ・マネージャー", "|パッケージ /マネージャー"},
     {"full-width stop needs no blank", "ja", "日本語。英語", "|日本語 |英語"},
 };
 
