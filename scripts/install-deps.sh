@@ -18,6 +18,7 @@ test_packages=(
     clang-tidy-14
     scdoc dpkg-dev lintian appstream desktop-file-utils
     libgumbo-dev python3.11-doc debian-reference-en cmake-doc
+    python3-snowballstemmer postgresql-doc-15 debian-handbook
 )
 
 case "${1:-test}" in
