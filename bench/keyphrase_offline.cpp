@@ -91,6 +91,8 @@ bool Set(keyphrase::RankWeights& weights, std::string_view name, double value) {
         weights.specificity = value;
     } else if (name == "textextra") {
         weights.perExtraWordInText = value;
+    } else if (name == "frequency") {
+        weights.frequency = value;
     } else if (name == "apart") {
         weights.apart = value;
     } else if (name == "smoothing") {

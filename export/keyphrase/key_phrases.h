@@ -34,7 +34,7 @@ using PagesHolding = std::function<std::uint32_t(std::string_view key)>;
 /// With c_z a candidate's count in zone z, N = max(sitePages, 1) and df = pagesHolding(key) clamped to [1, N]:
 ///
 ///     score = E * I * P * S * C * L
-///     E = sum over zones with c_z > 0 of w_z * (1 + ln c_z)     where it stands, how often (log-damped)
+///     E = sum over zones with c_z > 0 of w_z * (1 + f ln c_z)   where it stands, how often (log-damped)
 ///     I = ln((N + 1 + s) / (df + s)) ^ specificity              how specific it is to the page in the site
 ///     P = 1 + position / (1 + ln(1 + firstWord / 10))           an early first use (YAKE's position)
 ///     S = 1 + spread * (lastWord - firstWord) / pageWords       use all over the page (YAKE's spread)
@@ -44,7 +44,7 @@ using PagesHolding = std::function<std::uint32_t(std::string_view key)>;
 /// where `own` counts the occurrences in the page's own text (Title to Body) and pageWords is the highest
 /// lastWord of the page's candidates plus one; a phrase only anchors or the slug hold has P = S = 1. The
 /// constants are RankWeights': zone weights Title 4, H1 3, Heading 2, Description 1.5, ImageAlt 1, Body 1,
-/// Anchor 2.5, Slug 1.5; position 0.5, spread 0.5, casing 0.3, specificity 1, s = 2 (a phrase one page
+/// Anchor 2.5, Slug 1.5; frequency f = 2, position 0.5, spread 0.5, casing 0.3, specificity 1, s = 2 (a phrase one page
 /// holds is worth little more than one a few hold: it is as often a chance wording as a term); x = 0 for
 /// a phrase a title, heading, anchor or the slug names and -0.2 for one only the running text holds (a
 /// run of words nobody names is more often a chance wording than a term). A key held by more than

@@ -63,7 +63,7 @@ double Score(const text::Candidate& candidate, double specificity, std::uint32_t
     double evidence = 0;
     for (std::size_t zone = 0; zone < text::kZoneCount; ++zone) {
         if (const auto count = candidate.inZone[zone]; count > 0) {
-            evidence += weights.zone[zone] * (1.0 + std::log(static_cast<double>(count)));
+            evidence += weights.zone[zone] * (1.0 + weights.frequency * std::log(static_cast<double>(count)));
         }
     }
     double position = 1;

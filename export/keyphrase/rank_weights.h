@@ -12,6 +12,8 @@ namespace vortaxel::keyphrase {
 struct RankWeights {
     /// Per zone, in text::Zone's order: Title, H1, Heading, Description, ImageAlt, Body, Anchor, Slug.
     std::array<double, text::kZoneCount> zone{4.0, 3.0, 2.0, 1.5, 1.0, 1.0, 2.5, 1.5};
+    /// How much each doubling of a zone's count adds, in units of ln 2 (YAKE's and TF-IDF's frequency).
+    double frequency = 2.0;
     /// How much an early first occurrence lifts a phrase (YAKE's position).
     double position = 0.5;
     /// How much occurrences spread over the page lift it (YAKE's sentence spread).
