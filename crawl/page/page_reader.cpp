@@ -2,6 +2,7 @@
 
 #include "crawl/page/html_tokenizer.h"
 #include "crawl/page/page_address.h"
+#include "crawl/page/tag_name_set.h"
 #include "crawl/page/text_blocks.h"
 #include "crawl/page/utf16_page.h"
 #include "crawl/page/window_open_scan.h"
@@ -109,9 +110,11 @@ bool IsSpace(char c) {
 
 /// Elements inside which text runs on: a tag of any other kind ends a word.
 bool IsInline(std::string_view name) {
-    return IsOneOf(name, {"a",  "b",    "i",    "em",   "strong", "span", "code", "small", "sub",   "sup",
-                          "u",  "s",    "abbr", "mark", "q",      "cite", "dfn",  "kbd",   "samp",  "var",
-                          "tt", "font", "big",  "bdi",  "bdo",    "time", "data", "wbr",   "label", "strike"});
+    static constexpr TagNameSet kInline(std::to_array<std::string_view>(
+        {"a",  "b",    "i",    "em",   "strong", "span", "code", "small", "sub",   "sup",
+         "u",  "s",    "abbr", "mark", "q",      "cite", "dfn",  "kbd",   "samp",  "var",
+         "tt", "font", "big",  "bdi",  "bdo",    "time", "data", "wbr",   "label", "strike"}));
+    return kInline.Contains(name);
 }
 
 /// Start tags that end SVG or MathML and go back to HTML, as a browser's tree builder does.
@@ -422,7 +425,8 @@ private:
 
     void StartTag() {
         const std::string_view name = tokens_.Name();
-        if (!IsInline(name)) {
+        const bool isInline = IsInline(name);
+        if (!isInline) {
             inWord_ = false;
         }
         if (Foreign()) {
@@ -435,7 +439,7 @@ private:
             }
             tokens_.SetForeign(false);
         }
-        if (InDocument() && BreaksText(name)) {
+        if (!isInline && InDocument() && BreaksText(name)) {
             blocks_.Break();
         }
         const Tag tag = TagOf(name);
@@ -715,7 +719,8 @@ private:
     void EndTag() {
         EndText();
         const std::string_view name = tokens_.Name();
-        if (!IsInline(name)) {
+        const bool isInline = IsInline(name);
+        if (!isInline) {
             inWord_ = false;
         }
         if (!frames_.empty() && frames_.back().closer == name) {
@@ -726,7 +731,7 @@ private:
         if (Foreign() || frameset_) {
             return;
         }
-        if (InDocument() && BreaksText(name)) {
+        if (!isInline && InDocument() && BreaksText(name)) {
             blocks_.Break();
         }
         const Tag tag = TagOf(name);
@@ -781,20 +786,33 @@ private:
         }
         CountWords(tokens_.RawText());
         const bool shown = blocks_.Open() && TextShown();
-        if (h1_ || firstHeading_ || anchor_ || shown) {
-            text_.clear();
-            tokens_.AppendText(text_);
+        if (shown && !h1_ && !firstHeading_ && !anchor_) {
+            // The page's text alone: decoded only from its first reference on, which most text never has.
+            const std::string_view raw = tokens_.RawText();
+            if (const std::size_t taken = blocks_.AddRaw(textZone_, raw); taken < raw.size()) {
+                text_.clear();
+                tokens_.AppendText(text_);
+                blocks_.Add(textZone_, std::string_view(text_).substr(taken));
+            }
+        } else if (h1_ || firstHeading_ || anchor_ || shown) {
+            // Most text holds neither a reference nor a NUL: it is taken where it stands, uncopied.
+            std::string_view text = tokens_.RawText();
+            if (text.find('&') != std::string_view::npos || text.find('\0') != std::string_view::npos) {
+                text_.clear();
+                tokens_.AppendText(text_);
+                text = text_;
+            }
             if (h1_) {
-                h1_->Add(text_);
+                h1_->Add(text);
             }
             if (firstHeading_) {
-                firstHeading_->Add(text_);
+                firstHeading_->Add(text);
             }
             if (anchor_) {
-                anchor_->Add(text_);
+                anchor_->Add(text);
             }
             if (shown) {
-                blocks_.Add(textZone_, text_);
+                blocks_.Add(textZone_, text);
             }
         }
     }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "crawl/page/tag_name_set.h"
 #include "text/text_block.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,23 +18,20 @@ namespace vortaxel::crawl {
 /// Inline elements (a, span, em, code, label, ...) and unknown ones, inline as a browser shows them,
 /// do not.
 inline bool BreaksText(std::string_view name) {
-    // Sorted, for the binary search: this is asked of every tag of every page.
-    static constexpr auto kBlocks = std::to_array<std::string_view>({
-        "address", "applet",   "article",   "aside",    "audio",    "blockquote", "body",    "br",     "button",
-        "canvas",  "caption",  "center",    "col",      "colgroup", "dd",         "details", "dialog", "dir",
-        "div",     "dl",       "dt",        "embed",    "fieldset", "figcaption", "figure",  "footer", "form",
-        "frame",   "frameset", "h1",        "h2",       "h3",       "h4",         "h5",      "h6",     "head",
-        "header",  "hgroup",   "hr",        "html",     "iframe",   "input",      "keygen",  "legend", "li",
-        "listing", "main",     "marquee",   "menu",     "meter",    "nav",        "object",  "ol",     "optgroup",
-        "option",  "p",        "plaintext", "pre",      "progress", "search",     "section", "select", "summary",
-        "table",   "tbody",    "td",        "textarea", "tfoot",    "th",         "thead",   "title",  "tr",
-        "ul",      "video",    "xmp",
-    });
-    static_assert(std::ranges::is_sorted(kBlocks));
-    if (name.size() > 10) {
-        return false;
+    static constexpr TagNameSet kBlocks(std::to_array<std::string_view>({
+        "address",  "applet",   "article", "aside",    "audio",  "body",    "br",       "button",  "canvas",
+        "caption",  "center",   "col",     "colgroup", "dd",     "details", "dialog",   "dir",     "div",
+        "dl",       "dt",       "embed",   "fieldset", "figure", "footer",  "form",     "frame",   "frameset",
+        "h1",       "h2",       "h3",      "h4",       "h5",     "h6",      "head",     "header",  "hgroup",
+        "hr",       "html",     "iframe",  "input",    "keygen", "legend",  "li",       "listing", "main",
+        "marquee",  "menu",     "meter",   "nav",      "object", "ol",      "optgroup", "option",  "p",
+        "pre",      "progress", "search",  "section",  "select", "summary", "table",    "tbody",   "td",
+        "textarea", "tfoot",    "th",      "thead",    "title",  "tr",      "ul",       "video",   "xmp",
+    }));
+    if (name.size() > 8) {
+        return name == "blockquote" || name == "figcaption" || name == "plaintext";
     }
-    return std::ranges::binary_search(kBlocks, name);
+    return kBlocks.Contains(name);
 }
 
 /// Collects a page's text as blocks: runs of ASCII white space become one blank, none at either end of
@@ -48,37 +46,11 @@ public:
     bool Open() const { return room_ > 0; }
 
     /// Adds decoded text to the block being read, which takes `zone` if this starts it.
-    void Add(text::Zone zone, std::string_view text) {
-        const char* at = text.data();
-        const char* const end = at + text.size();
-        while (at < end && room_ > 0) {
-            if (IsSpace(*at)) {
-                space_ = !block_.empty();
-                ++at;
-                continue;
-            }
-            const char* run = at;
-            while (at < end && !IsSpace(*at)) {
-                ++at;
-            }
-            if (block_.empty()) {
-                zone_ = zone;
-            }
-            std::size_t size = static_cast<std::size_t>(at - run);
-            if (space_) {
-                block_.push_back(' ');
-                --room_;
-                space_ = false;
-            }
-            if (size > room_) {
-                size = CharacterStart(std::string_view(run, static_cast<std::size_t>(end - run)), room_);
-                room_ = 0;
-            } else {
-                room_ -= size;
-            }
-            block_.append(run, size);
-        }
-    }
+    void Add(text::Zone zone, std::string_view text) { Take<false>(zone, text); }
+
+    /// Adds a text token as written, up to its first character reference or NUL, which only the
+    /// tokenizer decodes: returns where it stopped (text.size() when it took all it may).
+    std::size_t AddRaw(text::Zone zone, std::string_view text) { return Take<true>(zone, text); }
 
     /// Ends the block being read; what follows starts a new one.
     void Break() {
@@ -104,7 +76,73 @@ public:
     }
 
 private:
-    static bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+    enum Kind : std::uint8_t { kText, kBlank, kSpace, kStop };
+
+    /// Each byte's kind: HTML's ASCII white space is a blank or other space (tab, line feed, form feed,
+    /// carriage return); '&' and NUL stop a token taken as written.
+    static constexpr std::array<std::uint8_t, 256> Kinds(bool raw) {
+        std::array<std::uint8_t, 256> kinds{};
+        kinds[' '] = kBlank;
+        for (const char c : {'\t', '\n', '\f', '\r'}) {
+            kinds[static_cast<unsigned char>(c)] = kSpace;
+        }
+        if (raw) {
+            kinds['&'] = kStop;
+            kinds[0] = kStop;
+        }
+        return kinds;
+    }
+
+    template <bool kRaw> std::size_t Take(text::Zone zone, std::string_view text) {
+        static constexpr std::array<std::uint8_t, 256> kKinds = Kinds(kRaw);
+        const auto kind = [](const char* c) { return kKinds[static_cast<unsigned char>(*c)]; };
+        const char* at = text.data();
+        const char* const end = at + text.size();
+        // Locals, not members: the bytes appended could alias them, and this loop runs over every byte of text.
+        std::size_t room = room_;
+        bool space = space_;
+        while (at < end && room > 0) {
+            const std::uint8_t first = kind(at);
+            if (first == kStop) {
+                break;
+            }
+            if (first != kText) {
+                space = true;
+                ++at;
+                continue;
+            }
+            // Words with single blanks between them stand as they are: they go in at once.
+            const char* const chunk = at;
+            while (at < end) {
+                const std::uint8_t k = kind(at);
+                if (k == kText) {
+                    ++at;
+                } else if (k == kBlank && at + 1 < end && kind(at + 1) == kText) {
+                    at += 2;
+                } else {
+                    break;
+                }
+            }
+            if (block_.empty()) {
+                zone_ = zone;
+            } else if (space) {
+                block_.push_back(' ');
+                --room;
+            }
+            space = false;
+            std::size_t size = static_cast<std::size_t>(at - chunk);
+            if (size > room) {
+                size = CharacterStart(std::string_view(chunk, static_cast<std::size_t>(end - chunk)), room);
+                room = 0;
+            } else {
+                room -= size;
+            }
+            block_.append(chunk, size);
+        }
+        room_ = room;
+        space_ = space;
+        return room == 0 ? text.size() : static_cast<std::size_t>(at - text.data());
+    }
 
     /// The last place at or before `at` in `text` where a UTF-8 character starts; a malformed run of
     /// continuation bytes is cut where it stands.

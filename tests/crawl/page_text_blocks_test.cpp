@@ -1,4 +1,5 @@
 #include "crawl/page/page_reader.h"
+#include "crawl/page/tag_name_set.h"
 #include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
@@ -215,6 +216,19 @@ TEST(PageTextBlocks, NewFactsAreCappedLikeTheOthers) {
         ReadPage("<meta name=keywords content='abc def ghi'><h2>\xC3\xA9\xC3\xA9\xC3\xA9</h2>", limits).facts;
     EXPECT_EQ(facts.metaKeywords, "abc d");
     EXPECT_EQ(facts.firstHeading, "\xC3\xA9\xC3\xA9");
+}
+
+TEST(TagNameSet, FindsExactlyItsNames) {
+    using namespace std::string_view_literals;
+    static constexpr TagNameSet kSet(std::to_array<std::string_view>({"a", "b", "li", "textarea", "strong"}));
+    for (const std::string_view in : {"a"sv, "b"sv, "li"sv, "textarea"sv, "strong"sv}) {
+        EXPECT_TRUE(kSet.Contains(in)) << in;
+    }
+    // A NUL byte would make "a\0" the same number as "a" without the size beside it.
+    for (const std::string_view out :
+         {""sv, "c"sv, "l"sv, "lii"sv, "textare"sv, "textareas"sv, "a\0"sv, "\0a"sv, "strongest"sv, "A"sv}) {
+        EXPECT_FALSE(kSet.Contains(out)) << out;
+    }
 }
 
 } // namespace
