@@ -68,14 +68,36 @@ void Corpus(const std::string& root) {
     };
     const double links =
         Seconds(over([](const std::string& p) { return vortaxel::crawl::ExtractBrowserLinks(p).links.size(); }), 3);
-    const double whole =
-        Seconds(over([](const std::string& p) { return vortaxel::crawl::ReadPage(p).links.size(); }), 3);
+    // The read with and without its text blocks, in alternating rounds so that a busy machine weighs on both alike.
+    vortaxel::crawl::ReadLimits textless;
+    textless.textBlocks = 0;
+    std::size_t blocks = 0;
+    std::size_t textBytes = 0;
+    for (const std::string& page : pages) {
+        for (const vortaxel::text::TextBlock& block : vortaxel::crawl::ReadPage(page).text) {
+            ++blocks;
+            textBytes += block.text.size();
+        }
+    }
+    double whole = 1e300;
+    double plain = 1e300;
+    for (int round = 0; round < 5; ++round) {
+        whole = std::min(
+            whole, Seconds(over([](const std::string& p) { return vortaxel::crawl::ReadPage(p).links.size(); }), 1));
+        plain = std::min(plain, Seconds(over([&textless](const std::string& p) {
+                                            return vortaxel::crawl::ReadPage(p, textless).links.size();
+                                        }),
+                                        1));
+    }
     const double gumbo = Seconds(
         over([](const std::string& p) { return vortaxel::testing::GumboBrowserLinks(p, true).links.size(); }), 1);
     const double mb = static_cast<double>(bytes) / 1e6;
     std::printf("%s: %zu pages, %.1f MB\n  browser links %.0f MB/s, whole read (links and facts) %.0f MB/s, "
                 "tree parser with its nesting cap %.1f MB/s: %.1fx\n",
                 root.c_str(), pages.size(), mb, mb / links, mb / whole, mb / gumbo, gumbo / links);
+    std::printf("  text blocks: %zu blocks, %.1f MB of text; read without them %.0f MB/s, with them %.0f MB/s: "
+                "+%.1f%% time\n",
+                blocks, static_cast<double>(textBytes) / 1e6, mb / plain, mb / whole, (whole / plain - 1) * 100);
     if (sink == 0) {
         std::printf("(no links)\n");
     }

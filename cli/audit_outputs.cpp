@@ -7,6 +7,7 @@
 #include "export/keyword_file.h"
 #include "export/link_report.h"
 #include "export/page_report.h"
+#include "export/site_title_affixes.h"
 #include "export/text_phrase.h"
 #include "export/utf8.h"
 #include "platform/atomic_file_writer.h"
@@ -214,15 +215,22 @@ std::string WriteKeywords(store::CrawlStore& store, keywords::PhraseSource sourc
         if (store::SqlStatus status = reader.Prepare(); !status) {
             return status.message;
         }
+        // What a site writes around every title is known only from all of them.
+        std::vector<std::string> titles;
         for (std::size_t i = 0; i < found.Count(); ++i) {
-            const std::vector<std::string> anchors = reader.Read(found.Text(i));
+            std::vector<std::string> anchors = reader.Read(found.Text(i));
             if (source == keywords::PhraseSource::Anchor) {
                 const std::vector<std::string_view> views(anchors.begin(), anchors.end());
                 builder.AddPhrase(keywords::WellFormedUtf8(keywords::ChooseAnchorText(views)));
+            } else if (source == keywords::PhraseSource::Title) {
+                titles.push_back(anchors.empty() ? std::string() : std::move(anchors.front()));
             } else {
                 builder.AddPhrase(keywords::WellFormedUtf8(
                     keywords::MakeTextPhrase(anchors.empty() ? std::string() : anchors.front())));
             }
+        }
+        for (std::string& phrase : keywords::CleanTitlePhrases(titles)) {
+            builder.AddPhrase(keywords::WellFormedUtf8(phrase));
         }
     }
     const keywords::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());

@@ -1,9 +1,12 @@
 #include "audit_charts.h"
 
+#include "audit_page_parts.h"
 #include "page_text.h"
+#include "utf8.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -28,14 +31,19 @@ struct ChartName {
     std::string_view label;
 };
 
-void OpenSvg(std::string& out, const ChartName& name) {
+void OpenSvgTag(std::string& out, const ChartName& name, int height) {
     out += "<svg id=\"";
     out += name.id;
-    out += "\" class=\"chart\" role=\"img\" viewBox=\"0 0 " + std::to_string(kWidth) + ' ' + std::to_string(kHeight) +
-           "\" width=\"" + std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) +
+    out += "\" class=\"chart\" role=\"img\" viewBox=\"0 0 " + std::to_string(kWidth) + ' ' + std::to_string(height) +
+           "\" width=\"" + std::to_string(kWidth) + "\" height=\"" + std::to_string(height) +
            "\" xmlns=\"http://www.w3.org/2000/svg\" aria-label=\"";
     AppendHtmlText(out, name.label);
-    out += "\"><line class=\"axis\" x1=\"" + std::to_string(kLeft) + "\" y1=\"" + std::to_string(kTop + kPlotHeight) +
+    out += "\">";
+}
+
+void OpenSvg(std::string& out, const ChartName& name) {
+    OpenSvgTag(out, name, kHeight);
+    out += "<line class=\"axis\" x1=\"" + std::to_string(kLeft) + "\" y1=\"" + std::to_string(kTop + kPlotHeight) +
            "\" x2=\"" + std::to_string(kWidth - 4) + "\" y2=\"" + std::to_string(kTop + kPlotHeight) + "\"/>";
 }
 
@@ -75,6 +83,15 @@ std::string BarChart(const ChartName& name, const Bars& bars) {
     }
     out += "</svg>";
     return out;
+}
+
+/// A label cut to a chart's room, at a character's edge, with an ellipsis when something was cut.
+std::string ChartLabel(std::string_view text, std::size_t mostCharacters) {
+    std::size_t at = 0;
+    for (std::size_t characters = 0; at < text.size() && characters < mostCharacters; ++characters) {
+        at += std::max<std::size_t>(1, keywords::Utf8SequenceLength(text, at));
+    }
+    return at >= text.size() ? std::string(text) : std::string(text.substr(0, at)) + "\u2026";
 }
 
 } // namespace
@@ -171,6 +188,40 @@ std::string FoundOverTimeChartSvg(const AuditData& data) {
     out += "\"><title>";
     out += std::to_string(total) + " pages";
     out += "</title></polyline></svg>";
+    return out;
+}
+
+std::string KeywordChartSvg(std::span<const keyphrase::SitePhrase> phrases) {
+    constexpr int kLabelRight = 196;
+    constexpr int kBarLeft = 200;
+    constexpr int kRow = 16;
+    constexpr int kMostBar = kWidth - kBarLeft - 48;
+    constexpr std::size_t kLabelCharacters = 32;
+    const int height = 2 * 8 + kRow * static_cast<int>(std::max<std::size_t>(phrases.size(), 1));
+    std::string out;
+    OpenSvgTag(out, {"chart-keywords", "Key phrases by site score"}, height);
+    out += "<line class=\"axis\" x1=\"" + std::to_string(kBarLeft) + "\" y1=\"4\" x2=\"" + std::to_string(kBarLeft) +
+           "\" y2=\"" + std::to_string(height - 4) + "\"/>";
+    double most = 0;
+    for (const keyphrase::SitePhrase& phrase : phrases) {
+        if (std::isfinite(phrase.score)) {
+            most = std::max(most, phrase.score);
+        }
+    }
+    int y = 8;
+    for (const keyphrase::SitePhrase& phrase : phrases) {
+        const double share = most > 0 && std::isfinite(phrase.score) ? std::max(0.0, phrase.score / most) : 0;
+        const int width = static_cast<int>(share * kMostBar);
+        const std::string score = ScoreText(phrase.score);
+        out += "<rect class=\"bar\" x=\"" + std::to_string(kBarLeft) + "\" y=\"" + std::to_string(y + 2) +
+               "\" width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(kRow - 4) + "\"><title>";
+        AppendHtmlText(out, phrase.phrase + ": " + score);
+        out += "</title></rect>";
+        Text(out, kLabelRight, y + kRow - 4, Anchor::End, ChartLabel(phrase.phrase, kLabelCharacters));
+        Text(out, kBarLeft + width + 4, y + kRow - 4, Anchor::Start, score);
+        y += kRow;
+    }
+    out += "</svg>";
     return out;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "export/keyphrase/site_map.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -115,6 +117,19 @@ struct BrokenLinkTally {
     void Add(const AuditLink& link);
 };
 
+/// The site's keyword map as the audit page shows it.
+struct KeywordSection {
+    /// Ranked by site score, best first.
+    std::vector<keyphrase::SitePhrase> phrases;
+    /// Largest first.
+    std::vector<keyphrase::Cluster> clusters;
+    /// The gap between two sites' maps, ranked by what is missing first; nullopt when no other site was given.
+    std::optional<std::vector<keyphrase::GapRow>> gap;
+    /// The two sites' start addresses, for the gap's heading.
+    std::string theirStartUrl;
+    std::string myStartUrl;
+};
+
 struct AuditData {
     AuditRunMeta meta;
     std::vector<AuditPage> pages;
@@ -123,6 +138,8 @@ struct AuditData {
     BrokenLinkTally brokenTally;
     /// Every link of the crawl, also those `links` leaves out; nullopt when `links` holds them all.
     std::optional<std::uint64_t> linksTotal;
+    /// The keyword map; nullopt when the crawl kept no text, and the page then has no keyword section.
+    std::optional<KeywordSection> keywords;
 };
 
 /// Whether a link is an image that says nothing to those who cannot see it.

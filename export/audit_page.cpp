@@ -2,7 +2,9 @@
 
 #include "audit_charts.h"
 #include "audit_issues.h"
+#include "audit_keywords.h"
 #include "audit_page_assets.h"
+#include "audit_page_parts.h"
 #include "audit_summary.h"
 #include "page_text.h"
 
@@ -11,7 +13,6 @@
 #include <cstdint>
 #include <random>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vortaxel::audit {
@@ -30,69 +31,6 @@ std::string ScriptNonce() {
     }
     return nonce;
 }
-
-void AppendNumber(std::string& out, std::uint64_t value) {
-    out += std::to_string(value);
-}
-
-// A page of 100,000 rows is mostly addresses and the same few words again and again; the browser spends its
-// time tokenising the data block, so the data names each page's address once and refers to it by its row
-// number, and writes repeated words (content types, indexability) once in a list.
-class DataWriter {
-public:
-    DataWriter(std::string& out, const AuditData& data) : out_(out) {
-        rows_.reserve(data.pages.size());
-        for (std::size_t i = 0; i < data.pages.size(); ++i) {
-            rows_.emplace(data.pages[i].url, i);
-        }
-    }
-
-    /// The address as the row number of the page it names, or as text when no page has it.
-    void Address(std::string_view url) {
-        const auto row = rows_.find(url);
-        if (row == rows_.end()) {
-            AppendJsonString(out_, url);
-        } else {
-            AppendNumber(out_, row->second);
-        }
-    }
-
-    /// A page's final or canonical address, most often the page's own: 0 then stands for it. Row numbers
-    /// could not be told apart from that 0, so any other address is written as text.
-    void OwnAddress(std::string_view url, std::string_view own) {
-        if (url == own && !url.empty()) {
-            out_ += '0';
-        } else {
-            AppendJsonString(out_, url);
-        }
-    }
-
-    void Word(std::string_view word) {
-        const auto [at, added] = words_.emplace(word, words_.size());
-        if (added) {
-            wordList_.emplace_back(word);
-        }
-        AppendNumber(out_, at->second);
-    }
-
-    void Words() {
-        out_ += ",\"words\":[";
-        for (std::size_t i = 0; i < wordList_.size(); ++i) {
-            out_ += i == 0 ? "" : ",";
-            AppendJsonString(out_, wordList_[i]);
-        }
-        out_ += ']';
-    }
-
-    void Text(std::string_view text) { AppendJsonString(out_, text); }
-    void Raw(std::string_view text) { out_ += text; }
-
-private:
-    std::string& out_;
-    std::unordered_map<std::string_view, std::size_t> rows_;
-    std::unordered_map<std::string, std::size_t> words_;
-    std::vector<std::string> wordList_;
-};
 
 void AppendPageRow(DataWriter& w, const AuditPage& p) {
     w.Raw("[");
@@ -148,29 +86,6 @@ void AppendLinkRow(DataWriter& w, const AuditLink& l) {
     w.Raw("]");
 }
 
-/// Hands what `out` holds on to `sink` once it has grown past a piece's size, so that a large site's page is
-/// never held whole.
-class PieceOut {
-public:
-    static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
-    PieceOut(std::string& out, const PageSink* sink) : out_(out), sink_(sink) {}
-    void Check() {
-        if (sink_ != nullptr && out_.size() >= kPieceBytes) {
-            Flush();
-        }
-    }
-    void Flush() {
-        if (sink_ != nullptr && !out_.empty()) {
-            (*sink_)(out_);
-            out_.clear();
-        }
-    }
-
-private:
-    std::string& out_;
-    const PageSink* sink_;
-};
-
 void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks, PieceOut& pieces) {
     DataWriter w(out, data);
     w.Raw("{\"startUrl\":");
@@ -215,18 +130,11 @@ void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks, 
     }
     w.Raw("},\"lengths\":[" + std::to_string(kTitleShortest) + "," + std::to_string(kTitleLongest) + "," +
           std::to_string(kDescriptionShortest) + "," + std::to_string(kDescriptionLongest) + "]");
+    if (data.keywords) {
+        AppendKeywordData(w, *data.keywords, pieces);
+    }
     w.Words();
     w.Raw("}");
-}
-
-void Card(std::string& out, std::string_view id, std::uint64_t value, std::string_view label, bool bad = false) {
-    out += "<div class=\"card";
-    out += bad && value > 0 ? " bad" : "";
-    out += "\" id=\"";
-    out += id;
-    out += "\"><span class=\"num\">" + std::to_string(value) + "</span><span class=\"label\">";
-    out += label;
-    out += "</span></div>";
 }
 
 std::string DurationText(std::uint64_t ms, bool known = true) {
@@ -240,7 +148,8 @@ std::string DurationText(std::uint64_t ms, bool known = true) {
     return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
 }
 
-void AppendOverview(std::string& out, const AuditSummary& s, bool known, std::uint64_t links) {
+void AppendOverview(std::string& out, const AuditSummary& s, bool known, std::uint64_t links,
+                    const std::optional<KeywordSection>& keywords) {
     out += "<section id=\"overview\"><h2>Overview</h2><div class=\"cards\">";
     Card(out, "ov-pages", s.pages, "Pages");
     Card(out, "ov-links", links, "Links");
@@ -272,7 +181,11 @@ void AppendOverview(std::string& out, const AuditSummary& s, bool known, std::ui
         }
         Card(out, id, s.indexability.at(i), text, i != 0);
     }
-    out += "</div></section>";
+    out += "</div>";
+    if (keywords) {
+        AppendKeywordOverview(out, *keywords);
+    }
+    out += "</section>";
 }
 
 void Figure(std::string& out, std::string_view caption, const std::string& svg) {
@@ -330,8 +243,10 @@ void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLi
     }
     out += (data.meta.durationKnown ? "took " + DurationText(data.meta.durationMs) : "time taken not kept") +
            "</p><nav><a href=\"#overview\">Overview</a><a href=\"#charts\">Charts</a><a href=\"#issues\">Issues</a>"
-           "<a href=\"#pages\">Pages</a><a href=\"#links\">Links</a></nav></header><main>";
-    AppendOverview(out, summary, data.meta.durationKnown, data.linksTotal.value_or(data.links.size()));
+           "<a href=\"#pages\">Pages</a><a href=\"#links\">Links</a>";
+    out += data.keywords ? "<a href=\"#keywords\">Keywords</a>" : "";
+    out += "</nav></header><main>";
+    AppendOverview(out, summary, data.meta.durationKnown, data.linksTotal.value_or(data.links.size()), data.keywords);
     out += "<section id=\"charts\"><h2>Charts</h2><div class=\"charts\">";
     Figure(out, "Status codes", StatusChartSvg(data));
     Figure(out, "Depth (clicks from the start)", DepthChartSvg(data));
@@ -340,10 +255,18 @@ void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLi
     out += "</div></section><section id=\"issues\"><h2>Issues</h2><div id=\"issue-list\"></div></section>"
            "<section id=\"pages\"><h2>Pages</h2><div id=\"page-table\"></div></section>"
            "<section id=\"links\"><h2>Links</h2><p id=\"link-note\" class=\"note\"></p><div id=\"link-table\"></div>"
-           "</section></main>\n<script type=\"application/json\" id=\"audit-data\">";
+           "</section>";
+    if (data.keywords) {
+        AppendKeywordSection(out, *data.keywords);
+    }
+    out += "</main>\n<script type=\"application/json\" id=\"audit-data\">";
     AppendData(out, data, mostLinks, pieces);
     out += "</script>\n<script nonce=\"" + nonce + "\">";
     out += kAuditPageScript;
+    if (data.keywords) {
+        out += kAuditPageKeywordScript;
+    }
+    out += kAuditPageScriptEnd;
     out += "</script></body></html>\n";
     pieces.Flush();
 }

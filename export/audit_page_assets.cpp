@@ -365,7 +365,64 @@ const std::string_view kAuditPageScript = R"JS(
     document.getElementById('link-note').textContent = 'Showing ' + links.length + ' of ' + data.linksTotal +
       ' links, the broken ones first; the links file of the run holds them all.';
   }
-  document.documentElement.setAttribute('data-rendered', String(Math.round(performance.now())));
+)JS";
+
+const std::string_view kAuditPageKeywordScript =
+    R"JS(  // The keyword section, on a page that has one: its rows name pages by row, as the links do.
+  if (data.keywords) (function (kw) {
+    function address(a) { return typeof a === 'number' ? pages[a][P.url] : a; }
+    // A list of pages folds as a broken link's sources do, each page in a link's place with no anchor.
+    function folded(list) { return list.map(function (a) { var l = []; l[L.source] = address(a); l[L.anchor] = ''; return l; }); }
+    var K = {rank: 0, phrase: 1, score: 2, pages: 3, titles: 4, h1: 5, anchors: 6, best: 7, competing: 8,
+      competingTotal: 9, lang: 10};
+    kw.phrases.forEach(function (r) {
+      r[K.best] = address(r[K.best]);
+      r[K.competing] = folded(r[K.competing]);
+      r[K.lang] = words[r[K.lang]];
+    });
+    var phrase = {name: 'Phrase', index: K.phrase}, score = {name: 'Score', index: K.score, kind: 'num'};
+    var best = {name: 'Best page', index: K.best, kind: 'url'};
+    Table(document.getElementById('keyword-table'), 'Key phrases', [
+      {name: 'Rank', index: K.rank, kind: 'num'}, phrase, score, {name: 'Pages', index: K.pages, kind: 'num'},
+      {name: 'In titles', index: K.titles, kind: 'num'}, {name: 'In H1', index: K.h1, kind: 'num'},
+      {name: 'In anchors', index: K.anchors, kind: 'num'}, best,
+      {name: 'Competing pages', index: K.competingTotal, kind: 'num'}, {name: 'Lang', index: K.lang}
+    ], kw.phrases.filter(function (r) { return r[K.rank] <= kw.tableRows; }));
+    var cannibalised = kw.phrases.filter(function (r) { return r[K.competingTotal] > 0; });
+    var cannibalHost = document.getElementById('cannibal-table');
+    if (cannibalised.length) {
+      Table(cannibalHost, 'Cannibalised phrases', [phrase, score, best,
+        {name: 'Competing', index: K.competingTotal, kind: 'num'},
+        {name: 'Competing pages', index: K.competing, kind: 'sources'}], cannibalised);
+    } else {
+      cannibalHost.appendChild(el('p', 'No phrase is the target of more than one page.', 'note'));
+    }
+    kw.clusters.forEach(function (c) { c[1] = address(c[1]); c[2] = folded(c[2]); });
+    var clusterHost = document.getElementById('cluster-table');
+    if (kw.clusters.length) {
+      Table(clusterHost, 'Topic clusters', [{name: 'Cluster', index: 0}, {name: 'Hub', index: 1, kind: 'url'},
+        {name: 'Size', index: 3, kind: 'num'}, {name: 'Pages', index: 2, kind: 'sources'}], kw.clusters);
+    } else {
+      clusterHost.appendChild(el('p', 'No pages share enough key phrases to form a cluster.', 'note'));
+    }
+    if (kw.gap) {
+      var statuses = [];
+      kw.gap.forEach(function (g) {
+        g[3] = words[g[3]];
+        g[4] = address(g[4]);
+        g[5] = address(g[5]);
+        if (statuses.indexOf(g[3]) < 0) statuses.push(g[3]);
+      });
+      Table(document.getElementById('gap-table'), 'Keyword gap', [{name: 'Phrase', index: 0},
+        {name: 'Theirs', index: 1, kind: 'num'}, {name: 'Mine', index: 2, kind: 'num'}, {name: 'Status', index: 3},
+        {name: 'Their best page', index: 4, kind: 'url'}, {name: 'My best page', index: 5, kind: 'url'}], kw.gap,
+        {label: 'Gap status', all: 'Any status', values: statuses, test: function (g, v) { return g[3] === v; }});
+    }
+  })(data.keywords);
+)JS";
+
+const std::string_view kAuditPageScriptEnd =
+    R"JS(  document.documentElement.setAttribute('data-rendered', String(Math.round(performance.now())));
 })();
 )JS";
 

@@ -1,6 +1,7 @@
 #include "text_phrase.h"
 
 #include "keyword_phrase.h"
+#include "phrase_cleaning.h"
 #include "utf8.h"
 #include "web/ascii.h"
 
@@ -9,10 +10,6 @@
 
 namespace vortaxel::keywords {
 namespace {
-
-bool IsAsciiSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -80,23 +77,7 @@ std::optional<PhraseSource> PhraseSourceNamed(std::string_view name) {
 }
 
 std::string MakeTextPhrase(std::string_view text) {
-    std::string cleaned(text);
-    TurnSeparatorsToBlanks(cleaned);
-    std::string phrase;
-    phrase.reserve(cleaned.size());
-    bool blank = false;
-    for (const char c : cleaned) {
-        if (IsAsciiSpace(c)) {
-            blank = !phrase.empty();
-            continue;
-        }
-        if (blank) {
-            phrase += ' ';
-            blank = false;
-        }
-        phrase += c;
-    }
-    return phrase;
+    return CleanTextPhrase(text, TextRole::Heading);
 }
 
 std::string MakeDecodedSlugPhrase(std::string_view url) {
@@ -111,7 +92,7 @@ std::string ChooseAnchorText(std::span<const std::string_view> anchors) {
     std::string best;
     std::size_t bestCount = 0;
     for (const std::string_view anchor : anchors) {
-        std::string text = MakeTextPhrase(anchor);
+        std::string text = CleanTextPhrase(anchor, TextRole::Anchor);
         if (text.empty()) {
             continue;
         }

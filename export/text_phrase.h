@@ -13,10 +13,11 @@ enum class PhraseSource { Slug, Title, H1, Anchor };
 /// "slug", "title", "h1" or "anchor" (as typed, any ASCII case); nothing for anything else.
 std::optional<PhraseSource> PhraseSourceNamed(std::string_view name);
 
-/// The phrase of a page text (its title, first H1, or an anchor text linking to it), cleaned as slug
-/// phrases are: every "_" and "-" a blank. Since such text is HTML, where line breaks and runs of blanks
-/// mean one blank, every run of ASCII white space becomes one blank and none is left at either end. Bytes
-/// are otherwise kept as they are: no case folding, no transcoding.
+/// The phrase of a page text (its first H1, or a title on its own), cleaned as CleanTextPhrase cleans a
+/// heading: white space, no-break spaces included, one blank and none at either end; permalink and
+/// footnote marks and section numbering gone; words kept as the text writes them ("apt-get" stays: only
+/// a slug's "-" and "_" are blanks). No case folding, no transcoding. A site's titles lose their site
+/// affixes as well through CleanTitlePhrases, which needs them all.
 std::string MakeTextPhrase(std::string_view text);
 
 /// The slug phrase as browser rules read an address: MakeKeywordPhrase's text with its percent escapes
@@ -26,8 +27,8 @@ std::string MakeTextPhrase(std::string_view text);
 std::string MakeDecodedSlugPhrase(std::string_view url);
 
 /// The anchor phrase that stands for a page: of the anchor texts of the links to it, each cleaned as
-/// MakeTextPhrase does, the most frequent non-empty one (on a tie, the one that got there first); empty
-/// when no link has any text.
+/// CleanTextPhrase cleans an anchor (so a "¶", a "[1]" or a "Next" is none), the most frequent non-empty
+/// one (on a tie, the one that got there first); empty when no link has any such text.
 std::string ChooseAnchorText(std::span<const std::string_view> anchors);
 
 } // namespace vortaxel::keywords

@@ -22,6 +22,85 @@ def check(condition, what):
         failures.append(what)
 
 
+def column(table, index):
+    return ("Array.from(document.querySelectorAll('#%s tbody > tr')).map(r => r.cells[%d].textContent)"
+            % (table, index))
+
+
+def set_filter(page, table, text):
+    page.evaluate("(() => { const i = document.querySelector('#%s input'); i.value = %r;"
+                  " i.dispatchEvent(new Event('input')); })()" % (table, text))
+    page.pump(0.5)
+
+
+def check_keywords(page):
+    ev = page.evaluate
+    hostile = "</script><script>document.documentElement.dataset.owned='phrase'</script>"
+    check(ev("document.documentElement.hasAttribute('data-rendered')"), "the keyword page's script ran to its end")
+    check(ev("document.querySelectorAll('nav a[href=\"#keywords\"]').length") == 1, "the Keywords entry in the nav")
+    for card, number in {"kw-phrases": "25", "kw-cannibalised": "1", "kw-clusters": "2", "kw-gaps": "2"}.items():
+        shown = ev("(document.querySelector('#%s .num') || {}).textContent" % card)
+        check(shown == number, "overview %s shows %r, not %r" % (card, shown, number))
+    check(ev("document.querySelectorAll('svg#chart-keywords rect.bar').length") == 20, "the chart's top 20 bars")
+    labels = ev("Array.from(document.querySelectorAll('svg#chart-keywords text')).map(t => t.textContent)") or []
+    check("blue widgets" in labels and "</script><script>document.docume\u2026" in labels,
+          "the chart labels its bars with the phrases, cut to its room: %r" % labels[:6])
+
+    phrases = ev(column("keyword-table", 1)) or []
+    check(len(phrases) == 25, "the phrase table lists every phrase: %d" % len(phrases))
+    for expected in ("blue widgets", hostile, "<img src=x onerror=\"document.documentElement.dataset.owned='img'\">",
+                     "bad \ufffd utf-8", "caf\u00e9"):
+        check(expected in phrases, "phrase shown as text: %r" % expected)
+    check(ev(column("keyword-table", 9))[2] == "<b>de</b>", "a language shown as text")
+    check(ev("document.querySelectorAll('#keywords img, #keywords b, #keywords script, #keyword-table svg').length")
+          == 0, "no phrase became an element")
+    # Sorting by score: lowest first, then highest first; filtering over every column.
+    score = "document.querySelectorAll('#keyword-table th button')[2]"
+    ev(score + ".click()")
+    check(ev(column("keyword-table", 1))[0] == "filler 20", "sorted by score, lowest first")
+    ev(score + ".click()")
+    check(ev(column("keyword-table", 1))[:2] == ["blue widgets", hostile], "sorted by score, highest first")
+    check(ev("document.querySelectorAll('#keyword-table th')[2].getAttribute('aria-sort')") == "descending",
+          "the sorted column says so")
+    set_filter(page, "keyword-table", "WIDGETS")
+    check(ev(column("keyword-table", 1)) == ["blue widgets"], "the filter keeps the matching phrase")
+    set_filter(page, "keyword-table", "")
+    check(len(ev(column("keyword-table", 1))) == 25, "an empty filter shows every phrase again")
+
+    # The cannibalised phrase with its competing pages folded under it; the clusters with theirs.
+    check(ev(column("cannibal-table", 0)) == ["blue widgets"], "the cannibalised phrase")
+    competing = ev("Array.from(document.querySelectorAll('#cannibal-table tbody li')).map(li => li.firstChild.tagName"
+                   " + ' ' + li.firstChild.textContent)")
+    check(competing == ["A http://127.0.0.1:8080/p2", "SPAN javascript:document.documentElement.dataset.owned='kw'"],
+          "the competing pages, a web address as a link, any other as text: %r" % competing)
+    check(ev(column("cluster-table", 0)) == [
+        "widgets", "<svg onload=\"document.documentElement.dataset.owned='cluster'\">"], "the clusters by name")
+    folds = ev("Array.from(document.querySelectorAll('#cluster-table tbody > tr')).map(r =>"
+               " r.cells[3].querySelector('summary').textContent + ' ' + r.cells[3].querySelectorAll('li').length)")
+    check(folds == ["3 pages 3", "2 pages 2"], "each cluster's pages, folded: %r" % folds)
+    check(ev(column("cluster-table", 1))[1] == "javascript:document.documentElement.dataset.owned='hub'",
+          "a hub that is no web address stays text")
+
+    # The gap, filtered by status.
+    check(ev("document.getElementById('gap-theirs').textContent") ==
+          "http://them.test/?q=<script>document.documentElement.dataset.owned='theirs'</script>",
+          "their start address shown as text")
+    check(len(ev(column("gap-table", 0)) or []) == 4, "the gap lists every row")
+    options = ev("Array.from(document.querySelectorAll('#gap-table option')).map(o => o.textContent)")
+    check(options == ["Any status", "gap", "shared", "only mine"], "the statuses to filter by: %r" % options)
+    ev("(() => { const s = document.querySelector('#gap-table select'); s.value = 'gap';"
+       " s.dispatchEvent(new Event('change')); })()")
+    check(ev(column("gap-table", 0)) == [
+        "green widgets", "</script><script>document.documentElement.dataset.owned='gap'</script>"],
+        "filtered to the phrases they target and I do not")
+    check(ev(column("gap-table", 3)) == ["gap", "gap"], "only gap rows")
+    check(ev("document.documentElement.dataset.owned") is None, "no phrase or address ran as script")
+    hrefs = ev("Array.from(document.querySelectorAll('a[href]')).map(a => a.protocol + a.getAttribute('href'))")
+    for href in hrefs:
+        check(href.startswith("http:") or href.startswith("https:") or href.startswith("file:#"),
+              "a link that is not a web address: %r" % href)
+
+
 def main():
     chromium = find_chromium()
     if chromium is None:
@@ -132,6 +211,16 @@ def main():
             ev("document.querySelectorAll('#page-table th button')[16].click()")
             check(ev("document.querySelector('#page-table tbody tr').cells[16].textContent") == "249",
                   "sorted by response time as numbers, slowest first, back on the first rows")
+            page.pump(0.3)
+            failures.extend(page.problems())
+
+        # The keyword section: the site's phrases, the chart, the cannibalised ones, the clusters and the gap,
+        # every phrase a site wrote shown as text.
+        keyed = os.path.join(folder, "keywords.html")
+        subprocess.run([sys.argv[1], keyed, "keywords"], check=True, timeout=60)
+        with HeadlessPage(chromium) as page:
+            page.open(keyed)
+            check_keywords(page)
             page.pump(0.3)
             failures.extend(page.problems())
     for f in failures:

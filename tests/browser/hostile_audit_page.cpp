@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -92,6 +93,56 @@ AuditData HostileCrawl() {
     return data;
 }
 
+/// The hostile crawl with a keyword map whose phrases, pages and cluster names are what a hostile site could
+/// make of its text: the phrases are the site's own words.
+AuditData HostileKeywords() {
+    AuditData data = HostileCrawl();
+    const std::string site = "http://127.0.0.1:8080/p";
+    const auto phrase = [](std::string text, double score, std::string best, std::vector<std::string> competing,
+                           std::string lang) {
+        vortaxel::keyphrase::SitePhrase row;
+        row.key = text;
+        row.phrase = std::move(text);
+        row.score = score;
+        row.pages = 2;
+        row.inTitles = 1;
+        row.bestPage = std::move(best);
+        row.competingPages = std::move(competing);
+        row.lang = std::move(lang);
+        return row;
+    };
+    KeywordSection keywords;
+    keywords.phrases = {
+        phrase("blue widgets", 9.5, site + "1", {site + "2", "javascript:document.documentElement.dataset.owned='kw'"},
+               "en"),
+        phrase("</script><script>document.documentElement.dataset.owned='phrase'</script>", 7.25,
+               "javascript:document.documentElement.dataset.owned='best'", {}, "en"),
+        phrase("<img src=x onerror=\"document.documentElement.dataset.owned='img'\">", 5, site + "3", {}, "<b>de</b>"),
+        phrase("bad \xFF utf-8", 3.5, site + "4", {}, ""),
+        phrase("caf\xC3\xA9", 2, site + "5", {}, "fr"),
+    };
+    for (int i = 1; i <= 20; ++i) {
+        keywords.phrases.push_back(phrase("filler " + std::to_string(i), 1.0 - i * 0.01, site + "1", {}, "en"));
+    }
+    keywords.clusters = {
+        {"widgets", site + "1", {site + "1", site + "2", site + "3"}},
+        {"<svg onload=\"document.documentElement.dataset.owned='cluster'\">",
+         "javascript:document.documentElement.dataset.owned='hub'",
+         {site + "4", "javascript:document.documentElement.dataset.owned='member'"}},
+    };
+    keywords.gap = std::vector<vortaxel::keyphrase::GapRow>{
+        {"green widgets", 4, 0, "gap", "http://them.test/green", ""},
+        {"</script><script>document.documentElement.dataset.owned='gap'</script>", 2.5, 0, "gap",
+         "javascript:document.documentElement.dataset.owned='their'", ""},
+        {"blue widgets", 3, 9.5, "shared", "http://them.test/blue", site + "1"},
+        {"caf\xC3\xA9", 0, 2, "only mine", "", site + "5"},
+    };
+    keywords.theirStartUrl = "http://them.test/?q=<script>document.documentElement.dataset.owned='theirs'</script>";
+    keywords.myStartUrl = data.meta.startUrl;
+    data.keywords = std::move(keywords);
+    return data;
+}
+
 /// A plain crawl of `count` pages, page i answering in i ms, for paging and sorting.
 AuditData ManyPages(int count) {
     AuditData data;
@@ -113,11 +164,14 @@ AuditData ManyPages(int count) {
 
 int main(int argc, char** argv) {
     if (argc != 2 && argc != 3) {
-        std::fputs("usage: hostile_audit_page FILE [PLAIN_PAGES]\n", stderr);
+        std::fputs("usage: hostile_audit_page FILE [PLAIN_PAGES | keywords]\n", stderr);
         return 2;
     }
     vortaxel::platform::AtomicFileWriter files;
-    const AuditData data = argc == 3 ? ManyPages(std::atoi(argv[2])) : HostileCrawl();
+    const std::string mode = argc == 3 ? argv[2] : "";
+    const AuditData data = mode.empty()         ? HostileCrawl()
+                           : mode == "keywords" ? HostileKeywords()
+                                                : ManyPages(std::atoi(argv[2]));
     const auto result = WriteAuditPage(data, argv[1], files);
     if (!result) {
         std::fprintf(stderr, "%s\n", result.error.c_str());

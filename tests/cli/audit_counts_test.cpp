@@ -243,5 +243,37 @@ TEST(AuditText, TitlesThatAreNotUtf8ReachTheTextFilesWithTheirBadBytesReplaced) 
     }
 }
 
+// The site's title suffix, the numbering, the permalink signs and the navigation links are the same
+// on every page; what is left names each page.
+TEST(AuditText, TextPhrasesKeepWhatNamesEachPage) {
+    LoopbackSite site;
+    const std::string nav = "<a href=/b.html>Next \xC2\xBB</a> <a href=/c.html>[1]</a> <a href=/c.html>Up</a> ";
+    site.ServeHtml("/", "<title>Shop</title><h1>Shop</h1>" + nav + "<a href=/b.html>apt-get tips</a>");
+    site.ServeHtml("/b.html", "<title>1.5.\xC2\xA0"
+                              "apt-get tips | Shop</title><h1>1.5. apt-get tips<a "
+                              "href=#t>\xC2\xB6"
+                              "</a></h1><a href=/c.html>C&nbsp;and&nbsp;D</a>" +
+                                  nav);
+    site.ServeHtml("/c.html", "<title>Chapter 2. C and D | Shop</title><h1>C and D</h1><a href=/>Home</a> "
+                              "<a href=/d.html>Extra</a>" +
+                                  nav);
+    site.ServeHtml("/d.html", "<title>Extra | Shop</title>");
+    ScratchFolder folder{"audit-clean-text"};
+    const std::string keywords = (folder.Path() / "k.txt").string();
+    const std::map<std::string, std::string> expected = {
+        {"title", "Shop\r\napt-get tips\r\nC and D\r\nExtra\r\n"},
+        {"h1", "Shop\r\napt-get tips\r\nC and D\r\n"},
+        // The start page's only anchor is "Home": it has none.
+        {"anchor", "apt-get tips\r\nC and D\r\nExtra\r\n"},
+    };
+    for (const auto& [source, lines] : expected) {
+        ChildProcess crawl(VORTAXEL_CLI_PATH, {"--quiet", "--rules", "browser", "--keywords", keywords, "--phrases",
+                                               source, site.Url("/")});
+        ASSERT_TRUE(crawl.Wait(60s));
+        ASSERT_EQ(crawl.ExitCode(), 0) << crawl.Err();
+        EXPECT_EQ(FileText(keywords), lines) << source;
+    }
+}
+
 } // namespace
 } // namespace vortaxel::test

@@ -15,22 +15,24 @@ struct PhraseRow {
 
 class TextPhraseTest : public ::testing::TestWithParam<PhraseRow> {};
 
-TEST_P(TextPhraseTest, CleansAsSlugPhrasesAreAndFoldsHtmlWhiteSpace) {
+TEST_P(TextPhraseTest, KeepsWordsAsWrittenAndFoldsWhiteSpace) {
     EXPECT_EQ(MakeTextPhrase(GetParam().input), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, TextPhraseTest,
-                         ::testing::Values(PhraseRow{"title", "Blue-widgets_cheap | Shop", "Blue widgets cheap | Shop"},
+                         ::testing::Values(PhraseRow{"title", "Blue-widgets_cheap | Shop", "Blue-widgets_cheap | Shop"},
                                            PhraseRow{"indented", "\n    Getting   started\t\r\n  ", "Getting started"},
-                                           PhraseRow{"only_separators", " - _ ", ""}, PhraseRow{"empty", "", ""},
+                                           PhraseRow{"only_separators", " - _ ", ""},
+                                           PhraseRow{"words_kept", "apt-get and CMAKE_FIND_PACKAGE_NAME",
+                                                     "apt-get and CMAKE_FIND_PACKAGE_NAME"},
+                                           PhraseRow{"empty", "", ""},
                                            PhraseRow{"case_and_utf8_kept", "Caf\xC3\xA9 CR\xC3\x88ME",
                                                      "Caf\xC3\xA9 CR\xC3\x88ME"},
                                            PhraseRow{"malformed_kept", "a\xFF\xC0 b", "a\xFF\xC0 b"},
-                                           PhraseRow{"nbsp_is_no_ascii_space",
+                                           PhraseRow{"nbsp_is_a_blank",
                                                      "a\xC2\xA0"
                                                      "b",
-                                                     "a\xC2\xA0"
-                                                     "b"}),
+                                                     "a b"}),
                          [](const ::testing::TestParamInfo<PhraseRow>& info) { return info.param.name; });
 
 class DecodedSlugTest : public ::testing::TestWithParam<PhraseRow> {};
@@ -78,6 +80,23 @@ TEST(ChooseAnchorTextTest, TheMostFrequentTextWins) {
     const std::vector<std::string_view> tie = {"first", "second"};
     EXPECT_EQ(ChooseAnchorText(tie), "first");
     EXPECT_EQ(ChooseAnchorText({}), "");
+}
+
+// Permalink signs, footnote references and navigation words outnumber a page's real anchor on most sites.
+TEST(ChooseAnchorTextTest, MarksAndNavigationWordsNeverWin) {
+    const std::vector<std::string_view> anchors = {"\xC2\xB6",
+                                                   "\xC2\xB6",
+                                                   "\xC2\xB6",
+                                                   "Next",
+                                                   "Next \xC2\xBB",
+                                                   "[1]",
+                                                   "[1]",
+                                                   "Up",
+                                                   "1.5.\xC2\xA0"
+                                                   "Blue widgets"};
+    EXPECT_EQ(ChooseAnchorText(anchors), "Blue widgets");
+    const std::vector<std::string_view> onlyNavigation = {"Next", "\xC2\xB6", "[2]", "Home"};
+    EXPECT_EQ(ChooseAnchorText(onlyNavigation), "");
 }
 
 } // namespace
