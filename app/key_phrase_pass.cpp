@@ -148,7 +148,8 @@ std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::strin
     bool keeping = writer.Begin().Ok();
     std::string writeError;
     text::TextAnalyser analyser;
-    keyphrase::SiteMapBuilder map;
+    // Let go of once the map is built, before the clusters need their room.
+    std::optional<keyphrase::SiteMapBuilder> map(std::in_place);
     std::vector<keyphrase::ClusterPage> clusterPages;
     std::vector<store::InlinkAnchor> anchors;
     error = queries.ForEachPage([&](const store::KeptPageTerms& page) {
@@ -171,7 +172,7 @@ std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::strin
             }
         }
         clusterPages.push_back({page.url, phrases, {}});
-        map.Add(MapPage(page, std::move(phrases), merged));
+        map->Add(MapPage(page, std::move(phrases), merged));
     });
     if (error.empty()) {
         error = writeError;
@@ -186,7 +187,8 @@ std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::strin
     }
     KeywordMap result;
     result.site = store.Settings().startText;
-    result.phrases = map.Build();
+    result.phrases = map->Build();
+    map.reset();
     error = Clusters(queries, clusterPages, result.clusters);
     if (!error.empty()) {
         return std::nullopt;
