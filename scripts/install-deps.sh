@@ -7,6 +7,7 @@ set -euo pipefail
 run_packages=(
     build-essential cmake ninja-build pkg-config
     libcurl4-openssl-dev libidn2-dev libssl-dev libcpp-httplib-dev libcli11-dev libsqlite3-dev zlib1g-dev
+    libicu-dev libstemmer-dev libcld2-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     ca-certificates
 )
@@ -17,6 +18,7 @@ test_packages=(
     clang-tidy-14
     scdoc dpkg-dev lintian appstream desktop-file-utils
     libgumbo-dev python3.11-doc debian-reference-en cmake-doc
+    python3-snowballstemmer postgresql-doc-15 debian-handbook
 )
 
 case "${1:-test}" in

@@ -34,6 +34,7 @@ struct PageTerms {
     /// The language the words were split, stopped and stemmed in: an ISO 639-1 code ("en"), or empty when
     /// neither the page nor the detector could tell (words are then split but neither stopped nor stemmed).
     std::string lang;
+    /// The words read, numbers among them (at most kMaxWordsAnalysed, text_analyser.h).
     std::uint32_t words = 0;
     /// At most kCandidatesKept, best first.
     std::vector<Candidate> candidates;

@@ -2,6 +2,7 @@
 
 #include "crawl/page/html_tokenizer.h"
 #include "crawl/page/page_address.h"
+#include "crawl/page/text_blocks.h"
 #include "crawl/page/utf16_page.h"
 #include "crawl/page/window_open_scan.h"
 #include "web/ascii.h"
@@ -19,6 +20,7 @@ enum class Tag {
     Area,
     Base,
     Body,
+    Datalist,
     Frame,
     Frameset,
     H1,
@@ -31,6 +33,7 @@ enum class Tag {
     Meta,
     Noembed,
     Noframes,
+    Noscript,
     Plaintext,
     Script,
     Select,
@@ -52,6 +55,7 @@ Tag TagOf(std::string_view name) {
         {"area", Tag::Area},
         {"base", Tag::Base},
         {"body", Tag::Body},
+        {"datalist", Tag::Datalist},
         {"frame", Tag::Frame},
         {"frameset", Tag::Frameset},
         {"h1", Tag::H1},
@@ -68,6 +72,7 @@ Tag TagOf(std::string_view name) {
         {"meta", Tag::Meta},
         {"noembed", Tag::Noembed},
         {"noframes", Tag::Noframes},
+        {"noscript", Tag::Noscript},
         {"plaintext", Tag::Plaintext},
         {"script", Tag::Script},
         {"select", Tag::Select},
@@ -304,7 +309,8 @@ std::optional<LinkSource> LinkRelSource(std::string_view rel) {
 
 class Reader {
 public:
-    Reader(std::string_view html, const ReadLimits& limits) : html_(html), tokens_(html), limits_(limits) {}
+    Reader(std::string_view html, const ReadLimits& limits)
+        : html_(html), tokens_(html), limits_(limits), blocks_(read_.text, limits.textBlockBytes, limits.textBlocks) {}
 
     PageRead Read() {
         for (TokenKind kind = tokens_.Next(); kind != TokenKind::End; kind = tokens_.Next()) {
@@ -323,8 +329,9 @@ public:
             }
         }
         EndText();
-        CloseH1();
+        CloseHeading();
         CloseAnchor();
+        blocks_.Break();
         ForEachWindowOpenValue(html_, [this](std::string_view value) { AddLink(value, LinkSource::WindowOpen); });
         return std::move(read_);
     }
@@ -338,9 +345,17 @@ private:
         std::string closer;
         bool foreign;
         bool svg;
+        /// An SVG drawing's text (labels on a picture, title and desc tooltips) is not the page's prose.
+        bool hidesText;
     };
 
     bool Foreign() const { return !frames_.empty() && frames_.back().foreign; }
+
+    /// Whether markup text read now is shown as the page's text.
+    bool TextShown() const {
+        return InDocument() && !inSelect_ && noscriptDepth_ == 0 && datalistDepth_ == 0 &&
+               textKind_ == TextKind::Markup && (frames_.empty() || !frames_.back().hidesText);
+    }
 
     /// Whether what is read now is part of the document: a template's content is not.
     bool InDocument() const { return templateDepth_ == 0; }
@@ -381,10 +396,14 @@ private:
         }
     }
 
-    void CloseH1() {
+    void CloseHeading() {
         if (h1_) {
             h1_->Finish();
             h1_.reset();
+        }
+        if (firstHeading_) {
+            firstHeading_->Finish();
+            firstHeading_.reset();
         }
     }
 
@@ -393,6 +412,10 @@ private:
         if (title_) {
             title_->Finish();
             title_.reset();
+        }
+        if (titleBlock_) {
+            titleBlock_ = false;
+            blocks_.Break();
         }
         textKind_ = TextKind::Markup;
     }
@@ -411,6 +434,9 @@ private:
                 frames_.pop_back();
             }
             tokens_.SetForeign(false);
+        }
+        if (InDocument() && BreaksText(name)) {
+            blocks_.Break();
         }
         const Tag tag = TagOf(name);
         if (frameset_) {
@@ -455,9 +481,9 @@ private:
             return;
         }
         if (tag == Tag::Svg || tag == Tag::Math) {
-            frames_.push_back({std::string(name), true, tag == Tag::Svg});
+            frames_.push_back({std::string(name), true, tag == Tag::Svg, tag == Tag::Svg});
         } else if (IsIntegrationPoint(frames_.back().svg, name)) {
-            frames_.push_back({std::string(name), false, false});
+            frames_.push_back({std::string(name), false, false, frames_.back().svg && name != "foreignobject"});
             tokens_.SetForeign(false);
         }
     }
@@ -527,6 +553,7 @@ private:
             textKind_ = TextKind::Title;
             if (InDocument() && ++read_.facts.titleCount == 1) {
                 title_.emplace(read_.facts.title, limits_.textBytes);
+                titleBlock_ = true;
             }
             return;
         case Tag::Textarea:
@@ -559,22 +586,33 @@ private:
         case Tag::Svg:
         case Tag::Math:
             if (!tokens_.SelfClosing()) {
-                frames_.push_back({std::string(tokens_.Name()), true, tag == Tag::Svg});
+                frames_.push_back({std::string(tokens_.Name()), true, tag == Tag::Svg, tag == Tag::Svg});
                 tokens_.SetForeign(true);
             }
             return;
         case Tag::Template:
             ++templateDepth_;
             return;
+        case Tag::Noscript:
+            // Read as a browser running scripts reads it: as raw text it does not show.
+            ++noscriptDepth_;
+            return;
+        case Tag::Datalist:
+            ++datalistDepth_;
+            return;
         case Tag::H1:
         case Tag::Heading:
             if (!InDocument()) {
                 return;
             }
-            CloseH1();
+            CloseHeading();
             if (tag == Tag::H1 && ++read_.facts.h1Count == 1) {
                 h1_.emplace(read_.facts.h1, limits_.textBytes);
             }
+            if (read_.facts.firstHeading.empty()) {
+                firstHeading_.emplace(read_.facts.firstHeading, limits_.textBytes);
+            }
+            textZone_ = tag == Tag::H1 ? text::Zone::H1 : text::Zone::Heading;
             return;
         case Tag::Img:
             if (InDocument()) {
@@ -607,6 +645,9 @@ private:
         const auto alt = tokens_.Find("alt");
         if (alt && anchor_) {
             anchor_->Add(*alt);
+        }
+        if (alt && blocks_.Open() && TextShown()) {
+            blocks_.AddBlock(text::Zone::ImageAlt, *alt);
         }
         if (const auto src = tokens_.Find("src")) {
             if (PageLink* link = AddLink(*src, LinkSource::Img)) {
@@ -647,6 +688,10 @@ private:
             if (web::EqualsIgnoreCase(*name, "description") && !descriptionSeen_) {
                 descriptionSeen_ = true;
                 read_.facts.metaDescription = Capped(*content, limits_.textBytes);
+                blocks_.AddBlock(text::Zone::Description, *content);
+            } else if (web::EqualsIgnoreCase(*name, "keywords") && !keywordsSeen_) {
+                keywordsSeen_ = true;
+                read_.facts.metaKeywords = Capped(*content, limits_.textBytes);
             } else if (web::EqualsIgnoreCase(*name, "robots")) {
                 // Each one whole or not at all: a directive cut in half could say something else.
                 std::string& robots = read_.facts.metaRobots;
@@ -681,6 +726,9 @@ private:
         if (Foreign() || frameset_) {
             return;
         }
+        if (InDocument() && BreaksText(name)) {
+            blocks_.Break();
+        }
         const Tag tag = TagOf(name);
         switch (tag) {
         case Tag::A:
@@ -692,10 +740,17 @@ private:
         case Tag::Template:
             templateDepth_ -= templateDepth_ > 0 ? 1 : 0;
             break;
+        case Tag::Noscript:
+            noscriptDepth_ -= noscriptDepth_ > 0 ? 1 : 0;
+            break;
+        case Tag::Datalist:
+            datalistDepth_ -= datalistDepth_ > 0 ? 1 : 0;
+            break;
         case Tag::H1:
         case Tag::Heading:
             if (InDocument()) {
-                CloseH1();
+                CloseHeading();
+                textZone_ = text::Zone::Body;
             }
             break;
         default:
@@ -715,6 +770,9 @@ private:
                 text_.clear();
                 tokens_.AppendText(text_);
                 title_->Add(text_);
+                if (titleBlock_) {
+                    blocks_.Add(text::Zone::Title, text_);
+                }
             }
             return;
         }
@@ -722,14 +780,21 @@ private:
             return;
         }
         CountWords(tokens_.RawText());
-        if (h1_ || anchor_) {
+        const bool shown = blocks_.Open() && TextShown();
+        if (h1_ || firstHeading_ || anchor_ || shown) {
             text_.clear();
             tokens_.AppendText(text_);
             if (h1_) {
                 h1_->Add(text_);
             }
+            if (firstHeading_) {
+                firstHeading_->Add(text_);
+            }
             if (anchor_) {
                 anchor_->Add(text_);
+            }
+            if (shown) {
+                blocks_.Add(textZone_, text_);
             }
         }
     }
@@ -757,15 +822,23 @@ private:
     bool inSelect_ = false;
     bool htmlSeen_ = false;
     bool descriptionSeen_ = false;
+    bool keywordsSeen_ = false;
     bool inWord_ = false;
     std::size_t templateDepth_ = 0;
+    std::size_t noscriptDepth_ = 0;
+    std::size_t datalistDepth_ = 0;
     TextKind textKind_ = TextKind::Markup;
     std::optional<Collapsed> title_;
     std::optional<Collapsed> h1_;
+    std::optional<Collapsed> firstHeading_;
     std::optional<Collapsed> anchor_;
     std::string anchorText_;
     std::size_t anchorIndex_ = 0;
     std::string text_;
+    TextBlocks blocks_;
+    bool titleBlock_ = false;
+    /// The zone of markup text outside a title: a heading's while one is open.
+    text::Zone textZone_ = text::Zone::Body;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/text_block.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -50,10 +52,14 @@ struct PageFacts {
     std::string title;
     std::size_t titleCount = 0;
     std::string metaDescription;
+    /// The first `<meta name=keywords>` content.
+    std::string metaKeywords;
     /// Every `<meta name=robots>` content, joined by ", ".
     std::string metaRobots;
     std::string h1;
     std::size_t h1Count = 0;
+    /// The text of the first h1-h6 that has any, so that a page without an H1 can be named by its first heading.
+    std::string firstHeading;
     /// The first `<link rel=canonical>` href, as written.
     std::string canonical;
     std::string lang;
@@ -85,6 +91,19 @@ struct PageRead {
     /// order, and how many there were.
     std::vector<OverlongLink> overlong;
     std::size_t overlongCount = 0;
+    /// The page's visible text in document order, one block per block-level element, within
+    /// ReadLimits::textBlockBytes and ReadLimits::textBlocks.
+    ///
+    /// The first title is a Title block, the first meta description a Description block, h1 text is H1 and
+    /// h2-h6 text Heading (a link's text inside a heading is the heading's), an image's alt a block of its
+    /// own. A block ends at every start and end tag of a block-level element (p, div, li, td, headings,
+    /// br, hr, ...: BreaksText in the reader) and at form controls and buttons, never at an inline one (a,
+    /// span, em, code, label, ...). Runs of ASCII white space are one blank, with none at either end;
+    /// a no-break space is text. Character references are decoded; nothing else is changed. Left out, as a
+    /// browser running scripts would not show it: script, style and the other raw text elements,
+    /// noscript, template content, select and datalist options, textarea values, and SVG text (its
+    /// drawing's labels, title and desc; HTML inside a foreignObject counts). Empty blocks are not kept.
+    std::vector<text::TextBlock> text;
 };
 
 /// Bounds on what one page may yield, so a 10 MB title or a million images cost little.
@@ -92,6 +111,10 @@ struct ReadLimits {
     std::size_t textBytes = 1024;
     std::size_t anchorBytes = 256;
     std::size_t links = 1'000'000;
+    /// Bytes of PageRead::text over all its blocks; the last block kept is cut at a UTF-8 character boundary.
+    std::size_t textBlockBytes = std::size_t{256} << 10;
+    /// Blocks of PageRead::text. Either bound at 0 reads no text at all.
+    std::size_t textBlocks = 10'000;
 };
 
 /// Reads a page in one pass, as a browser's parser would see it, without building a tree: time

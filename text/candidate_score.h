@@ -1,0 +1,20 @@
+#pragma once
+
+#include "text/page_terms.h"
+
+#include <vector>
+
+namespace vortaxel::text {
+
+/// The score a candidate has on its page alone, which chooses the kCandidatesKept a page keeps (the site's
+/// ranking comes later, from the kept counts): each occurrence weighs by where it stands (title 6, H1 5,
+/// other headings 3, description and anchors 3, slug 2, image alt 1.5, body 1), a phrase of n words
+/// weighs (1 + 0.5 (n - 1)) times as much (longer phrases occur less often and say more), and a phrase
+/// that begins early gains up to 2 more (2 / (1 + firstWord / 100)).
+double PageScore(const Candidate& candidate);
+
+/// Best first by PageScore; equal scores in the byte order of their keys, so the order never depends on
+/// how the candidates were counted.
+void SortByPageScore(std::vector<Candidate>& candidates);
+
+} // namespace vortaxel::text

@@ -1,0 +1,57 @@
+#include "text/unicode_text.h"
+
+namespace vortaxel::text {
+
+icu::UnicodeString ReadUtf8(std::string_view bytes) {
+    icu::UnicodeString text =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(bytes.data(), static_cast<std::int32_t>(bytes.size())));
+    for (std::int32_t at = text.indexOf(char16_t{0}); at >= 0; at = text.indexOf(char16_t{0}, at + 1)) {
+        text.setCharAt(at, char16_t{0xFFFD});
+    }
+    return text;
+}
+
+std::string WriteUtf8(const icu::UnicodeString& text, std::int32_t start, std::int32_t end) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(end - start));
+    bool ascii = true;
+    for (std::int32_t i = start; i < end; ++i) {
+        const char16_t c = text.charAt(i);
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+        out.push_back(static_cast<char>(c));
+    }
+    if (ascii) {
+        return out;
+    }
+    out.clear();
+    icu::UnicodeString(text, start, end - start).toUTF8String(out);
+    return out;
+}
+
+std::string FoldCase(const icu::UnicodeString& text, std::int32_t start, std::int32_t end) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(end - start));
+    bool ascii = true;
+    for (std::int32_t i = start; i < end; ++i) {
+        const char16_t c = text.charAt(i);
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+        out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c));
+    }
+    if (ascii) {
+        return out;
+    }
+    icu::UnicodeString part(text, start, end - start);
+    part.foldCase();
+    part.findAndReplace(icu::UnicodeString(char16_t{0x2019}), icu::UnicodeString(char16_t{'\''}));
+    out.clear();
+    part.toUTF8String(out);
+    return out;
+}
+
+} // namespace vortaxel::text
