@@ -1,6 +1,6 @@
 #include "app/run_controller.h"
 
-#include "app/kept_crawl.h"
+#include "store/read/kept_crawl.h"
 
 namespace vortaxel::app {
 
@@ -148,10 +148,10 @@ void RunController::DropAhead() {
     pages_.to = netPages_.get();
 }
 
-void RunController::KeepIn(CrawlStore& store, CrawlRecorder::Batch batch) {
+void RunController::KeepIn(store::CrawlStore& store, store::CrawlRecorder::Batch batch) {
     KeepNowhere();
     store_ = &store;
-    recorder_ = std::make_unique<CrawlRecorder>(store, batch);
+    recorder_ = std::make_unique<store::CrawlRecorder>(store, batch);
     recorder_->OnFailure([this] { engine_.Stop(); });
     fan_.Add(*recorder_);
     keptTurns_.to = recorder_.get();
@@ -170,7 +170,7 @@ void RunController::KeepNowhere() {
 
 crawl::RunEnd RunController::Run(const std::string& startText, bool resume) {
     keepError_.clear();
-    std::optional<KeptCrawl> kept;
+    std::optional<store::KeptCrawl> kept;
     if (resume && store_ != nullptr && store_->Progress().turns > 0) {
         kept.emplace(*store_);
     }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/crawl_recorder.h"
-#include "app/crawl_store.h"
 #include "app/net_page_fetcher.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
 #include "net/fetcher.h"
+#include "store/crawl_store.h"
+#include "store/write/crawl_recorder.h"
 
 #include <atomic>
 #include <chrono>
@@ -73,7 +73,7 @@ public:
     void AddListener(crawl::CrawlListener& listener) { fan_.Add(listener); }
     /// Keeps the runs in `store` from now on, instead of any store before; the store must outlive the
     /// controller or a later KeepIn or KeepNowhere.
-    void KeepIn(CrawlStore& store, CrawlRecorder::Batch batch = {});
+    void KeepIn(store::CrawlStore& store, store::CrawlRecorder::Batch batch = {});
     /// Keeps the runs from now on in no store, so the last one may close.
     void KeepNowhere();
 
@@ -154,8 +154,8 @@ private:
     ListenerFan fan_;
     crawl::CrawlEngine engine_;
     crawl::RuleSet rules_;
-    CrawlStore* store_ = nullptr;
-    std::unique_ptr<CrawlRecorder> recorder_;
+    store::CrawlStore* store_ = nullptr;
+    std::unique_ptr<store::CrawlRecorder> recorder_;
     std::atomic<bool> aborted_{false};
     KeptTurns keptTurns_{aborted_};
     std::string keepError_;

@@ -9,11 +9,11 @@
 //
 // usage: vortaxel-crawl-database-bench plain|keep|resume PAGES FILE [--stop-at N]
 
-#include "app/crawl_store.h"
 #include "app/run_controller.h"
 #include "bench/generated_site.h"
 #include "bench/measured_crawl.h"
 #include "bench/peak_memory.h"
+#include "store/crawl_store.h"
 
 #include <chrono>
 #include <cstdio>
@@ -72,13 +72,13 @@ int main(int argc, char** argv) {
     FirstTurn first(mode == "resume");
     app::RunController run(setup, first, fetcher);
     first.stop = [&run] { run.Stop(); };
-    std::unique_ptr<app::CrawlStore> store;
+    std::unique_ptr<store::CrawlStore> store;
     // A resume's start counts opening the file and reading its settings as well as rebuilding the crawl.
     const auto opened = Clock::now();
     if (mode != "plain") {
         std::string error;
-        store = app::CrawlStore::Open(
-            path, mode == "keep" ? app::CrawlStore::Access::Create : app::CrawlStore::Access::Resume, error);
+        store = store::CrawlStore::Open(
+            path, mode == "keep" ? store::CrawlStore::Access::Create : store::CrawlStore::Access::Resume, error);
         if (!store ||
             !store->StartRun({site.Root(), crawl::RuleSet::Classic, false, {}, {}, setup.limits.storeBytes})) {
             std::fprintf(stderr, "%s\n", error.c_str());

@@ -11,7 +11,6 @@
 //   smoothing
 //          template
 
-#include "bench/keyphrase_blocks.h"
 #include "bench/keyphrase_truth.h"
 #include "crawl/page/page_reader.h"
 #include "export/csv_field.h"
@@ -92,6 +91,10 @@ bool Set(keyphrase::RankWeights& weights, std::string_view name, double value) {
         weights.specificity = value;
     } else if (name == "textextra") {
         weights.perExtraWordInText = value;
+    } else if (name == "frequency") {
+        weights.frequency = value;
+    } else if (name == "apart") {
+        weights.apart = value;
     } else if (name == "smoothing") {
         weights.holdingSmoothing = value;
     } else if (name == "template") {
@@ -172,7 +175,7 @@ int main(int argc, char** argv) {
         auto read = vortaxel::crawl::ReadPage(html);
         auto& page = pages[i];
         page.lang = read.facts.lang;
-        page.blocks = vortaxel::bench::ReadBlocks(html);
+        page.blocks = std::move(read.text);
         if (meta) {
             page.metaKeywords = vortaxel::bench::ReadMetaKeywords(html);
         }

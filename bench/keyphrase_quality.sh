@@ -4,10 +4,12 @@
 # key_phrases report column (when the build has it) and its title and anchor keyword files beside
 # simple baselines, on the same pages and the same matching rule.
 #
-# usage: bench/keyphrase_quality.sh [--cli PATH] [--predictions CSV] [--no-crawl] [--no-handbook]
+# usage: bench/keyphrase_quality.sh [--cli PATH] [--predictions CSV] [--handbook-predictions CSV]
+#                                   [--no-crawl] [--no-handbook] [--cache DIR]
 #                                   [--keep DIR] [--resamples N] [--self-check]
 #   --cli PATH         vortaxel-cli to crawl with (default build/cli/vortaxel-cli)
 #   --predictions CSV  also score a CSV with url and key_phrases columns (postgres pages); repeatable
+#   --handbook-predictions CSV  the same for the handbook's pages
 #   --no-crawl         score the baselines and --predictions only
 #   --no-handbook      leave out the meta keywords view
 #   --cache DIR        keep the baselines' phrases there between runs (default build/keyphrase-cache)
@@ -23,12 +25,14 @@ score=$root/bench/keyphrase/score.py
 pg_html=/usr/share/doc/postgresql-doc-15/html
 handbook_html=/usr/share/doc/debian-handbook/html/en-US
 cli=$root/build/cli/vortaxel-cli
-crawl=1 handbook=1 keep= resamples=10000 cache=$root/build/keyphrase-cache
+crawl=1 handbook=1 keep='' resamples=10000 cache=$root/build/keyphrase-cache
 extra=()
+hb_extra=()
 while [ $# -gt 0 ]; do
     case $1 in
     --cli) cli=$2; shift 2 ;;
     --predictions) extra+=(--predictions "$(basename "$2")=$(realpath "$2")"); shift 2 ;;
+    --handbook-predictions) hb_extra+=(--predictions "$(basename "$2")=$(realpath "$2")"); shift 2 ;;
     --no-crawl) crawl=0; shift ;;
     --no-handbook) handbook=0; shift ;;
     --keep) keep=$2; shift 2 ;;
@@ -108,7 +112,7 @@ crawl_args() {
 }
 
 pg_args=("${extra[@]}")
-hb_args=()
+hb_args=("${hb_extra[@]}")
 if [ "$crawl" = 1 ]; then
     [ -x "$cli" ] || { echo "keyphrase_quality.sh: no vortaxel-cli at $cli (--cli PATH, or --no-crawl)" >&2; exit 2; }
     # The index's anchors are its terms: the crawl must not see it.
@@ -117,7 +121,8 @@ if [ "$crawl" = 1 ]; then
     pg_args+=("${more[@]}")
     if [ "$handbook" = 1 ]; then
         crawl_site handbook "$handbook_html"
-        mapfile -t hb_args < <(crawl_args handbook "vortaxel key phrases")
+        mapfile -t more < <(crawl_args handbook "vortaxel key phrases")
+        hb_args+=("${more[@]}")
     fi
 fi
 

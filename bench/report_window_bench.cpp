@@ -4,10 +4,10 @@
 //
 // usage: QT_QPA_PLATFORM=offscreen vortaxel-report-window-bench FILE [PAGES] [LINKS]
 
-#include "app/crawl_store.h"
-#include "app/sqlite_db.h"
 #include "bench/peak_memory.h"
 #include "bench/quiet_desktop.h"
+#include "store/crawl_store.h"
+#include "store/sqlite_db.h"
 #include "ui/report_window.h"
 
 #include <algorithm>
@@ -25,7 +25,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using vortaxel::app::SqlStatement;
+using vortaxel::store::SqlStatement;
 
 double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -38,7 +38,7 @@ std::string PageUrl(long i) {
 /// A crawl as a browser-rules run keeps it, written straight into the tables.
 bool WriteCrawl(const std::string& path, long pages, long links) {
     std::string error;
-    auto store = vortaxel::app::CrawlStore::Open(path, vortaxel::app::CrawlStore::Access::Create, error);
+    auto store = vortaxel::store::CrawlStore::Open(path, vortaxel::store::CrawlStore::Access::Create, error);
     if (!store || !store->StartRun({PageUrl(0), vortaxel::crawl::RuleSet::Browser, false, {}, {}, 1 << 30})) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;

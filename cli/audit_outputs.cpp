@@ -1,6 +1,5 @@
 #include "cli/audit_outputs.h"
 
-#include "app/audit_reader.h"
 #include "cli/report_output.h"
 #include "export/audit_page.h"
 #include "export/audit_summary.h"
@@ -12,6 +11,7 @@
 #include "export/text_phrase.h"
 #include "export/utf8.h"
 #include "platform/atomic_file_writer.h"
+#include "store/read/audit_reader.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -35,7 +35,7 @@ void AppendNumber(std::string& text, std::uint64_t number) {
     text += std::to_string(number);
 }
 
-std::string AuditFields(const app::AuditRow& row) {
+std::string AuditFields(const store::AuditRow& row) {
     const audit::AuditPage& page = row.page;
     std::string fields;
     // A page's texts come as the site sent them; the report is UTF-8, so bytes that are not are replaced.
@@ -133,7 +133,7 @@ private:
     std::string error_;
 };
 
-std::string WriteLinks(app::AuditReader& reader, const std::string& path, app::AuditSummaryCounter* summary) {
+std::string WriteLinks(store::AuditReader& reader, const std::string& path, store::AuditSummaryCounter* summary) {
     PieceWriter out(path);
     auto builder = std::make_unique<audit::LinkReportBuilder>();
     bool first = true;
@@ -146,7 +146,7 @@ std::string WriteLinks(app::AuditReader& reader, const std::string& path, app::A
         first = false;
         builder = std::make_unique<audit::LinkReportBuilder>();
     };
-    std::string error = reader.ForEachLinkRow([&](const app::AuditLinkRow& row) {
+    std::string error = reader.ForEachLinkRow([&](const store::AuditLinkRow& row) {
         if (summary != nullptr) {
             summary->AddLink(row);
         }
@@ -167,12 +167,12 @@ std::string WriteLinks(app::AuditReader& reader, const std::string& path, app::A
     return out.Finish();
 }
 
-std::string WriteReport(app::AuditReader& reader, const std::string& path, std::string& readError,
-                        app::AuditSummaryCounter* summary) {
+std::string WriteReport(store::AuditReader& reader, const std::string& path, std::string& readError,
+                        store::AuditSummaryCounter* summary) {
     // Written as it grows, like the links file: a large site's report is never held whole.
     PieceWriter out(path);
     keywords::PageReportBuilder builder(0, kAuditColumns);
-    readError = reader.ForEachRow([&builder, &out, summary](const app::AuditRow& row) {
+    readError = reader.ForEachRow([&builder, &out, summary](const store::AuditRow& row) {
         if (summary != nullptr) {
             summary->Add(row);
         }
@@ -199,7 +199,7 @@ std::string WriteReport(app::AuditReader& reader, const std::string& path, std::
 }
 
 /// Each listed page's phrase source text by address: its title, first H1, or inbound anchors.
-std::string WriteKeywords(app::CrawlStore& store, keywords::PhraseSource source, const crawl::FoundList& found,
+std::string WriteKeywords(store::CrawlStore& store, keywords::PhraseSource source, const crawl::FoundList& found,
                           const std::string& path) {
     keywords::KeywordFileBuilder builder;
     if (source == keywords::PhraseSource::Slug) {
@@ -207,14 +207,14 @@ std::string WriteKeywords(app::CrawlStore& store, keywords::PhraseSource source,
             builder.AddPhrase(keywords::MakeDecodedSlugPhrase(found.Text(i)));
         }
     } else {
-        app::SqlStatement query;
+        store::SqlStatement query;
         const char* sql = source == keywords::PhraseSource::Title ? "SELECT title FROM pages WHERE url = ? LIMIT 1"
                           : source == keywords::PhraseSource::H1
                               ? "SELECT h1 FROM pages WHERE url = ? LIMIT 1"
                               // A page's links to itself (a permalink sign, "top") say nothing of it.
                               : "SELECT l.anchor FROM links l JOIN pages p ON p.id = l.page_id "
                                 "WHERE l.target = ?1 AND p.url != ?1 ORDER BY l.id";
-        if (app::SqlStatus status = query.Prepare(store.Db(), sql); !status) {
+        if (store::SqlStatus status = query.Prepare(store.Db(), sql); !status) {
             return status.message;
         }
         std::vector<std::string> anchors;
@@ -277,10 +277,10 @@ bool WantsAudit(const Options& options) {
     return options.rules == RuleSet::Browser && options.audit.WantsAudit(options.reportFile.has_value());
 }
 
-AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& options, const crawl::FoundList& found,
+AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& options, const crawl::FoundList& found,
                                     std::optional<std::chrono::milliseconds> took) {
     AuditWriteOutcome outcome;
-    if (const std::string unavailable = app::AuditUnavailable(store); !unavailable.empty()) {
+    if (const std::string unavailable = store::AuditUnavailable(store); !unavailable.empty()) {
         outcome.failures.push_back(unavailable);
         return outcome;
     }
@@ -291,11 +291,11 @@ AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& optio
     };
     // The links go first when the crawl's addresses fit in memory: their pass counts the inlinks the report
     // shows, and the links need no index by target unless another output looks them up.
-    app::AuditReader reader(store, false);
+    store::AuditReader reader(store, false);
     const bool linksFirst = options.audit.linksFile && reader.HoldTargets();
     // The summary alone counts its pages as the report reads them, and its broken links as the links file does,
     // rather than reading them again.
-    std::optional<app::AuditSummaryCounter> counter;
+    std::optional<store::AuditSummaryCounter> counter;
     if (!options.quiet && !options.audit.htmlFile && options.reportFile) {
         counter.emplace(store);
     }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/crawl_store.h"
 #include "cli/options.h"
 #include "crawl/found_list.h"
+#include "store/crawl_store.h"
 
 #include <chrono>
 #include <memory>
@@ -47,7 +47,7 @@ struct AuditWriteOutcome {
 /// its audit columns, the links file, the audit page and the keyword file (phrases by `found`'s
 /// order), and the summary's text.
 /// `took` is how long the crawl took, when this run made it.
-AuditWriteOutcome WriteAuditOutputs(app::CrawlStore& store, const Options& options, const crawl::FoundList& found,
+AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& options, const crawl::FoundList& found,
                                     std::optional<std::chrono::milliseconds> took = std::nullopt);
 
 } // namespace vortaxel::cli

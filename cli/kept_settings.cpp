@@ -1,9 +1,9 @@
 #include "cli/kept_settings.h"
 
-#include "app/crawl_file_check.h"
 #include "cli/output_escape.h"
 #include "crawl/run_limits.h"
 #include "crawl/start_text.h"
+#include "store/read/crawl_file_check.h"
 #include "web/address_login.h"
 
 #include <algorithm>
@@ -13,7 +13,7 @@ namespace vortaxel::cli {
 namespace {
 
 // A kept crawl is refused when it holds what the command line would not take.
-static_assert(app::kMaxKeptDelay == kMaxDelay && app::kMinKeptMemory == kMinMaxMemory);
+static_assert(store::kMaxKeptDelay == kMaxDelay && store::kMinKeptMemory == kMinMaxMemory);
 
 bool Given(const std::vector<std::string>& given, const char* name) {
     return std::find(given.begin(), given.end(), name) != given.end();
@@ -29,8 +29,8 @@ std::string StatusText(std::int64_t status) {
 
 } // namespace
 
-app::CrawlSettings SettingsOf(const Options& options, const std::string& startText) {
-    app::CrawlSettings settings;
+store::CrawlSettings SettingsOf(const Options& options, const std::string& startText) {
+    store::CrawlSettings settings;
     settings.startText = startText;
     settings.rules = options.rules;
     settings.obeyRobots = options.obeyRobots;
@@ -43,7 +43,7 @@ app::CrawlSettings SettingsOf(const Options& options, const std::string& startTe
     return settings;
 }
 
-std::string TakeKeptSettings(const app::CrawlSettings& kept, const std::string& path,
+std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string& path,
                              const std::vector<std::string>& given, Options& options) {
     const std::string crawl = "the crawl kept in " + path;
     std::string url = options.url;
@@ -102,8 +102,8 @@ std::string TakeKeptSettings(const app::CrawlSettings& kept, const std::string& 
     return {};
 }
 
-std::string CompareLine(const app::PageChange& change) {
-    std::string line = app::PageChangeName(change.kind);
+std::string CompareLine(const store::PageChange& change) {
+    std::string line = store::PageChangeName(change.kind);
     for (const std::string& field :
          {EscapeControlBytes(change.url), StatusText(change.oldStatus), StatusText(change.newStatus),
           EscapeControlBytes(change.oldFinalUrl), EscapeControlBytes(change.newFinalUrl)}) {

@@ -1,6 +1,3 @@
-#include "app/crawl_compare.h"
-#include "app/crawl_store.h"
-#include "app/kept_crawl.h"
 #include "app/run_controller.h"
 #include "cli/audit_outputs.h"
 #include "cli/checked_output.h"
@@ -15,6 +12,9 @@
 #include "cli/standard_streams.h"
 #include "crawl/found_list.h"
 #include "crawl/start_text.h"
+#include "store/crawl_store.h"
+#include "store/read/crawl_compare.h"
+#include "store/read/kept_crawl.h"
 #include "web/address_login.h"
 
 #include <chrono>
@@ -75,7 +75,7 @@ private:
     std::unique_ptr<cli::TemporaryCrawlFile> scratch_;
     // How long this run's crawl took, for the audit page; a kept crawl read back does not keep it.
     std::optional<std::chrono::milliseconds> crawlTook_;
-    std::unique_ptr<app::CrawlStore> store_;
+    std::unique_ptr<store::CrawlStore> store_;
     std::string startText_;
     std::optional<web::OriginLogin> login_;
     /// Written as the run goes, so a crawl of millions of pages never holds its report whole.
@@ -120,14 +120,14 @@ std::string Session::OpenDatabase() {
     if (!options_.dbFile) {
         return {};
     }
-    using Access = app::CrawlStore::Access;
+    using Access = store::CrawlStore::Access;
     const Access access = ReadsKeptCrawlOnly() ? Access::Read : options_.resume ? Access::Resume : Access::Create;
     std::string error;
-    store_ = app::CrawlStore::Open(*options_.dbFile, access, error);
+    store_ = store::CrawlStore::Open(*options_.dbFile, access, error);
     if (!store_ || access == Access::Create) {
         return error;
     }
-    if (options_.resume && store_->Progress().state == app::CrawlState::Finished) {
+    if (options_.resume && store_->Progress().state == store::CrawlState::Finished) {
         return "the crawl kept in " + *options_.dbFile + " is finished: there is nothing to resume";
     }
     return cli::TakeKeptSettings(store_->Settings(), *options_.dbFile, given_, options_);
@@ -135,13 +135,13 @@ std::string Session::OpenDatabase() {
 
 int Session::Compare() {
     std::string error;
-    const auto older = app::CrawlStore::Open(*options_.compareFile, app::CrawlStore::Access::Read, error);
+    const auto older = store::CrawlStore::Open(*options_.compareFile, store::CrawlStore::Access::Read, error);
     if (!older) {
         return Fail(error, kExitUsage);
     }
     output_.WriteLine(cli::kCompareHeader);
-    error = app::CompareCrawls(*older, *store_,
-                               [this](const app::PageChange& change) { output_.WriteLine(cli::CompareLine(change)); });
+    error = store::CompareCrawls(
+        *older, *store_, [this](const store::PageChange& change) { output_.WriteLine(cli::CompareLine(change)); });
     return WriteOutputs(crawl::FoundList(), error);
 }
 
@@ -159,8 +159,8 @@ bool Session::OpenReport() {
 }
 
 int Session::Offline() {
-    if (const app::CrawlProgressRow& progress = store_->Progress();
-        progress.turns == 0 && progress.state != app::CrawlState::Finished) {
+    if (const store::CrawlProgressRow& progress = store_->Progress();
+        progress.turns == 0 && progress.state != store::CrawlState::Finished) {
         return Fail("the crawl kept in " + *options_.dbFile +
                         " holds no finished turn: it ended before its first page was kept (--resume carries it on)",
                     kExitFailure);
@@ -168,7 +168,7 @@ int Session::Offline() {
     if (!OpenReport()) {
         return kExitFailure;
     }
-    app::KeptCrawl kept(*store_);
+    store::KeptCrawl kept(*store_);
     kept.Replay(host_);
     crawl::FoundList found;
     kept.ForEachFound([&found](std::string_view url) { found.Append(url); });
@@ -224,7 +224,7 @@ void Session::WireStops(cli::InterruptWatcher& interrupts, app::RunController& r
 
 // The report of a resumed crawl covers the whole crawl, as one run's would.
 void Session::ReplayKeptReport() {
-    app::KeptCrawl kept(*store_);
+    store::KeptCrawl kept(*store_);
     host_.SetReplaying(true);
     kept.Replay(host_);
     host_.SetReplaying(false);
@@ -243,13 +243,14 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
             // Ended by a signal, the program would otherwise leave the file behind in the temporary folder.
             interrupts.OnEnd([path = scratch_->Path()] { cli::TemporaryCrawlFile::Remove(path); });
         }
-        store_ = scratch_ ? app::CrawlStore::Open(scratch_->Path(), app::CrawlStore::Access::Create, error) : nullptr;
+        store_ =
+            scratch_ ? store::CrawlStore::Open(scratch_->Path(), store::CrawlStore::Access::Create, error) : nullptr;
         if (!store_) {
             return Fail(error, kExitFailure);
         }
     }
     if (store_) {
-        if (const app::SqlStatus kept = store_->StartRun(cli::SettingsOf(options_, startText)); !kept) {
+        if (const store::SqlStatus kept = store_->StartRun(cli::SettingsOf(options_, startText)); !kept) {
             return Fail(store_->FailureText(kept), kExitUsage);
         }
         if (scratch_) {

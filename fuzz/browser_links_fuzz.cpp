@@ -1,6 +1,7 @@
 // Any bytes as a page read under browser rules, its first line also taken as one link: the reader stays
-// within its bounds (links, their length, the text it keeps), browser rules take exactly its links of
-// their kinds, and every identity they lead to is a web address that names itself.
+// within its bounds (links, their length, the text it keeps, its text blocks), its text blocks are valid
+// UTF-8 when the page is, browser rules take exactly its links of their kinds, and every identity they
+// lead to is a web address that names itself.
 
 #include "crawl/browser/browser_links.h"
 #include "crawl/page/page_address.h"
@@ -45,6 +46,45 @@ void CheckRemembered(std::string_view link) {
     }
 }
 
+// Well-formed UTF-8 as Unicode defines it: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool IsUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+        const unsigned char lead = byte(i);
+        std::size_t size = 1;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            size = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            size = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            size = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (i + size > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
+            return false;
+        }
+        for (std::size_t k = 2; k < size; ++k) {
+            if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) {
+                return false;
+            }
+        }
+        i += size;
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -59,6 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.textBytes = 64;
     limits.anchorBytes = 16;
     limits.links = 40;
+    limits.textBlockBytes = 48;
+    limits.textBlocks = 6;
     const vortaxel::crawl::PageRead read = vortaxel::crawl::ReadPage(page, limits);
     VORTAXEL_FUZZ_CHECK(read.links.size() <= limits.links);
     for (const vortaxel::crawl::PageLink& link : read.links) {
@@ -73,9 +115,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         VORTAXEL_FUZZ_CHECK(!text->starts_with(' ') && !text->ends_with(' ') && text->find("  ") == std::string::npos);
     }
     VORTAXEL_FUZZ_CHECK(facts.wordCount <= page.size());
+    VORTAXEL_FUZZ_CHECK(facts.metaKeywords.size() <= limits.textBytes && facts.firstHeading.size() <= limits.textBytes);
+
+    // Text blocks: within both bounds, collapsed, never empty, and cut only between characters.
+    const bool utf8 = IsUtf8(page);
+    VORTAXEL_FUZZ_CHECK(read.text.size() <= limits.textBlocks);
+    std::size_t textBytes = 0;
+    for (const vortaxel::text::TextBlock& block : read.text) {
+        const std::string& text = block.text;
+        textBytes += text.size();
+        VORTAXEL_FUZZ_CHECK(!text.empty() && !text.starts_with(' ') && !text.ends_with(' '));
+        VORTAXEL_FUZZ_CHECK(text.find_first_of("\t\n\f\r") == std::string::npos &&
+                            text.find("  ") == std::string::npos);
+        VORTAXEL_FUZZ_CHECK(!utf8 || IsUtf8(text));
+    }
+    VORTAXEL_FUZZ_CHECK(textBytes <= limits.textBlockBytes);
 
     const vortaxel::crawl::PageLinks links = vortaxel::crawl::ExtractBrowserLinks(page);
     const vortaxel::crawl::PageRead whole = vortaxel::crawl::ReadPage(page);
+    // Text kept or not, the rest of the read is the same.
+    vortaxel::crawl::ReadLimits textless;
+    textless.textBlocks = 0;
+    const vortaxel::crawl::PageRead plain = vortaxel::crawl::ReadPage(page, textless);
+    VORTAXEL_FUZZ_CHECK(plain.text.empty() && plain.links.size() == whole.links.size());
+    VORTAXEL_FUZZ_CHECK(plain.facts.title == whole.facts.title && plain.facts.h1 == whole.facts.h1 &&
+                        plain.facts.wordCount == whole.facts.wordCount);
     VORTAXEL_FUZZ_CHECK(links.baseHref == whole.facts.baseHref);
     std::size_t taken = 0;
     for (const vortaxel::crawl::PageLink& link : whole.links) {

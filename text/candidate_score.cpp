@@ -34,10 +34,7 @@ void SortByPageScore(std::vector<Candidate>& candidates) {
         order.emplace_back(PageScore(candidates[i]), i);
     }
     std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
-        if (a.first != b.first) {
-            return a.first > b.first;
-        }
-        return candidates[a.second].key < candidates[b.second].key;
+        return RanksBefore(a.first, candidates[a.second].key, b.first, candidates[b.second].key);
     });
     std::vector<Candidate> sorted;
     sorted.reserve(candidates.size());

@@ -2,6 +2,7 @@
 
 #include "text/page_terms.h"
 
+#include <string>
 #include <vector>
 
 namespace vortaxel::text {
@@ -12,6 +13,12 @@ namespace vortaxel::text {
 /// weighs (1 + 0.5 (n - 1)) times as much (longer phrases occur less often and say more), and a phrase
 /// that begins early gains up to 2 more (2 / (1 + firstWord / 100)).
 double PageScore(const Candidate& candidate);
+
+/// Whether a candidate of score `a` and key `aKey` stands before one of score `b` and key `bKey`: the
+/// higher score first, and on equal scores the key first in byte order.
+inline bool RanksBefore(double a, const std::string& aKey, double b, const std::string& bKey) {
+    return a != b ? a > b : aKey < bKey;
+}
 
 /// Best first by PageScore; equal scores in the byte order of their keys, so the order never depends on
 /// how the candidates were counted.

@@ -29,35 +29,39 @@ void PhraseCounter::AddRun(Zone zone, std::span<const PhraseWord> run) {
 }
 
 void PhraseCounter::Count(Zone zone, std::span<const PhraseWord> phrase) {
-    std::string key = phrase[0].key;
-    std::string surface = phrase[0].surface;
+    // The key and the spelling are built in buffers kept from phrase to phrase: most occurrences find
+    // their phrase counted already and need no allocation.
+    key_.assign(phrase[0].key);
+    surface_.assign(phrase[0].surface);
     for (std::size_t i = 1; i < phrase.size(); ++i) {
-        key += ' ';
-        key += phrase[i].key;
+        key_ += ' ';
+        key_ += phrase[i].key;
         if (phrase[i].blankBefore) {
-            surface += ' ';
+            surface_ += ' ';
         }
-        surface += phrase[i].surface;
+        surface_ += phrase[i].surface;
     }
-    auto [it, added] = tallies_.try_emplace(key);
-    Tally& tally = it->second;
-    Candidate& c = tally.candidate;
-    if (added) {
-        c.key = std::move(key);
+    auto it = tallies_.find(key_);
+    if (it == tallies_.end()) {
+        it = tallies_.try_emplace(key_).first;
+        Candidate& c = it->second.candidate;
+        c.key = key_;
         c.words = static_cast<std::uint8_t>(phrase.size());
         c.firstWord = phrase[0].index;
     }
+    Tally& tally = it->second;
+    Candidate& c = tally.candidate;
     ++c.inZone[static_cast<std::size_t>(zone)];
     c.lastWord = phrase[0].index;
     if (phrase[0].capitalised) {
         ++c.capitalised;
     }
     auto spelling = std::find_if(tally.spellings.begin(), tally.spellings.end(),
-                                 [&](const Spelling& s) { return s.text == surface; });
+                                 [&](const Spelling& s) { return s.text == surface_; });
     if (spelling != tally.spellings.end()) {
         ++spelling->count;
     } else if (tally.spellings.size() < kMaxSpellings) {
-        tally.spellings.push_back({std::move(surface), 1});
+        tally.spellings.push_back({surface_, 1});
     }
     if (tallies_.size() > maxTracked_) {
         Prune();
@@ -85,24 +89,29 @@ void PhraseCounter::Prune() {
 }
 
 std::vector<Candidate> PhraseCounter::Take(std::size_t kept) {
-    std::vector<Candidate> out;
-    out.reserve(tallies_.size());
+    std::vector<std::pair<double, Tally*>> ranked;
+    ranked.reserve(tallies_.size());
     for (auto& [key, tally] : tallies_) {
-        Candidate& c = tally.candidate;
-        const Spelling* best = &tally.spellings.front();
+        ranked.emplace_back(PageScore(tally.candidate), &tally);
+    }
+    const auto best = ranked.begin() + static_cast<std::ptrdiff_t>(std::min(kept, ranked.size()));
+    std::partial_sort(ranked.begin(), best, ranked.end(), [](const auto& a, const auto& b) {
+        return RanksBefore(a.first, a.second->candidate.key, b.first, b.second->candidate.key);
+    });
+    std::vector<Candidate> out;
+    out.reserve(static_cast<std::size_t>(best - ranked.begin()));
+    for (auto it = ranked.begin(); it != best; ++it) {
+        Tally& tally = *it->second;
+        const Spelling* usual = &tally.spellings.front();
         for (const Spelling& s : tally.spellings) {
-            if (s.count > best->count) {
-                best = &s;
+            if (s.count > usual->count) {
+                usual = &s;
             }
         }
-        c.surface = best->text;
-        out.push_back(std::move(c));
+        tally.candidate.surface = usual->text;
+        out.push_back(std::move(tally.candidate));
     }
     tallies_.clear();
-    SortByPageScore(out);
-    if (out.size() > kept) {
-        out.resize(kept);
-    }
     return out;
 }
 

@@ -65,6 +65,8 @@ private:
 
     std::size_t maxTracked_;
     std::unordered_map<std::string, Tally> tallies_;
+    std::string key_;
+    std::string surface_;
 };
 
 } // namespace vortaxel::text

@@ -10,8 +10,10 @@
 #include "text/word_splitter.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <unicode/uchar.h>
+#include <unordered_map>
 #include <vector>
 
 namespace vortaxel::text {

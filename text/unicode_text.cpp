@@ -1,5 +1,7 @@
 #include "text/unicode_text.h"
 
+#include <unicode/normalizer2.h>
+
 namespace vortaxel::text {
 
 icu::UnicodeString ReadUtf8(std::string_view bytes) {
@@ -47,10 +49,18 @@ std::string FoldCase(const icu::UnicodeString& text, std::int32_t start, std::in
         return out;
     }
     icu::UnicodeString part(text, start, end - start);
-    part.foldCase();
-    part.findAndReplace(icu::UnicodeString(char16_t{0x2019}), icu::UnicodeString(char16_t{'\''}));
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* fold = icu::Normalizer2::getNFKCCasefoldInstance(status);
+    icu::UnicodeString folded;
+    if (U_SUCCESS(status)) {
+        folded = fold->normalize(part, status);
+    }
+    if (U_FAILURE(status)) {
+        folded = part.foldCase();
+    }
+    folded.findAndReplace(icu::UnicodeString(char16_t{0x2019}), icu::UnicodeString(char16_t{'\''}));
     out.clear();
-    part.toUTF8String(out);
+    folded.toUTF8String(out);
     return out;
 }
 

@@ -14,9 +14,11 @@ icu::UnicodeString ReadUtf8(std::string_view bytes);
 /// The characters [start, end) of `text`, as UTF-8.
 std::string WriteUtf8(const icu::UnicodeString& text, std::int32_t start, std::int32_t end);
 
-/// The characters [start, end) of `text`, fully case-folded (ICU's default folding: "Straße" and
-/// "STRASSE" fold alike) and as UTF-8, with the typographic apostrophe U+2019 read as "'": what words are
-/// compared and stemmed by, never what is shown.
+/// The characters [start, end) of `text`, case-folded and normalised as UTF-8 (ICU's NFKC_Casefold:
+/// full case folding, so "Straße" and "STRASSE" fold alike; composed and decomposed accents alike;
+/// full-width letters and ligatures as their plain forms; soft hyphens and zero-width joiners dropped),
+/// with the typographic apostrophe U+2019 read as "'": what words are compared and stemmed by, never
+/// what is shown.
 std::string FoldCase(const icu::UnicodeString& text, std::int32_t start, std::int32_t end);
 
 } // namespace vortaxel::text

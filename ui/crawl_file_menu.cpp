@@ -1,12 +1,12 @@
 // The File menu of the main window and the crawl it keeps on disk: open, save a copy, continue, and the
 // audit page of a kept crawl.
-#include "app/audit_reader.h"
-#include "app/kept_crawl.h"
 #include "export/audit_page.h"
 #include "found_list_model.h"
 #include "kept_crawl_copy.h"
 #include "main_window.h"
 #include "report_window.h"
+#include "store/read/audit_reader.h"
+#include "store/read/kept_crawl.h"
 #include "window_placement.h"
 
 #include <filesystem>
@@ -120,7 +120,7 @@ std::string frmMain::NoAuditReason() const {
     if (store_->Settings().rules != crawl::RuleSet::Browser) {
         return "Needs a crawl made with Browser Link Rules: classic rules keep no page facts";
     }
-    if (!app::AuditUnavailable(*store_).empty()) {
+    if (!store::AuditUnavailable(*store_).empty()) {
         return "This crawl was kept by an older version, without page facts";
     }
     return {};
@@ -199,7 +199,7 @@ std::string frmMain::KeptInProgressPath() {
     return ownFolder_->isValid() ? ownFolder_->filePath(kKeptFileName).toStdString() : std::string();
 }
 
-std::string frmMain::KeepNewCrawl(const app::CrawlSettings& settings) {
+std::string frmMain::KeepNewCrawl(const store::CrawlSettings& settings) {
     LetGoOfKept();
     store_.reset();
     keptFinished_ = false;
@@ -209,7 +209,8 @@ std::string frmMain::KeepNewCrawl(const app::CrawlSettings& settings) {
     }
     std::string error;
     std::error_code ignored;
-    if (std::filesystem::exists(path, ignored) && !app::CrawlStore::Open(path, app::CrawlStore::Access::Read, error) &&
+    if (std::filesystem::exists(path, ignored) &&
+        !store::CrawlStore::Open(path, store::CrawlStore::Access::Read, error) &&
         error.find(kHeldByARun) != std::string::npos) {
         // A second copy of the program keeps its crawl there; deleting the file under it would lose that.
         return error;
@@ -217,11 +218,11 @@ std::string frmMain::KeepNewCrawl(const app::CrawlSettings& settings) {
     // The crawl kept before is replaced, as the list it showed is.
     RemoveCrawlFile(path);
     error.clear();
-    std::unique_ptr<app::CrawlStore> store = app::CrawlStore::Open(path, app::CrawlStore::Access::Create, error);
+    std::unique_ptr<store::CrawlStore> store = store::CrawlStore::Open(path, store::CrawlStore::Access::Create, error);
     if (!store) {
         return error;
     }
-    if (const app::SqlStatus started = store->StartRun(settings); !started) {
+    if (const store::SqlStatus started = store->StartRun(settings); !started) {
         return store->FailureText(started);
     }
     store_ = std::move(store);
@@ -230,7 +231,7 @@ std::string frmMain::KeepNewCrawl(const app::CrawlSettings& settings) {
     return {};
 }
 
-std::string frmMain::OpenKept(const std::string& path, app::CrawlStore::Access access) {
+std::string frmMain::OpenKept(const std::string& path, store::CrawlStore::Access access) {
     std::error_code ignored;
     if (store_ && std::filesystem::equivalent(store_->Path(), path, ignored)) {
         // The file admits one holder at a time.
@@ -238,20 +239,20 @@ std::string frmMain::OpenKept(const std::string& path, app::CrawlStore::Access a
         store_.reset();
     }
     std::string error;
-    std::unique_ptr<app::CrawlStore> store = app::CrawlStore::Open(path, access, error);
+    std::unique_ptr<store::CrawlStore> store = store::CrawlStore::Open(path, access, error);
     if (!store) {
         FollowWithReport(false);
         return error;
     }
     LetGoOfKept();
     store_ = std::move(store);
-    keptFinished_ = store_->Progress().state == app::CrawlState::Finished;
+    keptFinished_ = store_->Progress().state == store::CrawlState::Finished;
     keptQueued_ = store_->Progress().queueTail - store_->Progress().queueHead;
 
     crawl::FoundList& found = Engine().List2();
     found.Clear();
     KeptList list(&found);
-    app::KeptCrawl kept(*store_);
+    store::KeptCrawl kept(*store_);
     kept.Replay(list);
     for (const auto& [index, reason] : list.failures) {
         model_->MarkFailed(index, reason);
@@ -279,13 +280,13 @@ void frmMain::OfferKeptCrawl() {
     std::string startText;
     {
         std::string error;
-        const auto kept = app::CrawlStore::Open(path, app::CrawlStore::Access::Read, error);
-        if (!kept || kept->Progress().state == app::CrawlState::Finished || kept->Progress().turns == 0) {
+        const auto kept = store::CrawlStore::Open(path, store::CrawlStore::Access::Read, error);
+        if (!kept || kept->Progress().state == store::CrawlState::Finished || kept->Progress().turns == 0) {
             return;
         }
         // A crawl the user stopped ended where they wanted; one cut short by a closed window or a
         // crash did not.
-        if (kept->Progress().state == app::CrawlState::Stopped && LastRunStoppedByUser()) {
+        if (kept->Progress().state == store::CrawlState::Stopped && LastRunStoppedByUser()) {
             return;
         }
         startText = kept->Settings().startText;
@@ -294,7 +295,7 @@ void frmMain::OfferKeptCrawl() {
     if (!services_.messages.Ask("The last crawl, of " + startText + ", did not finish. Continue it?", kTitle)) {
         return;
     }
-    if (const std::string error = OpenKept(path, app::CrawlStore::Access::Read); !error.empty()) {
+    if (const std::string error = OpenKept(path, store::CrawlStore::Access::Read); !error.empty()) {
         ShowMessage("Cannot open the crawl: " + error + ".", kTitle);
         return;
     }
@@ -311,7 +312,7 @@ void frmMain::mnuOpenCrawl_Click() {
     if (path.empty()) {
         return;
     }
-    if (const std::string error = OpenKept(path, app::CrawlStore::Access::Read); !error.empty()) {
+    if (const std::string error = OpenKept(path, store::CrawlStore::Access::Read); !error.empty()) {
         ShowMessage("Cannot open the crawl: " + error + ".", kTitle);
     }
     UpdateFileMenu();
@@ -353,7 +354,7 @@ void frmMain::ContinueKept() {
     LetGoOfKept();
     store_.reset();
     std::string error;
-    store_ = app::CrawlStore::Open(path, app::CrawlStore::Access::Resume, error);
+    store_ = store::CrawlStore::Open(path, store::CrawlStore::Access::Resume, error);
     if (!store_) {
         reportFollows_ = false;
         ShowMessage("Cannot continue the crawl: " + error + ".", kTitle);
@@ -362,12 +363,12 @@ void frmMain::ContinueKept() {
     }
     // The run lists the kept entries afresh; those that failed are muted again before its first turn.
     KeptList list;
-    app::KeptCrawl kept(*store_);
+    store::KeptCrawl kept(*store_);
     kept.Replay(list);
     keptFailures_ = std::move(list.failures);
     failedBefore_ = list.failedFetches;
-    const app::CrawlSettings settings = store_->Settings();
-    if (const app::SqlStatus started = store_->StartRun(settings); !started) {
+    const store::CrawlSettings settings = store_->Settings();
+    if (const store::SqlStatus started = store_->StartRun(settings); !started) {
         reportFollows_ = false;
         ShowMessage("Cannot continue the crawl: " + store_->FailureText(started) + ".", kTitle);
         UpdateFileMenu();
@@ -398,7 +399,7 @@ void frmMain::mnuSaveAuditPage_Click() {
         return;
     }
     audit::AuditData data;
-    app::AuditReader reader(*store_);
+    store::AuditReader reader(*store_);
     std::string error = reader.Load(data, audit::kAuditPageMostLinks);
     if (error.empty()) {
         const keywords::WriteResult written = audit::WriteAuditPage(data, path, services_.files);

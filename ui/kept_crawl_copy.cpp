@@ -1,6 +1,6 @@
 #include "kept_crawl_copy.h"
 
-#include "app/sqlite_db.h"
+#include "store/sqlite_db.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -26,13 +26,13 @@ bool SyncFile(const std::string& path) {
 
 } // namespace
 
-std::string CopyKeptCrawl(app::CrawlStore& store, const std::string& path) {
+std::string CopyKeptCrawl(store::CrawlStore& store, const std::string& path) {
     const std::string part = path + ".part";
     std::remove(part.c_str());
     std::string error;
     {
-        app::SqlDatabase copy;
-        if (const app::SqlStatus opened = copy.Open(part, app::SqlDatabase::Mode::Create); !opened) {
+        store::SqlDatabase copy;
+        if (const store::SqlStatus opened = copy.Open(part, store::SqlDatabase::Mode::Create); !opened) {
             error = opened.message;
         } else {
             // The copy is one self-contained file: no log beside it for the rename to leave behind.

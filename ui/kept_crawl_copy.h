@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/crawl_store.h"
+#include "store/crawl_store.h"
 
 #include <string>
 
@@ -8,6 +8,6 @@ namespace vortaxel::ui {
 
 /// Copies the crawl kept in `store` to the file at `path`, all or nothing: the copy is written beside
 /// it and renamed over it only once whole and on disk. Returns why it failed, or "".
-std::string CopyKeptCrawl(app::CrawlStore& store, const std::string& path);
+std::string CopyKeptCrawl(store::CrawlStore& store, const std::string& path);
 
 } // namespace vortaxel::ui

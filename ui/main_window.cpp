@@ -383,7 +383,7 @@ void frmMain::StartRun() {
     // The run keeps the choices it starts with, whatever the menu says later.
     const RunChoices choices = mnuOptions_->Choices();
     run_->Prepare(SetupFor(choices));
-    app::CrawlSettings settings;
+    store::CrawlSettings settings;
     settings.startText = text;
     settings.rules = choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic;
     settings.obeyRobots = choices.obeyRobots;

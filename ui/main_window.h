@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/crawl_store.h"
 #include "app/run_controller.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
@@ -9,6 +8,7 @@
 #include "net/fetch_options.h"
 #include "options_menu.h"
 #include "services/platform_services.h"
+#include "store/crawl_store.h"
 
 #include <memory>
 #include <optional>
@@ -125,9 +125,9 @@ private:
     app::RunSetup SetupFor(const RunChoices& choices) const;
     /// Starts keeping a new crawl with `settings` in the data folder, replacing the one kept there.
     /// Returns why it could not, or "".
-    std::string KeepNewCrawl(const app::CrawlSettings& settings);
+    std::string KeepNewCrawl(const store::CrawlSettings& settings);
     /// Opens the kept crawl at `path` for `access` and shows its list; returns why it could not, or "".
-    std::string OpenKept(const std::string& path, app::CrawlStore::Access access);
+    std::string OpenKept(const std::string& path, store::CrawlStore::Access access);
     /// Carries on the kept crawl shown now, with the settings it was started with.
     void ContinueKept();
     /// The run itself, after the run's crawl database is ready.
@@ -153,7 +153,7 @@ private:
     /// The kept crawl's home when no data folder was given.
     std::unique_ptr<QTemporaryDir> ownFolder_;
     /// The crawl shown now, kept on disk; outlives the controller that writes to it.
-    std::unique_ptr<app::CrawlStore> store_;
+    std::unique_ptr<store::CrawlStore> store_;
     std::unique_ptr<app::RunController> run_;
     crawl::StartRequests starts_;
     std::unique_ptr<FoundListModel> model_;

@@ -10,12 +10,12 @@ QString CellText(const std::string& bytes) {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-ReportTableModel::ReportTableModel(app::SqlDatabase& db, app::ReportKind kind, QObject* parent)
+ReportTableModel::ReportTableModel(store::SqlDatabase& db, store::ReportKind kind, QObject* parent)
     : QAbstractTableModel(parent), table_(db, kind) {}
 
 std::int64_t ReportTableModel::ReadCount() {
     std::int64_t count = 0;
-    const app::SqlStatus status = table_.Count(count);
+    const store::SqlStatus status = table_.Count(count);
     error_ = status ? QString() : QString::fromStdString(status.message);
     if (!status) {
         return count_;
@@ -67,7 +67,7 @@ int ReportTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(table_.ColumnCount());
 }
 
-const app::ReportRow* ReportTableModel::Row(int row) const {
+const store::ReportRow* ReportTableModel::Row(int row) const {
     if (row < 0 || row >= shown_) {
         return nullptr;
     }
@@ -84,8 +84,8 @@ const app::ReportRow* ReportTableModel::Row(int row) const {
             });
             windows_.erase(furthest);
         }
-        std::vector<app::ReportRow> rows;
-        const app::SqlStatus status = table_.Rows(first, kWindowRows, rows);
+        std::vector<store::ReportRow> rows;
+        const store::SqlStatus status = table_.Rows(first, kWindowRows, rows);
         if (!status) {
             // A run committing just now: the next look reads it.
             error_ = QString::fromStdString(status.message);
@@ -105,7 +105,7 @@ QVariant ReportTableModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole) {
         return table_.IsNumeric(column) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     }
-    const app::ReportRow* row = Row(index.row());
+    const store::ReportRow* row = Row(index.row());
     if (row == nullptr || column >= row->cells.size()) {
         return {};
     }
@@ -188,12 +188,12 @@ void ReportTableModel::Refresh() {
 }
 
 std::optional<std::int64_t> ReportTableModel::Key(int row) const {
-    const app::ReportRow* found = Row(row);
+    const store::ReportRow* found = Row(row);
     return found != nullptr ? std::optional(found->key) : std::nullopt;
 }
 
 const std::vector<std::string>* ReportTableModel::Cells(int row) const {
-    const app::ReportRow* found = Row(row);
+    const store::ReportRow* found = Row(row);
     return found != nullptr ? &found->cells : nullptr;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/crawl_report.h"
+#include "store/read/crawl_report.h"
 
 #include <cstdint>
 #include <map>
@@ -27,9 +27,9 @@ public:
     static constexpr int kShownStep = 2048;
 
     /// Empty until the first `Reload`, so that the table can be narrowed before it is read.
-    ReportTableModel(app::SqlDatabase& db, app::ReportKind kind, QObject* parent = nullptr);
+    ReportTableModel(store::SqlDatabase& db, store::ReportKind kind, QObject* parent = nullptr);
 
-    app::ReportTable& Table() { return table_; }
+    store::ReportTable& Table() { return table_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -64,10 +64,10 @@ signals:
     void CountChanged(int rows);
 
 private:
-    const app::ReportRow* Row(int row) const;
+    const store::ReportRow* Row(int row) const;
     std::int64_t ReadCount();
 
-    mutable app::ReportTable table_;
+    mutable store::ReportTable table_;
     /// Rows the table holds, and rows the view has been given.
     int count_ = 0;
     int shown_ = 0;
@@ -75,7 +75,7 @@ private:
     bool held_ = false;
     bool reloadWanted_ = false;
     std::int64_t stamp_ = -1;
-    mutable std::map<int, std::vector<app::ReportRow>> windows_;
+    mutable std::map<int, std::vector<store::ReportRow>> windows_;
     mutable QString error_;
 };
 

@@ -1,12 +1,12 @@
 #include "report_window.h"
 
-#include "app/audit_reader.h"
-#include "app/crawl_report.h"
 #include "background_jobs.h"
 #include "export/audit_data.h"
 #include "export/csv_field.h"
 #include "report_table_model.h"
 #include "shown_text.h"
+#include "store/read/audit_reader.h"
+#include "store/read/crawl_report.h"
 
 #include <algorithm>
 #include <sqlite3.h>
@@ -41,9 +41,9 @@ constexpr int kPollMs = 1000;
 /// Rows read at once for a file: large enough that a crawl's tables go in a few dozen reads.
 constexpr std::int64_t kExportRows = 5000;
 
-std::unique_ptr<ReportTableModel> LinksOf(app::CrawlStore& store, std::optional<std::int64_t> pageId,
+std::unique_ptr<ReportTableModel> LinksOf(store::CrawlStore& store, std::optional<std::int64_t> pageId,
                                           const std::optional<std::string>& target) {
-    auto model = std::make_unique<ReportTableModel>(store.Db(), app::ReportKind::Links);
+    auto model = std::make_unique<ReportTableModel>(store.Db(), store::ReportKind::Links);
     if (target) {
         model->Table().OnlyLinksTo(*target);
     } else {
@@ -86,7 +86,7 @@ void NameCorner(QTableView& view) {
     }
 }
 
-QString FactsText(const app::ReportPageDetails& details) {
+QString FactsText(const store::ReportPageDetails& details) {
     const audit::AuditPage& page = details.row.page;
     QString text;
     const auto line = [&text](const char* name, const std::string& value) {
@@ -119,21 +119,21 @@ QString FactsText(const app::ReportPageDetails& details) {
 
 std::unique_ptr<ReportWindow> ReportWindow::Open(const std::string& path, keywords::PlatformServices services,
                                                  std::string& error, QWidget* parent) {
-    auto store = app::OpenReportStore(path, error);
+    auto store = store::OpenReportStore(path, error);
     if (!store) {
         return nullptr;
     }
-    app::CrawlStore& kept = *store;
+    store::CrawlStore& kept = *store;
     std::unique_ptr<ReportWindow> window(new ReportWindow(std::move(store), kept, services, parent));
     // Its own connection: no run of this program writes through it.
     window->SetRunGoing(false);
     return window;
 }
 
-ReportWindow::ReportWindow(app::CrawlStore& store, keywords::PlatformServices services, QWidget* parent)
+ReportWindow::ReportWindow(store::CrawlStore& store, keywords::PlatformServices services, QWidget* parent)
     : ReportWindow(nullptr, store, services, parent) {}
 
-ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlStore& store,
+ReportWindow::ReportWindow(std::unique_ptr<store::CrawlStore> owned, store::CrawlStore& store,
                            keywords::PlatformServices services, QWidget* parent)
     : QWidget(parent, Qt::Window), owned_(std::move(owned)), store_(store), services_(services) {
     setObjectName("frmReport");
@@ -146,9 +146,9 @@ ReportWindow::ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlSto
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setObjectName("reportEscape");
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-    pages_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Pages);
-    links_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Links);
-    issues_ = std::make_unique<ReportTableModel>(store_.Db(), app::ReportKind::Issues);
+    pages_ = std::make_unique<ReportTableModel>(store_.Db(), store::ReportKind::Pages);
+    links_ = std::make_unique<ReportTableModel>(store_.Db(), store::ReportKind::Links);
+    issues_ = std::make_unique<ReportTableModel>(store_.Db(), store::ReportKind::Issues);
     inlinks_ = LinksOf(store_, std::nullopt, std::nullopt);
     outlinks_ = LinksOf(store_, std::nullopt, std::nullopt);
 
@@ -329,7 +329,7 @@ void ReportWindow::ShowPage(const QModelIndex& index) {
         return;
     }
     std::string error;
-    const std::optional<app::ReportPageDetails> details = app::ReadPageDetails(store_, *fetch, error);
+    const std::optional<store::ReportPageDetails> details = store::ReadPageDetails(store_, *fetch, error);
     if (!details) {
         facts_->setPlainText(QString::fromStdString(error));
         return;
@@ -373,7 +373,7 @@ void ReportWindow::FindIssues() {
     // The table is built anew meanwhile: what it held before is shown as it was read.
     issues_->HoldReads(true);
     jobs_->Run(
-        this, [this] { return app::BuildReportIssues(store_); },
+        this, [this] { return store::BuildReportIssues(store_); },
         [this](const std::string& error) {
             issuesBusy_ = false;
             findIssues_->setEnabled(true);
@@ -420,7 +420,7 @@ void ReportWindow::BuildLookups() {
     jobs_->Run(
         this,
         [this] {
-            app::AuditReader reader(store_);
+            store::AuditReader reader(store_);
             return std::string();
         },
         [this](const std::string&) {
@@ -516,20 +516,20 @@ void ReportWindow::ExportCsv() {
     if (path.empty()) {
         return;
     }
-    app::ReportTable& table = model->Table();
+    store::ReportTable& table = model->Table();
     std::string csv;
     for (std::size_t c = 0; c < table.ColumnCount(); ++c) {
         csv += c == 0 ? "" : ",";
         keywords::AppendCsvField(csv, table.ColumnTitle(c));
     }
     csv += "\r\n";
-    std::vector<app::ReportRow> rows;
-    app::SqlStatus status;
+    std::vector<store::ReportRow> rows;
+    store::SqlStatus status;
     std::int64_t written = 0;
     for (std::int64_t offset = 0; status; offset += kExportRows) {
         status = table.Rows(offset, kExportRows, rows);
         written += static_cast<std::int64_t>(rows.size());
-        for (const app::ReportRow& row : rows) {
+        for (const store::ReportRow& row : rows) {
             for (std::size_t c = 0; c < row.cells.size(); ++c) {
                 csv += c == 0 ? "" : ",";
                 keywords::AppendCsvField(csv, row.cells[c]);

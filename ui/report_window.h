@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/crawl_store.h"
 #include "services/platform_services.h"
+#include "store/crawl_store.h"
 
 #include <memory>
 #include <string>
@@ -33,7 +33,7 @@ public:
     static std::unique_ptr<ReportWindow> Open(const std::string& path, keywords::PlatformServices services,
                                               std::string& error, QWidget* parent = nullptr);
     /// Reads through `store`, a run's own, which must outlive the window.
-    ReportWindow(app::CrawlStore& store, keywords::PlatformServices services, QWidget* parent = nullptr);
+    ReportWindow(store::CrawlStore& store, keywords::PlatformServices services, QWidget* parent = nullptr);
     ~ReportWindow() override;
     ReportWindow(const ReportWindow&) = delete;
     ReportWindow& operator=(const ReportWindow&) = delete;
@@ -61,8 +61,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ReportWindow(std::unique_ptr<app::CrawlStore> owned, app::CrawlStore& store, keywords::PlatformServices services,
-                 QWidget* parent);
+    ReportWindow(std::unique_ptr<store::CrawlStore> owned, store::CrawlStore& store,
+                 keywords::PlatformServices services, QWidget* parent);
     QWidget* BuildTab(const QString& name, ReportTableModel& model, QTableView*& view, QWidget* below);
     QWidget* BuildDetails();
     void ShowPage(const QModelIndex& index);
@@ -72,8 +72,8 @@ private:
     void BuildLookups();
     void HoldReads(bool held);
 
-    std::unique_ptr<app::CrawlStore> owned_;
-    app::CrawlStore& store_;
+    std::unique_ptr<store::CrawlStore> owned_;
+    store::CrawlStore& store_;
     keywords::PlatformServices services_;
     std::unique_ptr<ReportTableModel> pages_;
     std::unique_ptr<ReportTableModel> links_;

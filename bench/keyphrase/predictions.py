@@ -86,7 +86,8 @@ def read_keyword_file(keywords_path, found_path, source, report_path=None, links
 
     The file names no page, so each line is put against the found list (the crawl's standard output),
     skipping the pages whose phrase the crawl's report (title) or links file (anchor) shows is blank;
-    lines that differ from what those files give are counted on standard error.
+    lines that differ from what those files give are counted on standard error (the line is kept: when
+    anchors tie, the crawl may choose another one than the links file's order suggests).
     """
     with open(found_path, encoding="utf-8", errors="replace") as f:
         found = [line.strip() for line in f if line.strip()]

@@ -38,9 +38,9 @@ bool HoldsWords(std::string_view longer, std::string_view shorter) {
 }
 
 // Every use of `part` inside `whole` counts for both, so `part` adds nothing when it is used no more often.
-bool AddsNothing(const text::Candidate& part, const text::Candidate& whole) {
+bool AddsNothing(const text::Candidate& part, const text::Candidate& whole, double apart) {
     for (std::size_t zone = 0; zone < text::kZoneCount; ++zone) {
-        if (part.inZone[zone] > whole.inZone[zone]) {
+        if (part.inZone[zone] > apart * whole.inZone[zone]) {
             return false;
         }
     }
@@ -63,7 +63,7 @@ double Score(const text::Candidate& candidate, double specificity, std::uint32_t
     double evidence = 0;
     for (std::size_t zone = 0; zone < text::kZoneCount; ++zone) {
         if (const auto count = candidate.inZone[zone]; count > 0) {
-            evidence += weights.zone[zone] * (1.0 + std::log(static_cast<double>(count)));
+            evidence += weights.zone[zone] * (1.0 + weights.frequency * std::log(static_cast<double>(count)));
         }
     }
     double position = 1;
@@ -132,14 +132,14 @@ std::vector<KeyPhrase> RankKeyPhrases(std::span<const text::Candidate> candidate
         }
         const auto& key = next.candidate->key;
         const bool covered = std::any_of(chosen.begin(), chosen.end(), [&](const Scored& kept) {
-            return kept.candidate->key == key ||
-                   (HoldsWords(kept.candidate->key, key) && AddsNothing(*next.candidate, *kept.candidate));
+            return kept.candidate->key == key || (HoldsWords(kept.candidate->key, key) &&
+                                                  AddsNothing(*next.candidate, *kept.candidate, weights.apart));
         });
         if (covered) {
             continue;
         }
         const auto subsumes = [&](const Scored& kept) {
-            return HoldsWords(key, kept.candidate->key) && AddsNothing(*kept.candidate, *next.candidate);
+            return HoldsWords(key, kept.candidate->key) && AddsNothing(*kept.candidate, *next.candidate, weights.apart);
         };
         const auto first = std::find_if(chosen.begin(), chosen.end(), subsumes);
         if (first == chosen.end()) {

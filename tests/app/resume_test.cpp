@@ -1,11 +1,11 @@
 // A crawl kept in its database, cut off at many points and carried on each time, must list exactly
 // what one uninterrupted run lists, in the same order, under both rule sets.
 
-#include "app/crawl_store.h"
-#include "app/kept_crawl.h"
 #include "app/run_controller.h"
 #include "crawl/crawl_listener.h"
 #include "crawl/page_fetcher.h"
+#include "store/crawl_store.h"
+#include "store/read/kept_crawl.h"
 #include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -127,11 +127,11 @@ std::vector<std::string> Uninterrupted(RuleSet rules, RandomShop& shop) {
 
 std::vector<std::string> KeptPages(const std::string& path) {
     std::string error;
-    auto store = app::CrawlStore::Open(path, app::CrawlStore::Access::Read, error);
+    auto store = store::CrawlStore::Open(path, store::CrawlStore::Access::Read, error);
     EXPECT_NE(store, nullptr) << error;
     std::vector<std::string> found;
     if (store) {
-        app::KeptCrawl(*store).ForEachFound([&found](std::string_view url) { found.emplace_back(url); });
+        store::KeptCrawl(*store).ForEachFound([&found](std::string_view url) { found.emplace_back(url); });
     }
     return found;
 }
@@ -139,7 +139,7 @@ std::vector<std::string> KeptPages(const std::string& path) {
 /// Every page but the start was found on a page listed before it, one level deeper.
 void ExpectLinkedDepths(const std::string& path) {
     std::string error;
-    auto store = app::CrawlStore::Open(path, app::CrawlStore::Access::Read, error);
+    auto store = store::CrawlStore::Open(path, store::CrawlStore::Access::Read, error);
     ASSERT_NE(store, nullptr) << error;
     std::int64_t count = 0;
     ASSERT_TRUE(store->Db().QueryInt("SELECT count(*) FROM pages WHERE found_on IS NULL AND NOT (id = 1 AND depth = 0)",
@@ -158,7 +158,7 @@ struct KillRow {
     RuleSet rules;
     /// Pages fetched by each run before it dies; the run after the last carries on to the end.
     std::vector<std::size_t> killAfter;
-    app::CrawlRecorder::Batch batch;
+    store::CrawlRecorder::Batch batch;
 };
 
 class ResumeAfterKills : public ::testing::TestWithParam<KillRow> {};
@@ -176,8 +176,8 @@ TEST_P(ResumeAfterKills, KeepsExactlyTheListOfOneUninterruptedRun) {
     setup.rules = row.rules;
     for (std::size_t run = 0; run <= row.killAfter.size(); ++run) {
         std::string error;
-        auto store = app::CrawlStore::Open(
-            path, run == 0 ? app::CrawlStore::Access::Create : app::CrawlStore::Access::Resume, error);
+        auto store = store::CrawlStore::Open(
+            path, run == 0 ? store::CrawlStore::Access::Create : store::CrawlStore::Access::Resume, error);
         ASSERT_NE(store, nullptr) << error;
         ASSERT_TRUE(store->StartRun({kStart, row.rules, false, {}, {}, 1 << 30}));
         crawl::CrawlListener quiet;
@@ -204,8 +204,8 @@ TEST_P(ResumeAfterKills, KeepsExactlyTheListOfOneUninterruptedRun) {
     EXPECT_LE(again, int(row.killAfter.size() * (row.batch.pages + row.batch.waiting + 1))) << row.name;
 }
 
-const app::CrawlRecorder::Batch kEveryTurn{1, std::chrono::milliseconds(0), 1};
-const app::CrawlRecorder::Batch kFivePages{5, std::chrono::hours(1), 3};
+const store::CrawlRecorder::Batch kEveryTurn{1, std::chrono::milliseconds(0), 1};
+const store::CrawlRecorder::Batch kFivePages{5, std::chrono::hours(1), 3};
 
 INSTANTIATE_TEST_SUITE_P(
     Kills, ResumeAfterKills,
@@ -233,8 +233,8 @@ TEST(KeptCrawlWriteFailure, StopsTheRunWithTheReasonAndLeavesAFileThatResumes) {
     RandomShop shop({300, 11});
     for (int run = 0; run < 2; ++run) {
         std::string error;
-        auto store = app::CrawlStore::Open(
-            path, run == 0 ? app::CrawlStore::Access::Create : app::CrawlStore::Access::Resume, error);
+        auto store = store::CrawlStore::Open(
+            path, run == 0 ? store::CrawlStore::Access::Create : store::CrawlStore::Access::Resume, error);
         ASSERT_NE(store, nullptr) << error;
         ASSERT_TRUE(store->StartRun({kStart, RuleSet::Classic, false, {}, {}, 1 << 30}));
         if (run == 0) {

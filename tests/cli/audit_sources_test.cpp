@@ -2,10 +2,10 @@
 // and counted as orphans when no link leads there, whatever hostile shape the sitemaps take) and the
 // status of the images, style sheets and scripts its pages use.
 
-#include "app/crawl_report.h"
-#include "app/crawl_store.h"
-#include "app/sqlite_db.h"
 #include "child_process.h"
+#include "store/crawl_store.h"
+#include "store/read/crawl_report.h"
+#include "store/sqlite_db.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
 
@@ -311,10 +311,10 @@ TEST_F(SitemapCrawl, AListedAddressThatAnswers404OrRedirectsIsInTheSitemapAndASi
     EXPECT_NE(page.find("\"answers 404\""), std::string::npos);
 
     std::string error;
-    auto store = app::CrawlStore::Open(Path("c.db"), app::CrawlStore::Access::Read, error);
+    auto store = store::CrawlStore::Open(Path("c.db"), store::CrawlStore::Access::Read, error);
     ASSERT_NE(store, nullptr) << error;
     std::map<std::string, std::int64_t> kept;
-    app::SqlStatement fetches;
+    store::SqlStatement fetches;
     ASSERT_TRUE(fetches.Prepare(store->Db(), "SELECT url, in_sitemap FROM fetches"));
     while (fetches.Step()) {
         kept[std::string(fetches.Text(0))] = fetches.Int(1);
@@ -323,14 +323,14 @@ TEST_F(SitemapCrawl, AListedAddressThatAnswers404OrRedirectsIsInTheSitemapAndASi
         // The database keeps whether a sitemap lists the very address asked for.
         EXPECT_EQ(kept.at(U(path)), expected == "yes" && path != "/via.html" ? 1 : 0) << path;
     }
-    ASSERT_EQ(app::BuildReportIssues(*store), "");
-    app::ReportTable issues(store->Db(), app::ReportKind::Issues);
+    ASSERT_EQ(store::BuildReportIssues(*store), "");
+    store::ReportTable issues(store->Db(), store::ReportKind::Issues);
     issues.OnlyIssue(audit::IssueKind::SitemapError);
-    std::vector<app::ReportRow> found;
+    std::vector<store::ReportRow> found;
     ASSERT_TRUE(issues.Rows(0, 10, found));
     std::vector<std::string> said;
     said.reserve(found.size());
-    for (const app::ReportRow& row : found) {
+    for (const store::ReportRow& row : found) {
         said.push_back(row.cells[1] + " " + row.cells[2] + " " + row.cells[3]);
     }
     EXPECT_EQ(said,

@@ -1,10 +1,10 @@
 // The command line's crawl database: kept as the crawl runs, carried on after a kill, read back with no
 // request, compared, and refused with exit 2 (and the file untouched) when it cannot be used.
 
-#include "app/crawl_store.h"
-#include "app/queue_chunk.h"
-#include "app/sqlite_db.h"
 #include "child_process.h"
+#include "store/crawl_store.h"
+#include "store/sqlite_db.h"
+#include "store/write/queue_chunk.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
 
@@ -173,8 +173,8 @@ TEST_F(KeptCrawl, OfflineOnACrawlKilledBeforeItsFirstTurnSaysItHoldsNone) {
 
 /// Takes a crawl database back to the first layout, which knew no page facts, links or redirect hops.
 void MakeFirstLayout(const std::string& path) {
-    app::SqlDatabase db;
-    ASSERT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadWrite));
+    store::SqlDatabase db;
+    ASSERT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadWrite));
     std::string sql =
         "DROP TABLE links; DROP TABLE hops; DROP INDEX IF EXISTS fetches_url; DROP INDEX IF EXISTS pages_url;"
         "ALTER TABLE fetches DROP COLUMN robots_tag; ALTER TABLE fetches DROP COLUMN in_sitemap;";
@@ -189,9 +189,9 @@ void MakeFirstLayout(const std::string& path) {
 }
 
 std::int64_t LayoutOf(const std::string& path) {
-    app::SqlDatabase db;
+    store::SqlDatabase db;
     std::int64_t version = -1;
-    EXPECT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadOnly));
+    EXPECT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadOnly));
     EXPECT_TRUE(db.QueryInt("PRAGMA user_version", version));
     return version;
 }
@@ -218,7 +218,7 @@ TEST_F(KeptCrawl, AFileOfTheFirstLayoutIsReadAsItIsAndUpgradedWhenResumed) {
         ASSERT_TRUE(resumed.Wait(kRunLimit));
         EXPECT_EQ(resumed.ExitCode(), 0) << resumed.Err();
         EXPECT_EQ(first.Out() + resumed.Out(), whole.Out());
-        EXPECT_EQ(LayoutOf(db), app::kCrawlSchemaVersion);
+        EXPECT_EQ(LayoutOf(db), store::kCrawlSchemaVersion);
         auto after = RunCli({"--quiet", "--db", db, "--offline", "--report", Path("after.csv")});
         ASSERT_TRUE(after.Wait(kRunLimit));
         EXPECT_EQ(after.ExitCode(), 0) << after.Err();
@@ -228,8 +228,8 @@ TEST_F(KeptCrawl, AFileOfTheFirstLayoutIsReadAsItIsAndUpgradedWhenResumed) {
 
 /// Takes a crawl database back to the third layout, whose fetches did not keep whether a sitemap lists them.
 void MakeThirdLayout(const std::string& path) {
-    app::SqlDatabase db;
-    ASSERT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadWrite));
+    store::SqlDatabase db;
+    ASSERT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadWrite));
     ASSERT_TRUE(db.Execute("ALTER TABLE fetches DROP COLUMN in_sitemap; PRAGMA user_version = 3;"));
 }
 
@@ -259,7 +259,7 @@ TEST_F(KeptCrawl, AFileOfTheThirdLayoutIsReadAsItIsAndUpgradedWhenResumed) {
     ASSERT_TRUE(resumed.Wait(kRunLimit));
     EXPECT_EQ(resumed.ExitCode(), 0) << resumed.Err();
     EXPECT_EQ(first.Out() + resumed.Out(), whole.Out());
-    EXPECT_EQ(LayoutOf(db), app::kCrawlSchemaVersion);
+    EXPECT_EQ(LayoutOf(db), store::kCrawlSchemaVersion);
     auto after = RunCli({"--db", db, "--offline", "--report", Path("after.csv")});
     ASSERT_TRUE(after.Wait(kRunLimit));
     EXPECT_EQ(after.ExitCode(), 0) << after.Err();
@@ -344,17 +344,17 @@ std::string Crafted(const std::string& kept, const std::string& sql, const std::
     const std::string path = kept + ".craft";
     std::filesystem::copy_file(kept, path, std::filesystem::copy_options::overwrite_existing);
     {
-        app::SqlDatabase db;
-        EXPECT_TRUE(db.Open(path, app::SqlDatabase::Mode::ReadWrite));
+        store::SqlDatabase db;
+        EXPECT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadWrite));
         EXPECT_TRUE(db.Execute(sql));
         if (!queued.empty()) {
             std::int64_t head = 0;
             EXPECT_TRUE(db.QueryInt("SELECT queue_head FROM crawl", head));
-            app::ChunkWriter chunk;
+            store::ChunkWriter chunk;
             chunk.Add(queued);
             EXPECT_TRUE(db.Execute("DELETE FROM queue WHERE pos >= " + std::to_string(head) +
                                    "; UPDATE crawl SET queue_tail = queue_head + 1"));
-            app::SqlStatement insert;
+            store::SqlStatement insert;
             EXPECT_TRUE(
                 insert.Prepare(db, "INSERT INTO queue (pos, pos_end, found_on, depth, urls) VALUES (?, ?, 1, 1, ?)"));
             insert.Bind(1, head);

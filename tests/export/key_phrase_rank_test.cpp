@@ -110,6 +110,20 @@ INSTANTIATE_TEST_SUITE_P(
             1000,
             kKeyPhrasesPerPage,
             {"index", "reindex"}},
+        RankCase{"RunningTextsLongPhraseLosesToItsEqual",
+                 {MakeCandidate("aaa bbb ccc", {{Zone::Body, 3}}, 10, 400),
+                  MakeCandidate("zzz", {{Zone::Body, 3}}, 10, 400)},
+                 {},
+                 1000,
+                 kKeyPhrasesPerPage,
+                 {"zzz", "aaa bbb ccc"}},
+        RankCase{"NamedLongPhraseEqualsItsEqual",
+                 {MakeCandidate("zzz", {{Zone::Heading, 1}, {Zone::Body, 3}}, 10, 400),
+                  MakeCandidate("aaa bbb ccc", {{Zone::Heading, 1}, {Zone::Body, 3}}, 10, 400)},
+                 {},
+                 1000,
+                 kKeyPhrasesPerPage,
+                 {"aaa bbb ccc", "zzz"}},
         RankCase{"EarlierFirstUseWins",
                  {MakeCandidate("late", {{Zone::Body, 2}}, 900, 950), MakeCandidate("earli", {{Zone::Body, 2}}, 0, 50)},
                  {},
@@ -173,8 +187,9 @@ TEST(RankKeyPhrasesScore, NoWeightOfTheSiteWithoutSpecificity) {
     const PagesHolding holding = [](std::string_view key) { return key == "queri" ? 300u : 3u; };
     const auto ranked = RankKeyPhrases(candidates, holding, 1000, 10, weights);
     ASSERT_EQ(ranked.size(), 2u);
-    // Only the extra word lifts the longer one now.
-    EXPECT_NEAR(ranked[0].score / ranked[1].score, 1 + weights.perExtraWord, 1e-9);
+    // Only the length of the running text's phrase tells them apart now.
+    EXPECT_EQ(ranked[0].key, "queri");
+    EXPECT_NEAR(ranked[1].score / ranked[0].score, 1 + weights.perExtraWordInText, 1e-9);
 }
 
 } // namespace

@@ -43,8 +43,21 @@ struct FoldRow {
 };
 
 const FoldRow kFoldRows[] = {
-    {"Apt-Get", "apt-get"}, {"CAFÉ", "café"},   {"Straße", "strasse"}, {"STRASSE", "strasse"},   {"ΣΟΦΌΣ", "σοφόσ"},
-    {"Привет", "привет"},   {"don’t", "don't"}, {"中文", "中文"},      {"İstanbul", "i̇stanbul"}, {"ǅungla", "ǆungla"},
+    {"Apt-Get", "apt-get"},
+    {"CAFÉ", "café"},
+    {"Straße", "strasse"},
+    {"STRASSE", "strasse"},
+    {"ΣΟΦΌΣ", "σοφόσ"},
+    {"Привет", "привет"},
+    {"don’t", "don't"},
+    {"中文", "中文"},
+    {"İstanbul", "i̇stanbul"},
+    {"ǅungla", "džungla"},
+    {"cafe\u0301", "café"},
+    {"ＡＰＴ", "apt"},
+    {"in\u00ADformation", "information"},
+    {"\uFB01le", "file"},
+    {"ﾊﾟｯｹｰｼﾞ", "パッケージ"},
 };
 
 TEST(FoldCase, FoldsFullyForKeysOnly) {

@@ -1,10 +1,10 @@
 // The report window over a crawl kept by a real run: its tables show the file's rows, sorted and filtered,
 // a page's links, copy and CSV export, and rows a crawl adds later.
 
-#include "app/crawl_store.h"
 #include "app/run_controller.h"
 #include "crawl/page_fetcher.h"
 #include "fake_desktop.h"
+#include "store/crawl_store.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/main_window.h"
 #include "ui/report_table_model.h"
@@ -73,8 +73,8 @@ public:
 /// Keeps a browser-rules crawl of the shop in `path`: its first `pages` pages, or, resumed, the rest.
 void Crawl(const std::string& path, std::size_t pages, bool resume) {
     std::string error;
-    auto store =
-        app::CrawlStore::Open(path, resume ? app::CrawlStore::Access::Resume : app::CrawlStore::Access::Create, error);
+    auto store = store::CrawlStore::Open(
+        path, resume ? store::CrawlStore::Access::Resume : store::CrawlStore::Access::Create, error);
     ASSERT_NE(store, nullptr) << error;
     ASSERT_TRUE(store->StartRun({kStart, crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
     Shop shop;
@@ -278,7 +278,7 @@ public:
 TEST(ReportWindowLive, FollowsARunThroughTheRunsOwnConnection) {
     vortaxel::test::ScratchFolder folder("report");
     std::string error;
-    auto store = app::CrawlStore::Open((folder / "crawl.db").string(), app::CrawlStore::Access::Create, error);
+    auto store = store::CrawlStore::Open((folder / "crawl.db").string(), store::CrawlStore::Access::Create, error);
     ASSERT_NE(store, nullptr) << error;
     ASSERT_TRUE(store->StartRun({kStart, crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
     Shop shop;
@@ -433,7 +433,7 @@ TEST(ReportWindowLong, CtrlEndReachesTheLastRowOfTheTableNotOfTheRowsReadSoFar) 
     const std::string path = (folder / "wide.db").string();
     {
         std::string error;
-        auto store = app::CrawlStore::Open(path, app::CrawlStore::Access::Create, error);
+        auto store = store::CrawlStore::Open(path, store::CrawlStore::Access::Create, error);
         ASSERT_NE(store, nullptr) << error;
         ASSERT_TRUE(store->StartRun({kStart, crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
         WideSite site;

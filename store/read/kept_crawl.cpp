@@ -1,10 +1,10 @@
-#include "app/kept_crawl.h"
+#include "store/read/kept_crawl.h"
 
-#include "app/queue_chunk.h"
+#include "store/write/queue_chunk.h"
 
 #include <cstdint>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 bool KeptCrawl::Check(const SqlStatus& status) {
     if (!status && error_.empty()) {
@@ -106,4 +106,4 @@ void KeptCrawl::Replay(crawl::CrawlListener& listener) {
     Check(fetches.Status());
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/crawl_store.h"
-#include "app/queue_chunk.h"
-#include "app/sqlite_db.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
 #include "crawl/page/page_address.h"
 #include "crawl/run_journal.h"
+#include "store/crawl_store.h"
+#include "store/sqlite_db.h"
+#include "store/write/queue_chunk.h"
 
 #include <atomic>
 #include <chrono>
@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 /// Keeps a run in its crawl store as it goes: every page listed, every fetch, and the queue, written
 /// in batches of whole turns. A file cut off at any moment holds the state after the last batch, from
@@ -197,4 +197,4 @@ private:
     std::thread writer_;
 };
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

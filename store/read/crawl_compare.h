@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/crawl_store.h"
+#include "store/crawl_store.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 /// How one page differs between two crawls of a site.
 struct PageChange {
@@ -27,4 +27,4 @@ const char* PageChangeName(PageChange::Kind kind);
 /// order, then the pages gone, in the older crawl's order. Returns why reading failed, or nothing.
 std::string CompareCrawls(CrawlStore& older, CrawlStore& newer, const std::function<void(const PageChange&)>& each);
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -8,7 +8,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 /// The outcome of one SQLite call: its result code and, on failure, SQLite's words for it.
 struct SqlStatus {
@@ -105,4 +105,4 @@ private:
     bool open_ = false;
 };
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

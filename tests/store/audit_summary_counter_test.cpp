@@ -2,9 +2,9 @@
 // nothing reads the links first: the same links, targets and pages, whichever way they are counted. So must
 // the links and the report's inlinks read with the crawl's addresses held in memory.
 
-#include "app/audit_reader.h"
-#include "app/crawl_store.h"
-#include "app/sqlite_db.h"
+#include "store/crawl_store.h"
+#include "store/read/audit_reader.h"
+#include "store/sqlite_db.h"
 #include "tests/support/scratch_folder.h"
 
 #include <algorithm>
@@ -17,7 +17,7 @@
 namespace vortaxel::test {
 namespace {
 
-using Access = app::CrawlStore::Access;
+using Access = store::CrawlStore::Access;
 
 struct KeptPage {
     std::string url;
@@ -45,15 +45,15 @@ struct CounterRow {
 class BrokenLinkCounts : public ::testing::TestWithParam<CounterRow> {};
 
 /// A browser-rules crawl whose fetches list a page each when they answered 200, in the order given.
-std::unique_ptr<app::CrawlStore> MakeCrawl(const std::filesystem::path& path, const CounterRow& row) {
+std::unique_ptr<store::CrawlStore> MakeCrawl(const std::filesystem::path& path, const CounterRow& row) {
     std::string error;
-    auto store = app::CrawlStore::Open(path.string(), Access::Create, error);
+    auto store = store::CrawlStore::Open(path.string(), Access::Create, error);
     EXPECT_NE(store, nullptr) << error;
     EXPECT_TRUE(store->StartRun({"http://a.test/", crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
-    app::SqlDatabase& db = store->Db();
-    app::SqlStatement page;
-    app::SqlStatement fetch;
-    app::SqlStatement link;
+    store::SqlDatabase& db = store->Db();
+    store::SqlStatement page;
+    store::SqlStatement fetch;
+    store::SqlStatement link;
     EXPECT_TRUE(page.Prepare(db, "INSERT INTO pages (id, url, turn, event, title, meta_description) "
                                  "VALUES (?, ?, 1, 1, '', '')"));
     EXPECT_TRUE(fetch.Prepare(db, "INSERT INTO fetches (event, turn, page_id, url, blocked, ok, status, final_url, "
@@ -94,12 +94,13 @@ TEST_P(BrokenLinkCounts, AreTheSameCountedFromTheLinksPassAsInSqlite) {
     ScratchFolder folder("broken-link-counts");
     auto store = MakeCrawl(folder / "crawl.db", row);
     ASSERT_NE(store, nullptr);
-    app::AuditReader reader(*store);
+    store::AuditReader reader(*store);
     const auto count = [&](bool readLinks, bool complete) {
-        app::AuditSummaryCounter counter(*store);
-        EXPECT_EQ(reader.ForEachRow([&counter](const app::AuditRow& page) { counter.Add(page); }), "");
+        store::AuditSummaryCounter counter(*store);
+        EXPECT_EQ(reader.ForEachRow([&counter](const store::AuditRow& page) { counter.Add(page); }), "");
         if (readLinks) {
-            EXPECT_EQ(reader.ForEachLinkRow([&counter](const app::AuditLinkRow& link) { counter.AddLink(link); }), "");
+            EXPECT_EQ(reader.ForEachLinkRow([&counter](const store::AuditLinkRow& link) { counter.AddLink(link); }),
+                      "");
         }
         if (complete) {
             counter.LinksComplete();
@@ -121,10 +122,10 @@ TEST_P(BrokenLinkCounts, LinksAndInlinksAreTheSameWithTheAddressesHeldInMemory) 
     auto store = MakeCrawl(folder / "crawl.db", row);
     ASSERT_NE(store, nullptr);
     const auto read = [&](bool held) {
-        app::AuditReader reader(*store, !held);
-        EXPECT_EQ(reader.HoldTargets(held ? app::AuditReader::kMostTargetsHeld : 0), held);
+        store::AuditReader reader(*store, !held);
+        EXPECT_EQ(reader.HoldTargets(held ? store::AuditReader::kMostTargetsHeld : 0), held);
         std::vector<std::string> seen;
-        EXPECT_EQ(reader.ForEachLinkRow([&seen](const app::AuditLinkRow& r) {
+        EXPECT_EQ(reader.ForEachLinkRow([&seen](const store::AuditLinkRow& r) {
             seen.push_back(r.link.source + ' ' + r.link.target + ' ' +
                            std::to_string(r.link.targetStatus.value_or(-1)) + ' ' + r.link.targetError + ' ' +
                            std::to_string(r.targetFetchId));
@@ -137,7 +138,7 @@ TEST_P(BrokenLinkCounts, LinksAndInlinksAreTheSameWithTheAddressesHeldInMemory) 
         if (!reader.InlinksCounted()) {
             reader.IndexLinks();
         }
-        EXPECT_EQ(reader.ForEachRow([&seen](const app::AuditRow& r) {
+        EXPECT_EQ(reader.ForEachRow([&seen](const store::AuditRow& r) {
             seen.push_back(r.page.url + " inlinks " + std::to_string(r.page.inlinks));
         }),
                   "");

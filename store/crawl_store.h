@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/sqlite_db.h"
 #include "crawl/rule_set.h"
+#include "store/sqlite_db.h"
 
 #include <chrono>
 #include <cstddef>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 /// What a kept crawl was started with.
 struct CrawlSettings {
@@ -105,4 +105,4 @@ private:
 
 const char* CrawlStateName(CrawlState state);
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,15 +1,15 @@
-#include "app/crawl_file_check.h"
+#include "store/read/crawl_file_check.h"
 
-#include "app/kept_crawl.h"
 #include "crawl/page/page_address.h"
 #include "crawl/queue_filter.h"
 #include "crawl/start_text.h"
+#include "store/read/kept_crawl.h"
 
 #include <limits>
 #include <optional>
 #include <set>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 namespace {
 
@@ -113,4 +113,4 @@ std::int64_t QueuedOutsideSite(CrawlStore& store, std::string& error) {
     return outside;
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

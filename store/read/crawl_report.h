@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/audit_reader.h"
-#include "app/crawl_store.h"
-#include "app/sqlite_db.h"
 #include "export/audit_issues.h"
+#include "store/crawl_store.h"
+#include "store/read/audit_reader.h"
+#include "store/sqlite_db.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 /// The tables a report shows over a kept crawl.
 enum class ReportKind {
@@ -112,4 +112,4 @@ std::string BuildReportIssues(CrawlStore& store);
 /// between reads. nullptr with `error` when it is no crawl database.
 std::unique_ptr<CrawlStore> OpenReportStore(const std::string& path, std::string& error);
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,6 +1,6 @@
-#include "app/audit_reader.h"
+#include "store/read/audit_reader.h"
 
-#include "app/sqlite_db.h"
+#include "store/sqlite_db.h"
 
 #include <algorithm>
 #include <optional>
@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 namespace {
 
@@ -471,4 +471,4 @@ std::string AuditReader::Load(audit::AuditData& data, std::size_t mostOtherLinks
     return error;
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

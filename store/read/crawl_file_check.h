@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/crawl_store.h"
-#include "app/sqlite_db.h"
+#include "store/crawl_store.h"
+#include "store/sqlite_db.h"
 
 #include <chrono>
 #include <cstdint>
 #include <span>
 #include <string>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 // A crawl file is input like any other: one handed over by someone else, or damaged, is refused whole when it
 // is opened, before a request goes out or a byte of it changes, rather than found out halfway through a run.
@@ -29,4 +29,4 @@ std::string OutOfRange(const CrawlSettings& settings, const CrawlProgressRow& pr
 /// rules. Sets `error` when the queue cannot be read.
 std::int64_t QueuedOutsideSite(CrawlStore& store, std::string& error);
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 /// Queue entries are kept many to a row. Each is written as how many leading bytes it shares with
 /// the entry before it, then its own length and the rest of its bytes (each number 7 bits a byte,
@@ -38,4 +38,4 @@ private:
     std::string entry_;
 };
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/crawl_store.h"
-#include "app/sqlite_db.h"
 #include "crawl/crawl_listener.h"
 #include "crawl/run_journal.h"
+#include "store/crawl_store.h"
+#include "store/sqlite_db.h"
 
 #include <string>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 /// A kept crawl read back: the state a run carries on from, and what its runs met, in order.
 class KeptCrawl final : public crawl::ResumeSource {
@@ -35,4 +35,4 @@ private:
     std::string error_;
 };
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,8 +1,8 @@
 // Files that are no crawl database, or cannot be used as one now, are refused with the reason, and
 // left as they were.
 
-#include "app/crawl_store.h"
-#include "app/sqlite_db.h"
+#include "store/crawl_store.h"
+#include "store/sqlite_db.h"
 #include "tests/support/scratch_folder.h"
 
 #include <filesystem>
@@ -14,7 +14,7 @@
 namespace vortaxel::test {
 namespace {
 
-using Access = app::CrawlStore::Access;
+using Access = store::CrawlStore::Access;
 
 std::string Bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -28,7 +28,7 @@ void WriteText(const std::filesystem::path& path, const std::string& text) {
 /// A finished crawl of a few pages, as a run leaves it.
 void MakeCrawl(const std::filesystem::path& path) {
     std::string error;
-    auto store = app::CrawlStore::Open(path.string(), Access::Create, error);
+    auto store = store::CrawlStore::Open(path.string(), Access::Create, error);
     ASSERT_NE(store, nullptr) << error;
     ASSERT_TRUE(store->StartRun({"http://a.test/", crawl::RuleSet::Classic, false, {}, {}, 1 << 30}));
     std::string rows = "INSERT INTO pages (url, turn, event) VALUES ";
@@ -40,8 +40,8 @@ void MakeCrawl(const std::filesystem::path& path) {
 }
 
 void WithSqlite(const std::filesystem::path& path, const std::string& sql) {
-    app::SqlDatabase db;
-    ASSERT_TRUE(db.Open(path.string(), app::SqlDatabase::Mode::Create));
+    store::SqlDatabase db;
+    ASSERT_TRUE(db.Open(path.string(), store::SqlDatabase::Mode::Create));
     ASSERT_TRUE(db.Execute(sql));
 }
 
@@ -63,7 +63,7 @@ TEST_P(RefusedFiles, AreRefusedWithTheReasonAndLeftByteForByte) {
     const bool existed = std::filesystem::exists(path);
     const std::string before = Bytes(path);
     std::string error;
-    EXPECT_EQ(app::CrawlStore::Open(path.string(), row.access, error), nullptr);
+    EXPECT_EQ(store::CrawlStore::Open(path.string(), row.access, error), nullptr);
     EXPECT_NE(error.find(path.string()), std::string::npos) << error;
     EXPECT_NE(error.find(row.reason), std::string::npos) << error;
     EXPECT_EQ(std::filesystem::exists(path), existed);
@@ -109,15 +109,15 @@ TEST(HeldFiles, ASecondUserOfARunningCrawlsFileIsRefused) {
     const auto path = folder / "crawl.db";
     MakeCrawl(path);
     std::string error;
-    auto running = app::CrawlStore::Open(path.string(), Access::Resume, error);
+    auto running = store::CrawlStore::Open(path.string(), Access::Resume, error);
     ASSERT_NE(running, nullptr) << error;
     ASSERT_TRUE(running->StartRun(running->Settings()));
     for (Access access : {Access::Resume, Access::Read}) {
-        EXPECT_EQ(app::CrawlStore::Open(path.string(), access, error), nullptr);
+        EXPECT_EQ(store::CrawlStore::Open(path.string(), access, error), nullptr);
         EXPECT_NE(error.find("a running crawl holds it"), std::string::npos) << error;
     }
     running.reset();
-    EXPECT_NE(app::CrawlStore::Open(path.string(), Access::Read, error), nullptr) << error;
+    EXPECT_NE(store::CrawlStore::Open(path.string(), Access::Read, error), nullptr) << error;
 }
 
 TEST(ReadOnlyPlaces, AreRefusedForWritingButReadable) {
@@ -129,15 +129,15 @@ TEST(ReadOnlyPlaces, AreRefusedForWritingButReadable) {
     MakeCrawl(path);
     std::string error;
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    EXPECT_EQ(app::CrawlStore::Open(path.string(), Access::Resume, error), nullptr);
+    EXPECT_EQ(store::CrawlStore::Open(path.string(), Access::Resume, error), nullptr);
     EXPECT_NE(error.find("the file is read-only"), std::string::npos) << error;
-    EXPECT_NE(app::CrawlStore::Open(path.string(), Access::Read, error), nullptr) << error;
+    EXPECT_NE(store::CrawlStore::Open(path.string(), Access::Read, error), nullptr) << error;
     std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     std::filesystem::permissions(folder.Path(),
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    EXPECT_EQ(app::CrawlStore::Open(path.string(), Access::Resume, error), nullptr);
+    EXPECT_EQ(store::CrawlStore::Open(path.string(), Access::Resume, error), nullptr);
     EXPECT_NE(error.find("its folder is read-only"), std::string::npos) << error;
-    EXPECT_EQ(app::CrawlStore::Open((folder / "new.db").string(), Access::Create, error), nullptr);
+    EXPECT_EQ(store::CrawlStore::Open((folder / "new.db").string(), Access::Create, error), nullptr);
     EXPECT_NE(error.find("its folder is read-only"), std::string::npos) << error;
     std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_all);
 }
@@ -145,20 +145,20 @@ TEST(ReadOnlyPlaces, AreRefusedForWritingButReadable) {
 TEST(KeptSettings, ComeBackAsTheyWereWritten) {
     ScratchFolder folder("settings");
     const auto path = folder / "crawl.db";
-    const app::CrawlSettings settings{
+    const store::CrawlSettings settings{
         "http://a.test/\xff",  crawl::RuleSet::Browser, true, std::chrono::milliseconds(250), 40,
         std::uint64_t{3} << 30};
     {
         std::string error;
-        auto store = app::CrawlStore::Open(path.string(), Access::Create, error);
+        auto store = store::CrawlStore::Open(path.string(), Access::Create, error);
         ASSERT_NE(store, nullptr) << error;
         ASSERT_TRUE(store->StartRun(settings));
     }
     std::string error;
-    auto store = app::CrawlStore::Open(path.string(), Access::Read, error);
+    auto store = store::CrawlStore::Open(path.string(), Access::Read, error);
     ASSERT_NE(store, nullptr) << error;
     EXPECT_TRUE(store->Settings() == settings);
-    EXPECT_EQ(store->Progress().state, app::CrawlState::Running);
+    EXPECT_EQ(store->Progress().state, store::CrawlState::Running);
 }
 
 } // namespace

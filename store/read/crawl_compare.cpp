@@ -1,11 +1,11 @@
-#include "app/crawl_compare.h"
+#include "store/read/crawl_compare.h"
 
-#include "app/sqlite_db.h"
+#include "store/sqlite_db.h"
 
 #include <string_view>
 #include <unordered_map>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 namespace {
 
@@ -95,4 +95,4 @@ std::string CompareCrawls(CrawlStore& older, CrawlStore& newer, const std::funct
     return {};
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,14 +1,14 @@
-#include "app/crawl_recorder.h"
+#include "store/write/crawl_recorder.h"
 
-#include "app/queue_chunk.h"
 #include "crawl/browser/audit_links.h"
 #include "crawl/link_bounds.h"
 #include "crawl/run_limits.h"
+#include "store/write/queue_chunk.h"
 
 #include <algorithm>
 #include <ctime>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 namespace {
 // Entries per row when the whole queue is written anew.
@@ -481,4 +481,4 @@ bool CrawlRecorder::WriteEnding(Ending& ending) {
     return ReadyToWrite() && Commit(ending.state, ending.stopReason);
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,4 +1,4 @@
-#include "app/crawl_report.h"
+#include "store/read/crawl_report.h"
 
 #include "export/audit_issues.h"
 #include "export/audit_summary.h"
@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 namespace {
 
@@ -529,4 +529,4 @@ std::unique_ptr<CrawlStore> OpenReportStore(const std::string& path, std::string
     return store;
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

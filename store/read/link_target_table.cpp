@@ -1,8 +1,8 @@
-#include "app/link_target_table.h"
+#include "store/read/link_target_table.h"
 
 #include <algorithm>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 namespace {
 
@@ -80,4 +80,4 @@ std::uint64_t LinkTargetTable::Inlinks(std::string_view address, std::int64_t pa
     return target->linkingPages - (own ? 1 : 0);
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,9 +1,9 @@
-#include "app/sqlite_db.h"
+#include "store/sqlite_db.h"
 
 #include <sqlite3.h>
 #include <utility>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 SqlDatabase::~SqlDatabase() {
     if (db_ != nullptr) {
@@ -195,4 +195,4 @@ void SqlTransaction::Rollback() {
     }
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/sqlite_db.h"
+#include "store/sqlite_db.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 /// Every address a crawl's report has a row for (each fetched address and each page's own), with its last
 /// fetch's outcome and the pages linking to it, counted as the links go by. Held in memory for crawls
@@ -55,4 +55,4 @@ private:
     std::unordered_map<std::string, Target, Hash, std::equal_to<>> targets_;
 };
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,9 +1,9 @@
 // The report's Issues table as a tree: each kind once with its severity and counts, and a kind's rows
 // alone, a broken address's links together.
 
-#include "app/crawl_report.h"
-#include "app/crawl_store.h"
-#include "app/sqlite_db.h"
+#include "store/crawl_store.h"
+#include "store/read/crawl_report.h"
+#include "store/sqlite_db.h"
 #include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -25,16 +25,16 @@ struct Link {
     std::string target;
 };
 
-std::unique_ptr<app::CrawlStore> MakeCrawl(const std::string& path, const std::vector<Fetch>& fetches,
-                                           const std::vector<Link>& links) {
+std::unique_ptr<store::CrawlStore> MakeCrawl(const std::string& path, const std::vector<Fetch>& fetches,
+                                             const std::vector<Link>& links) {
     std::string error;
-    auto store = app::CrawlStore::Open(path, app::CrawlStore::Access::Create, error);
+    auto store = store::CrawlStore::Open(path, store::CrawlStore::Access::Create, error);
     EXPECT_NE(store, nullptr) << error;
     EXPECT_TRUE(store->StartRun({"http://a.test/", crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
-    app::SqlDatabase& db = store->Db();
-    app::SqlStatement page;
-    app::SqlStatement fetch;
-    app::SqlStatement link;
+    store::SqlDatabase& db = store->Db();
+    store::SqlStatement page;
+    store::SqlStatement fetch;
+    store::SqlStatement link;
     // Titles of a fit length and one H1 each, so that only the links and answers make issues.
     EXPECT_TRUE(page.Prepare(db, "INSERT INTO pages (id, url, depth, turn, event, title, meta_description, h1_count) "
                                  "VALUES (?1, ?2, 0, 1, 1, 'A title of a length search engines show: ' || ?2, "
@@ -86,9 +86,9 @@ TEST(ReportIssues, KindsComeOnceWithTheirSeverityAndABrokenAddressesLinksTogethe
                             {0, "http://a.test/private"},
                             {1, "http://a.test/"}});
     ASSERT_NE(store, nullptr);
-    ASSERT_EQ(app::BuildReportIssues(*store), "");
-    std::vector<app::ReportIssueGroup> groups;
-    ASSERT_TRUE(app::ReadIssueGroups(store->Db(), groups));
+    ASSERT_EQ(store::BuildReportIssues(*store), "");
+    std::vector<store::ReportIssueGroup> groups;
+    ASSERT_TRUE(store::ReadIssueGroups(store->Db(), groups));
     struct Expected {
         audit::IssueKind kind;
         const char* severity;
@@ -109,13 +109,13 @@ TEST(ReportIssues, KindsComeOnceWithTheirSeverityAndABrokenAddressesLinksTogethe
         EXPECT_EQ(groups[i].rows, expected[i].rows);
         EXPECT_EQ(groups[i].pages, expected[i].pages);
     }
-    app::ReportTable table(store->Db(), app::ReportKind::Issues);
+    store::ReportTable table(store->Db(), store::ReportKind::Issues);
     table.OnlyIssue(audit::IssueKind::BrokenLink);
-    std::vector<app::ReportRow> rows;
+    std::vector<store::ReportRow> rows;
     ASSERT_TRUE(table.Rows(0, 10, rows));
     std::vector<std::string> details;
     details.reserve(rows.size());
-    for (const app::ReportRow& row : rows) {
+    for (const store::ReportRow& row : rows) {
         details.push_back(row.cells[1] + " " + row.cells[2] + " " + row.cells[3]);
     }
     EXPECT_EQ(details, (std::vector<std::string>{"http://a.test/ 404 http://a.test/gone error",

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/crawl_store.h"
-#include "app/link_target_table.h"
 #include "export/audit_data.h"
 #include "export/audit_summary.h"
+#include "store/crawl_store.h"
+#include "store/read/link_target_table.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 /// Joins to a link `l` the last fetch `f` of its target, whose outcome is the link's.
 inline constexpr const char* kLinkTargetFetch =
@@ -118,4 +118,4 @@ private:
 /// Why a kept crawl holds no audit ("it was kept without page facts"), or "" when it holds one.
 std::string AuditUnavailable(const CrawlStore& store);
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

@@ -1,6 +1,6 @@
-#include "app/crawl_store.h"
+#include "store/crawl_store.h"
 
-#include "app/crawl_file_check.h"
+#include "store/read/crawl_file_check.h"
 
 #include <array>
 #include <cerrno>
@@ -12,7 +12,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 namespace {
 
@@ -427,4 +427,4 @@ std::string CrawlStore::FailureText(const SqlStatus& status) const {
     return "cannot keep the crawl in " + path_ + ": " + status.message;
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store

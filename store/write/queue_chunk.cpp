@@ -1,9 +1,9 @@
-#include "app/queue_chunk.h"
+#include "store/write/queue_chunk.h"
 
 #include <algorithm>
 #include <cstdint>
 
-namespace vortaxel::app {
+namespace vortaxel::store {
 
 namespace {
 
@@ -57,4 +57,4 @@ bool ChunkReader::Next(std::string_view& entry) {
     return true;
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::store
