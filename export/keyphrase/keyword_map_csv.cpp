@@ -60,8 +60,8 @@ void AppendScore(std::string& text, double score) {
     }
     // to_chars never looks at the locale: a German desktop still gets a point.
     std::array<char, 64> digits{};
-    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), score,
-                                       std::chars_format::fixed, kScoreDecimals);
+    const auto written =
+        std::to_chars(digits.data(), digits.data() + digits.size(), score, std::chars_format::fixed, kScoreDecimals);
     if (written.ec != std::errc()) {
         // Only a score past 10^60 is that long; no ranking gives one.
         text += "0.000";

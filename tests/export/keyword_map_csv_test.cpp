@@ -73,7 +73,8 @@ TEST(KeywordMapCsv, ReportFieldsAreTargetKeyPhrasesAndMetaKeywords) {
         const char* fields;
     } rows[] = {
         {{}, "", ",,,"},
-        {{{"blue widget", "blue widgets", 3}, {"widget", "widget", 1}}, "cheap, widgets",
+        {{{"blue widget", "blue widgets", 3}, {"widget", "widget", 1}},
+         "cheap, widgets",
          ",blue widgets,blue widgets:3.000;widget:1.000,\"cheap, widgets\""},
         // A server's bytes: malformed UTF-8 is replaced, a formula stays data.
         {{{"x", "=cmd", 1}}, "\xff", ",'=cmd,'=cmd:1.000,\xEF\xBF\xBD"},
