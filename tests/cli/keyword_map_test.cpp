@@ -176,6 +176,15 @@ TEST_F(KeywordMap, MapAndClustersFromTheLiveRunEqualThoseReadOffline) {
     EXPECT_TRUE(site_.Targets().empty());
 }
 
+TEST_F(KeywordMap, AuditPageHasAKeywordSectionOnlyWithKeyPhrases) {
+    ASSERT_EQ(RunCli({"--quiet", "--rules", "browser", "--html", Path("plain.html"), U("/")}).code, 0);
+    ASSERT_EQ(RunCli({"--quiet", "--rules", "browser", "--key-phrases", "--html", Path("keyed.html"), U("/")}).code, 0);
+    EXPECT_EQ(ReadFile(Path("plain.html")).find("<section id=\"keywords\">"), std::string::npos);
+    const std::string keyed = ReadFile(Path("keyed.html"));
+    EXPECT_NE(keyed.find("<section id=\"keywords\">"), std::string::npos);
+    EXPECT_NE(Lower(keyed).find("blue widgets"), std::string::npos);
+}
+
 TEST_F(KeywordMap, KeywordFileTakesEachPagesTargetPhrase) {
     const Outcome run =
         RunCli({"--quiet", "--rules", "browser", "--phrases", "keyphrase", "--keywords", Path("k.txt"), U("/")});
