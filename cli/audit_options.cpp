@@ -39,13 +39,27 @@ void DeclareAuditOptions(CLI::App& app, AuditOptions& audit) {
            [&audit](const std::string& v) {
                const auto source = keywords::PhraseSourceNamed(v);
                if (!source) {
-                   throw CLI::ValidationError("--phrases", "takes slug, title, h1 or anchor");
+                   throw CLI::ValidationError("--phrases", "takes slug, title, h1, anchor or keyphrase");
                }
                audit.phrases = *source;
                audit.phrasesGiven = *source != keywords::PhraseSource::Slug;
            },
-           "Keyword phrases from each page's slug (default), title, h1 or anchor texts (not slug: --rules browser)")
+           "Keyword phrases from each page's slug (default), title, h1, anchor texts or target phrase "
+           "(keyphrase); all but slug need --rules browser")
         ->type_name("SOURCE");
+    app.add_flag("--key-phrases", audit.keyPhrases,
+                 "With --rules browser: read each page's text for its key phrases; --report gains the columns "
+                 "target_phrase, key_phrases and meta_keywords");
+    app.add_option_function<std::string>(
+           "--keyphrases", [&audit, file](const std::string& v) { audit.keyphrasesFile = file("--keyphrases", v); },
+           "With --rules browser: write the site's keyword map, its phrases ranked, to FILE (CSV); implies "
+           "--key-phrases")
+        ->type_name("FILE");
+    app.add_option_function<std::string>(
+           "--clusters", [&audit, file](const std::string& v) { audit.clustersFile = file("--clusters", v); },
+           "With --rules browser: write the site's topic clusters, a row per page, to FILE (CSV); implies "
+           "--key-phrases")
+        ->type_name("FILE");
     DeclareFollowOptions(app, audit);
 }
 
@@ -68,6 +82,15 @@ AuditOptionRefusal RefusedAuditOption(const AuditOptions& audit, bool browser) {
     }
     if (audit.checkResources) {
         return {"--check-resources", needsBrowser};
+    }
+    if (audit.keyPhrases) {
+        return {"--key-phrases", needsBrowser};
+    }
+    if (audit.keyphrasesFile) {
+        return {"--keyphrases", needsBrowser};
+    }
+    if (audit.clustersFile) {
+        return {"--clusters", needsBrowser};
     }
     if (audit.phrasesGiven) {
         return {"--phrases", "takes only slug without --rules browser"};

@@ -24,15 +24,26 @@ struct AuditOptions {
     bool sitemaps = false;
     /// Request the site's images, style sheets, icons and scripts for the links file's status column.
     bool checkResources = false;
-    /// Each page's text is read for its key phrases, and kept with the crawl.
+    /// Read each page's text and work out its key phrases (--key-phrases, or implied by an output of them).
     bool keyPhrases = false;
+    /// The site's keyword map as CSV.
+    std::optional<std::string> keyphrasesFile{};
+    /// The site's topic clusters as CSV.
+    std::optional<std::string> clustersFile{};
 
     bool operator==(const AuditOptions&) const = default;
     /// Whether a run must keep its page facts and links on disk for these outputs.
-    bool WantsAudit(bool report) const { return report || linksFile || htmlFile || phrasesGiven; }
+    bool WantsAudit(bool report) const {
+        return report || linksFile || htmlFile || phrasesGiven || keyphrasesFile || clustersFile;
+    }
+    /// Whether the key phrases are asked for, by the switch or by an output that shows them.
+    bool WantsKeyPhrases() const {
+        return keyPhrases || keyphrasesFile || clustersFile || phrases == keywords::PhraseSource::KeyPhrase;
+    }
 };
 
-/// Declares --links, --html, --phrases, --follow-nofollow, --sitemaps and --check-resources.
+/// Declares --links, --html, --phrases, --key-phrases, --keyphrases, --clusters, --follow-nofollow,
+/// --sitemaps and --check-resources.
 void DeclareAuditOptions(CLI::App& app, AuditOptions& audit);
 
 /// An audit option that the rules cannot serve, and why; no option when all of them can be.

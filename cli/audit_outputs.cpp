@@ -4,6 +4,7 @@
 #include "export/audit_page.h"
 #include "export/audit_summary.h"
 #include "export/csv_field.h"
+#include "export/keyphrase/keyword_map_csv.h"
 #include "export/keyword_file.h"
 #include "export/link_report.h"
 #include "export/page_report.h"
@@ -169,12 +170,14 @@ std::string WriteLinks(store::AuditReader& reader, const std::string& path, stor
     return out.Finish();
 }
 
-std::string WriteReport(store::AuditReader& reader, const std::string& path, std::string& readError,
+std::string WriteReport(store::AuditReader& reader, const std::string& path, bool keyPhrases, std::string& readError,
                         store::AuditSummaryCounter* summary) {
     // Written as it grows, like the links file: a large site's report is never held whole.
     PieceWriter out(path);
-    keywords::PageReportBuilder builder(0, kAuditColumns);
-    readError = reader.ForEachRow([&builder, &out, summary](const store::AuditRow& row) {
+    const std::string columns =
+        std::string(kAuditColumns) + (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string());
+    keywords::PageReportBuilder builder(0, columns);
+    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases](const store::AuditRow& row) {
         if (summary != nullptr) {
             summary->Add(row);
         }
@@ -188,7 +191,11 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, std
         base.ms = row.page.elapsedMs;
         base.redirects = row.redirects;
         base.error = keywords::WellFormedUtf8(row.page.error);
-        builder.Add(base, AuditFields(row));
+        std::string fields = AuditFields(row);
+        if (keyPhrases) {
+            keyphrase::AppendReportKeyPhraseFields(fields, row.keyPhrases, row.metaKeywords);
+        }
+        builder.Add(base, fields);
         if (builder.RowCount() % kLinkRowsPerWrite == 0) {
             out.Write(builder.TakeText());
         }
@@ -197,6 +204,50 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, std
         return {};
     }
     out.Write(builder.TakeText());
+    return out.Finish();
+}
+
+/// Each listed page's target phrase, in the found list's order; a page without one gives no line, as a page
+/// without a title does for the title source.
+std::string WriteTargetPhrases(store::AuditReader& reader, const crawl::FoundList& found, const std::string& path) {
+    std::unordered_map<std::string, std::string> targets;
+    const std::string error = reader.ForEachRow([&targets](const store::AuditRow& row) {
+        if (!row.listed || row.keyPhrases.empty()) {
+            return;
+        }
+        // The found list names a page by the address asked for, or by where a redirect led.
+        targets.emplace(row.page.url, row.keyPhrases.front().phrase);
+        if (!row.page.finalUrl.empty()) {
+            targets.emplace(row.page.finalUrl, row.keyPhrases.front().phrase);
+        }
+    });
+    if (!error.empty()) {
+        return error;
+    }
+    keywords::KeywordFileBuilder builder;
+    for (std::size_t i = 0; i < found.Count(); ++i) {
+        if (const auto target = targets.find(std::string(found.Text(i))); target != targets.end()) {
+            builder.AddPhrase(keywords::WellFormedUtf8(target->second));
+        }
+    }
+    const keywords::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
+    return result ? std::string() : result.error;
+}
+
+/// Writes a file of the keyword map row by row: a 100,000-page site's map is a million rows.
+template <typename Rows, typename AppendRow>
+std::string WriteMapFile(const std::string& path, std::string_view header, const Rows& rows, AppendRow appendRow) {
+    PieceWriter out(path);
+    std::string text(header);
+    text += "\r\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        appendRow(text, i, rows[i]);
+        if ((i + 1) % kLinkRowsPerWrite == 0) {
+            out.Write(text);
+            text.clear();
+        }
+    }
+    out.Write(text);
     return out.Finish();
 }
 
@@ -268,7 +319,7 @@ bool WantsAudit(const Options& options) {
 }
 
 AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& options, const crawl::FoundList& found,
-                                    std::optional<std::chrono::milliseconds> took) {
+                                    std::optional<std::chrono::milliseconds> took, const app::KeywordMap* map) {
     AuditWriteOutcome outcome;
     if (const std::string unavailable = store::AuditUnavailable(store); !unavailable.empty()) {
         outcome.failures.push_back(unavailable);
@@ -296,12 +347,29 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
     if (!reader.InlinksCounted() || phrasesLookUp || options.audit.htmlFile) {
         reader.IndexLinks();
     }
-    if (options.keywordsFile) {
+    if (options.keywordsFile && options.audit.phrases == keywords::PhraseSource::KeyPhrase) {
+        note(*options.keywordsFile, WriteTargetPhrases(reader, found, *options.keywordsFile));
+    } else if (options.keywordsFile) {
         note(*options.keywordsFile, WriteKeywords(store, options.audit.phrases, found, *options.keywordsFile));
+    }
+    if (map != nullptr && options.audit.keyphrasesFile) {
+        note(*options.audit.keyphrasesFile,
+             WriteMapFile(*options.audit.keyphrasesFile, keyphrase::kKeywordMapHeader, map->phrases,
+                          [](std::string& text, std::size_t, const keyphrase::SitePhrase& phrase) {
+                              keyphrase::AppendKeywordMapRow(text, phrase);
+                          }));
+    }
+    if (map != nullptr && options.audit.clustersFile) {
+        note(*options.audit.clustersFile,
+             WriteMapFile(*options.audit.clustersFile, keyphrase::kClustersHeader, map->clusters,
+                          [](std::string& text, std::size_t index, const keyphrase::Cluster& cluster) {
+                              keyphrase::AppendClusterRows(text, index + 1, cluster);
+                          }));
     }
     if (options.reportFile) {
         std::string readError;
-        note(*options.reportFile, WriteReport(reader, *options.reportFile, readError, counter ? &*counter : nullptr));
+        note(*options.reportFile, WriteReport(reader, *options.reportFile, options.audit.keyPhrases, readError,
+                                              counter ? &*counter : nullptr));
         if (!readError.empty()) {
             outcome.failures.push_back(readError);
             // Counted from part of the rows, the summary would be wrong: it reads them again.
@@ -317,6 +385,9 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         if (std::string error = reader.Load(data, audit::kAuditPageMostLinks); !error.empty()) {
             outcome.failures.push_back(error);
             return outcome;
+        }
+        if (map != nullptr) {
+            data.keywords = audit::KeywordSection{map->phrases, map->clusters, std::nullopt, {}, {}};
         }
         data.meta.durationKnown = took.has_value();
         data.meta.durationMs = took ? static_cast<std::uint64_t>(took->count()) : 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/key_phrase_pass.h"
 #include "cli/options.h"
 #include "crawl/found_list.h"
 #include "store/crawl_store.h"
@@ -46,8 +47,10 @@ struct AuditWriteOutcome {
 /// Writes the outputs the options ask for from the audit kept in `store`: the per-page report with
 /// its audit columns, the links file, the audit page and the keyword file (phrases by `found`'s
 /// order), and the summary's text.
-/// `took` is how long the crawl took, when this run made it.
+/// `took` is how long the crawl took, when this run made it; `map` the site's keyword map, when key phrases
+/// were worked out, for the keyword map's files and the audit page's keyword section.
 AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& options, const crawl::FoundList& found,
-                                    std::optional<std::chrono::milliseconds> took = std::nullopt);
+                                    std::optional<std::chrono::milliseconds> took = std::nullopt,
+                                    const app::KeywordMap* map = nullptr);
 
 } // namespace vortaxel::cli

@@ -91,10 +91,20 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
     options.audit.followNofollow = kept.followNofollow;
     options.audit.sitemaps = kept.sitemaps;
     options.audit.checkResources = kept.checkResources;
+    // Asked for by an output of them as well as by the switch: see ParseOptions.
+    const bool keyPhrasesWanted = options.audit.keyPhrases;
     options.audit.keyPhrases = kept.keyPhrases;
     if (const AuditOptionRefusal refused = RefusedAuditOption(options.audit, kept.rules == RuleSet::Browser);
         refused.option != nullptr) {
         return std::string(refused.option) + ": " + refused.reason + " (" + crawl + " follows classic rules)";
+    }
+    if (keyPhrasesWanted && !kept.keyPhrases) {
+        const char* asking = Given(given, "--keyphrases") ? "--keyphrases"
+                             : Given(given, "--clusters") ? "--clusters"
+                             : Given(given, "--phrases")  ? "--phrases"
+                                                          : "--key-phrases";
+        return std::string(asking) + ": " + crawl + " kept no text to find key phrases in: it was made without " +
+               "key phrases (crawl it again with --key-phrases)";
     }
     if (!Given(given, "--delay")) {
         options.delay = kept.delay;

@@ -1,3 +1,4 @@
+#include "app/key_phrase_pass.h"
 #include "app/run_controller.h"
 #include "cli/audit_outputs.h"
 #include "cli/checked_output.h"
@@ -12,9 +13,11 @@
 #include "cli/standard_streams.h"
 #include "crawl/found_list.h"
 #include "crawl/start_text.h"
+#include "export/keyphrase/keyword_map_csv.h"
 #include "store/crawl_store.h"
 #include "store/read/crawl_compare.h"
 #include "store/read/kept_crawl.h"
+#include "store/read/key_phrase_queries.h"
 #include "web/address_login.h"
 
 #include <chrono>
@@ -22,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -51,13 +55,19 @@ public:
     int Run(cli::InterruptWatcher& interrupts);
 
 private:
-    bool ReadsKeptCrawlOnly() const { return options_.offline || options_.compareFile.has_value(); }
+    bool ReadsKeptCrawlOnly() const {
+        return options_.offline || options_.compareFile.has_value() || options_.gapFile.has_value();
+    }
     /// Readies the start address of a new crawl; false, having told the user, when there is none.
     bool PrepareStart();
     /// Opens the crawl database the options name, if any, and fits the options to the crawl it keeps.
     /// Returns why it cannot be used; nothing is requested before this.
     std::string OpenDatabase();
     int Compare();
+    int Gap();
+    /// Works out the keyword map of the crawl when its key phrases are asked for; false, having told the
+    /// user, when it cannot.
+    bool WorkOutKeywordMap();
     int Offline();
     int Crawl(cli::InterruptWatcher& interrupts);
     static cli::CliCrawlHost::Streams StreamsFor(const cli::Options& options, cli::CheckedOutput& output);
@@ -76,6 +86,7 @@ private:
     // How long this run's crawl took, for the audit page; a kept crawl read back does not keep it.
     std::optional<std::chrono::milliseconds> crawlTook_;
     std::unique_ptr<store::CrawlStore> store_;
+    std::optional<app::KeywordMap> keywordMap_;
     std::string startText_;
     std::optional<web::OriginLogin> login_;
     /// Written as the run goes, so a crawl of millions of pages never holds its report whole.
@@ -94,6 +105,9 @@ int Session::Run(cli::InterruptWatcher& interrupts) {
     }
     if (options_.compareFile) {
         return Compare();
+    }
+    if (options_.gapFile) {
+        return Gap();
     }
     return options_.offline ? Offline() : Crawl(interrupts);
 }
@@ -145,6 +159,62 @@ int Session::Compare() {
     return WriteOutputs(crawl::FoundList(), error);
 }
 
+/// Whether two paths name one file, whatever their spelling (a link, "./", another case on some systems).
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+int Session::Gap() {
+    const std::string& mineFile = *options_.gapFile;
+    if (SameFile(*options_.dbFile, mineFile)) {
+        return Fail("--gap: " + mineFile + " is the same file as the --db FILE: give the crawl of another site",
+                    kExitUsage);
+    }
+    std::string error;
+    const auto mine = store::CrawlStore::Open(mineFile, store::CrawlStore::Access::Read, error);
+    if (!mine) {
+        return Fail("--gap: " + error, kExitUsage);
+    }
+    // Both are checked before either map is worked out: a refusal comes at once, whatever the sites' size.
+    for (const auto& [store, path] : {std::pair{store_.get(), *options_.dbFile}, std::pair{mine.get(), mineFile}}) {
+        if (const std::string unavailable = store::KeptTextUnavailable(*store); !unavailable.empty()) {
+            return Fail("--gap: " + path + ": " + unavailable + " (crawl it with --rules browser --key-phrases)",
+                        kExitUsage);
+        }
+    }
+    keywordMap_ = app::WorkOutKeywordMap(*store_, error);
+    if (!keywordMap_) {
+        return Fail(error, kExitFailure);
+    }
+    const std::optional<app::KeywordMap> mineMap = app::WorkOutKeywordMap(*mine, error);
+    if (!mineMap) {
+        return Fail(error, kExitFailure);
+    }
+    output_.WriteLine(std::string(keyphrase::kKeywordGapHeader));
+    for (const keyphrase::GapRow& row : keyphrase::KeywordGap(keywordMap_->phrases, mineMap->phrases)) {
+        output_.WriteLine(keyphrase::KeywordGapLine(row));
+    }
+    return WriteOutputs(crawl::FoundList(), {});
+}
+
+bool Session::WorkOutKeywordMap() {
+    // A new crawl works its map out whatever it writes, so that the file it is kept in holds its key phrases.
+    const bool wanted = cli::WantsAudit(options_) || (!ReadsKeptCrawlOnly() && !options_.compareFile);
+    if (keywordMap_ || !store_ || !options_.audit.keyPhrases || options_.rules != crawl::RuleSet::Browser || !wanted) {
+        return true;
+    }
+    std::string error;
+    keywordMap_ = app::WorkOutKeywordMap(*store_, error);
+    if (!keywordMap_) {
+        host_.Say(error);
+        return false;
+    }
+    return true;
+}
+
 bool Session::OpenReport() {
     if (!options_.reportFile) {
         return true;
@@ -191,7 +261,8 @@ app::RunSetup Session::Setup() const {
     setup.limits.followNofollow = options_.audit.followNofollow;
     setup.limits.sitemaps = options_.audit.sitemaps;
     setup.limits.checkResources = options_.audit.checkResources;
-    setup.limits.keyPhrases = options_.audit.keyPhrases;
+    // Read for nothing unless a file keeps what it finds.
+    setup.limits.keyPhrases = options_.audit.keyPhrases && store_ != nullptr;
     if (options_.audit.sitemaps) {
         // Files fetched whole are cut here: room for a large sitemap, and a bound on a hostile one.
         setup.fetch.wholeBodyBytes = kSitemapFileBytes;
@@ -285,8 +356,12 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
 
 int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stopReason) {
     int exitCode = kExitOk;
+    if (!WorkOutKeywordMap()) {
+        exitCode = kExitFailure;
+    }
     if (store_ && cli::WantsAudit(options_)) {
-        const cli::AuditWriteOutcome audit = cli::WriteAuditOutputs(*store_, options_, found, crawlTook_);
+        const cli::AuditWriteOutcome audit =
+            cli::WriteAuditOutputs(*store_, options_, found, crawlTook_, keywordMap_ ? &*keywordMap_ : nullptr);
         for (const std::string& failure : audit.failures) {
             host_.Say(failure);
             exitCode = kExitFailure;

@@ -101,22 +101,30 @@ void Declare(CLI::App& app, Options& o) {
     app.add_flag("--offline", o.offline, "Print and export the crawl kept in the --db FILE, with no request");
     value("--compare", "OLD", "Print what changed from the crawl kept in OLD to the one in the --db FILE",
           [&o](const std::string& v) { o.compareFile = FileName("--compare", v); });
+    value("--gap", "MINE",
+          "Print the keyword gap between the site kept in the --db FILE (theirs) and the one kept in MINE (CSV)",
+          [&o](const std::string& v) { o.gapFile = FileName("--gap", v); });
     DeclareAuditOptions(app, o.audit);
 }
 
 /// What the options mean together; the parser sees each alone.
 void CheckTogether(const Options& o, const CLI::App& app) {
     if (!o.dbFile) {
-        for (const char* name : {"--resume", "--offline", "--compare"}) {
+        for (const char* name : {"--resume", "--offline", "--compare", "--gap"}) {
             if (app.count(name) != 0) {
                 Refuse(name, "needs --db FILE");
             }
         }
     }
-    if (o.resume && (o.offline || o.compareFile)) {
-        Refuse("--resume", o.offline ? "cannot go with --offline" : "cannot go with --compare");
+    if (o.resume && (o.offline || o.compareFile || o.gapFile)) {
+        Refuse("--resume", o.offline       ? "cannot go with --offline"
+                           : o.compareFile ? "cannot go with --compare"
+                                           : "cannot go with --gap");
     }
-    const bool keptOnly = o.resume || o.offline || o.compareFile;
+    if (o.gapFile && o.compareFile) {
+        Refuse("--gap", "cannot go with --compare");
+    }
+    const bool keptOnly = o.resume || o.offline || o.compareFile || o.gapFile;
     CheckAuditOptions(o.audit, o.rules == RuleSet::Browser, keptOnly);
     if (!keptOnly && app.count("URL") == 0) {
         throw CLI::RequiredError("URL");
@@ -155,6 +163,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     try {
         app.parse(reversed);
         CheckTogether(options, app);
+        // An output of the key phrases asks for them as the switch does, and a kept crawl keeps them so.
+        options.audit.keyPhrases = options.audit.WantsKeyPhrases();
     } catch (const CLI::CallForHelp&) {
         return {std::nullopt, {}, app.help()};
     } catch (const CLI::CallForVersion& version) {

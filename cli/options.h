@@ -50,6 +50,8 @@ struct Options {
     bool offline = false;
     /// An older crawl database of the same site to compare dbFile's crawl with.
     std::optional<std::string> compareFile{};
+    /// Another site's crawl database (mine) to set against dbFile's (theirs) for the keyword gap.
+    std::optional<std::string> gapFile{};
     /// The audit outputs of a browser-rules crawl.
     AuditOptions audit{};
 

@@ -73,6 +73,9 @@ std::optional<PhraseSource> PhraseSourceNamed(std::string_view name) {
     if (web::EqualsIgnoreCase(name, "anchor")) {
         return PhraseSource::Anchor;
     }
+    if (web::EqualsIgnoreCase(name, "keyphrase")) {
+        return PhraseSource::KeyPhrase;
+    }
     return std::nullopt;
 }
 

@@ -7,10 +7,11 @@
 
 namespace vortaxel::keywords {
 
-/// Where a page's keyword phrase comes from. Slug is the classic one (MakeKeywordPhrase).
-enum class PhraseSource { Slug, Title, H1, Anchor };
+/// Where a page's keyword phrase comes from. Slug is the classic one (MakeKeywordPhrase); KeyPhrase is the
+/// page's target phrase, the first of its ranked key phrases.
+enum class PhraseSource { Slug, Title, H1, Anchor, KeyPhrase };
 
-/// "slug", "title", "h1" or "anchor" (as typed, any ASCII case); nothing for anything else.
+/// "slug", "title", "h1", "anchor" or "keyphrase" (as typed, any ASCII case); nothing for anything else.
 std::optional<PhraseSource> PhraseSourceNamed(std::string_view name);
 
 /// The phrase of a page text (its first H1, or a title on its own), cleaned as CleanTextPhrase cleans a

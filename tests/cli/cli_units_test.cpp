@@ -78,6 +78,20 @@ TEST(ParseOptions, AcceptsEveryDocumentedForm) {
         {{"--db", "c.db", "--resume"}, {.dbFile = "c.db", .resume = true}},
         {{"--db", "c.db", "--offline"}, {.dbFile = "c.db", .offline = true}},
         {{"--db", "new.db", "--compare", "old.db"}, {.dbFile = "new.db", .compareFile = "old.db"}},
+        {{"--db", "theirs.db", "--gap", "mine.db"}, {.dbFile = "theirs.db", .gapFile = "mine.db"}},
+        // A kept crawl's rules are known only once it is open: the audit options wait for it.
+        {{"--db", "t.db", "--gap", "m.db", "--key-phrases"},
+         {.dbFile = "t.db", .gapFile = "m.db", .audit = {.keyPhrases = true}}},
+        {{"--rules", "browser", "--key-phrases", "x"},
+         {.url = "x", .rules = RuleSet::Browser, .audit = {.keyPhrases = true}}},
+        {{"--rules", "browser", "--keyphrases", "m.csv", "--clusters", "c.csv", "x"},
+         {.url = "x",
+          .rules = RuleSet::Browser,
+          .audit = {.keyPhrases = true, .keyphrasesFile = "m.csv", .clustersFile = "c.csv"}}},
+        {{"--rules", "browser", "--phrases", "keyphrase", "x"},
+         {.url = "x",
+          .rules = RuleSet::Browser,
+          .audit = {.phrases = keywords::PhraseSource::KeyPhrase, .phrasesGiven = true, .keyPhrases = true}}},
     };
     for (const auto& row : rows) {
         const ParsedOptions parsed = ParseOptions(row.args);
@@ -133,6 +147,16 @@ TEST(ParseOptions, RefusesMalformedCommandLinesNamingTheFault) {
         {{"--db", "c.db"}, "URL"},
         {{"--db", "c.db", "--resume", "--offline"}, "--resume"},
         {{"--db", "c.db", "--resume", "--compare", "o.db"}, "--resume"},
+        {{"--gap", "mine.db"}, "--gap"},
+        {{"--db", "t.db", "--gap", ""}, "--gap"},
+        {{"--db", "t.db", "--resume", "--gap", "m.db"}, "--resume"},
+        {{"--db", "t.db", "--compare", "o.db", "--gap", "m.db"}, "--gap"},
+        {{"--key-phrases", "a"}, "--key-phrases: needs --rules browser"},
+        {{"--keyphrases", "m.csv", "a"}, "--keyphrases: needs --rules browser"},
+        {{"--clusters", "c.csv", "a"}, "--clusters: needs --rules browser"},
+        {{"--phrases", "keyphrase", "a"}, "--phrases"},
+        {{"--rules", "browser", "--keyphrases", "", "a"}, "--keyphrases"},
+        {{"--rules", "browser", "--clusters", "", "a"}, "--clusters"},
     };
     for (const auto& row : rows) {
         const ParsedOptions parsed = ParseOptions(row.args);
@@ -149,7 +173,8 @@ TEST(ParseOptions, HelpAndVersionReplyInsteadOfRunning) {
         const ParsedOptions parsed = ParseOptions(args);
         EXPECT_FALSE(parsed.options.has_value());
         for (const char* name : {"URL", "--max-pages", "--parallel", "--keywords", "--quiet", "--rules", "--max-memory",
-                                 "--report", "--robots", "--delay", "--ca-file", "--version", "Exit status"}) {
+                                 "--report", "--robots", "--delay", "--ca-file", "--version", "--key-phrases",
+                                 "--keyphrases", "--clusters", "--gap", "keyphrase", "Exit status"}) {
             EXPECT_NE(parsed.reply.find(name), std::string::npos) << Joined(args) << " lacks " << name;
         }
     }

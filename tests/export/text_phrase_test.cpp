@@ -70,6 +70,8 @@ TEST(PhraseSourceTest, NamesAreTheOptionValues) {
     EXPECT_EQ(PhraseSourceNamed("Title"), PhraseSource::Title);
     EXPECT_EQ(PhraseSourceNamed("H1"), PhraseSource::H1);
     EXPECT_EQ(PhraseSourceNamed("anchor"), PhraseSource::Anchor);
+    EXPECT_EQ(PhraseSourceNamed("KeyPhrase"), PhraseSource::KeyPhrase);
+    EXPECT_EQ(PhraseSourceNamed("key phrase"), std::nullopt);
     EXPECT_EQ(PhraseSourceNamed("h2"), std::nullopt);
     EXPECT_EQ(PhraseSourceNamed(""), std::nullopt);
 }
