@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/keyphrase/rank_weights.h"
 #include "text/page_terms.h"
 
 #include <cstddef>
@@ -29,8 +30,35 @@ using PagesHolding = std::function<std::uint32_t(std::string_view key)>;
 /// merged with those of its inlink anchors and slug (zones Anchor and Slug); `pagesHolding` and `sitePages`
 /// tell how specific a key is to the page: one that stands on most of the site's pages is template, not a
 /// target. The score is a plain function of these counts, so the same input always ranks the same.
+///
+/// With c_z a candidate's count in zone z, N = max(sitePages, 1) and df = pagesHolding(key) clamped to [1, N]:
+///
+///     score = E * I * P * S * C * L
+///     E = sum over zones with c_z > 0 of w_z * (1 + ln c_z)     where it stands, how often (log-damped)
+///     I = ln((N + 1) / df) ^ specificity                        how specific it is to the page in the site
+///     P = 1 + position / (1 + ln(1 + firstWord / 10))           an early first use (YAKE's position)
+///     S = 1 + spread * (lastWord - firstWord) / pageWords       use all over the page (YAKE's spread)
+///     C = 1 + casing * min(1, capitalised / own)                capitalised inside sentences (YAKE's casing)
+///     L = 1 + perExtraWord * (words - 1)                        a longer phrase against its own words
+///
+/// where `own` counts the occurrences in the page's own text (Title to Body) and pageWords is the highest
+/// lastWord of the page's candidates plus one; a phrase only anchors or the slug hold has P = S = 1. The
+/// weights are RankWeights' (zone: Title 4, H1 3, Heading 2, Description 1.5, ImageAlt 1, Body 1, Anchor
+/// 2.5, Slug 1.5). A key held by more than templateShare (a half) of the pages of a site of templateMinPages
+/// (20) pages or more is template and never ranked. YAKE's relatedness to the words around a term needs
+/// the text itself; I stands in for it, as a word used everywhere is what relatedness finds.
+///
+/// Longer phrases compete with the words they contain: L lifts them, and where a phrase adds nothing to
+/// another (its count is no higher in any zone, so it never stands apart from it), only one of the two
+/// is kept: the shorter one contained in a higher-ranked longer one is dropped, and a longer one that
+/// holds a higher-ranked shorter one takes its place and its score ("aggregate function" for "aggregate"
+/// when "aggregate" is only ever said in "aggregate function"). Ties: the key in byte order.
 std::vector<KeyPhrase> RankKeyPhrases(std::span<const text::Candidate> candidates, const PagesHolding& pagesHolding,
                                       std::uint32_t sitePages, std::size_t top = kKeyPhrasesPerPage);
+
+/// The same with other constants, for measuring them.
+std::vector<KeyPhrase> RankKeyPhrases(std::span<const text::Candidate> candidates, const PagesHolding& pagesHolding,
+                                      std::uint32_t sitePages, std::size_t top, const RankWeights& weights);
 
 /// Sums the counts of candidates with the same key (first and last word: the lowest and the highest;
 /// surface: the first list's), so the anchor and slug candidates join the page's.

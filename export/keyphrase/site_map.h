@@ -2,6 +2,7 @@
 
 #include "export/keyphrase/key_phrases.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <span>
@@ -42,6 +43,12 @@ struct MappedPage {
 
 /// Gathers pages one at a time into the site's map; what it holds is bounded by the pages' key phrases
 /// (at most kKeyPhrasesPerPage each), never by every phrase ever seen.
+///
+/// A key's site score is the sum of its page scores over the pages where it is a key phrase: a phrase
+/// many pages stand for outranks one a single page holds strongly, as a site's topic is what it says
+/// often and well. Its best page is the one where it scores highest (ties: the address in byte order),
+/// its competing pages the other pages whose target phrase it is (in byte order), its spelling and
+/// language the most frequent (ties: byte order).
 class SiteMapBuilder {
 public:
     void Add(const MappedPage& page);
@@ -53,6 +60,7 @@ private:
         SitePhrase row;
         std::map<std::string, std::uint32_t> spellings;
         double bestScore = -1;
+        std::map<std::string, std::uint32_t> langs;
     };
     std::map<std::string, Entry, std::less<>> entries_;
 };
@@ -72,8 +80,21 @@ struct ClusterPage {
     std::vector<std::string> linksTo;
 };
 
-/// Pages grouped by the key phrases they share (the rule, its threshold and why are in the definition's comment),
-/// largest cluster first; pages that share with none are left out.
+/// The least overlap of two pages' key sets that joins them into one cluster, and how many pages a key may
+/// be held by and still find pairs (see ClusterPages).
+inline constexpr double kClusterJaccard = 0.3;
+inline constexpr std::size_t kClusterKeyPages = 100;
+
+/// Pages grouped by the key phrases they share, largest cluster first (ties: name, then first page, byte
+/// order); pages that share with none are left out. Single link: two pages join when their key sets
+/// (at most kKeyPhrasesPerPage keys each) overlap by a Jaccard index of at least kClusterJaccard, and a
+/// cluster is what such links connect. At 0.3, two full top-10 sets join when they share 5 keys (5/15),
+/// not 4 (4/16): pages that share half their topics, not a word or two of their navigation. Pairs are
+/// found through an index from key to pages, so time grows with the pages, not their square; a key held
+/// by more than kClusterKeyPages pages finds no pairs (it is a site-wide theme, and its postings would
+/// cost their square), though it still counts in the Jaccard index of pairs found by rarer keys. A
+/// cluster's name is the phrase whose scores over its pages sum highest; its hub the page most of its
+/// other pages link to (ties: byte order); its pages in byte order.
 std::vector<Cluster> ClusterPages(std::span<const ClusterPage> pages);
 
 /// One row of the keyword gap between two sites' maps.
@@ -87,7 +108,10 @@ struct GapRow {
     std::string myBestPage;
 };
 
-/// Every phrase of either map, ranked by what you are missing first.
+/// Every phrase of either map, matched by key, ranked by what you are missing first: the gap rows by
+/// their score, then the shared rows by how far theirs is above mine (theirs - mine, highest first: where
+/// they are strongest against you), then what only you have, by your score; ties by phrase and key in
+/// byte order. A row shows their spelling where they have the key. Scores are each site's own, not scaled.
 std::vector<GapRow> KeywordGap(std::span<const SitePhrase> theirs, std::span<const SitePhrase> mine);
 
 } // namespace vortaxel::keyphrase

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "text/text_block.h"
+
+#include <array>
+#include <cstdint>
+
+namespace vortaxel::keyphrase {
+
+/// The constants of the key phrase score (the formula is at RankKeyPhrases). The defaults are what the
+/// product uses; the offline evaluation passes others to measure them.
+struct RankWeights {
+    /// Per zone, in text::Zone's order: Title, H1, Heading, Description, ImageAlt, Body, Anchor, Slug.
+    std::array<double, text::kZoneCount> zone{4.0, 3.0, 2.0, 1.5, 1.0, 1.0, 2.5, 1.5};
+    /// How much an early first occurrence lifts a phrase (YAKE's position).
+    double position = 0.5;
+    /// How much occurrences spread over the page lift it (YAKE's sentence spread).
+    double spread = 0.5;
+    /// How much capitalised use inside sentences lifts it (YAKE's casing: names and acronyms).
+    double casing = 0.3;
+    /// What each word beyond the first adds, so that a phrase competes with the words it is made of.
+    double perExtraWord = 0.3;
+    /// The same for a phrase that only the running text holds (body, image alt, description): a run of
+    /// words no heading, title, anchor or slug names is more often a chance wording than a term.
+    double perExtraWordInText = 0.3;
+    /// The power of the specificity factor: 0 ignores the site, 1 is plain inverse document frequency.
+    double specificity = 1.0;
+    /// Added to the pages holding a key (and to the site's), so a phrase on one page is not worth far more
+    /// than one on a few: a phrase that only one page says once or twice is as often a chance wording.
+    double holdingSmoothing = 0.0;
+    /// A key on more than this share of the site's pages is template and never a key phrase ...
+    double templateShare = 0.5;
+    /// ... once the site has at least this many pages (on fewer, a share says little).
+    std::uint32_t templateMinPages = 20;
+};
+
+} // namespace vortaxel::keyphrase
