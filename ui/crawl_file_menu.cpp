@@ -90,12 +90,14 @@ void frmMain::BuildFileMenu() {
     mnuSaveCrawlAs_ = AddEntry(*mnuFile, "&Save Crawl As...", "mnuSaveCrawlAs");
     mnuContinue_ = AddEntry(*mnuFile, "&Continue", "mnuContinue");
     mnuSaveAuditPage_ = AddEntry(*mnuFile, "Save &Audit Page...", "mnuSaveAuditPage");
+    mnuCompareKeywords_ = AddEntry(*mnuFile, "Compare &Keywords With...", "mnuCompareKeywords");
     // A greyed entry says why in its tooltip.
     mnuFile->setToolTipsVisible(true);
     connect(mnuOpenCrawl_, &QAction::triggered, this, &frmMain::mnuOpenCrawl_Click);
     connect(mnuSaveCrawlAs_, &QAction::triggered, this, &frmMain::mnuSaveCrawlAs_Click);
     connect(mnuContinue_, &QAction::triggered, this, &frmMain::mnuContinue_Click);
     connect(mnuSaveAuditPage_, &QAction::triggered, this, &frmMain::mnuSaveAuditPage_Click);
+    connect(mnuCompareKeywords_, &QAction::triggered, this, &frmMain::mnuCompareKeywords_Click);
     UpdateFileMenu();
 }
 
@@ -108,6 +110,7 @@ void frmMain::UpdateFileMenu() {
     const std::string noAudit = NoAuditReason();
     mnuSaveAuditPage_->setEnabled(kept && noAudit.empty());
     mnuSaveAuditPage_->setToolTip(QString::fromStdString(noAudit));
+    mnuCompareKeywords_->setEnabled(kept);
     if (mnuReport_ != nullptr) {
         mnuReport_->setEnabled(store_ != nullptr);
     }

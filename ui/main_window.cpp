@@ -7,6 +7,7 @@
 #include "export/keyword_export.h"
 #include "fonts.h"
 #include "found_list_model.h"
+#include "keyword_gap_window.h"
 #include "muted_entry_delegate.h"
 #include "report_window.h"
 #include "shown_text.h"
