@@ -49,6 +49,9 @@ public:
     /// (crawl::ResolveLinksAhead): for a crawl being kept, whose writer takes every link resolved. A plain
     /// run resolves only the links it follows, as it queues them, and leaves the readers to reading.
     void ResolveLinksAhead(bool resolve) { resolveLinks_ = resolve; }
+    /// With `analyse`, the thread that reads a page also reads its text and works out its phrase
+    /// candidates (crawl::PageRead::terms): for a run that keeps key phrases.
+    void AnalyseText(bool analyse) { analyseText_ = analyse; }
 
     crawl::FetchedPage Fetch(const std::string& url) override;
     crawl::FetchedPage FetchWhole(const std::string& url) override {
@@ -63,6 +66,7 @@ private:
 
     net::Fetcher& fetcher_;
     bool resolveLinks_ = false;
+    bool analyseText_ = false;
     std::unique_ptr<PageReadPool> pool_;
     /// Reads of pages fetched and not yet handed out; the oldest are forgotten past a bound, as pages
     /// fetched ahead may be dropped unasked.

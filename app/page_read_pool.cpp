@@ -26,14 +26,20 @@ PageReadPool::~PageReadPool() {
     }
 }
 
-std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, std::string address) {
-    std::packaged_task<Read(crawl::PageIdentityCache&)> task(
-        [html = std::move(html), address = std::move(address)](crawl::PageIdentityCache& identities) {
-            auto read = std::make_shared<crawl::PageRead>(crawl::ReadPage(html));
+std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, std::string address, bool analyseText) {
+    std::packaged_task<Read(WorkerState&)> task(
+        [html = std::move(html), address = std::move(address), analyseText](WorkerState& worker) {
+            auto read = std::make_shared<crawl::PageRead>(crawl::ReadPage(html, crawl::ReadLimitsFor(analyseText)));
             // Links under a long base are resolved where they are used, one at a time: resolved here, all
             // of them would be held at once, each as long as the base.
             if (!address.empty() && crawl::LinkBase(address, read->facts).size() <= crawl::kMaxCachedBaseBytes) {
-                crawl::ResolveLinksAhead(*read, address, identities);
+                crawl::ResolveLinksAhead(*read, address, worker.identities);
+            }
+            if (analyseText) {
+                if (!worker.analyser) {
+                    worker.analyser.emplace();
+                }
+                read->terms = worker.analyser->Analyse(read->text, read->facts.lang);
             }
             return Read(std::move(read));
         });
@@ -48,9 +54,9 @@ std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, st
 
 void PageReadPool::Work() {
     // Each worker remembers the identities it resolved, as the run's thread does.
-    crawl::PageIdentityCache identities;
+    WorkerState state;
     for (;;) {
-        std::packaged_task<Read(crawl::PageIdentityCache&)> task;
+        std::packaged_task<Read(WorkerState&)> task;
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
@@ -60,7 +66,7 @@ void PageReadPool::Work() {
             task = std::move(tasks_.front());
             tasks_.pop_front();
         }
-        task(identities);
+        task(state);
     }
 }
 

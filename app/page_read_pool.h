@@ -2,6 +2,7 @@
 
 #include "crawl/page/page_address.h"
 #include "crawl/page/page_reader.h"
+#include "text/text_analyser.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,15 +34,23 @@ public:
     PageReadPool& operator=(PageReadPool&&) = delete;
 
     /// The read of `html`, to come; with its links resolved ahead when `address`, the page's identity,
-    /// is given.
-    std::shared_future<Read> Submit(std::string html, std::string address = {});
+    /// is given, and with its text read and analysed (PageRead::terms) when `analyseText`.
+    std::shared_future<Read> Submit(std::string html, std::string address = {}, bool analyseText = false);
 
 private:
+    /// What a worker keeps from one page to the next.
+    struct WorkerState {
+        crawl::PageIdentityCache identities;
+        // Made at the first page that asks for it: its stemmers and break iterators are worth keeping,
+        // and a run that reads no text never pays for them.
+        std::optional<text::TextAnalyser> analyser;
+    };
+
     void Work();
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::packaged_task<Read(crawl::PageIdentityCache&)>> tasks_;
+    std::deque<std::packaged_task<Read(WorkerState&)>> tasks_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

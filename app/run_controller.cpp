@@ -94,9 +94,8 @@ void RunController::MakeFetcher(const RunSetup& setup) {
     fetcher_.reset();
     fetcher_ = std::make_unique<net::Fetcher>(
         FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), setup.parallel);
-    netPages_ = std::make_unique<NetPageFetcher>(*fetcher_, setup.rules == crawl::RuleSet::Browser);
-    pages_.to = netPages_.get();
     fetcherSetup_ = setup;
+    MakeNetPages();
     WireWait();
     // Fetching ahead changes when the engine's next pages are fetched, never which.
     fetcher_->SetAheadList(
@@ -144,7 +143,14 @@ void RunController::DropAhead() {
     fetcher_->DropAhead();
     // Reads of dropped pages must not stand in for a later fetch of the same address.
     netPages_.reset();
+    MakeNetPages();
+}
+
+void RunController::MakeNetPages() {
     netPages_ = std::make_unique<NetPageFetcher>(*fetcher_, fetcherSetup_.rules == crawl::RuleSet::Browser);
+    // A fetcher made between the turns of a run reads its pages as the one before did.
+    netPages_->ResolveLinksAhead(resolveAhead_);
+    netPages_->AnalyseText(analyseText_);
     pages_.to = netPages_.get();
 }
 
@@ -174,8 +180,11 @@ crawl::RunEnd RunController::Run(const std::string& startText, bool resume) {
     if (resume && store_ != nullptr && store_->Progress().turns > 0) {
         kept.emplace(*store_);
     }
+    resolveAhead_ = recorder_ != nullptr;
+    analyseText_ = rules_ == crawl::RuleSet::Browser && engine_.Limits().keyPhrases;
     if (netPages_) {
-        netPages_->ResolveLinksAhead(recorder_ != nullptr);
+        netPages_->ResolveLinksAhead(resolveAhead_);
+        netPages_->AnalyseText(analyseText_);
     }
     const crawl::RunEnd end = engine_.Run(startText, rules_, kept ? &*kept : nullptr);
     if (kept && !kept->Error().empty()) {

@@ -145,10 +145,14 @@ private:
     };
 
     void MakeFetcher(const RunSetup& setup);
+    void MakeNetPages();
     void WireWait();
 
     std::unique_ptr<net::Fetcher> fetcher_;
     std::unique_ptr<NetPageFetcher> netPages_;
+    // How the net fetcher reads pages for the run in progress.
+    bool resolveAhead_ = false;
+    bool analyseText_ = false;
     CurrentPages pages_;
     RunSetup fetcherSetup_;
     ListenerFan fan_;

@@ -24,6 +24,8 @@ struct AuditOptions {
     bool sitemaps = false;
     /// Request the site's images, style sheets, icons and scripts for the links file's status column.
     bool checkResources = false;
+    /// Each page's text is read for its key phrases, and kept with the crawl.
+    bool keyPhrases = false;
 
     bool operator==(const AuditOptions&) const = default;
     /// Whether a run must keep its page facts and links on disk for these outputs.

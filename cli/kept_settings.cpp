@@ -40,6 +40,7 @@ store::CrawlSettings SettingsOf(const Options& options, const std::string& start
     settings.followNofollow = options.audit.followNofollow;
     settings.sitemaps = options.audit.sitemaps;
     settings.checkResources = options.audit.checkResources;
+    settings.keyPhrases = options.audit.keyPhrases;
     return settings;
 }
 
@@ -76,6 +77,7 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
         {"--follow-nofollow", options.audit.followNofollow, kept.followNofollow, "does not follow nofollow links"},
         {"--sitemaps", options.audit.sitemaps, kept.sitemaps, "does not read sitemaps"},
         {"--check-resources", options.audit.checkResources, kept.checkResources, "does not check resources"},
+        {"--key-phrases", options.audit.keyPhrases, kept.keyPhrases, "does not keep key phrases"},
     };
     for (const auto& flag : flags) {
         if (Given(given, flag.option) && flag.given != flag.kept) {
@@ -89,6 +91,7 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
     options.audit.followNofollow = kept.followNofollow;
     options.audit.sitemaps = kept.sitemaps;
     options.audit.checkResources = kept.checkResources;
+    options.audit.keyPhrases = kept.keyPhrases;
     if (const AuditOptionRefusal refused = RefusedAuditOption(options.audit, kept.rules == RuleSet::Browser);
         refused.option != nullptr) {
         return std::string(refused.option) + ": " + refused.reason + " (" + crawl + " follows classic rules)";

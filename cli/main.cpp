@@ -191,6 +191,7 @@ app::RunSetup Session::Setup() const {
     setup.limits.followNofollow = options_.audit.followNofollow;
     setup.limits.sitemaps = options_.audit.sitemaps;
     setup.limits.checkResources = options_.audit.checkResources;
+    setup.limits.keyPhrases = options_.audit.keyPhrases;
     if (options_.audit.sitemaps) {
         // Files fetched whole are cut here: room for a large sitemap, and a bound on a hostile one.
         setup.fetch.wholeBodyBytes = kSitemapFileBytes;

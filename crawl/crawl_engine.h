@@ -52,6 +52,7 @@ public:
     void SetJournal(RunJournal* journal) { journal_ = journal; }
     /// The bounds of the runs started from now on.
     void SetLimits(const RunLimits& limits) { limits_ = limits; }
+    const RunLimits& Limits() const { return limits_; }
     /// Whether the runs started from now on obey robots.txt: off by default, so a run makes no
     /// request but its pages'. When on, an address robots.txt disallows is neither fetched nor
     /// listed, and the listener hears `PageBlocked` instead.

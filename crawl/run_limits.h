@@ -32,6 +32,9 @@ struct RunLimits {
     /// Under browser rules: the site's images, style sheets, icons and scripts that pages use are
     /// requested for their status, and never listed.
     bool checkResources = false;
+    /// Under browser rules: each page's visible text is read and its phrase candidates worked out, for the
+    /// key phrases a kept crawl gives. Off, no page's text is read at all.
+    bool keyPhrases = false;
 };
 
 /// "N MiB" when `bytes` is a whole number of MiB, else "N bytes": budgets as a user gives them.

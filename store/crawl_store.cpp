@@ -67,6 +67,21 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "ALTER TABLE settings ADD COLUMN check_resources INTEGER NOT NULL DEFAULT 0;",
     // 4: whether a sitemap lists the address a fetch asked for, also when it answered with no page.
     "ALTER TABLE fetches ADD COLUMN in_sitemap INTEGER NOT NULL DEFAULT 0;",
+    // 5: a page's text as the key phrases need it: its phrase candidates with their counts per zone of the
+    // page's own text, the facts beside them, and the key phrases worked out from them across the site.
+    "ALTER TABLE settings ADD COLUMN key_phrases INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE pages ADD COLUMN meta_keywords TEXT;"
+    "ALTER TABLE pages ADD COLUMN first_heading TEXT;"
+    "ALTER TABLE pages ADD COLUMN text_lang TEXT;"
+    "CREATE TABLE page_candidates ("
+    "  page_id INTEGER NOT NULL REFERENCES pages (id), key TEXT NOT NULL, surface TEXT NOT NULL,"
+    "  words INTEGER NOT NULL, in_title INTEGER NOT NULL, in_h1 INTEGER NOT NULL, in_heading INTEGER NOT NULL,"
+    "  in_description INTEGER NOT NULL, in_image_alt INTEGER NOT NULL, in_body INTEGER NOT NULL,"
+    "  first_word INTEGER NOT NULL, last_word INTEGER NOT NULL, capitalised INTEGER NOT NULL,"
+    "  PRIMARY KEY (page_id, key)) WITHOUT ROWID;"
+    "CREATE TABLE key_phrases ("
+    "  page_id INTEGER NOT NULL REFERENCES pages (id), rank INTEGER NOT NULL, key TEXT NOT NULL,"
+    "  phrase TEXT NOT NULL, score REAL NOT NULL, PRIMARY KEY (page_id, rank)) WITHOUT ROWID;",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {
@@ -284,10 +299,12 @@ std::string CrawlStore::Load() {
     SqlStatement settings;
     // A file read as it is may be of a layout before the later settings: they read as they were then, off.
     SqlStatus status = settings.Prepare(
-        db_, version_ >= 3 ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
-                             "sitemaps, check_resources FROM settings WHERE id = 1"
-                           : "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, 0, 0, 0 "
-                             "FROM settings WHERE id = 1");
+        db_, version_ >= 5   ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
+                               "sitemaps, check_resources, key_phrases FROM settings WHERE id = 1"
+             : version_ >= 3 ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
+                               "sitemaps, check_resources, 0 FROM settings WHERE id = 1"
+                             : "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, 0, 0, 0, 0 "
+                               "FROM settings WHERE id = 1");
     if (!status) {
         return status.code == SQLITE_BUSY ? "a running crawl holds it" : "it is damaged: " + status.message;
     }
@@ -296,7 +313,7 @@ std::string CrawlStore::Load() {
     }
     const auto isFlag = [&settings](int column) { return settings.Int(column) == 0 || settings.Int(column) == 1; };
     if ((settings.Text(1) != "browser" && settings.Text(1) != "classic") || !isFlag(2) || !isFlag(6) || !isFlag(7) ||
-        !isFlag(8)) {
+        !isFlag(8) || !isFlag(9)) {
         return "it is damaged: its settings hold a value no run writes";
     }
     settings_.startText = std::string(settings.Text(0));
@@ -310,6 +327,7 @@ std::string CrawlStore::Load() {
     settings_.followNofollow = settings.Int(6) != 0;
     settings_.sitemaps = settings.Int(7) != 0;
     settings_.checkResources = settings.Int(8) != 0;
+    settings_.keyPhrases = settings.Int(9) != 0;
     SqlStatement crawl;
     status = crawl.Prepare(db_, "SELECT state, queue_head, queue_tail, turns, events, rules_note, stop_reason "
                                 "FROM crawl WHERE id = 1");
@@ -376,8 +394,8 @@ SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
     SqlStatement write;
     SqlStatus status =
         write.Prepare(db_, "INSERT OR REPLACE INTO settings (id, start_url, rules, robots, delay_ms, max_pages, "
-                           "max_memory, follow_nofollow, sitemaps, check_resources) "
-                           "VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                           "max_memory, follow_nofollow, sitemaps, check_resources, key_phrases) "
+                           "VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (!status) {
         return status;
     }
@@ -394,6 +412,7 @@ SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
     write.Bind(7, std::int64_t{settings.followNofollow ? 1 : 0});
     write.Bind(8, std::int64_t{settings.sitemaps ? 1 : 0});
     write.Bind(9, std::int64_t{settings.checkResources ? 1 : 0});
+    write.Bind(10, std::int64_t{settings.keyPhrases ? 1 : 0});
     status = write.Run();
     if (status) {
         settings_ = settings;

@@ -26,12 +26,14 @@ struct CrawlSettings {
     bool followNofollow = false;
     bool sitemaps = false;
     bool checkResources = false;
+    /// Whether each page's text was read for its key phrases; a file kept before this was kept had it off.
+    bool keyPhrases = false;
 
     bool operator==(const CrawlSettings&) const = default;
 };
 
 /// The layout version this program writes; files with a higher one are refused.
-inline constexpr int kCrawlSchemaVersion = 4;
+inline constexpr int kCrawlSchemaVersion = 5;
 
 enum class CrawlState { Running, Stopped, Finished };
 

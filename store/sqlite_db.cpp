@@ -109,6 +109,10 @@ void SqlStatement::Bind(int index, std::int64_t value) {
     sqlite3_bind_int64(stmt_, index, value);
 }
 
+void SqlStatement::BindReal(int index, double value) {
+    sqlite3_bind_double(stmt_, index, value);
+}
+
 void SqlStatement::Bind(int index, std::string_view text) {
     // Bytes as they came: SQLite keeps them whatever their encoding, and hands them back unchanged.
     sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
@@ -147,6 +151,10 @@ void SqlStatement::Reset() {
 
 std::int64_t SqlStatement::Int(int column) const {
     return sqlite3_column_int64(stmt_, column);
+}
+
+double SqlStatement::Real(int column) const {
+    return sqlite3_column_double(stmt_, column);
 }
 
 std::string_view SqlStatement::Text(int column) const {

@@ -62,6 +62,8 @@ public:
     // Parameters count from 1, as in SQL.
     void Bind(int index, std::int64_t value);
     void Bind(int index, std::string_view text);
+    /// Named apart from Bind, which an int would otherwise reach ambiguously.
+    void BindReal(int index, double value);
     void BindBlob(int index, std::string_view bytes);
     void BindNull(int index);
     /// One step: true when a row came, false when the statement is done or failed (see `Status`).
@@ -74,6 +76,7 @@ public:
     const SqlStatus& Status() const { return status_; }
 
     std::int64_t Int(int column) const;
+    double Real(int column) const;
     std::string_view Text(int column) const;
     std::string_view Blob(int column) const;
     bool IsNull(int column) const;

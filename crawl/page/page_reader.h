@@ -1,5 +1,6 @@
 #pragma once
 
+#include "text/page_terms.h"
 #include "text/text_block.h"
 
 #include <cstddef>
@@ -104,6 +105,9 @@ struct PageRead {
     /// noscript, template content, select and datalist options, textarea values, and SVG text (its
     /// drawing's labels, title and desc; HTML inside a foreignObject counts). Empty blocks are not kept.
     std::vector<text::TextBlock> text;
+    /// What the text pass made of `text`, where the run asked for it (RunLimits::keyPhrases) and the
+    /// thread that read the page analysed it; else empty.
+    text::PageTerms terms;
 };
 
 /// Bounds on what one page may yield, so a 10 MB title or a million images cost little.
@@ -130,5 +134,14 @@ struct ReadLimits {
 /// document order where the tree builder moves a stray element out of a table, and does not repeat
 /// a link the tree builder reopens after misnested markup.
 PageRead ReadPage(std::string_view html, const ReadLimits& limits = {});
+
+/// The bounds of a read for a run that `keepsText` or not: one that works out no key phrases reads no text.
+inline ReadLimits ReadLimitsFor(bool keepsText) {
+    ReadLimits limits;
+    if (!keepsText) {
+        limits.textBlocks = 0;
+    }
+    return limits;
+}
 
 } // namespace vortaxel::crawl

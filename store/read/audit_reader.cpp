@@ -24,6 +24,10 @@ constexpr const char* kRowSitemapColumn = "f.in_sitemap";
 constexpr const char* kRowSitemapBefore = "0";
 constexpr const char* kRowFrom = " FROM fetches f LEFT JOIN pages p ON p.id = f.page_id";
 constexpr int kFetchSitemapLayout = 4;
+// A page's meta keywords, in the layout that keeps its text.
+constexpr const char* kRowMetaKeywords = ", p.meta_keywords";
+constexpr int kTextLayout = 5;
+constexpr const char* kKeyPhrasesQuery = "SELECT key, phrase, score FROM key_phrases WHERE page_id = ? ORDER BY rank";
 constexpr const char* kInlinksQuery = "SELECT count(DISTINCT page_id) FROM links WHERE target = ? AND page_id != ?";
 constexpr const char* kOutlinksQuery = "SELECT count(*) FROM links WHERE page_id = ?";
 constexpr const char* kHopsQuery = "SELECT code, url FROM hops WHERE fetch_id = ? ORDER BY hop";
@@ -157,8 +161,9 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
     SqlStatement outlinks;
     SqlStatement hops;
     const char* sitemapColumn = store_.SchemaVersion() >= kFetchSitemapLayout ? kRowSitemapColumn : kRowSitemapBefore;
-    SqlStatus status = rows.Prepare(db, std::string(kRowColumns) + sitemapColumn + kRowFrom +
-                                            (fetchId ? " WHERE f.id = ?" : " ORDER BY f.id"));
+    const bool keptText = store_.SchemaVersion() >= kTextLayout && store_.Settings().keyPhrases;
+    SqlStatus status = rows.Prepare(db, std::string(kRowColumns) + sitemapColumn + (keptText ? kRowMetaKeywords : "") +
+                                            kRowFrom + (fetchId ? " WHERE f.id = ?" : " ORDER BY f.id"));
     if (status && fetchId) {
         rows.Bind(1, *fetchId);
     }
@@ -170,6 +175,10 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
     }
     if (status) {
         status = hops.Prepare(db, kHopsQuery);
+    }
+    SqlStatement keyPhrases;
+    if (status && keptText) {
+        status = keyPhrases.Prepare(db, kKeyPhrasesQuery);
     }
     if (!status) {
         return store_.FailureText(status);
@@ -184,6 +193,8 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
         audit::AuditPage& page = row.page;
         page = audit::AuditPage{};
         row.lang.clear();
+        row.metaKeywords.clear();
+        row.keyPhrases.clear();
         row.fetchId = rows.Int(0);
         const bool blocked = rows.Int(2) != 0;
         const bool ok = rows.Int(3) != 0;
@@ -217,6 +228,15 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
             page.inSitemap = rows.Int(23) != 0;
             outlinks.Bind(1, rows.Int(12));
             page.outlinks = count(outlinks);
+            if (keptText) {
+                row.metaKeywords = rows.Text(26);
+                keyPhrases.Bind(1, rows.Int(12));
+                while (keyPhrases.Step()) {
+                    row.keyPhrases.push_back(
+                        {std::string(keyPhrases.Text(0)), std::string(keyPhrases.Text(1)), keyPhrases.Real(2)});
+                }
+                keyPhrases.Reset();
+            }
         } else {
             // Only a listed page keeps its depth; an address that is no page has none to chart.
             page.depth = -1;

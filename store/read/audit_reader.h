@@ -2,6 +2,7 @@
 
 #include "export/audit_data.h"
 #include "export/audit_summary.h"
+#include "export/keyphrase/key_phrases.h"
 #include "store/crawl_store.h"
 #include "store/read/link_target_table.h"
 
@@ -30,6 +31,10 @@ struct AuditRow {
     bool listed = false;
     /// The page's lang attribute.
     std::string lang;
+    /// Its `<meta name=keywords>`, kept for a crawl that kept key phrases; never a part of their score.
+    std::string metaKeywords;
+    /// Its key phrases, best first, as the keyword map last worked them out; none before it was.
+    std::vector<keyphrase::KeyPhrase> keyPhrases;
 };
 
 /// A link as the links pass reads it, with the ids that tell its page and its target apart without their text.

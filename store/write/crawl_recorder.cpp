@@ -52,7 +52,7 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
         Check(insertLink_.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow) "
                                       "VALUES (?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertHop_.Prepare(db, "INSERT INTO hops (fetch_id, hop, code, url) VALUES (?, ?, ?, ?)")) &&
-        Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
+        Check(termsWriter_.Prepare(db)) && Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
     writer_ = std::thread([this] { WriteTurns(); });
 }
 
@@ -334,6 +334,9 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
     if (!Check(pageFacts_.Run())) {
         return false;
     }
+    if (keepsMet_ && store_.Settings().keyPhrases && !WriteTerms(read, pageId)) {
+        return false;
+    }
     const bool pageNofollow =
         crawl::RobotsSayNofollow(facts.metaRobots) || crawl::RobotsSayNofollow(turn.readRobotsTag);
     // Links the reader resolved for this very address are taken as they are; a target that names no
@@ -380,6 +383,18 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
         }
     }
     return true;
+}
+
+bool CrawlRecorder::WriteTerms(const crawl::PageRead& read, std::int64_t pageId) {
+    // A page the fetcher did not read was read on the run's thread, which leaves its text to be analysed
+    // here, off its path.
+    if (read.terms.words != 0 || read.text.empty()) {
+        return Check(termsWriter_.Write(pageId, read.facts, read.terms));
+    }
+    if (!analyser_) {
+        analyser_.emplace();
+    }
+    return Check(termsWriter_.Write(pageId, read.facts, analyser_->Analyse(read.text, read.facts.lang)));
 }
 
 bool CrawlRecorder::WriteFetch(const Event& event, std::int64_t eventNumber, std::optional<std::int64_t> pageId) {

@@ -6,7 +6,9 @@
 #include "crawl/run_journal.h"
 #include "store/crawl_store.h"
 #include "store/sqlite_db.h"
+#include "store/write/page_terms_writer.h"
 #include "store/write/queue_chunk.h"
+#include "text/text_analyser.h"
 
 #include <atomic>
 #include <chrono>
@@ -135,6 +137,7 @@ private:
     bool WritePage(const Turn& turn, const Event& event, std::int64_t eventNumber, std::int64_t& pageId,
                    std::int64_t& depth);
     bool WriteRead(const Turn& turn, std::int64_t pageId);
+    bool WriteTerms(const crawl::PageRead& read, std::int64_t pageId);
     bool WriteFetch(const Event& event, std::int64_t eventNumber, std::optional<std::int64_t> pageId);
     bool WriteQueue(const Turn& turn, std::optional<std::int64_t> foundOn, std::optional<std::int64_t> depth);
     bool WriteChunk(const Turn::Chunk& chunk, std::optional<std::int64_t> foundOn, std::optional<std::int64_t> depth);
@@ -185,6 +188,10 @@ private:
     SqlStatement pageFacts_;
     SqlStatement insertLink_;
     SqlStatement insertHop_;
+    PageTermsWriter termsWriter_;
+    // For the pages read on the run's thread, which come with their text and not what it holds; made at
+    // the first.
+    std::optional<text::TextAnalyser> analyser_;
     std::optional<HeadRow> headRow_;
     crawl::PageIdentityCache identities_;
     CrawlProgressRow progress_;

@@ -171,11 +171,18 @@ TEST_F(KeptCrawl, OfflineOnACrawlKilledBeforeItsFirstTurnSaysItHoldsNone) {
     EXPECT_EQ(offline.Out(), "");
 }
 
+/// What the fifth layout added: a page's text for its key phrases.
+constexpr const char* kWithoutFifthLayout =
+    "DROP TABLE page_candidates; DROP TABLE key_phrases; ALTER TABLE settings DROP COLUMN key_phrases;"
+    "ALTER TABLE pages DROP COLUMN meta_keywords; ALTER TABLE pages DROP COLUMN first_heading;"
+    "ALTER TABLE pages DROP COLUMN text_lang;";
+
 /// Takes a crawl database back to the first layout, which knew no page facts, links or redirect hops.
 void MakeFirstLayout(const std::string& path) {
     store::SqlDatabase db;
     ASSERT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadWrite));
     std::string sql =
+        std::string(kWithoutFifthLayout) +
         "DROP TABLE links; DROP TABLE hops; DROP INDEX IF EXISTS fetches_url; DROP INDEX IF EXISTS pages_url;"
         "ALTER TABLE fetches DROP COLUMN robots_tag; ALTER TABLE fetches DROP COLUMN in_sitemap;";
     for (const char* column : {"follow_nofollow", "sitemaps", "check_resources"}) {
@@ -230,7 +237,8 @@ TEST_F(KeptCrawl, AFileOfTheFirstLayoutIsReadAsItIsAndUpgradedWhenResumed) {
 void MakeThirdLayout(const std::string& path) {
     store::SqlDatabase db;
     ASSERT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadWrite));
-    ASSERT_TRUE(db.Execute("ALTER TABLE fetches DROP COLUMN in_sitemap; PRAGMA user_version = 3;"));
+    ASSERT_TRUE(db.Execute(std::string(kWithoutFifthLayout) +
+                           "ALTER TABLE fetches DROP COLUMN in_sitemap; PRAGMA user_version = 3;"));
 }
 
 TEST_F(KeptCrawl, AFileOfTheThirdLayoutIsReadAsItIsAndUpgradedWhenResumed) {
