@@ -381,6 +381,7 @@ void frmMain::ContinueKept() {
     choices.browserRules = settings.rules == crawl::RuleSet::Browser;
     choices.obeyRobots = settings.obeyRobots;
     choices.delay = settings.delay;
+    choices.keyPhrases = settings.keyPhrases;
     run_->Prepare(SetupFor(choices));
     run_->KeepIn(*store_);
     FollowWithReport(true);

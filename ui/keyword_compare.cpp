@@ -2,6 +2,7 @@
 #include "app/key_phrase_pass.h"
 #include "keyword_gap_window.h"
 #include "main_window.h"
+#include "report_window.h"
 #include "window_placement.h"
 
 #include <filesystem>
@@ -44,6 +45,11 @@ void frmMain::mnuCompareKeywords_Click() {
     if (std::filesystem::equivalent(store_->Path(), path, ignored)) {
         refuse("Cannot compare the crawl with itself: " + path +
                " is the crawl shown. Choose the crawl of another site.");
+        return;
+    }
+    if (report_ && report_->Busy()) {
+        // The report reads the crawl shown through the same connection now; the two would interleave.
+        refuse("The report is still reading the crawl shown. Compare again once it is done.");
         return;
     }
     std::string error;

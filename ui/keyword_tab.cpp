@@ -73,6 +73,16 @@ void KeywordTab::ShowPagesOf(int row) {
     pages_->Show(PagesModel(source ? &phrases_[*source] : nullptr));
 }
 
+std::vector<std::string> KeywordTab::BestPageFor(const std::string& url) const {
+    std::vector<std::string> phrases;
+    for (const keyphrase::SitePhrase& phrase : phrases_) {
+        if (phrase.bestPage == url) {
+            phrases.push_back(phrase.phrase);
+        }
+    }
+    return phrases;
+}
+
 QTableView& KeywordTab::Table() const {
     return map_->Table();
 }

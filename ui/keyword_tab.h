@@ -2,6 +2,7 @@
 
 #include "export/keyphrase/site_map.h"
 
+#include <string>
 #include <vector>
 
 #include <QString>
@@ -24,6 +25,8 @@ public:
     /// What stands in place of the map while there is none, such as why.
     void ShowNote(const QString& text);
     void ShowMap(std::vector<keyphrase::SitePhrase> phrases);
+    /// The phrases of the map whose best page is `url`, strongest first; none before the map is shown.
+    std::vector<std::string> BestPageFor(const std::string& url) const;
     QTableView& Table() const;
     /// The pages of the phrase chosen.
     QTableView& PagesTable() const;

@@ -3,6 +3,7 @@
 #include "app/key_phrase_pass.h"
 #include "background_jobs.h"
 #include "export/audit_data.h"
+#include "export/audit_page_parts.h"
 #include "export/csv_field.h"
 #include "keyword_tab.h"
 #include "phrase_table_model.h"
@@ -102,10 +103,19 @@ const std::vector<std::string>* RowCells(const QAbstractItemModel& model, int ro
 }
 
 bool KeepsKeyPhrases(store::CrawlStore& store) {
-    return store.Settings().rules == crawl::RuleSet::Browser;
+    return store.Settings().rules == crawl::RuleSet::Browser && store.Settings().keyPhrases;
 }
 
-QString FactsText(const store::ReportPageDetails& details) {
+std::string KeyPhrasesText(const std::vector<keyphrase::KeyPhrase>& phrases) {
+    std::string text;
+    for (const keyphrase::KeyPhrase& phrase : phrases) {
+        text += (text.empty() ? "" : "; ") + phrase.phrase + " (" + audit::ScoreText(phrase.score) + ")";
+    }
+    return text;
+}
+
+QString FactsText(const store::ReportPageDetails& details, const KeywordTab* keywords) {
+    const bool keyPhrases = keywords != nullptr;
     const audit::AuditPage& page = details.row.page;
     QString text;
     const auto line = [&text](const char* name, const std::string& value) {
@@ -131,6 +141,18 @@ QString FactsText(const store::ReportPageDetails& details) {
     line("In a sitemap", page.inSitemap ? "yes" : "no");
     line("Time", std::to_string(page.elapsedMs) + " ms");
     line("Bytes", std::to_string(page.bytes));
+    if (keyPhrases) {
+        // Kept in the file once the keyword map has been worked out from the crawl as a whole.
+        line("Key phrases", details.row.keyPhrases.empty() ? std::string("(none worked out yet)")
+                                                           : KeyPhrasesText(details.row.keyPhrases));
+        line("Target phrase", details.row.keyPhrases.empty() ? std::string() : details.row.keyPhrases.front().phrase);
+        // From the site's map: a file that could not be written keeps no page's phrases, the map still has them.
+        std::string best;
+        for (const std::string& phrase : keywords->BestPageFor(page.url)) {
+            best += (best.empty() ? "" : "; ") + phrase;
+        }
+        line("Best page for", best);
+    }
     return text;
 }
 
@@ -364,7 +386,7 @@ void ReportWindow::ShowPage(const QModelIndex& index) {
         facts_->setPlainText(QString::fromStdString(error));
         return;
     }
-    facts_->setPlainText(FactsText(*details));
+    facts_->setPlainText(FactsText(*details, keywords_));
     // The views take the new models before the old ones go.
     auto inlinks = LinksOf(store_, std::nullopt, details->linkedAs);
     auto outlinks = LinksOf(store_, details->pageId, std::nullopt);
@@ -424,7 +446,8 @@ void ReportWindow::SetRunGoing(bool going) {
     if (std::exchange(issuesWanted_, false)) {
         FindIssues();
     }
-    if (std::exchange(keywordsWanted_, false)) {
+    // The pages' key phrases are kept once the map is worked out: the page details show them then.
+    if (keywords_ != nullptr && (!keywordsFound_ || std::exchange(keywordsWanted_, false))) {
         FindKeywords();
     }
 }
@@ -459,6 +482,9 @@ void ReportWindow::FindKeywords() {
                 return;
             }
             keywords_->ShowMap(std::move((*map)->phrases));
+            if (!lookupsBuilding_ && pageView_->currentIndex().isValid()) {
+                ShowPage(pageView_->currentIndex());
+            }
         });
 }
 
