@@ -25,6 +25,13 @@ constexpr std::uint32_t kMostAnchorRepeats = 32;
 /// so that "sect.apt-get.html" reads "sect apt get".
 std::string SlugText(std::string_view url) {
     url = url.substr(0, url.find_first_of("?#"));
+    // The host names the site, not the page: a site's root has no slug.
+    const auto scheme = url.find("://");
+    const auto path = url.find('/', scheme == std::string_view::npos ? 0 : scheme + 3);
+    if (path == std::string_view::npos) {
+        return {};
+    }
+    url.remove_prefix(path);
     while (url.ends_with('/')) {
         url.remove_suffix(1);
     }
