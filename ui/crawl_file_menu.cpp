@@ -84,12 +84,14 @@ void frmMain::BuildFileMenu() {
     mnuSaveCrawlAs_ = AddEntry(*mnuFile, "&Save Crawl As...", "mnuSaveCrawlAs");
     mnuContinue_ = AddEntry(*mnuFile, "&Continue", "mnuContinue");
     mnuSaveAuditPage_ = AddEntry(*mnuFile, "Save &Audit Page...", "mnuSaveAuditPage");
+    mnuCompareKeywords_ = AddEntry(*mnuFile, "Compare &Keywords With...", "mnuCompareKeywords");
     // A greyed entry says why in its tooltip.
     mnuFile->setToolTipsVisible(true);
     connect(mnuOpenCrawl_, &QAction::triggered, this, &frmMain::mnuOpenCrawl_Click);
     connect(mnuSaveCrawlAs_, &QAction::triggered, this, &frmMain::mnuSaveCrawlAs_Click);
     connect(mnuContinue_, &QAction::triggered, this, &frmMain::mnuContinue_Click);
     connect(mnuSaveAuditPage_, &QAction::triggered, this, &frmMain::mnuSaveAuditPage_Click);
+    connect(mnuCompareKeywords_, &QAction::triggered, this, &frmMain::mnuCompareKeywords_Click);
     UpdateFileMenu();
 }
 
@@ -102,6 +104,7 @@ void frmMain::UpdateFileMenu() {
     const std::string noAudit = NoAuditReason();
     mnuSaveAuditPage_->setEnabled(kept && noAudit.empty());
     mnuSaveAuditPage_->setToolTip(QString::fromStdString(noAudit));
+    mnuCompareKeywords_->setEnabled(kept);
     if (mnuReport_ != nullptr) {
         mnuReport_->setEnabled(store_ != nullptr);
     }
@@ -372,6 +375,7 @@ void frmMain::ContinueKept() {
     choices.browserRules = settings.rules == crawl::RuleSet::Browser;
     choices.obeyRobots = settings.obeyRobots;
     choices.delay = settings.delay;
+    choices.keyPhrases = settings.keyPhrases;
     run_->Prepare(SetupFor(choices));
     run_->KeepIn(*store_);
     FollowWithReport(true);

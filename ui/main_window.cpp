@@ -7,6 +7,7 @@
 #include "export/keyword_export.h"
 #include "fonts.h"
 #include "found_list_model.h"
+#include "keyword_gap_window.h"
 #include "muted_entry_delegate.h"
 #include "report_window.h"
 #include "shown_text.h"
@@ -388,6 +389,7 @@ void frmMain::StartRun() {
     settings.rules = choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic;
     settings.obeyRobots = choices.obeyRobots;
     settings.delay = choices.delay;
+    settings.keyPhrases = choices.keyPhrases;
     settings.maxMemory = crawl::RunLimits{}.storeBytes;
     if (const std::string unkept = KeepNewCrawl(settings); !unkept.empty()) {
         // The crawl itself can still be had; only its keeping failed.
@@ -418,6 +420,7 @@ app::RunSetup frmMain::SetupFor(const RunChoices& choices) const {
     setup.obeyRobots = choices.obeyRobots;
     setup.delay = choices.delay;
     setup.parallel = choices.pagesAtOnce;
+    setup.limits.keyPhrases = choices.keyPhrases;
     setup.fetch = fetchOptions_;
     // The page fetch blocks; the window stays alive by handling its events while it waits.
     setup.wait = KeepWindowAlive;

@@ -32,6 +32,7 @@ namespace vortaxel::ui {
 
 class ClipPlayer;
 class FoundListModel;
+class KeywordGapWindow;
 class ReportWindow;
 
 /// The main window `frmMain`: the URL field, the start and stop buttons with the busy animation,
@@ -80,6 +81,7 @@ public:
     void mnuSaveCrawlAs_Click();
     void mnuContinue_Click();
     void mnuSaveAuditPage_Click();
+    void mnuCompareKeywords_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -158,6 +160,8 @@ private:
     crawl::StartRequests starts_;
     std::unique_ptr<FoundListModel> model_;
     std::unique_ptr<ReportWindow> report_;
+    /// The last keyword gap shown; a new comparison replaces it.
+    std::unique_ptr<KeywordGapWindow> gapWindow_;
     /// The crawl shown now ran to its end: nothing is left to continue.
     bool keptFinished_ = false;
     /// Entries of a continued crawl that failed before it was continued, and why.
@@ -179,6 +183,7 @@ private:
     QAction* mnuSaveCrawlAs_ = nullptr;
     QAction* mnuContinue_ = nullptr;
     QAction* mnuSaveAuditPage_ = nullptr;
+    QAction* mnuCompareKeywords_ = nullptr;
     QAction* mnuReport_ = nullptr;
     bool closing_ = false;
     bool placed_ = false;

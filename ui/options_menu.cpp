@@ -16,6 +16,7 @@ constexpr const char* kBrowserRulesKey = "BrowserLinkRules";
 constexpr const char* kPagesAtOnceKey = "PagesAtOnce";
 constexpr const char* kDelayKey = "DelayMilliseconds";
 constexpr const char* kObeyRobotsKey = "ObeyRobots";
+constexpr const char* kKeyPhrasesKey = "KeyPhrases";
 // Each radio entry carries its value, which is also what the store holds.
 constexpr const char* kValueProperty = "choiceValue";
 
@@ -51,6 +52,20 @@ OptionsMenu::OptionsMenu(QMenu& menu) : QObject(&menu) {
     delay->setObjectName("mnuDelay");
     delay_ = RadioGroup(*delay, "mnuDelay", kDelayKey, {{"None", 0}, {"0.5 s", 500}, {"1 s", 1000}, {"2 s", 2000}});
     obeyRobots_ = CheckEntry(menu, "Obey &robots.txt", "mnuObeyRobots", kObeyRobotsKey);
+    menu.addSeparator();
+    keyPhrases_ = CheckEntry(menu, "&Key Phrases", "mnuKeyPhrases", kKeyPhrasesKey);
+    // A greyed entry says why in its tooltip.
+    menu.setToolTipsVisible(true);
+    connect(browserRules_, &QAction::toggled, this, &OptionsMenu::ShowWhatRulesAllow);
+    ShowWhatRulesAllow();
+}
+
+void OptionsMenu::ShowWhatRulesAllow() {
+    const bool browser = browserRules_->isChecked();
+    // The choice itself is kept as made: it comes back with the browser rules.
+    keyPhrases_->setEnabled(browser);
+    keyPhrases_->setToolTip(browser ? QString("Works out each page's key phrases from its text as it is read")
+                                    : QString("Needs Browser Link Rules: the classic rules read no page text"));
 }
 
 QAction* OptionsMenu::CheckEntry(QMenu& menu, const char* text, const char* name, const char* key) {
@@ -85,6 +100,7 @@ void OptionsMenu::UseSettings(keywords::SettingsStore& settings) {
     const auto stored = [&settings](const char* key) { return settings.Read(OptionKey(key), "").value_or(""); };
     browserRules_->setChecked(stored(kBrowserRulesKey) == "1");
     obeyRobots_->setChecked(stored(kObeyRobotsKey) == "1");
+    keyPhrases_->setChecked(stored(kKeyPhrasesKey) == "1");
     SelectStored(*pagesAtOnce_, stored(kPagesAtOnceKey));
     SelectStored(*delay_, stored(kDelayKey));
 }
@@ -95,6 +111,7 @@ RunChoices OptionsMenu::Choices() const {
     choices.pagesAtOnce = static_cast<std::size_t>(CheckedValue(*pagesAtOnce_));
     choices.delay = std::chrono::milliseconds(CheckedValue(*delay_));
     choices.obeyRobots = obeyRobots_->isChecked();
+    choices.keyPhrases = choices.browserRules && keyPhrases_->isChecked();
     return choices;
 }
 

@@ -1,8 +1,12 @@
 #include "report_window.h"
 
+#include "app/key_phrase_pass.h"
 #include "background_jobs.h"
 #include "export/audit_data.h"
+#include "export/audit_page_parts.h"
 #include "export/csv_field.h"
+#include "keyword_tab.h"
+#include "phrase_table_model.h"
 #include "report_table_model.h"
 #include "shown_text.h"
 #include "store/read/audit_reader.h"
@@ -37,6 +41,7 @@ namespace vortaxel::ui {
 namespace {
 
 constexpr int kPollMs = 1000;
+constexpr int kKeywordsTab = 3;
 /// Rows read at once for a file: large enough that a crawl's tables go in a few dozen reads.
 constexpr std::int64_t kExportRows = 5000;
 
@@ -85,7 +90,31 @@ void NameCorner(QTableView& view) {
     }
 }
 
-QString FactsText(const store::ReportPageDetails& details) {
+/// A row's cells, from a table read from the file or one held in memory.
+const std::vector<std::string>* RowCells(const QAbstractItemModel& model, int row) {
+    if (const auto* read = qobject_cast<const ReportTableModel*>(&model)) {
+        return read->Cells(row);
+    }
+    if (const auto* held = qobject_cast<const PhraseTableModel*>(&model)) {
+        return held->Cells(row);
+    }
+    return nullptr;
+}
+
+bool KeepsKeyPhrases(store::CrawlStore& store) {
+    return store.Settings().rules == crawl::RuleSet::Browser && store.Settings().keyPhrases;
+}
+
+std::string KeyPhrasesText(const std::vector<keyphrase::KeyPhrase>& phrases) {
+    std::string text;
+    for (const keyphrase::KeyPhrase& phrase : phrases) {
+        text += (text.empty() ? "" : "; ") + phrase.phrase + " (" + audit::ScoreText(phrase.score) + ")";
+    }
+    return text;
+}
+
+QString FactsText(const store::ReportPageDetails& details, const KeywordTab* keywords) {
+    const bool keyPhrases = keywords != nullptr;
     const audit::AuditPage& page = details.row.page;
     QString text;
     const auto line = [&text](const char* name, const std::string& value) {
@@ -111,6 +140,18 @@ QString FactsText(const store::ReportPageDetails& details) {
     line("In a sitemap", page.inSitemap ? "yes" : "no");
     line("Time", std::to_string(page.elapsedMs) + " ms");
     line("Bytes", std::to_string(page.bytes));
+    if (keyPhrases) {
+        // Kept in the file once the keyword map has been worked out from the crawl as a whole.
+        line("Key phrases", details.row.keyPhrases.empty() ? std::string("(none worked out yet)")
+                                                           : KeyPhrasesText(details.row.keyPhrases));
+        line("Target phrase", details.row.keyPhrases.empty() ? std::string() : details.row.keyPhrases.front().phrase);
+        // From the site's map: a file that could not be written keeps no page's phrases, the map still has them.
+        std::string best;
+        for (const std::string& phrase : keywords->BestPageFor(page.url)) {
+            best += (best.empty() ? "" : "; ") + phrase;
+        }
+        line("Best page for", best);
+    }
     return text;
 }
 
@@ -181,7 +222,14 @@ ReportWindow::ReportWindow(std::unique_ptr<store::CrawlStore> owned, store::Craw
     issueLayout->addWidget(issueProgress_, 1);
     issueLayout->addWidget(findIssues_);
     tabs_->addTab(BuildTab("Issues", *issues_, issueView_, issueBar), "&Issues");
+    if (KeepsKeyPhrases(store_)) {
+        keywords_ = new KeywordTab(this);
+        tabs_->addTab(keywords_, "&Keywords");
+    }
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == kKeywordsTab && !keywordsFound_) {
+            FindKeywords();
+        }
         if (tab == 1 && !linksRead_) {
             linksRead_ = true;
             links_->Reload();
@@ -202,6 +250,10 @@ ReportWindow::ReportWindow(std::unique_ptr<store::CrawlStore> owned, store::Craw
     // A view copies only its current cell on Ctrl+C; the rows selected are what a user means.
     for (QTableView* view : {pageView_, linkView_, issueView_, inlinkView_, outlinkView_}) {
         view->installEventFilter(this);
+    }
+    if (keywords_ != nullptr) {
+        keywords_->Table().installEventFilter(this);
+        keywords_->PagesTable().installEventFilter(this);
     }
 
     status_ = new QLabel(this);
@@ -333,7 +385,7 @@ void ReportWindow::ShowPage(const QModelIndex& index) {
         facts_->setPlainText(QString::fromStdString(error));
         return;
     }
-    facts_->setPlainText(FactsText(*details));
+    facts_->setPlainText(FactsText(*details, keywords_));
     // The views take the new models before the old ones go.
     auto inlinks = LinksOf(store_, std::nullopt, details->linkedAs);
     auto outlinks = LinksOf(store_, details->pageId, std::nullopt);
@@ -393,6 +445,46 @@ void ReportWindow::SetRunGoing(bool going) {
     if (std::exchange(issuesWanted_, false)) {
         FindIssues();
     }
+    // The pages' key phrases are kept once the map is worked out: the page details show them then.
+    if (keywords_ != nullptr && (!keywordsFound_ || std::exchange(keywordsWanted_, false))) {
+        FindKeywords();
+    }
+}
+
+void ReportWindow::FindKeywords() {
+    if (keywords_ == nullptr) {
+        return;
+    }
+    keywordsFound_ = true;
+    if (runGoing_) {
+        keywordsWanted_ = true;
+        keywords_->ShowNote("The keyword map is worked out once the crawl has ended.");
+        return;
+    }
+    if (std::exchange(keywordsBusy_, true)) {
+        return;
+    }
+    keywords_->ShowNote("Working out the keyword map...");
+    // Handed from the job's thread to the window's with the job's outcome, which is only a text.
+    auto map = std::make_shared<std::optional<app::KeywordMap>>();
+    jobs_->Run(
+        this,
+        [this, map] {
+            std::string error;
+            *map = app::WorkOutKeywordMap(store_, error);
+            return error;
+        },
+        [this, map](const std::string& error) {
+            keywordsBusy_ = false;
+            if (!*map) {
+                keywords_->ShowNote(QString::fromStdString("No keyword map: " + error + "."));
+                return;
+            }
+            keywords_->ShowMap(std::move((*map)->phrases));
+            if (!lookupsBuilding_ && pageView_->currentIndex().isValid()) {
+                ShowPage(pageView_->currentIndex());
+            }
+        });
 }
 
 bool ReportWindow::Busy() const {
@@ -446,6 +538,11 @@ QTableView* ReportWindow::ShownTable() const {
         return linkView_;
     case 2:
         return issueView_;
+    case kKeywordsTab:
+        if (keywords_ != nullptr) {
+            return keywords_->PagesTable().hasFocus() ? &keywords_->PagesTable() : &keywords_->Table();
+        }
+        break;
     default:
         break;
     }
@@ -487,12 +584,14 @@ void ReportWindow::CopyRows() {
 
 void ReportWindow::CopyRowsOf(QTableView& table) {
     QTableView* view = &table;
-    auto* model = static_cast<ReportTableModel*>(view->model());
+    if (view->model() == nullptr) {
+        return;
+    }
     QModelIndexList rows = view->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     QString text;
     for (const QModelIndex& row : rows) {
-        const std::vector<std::string>* cells = model->Cells(row.row());
+        const std::vector<std::string>* cells = RowCells(*view->model(), row.row());
         if (cells == nullptr) {
             continue;
         }
@@ -510,11 +609,19 @@ void ReportWindow::CopyRowsOf(QTableView& table) {
 }
 
 void ReportWindow::ExportCsv() {
-    auto* model = static_cast<ReportTableModel*>(ShownTable()->model());
+    QAbstractItemModel* shown = ShownTable()->model();
+    if (shown == nullptr) {
+        return;
+    }
     const std::string path = services_.dialog.AskSavePath({"Export CSV", "CSV files", "*.csv"});
     if (path.empty()) {
         return;
     }
+    if (auto* held = qobject_cast<PhraseTableModel*>(shown)) {
+        WriteCsv(path, held->Csv(), held->rowCount());
+        return;
+    }
+    auto* model = static_cast<ReportTableModel*>(shown);
     store::ReportTable& table = model->Table();
     std::string csv;
     for (std::size_t c = 0; c < table.ColumnCount(); ++c) {
@@ -543,11 +650,15 @@ void ReportWindow::ExportCsv() {
         services_.messages.Show(store_.FailureText(status), "Export CSV", keywords::MessageIcon::Warning);
         return;
     }
+    WriteCsv(path, csv, written);
+}
+
+void ReportWindow::WriteCsv(const std::string& path, const std::string& csv, std::int64_t rows) {
     if (const keywords::WriteResult result = services_.files.Write(path, csv); !result) {
         services_.messages.Show(result.error, "Export CSV", keywords::MessageIcon::Warning);
         return;
     }
-    ShowLabelText(*status_, "Exported " + Counted(written, "row", "rows") + " to " + QString::fromStdString(path));
+    ShowLabelText(*status_, "Exported " + Counted(rows, "row", "rows") + " to " + QString::fromStdString(path));
 }
 
 } // namespace vortaxel::ui

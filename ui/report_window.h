@@ -21,6 +21,7 @@ class QTableView;
 namespace vortaxel::ui {
 
 class BackgroundJobs;
+class KeywordTab;
 class ReportTableModel;
 
 /// The report of a kept crawl: tabs of its pages, links and the audit's issues, each a table sorted and
@@ -53,7 +54,10 @@ public:
     void CopyRows();
     /// Asks where to, then writes the table shown (all its rows, as sorted and filtered) as CSV.
     void ExportCsv();
-    /// The tab shown (0 pages, 1 links, 2 issues), and a change to another.
+    /// Works the site's keyword map out from the crawl as it stands, away from the window's thread; while a
+    /// run writes the crawl, once it has ended. Only for a crawl that keeps key phrases.
+    void FindKeywords();
+    /// The tab shown (0 pages, 1 links, 2 issues, 3 keywords where the crawl has them), and a change to another.
     int CurrentTab() const;
     void ShowTab(int tab);
 
@@ -68,6 +72,7 @@ private:
     void ShowPage(const QModelIndex& index);
     QTableView* ShownTable() const;
     void CopyRowsOf(QTableView& view);
+    void WriteCsv(const std::string& path, const std::string& csv, std::int64_t rows);
     /// Builds the indexes by link target once, before a page's inlinks are looked up.
     void BuildLookups();
     void HoldReads(bool held);
@@ -88,6 +93,9 @@ private:
     bool issuesBusy_ = false;
     /// The issues were asked for while a run went.
     bool issuesWanted_ = false;
+    bool keywordsFound_ = false;
+    bool keywordsBusy_ = false;
+    bool keywordsWanted_ = false;
     /// The page chosen while the lookups were built, shown once they are.
     QPersistentModelIndex pendingPage_;
     QTimer poll_;
@@ -98,6 +106,8 @@ private:
     QTableView* issueView_ = nullptr;
     QTableView* inlinkView_ = nullptr;
     QTableView* outlinkView_ = nullptr;
+    /// Only for a crawl that keeps key phrases.
+    KeywordTab* keywords_ = nullptr;
     QPlainTextEdit* facts_ = nullptr;
     QLabel* issueNote_ = nullptr;
     QProgressBar* issueProgress_ = nullptr;

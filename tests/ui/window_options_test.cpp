@@ -160,8 +160,8 @@ TEST_F(WindowOptionsTest, ChoicesStartAtTheDefaultsAndAreRemembered) {
             entries << entry->text();
         }
     }
-    EXPECT_EQ(entries,
-              (QStringList{"&Browser Link Rules", "&Pages at Once", "&Delay Between Requests", "Obey &robots.txt"}));
+    EXPECT_EQ(entries, (QStringList{"&Browser Link Rules", "&Pages at Once", "&Delay Between Requests",
+                                    "Obey &robots.txt", "&Key Phrases"}));
 
     const struct {
         const char* action;
@@ -195,6 +195,35 @@ TEST_F(WindowOptionsTest, ChoicesStartAtTheDefaultsAndAreRemembered) {
             Action(row.fallback)->trigger();
         }
     }
+}
+
+TEST_F(WindowOptionsTest, KeyPhrasesAreOffAtFirstNeedTheBrowserRulesAndAreRemembered) {
+    QTemporaryDir dir;
+    platform::QtSettingsStore settings(dir.filePath("settings.ini"));
+    window_->UseSettings(settings);
+    QAction* keyPhrases = Action("mnuKeyPhrases");
+    ASSERT_NE(keyPhrases, nullptr);
+    EXPECT_FALSE(keyPhrases->isChecked()) << "off on first start";
+    EXPECT_FALSE(keyPhrases->isEnabled()) << "the classic rules read no page text";
+    EXPECT_TRUE(keyPhrases->toolTip().contains("Browser Link Rules"));
+
+    Action("mnuBrowserRules")->trigger();
+    EXPECT_TRUE(keyPhrases->isEnabled());
+    keyPhrases->trigger();
+    EXPECT_EQ(settings.Read({"Vortaxel", "Options", "KeyPhrases"}, "").value_or(""), "1");
+
+    FakeDesktop desktop;
+    frmMain again(desktop, QString());
+    again.UseSettings(settings);
+    QAction* remembered = again.findChild<QAction*>("mnuKeyPhrases");
+    EXPECT_TRUE(remembered->isChecked() && remembered->isEnabled()) << "remembered, with the browser rules";
+
+    // Without the browser rules the choice stays as made, greyed, and comes back with them.
+    again.findChild<QAction*>("mnuBrowserRules")->trigger();
+    EXPECT_TRUE(remembered->isChecked());
+    EXPECT_FALSE(remembered->isEnabled());
+    again.findChild<QAction*>("mnuBrowserRules")->trigger();
+    EXPECT_TRUE(remembered->isEnabled());
 }
 
 TEST_F(WindowOptionsTest, FailedEntryIsMutedWithItsReasonAndStaysListedAndSelected) {

@@ -126,7 +126,7 @@ TEST_F(WindowStatusTest, OptionsEntriesSayInTheirRoleThatTheyCanBeCheckedChecked
             EXPECT_EQ(entry->parent(), list);
         }
     }
-    EXPECT_EQ(entries, 2 + 3 + 4);
+    EXPECT_EQ(entries, 3 + 3 + 4);
     // And a screen reader's user can tick one.
     QAction* robots = window_->findChild<QAction*>("mnuObeyRobots");
     QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(robots);
