@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VORTAXEL_FUZZ_CHECK(terms.lang.size() <= 3);
     for (std::size_t i = 0; i < terms.candidates.size(); ++i) {
         const Candidate& c = terms.candidates[i];
-        VORTAXEL_FUZZ_CHECK(c.words >= 1 && c.words <= kMaxPhraseWords);
+        VORTAXEL_FUZZ_CHECK(c.words >= 1 && c.words <= kMaxNamingPhraseWords);
         VORTAXEL_FUZZ_CHECK(static_cast<std::size_t>(std::count(c.key.begin(), c.key.end(), ' ')) + 1 == c.words);
         VORTAXEL_FUZZ_CHECK(!c.surface.empty() && WellFormedUtf8(c.key) && WellFormedUtf8(c.surface));
         VORTAXEL_FUZZ_CHECK(c.key.find('\0') == std::string::npos && c.surface.find('\0') == std::string::npos);

@@ -23,7 +23,7 @@ double PageScore(const Candidate& candidate) {
     for (std::size_t zone = 0; zone < kZoneCount; ++zone) {
         weighted += kZoneWeight[zone] * candidate.inZone[zone];
     }
-    const double length = 1.0 + 0.5 * (candidate.words - 1);
+    const double length = 1.0 + 0.5 * std::min(candidate.words - 1, 2);
     return weighted * length + 2.0 / (1.0 + candidate.firstWord / 100.0);
 }
 

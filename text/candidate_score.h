@@ -10,7 +10,8 @@ namespace vortaxel::text {
 /// The score a candidate has on its page alone, which chooses the kCandidatesKept a page keeps (the site's
 /// ranking comes later, from the kept counts): each occurrence weighs by where it stands (title 6, H1 5,
 /// other headings 3, description and anchors 3, slug 2, image alt 1.5, body 1), a phrase of n words
-/// weighs (1 + 0.5 (n - 1)) times as much (longer phrases occur less often and say more), and a phrase
+/// weighs (1 + 0.5 (n - 1)) times as much, up to three words (longer phrases occur less often and say more;
+/// a four-word heading phrase weighs as its three-word runs, so it does not crowd out one-word topics), and a phrase
 /// that begins early gains up to 2 more (2 / (1 + firstWord / 100)).
 double PageScore(const Candidate& candidate);
 

@@ -26,8 +26,9 @@ struct Candidate {
 };
 
 /// How many candidates a page keeps, chosen by a score of the page alone, so a page of a million distinct
-/// words costs no more than any other in the crawl database.
-inline constexpr std::size_t kCandidatesKept = 64;
+/// words costs no more than any other in the crawl database. 96 rather than 64: the ranking then finds
+/// more of the terms people name a page by, while 128 gains nothing more and 256 loses on some sites.
+inline constexpr std::size_t kCandidatesKept = 96;
 
 /// What the text pass makes of a page.
 struct PageTerms {

@@ -16,11 +16,13 @@ constexpr std::size_t kMaxSpellings = 4;
 PhraseCounter::PhraseCounter(std::size_t maxTracked) : maxTracked_(std::max<std::size_t>(maxTracked, 2)) {}
 
 void PhraseCounter::AddRun(Zone zone, std::span<const PhraseWord> run) {
+    const bool naming = zone == Zone::Title || zone == Zone::H1 || zone == Zone::Heading || zone == Zone::Anchor;
+    const std::size_t longest = naming ? kMaxNamingPhraseWords : kMaxPhraseWords;
     for (std::size_t first = 0; first < run.size(); ++first) {
         if (run[first].stop) {
             continue;
         }
-        for (std::size_t n = 1; n <= kMaxPhraseWords && first + n <= run.size(); ++n) {
+        for (std::size_t n = 1; n <= longest && first + n <= run.size(); ++n) {
             if (!run[first + n - 1].stop) {
                 Count(zone, run.subspan(first, n));
             }

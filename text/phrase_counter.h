@@ -26,9 +26,11 @@ struct PhraseWord {
     std::uint32_t index = 0;
 };
 
-/// Phrases are one to three words long. Four-word phrases were left out: each adds a candidate per word
-/// of text, and a phrase of four words that matters holds one of three that the ranking sees too.
+/// Phrases are one to three words long, four in the title, the headings and the anchors: there a site
+/// names its topics ("general settings of recovery configuration"), while each four-word run of running
+/// text adds a candidate per word and is mostly chance wording.
 inline constexpr std::size_t kMaxPhraseWords = 3;
+inline constexpr std::size_t kMaxNamingPhraseWords = 4;
 
 /// How many distinct phrases a page's counter holds before it drops the weaker half (by PageScore), so a
 /// page of a million distinct words is counted in bounded memory; a phrase dropped and seen again counts

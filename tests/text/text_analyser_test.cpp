@@ -48,7 +48,15 @@ TEST(TextAnalyser, FindsAPagesPhrasesByStemInItsLanguage) {
     EXPECT_LE(terms.candidates.size(), kCandidatesKept);
     EXPECT_EQ(terms.candidates.front().key, "set up window") << "a title's and H1's longest phrase weighs most";
     const auto top5 = Keys(terms);
-    EXPECT_NE(std::find(top5.begin(), top5.begin() + 5, "samba"), top5.begin() + 5);
+    EXPECT_NE(std::find(top5.begin(), top5.begin() + 7, "samba"), top5.begin() + 7)
+        << "only the title's and H1's phrases of two words or more stand before it";
+
+    // Four words only where a page names its topics: a heading's wording is chosen, the running text's
+    // four-word runs are mostly chance.
+    const Candidate* four = Find(terms, "set up window share");
+    ASSERT_NE(four, nullptr);
+    EXPECT_EQ(four->words, 4);
+    EXPECT_EQ(Find(terms, "linux server share file"), nullptr);
 
     const Candidate* shares = Find(terms, "window share");
     ASSERT_NE(shares, nullptr);
