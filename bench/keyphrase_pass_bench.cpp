@@ -97,7 +97,8 @@ int Make(const std::string& path, std::size_t pages) {
         }
         for (int k = 0; k < 14; ++k) {
             // A site-wide vocabulary drawn with a long tail: a few words stand on many pages.
-            const auto word = static_cast<std::size_t>(std::pow(random() % 10000 + 1.0, 1.7)) % 50'000;
+            const auto word =
+                static_cast<std::size_t>(std::pow(static_cast<double>(random() % 10000) + 1.0, 1.7)) % 50'000;
             ok = ok && add("word" + std::to_string(word), 0, 0, 0, 1 + k % 3, 40 + k * 10);
         }
         for (int k = 0; k < 40; ++k) {

@@ -106,7 +106,7 @@ Truth ReadBookIndex(std::string_view html) {
                 mainTerm = term;
                 terms = {term};
             } else {
-                terms = {mainTerm, term + " " + mainTerm};
+                terms = {mainTerm, std::string(term).append(" ").append(mainTerm)};
             }
             constexpr std::string_view kLink = "<a class=\"indexterm\" href=\"";
             for (auto link = content.find(kLink); link != std::string_view::npos;
@@ -234,14 +234,14 @@ Quality Measure(const Truth& truth, const std::map<std::string, std::vector<std:
             }
         }
         const auto f1 = [&](std::size_t h) {
-            const double p = static_cast<double>(h) / k;
-            const double r = static_cast<double>(std::min(h, terms.size())) / terms.size();
+            const double p = static_cast<double>(h) / static_cast<double>(k);
+            const double r = static_cast<double>(std::min(h, terms.size())) / static_cast<double>(terms.size());
             return p + r > 0 ? 2 * p * r / (p + r) : 0.0;
         };
         quality.f1 += f1(hits);
         quality.partialF1 += f1(partialHits);
-        quality.precision += static_cast<double>(hits) / k;
-        quality.recall += static_cast<double>(hits) / terms.size();
+        quality.precision += static_cast<double>(hits) / static_cast<double>(k);
+        quality.recall += static_cast<double>(hits) / static_cast<double>(terms.size());
         quality.precisionAt1 += firstHit ? 1 : 0;
         quality.partialPrecisionAt1 += firstPartial ? 1 : 0;
     }

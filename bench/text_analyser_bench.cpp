@@ -86,7 +86,7 @@ void AnalyseHostilePage(benchmark::State& state) {
             body += ' ';
         }
     } else {
-        body.assign(10 * 1024 * 1024, 'a');
+        body.assign(std::size_t{10} * 1024 * 1024, 'a');
     }
     const std::vector<TextBlock> page = {{Zone::Title, "A hostile page"}, {Zone::Body, std::move(body)}};
     text::TextAnalyser analyser;

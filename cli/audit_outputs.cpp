@@ -211,7 +211,7 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, boo
 /// without a title does for the title source.
 std::string WriteTargetPhrases(store::AuditReader& reader, const crawl::FoundList& found, const std::string& path) {
     std::unordered_map<std::string, std::string> targets;
-    const std::string error = reader.ForEachRow([&targets](const store::AuditRow& row) {
+    std::string error = reader.ForEachRow([&targets](const store::AuditRow& row) {
         if (!row.listed || row.keyPhrases.empty()) {
             return;
         }

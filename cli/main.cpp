@@ -181,7 +181,11 @@ int Session::Gap() {
     // Both are checked before either map is worked out: a refusal comes at once, whatever the sites' size.
     for (const auto& [store, path] : {std::pair{store_.get(), *options_.dbFile}, std::pair{mine.get(), mineFile}}) {
         if (const std::string unavailable = store::KeptTextUnavailable(*store); !unavailable.empty()) {
-            return Fail("--gap: " + path + ": " + unavailable + " (crawl it with --rules browser --key-phrases)",
+            return Fail(std::string("--gap: ")
+                            .append(path)
+                            .append(": ")
+                            .append(unavailable)
+                            .append(" (crawl it with --rules browser --key-phrases)"),
                         kExitUsage);
         }
     }

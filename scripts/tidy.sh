@@ -10,7 +10,7 @@ if [ ! -f "$build/compile_commands.json" ]; then
     exit 2
 fi
 # Both arguments below are regular expressions: a dot in the checkout's path must match only a dot.
-own="^$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')/(app|bench|cli|crawl|export|fuzz|net|platform|services|tests|tools|ui|web)/"
+own="^$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')/(app|bench|cli|crawl|export|fuzz|net|platform|services|store|tests|text|tools|ui|web)/"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 started=$SECONDS

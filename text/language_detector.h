@@ -21,7 +21,7 @@ struct DetectedLanguage {
 /// How much of a page's text the detector reads: its first bytes are as telling as the rest (on real
 /// paragraphs of about 400 bytes CLD2 names the language 99 times in 100), and the cost stays the same
 /// on a page of any size.
-inline constexpr std::size_t kDetectionSampleBytes = 2 * 1024;
+inline constexpr std::size_t kDetectionSampleBytes = std::size_t{2} * 1024;
 
 /// The language of `utf8`, which must be valid UTF-8 (the analyser passes the text it converted). Uses
 /// CLD2's trained tables, compiled into its library; past kDetectionSampleBytes the text is not read.

@@ -13,7 +13,7 @@ namespace vortaxel::text {
 
 /// The most of a page's text the analyser reads (the blocks in order, the last one cut): a page of 10 MB
 /// costs what one of 4 MB does.
-inline constexpr std::size_t kMaxTextBytes = 4 * 1024 * 1024;
+inline constexpr std::size_t kMaxTextBytes = std::size_t{4} * 1024 * 1024;
 /// The most words the analyser reads of a page; the words past them are neither counted nor phrased.
 inline constexpr std::uint32_t kMaxWordsAnalysed = 100000;
 /// A word longer than this (UTF-16 code units) is counted but stands in no phrase: it is a hash, an

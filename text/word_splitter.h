@@ -41,6 +41,8 @@ public:
     /// `lang` is an ISO 639-1 code or empty (ICU's root rules).
     explicit WordSplitter(std::string_view lang);
     ~WordSplitter();
+    WordSplitter(const WordSplitter&) = delete;
+    WordSplitter& operator=(const WordSplitter&) = delete;
     WordSplitter(WordSplitter&&) noexcept;
     WordSplitter& operator=(WordSplitter&&) noexcept;
 

@@ -43,7 +43,7 @@ FakeSite Shop() {
     site.Add("", home + "</ul><p>Free delivery on every order from Homeware Outlet.</p></body></html>");
     for (std::size_t i = 0; i < kProducts.size(); ++i) {
         const std::string& name = kProducts[i];
-        site.Add(ProductPath(i), "<html><head><title>" + name +
+        site.Add(ProductPath(i), std::string("<html><head><title>").append(name) +
                                      " | Homeware Outlet</title><meta name=keywords content=\"zeppelin\"></head><body>"
                                      "<nav><a href=\"/\">Homeware Outlet</a></nav><h1>" +
                                      name + "</h1><p>Our " + Lower(name) + " is made by hand in small batches.</p>" +

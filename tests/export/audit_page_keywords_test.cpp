@@ -130,6 +130,7 @@ TEST(AuditPageKeywordsTest, TheSectionAndItsPartsAreThereOnlyWithTheirData) {
         {"rows and a gap",
          withGap,
          {"<div id=\"gap-table\">",
+          // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one expected text, split to fit
           "\"gap\":[\n[\"green widgets\",0.5,0.25,1,\"http://them.test/x\",\"http://s.test/a\"],\n"
           "[\"blue widgets\",0.5,0.25,2,",
           "\"words\":[\"en\",\"gap\",\"shared\"]", "id=\"kw-gaps\"><span class=\"num\">1<",
@@ -189,7 +190,7 @@ TEST(AuditPageKeywordsTest, HostilePhrasesAndAddressesStayText) {
     EXPECT_NE(page.find("\\u003c/script\\u003e\\u003cscript\\u003ealert(1)"), std::string::npos);
     // A long label is cut at a character's edge, never inside one.
     EXPECT_NE(page.find(">" + accents.substr(0, 64) + "\u2026</text>"), std::string::npos);
-    EXPECT_EQ(page.find("\xFF"), std::string::npos);
+    EXPECT_EQ(page.find('\xFF'), std::string::npos);
     EXPECT_EQ(page.find("\xC3 "), std::string::npos);
     EXPECT_NE(page.find("caf\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos);
 }
@@ -210,6 +211,7 @@ TEST(AuditPageKeywordsTest, AGreatSiteShowsTheHeadOfEachListAndSaysHowMuchThereI
         keywords.clusters.push_back({"cl-" + std::to_string(i), "http://s.test/a", {"http://s.test/a"}});
     }
     std::vector<keyphrase::GapRow> gap;
+    gap.reserve(3000);
     for (int i = 0; i < 3000; ++i) {
         gap.push_back(Gap("gp-" + std::to_string(i), "gap"));
     }

@@ -101,6 +101,7 @@ TEST(ClusterPages, SingleLinkChainsNamesByStrongestPhraseAndFindsTheHub) {
 
 TEST(ClusterPages, SameClustersWhateverTheOrderOfPages) {
     std::vector<ClusterPage> pages;
+    pages.reserve(12);
     for (int i = 0; i < 12; ++i) {
         // Groups of three pages sharing two keys with an own key each.
         pages.push_back(Page("http://s/" + std::to_string(i),

@@ -58,6 +58,7 @@ TEST(KeywordMapCsv, KeyPhrasesCellSplitsBackIntoItsPhrases) {
         EXPECT_EQ(KeyPhrasesCell(row.phrases), row.cell);
     }
     std::vector<KeyPhrase> many;
+    many.reserve(15);
     for (int i = 0; i < 15; ++i) {
         many.push_back({"k" + std::to_string(i), "p" + std::to_string(i), 15.0 - i});
     }

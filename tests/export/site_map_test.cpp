@@ -92,6 +92,7 @@ TEST(SiteMapBuilder, TiesGoToByteOrderWhateverTheOrderOfPages) {
 TEST(SiteMapBuilder, HoldsNoMoreThanEachPagesTopPhrases) {
     SiteMapBuilder builder;
     std::vector<KeyPhrase> many;
+    many.reserve(30);
     for (int i = 0; i < 30; ++i) {
         many.push_back({"k" + std::to_string(i), "k" + std::to_string(i), 30.0 - i});
     }

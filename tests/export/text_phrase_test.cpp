@@ -86,16 +86,8 @@ TEST(ChooseAnchorTextTest, TheMostFrequentTextWins) {
 
 // Permalink signs, footnote references and navigation words outnumber a page's real anchor on most sites.
 TEST(ChooseAnchorTextTest, MarksAndNavigationWordsNeverWin) {
-    const std::vector<std::string_view> anchors = {"\xC2\xB6",
-                                                   "\xC2\xB6",
-                                                   "\xC2\xB6",
-                                                   "Next",
-                                                   "Next \xC2\xBB",
-                                                   "[1]",
-                                                   "[1]",
-                                                   "Up",
-                                                   "1.5.\xC2\xA0"
-                                                   "Blue widgets"};
+    const std::vector<std::string_view> anchors = {
+        "\xC2\xB6", "\xC2\xB6", "\xC2\xB6", "Next", "Next \xC2\xBB", "[1]", "[1]", "Up", "1.5.\u00A0Blue widgets"};
     EXPECT_EQ(ChooseAnchorText(anchors), "Blue widgets");
     const std::vector<std::string_view> onlyNavigation = {"Next", "\xC2\xB6", "[2]", "Home"};
     EXPECT_EQ(ChooseAnchorText(onlyNavigation), "");

@@ -29,7 +29,7 @@ store::CrawlSettings Browser(bool keyPhrases) {
 
 /// A browser crawl of one page and its fetch, then `sql` run on the file.
 std::string MakeCrawl(const ScratchFolder& folder, bool keyPhrases, const std::string& sql) {
-    const std::string path = (folder.Path() / "crawl.db").string();
+    std::string path = (folder.Path() / "crawl.db").string();
     std::string error;
     {
         auto store = store::CrawlStore::Open(path, Access::Create, error);

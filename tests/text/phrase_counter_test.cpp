@@ -165,6 +165,7 @@ TEST(SortByPageScore, BreaksTiesByKeyBytes) {
     candidates[2].inZone[static_cast<std::size_t>(Zone::Body)] = 5;
     SortByPageScore(candidates);
     std::vector<std::string> order;
+    order.reserve(candidates.size());
     for (const Candidate& c : candidates) {
         order.push_back(c.key);
     }

@@ -207,7 +207,7 @@ TEST(TextAnalyser, MalformedUtf8AndNulSplitWordsAndNeverReachTheKeys) {
 TEST(TextAnalyser, TenMegabytesOfOneWordIsOneWordInNoPhrase) {
     TextAnalyser analyser;
     const PageTerms terms =
-        analyser.Analyse(std::vector<TextBlock>{{Zone::Body, std::string(10 * 1024 * 1024, 'a')}}, "en");
+        analyser.Analyse(std::vector<TextBlock>{{Zone::Body, std::string(std::size_t{10} * 1024 * 1024, 'a')}}, "en");
     EXPECT_EQ(terms.words, 1u);
     EXPECT_TRUE(terms.candidates.empty());
 }
@@ -233,6 +233,7 @@ TEST(TextAnalyser, AMillionDistinctWordsAreReadUpToTheBound) {
 
 TEST(TextAnalyser, TenThousandHeadingsAreTenThousandBlocks) {
     std::vector<TextBlock> blocks;
+    blocks.reserve(10000);
     for (int i = 0; i < 10000; ++i) {
         blocks.push_back({Zone::Heading, "Section " + std::to_string(i) + " about keyword maps"});
     }
