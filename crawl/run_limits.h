@@ -1,5 +1,7 @@
 #pragma once
 
+#include "crawl/crawl_controls.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +37,8 @@ struct RunLimits {
     /// Under browser rules: each page's visible text is read and its phrase candidates worked out, for the
     /// key phrases a kept crawl gives. Off, no page's text is read at all.
     bool keyPhrases = false;
+    /// Scope, patterns, depth and list mode: see CrawlControls.
+    CrawlControls controls{};
 };
 
 /// "N MiB" when `bytes` is a whole number of MiB, else "N bytes": budgets as a user gives them.

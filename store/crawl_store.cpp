@@ -1,5 +1,6 @@
 #include "store/crawl_store.h"
 
+#include "store/kept_controls.h"
 #include "store/read/crawl_file_check.h"
 
 #include <array>
@@ -82,6 +83,8 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "CREATE TABLE key_phrases ("
     "  page_id INTEGER NOT NULL REFERENCES pages (id), rank INTEGER NOT NULL, key TEXT NOT NULL,"
     "  phrase TEXT NOT NULL, score REAL NOT NULL, PRIMARY KEY (page_id, rank)) WITHOUT ROWID;",
+    // 6: the crawl controls (scope, patterns, depth, list mode) and who the crawl said it was, as one object.
+    "ALTER TABLE settings ADD COLUMN controls TEXT NOT NULL DEFAULT '{}';",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {
@@ -303,11 +306,13 @@ std::string CrawlStore::Load() {
     SqlStatement settings;
     // A file read as it is may be of a layout before the later settings: they read as they were then, off.
     SqlStatus status = settings.Prepare(
-        db_, version_ >= 5   ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
-                               "sitemaps, check_resources, key_phrases FROM settings WHERE id = 1"
+        db_, version_ >= 6   ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
+                               "sitemaps, check_resources, key_phrases, controls FROM settings WHERE id = 1"
+             : version_ >= 5 ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
+                               "sitemaps, check_resources, key_phrases, '{}' FROM settings WHERE id = 1"
              : version_ >= 3 ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
-                               "sitemaps, check_resources, 0 FROM settings WHERE id = 1"
-                             : "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, 0, 0, 0, 0 "
+                               "sitemaps, check_resources, 0, '{}' FROM settings WHERE id = 1"
+                             : "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, 0, 0, 0, 0, '{}' "
                                "FROM settings WHERE id = 1");
     if (!status) {
         return status.code == SQLITE_BUSY ? "a running crawl holds it" : "it is damaged: " + status.message;
@@ -316,8 +321,9 @@ std::string CrawlStore::Load() {
         return settings.Status() ? "it holds no crawl" : "it is damaged: " + settings.Status().message;
     }
     const auto isFlag = [&settings](int column) { return settings.Int(column) == 0 || settings.Int(column) == 1; };
+    const std::optional<KeptControls> controls = ParseKeptControls(settings.Text(10));
     if ((settings.Text(1) != "browser" && settings.Text(1) != "classic") || !isFlag(2) || !isFlag(6) || !isFlag(7) ||
-        !isFlag(8) || !isFlag(9)) {
+        !isFlag(8) || !isFlag(9) || !controls) {
         return "it is damaged: its settings hold a value no run writes";
     }
     settings_.startText = std::string(settings.Text(0));
@@ -332,6 +338,8 @@ std::string CrawlStore::Load() {
     settings_.sitemaps = settings.Int(7) != 0;
     settings_.checkResources = settings.Int(8) != 0;
     settings_.keyPhrases = settings.Int(9) != 0;
+    settings_.controls = controls->controls;
+    settings_.identity = controls->identity;
     SqlStatement crawl;
     status = crawl.Prepare(db_, "SELECT state, queue_head, queue_tail, turns, events, rules_note, stop_reason "
                                 "FROM crawl WHERE id = 1");
@@ -398,10 +406,14 @@ SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
     SqlStatement write;
     SqlStatus status =
         write.Prepare(db_, "INSERT OR REPLACE INTO settings (id, start_url, rules, robots, delay_ms, max_pages, "
-                           "max_memory, follow_nofollow, sitemaps, check_resources, key_phrases) "
-                           "VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                           "max_memory, follow_nofollow, sitemaps, check_resources, key_phrases, controls) "
+                           "VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (!status) {
         return status;
+    }
+    const std::optional<std::string> controls = KeptControlsText({settings.controls, settings.identity});
+    if (!controls) {
+        return {SQLITE_MISMATCH, "a crawl control holds text that is no UTF-8"};
     }
     write.Bind(1, settings.startText);
     write.Bind(2, std::string_view(settings.rules == crawl::RuleSet::Browser ? "browser" : "classic"));
@@ -417,6 +429,7 @@ SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
     write.Bind(8, std::int64_t{settings.sitemaps ? 1 : 0});
     write.Bind(9, std::int64_t{settings.checkResources ? 1 : 0});
     write.Bind(10, std::int64_t{settings.keyPhrases ? 1 : 0});
+    write.Bind(11, *controls);
     status = write.Run();
     if (status) {
         settings_ = settings;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/crawl_controls.h"
 #include "crawl/rule_set.h"
 #include "store/sqlite_db.h"
 
@@ -9,10 +10,25 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vortaxel::store {
 
 /// What a kept crawl was started with.
+/// Who a crawl told its site it was. A login's password is never kept: a resumed crawl asks for it again.
+struct KeptIdentity {
+    /// Empty for the program's own.
+    std::string userAgent{};
+    /// "Name: value" each, as given.
+    std::vector<std::string> headers{};
+    /// "name=value" each, sent to the start page's origin alone.
+    std::vector<std::string> cookies{};
+    /// The user an HTTP login named; empty when the crawl logged in to nothing.
+    std::string authUser{};
+
+    bool operator==(const KeptIdentity&) const = default;
+};
+
 struct CrawlSettings {
     /// The start text as the run used it (prepared: with its trailing "/").
     std::string startText;
@@ -28,12 +44,15 @@ struct CrawlSettings {
     bool checkResources = false;
     /// Whether each page's text was read for its key phrases; a file kept before this was kept had it off.
     bool keyPhrases = false;
+    /// A file kept before these were kept had them all at their defaults.
+    crawl::CrawlControls controls{};
+    KeptIdentity identity{};
 
     bool operator==(const CrawlSettings&) const = default;
 };
 
 /// The layout version this program writes; files with a higher one are refused.
-inline constexpr int kCrawlSchemaVersion = 5;
+inline constexpr int kCrawlSchemaVersion = 6;
 
 enum class CrawlState { Running, Stopped, Finished };
 

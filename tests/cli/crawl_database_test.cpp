@@ -171,9 +171,10 @@ TEST_F(KeptCrawl, OfflineOnACrawlKilledBeforeItsFirstTurnSaysItHoldsNone) {
     EXPECT_EQ(offline.Out(), "");
 }
 
-/// What the fifth layout added: a page's text for its key phrases.
+/// What the fifth and sixth layouts added: a page's text for its key phrases, and the crawl controls.
 constexpr const char* kWithoutFifthLayout =
-    "DROP TABLE page_candidates; DROP TABLE key_phrases; ALTER TABLE settings DROP COLUMN key_phrases;"
+    "ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; DROP TABLE key_phrases; ALTER TABLE "
+    "settings DROP COLUMN key_phrases;"
     "ALTER TABLE pages DROP COLUMN meta_keywords; ALTER TABLE pages DROP COLUMN first_heading;"
     "ALTER TABLE pages DROP COLUMN text_lang;";
 

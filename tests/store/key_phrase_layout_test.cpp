@@ -17,7 +17,8 @@ namespace {
 using Access = store::CrawlStore::Access;
 
 constexpr const char* kFourthLayout =
-    "DROP TABLE page_candidates; DROP TABLE key_phrases; ALTER TABLE settings DROP COLUMN key_phrases;"
+    "ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; DROP TABLE key_phrases; ALTER TABLE "
+    "settings DROP COLUMN key_phrases;"
     "ALTER TABLE pages DROP COLUMN meta_keywords; ALTER TABLE pages DROP COLUMN first_heading;"
     "ALTER TABLE pages DROP COLUMN text_lang; PRAGMA user_version = 4;";
 
@@ -114,7 +115,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedRow{"NoKeyPhrases", "DROP TABLE key_phrases", "lacks the table key_phrases"},
                       DamagedRow{"NoSetting", "ALTER TABLE settings DROP COLUMN key_phrases",
                                  "lacks the column settings.key_phrases"},
-                      DamagedRow{"SettingNoFlag", "UPDATE settings SET key_phrases = 7", "a value no run writes"}),
+                      DamagedRow{"SettingNoFlag", "UPDATE settings SET key_phrases = 7", "a value no run writes"},
+                      DamagedRow{"ControlsNoObject", "UPDATE settings SET controls = '[]'", "a value no run writes"},
+                      DamagedRow{"NoControls", "ALTER TABLE settings DROP COLUMN controls",
+                                 "lacks the column settings.controls"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "crawl/crawl_controls.h"
+#include "store/crawl_store.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vortaxel::store {
+
+/// The crawl controls and identity of a crawl as its settings row keeps them: one JSON object, so that a
+/// control added later needs no new column and an older file reads as it was, with it at its default.
+struct KeptControls {
+    crawl::CrawlControls controls;
+    KeptIdentity identity;
+};
+
+/// The JSON text kept for `kept`; members at their defaults are left out, so a crawl without controls
+/// keeps "{}". None when a text in it is no UTF-8, which JSON cannot hold as it is.
+std::optional<std::string> KeptControlsText(const KeptControls& kept);
+
+/// `text` read back; none when it is no object of the members KeptControlsText writes, each of its type.
+/// Members it does not know are passed over: a later release may keep more.
+std::optional<KeptControls> ParseKeptControls(std::string_view text);
+
+} // namespace vortaxel::store
