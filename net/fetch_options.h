@@ -13,6 +13,16 @@
 
 namespace vortaxel::net {
 
+/// An HTTP login (Basic or Digest, as the site asks) for one origin. The password lives in memory only.
+struct HttpLogin {
+    /// web::OriginOf the start address: the only origin the login is sent to, also after a redirect.
+    std::string origin;
+    std::string user;
+    std::string password;
+
+    bool operator==(const HttpLogin&) const = default;
+};
+
 /// Limits, identity and manners of every fetch. Everything past the limits is off by default, so a
 /// default fetch makes exactly one GET per page (plus its redirect hops) and no other request.
 struct FetchOptions {
@@ -63,6 +73,15 @@ struct FetchOptions {
     /// The user information of the start address: put in every request to its origin, and into no other.
     /// An address fetched is then shown with its password hidden, as it was given.
     std::optional<web::OriginLogin> login;
+
+    /// A login the user gave apart from the address, sent to its origin alone.
+    std::optional<HttpLogin> httpLogin;
+    /// Request headers added to every request, "Name: value" each; checked before a run starts, so none
+    /// holds CR, LF or NUL.
+    std::vector<std::string> headers;
+    /// Cookies ("name=value" each) sent to `cookieOrigin` alone, beside any the site sets.
+    std::vector<std::string> cookies;
+    std::string cookieOrigin;
 };
 
 } // namespace vortaxel::net
