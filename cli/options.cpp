@@ -105,6 +105,7 @@ void Declare(CLI::App& app, Options& o) {
           "Print the keyword gap between the site kept in the --db FILE (theirs) and the one kept in MINE (CSV)",
           [&o](const std::string& v) { o.gapFile = FileName("--gap", v); });
     DeclareAuditOptions(app, o.audit);
+    DeclareIdentityOptions(app, o.identity);
 }
 
 /// What the options mean together; the parser sees each alone.
@@ -126,6 +127,7 @@ void CheckTogether(const Options& o, const CLI::App& app) {
     }
     const bool keptOnly = o.resume || o.offline || o.compareFile || o.gapFile;
     CheckAuditOptions(o.audit, o.rules == RuleSet::Browser, keptOnly);
+    CheckIdentityOptions(o.identity, o.rules == RuleSet::Browser, keptOnly, o.resume);
     if (!keptOnly && app.count("URL") == 0) {
         throw CLI::RequiredError("URL");
     }
