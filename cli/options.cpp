@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/option_values.h"
+#include "cli/scope_options.h"
 #include "vortaxel/version.h"
 
 #include <CLI/CLI.hpp>
@@ -105,6 +106,8 @@ void Declare(CLI::App& app, Options& o) {
           "Print the keyword gap between the site kept in the --db FILE (theirs) and the one kept in MINE (CSV)",
           [&o](const std::string& v) { o.gapFile = FileName("--gap", v); });
     DeclareAuditOptions(app, o.audit);
+    // Scope, patterns, depth and parameters to strip.
+    DeclareScopeOptions(app, o.controls);
 }
 
 /// What the options mean together; the parser sees each alone.
@@ -126,6 +129,11 @@ void CheckTogether(const Options& o, const CLI::App& app) {
     }
     const bool keptOnly = o.resume || o.offline || o.compareFile || o.gapFile;
     CheckAuditOptions(o.audit, o.rules == RuleSet::Browser, keptOnly);
+    // Scope, patterns, depth and parameters to strip: the kept crawl's rules are checked when it is opened.
+    if (const AuditOptionRefusal refused = RefusedScopeOption(o.controls, o.rules == RuleSet::Browser);
+        !keptOnly && refused.option != nullptr) {
+        Refuse(refused.option, refused.reason);
+    }
     if (!keptOnly && app.count("URL") == 0) {
         throw CLI::RequiredError("URL");
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/audit_options.h"
+#include "crawl/crawl_controls.h"
 #include "crawl/rule_set.h"
 
 #include <chrono>
@@ -54,6 +55,8 @@ struct Options {
     std::optional<std::string> gapFile{};
     /// The audit outputs of a browser-rules crawl.
     AuditOptions audit{};
+    /// Scope, patterns, depth and the rest of what narrows or widens a browser-rules crawl.
+    crawl::CrawlControls controls{};
 
     bool operator==(const Options&) const = default;
 };
