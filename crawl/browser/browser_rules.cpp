@@ -243,11 +243,9 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
             !gate_.InSite(*site_, *identity)) {
             continue;
         }
-        if (gate_.Narrows()) {
+        if (gate_.Strips()) {
             gated.assign(*identity);
-            if (!gate_.Admit(gated)) {
-                continue;
-            }
+            gate_.Strip(gated);
             identity = &gated;
         }
         if (store_.Find(*identity, known)) {
@@ -255,6 +253,10 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
             if (!resources && !resources_.empty()) {
                 resources_.erase(known);
             }
+            continue;
+        }
+        // Matched once an address is known to be new: a site's pages mostly link to the same few, queued already.
+        if (!gate_.Admits(*identity)) {
             continue;
         }
         // As under classic rules: once one link is past the budget, so is every later one, so the

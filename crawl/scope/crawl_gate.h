@@ -28,6 +28,11 @@ public:
 
     /// Whether patterns or stripped parameters may change or refuse an address.
     bool Narrows() const { return filter_.HasPatterns() || filter_.Strips(); }
+    bool Strips() const { return filter_.Strips(); }
+    /// Strips `address` of its listed parameters.
+    void Strip(std::string& address) const { filter_.StripQuery(address); }
+    /// Whether the patterns let `address`, already stripped, be queued.
+    bool Admits(std::string_view address) const { return filter_.Admits(address); }
     /// Strips `address` of its listed parameters, then tells whether the patterns let it be queued.
     bool Admit(std::string& address) const;
     /// Whether `address`, as found, is one the patterns keep out (once its parameters are stripped).
