@@ -1,6 +1,7 @@
 #include "cli/kept_settings.h"
 
 #include "cli/output_escape.h"
+#include "cli/scope_options.h"
 #include "crawl/run_limits.h"
 #include "crawl/start_text.h"
 #include "store/read/crawl_file_check.h"
@@ -43,6 +44,8 @@ store::CrawlSettings SettingsOf(const Options& options, const std::string& start
     settings.keyPhrases = options.audit.keyPhrases;
     settings.controls.robotsAgent = options.identity.robotsAgent;
     settings.identity = KeptIdentityOf(options.identity);
+    // Scope, patterns, depth and parameters to strip.
+    CopyScope(options.controls, settings.controls);
     return settings;
 }
 
@@ -86,6 +89,12 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
             return std::string(flag.option) + ": " + crawl + " " + flag.without;
         }
     }
+    // Scope, patterns, depth and parameters to strip.
+    if (std::string contradicted = ContradictedScopeOption(options.controls, kept.controls, given, crawl);
+        !contradicted.empty()) {
+        return contradicted;
+    }
+    CopyScope(kept.controls, options.controls);
     options.url = Given(given, "URL") ? url : kept.startText;
     options.rules = kept.rules;
     options.obeyRobots = kept.obeyRobots;

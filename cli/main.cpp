@@ -10,8 +10,11 @@
 #include "cli/output_escape.h"
 #include "cli/output_targets.h"
 #include "cli/report_output.h"
+#include "cli/scope_options.h"
 #include "cli/standard_streams.h"
 #include "crawl/found_list.h"
+#include "crawl/page/page_address.h"
+#include "crawl/scope/scope_rules.h"
 #include "crawl/start_text.h"
 #include "export/keyphrase/keyword_map_csv.h"
 #include "store/crawl_store.h"
@@ -290,6 +293,8 @@ app::RunSetup Session::Setup() const {
     if (identity.authUser) {
         setup.fetch.httpLogin = net::HttpLogin{startOrigin, *identity.authUser, password_};
     }
+    // Scope, patterns, depth and parameters to strip.
+    cli::CopyScope(options_.controls, setup.limits.controls);
     if (options_.audit.sitemaps) {
         // Files fetched whole are cut here: room for a large sitemap, and a bound on a hostile one.
         setup.fetch.wholeBodyBytes = kSitemapFileBytes;
@@ -361,6 +366,13 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
     }
     if (options_.resume && options_.reportFile) {
         ReplayKeptReport();
+    }
+    // Scope, patterns, depth and parameters to strip.
+    if (const auto start = crawl::PageIdentity(startText, startText);
+        start && options_.rules == cli::RuleSet::Browser) {
+        if (const std::string note = crawl::ScopeFallbackNote(options_.controls.scope, *start); !note.empty()) {
+            host_.Say(note);
+        }
     }
     app::RunController run(Setup(), host_);
     if (store_) {

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/option_values.h"
+#include "cli/scope_options.h"
 #include "vortaxel/version.h"
 
 #include <CLI/CLI.hpp>
@@ -106,6 +107,8 @@ void Declare(CLI::App& app, Options& o) {
           [&o](const std::string& v) { o.gapFile = FileName("--gap", v); });
     DeclareAuditOptions(app, o.audit);
     DeclareIdentityOptions(app, o.identity);
+    // Scope, patterns, depth and parameters to strip.
+    DeclareScopeOptions(app, o.controls);
 }
 
 /// What the options mean together; the parser sees each alone.
@@ -128,6 +131,11 @@ void CheckTogether(const Options& o, const CLI::App& app) {
     const bool keptOnly = o.resume || o.offline || o.compareFile || o.gapFile;
     CheckAuditOptions(o.audit, o.rules == RuleSet::Browser, keptOnly);
     CheckIdentityOptions(o.identity, o.rules == RuleSet::Browser, keptOnly, o.resume);
+    // Scope, patterns, depth and parameters to strip: the kept crawl's rules are checked when it is opened.
+    if (const AuditOptionRefusal refused = RefusedScopeOption(o.controls, o.rules == RuleSet::Browser);
+        !keptOnly && refused.option != nullptr) {
+        Refuse(refused.option, refused.reason);
+    }
     if (!keptOnly && app.count("URL") == 0) {
         throw CLI::RequiredError("URL");
     }

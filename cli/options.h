@@ -2,6 +2,7 @@
 
 #include "cli/audit_options.h"
 #include "cli/identity_options.h"
+#include "crawl/crawl_controls.h"
 #include "crawl/rule_set.h"
 
 #include <chrono>
@@ -57,6 +58,8 @@ struct Options {
     AuditOptions audit{};
     /// Who a browser-rules crawl goes as, and its login.
     IdentityOptions identity{};
+    /// Scope, patterns, depth and the rest of what narrows or widens a browser-rules crawl.
+    crawl::CrawlControls controls{};
 
     bool operator==(const Options&) const = default;
 };

@@ -28,7 +28,8 @@ std::string RedirectChainText(const std::vector<RedirectHop>& chain) {
 }
 
 bool IsBrokenLink(const AuditLink& link) {
-    return !link.targetBlocked && (!link.targetError.empty() || (link.targetStatus && *link.targetStatus >= 400));
+    return !link.targetBlocked && !link.targetExcluded &&
+           (!link.targetError.empty() || (link.targetStatus && *link.targetStatus >= 400));
 }
 
 bool IsImageWithoutAlt(const AuditLink& link) {

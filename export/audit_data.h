@@ -92,6 +92,8 @@ struct AuditLink {
     std::string targetError;
     /// robots.txt kept the crawl from the target: the link is blocked, not broken.
     bool targetBlocked = false;
+    /// The crawl's include or exclude patterns kept it from requesting the target: neither broken nor blocked.
+    bool targetExcluded = false;
 };
 
 /// What a run was asked and how long it took.

@@ -37,6 +37,7 @@ void BrowserRules::Begin(CrawlRun& run) {
     }
     if (start) {
         site_ = SiteScope::Of(*start);
+        gate_ = CrawlGate(run.Limits().controls, *start);
     }
     if (!site_) {
         startFailure_ = "it is no web address (http:// or https://)";
@@ -85,6 +86,9 @@ void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
     } else {
         siteSettled_ = true;
     }
+    if (const auto start = PageIdentity(run.StartText(), run.StartText())) {
+        gate_ = CrawlGate(run.Limits().controls, *start);
+    }
     // Every identity ever queued stays in the store, so that none is queued twice.
     from.ForEachMet([&](std::string_view url) { store_.Intern(url); });
     from.ForEachFound([&](std::string_view url) { run.ListKept(store_.Intern(url)); });
@@ -92,6 +96,9 @@ void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
         const UrlId id = store_.Intern(url);
         store_.AddQueued(id);
         queue_.push_back(id);
+        if (gate_.CountsDepth()) {
+            depths_.push_back(static_cast<std::uint32_t>(gate_.UnknownDepth()));
+        }
     });
     // Which pages a sitemap lists is not kept: it is read again, and the pages it names that were met
     // before are not queued twice.
@@ -103,10 +110,13 @@ void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
     }
 }
 
-void BrowserRules::Enqueue(const std::string& identity) {
+void BrowserRules::Enqueue(const std::string& identity, std::size_t depth) {
     const UrlId id = store_.Intern(identity);
     store_.AddQueued(id);
     queue_.push_back(id);
+    if (gate_.CountsDepth()) {
+        depths_.push_back(static_cast<std::uint32_t>(depth));
+    }
 }
 
 void BrowserRules::Turn(CrawlRun& run) {
@@ -120,6 +130,7 @@ void BrowserRules::Turn(CrawlRun& run) {
 }
 
 void BrowserRules::Visit(CrawlRun& run) {
+    const std::size_t depth = gate_.CountsDepth() ? depths_[head_] : 0;
     const UrlId head = queue_[head_++];
     store_.RemoveQueued(head);
     const bool resource = !resources_.empty() && resources_.erase(head) != 0;
@@ -178,11 +189,13 @@ void BrowserRules::Visit(CrawlRun& run) {
         run.PageInSitemap(*landing);
     }
     run.PageParsed(*landing, read);
-    std::size_t dropped = QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
-                                     run.Limits().pageLinkBytes);
+    std::size_t dropped = gate_.FollowsLinksAt(depth)
+                              ? QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
+                                           run.Limits().pageLinkBytes, depth + 1)
+                              : 0;
     if (run.Limits().checkResources) {
         // A search engine fetches what a page needs to render whatever its robots directives say.
-        dropped += QueueLinks(*landing, ResourceLinks(*read), run.Limits().pageLinkBytes, true);
+        dropped += QueueLinks(*landing, ResourceLinks(*read), run.Limits().pageLinkBytes, depth + 1, true);
     }
     if (dropped != 0) {
         run.LinksDropped(*landing, dropped);
@@ -198,27 +211,28 @@ std::optional<std::string> BrowserRules::Landing(const std::string& asked, const
         // The site is where the start address lands, as long as that is still the same site.
         siteSettled_ = true;
         const auto landed = SiteScope::Of(*landing);
-        if (!landed || !SameSiteHost(site_->host, landed->host)) {
+        if (!landed || !(gate_.Wide() ? gate_.InSite(*site_, *landing) : SameSiteHost(site_->host, landed->host))) {
             site_.reset();
             return std::nullopt;
         }
         site_ = landed;
         sitemapsDue_ = true;
     }
-    if (!site_->Contains(*landing)) {
+    if (!gate_.InSite(*site_, *landing)) {
         return std::nullopt;
     }
     return landing;
 }
 
 std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget,
-                                     bool resources) {
+                                     std::size_t depth, bool resources) {
     const bool resolvedAhead = links.resolvedFor == pageAddress && links.identities.size() == links.links.size();
     const std::string base = links.baseHref && !resolvedAhead ? LinkBaseOf(pageAddress, *links.baseHref) : pageAddress;
     UrlId known;
     std::size_t dropped = 0;
     const BoundedResolver resolver(identities_, base);
     std::optional<std::string> resolvedHere;
+    std::string gated;
     for (std::size_t i = 0; i < links.links.size(); ++i) {
         const std::string* identity = resolvedAhead ? links.identities[i] : nullptr;
         if (!resolvedAhead) {
@@ -226,14 +240,23 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
             identity = resolvedHere ? &*resolvedHere : nullptr;
         }
         if (identity == nullptr || !IsWithinLinkBound(*identity) || IsNeverFetchedKind(*identity) ||
-            !site_->Contains(*identity)) {
+            !gate_.InSite(*site_, *identity)) {
             continue;
+        }
+        if (gate_.Strips()) {
+            gated.assign(*identity);
+            gate_.Strip(gated);
+            identity = &gated;
         }
         if (store_.Find(*identity, known)) {
             // An address a page links to is a page, even if another page only showed it as an image.
             if (!resources && !resources_.empty()) {
                 resources_.erase(known);
             }
+            continue;
+        }
+        // Matched once an address is known to be new: a site's pages mostly link to the same few, queued already.
+        if (!gate_.Admits(*identity)) {
             continue;
         }
         // As under classic rules: once one link is past the budget, so is every later one, so the
@@ -243,7 +266,7 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
             continue;
         }
         budget -= identity->size();
-        Enqueue(*identity);
+        Enqueue(*identity, depth);
         if (resources) {
             resources_.insert(queue_.back());
         }
@@ -285,9 +308,12 @@ void BrowserRules::QueueSitemapPages(CrawlRun& run) {
     const std::size_t before = queue_.size();
     UrlId known;
     for (; sitemapNext_ < sitemapPages_.size(); ++sitemapNext_) {
-        const std::string& page = sitemapPages_[sitemapNext_];
+        std::string page = sitemapPages_[sitemapNext_];
+        if (gate_.Narrows() && !gate_.Admit(page)) {
+            continue;
+        }
         if (!store_.Find(page, known)) {
-            Enqueue(page);
+            Enqueue(page, gate_.UnknownDepth());
         }
     }
     if (queue_.size() != before) {
@@ -296,7 +322,8 @@ void BrowserRules::QueueSitemapPages(CrawlRun& run) {
 }
 
 std::size_t BrowserRules::MemoryBytes() const {
-    return sitemapBytes_ + resources_.size() * (sizeof(UrlId) + 2 * sizeof(void*));
+    return sitemapBytes_ + resources_.size() * (sizeof(UrlId) + 2 * sizeof(void*)) +
+           depths_.capacity() * sizeof(std::uint32_t);
 }
 
 void BrowserRules::NextVisits(const FoundList& /*found*/, std::size_t wanted, std::vector<std::string>& out) const {

@@ -3,6 +3,7 @@
 #include "crawl/browser/browser_links.h"
 #include "crawl/link_rules.h"
 #include "crawl/page/page_address.h"
+#include "crawl/scope/crawl_gate.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,8 +48,8 @@ private:
     /// Queues the page's new links while their joined bytes fit `budget`; returns how many were dropped.
     /// Resources are queued to be checked, not listed.
     std::size_t QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget,
-                           bool resources = false);
-    void Enqueue(const std::string& identity);
+                           std::size_t depth, bool resources = false);
+    void Enqueue(const std::string& identity, std::size_t depth = 0);
     /// Reads the site's sitemaps, once its site is known.
     void ReadSitemaps(CrawlRun& run);
     /// Whether the site's sitemaps list `url`, as written there.
@@ -62,6 +63,9 @@ private:
     std::vector<UrlId> queue_;
     std::size_t head_ = 0;
     std::optional<SiteScope> site_;
+    CrawlGate gate_;
+    // Clicks from the start of each queued address, beside `queue_`, when the crawl has a depth limit.
+    std::vector<std::uint32_t> depths_;
     bool siteSettled_ = false;
     // The start page is the first one visited; what became of it is told once the run ends.
     bool startPending_ = false;

@@ -15,6 +15,7 @@ namespace vortaxel::store {
 namespace {
 
 constexpr std::string_view kBlocked = "blocked by robots.txt";
+constexpr std::string_view kExcluded = "excluded";
 
 // Pages are joined through the fetch that listed them; the counts come from the links' indexes.
 constexpr const char* kRowColumns =
@@ -93,6 +94,7 @@ void ReadLinkColumns(const SqlStatement& links, audit::AuditLink& link) {
     link.targetStatus.reset();
     link.targetError.clear();
     link.targetBlocked = false;
+    link.targetExcluded = false;
 }
 
 void MakeDistinct(std::vector<std::int64_t>& ids) {
@@ -112,7 +114,8 @@ std::string AuditUnavailable(const CrawlStore& store) {
     return {};
 }
 
-AuditReader::AuditReader(CrawlStore& store, bool indexLinks) : store_(store) {
+AuditReader::AuditReader(CrawlStore& store, bool indexLinks)
+    : store_(store), gate_(store.Settings().controls, store.Settings().startText) {
     if (indexLinks) {
         IndexLinks();
     }
@@ -289,6 +292,7 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
             link.targetBlocked = links.Int(9) != 0;
             link.targetError = link.targetBlocked ? kBlocked : links.Text(8);
         }
+        MarkExcluded(row, link);
         visit(row);
     }
     return links.Status() ? std::string() : store_.FailureText(links.Status());
@@ -326,6 +330,7 @@ std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const Audit
                 link.targetError = target->blocked ? kBlocked : std::string_view(target->error);
             }
         }
+        MarkExcluded(row, link);
         visit(row);
     }
     if (!links.Status()) {
@@ -333,6 +338,14 @@ std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const Audit
     }
     inlinksCounted_ = inPageOrder;
     return {};
+}
+
+void AuditReader::MarkExcluded(const AuditLinkRow& row, audit::AuditLink& link) const {
+    // A target requested all the same (as the start page, or through a redirect) keeps its outcome.
+    if (row.targetFetchId == 0 && gate_.Excludes(link.target)) {
+        link.targetExcluded = true;
+        link.targetError = kExcluded;
+    }
 }
 
 AuditSummaryCounter::AuditSummaryCounter(CrawlStore& store) : store_(store) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/scope/crawl_gate.h"
 #include "export/audit_data.h"
 #include "export/audit_summary.h"
 #include "export/keyphrase/key_phrases.h"
@@ -85,7 +86,12 @@ private:
     std::string ReadRows(std::optional<std::int64_t> fetchId, const std::function<void(const AuditRow&)>& visit);
     std::string ForEachHeldLinkRow(const std::function<void(const AuditLinkRow&)>& visit);
 
+    /// Marks a link whose target was never requested because the crawl's patterns keep it out.
+    void MarkExcluded(const AuditLinkRow& row, audit::AuditLink& link) const;
+
     CrawlStore& store_;
+    // The crawl's own patterns, to tell the links they kept from being followed.
+    crawl::CrawlGate gate_;
     std::unique_ptr<LinkTargetTable> targets_;
     bool inlinksCounted_ = false;
 };

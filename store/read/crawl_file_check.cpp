@@ -2,6 +2,7 @@
 
 #include "crawl/page/page_address.h"
 #include "crawl/queue_filter.h"
+#include "crawl/scope/scope_rules.h"
 #include "crawl/start_text.h"
 #include "store/read/kept_crawl.h"
 
@@ -103,10 +104,15 @@ std::int64_t QueuedOutsideSite(CrawlStore& store, std::string& error) {
     const bool browser = settings.rules == crawl::RuleSet::Browser;
     const std::optional<crawl::SiteScope> scope =
         browser ? BrowserScope(settings, store.Progress().rulesNote) : std::nullopt;
+    // A crawl kept with a wider scope queued other hosts of its domain, as BrowserRules does.
+    const auto start = crawl::PageIdentity(settings.startText, settings.startText);
+    const std::optional<crawl::WideScope> wide =
+        browser && start ? crawl::WideScope::For(settings.controls.scope, *start) : std::nullopt;
     std::int64_t outside = 0;
     KeptCrawl kept(store);
     kept.ForEachQueued([&](std::string_view url) {
-        const bool inside = browser ? scope && scope->Contains(url) : !crawl::IsOutsideSite(url, settings.startText);
+        const bool inside = browser ? scope && (wide ? wide->Contains(url) : scope->Contains(url))
+                                    : !crawl::IsOutsideSite(url, settings.startText);
         outside += inside ? 0 : 1;
     });
     error = kept.Error();
