@@ -129,7 +129,10 @@ bool SameIdentity(const net::FetchOptions& a, const net::FetchOptions& b) {
 void RunController::Prepare(const RunSetup& setup) {
     rules_ = setup.rules;
     engine_.SetObeyRobots(setup.obeyRobots);
-    engine_.SetLimits(setup.limits);
+    // The engine's other limits stay as its owner set them; the controls are each run's own.
+    crawl::RunLimits limits = engine_.Limits();
+    limits.controls = setup.limits.controls;
+    engine_.SetLimits(limits);
     if (!fetcher_) {
         aborted_.store(false);
         return;

@@ -347,8 +347,7 @@ void frmMain::ContinueKept() {
         return;
     }
     // Asked again, as `--resume` does: a crawl keeps only that it logged in, and as whom.
-    const std::optional<std::string> password =
-        AskPassword(store_->Settings().identity, store_->Settings().startText);
+    const std::optional<std::string> password = AskPassword(store_->Settings().identity, store_->Settings().startText);
     if (!password) {
         ShowOutcome("The crawl was not continued: no password was given");
         return;

@@ -5,8 +5,8 @@
 #include "web/address_login.h"
 
 #include <charconv>
-#include <tuple>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 namespace vortaxel::ui {

@@ -23,7 +23,8 @@ constexpr int kNoDepth = -1;
 constexpr int kDeepest = 9999;
 
 /// Names a field for assistive tools and explains it on hover, alike for every field.
-template <typename Widget> Widget* Field(Widget* widget, const char* name, const char* accessibleName, const char* tip) {
+template <typename Widget>
+Widget* Field(Widget* widget, const char* name, const char* accessibleName, const char* tip) {
     widget->setObjectName(name);
     widget->setAccessibleName(accessibleName);
     widget->setToolTip(tip);

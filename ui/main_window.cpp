@@ -2,9 +2,9 @@
 
 #include "about_window.h"
 #include "clip_player.h"
-#include "crawl_settings_run.h"
 #include "crawl/page/page_address.h"
 #include "crawl/start_text.h"
+#include "crawl_settings_run.h"
 #include "export/keyword_export.h"
 #include "fonts.h"
 #include "found_list_model.h"
@@ -446,11 +446,11 @@ std::optional<std::string> frmMain::AskPassword(const store::KeptIdentity& ident
         return passwordPrompt_(identity.authUser, origin);
     }
     bool given = false;
-    const QString password = QInputDialog::getText(
-        this, "Vortaxel",
-        QString("Password of %1 at %2 (used for this crawl only, never kept):")
-            .arg(QString::fromStdString(identity.authUser), QString::fromStdString(origin)),
-        QLineEdit::Password, QString(), &given);
+    const QString password =
+        QInputDialog::getText(this, "Vortaxel",
+                              QString("Password of %1 at %2 (used for this crawl only, never kept):")
+                                  .arg(QString::fromStdString(identity.authUser), QString::fromStdString(origin)),
+                              QLineEdit::Password, QString(), &given);
     if (!given) {
         return std::nullopt;
     }

@@ -65,7 +65,8 @@ public:
     /// a folder of its own that goes with the window.
     void UseDataFolder(keywords::DataFolder& folder);
     /// Asks for the password of `user`'s login to `origin`; none when the user cancels.
-    using PasswordPrompt = std::function<std::optional<std::string>(const std::string& user, const std::string& origin)>;
+    using PasswordPrompt =
+        std::function<std::optional<std::string>(const std::string& user, const std::string& origin)>;
     /// Where a crawl with a login asks for its password; by default a dialog that shows no character
     /// typed. The password lasts for that crawl's run alone and is kept nowhere.
     void UsePasswordPrompt(PasswordPrompt prompt) { passwordPrompt_ = std::move(prompt); }

@@ -77,15 +77,16 @@ void OptionsMenu::ShowWhatRulesAllow() {
 }
 
 void OptionsMenu::ShowCrawlSettings() {
-    if (crawlSettingsDialog_) {
+    if (crawlSettingsDialog_ && crawlSettingsDialog_->isVisible()) {
         crawlSettingsDialog_->raise();
         crawlSettingsDialog_->activateWindow();
         return;
     }
+    // The one closed before goes now, so the window holds one dialog at most.
+    delete crawlSettingsDialog_.data();
     auto* menu = qobject_cast<QMenu*>(parent());
     QWidget* owner = menu != nullptr && menu->parentWidget() != nullptr ? menu->parentWidget()->window() : nullptr;
     auto* dialog = new CrawlSettingsDialog(crawlSettings_, browserRules_->isChecked(), owner);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     crawlSettingsDialog_ = dialog;
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         crawlSettings_ = dialog->Values();
