@@ -348,6 +348,9 @@ void frmMain::ContinueKept() {
     }
     // Asked again, as `--resume` does: a crawl keeps only that it logged in, and as whom.
     const std::optional<std::string> password = AskPassword(store_->Settings().identity, store_->Settings().startText);
+    if (closing_ || !store_) {
+        return; // closed while the password was asked
+    }
     if (!password) {
         ShowOutcome("The crawl was not continued: no password was given");
         return;

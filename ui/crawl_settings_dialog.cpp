@@ -63,6 +63,8 @@ CrawlSettingsDialog::CrawlSettingsDialog(const CrawlSettingsValues& values, bool
     setObjectName("dlgCrawlSettings");
     setWindowTitle("Crawl Settings");
     setAccessibleName("Crawl Settings");
+    // Wide enough for a pattern or a user agent to be read whole as it is typed.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 72);
     auto* layout = new QVBoxLayout(this);
 
     auto* rulesNote = new QLabel(this);

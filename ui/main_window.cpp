@@ -393,6 +393,9 @@ void frmMain::StartRun() {
         return;
     }
     const std::optional<std::string> password = AskPassword(choices.identity, text);
+    if (closing_) {
+        return; // closed while the password was asked
+    }
     if (!password) {
         ShowOutcome("The crawl did not start: no password was given");
         return;

@@ -124,6 +124,8 @@ TEST_F(WindowCrawlSettingsTest, EveryFieldIsNamedAndExplainedAndTheDialogSaysWhe
         }
         const QString note = dialog->findChild<QLabel*>("lblRulesNote")->text();
         EXPECT_EQ(note.contains("ignores"), !browser) << note.toStdString();
+        dialog->findChild<QPlainTextEdit*>("txtExclude")->setPlainText("\\?color=\n(");
+        SavePicture(*dialog, browser ? "crawl-settings.png" : "crawl-settings-classic.png");
         dialog->reject();
     }
 }
