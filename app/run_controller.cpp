@@ -116,16 +116,30 @@ void RunController::WireWait() {
     });
 }
 
+namespace {
+
+/// Whether two fetches say the same of who is asking, so that one fetcher serves both.
+bool SameIdentity(const net::FetchOptions& a, const net::FetchOptions& b) {
+    return a.userAgent == b.userAgent && a.headers == b.headers && a.httpLogin == b.httpLogin &&
+           a.cookies == b.cookies && a.cookieOrigin == b.cookieOrigin;
+}
+
+} // namespace
+
 void RunController::Prepare(const RunSetup& setup) {
     rules_ = setup.rules;
     engine_.SetObeyRobots(setup.obeyRobots);
+    // The engine's other limits stay as its owner set them; the controls are each run's own.
+    crawl::RunLimits limits = engine_.Limits();
+    limits.controls = setup.limits.controls;
+    engine_.SetLimits(limits);
     if (!fetcher_) {
         aborted_.store(false);
         return;
     }
     const RunSetup& was = fetcherSetup_;
     const bool same = setup.rules == was.rules && setup.obeyRobots == was.obeyRobots && setup.delay == was.delay &&
-                      setup.parallel == was.parallel;
+                      setup.parallel == was.parallel && SameIdentity(setup.fetch, was.fetch);
     aborted_.store(false);
     if (same) {
         DropAhead();
@@ -134,6 +148,15 @@ void RunController::Prepare(const RunSetup& setup) {
         setupWait_ = setup.wait ? setup.wait : setupWait_;
         MakeFetcher(setup);
     }
+}
+
+void RunController::ForgetLogin() {
+    if (!fetcher_ || !fetcherSetup_.fetch.httpLogin) {
+        return;
+    }
+    RunSetup setup = fetcherSetup_;
+    setup.fetch.httpLogin.reset();
+    MakeFetcher(setup);
 }
 
 void RunController::DropAhead() {

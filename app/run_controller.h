@@ -77,10 +77,14 @@ public:
     /// Keeps the runs from now on in no store, so the last one may close.
     void KeepNowhere();
 
-    /// Readies the next run for `setup`'s rules, robots, delay and width, for a front end that starts
-    /// many runs: the fetcher stays when they are unchanged, else a new one replaces it. Either way the
-    /// pages fetched ahead are dropped and an abort is lifted. The engine, its list and limits stay.
+    /// Readies the next run for `setup`'s rules, robots, delay, width, identity and crawl controls, for a
+    /// front end that starts many runs: the fetcher stays when the first five are unchanged, else a new
+    /// one replaces it. Either way the pages fetched ahead are dropped and an abort is lifted. The engine,
+    /// its list and its other limits stay.
     void Prepare(const RunSetup& setup);
+    /// Lets go of the fetcher that holds a login's password, for a front end that asked for it for one
+    /// run; the next run needs a Prepare with the password again. Call between runs.
+    void ForgetLogin();
     /// Forgets the pages fetched ahead and not yet handed out: they were chosen by a start text or
     /// rules that no longer hold. Call between turns or between runs.
     void DropAhead();

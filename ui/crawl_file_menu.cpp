@@ -346,6 +346,15 @@ void frmMain::ContinueKept() {
     if (!store_ || keptFinished_ || closing_) {
         return;
     }
+    // Asked again, as `--resume` does: a crawl keeps only that it logged in, and as whom.
+    const std::optional<std::string> password = AskPassword(store_->Settings().identity, store_->Settings().startText);
+    if (closing_ || !store_) {
+        return; // closed while the password was asked
+    }
+    if (!password) {
+        ShowOutcome("The crawl was not continued: no password was given");
+        return;
+    }
     // Carried on in its own file, with what it was started with, as `--db FILE --resume` does.
     const std::string path = store_->Path();
     LetGoOfKept();
@@ -376,7 +385,10 @@ void frmMain::ContinueKept() {
     choices.obeyRobots = settings.obeyRobots;
     choices.delay = settings.delay;
     choices.keyPhrases = settings.keyPhrases;
-    run_->Prepare(SetupFor(choices));
+    // Its controls and identity are the crawl's own, whatever the Crawl Settings say now.
+    choices.controls = settings.controls;
+    choices.identity = settings.identity;
+    run_->Prepare(SetupFor(choices, settings.startText, *password));
     run_->KeepIn(*store_);
     FollowWithReport(true);
     txturl_->setText(QString::fromStdString(settings.startText));

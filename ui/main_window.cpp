@@ -4,6 +4,7 @@
 #include "clip_player.h"
 #include "crawl/page/page_address.h"
 #include "crawl/start_text.h"
+#include "crawl_settings_run.h"
 #include "export/keyword_export.h"
 #include "fonts.h"
 #include "found_list_model.h"
@@ -12,6 +13,7 @@
 #include "report_window.h"
 #include "shown_text.h"
 #include "twips.h"
+#include "web/address_login.h"
 #include "window_placement.h"
 
 #include <QAbstractEventDispatcher>
@@ -20,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -379,11 +382,27 @@ void frmMain::StartRun() {
     if (text.size() != typed) {
         txturl_->setText(QString::fromStdString(text));
     }
-    startAddress_ = text;
-    resumed_ = false;
     // The run keeps the choices it starts with, whatever the menu says later.
     const RunChoices choices = mnuOptions_->Choices();
-    run_->Prepare(SetupFor(choices));
+    if (const std::vector<CrawlSettingsProblem> refusals = mnuOptions_->Refusals(); !refusals.empty()) {
+        std::string why = "The crawl cannot start until its settings are mended in Options > Crawl Settings:";
+        for (const CrawlSettingsProblem& refusal : refusals) {
+            why += "\n" + refusal.text + ".";
+        }
+        ShowMessage(why, "Vortaxel");
+        return;
+    }
+    const std::optional<std::string> password = AskPassword(choices.identity, text);
+    if (closing_) {
+        return; // closed while the password was asked
+    }
+    if (!password) {
+        ShowOutcome("The crawl did not start: no password was given");
+        return;
+    }
+    startAddress_ = text;
+    resumed_ = false;
+    run_->Prepare(SetupFor(choices, text, *password));
     store::CrawlSettings settings;
     settings.startText = text;
     settings.rules = choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic;
@@ -391,6 +410,9 @@ void frmMain::StartRun() {
     settings.delay = choices.delay;
     settings.keyPhrases = choices.keyPhrases;
     settings.maxMemory = crawl::RunLimits{}.storeBytes;
+    // The login's user is kept, so that a continued crawl asks for its password again; the password is not.
+    settings.controls = choices.controls;
+    settings.identity = choices.identity;
     if (const std::string unkept = KeepNewCrawl(settings); !unkept.empty()) {
         // The crawl itself can still be had; only its keeping failed.
         ShowMessage("The crawl will not be kept: " + unkept + ".", "Vortaxel");
@@ -402,6 +424,10 @@ void frmMain::StartRun() {
 void frmMain::RunKept(const std::string& startText, bool resume) {
     urlEdited_ = false;
     run_->Run(startText, resume);
+    // The password was for this run alone: the fetcher that holds it goes now rather than at the next run.
+    if (!closing_) {
+        run_->ForgetLogin();
+    }
     // Only now, with the run's last turns written: the report's work shares the run's connection.
     if (report_ && !closing_) {
         report_->SetRunGoing(false);
@@ -414,7 +440,28 @@ void frmMain::RunKept(const std::string& startText, bool resume) {
     }
 }
 
-app::RunSetup frmMain::SetupFor(const RunChoices& choices) const {
+std::optional<std::string> frmMain::AskPassword(const store::KeptIdentity& identity, const std::string& startAddress) {
+    if (identity.authUser.empty()) {
+        return std::string();
+    }
+    const std::string origin = web::OriginOf(startAddress);
+    if (passwordPrompt_) {
+        return passwordPrompt_(identity.authUser, origin);
+    }
+    bool given = false;
+    const QString password =
+        QInputDialog::getText(this, "Vortaxel",
+                              QString("Password of %1 at %2 (used for this crawl only, never kept):")
+                                  .arg(QString::fromStdString(identity.authUser), QString::fromStdString(origin)),
+                              QLineEdit::Password, QString(), &given);
+    if (!given) {
+        return std::nullopt;
+    }
+    return password.toStdString();
+}
+
+app::RunSetup frmMain::SetupFor(const RunChoices& choices, const std::string& startAddress,
+                                const std::string& password) const {
     app::RunSetup setup;
     setup.rules = choices.browserRules ? crawl::RuleSet::Browser : crawl::RuleSet::Classic;
     setup.obeyRobots = choices.obeyRobots;
@@ -422,6 +469,7 @@ app::RunSetup frmMain::SetupFor(const RunChoices& choices) const {
     setup.parallel = choices.pagesAtOnce;
     setup.limits.keyPhrases = choices.keyPhrases;
     setup.fetch = fetchOptions_;
+    ApplyCrawlSettings(choices.controls, choices.identity, startAddress, password, setup);
     // The page fetch blocks; the window stays alive by handling its events while it waits.
     setup.wait = KeepWindowAlive;
     return setup;

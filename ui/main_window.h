@@ -10,6 +10,7 @@
 #include "services/platform_services.h"
 #include "store/crawl_store.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,6 +64,12 @@ public:
     /// Where the crawl in progress is kept, so that it outlives the program. Without one it is kept in
     /// a folder of its own that goes with the window.
     void UseDataFolder(keywords::DataFolder& folder);
+    /// Asks for the password of `user`'s login to `origin`; none when the user cancels.
+    using PasswordPrompt =
+        std::function<std::optional<std::string>(const std::string& user, const std::string& origin)>;
+    /// Where a crawl with a login asks for its password; by default a dialog that shows no character
+    /// typed. The password lasts for that crawl's run alone and is kept nowhere.
+    void UsePasswordPrompt(PasswordPrompt prompt) { passwordPrompt_ = std::move(prompt); }
     /// At start-up: asks whether to continue a crawl kept in the data folder that never finished.
     void OfferKeptCrawl();
     /// The database of the crawl shown now; none before the first run or open.
@@ -123,8 +130,13 @@ private:
 
     /// One start from the URL field: refused, or run to its end.
     void StartRun();
-    /// The controller's setup for a run with `choices`.
-    app::RunSetup SetupFor(const RunChoices& choices) const;
+    /// The controller's setup for a run with `choices` from `startAddress`, logging in with `password`
+    /// when the choices name a login.
+    app::RunSetup SetupFor(const RunChoices& choices, const std::string& startAddress = {},
+                           const std::string& password = {}) const;
+    /// The password of `identity`'s login to `startAddress`'s site, asked now; "" when it names no login,
+    /// none when the user gave none.
+    std::optional<std::string> AskPassword(const store::KeptIdentity& identity, const std::string& startAddress);
     /// Starts keeping a new crawl with `settings` in the data folder, replacing the one kept there.
     /// Returns why it could not, or "".
     std::string KeepNewCrawl(const store::CrawlSettings& settings);
@@ -152,6 +164,7 @@ private:
     OptionsMenu* mnuOptions_ = nullptr;
     keywords::DataFolder* dataFolder_ = nullptr;
     keywords::SettingsStore* settings_ = nullptr;
+    PasswordPrompt passwordPrompt_;
     /// The kept crawl's home when no data folder was given.
     std::unique_ptr<QTemporaryDir> ownFolder_;
     /// The crawl shown now, kept on disk; outlives the controller that writes to it.

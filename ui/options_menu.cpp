@@ -1,6 +1,7 @@
 #include "options_menu.h"
 
 #include "check_entry_accessible.h"
+#include "crawl_settings_dialog.h"
 
 #include <string>
 #include <utility>
@@ -54,6 +55,10 @@ OptionsMenu::OptionsMenu(QMenu& menu) : QObject(&menu) {
     obeyRobots_ = CheckEntry(menu, "Obey &robots.txt", "mnuObeyRobots", kObeyRobotsKey);
     menu.addSeparator();
     keyPhrases_ = CheckEntry(menu, "&Key Phrases", "mnuKeyPhrases", kKeyPhrasesKey);
+    menu.addSeparator();
+    crawlSettingsEntry_ = menu.addAction("Crawl &Settings...");
+    crawlSettingsEntry_->setObjectName("mnuCrawlSettings");
+    connect(crawlSettingsEntry_, &QAction::triggered, this, &OptionsMenu::ShowCrawlSettings);
     // A greyed entry says why in its tooltip.
     menu.setToolTipsVisible(true);
     connect(browserRules_, &QAction::toggled, this, &OptionsMenu::ShowWhatRulesAllow);
@@ -66,6 +71,44 @@ void OptionsMenu::ShowWhatRulesAllow() {
     keyPhrases_->setEnabled(browser);
     keyPhrases_->setToolTip(browser ? QString("Works out each page's key phrases from its text as it is read")
                                     : QString("Needs Browser Link Rules: the classic rules read no page text"));
+    // Open in every case, so the settings can be made ready; the dialog says when a crawl ignores them.
+    crawlSettingsEntry_->setToolTip(browser ? QString("Scope, patterns, depth, identity, login and list mode")
+                                            : QString("Applies under Browser Link Rules only, which is off"));
+}
+
+void OptionsMenu::ShowCrawlSettings() {
+    if (crawlSettingsDialog_ && crawlSettingsDialog_->isVisible()) {
+        crawlSettingsDialog_->raise();
+        crawlSettingsDialog_->activateWindow();
+        return;
+    }
+    // The one closed before goes now, so the window holds one dialog at most.
+    delete crawlSettingsDialog_.data();
+    auto* menu = qobject_cast<QMenu*>(parent());
+    QWidget* owner = menu != nullptr && menu->parentWidget() != nullptr ? menu->parentWidget()->window() : nullptr;
+    auto* dialog = new CrawlSettingsDialog(crawlSettings_, browserRules_->isChecked(), owner);
+    crawlSettingsDialog_ = dialog;
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        crawlSettings_ = dialog->Values();
+        if (settings_ != nullptr) {
+            RememberCrawlSettings(*settings_, crawlSettings_);
+        }
+    });
+    // Modal to the window, without a loop of its own: a crawl cannot start beneath it.
+    dialog->open();
+}
+
+std::vector<CrawlSettingsProblem> OptionsMenu::Refusals() const {
+    std::vector<CrawlSettingsProblem> refusals;
+    if (!browserRules_->isChecked()) {
+        return refusals;
+    }
+    for (CrawlSettingsProblem& problem : ProblemsOf(crawlSettings_)) {
+        if (problem.blocks) {
+            refusals.push_back(std::move(problem));
+        }
+    }
+    return refusals;
 }
 
 QAction* OptionsMenu::CheckEntry(QMenu& menu, const char* text, const char* name, const char* key) {
@@ -103,6 +146,7 @@ void OptionsMenu::UseSettings(keywords::SettingsStore& settings) {
     keyPhrases_->setChecked(stored(kKeyPhrasesKey) == "1");
     SelectStored(*pagesAtOnce_, stored(kPagesAtOnceKey));
     SelectStored(*delay_, stored(kDelayKey));
+    crawlSettings_ = ReadCrawlSettings(settings);
 }
 
 RunChoices OptionsMenu::Choices() const {
@@ -112,6 +156,11 @@ RunChoices OptionsMenu::Choices() const {
     choices.delay = std::chrono::milliseconds(CheckedValue(*delay_));
     choices.obeyRobots = obeyRobots_->isChecked();
     choices.keyPhrases = choices.browserRules && keyPhrases_->isChecked();
+    if (choices.browserRules) {
+        store::KeptControls kept = ControlsOf(crawlSettings_);
+        choices.controls = std::move(kept.controls);
+        choices.identity = std::move(kept.identity);
+    }
     return choices;
 }
 

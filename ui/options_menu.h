@@ -1,14 +1,20 @@
 #pragma once
 
+#include "crawl/crawl_controls.h"
+#include "crawl_settings.h"
 #include "services/platform_services.h"
+#include "store/crawl_store.h"
 
 #include <chrono>
 #include <cstddef>
+#include <vector>
 
 #include <QObject>
+#include <QPointer>
 
 class QAction;
 class QActionGroup;
+class QDialog;
 class QMenu;
 
 namespace vortaxel::ui {
@@ -22,14 +28,19 @@ struct RunChoices {
     /// Each page's key phrases worked out as it is read; taken only with the browser rules, which read
     /// the page's text.
     bool keyPhrases = false;
+    /// The Crawl Settings as a run takes them: at their defaults without the browser rules, which the
+    /// classic rules never look at.
+    crawl::CrawlControls controls{};
+    store::KeptIdentity identity{};
 
     bool operator==(const RunChoices&) const = default;
 };
 
 /// The "Options" menu's entries: "Browser Link Rules", "Pages at Once" (1, 4, 8), "Delay Between
-/// Requests" (none, 0.5 s, 1 s, 2 s), "Obey robots.txt" and "Key Phrases" (greyed, and off for a run,
-/// without the browser rules). Each choice is written to the settings
-/// store when made; a stored value that is none of the choices reads as the default.
+/// Requests" (none, 0.5 s, 1 s, 2 s), "Obey robots.txt", "Key Phrases" (greyed, and off for a run,
+/// without the browser rules) and "Crawl Settings...", a dialog whose settings a run takes only under the
+/// browser rules. Each choice is written to the settings store when made; a stored value that is none of
+/// the choices reads as the default.
 class OptionsMenu : public QObject {
     Q_OBJECT
 public:
@@ -41,6 +52,15 @@ public:
     void UseSettings(keywords::SettingsStore& settings);
 
     RunChoices Choices() const;
+    /// The Crawl Settings as the dialog last took them.
+    const CrawlSettingsValues& CrawlSettings() const { return crawlSettings_; }
+    /// What keeps a run from starting now: the Crawl Settings' problems that block, under the browser
+    /// rules; none under the classic rules, which ignore them.
+    std::vector<CrawlSettingsProblem> Refusals() const;
+
+    /// Opens the Crawl Settings dialog, or brings it to the front when it is open already. Its values are
+    /// taken and remembered when it is closed with OK.
+    void ShowCrawlSettings();
 
 private:
     QActionGroup* RadioGroup(QMenu& submenu, const char* namePrefix, const char* key,
@@ -56,6 +76,9 @@ private:
     QAction* keyPhrases_ = nullptr;
     QActionGroup* pagesAtOnce_ = nullptr;
     QActionGroup* delay_ = nullptr;
+    QAction* crawlSettingsEntry_ = nullptr;
+    CrawlSettingsValues crawlSettings_;
+    QPointer<QDialog> crawlSettingsDialog_;
 };
 
 } // namespace vortaxel::ui

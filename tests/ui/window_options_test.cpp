@@ -161,7 +161,7 @@ TEST_F(WindowOptionsTest, ChoicesStartAtTheDefaultsAndAreRemembered) {
         }
     }
     EXPECT_EQ(entries, (QStringList{"&Browser Link Rules", "&Pages at Once", "&Delay Between Requests",
-                                    "Obey &robots.txt", "&Key Phrases"}));
+                                    "Obey &robots.txt", "&Key Phrases", "Crawl &Settings..."}));
 
     const struct {
         const char* action;
