@@ -2,6 +2,7 @@
 
 #include "app/agent_presets.h"
 #include "cli/output_escape.h"
+#include "store/kept_controls.h"
 #include "web/request_identity.h"
 
 #include <CLI/CLI.hpp>
@@ -148,16 +149,8 @@ void CheckIdentityOptions(const IdentityOptions& identity, bool browser, bool ke
 }
 
 store::KeptIdentity KeptIdentityOf(const IdentityOptions& identity) {
-    store::KeptIdentity kept;
-    kept.userAgent = identity.userAgent;
-    for (const std::string& line : identity.headers) {
-        kept.headers.push_back(web::IsCredentialHeader(line) ? std::string(web::HeaderName(line)) : line);
-    }
-    for (const std::string& cookie : identity.cookies) {
-        kept.cookies.emplace_back(web::CookieName(cookie));
-    }
-    kept.authUser = identity.authUser.value_or(std::string());
-    return kept;
+    return store::IdentityToKeep(
+        {identity.userAgent, identity.headers, identity.cookies, identity.authUser.value_or(std::string())});
 }
 
 std::string TakeKeptIdentity(const store::KeptIdentity& kept, const std::string& crawl,

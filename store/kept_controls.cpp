@@ -1,5 +1,9 @@
 #include "store/kept_controls.h"
 
+#include "web/ascii.h"
+#include "web/request_identity.h"
+
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 namespace vortaxel::store {
@@ -69,6 +73,47 @@ bool TakeFlag(const Json& object, const char* name, bool& out) {
 }
 
 } // namespace
+
+KeptIdentity IdentityToKeep(const KeptIdentity& given) {
+    KeptIdentity kept;
+    kept.userAgent = given.userAgent;
+    for (const std::string& line : given.headers) {
+        kept.headers.push_back(web::IsCredentialHeader(line) ? std::string(web::HeaderName(line)) : line);
+    }
+    for (const std::string& cookie : given.cookies) {
+        kept.cookies.emplace_back(web::CookieName(cookie));
+    }
+    kept.authUser = given.authUser;
+    return kept;
+}
+
+std::vector<std::string> RestoreCredentials(KeptIdentity& kept, const KeptIdentity& given) {
+    std::vector<std::string> missing;
+    // A kept header without its colon is a credential header whose value was not kept.
+    for (std::string& line : kept.headers) {
+        if (line.find(':') != std::string::npos) {
+            continue;
+        }
+        const auto same = std::find_if(given.headers.begin(), given.headers.end(), [&line](const std::string& header) {
+            return web::IsCredentialHeader(header) && web::EqualsIgnoreCase(web::HeaderName(header), line);
+        });
+        if (same == given.headers.end()) {
+            missing.push_back(line);
+        } else {
+            line = *same;
+        }
+    }
+    for (std::string& cookie : kept.cookies) {
+        const auto same = std::find_if(given.cookies.begin(), given.cookies.end(),
+                                       [&cookie](const std::string& text) { return web::CookieName(text) == cookie; });
+        if (same == given.cookies.end()) {
+            missing.push_back(cookie);
+        } else {
+            cookie = *same;
+        }
+    }
+    return missing;
+}
 
 std::optional<std::string> KeptControlsText(const KeptControls& kept) {
     const crawl::CrawlControls& controls = kept.controls;

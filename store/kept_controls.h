@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortaxel::store {
 
@@ -15,6 +16,14 @@ struct KeptControls {
     crawl::CrawlControls controls;
     KeptIdentity identity;
 };
+
+/// What a crawl file keeps of the identity a run goes as: a credential header (Authorization, Cookie, ...)
+/// by its name alone and each cookie by its name alone, so that no secret lands in a file a user may pass on.
+KeptIdentity IdentityToKeep(const KeptIdentity& given);
+
+/// `kept` with the values its credential headers and cookies lost put back from `given`, matched by name;
+/// the names of those `given` has no value for.
+std::vector<std::string> RestoreCredentials(KeptIdentity& kept, const KeptIdentity& given);
 
 /// The JSON text kept for `kept`; members at their defaults are left out, so a crawl without controls
 /// keeps "{}". None when a text in it is no UTF-8, which JSON cannot hold as it is.

@@ -5,6 +5,7 @@
 #include "main_window.h"
 #include "report_window.h"
 #include "store/crawl_files.h"
+#include "store/kept_controls.h"
 #include "store/read/audit_reader.h"
 #include "store/read/crawl_file_copy.h"
 #include "store/read/kept_crawl.h"
@@ -355,6 +356,14 @@ void frmMain::ContinueKept() {
         ShowOutcome("The crawl was not continued: no password was given");
         return;
     }
+    // The file keeps its cookies and credential headers by name alone: their values come from the Crawl Settings.
+    store::KeptIdentity identity = store_->Settings().identity;
+    if (const std::vector<std::string> missing = store::RestoreCredentials(identity, mnuOptions_->Choices().identity);
+        !missing.empty()) {
+        ShowOutcome("The crawl was not continued: give the value of " + missing.front() +
+                    " again in Options > Crawl Settings");
+        return;
+    }
     // Carried on in its own file, with what it was started with, as `--db FILE --resume` does.
     const std::string path = store_->Path();
     LetGoOfKept();
@@ -387,7 +396,7 @@ void frmMain::ContinueKept() {
     choices.keyPhrases = settings.keyPhrases;
     // Its controls and identity are the crawl's own, whatever the Crawl Settings say now.
     choices.controls = settings.controls;
-    choices.identity = settings.identity;
+    choices.identity = identity;
     run_->Prepare(SetupFor(choices, settings.startText, *password));
     run_->KeepIn(*store_);
     FollowWithReport(true);

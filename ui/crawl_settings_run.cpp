@@ -20,6 +20,9 @@ void ApplyCrawlSettings(const crawl::CrawlControls& controls, const store::KeptI
     }
     if (!identity.cookies.empty()) {
         setup.fetch.cookies = identity.cookies;
+    }
+    // Credential headers go where the cookies go: to the start page's origin alone.
+    if (!identity.cookies.empty() || !identity.headers.empty()) {
         setup.fetch.cookieOrigin = origin;
     }
 }

@@ -410,9 +410,10 @@ void frmMain::StartRun() {
     settings.delay = choices.delay;
     settings.keyPhrases = choices.keyPhrases;
     settings.maxMemory = crawl::RunLimits{}.storeBytes;
-    // The login's user is kept, so that a continued crawl asks for its password again; the password is not.
+    // The login's user is kept, so that a continued crawl asks for its password again; the password is not,
+    // nor the values of cookies and credential headers.
     settings.controls = choices.controls;
-    settings.identity = choices.identity;
+    settings.identity = store::IdentityToKeep(choices.identity);
     if (const std::string unkept = KeepNewCrawl(settings); !unkept.empty()) {
         // The crawl itself can still be had; only its keeping failed.
         ShowMessage("The crawl will not be kept: " + unkept + ".", "Vortaxel");

@@ -1,36 +1,50 @@
 #include "user_agent_presets.h"
 
+#include "app/agent_presets.h"
+
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace vortaxel::ui {
 namespace {
 
-// The strings the search engines publish for their crawlers; a site that answers bots apart tells them
-// by these. The browser is a current desktop Chrome, as a site sees most of its visitors.
-constexpr std::array kPresets{
-    UserAgentPreset{"googlebot-smartphone", "Googlebot (smartphone)",
-                    "Mozilla/5.0 (Linux; Android 6.0.1; Nexus 5X Build/MMB29P) AppleWebKit/537.36 (KHTML, like Gecko) "
-                    "Chrome/131.0.6778.204 Mobile Safari/537.36 (compatible; Googlebot/2.1; "
-                    "+http://www.google.com/bot.html)",
-                    "Googlebot"},
-    UserAgentPreset{"googlebot", "Googlebot (desktop)",
-                    "Mozilla/5.0 (compatible; Googlebot/2.1; +http://www.google.com/bot.html)", "Googlebot"},
-    UserAgentPreset{"bingbot", "Bingbot", "Mozilla/5.0 (compatible; bingbot/2.0; +http://www.bing.com/bingbot.htm)",
-                    "bingbot"},
-    UserAgentPreset{"chrome", "Chrome (desktop browser)",
-                    "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
-                    "Chrome/131.0.0.0 Safari/537.36",
-                    "*"},
-};
+// What a user sees in the list for each of the command line's presets, whose strings and robots.txt tokens
+// are the ones the window sends and obeys too.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kLabels{{
+    {"googlebot-smartphone", "Googlebot (smartphone)"},
+    {"googlebot", "Googlebot (desktop)"},
+    {"bingbot", "Bingbot"},
+    {"chrome", "Chrome (desktop browser)"},
+}};
+
+std::vector<UserAgentPreset> MakePresets() {
+    std::vector<UserAgentPreset> presets;
+    for (const app::AgentPreset& preset : app::AgentPresets()) {
+        std::string_view label = preset.name;
+        for (const auto& [name, text] : kLabels) {
+            if (name == preset.name) {
+                label = text;
+            }
+        }
+        presets.push_back({preset.name, label, preset.userAgent, preset.robotsToken});
+    }
+    return presets;
+}
+
+const std::vector<UserAgentPreset>& Presets() {
+    static const std::vector<UserAgentPreset> presets = MakePresets();
+    return presets;
+}
 
 } // namespace
 
 std::span<const UserAgentPreset> UserAgentPresets() {
-    return kPresets;
+    return Presets();
 }
 
 const UserAgentPreset* FindUserAgentPreset(std::string_view name) {
-    for (const UserAgentPreset& preset : kPresets) {
+    for (const UserAgentPreset& preset : Presets()) {
         if (preset.name == name) {
             return &preset;
         }
