@@ -41,7 +41,10 @@ std::unique_ptr<LinkRules> MakeRules(RuleSet rules, UrlStore& store) {
 
 CrawlEngine::CrawlEngine(PageFetcher& fetcher, CrawlListener& listener) : fetcher_(fetcher), listener_(listener) {}
 
-CrawlEngine::~CrawlEngine() = default;
+CrawlEngine::~CrawlEngine() {
+    // Work the rules keep going beside the loop may still read the stop flag, which goes before them.
+    rules_.reset();
+}
 
 RunEnd CrawlEngine::Run(const std::string& startText, RuleSet rules, ResumeSource* from) {
     if (running_) {
@@ -106,6 +109,9 @@ void CrawlEngine::Loop(const RunLimits& limits, ResumeSource* from) {
         if (rules_->HasWork() && MemoryBytes() >= limits.storeBytes) {
             StopFor(RunEnd::MemoryBudget, "URL store reached its memory budget of " + BudgetText(limits.storeBytes));
         }
+    }
+    if (rules_->End(run)) {
+        TurnEnded();
     }
 }
 

@@ -10,8 +10,11 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vortaxel::crawl {
@@ -50,6 +53,17 @@ public:
     /// Whether a stop was asked for.
     bool Stopping() const { return stop_.load(std::memory_order_relaxed); }
     void PageInSitemap(std::string_view url) { listener_.PageInSitemap(url); }
+    void MetPageInSitemap(std::string_view url) { listener_.MetPageInSitemap(url); }
+    /// Lets the window deliver the user's input while a turn waits for something other than a fetch.
+    void Yield() { listener_.Yield(); }
+    /// See PageFetcher::FileFetcher.
+    std::unique_ptr<PageFetcher> FileFetcher(std::function<bool()> giveUp) {
+        return fetcher_.FileFetcher(std::move(giveUp));
+    }
+    /// The flag behind Stopping, for work on another thread; it outlives the rule set.
+    const std::atomic<bool>& StopFlag() const { return stop_; }
+    /// Whether robots.txt is obeyed, and so read by the gate.
+    bool ObeysRobots() const { return gate_ != nullptr; }
     void SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) {
         listener_.SitemapsRead(files, pages, problems);
     }

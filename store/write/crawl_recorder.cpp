@@ -101,6 +101,10 @@ void CrawlRecorder::PageInSitemap(std::string_view url) {
     }
 }
 
+void CrawlRecorder::MetPageInSitemap(std::string_view url) {
+    turn_.metInSitemap.emplace_back(url);
+}
+
 void CrawlRecorder::QueuedUnlinked() {
     turn_.unlinked = true;
 }
@@ -143,7 +147,7 @@ void CrawlRecorder::TakeDownQueue(const crawl::RunSnapshot& state, Turn& turn) {
     turn.poppedBefore = std::exchange(tapPopped_, queue.popped);
     turn.popped = queue.popped;
     turn.queueCount = count;
-    queueEmpty_ = count == 0;
+    queueEmpty_ = count == 0 && !state.WorkBesideQueue();
     const auto takeDown = [&](std::size_t from, std::size_t to) {
         chunk_.Clear();
         for (std::size_t i = from; i < to; ++i) {
@@ -255,6 +259,9 @@ bool CrawlRecorder::WriteTurn(const Turn& turn) {
     if (turn.read && pageId && !WriteRead(turn, *pageId)) {
         return false;
     }
+    if (!turn.metInSitemap.empty() && !WriteMetInSitemap(turn.metInSitemap)) {
+        return false;
+    }
     // A batch counts the turns that fetched or listed something: what a kill would make the next run redo.
     pagesInBatch_ += events.empty() ? 0 : 1;
     progress_.events += std::int64_t(events.size());
@@ -265,6 +272,26 @@ bool CrawlRecorder::WriteTurn(const Turn& turn) {
         queuedDepth.reset();
     }
     return WriteQueue(turn, pageId, queuedDepth);
+}
+
+bool CrawlRecorder::WriteMetInSitemap(const std::vector<std::string>& urls) {
+    // The indexes by address are built only for an audit: one pass over each table for all of them, not one
+    // per address.
+    SqlDatabase& db = CrawlStoreDb::Of(store_);
+    SqlStatement insert;
+    if (!Check(db.Execute("CREATE TEMP TABLE IF NOT EXISTS met_in_sitemap (url TEXT PRIMARY KEY) WITHOUT ROWID")) ||
+        !Check(insert.Prepare(db, "INSERT OR IGNORE INTO met_in_sitemap (url) VALUES (?)"))) {
+        return false;
+    }
+    for (const std::string& url : urls) {
+        insert.Bind(1, url);
+        if (!Check(insert.Run())) {
+            return false;
+        }
+    }
+    return Check(db.Execute("UPDATE fetches SET in_sitemap = 1 WHERE url IN (SELECT url FROM met_in_sitemap);"
+                            "UPDATE pages SET in_sitemap = 1 WHERE url IN (SELECT url FROM met_in_sitemap);"
+                            "DELETE FROM met_in_sitemap"));
 }
 
 bool CrawlRecorder::WritePage(const Turn& turn, const Event& event, std::int64_t eventNumber, std::int64_t& pageId,
