@@ -92,6 +92,8 @@ struct AuditLink {
     std::string targetError;
     /// robots.txt kept the crawl from the target: the link is blocked, not broken.
     bool targetBlocked = false;
+    /// For an href too long to follow, its length in bytes; `target` then holds its first bytes as written.
+    std::uint64_t hrefBytes = 0;
 };
 
 /// What a run was asked and how long it took.

@@ -50,8 +50,8 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
         Check(pageFacts_.Prepare(db, "UPDATE pages SET title = ?, title_count = ?, meta_description = ?, "
                                      "meta_robots = ?, h1 = ?, h1_count = ?, canonical = ?, lang = ?, word_count = ?, "
                                      "refresh = ?, in_sitemap = ? WHERE id = ?")) &&
-        Check(insertLink_.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow) "
-                                      "VALUES (?, ?, ?, ?, ?, ?, ?)")) &&
+        Check(insertLink_.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow, "
+                                      "href_bytes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertHop_.Prepare(db, "INSERT INTO hops (fetch_id, hop, code, url) VALUES (?, ?, ?, ?)")) &&
         Check(termsWriter_.Prepare(db)) && Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
     writer_ = std::thread([this] { WriteTurns(); });
@@ -406,6 +406,22 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
         insertLink_.Bind(5, link.rel);
         insertLink_.Bind(6, link.hreflang);
         insertLink_.Bind(7, std::int64_t{crawl::RecordedAsFollowed(link, pageNofollow) ? 1 : 0});
+        insertLink_.Bind(8, std::int64_t{0});
+        if (!Check(insertLink_.Run())) {
+            return false;
+        }
+    }
+    // Too long to follow, yet a link the page holds: kept by how it starts and how long it was, never followed.
+    for (const crawl::OverlongLink& link : read.overlong) {
+        insertLink_.Bind(1, pageId);
+        insertLink_.Bind(2, link.head);
+        constexpr std::string_view kNone = "";
+        insertLink_.Bind(3, kNone);
+        insertLink_.Bind(4, crawl::SourceName(link.source));
+        insertLink_.Bind(5, kNone);
+        insertLink_.Bind(6, kNone);
+        insertLink_.Bind(7, std::int64_t{0});
+        insertLink_.Bind(8, static_cast<std::int64_t>(link.bytes));
         if (!Check(insertLink_.Run())) {
             return false;
         }
