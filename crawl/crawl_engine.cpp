@@ -85,6 +85,7 @@ void CrawlEngine::Loop(const RunLimits& limits, ResumeSource* from) {
     rules_ = MakeRules(ruleSet_, store_);
     gate_.reset();
     CrawlRun run(store_, list2_, fetcher_, listener_, startText_, pageBuffer_, limits, stopRequested_);
+    run.CountHeldWith([this] { return MemoryBytes(); });
     if (obeyRobots_) {
         gate_ = std::make_unique<RobotsGate>(fetcher_);
         run.SetGate(gate_.get());
@@ -106,7 +107,7 @@ void CrawlEngine::Loop(const RunLimits& limits, ResumeSource* from) {
         }
         rules_->Turn(run);
         TurnEnded();
-        if (rules_->HasWork() && MemoryBytes() >= limits.storeBytes) {
+        if (rules_->HasWork() && (run.IsMemoryFull() || MemoryBytes() >= limits.storeBytes)) {
             StopFor(RunEnd::MemoryBudget, "URL store reached its memory budget of " + BudgetText(limits.storeBytes));
         }
     }

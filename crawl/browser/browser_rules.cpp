@@ -24,10 +24,18 @@ bool SameSiteHost(std::string_view start, std::string_view landing) {
            (start.starts_with(kWww) && start.substr(kWww.size()) == landing);
 }
 
-} // namespace
+/// Bytes a page's read holds in its links, which the turn keeps while it queues them.
+std::uint64_t LinkBytes(const PageRead& read) {
+    std::uint64_t bytes = read.links.capacity() * sizeof(PageLink);
+    for (const PageLink& link : read.links) {
+        bytes += link.target.capacity() + link.anchor.capacity() + link.rel.capacity() + link.hreflang.capacity() +
+                 (link.identity ? link.identity->capacity() : 0);
+    }
+    return bytes;
+}
 
-namespace {
 constexpr std::string_view kNoSite = "none";
+
 } // namespace
 
 void BrowserRules::Begin(CrawlRun& run) {
@@ -183,13 +191,26 @@ void BrowserRules::Visit(CrawlRun& run) {
         run.PageInSitemap(*landing);
     }
     run.PageParsed(*landing, read);
-    std::size_t dropped = QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
-                                     run.Limits().pageLinkBytes);
+    // The run's budget has the last word over the page's own: what the page holds while its links are queued
+    // counts too, so that one page cannot carry the run past it.
+    const std::uint64_t held = LinkBytes(*read);
+    const auto budget = [&run, held] {
+        const std::uint64_t room = run.MemoryRoom();
+        return std::min(run.Limits().pageLinkBytes, room > held ? room - held : 0);
+    };
+    std::uint64_t allowed = budget();
+    bool roomBound = allowed < run.Limits().pageLinkBytes;
+    std::size_t dropped =
+        QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow), allowed);
     if (run.Limits().checkResources) {
         // A search engine fetches what a page needs to render whatever its robots directives say.
-        dropped += QueueLinks(*landing, ResourceLinks(*read), run.Limits().pageLinkBytes, true);
+        allowed = budget();
+        roomBound = roomBound || allowed < run.Limits().pageLinkBytes;
+        dropped += QueueLinks(*landing, ResourceLinks(*read), allowed, true);
     }
-    if (dropped != 0) {
+    if (dropped != 0 && roomBound) {
+        run.MemoryFull();
+    } else if (dropped != 0) {
         run.LinksDropped(*landing, dropped);
     }
 }
