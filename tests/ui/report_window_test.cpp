@@ -4,6 +4,7 @@
 #include "app/run_controller.h"
 #include "crawl/page_fetcher.h"
 #include "fake_desktop.h"
+#include "report_idle.h"
 #include "store/crawl_store.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/main_window.h"
@@ -89,14 +90,6 @@ void Crawl(const std::string& path, std::size_t pages, bool resume) {
 
 std::string Url(const std::string& path) {
     return kStart + path;
-}
-
-/// Waits, a minute at most, for the work the window does away from its thread; whether it is done.
-bool Idle(const ReportWindow& window) {
-    for (int wait = 0; wait < 6000 && window.Busy(); ++wait) {
-        QTest::qWait(10);
-    }
-    return !window.Busy();
 }
 
 class ReportWindowTest : public testing::Test {
