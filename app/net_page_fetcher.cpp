@@ -15,6 +15,25 @@ namespace {
 // Far more than the pages a fetcher holds ahead; only pages dropped unasked ever wait this long.
 constexpr std::size_t kReadsKept = 256;
 
+/// Files fetched whole on a thread beside the crawl's, by a fetcher of their own.
+class CompanionFiles final : public crawl::PageFetcher {
+public:
+    CompanionFiles(std::unique_ptr<net::Fetcher> fetcher, std::function<bool()> giveUp) : fetcher_(std::move(fetcher)) {
+        fetcher_->SetWaitCallback([fetcher = fetcher_.get(), giveUp = std::move(giveUp)] {
+            if (giveUp()) {
+                fetcher->Abort();
+            }
+        });
+    }
+    crawl::FetchedPage Fetch(const std::string& url) override { return FetchWhole(url); }
+    crawl::FetchedPage FetchWhole(const std::string& url) override {
+        return crawl::FetchedPage(fetcher_->FetchWhole(url));
+    }
+
+private:
+    std::unique_ptr<net::Fetcher> fetcher_;
+};
+
 } // namespace
 
 NetPageFetcher::NetPageFetcher(net::Fetcher& fetcher, bool readPages) : fetcher_(fetcher) {
@@ -54,6 +73,10 @@ void NetPageFetcher::Finished(const std::string& url, const web::FetchResult& re
         reads_.erase(readOrder_.front());
         readOrder_.pop_front();
     }
+}
+
+std::unique_ptr<crawl::PageFetcher> NetPageFetcher::FileFetcher(std::function<bool()> giveUp) {
+    return std::make_unique<CompanionFiles>(fetcher_.Companion(), std::move(giveUp));
 }
 
 crawl::FetchedPage NetPageFetcher::Fetch(const std::string& url) {

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -60,6 +61,8 @@ public:
     void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
         fetcher_.SetHostDelay(url, delay);
     }
+    /// A companion of the net fetcher (net::Fetcher::Companion), aborted once `giveUp` says so.
+    std::unique_ptr<crawl::PageFetcher> FileFetcher(std::function<bool()> giveUp) override;
 
 private:
     void Finished(const std::string& url, const web::FetchResult& result);

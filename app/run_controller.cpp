@@ -58,6 +58,12 @@ void ListenerFan::PageInSitemap(std::string_view url) {
     }
 }
 
+void ListenerFan::MetPageInSitemap(std::string_view url) {
+    for (auto* listener : listeners_) {
+        listener->MetPageInSitemap(url);
+    }
+}
+
 void ListenerFan::SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) {
     for (auto* listener : listeners_) {
         listener->SitemapsRead(files, pages, problems);

@@ -49,6 +49,7 @@ public:
     void PageBlocked(std::string_view url) override;
     void PageParsed(std::string_view url, const std::shared_ptr<const crawl::PageRead>& read) override;
     void PageInSitemap(std::string_view url) override;
+    void MetPageInSitemap(std::string_view url) override;
     void SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) override;
     void QueuedUnlinked() override;
 
@@ -129,6 +130,9 @@ private:
         crawl::FetchedPage FetchWhole(const std::string& url) override { return to->FetchWhole(url); }
         void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
             to->SetHostDelay(url, delay);
+        }
+        std::unique_ptr<crawl::PageFetcher> FileFetcher(std::function<bool()> giveUp) override {
+            return to->FileFetcher(std::move(giveUp));
         }
         crawl::PageFetcher* to = nullptr;
     };

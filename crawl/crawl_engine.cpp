@@ -41,7 +41,10 @@ std::unique_ptr<LinkRules> MakeRules(RuleSet rules, UrlStore& store) {
 
 CrawlEngine::CrawlEngine(PageFetcher& fetcher, CrawlListener& listener) : fetcher_(fetcher), listener_(listener) {}
 
-CrawlEngine::~CrawlEngine() = default;
+CrawlEngine::~CrawlEngine() {
+    // Work the rules keep going beside the loop may still read the stop flag, which goes before them.
+    rules_.reset();
+}
 
 RunEnd CrawlEngine::Run(const std::string& startText, RuleSet rules, ResumeSource* from) {
     if (running_) {
@@ -82,6 +85,7 @@ void CrawlEngine::Loop(const RunLimits& limits, ResumeSource* from) {
     rules_ = MakeRules(ruleSet_, store_);
     gate_.reset();
     CrawlRun run(store_, list2_, fetcher_, listener_, startText_, pageBuffer_, limits, stopRequested_);
+    run.CountHeldWith([this] { return MemoryBytes(); });
     if (obeyRobots_) {
         gate_ = std::make_unique<RobotsGate>(fetcher_, limits.controls.robotsAgent);
         run.SetGate(gate_.get());
@@ -103,9 +107,12 @@ void CrawlEngine::Loop(const RunLimits& limits, ResumeSource* from) {
         }
         rules_->Turn(run);
         TurnEnded();
-        if (rules_->HasWork() && MemoryBytes() >= limits.storeBytes) {
+        if (rules_->HasWork() && (run.IsMemoryFull() || MemoryBytes() >= limits.storeBytes)) {
             StopFor(RunEnd::MemoryBudget, "URL store reached its memory budget of " + BudgetText(limits.storeBytes));
         }
+    }
+    if (rules_->End(run)) {
+        TurnEnded();
     }
 }
 

@@ -40,6 +40,9 @@ public:
     /// landed: told for the address asked for before it is known to be a page, and for the page about
     /// to be told by PageParsed when that is where the address landed.
     virtual void PageInSitemap(std::string_view /*url*/) {}
+    /// The sitemaps, read alongside the crawl, list `url`, which an earlier turn fetched (or robots.txt
+    /// blocked) or where such a fetch landed: the sitemaps came too late for PageInSitemap.
+    virtual void MetPageInSitemap(std::string_view /*url*/) {}
     /// The site's sitemaps were read: `files` fetched, `pages` of the site listed, `problems` a line per
     /// sitemap that could not be read whole.
     virtual void SitemapsRead(std::size_t /*files*/, std::size_t /*pages*/,

@@ -55,6 +55,11 @@ std::vector<std::string> CrawlRun::RobotsSitemaps(const std::string& robotsUrl) 
     return crawl::RobotsSitemaps(robots.body);
 }
 
+std::uint64_t CrawlRun::MemoryRoom() const {
+    const std::uint64_t used = std::uint64_t{held_ ? held_() : 0} + pageBuffer_.capacity();
+    return used >= limits_.storeBytes ? 0 : limits_.storeBytes - used;
+}
+
 bool CrawlRun::Admit(const std::string& url) {
     if (gate_ == nullptr || gate_->Allows(url)) {
         return true;

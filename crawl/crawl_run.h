@@ -10,8 +10,12 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vortaxel::crawl {
@@ -50,6 +54,26 @@ public:
     /// Whether a stop was asked for.
     bool Stopping() const { return stop_.load(std::memory_order_relaxed); }
     void PageInSitemap(std::string_view url) { listener_.PageInSitemap(url); }
+    void MetPageInSitemap(std::string_view url) { listener_.MetPageInSitemap(url); }
+    /// Lets the window deliver the user's input while a turn waits for something other than a fetch.
+    void Yield() { listener_.Yield(); }
+    /// See PageFetcher::FileFetcher.
+    std::unique_ptr<PageFetcher> FileFetcher(std::function<bool()> giveUp) {
+        return fetcher_.FileFetcher(std::move(giveUp));
+    }
+    /// The flag behind Stopping, for work on another thread; it outlives the rule set.
+    const std::atomic<bool>& StopFlag() const { return stop_; }
+    /// Whether robots.txt is obeyed, and so read by the gate.
+    bool ObeysRobots() const { return gate_ != nullptr; }
+
+    /// What the run's memory budget (RunLimits::storeBytes) has room for beside what the run holds and the
+    /// page in hand: what a turn may still queue.
+    std::uint64_t MemoryRoom() const;
+    /// The turn left links unqueued for want of room: the run ends with it, as the memory budget's stop.
+    void MemoryFull() { memoryFull_ = true; }
+    bool IsMemoryFull() const { return memoryFull_; }
+    /// How the engine counts what the run holds, for MemoryRoom.
+    void CountHeldWith(std::function<std::size_t()> held) { held_ = std::move(held); }
     void SitemapsRead(std::size_t files, std::size_t pages, const std::vector<std::string>& problems) {
         listener_.SitemapsRead(files, pages, problems);
     }
@@ -77,6 +101,8 @@ private:
     const RunLimits& limits_;
     std::atomic<bool>& stop_;
     RobotsGate* gate_ = nullptr;
+    std::function<std::size_t()> held_;
+    bool memoryFull_ = false;
 };
 
 } // namespace vortaxel::crawl

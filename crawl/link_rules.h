@@ -25,6 +25,9 @@ public:
     virtual bool HasWork() const = 0;
     /// Visits (or drops) the queue's head.
     virtual void Turn(CrawlRun& run) = 0;
+    /// The loop has ended: work still going on beside it ends too. True when that told the listener
+    /// something, which the journal is then to keep.
+    virtual bool End(CrawlRun& /*run*/) { return false; }
 
     /// Appends up to `wanted` pages the loop is sure to fetch next, soonest first, the turn in
     /// progress excluded: a later link may postpone them but never cancel them.
@@ -42,6 +45,8 @@ public:
     /// Why the run's start page yielded no page, in words for the user; empty when it did, when the
     /// run carried on a kept one, or when a stop came first.
     virtual std::string StartFailure() const { return {}; }
+    /// See RunSnapshot::WorkBesideQueue.
+    virtual bool WorkBesideQueue() const { return false; }
     /// Bytes the rules hold beside the store's URLs, counted against the run's budget.
     virtual std::size_t MemoryBytes() const { return 0; }
 };
@@ -57,6 +62,9 @@ inline QueueProgress RunSnapshot::Queue() const {
 }
 inline std::string RunSnapshot::RulesNote() const {
     return rules_.RulesNote();
+}
+inline bool RunSnapshot::WorkBesideQueue() const {
+    return rules_.WorkBesideQueue();
 }
 
 } // namespace vortaxel::crawl

@@ -3,6 +3,8 @@
 #include "crawl/fetched_page.h"
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,11 @@ public:
     /// From now on, at least `delay` between the starts of two requests to url's host, when that is
     /// more than the fetcher keeps already. A fetcher without pacing ignores it.
     virtual void SetHostDelay(std::string_view /*url*/, std::chrono::milliseconds /*delay*/) {}
+    /// A fetcher of files for another thread, whose requests go alongside this one's and keep its pace
+    /// (sitemaps read while the crawl goes on). `giveUp` is asked on that thread while one of its fetches
+    /// waits: once it says yes, that fetch and every later one fail at once. None when this fetcher has
+    /// no such thing, and files are then fetched here, in turn.
+    virtual std::unique_ptr<PageFetcher> FileFetcher(std::function<bool()> /*giveUp*/) { return nullptr; }
 };
 
 } // namespace vortaxel::crawl

@@ -34,6 +34,8 @@ public:
     QueueProgress Queue() const;
     /// What else the rules carry, in their own words; empty when nothing.
     std::string RulesNote() const;
+    /// Whether work is left that the queue does not show, so that a run with an empty queue is not done.
+    bool WorkBesideQueue() const;
 
 private:
     const FoundList& found_;

@@ -94,6 +94,8 @@ struct AuditLink {
     bool targetBlocked = false;
     /// The crawl's include or exclude patterns kept it from requesting the target: neither broken nor blocked.
     bool targetExcluded = false;
+    /// For an href too long to follow, its length in bytes; `target` then holds its first bytes as written.
+    std::uint64_t hrefBytes = 0;
 };
 
 /// What a run was asked and how long it took.

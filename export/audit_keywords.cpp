@@ -54,49 +54,33 @@ void PageList(DataWriter& w, const std::vector<std::string>& pages) {
 }
 
 void PhraseRow(DataWriter& w, std::size_t rank, const SitePhrase& p) {
-    w.Raw("[");
-    w.Number(rank);
-    w.Raw(",");
-    w.Text(p.phrase);
-    w.Raw(",");
-    w.Raw(ScoreText(p.score));
+    DataRow row(w);
+    row.Field().Number(rank);
+    row.Field().Text(p.phrase);
+    row.Field().Raw(ScoreText(p.score));
     for (const std::uint32_t n : {p.pages, p.inTitles, p.inH1, p.inAnchors}) {
-        w.Raw(",");
-        w.Number(n);
+        row.Field().Number(n);
     }
-    w.Raw(",");
-    w.Address(p.bestPage);
-    w.Raw(",");
-    PageList(w, p.competingPages);
-    w.Raw(",");
-    w.Word(p.lang);
-    w.Raw("]");
+    row.Field().Address(p.bestPage);
+    PageList(row.Field(), p.competingPages);
+    row.Field().Word(p.lang);
 }
 
 void ClusterRow(DataWriter& w, const Cluster& c) {
-    w.Raw("[");
-    w.Text(c.name);
-    w.Raw(",");
-    w.Address(c.hub);
-    w.Raw(",");
-    PageList(w, c.pages);
-    w.Raw("]");
+    DataRow row(w);
+    row.Field().Text(c.name);
+    row.Field().Address(c.hub);
+    PageList(row.Field(), c.pages);
 }
 
-void GapDataRow(DataWriter& w, const GapRow& row) {
-    w.Raw("[");
-    w.Text(row.phrase);
-    w.Raw(",");
-    w.Raw(ScoreText(row.theirsScore));
-    w.Raw(",");
-    w.Raw(ScoreText(row.mineScore));
-    w.Raw(",");
-    w.Word(row.status);
-    w.Raw(",");
-    w.Address(row.theirBestPage);
-    w.Raw(",");
-    w.Address(row.myBestPage);
-    w.Raw("]");
+void GapDataRow(DataWriter& w, const GapRow& gap) {
+    DataRow row(w);
+    row.Field().Text(gap.phrase);
+    row.Field().Raw(ScoreText(gap.theirsScore));
+    row.Field().Raw(ScoreText(gap.mineScore));
+    row.Field().Word(gap.status);
+    row.Field().Address(gap.theirBestPage);
+    row.Field().Address(gap.myBestPage);
 }
 
 } // namespace

@@ -69,21 +69,15 @@ void AppendPageRow(DataWriter& w, const AuditPage& p) {
 }
 
 void AppendLinkRow(DataWriter& w, const AuditLink& l) {
-    w.Raw("[");
-    w.Address(l.source);
-    w.Raw(",");
-    w.Address(l.target);
-    w.Raw(",");
-    w.Text(l.anchor);
-    w.Raw(",");
-    w.Word(l.element);
-    w.Raw(",");
-    w.Word(l.rel);
-    w.Raw(l.follow ? ",1," : ",0,");
-    w.Raw(l.targetStatus ? std::to_string(*l.targetStatus) : "null");
-    w.Raw(",");
-    w.Text(l.targetError);
-    w.Raw("]");
+    DataRow row(w);
+    row.Field().Address(l.source);
+    row.Field().Address(l.target);
+    row.Field().Text(l.anchor);
+    row.Field().Word(l.element);
+    row.Field().Word(l.rel);
+    row.Field().Raw(l.follow ? "1" : "0");
+    row.Field().Raw(l.targetStatus ? std::to_string(*l.targetStatus) : "null");
+    row.Field().Text(l.targetError);
 }
 
 void AppendData(std::string& out, const AuditData& data, std::size_t mostLinks, PieceOut& pieces) {

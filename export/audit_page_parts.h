@@ -42,6 +42,31 @@ private:
     std::vector<std::string> wordList_;
 };
 
+/// One row of the data block, an array: each Field starts with the comma that parts it from the one before,
+/// and the array closes when the row goes.
+class DataRow {
+public:
+    explicit DataRow(DataWriter& w) : w_(w) { w_.Raw("["); }
+    ~DataRow() { w_.Raw("]"); }
+    DataRow(const DataRow&) = delete;
+    DataRow& operator=(const DataRow&) = delete;
+    DataRow(DataRow&&) = delete;
+    DataRow& operator=(DataRow&&) = delete;
+
+    /// The writer, for the next field's value.
+    DataWriter& Field() {
+        if (!first_) {
+            w_.Raw(",");
+        }
+        first_ = false;
+        return w_;
+    }
+
+private:
+    DataWriter& w_;
+    bool first_ = true;
+};
+
 /// Hands what `out` holds on to `sink` once it has grown past a piece's size, so that a large site's page is
 /// never held whole.
 class PieceOut {

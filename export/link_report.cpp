@@ -15,7 +15,9 @@ void LinkReportBuilder::Add(const AuditLink& link) {
         text_ += ',';
     }
     text_ += link.follow ? "yes," : "no,";
-    if (link.targetStatus) {
+    if (link.hrefBytes != 0) {
+        text_ += "too long (" + std::to_string(link.hrefBytes) + " bytes)";
+    } else if (link.targetStatus) {
         text_ += std::to_string(*link.targetStatus);
     } else {
         keywords::AppendCsvField(text_, link.targetError);

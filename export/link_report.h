@@ -15,7 +15,8 @@ inline constexpr std::string_view kLinkReportHeader = "source,target,anchor,elem
 
 /// Collects the links file as CSV, one link a line, written as the per-page report is (RFC 4180, CR LF, a
 /// field quoted only when it must be, bytes as received). `follow` is "yes" or "no"; `status` is the
-/// target's final status, or why fetching it failed, or empty when it was not fetched. Rows are added one
+/// target's final status, or why fetching it failed, or empty when it was not fetched, or "too long (N
+/// bytes)" for an href too long to follow, whose first bytes `target` holds. Rows are added one
 /// at a time, so a caller reading links from disk never holds them all.
 class LinkReportBuilder {
 public:

@@ -35,8 +35,11 @@ bool AsksToComeBack(long status) {
 
 } // namespace
 
-Fetcher::Fetcher(FetchOptions options, std::size_t width)
-    : options_(std::move(options)), store_(options_.storeBytes), pacing_(options_.delay) {
+Fetcher::Fetcher(FetchOptions options, std::size_t width) : Fetcher(std::move(options), width, nullptr) {}
+
+Fetcher::Fetcher(FetchOptions options, std::size_t width, std::shared_ptr<HostPacing> pacing)
+    : options_(std::move(options)), store_(options_.storeBytes),
+      pacing_(pacing ? std::move(pacing) : std::make_shared<HostPacing>(options_.delay)) {
     if (width == 0) {
         throw std::invalid_argument("a fetcher needs at least one transfer");
     }
@@ -61,6 +64,10 @@ Fetcher::~Fetcher() {
     for (Slot& slot : slots_) {
         Release(slot);
     }
+}
+
+std::unique_ptr<Fetcher> Fetcher::Companion() const {
+    return std::unique_ptr<Fetcher>(new Fetcher(options_, 1, pacing_));
 }
 
 web::FetchResult Fetcher::Fetch(const std::string& url) {
@@ -189,7 +196,7 @@ void Fetcher::Launch(Slot& slot, Clock::time_point earliest) {
         slot.state = State::Done;
         return;
     }
-    slot.due = pacing_.Reserve(slot.url, earliest);
+    slot.due = pacing_->Reserve(slot.url, earliest);
     slot.state = State::Waiting;
     // One that waited longer goes first; Drive sends them in that order.
     const bool othersDue = std::ranges::any_of(slots_, [&](const Slot& other) {
@@ -202,7 +209,7 @@ void Fetcher::Launch(Slot& slot, Clock::time_point earliest) {
 
 void Fetcher::Send(Slot& slot) {
     // The gap is counted from when the request before really left, which may be later than planned.
-    if (const auto later = pacing_.Start(slot.url, Clock::now())) {
+    if (const auto later = pacing_->Start(slot.url, Clock::now())) {
         slot.due = *later;
         return;
     }
@@ -212,16 +219,16 @@ void Fetcher::Send(Slot& slot) {
         return;
     }
     slot.state = State::Running;
-    pacing_.Leaving(slot.url);
+    pacing_->Leaving(slot.url);
     slot.unsent = true;
     ++started_;
 }
 
 void Fetcher::NoteSent(Slot& slot, bool ending) {
     if (const auto sent = slot.transfer->TakeSent()) {
-        pacing_.Sent(slot.url, *sent, std::exchange(slot.unsent, false));
+        pacing_->Sent(slot.url, *sent, std::exchange(slot.unsent, false));
     } else if (ending && std::exchange(slot.unsent, false)) {
-        pacing_.NeverSent(slot.url);
+        pacing_->NeverSent(slot.url);
     }
 }
 

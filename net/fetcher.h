@@ -47,6 +47,10 @@ public:
     explicit Fetcher(FetchOptions options = {}, std::size_t width = 1);
     ~Fetcher();
     Fetcher(const Fetcher&) = delete;
+    /// A fetcher of one transfer with the same options, for another thread: files it fetches (sitemaps)
+    /// go alongside this one's pages, and its requests keep the delays this one keeps, Crawl-delays
+    /// set later included. Its connections and cookies are its own.
+    std::unique_ptr<Fetcher> Companion() const;
     Fetcher& operator=(const Fetcher&) = delete;
 
     /// The page at url: one GET (plus its redirect hops), or a HEAD first when the options ask for it,
@@ -62,7 +66,7 @@ public:
 
     /// From now on, at least `delay` between the starts of two requests to url's host, when that is
     /// more than the options' delay (a host's Crawl-delay).
-    void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) { pacing_.SetHostDelay(url, delay); }
+    void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) { pacing_->SetHostDelay(url, delay); }
 
     /// Where the fetcher learns what to fetch ahead; without one it fetches only what it is asked for.
     /// Called on the fetching thread, from inside Fetch.
@@ -106,6 +110,8 @@ public:
     std::size_t PeakAheadBytes() const { return peakAheadBytes_; }
 
 private:
+    Fetcher(FetchOptions options, std::size_t width, std::shared_ptr<HostPacing> pacing);
+
     enum class State { Idle, Waiting, Running, Done };
 
     struct Slot {
@@ -163,7 +169,8 @@ private:
     MultiHandle multi_;
     std::vector<Slot> slots_;
     FinishedPages store_;
-    HostPacing pacing_;
+    /// Shared with the companions, so that their requests keep the same pace.
+    std::shared_ptr<HostPacing> pacing_;
     AheadList ahead_;
     std::function<void()> waitCallback_;
     std::function<void(const std::string&, const web::FetchResult&)> finished_;

@@ -5,6 +5,7 @@
 #include "web/url_parts.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace vortaxel::net {
 
@@ -24,6 +25,7 @@ std::chrono::milliseconds HostPacing::SiteDelay(const std::string& site) const {
 }
 
 HostPacing::Clock::time_point HostPacing::Reserve(std::string_view url, Clock::time_point earliest) {
+    const std::lock_guard lock(mutex_);
     if (!Paced()) {
         return earliest;
     }
@@ -56,6 +58,7 @@ std::pair<HostPacing::Track*, HostPacing::Track*> HostPacing::TracksOf(std::stri
 }
 
 std::optional<HostPacing::Clock::time_point> HostPacing::Start(std::string_view url, Clock::time_point now) {
+    const std::lock_guard lock(mutex_);
     if (!Paced()) {
         return std::nullopt;
     }
@@ -88,6 +91,7 @@ std::optional<HostPacing::Clock::time_point> HostPacing::Start(std::string_view 
 }
 
 void HostPacing::Leaving(std::string_view url) {
+    const std::lock_guard lock(mutex_);
     if (!Paced()) {
         return;
     }
@@ -101,6 +105,7 @@ void HostPacing::Leaving(std::string_view url) {
 }
 
 void HostPacing::Sent(std::string_view url, Clock::time_point when, bool first) {
+    const std::lock_guard lock(mutex_);
     if (!Paced()) {
         return;
     }
@@ -121,6 +126,7 @@ void HostPacing::Sent(std::string_view url, Clock::time_point when, bool first) 
 }
 
 void HostPacing::NeverSent(std::string_view url) {
+    const std::lock_guard lock(mutex_);
     if (!Paced()) {
         return;
     }
@@ -134,6 +140,7 @@ void HostPacing::NeverSent(std::string_view url) {
 }
 
 void HostPacing::SetHostDelay(std::string_view url, std::chrono::milliseconds delay) {
+    const std::lock_guard lock(mutex_);
     if (delay > delay_) {
         siteDelay_[SiteOf(url)] = delay;
     }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,7 +15,8 @@ namespace vortaxel::net {
 /// and those to one site (scheme, host and port) at least that site's own delay apart. Gaps are
 /// counted from when requests really went out on their connections, which on a new connection is
 /// later than when they were started: a request that left late never shortens the next gap, and no
-/// request starts while the one before it has not gone out yet.
+/// request starts while the one before it has not gone out yet. Fetchers on several threads may share
+/// one: every call takes its lock.
 class HostPacing {
 public:
     using Clock = std::chrono::steady_clock;
@@ -58,6 +60,7 @@ private:
     bool Paced() const { return delay_.count() > 0 || !siteDelay_.empty(); }
     std::chrono::milliseconds SiteDelay(const std::string& site) const;
 
+    mutable std::mutex mutex_;
     std::chrono::milliseconds delay_;
     /// Per site: a delay of its own, longer than the common one.
     std::map<std::string, std::chrono::milliseconds, std::less<>> siteDelay_;

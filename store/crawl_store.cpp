@@ -85,6 +85,8 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "  phrase TEXT NOT NULL, score REAL NOT NULL, PRIMARY KEY (page_id, rank)) WITHOUT ROWID;",
     // 6: the crawl controls (scope, patterns, depth, list mode) and who the crawl said it was, as one object.
     "ALTER TABLE settings ADD COLUMN controls TEXT NOT NULL DEFAULT '{}';",
+    // 7: a link left out for its length is kept all the same, by its start and how long it was.
+    "ALTER TABLE links ADD COLUMN href_bytes INTEGER NOT NULL DEFAULT 0;",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {

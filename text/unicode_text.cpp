@@ -13,19 +13,27 @@ icu::UnicodeString ReadUtf8(std::string_view bytes) {
     return text;
 }
 
-std::string WriteUtf8(const icu::UnicodeString& text, std::int32_t start, std::int32_t end) {
-    std::string out;
+namespace {
+
+/// Copies text[start, end) into `out` byte for byte while it is ASCII, lower-casing it with `lower`; false
+/// at the first other character, `out` then holding what came before it.
+bool CopyAscii(const icu::UnicodeString& text, std::int32_t start, std::int32_t end, bool lower, std::string& out) {
     out.reserve(static_cast<std::size_t>(end - start));
-    bool ascii = true;
     for (std::int32_t i = start; i < end; ++i) {
         const char16_t c = text.charAt(i);
         if (c >= 0x80) {
-            ascii = false;
-            break;
+            return false;
         }
-        out.push_back(static_cast<char>(c));
+        out.push_back(lower && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c));
     }
-    if (ascii) {
+    return true;
+}
+
+} // namespace
+
+std::string WriteUtf8(const icu::UnicodeString& text, std::int32_t start, std::int32_t end) {
+    std::string out;
+    if (CopyAscii(text, start, end, false, out)) {
         return out;
     }
     out.clear();
@@ -35,17 +43,7 @@ std::string WriteUtf8(const icu::UnicodeString& text, std::int32_t start, std::i
 
 std::string FoldCase(const icu::UnicodeString& text, std::int32_t start, std::int32_t end) {
     std::string out;
-    out.reserve(static_cast<std::size_t>(end - start));
-    bool ascii = true;
-    for (std::int32_t i = start; i < end; ++i) {
-        const char16_t c = text.charAt(i);
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
-        out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c));
-    }
-    if (ascii) {
+    if (CopyAscii(text, start, end, true, out)) {
         return out;
     }
     icu::UnicodeString part(text, start, end - start);

@@ -5,6 +5,7 @@
 #include "export/audit_data.h"
 #include "export/audit_page_parts.h"
 #include "export/csv_field.h"
+#include "issue_tree.h"
 #include "keyword_tab.h"
 #include "phrase_table_model.h"
 #include "report_table_model.h"
@@ -13,6 +14,8 @@
 #include "store/read/crawl_report.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include <QAbstractButton>
@@ -215,6 +218,23 @@ ReportWindow::ReportWindow(std::unique_ptr<store::CrawlStore> owned, store::Craw
     issueProgress_->setFormat("Working out the issues...");
     issueProgress_->setTextVisible(true);
     issueProgress_->hide();
+    issueTree_ = new IssueTree(
+        [this](audit::IssueKind kind, int limit) {
+            store::ReportTable table(store_, store::ReportKind::Issues);
+            table.OnlyIssue(kind);
+            std::vector<store::ReportRow> rows;
+            table.Rows(0, limit, rows);
+            return rows;
+        },
+        this);
+    connect(issueTree_, &IssueTree::KindChosen, this, [this](std::optional<audit::IssueKind> kind) {
+        if (kind) {
+            issues_->Table().OnlyIssue(*kind);
+        } else {
+            issues_->Table().AllIssues();
+        }
+        issues_->Reload();
+    });
     auto* issueBar = new QWidget(this);
     auto* issueLayout = new QHBoxLayout(issueBar);
     issueLayout->setContentsMargins(0, 0, 0, 0);
@@ -336,6 +356,16 @@ QWidget* ReportWindow::BuildTab(const QString& name, ReportTableModel& model, QT
         split->addWidget(below);
         layout->addWidget(split, 1);
         connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ReportWindow::ShowPage);
+    } else if (&model == issues_.get() && issueTree_ != nullptr) {
+        auto* split = new QSplitter(Qt::Horizontal, tab);
+        split->setObjectName("splitIssues");
+        split->addWidget(issueTree_);
+        split->addWidget(view);
+        split->setStretchFactor(1, 2);
+        layout->addWidget(split, 1);
+        if (below != nullptr) {
+            layout->addWidget(below);
+        }
     } else {
         layout->addWidget(view, 1);
         if (below != nullptr) {
@@ -423,9 +453,21 @@ void ReportWindow::FindIssues() {
     issueProgress_->show();
     // The table is built anew meanwhile: what it held before is shown as it was read.
     issues_->HoldReads(true);
+    auto groups = std::make_shared<std::vector<store::ReportIssueGroup>>();
     jobs_->Run(
-        this, [this] { return store::BuildReportIssues(store_); },
-        [this](const std::string& error) {
+        this,
+        [this, groups] {
+            std::string error = store::BuildReportIssues(store_);
+            if (error.empty()) {
+                if (const store::SqlStatus status = store::ReadIssueGroups(store_, *groups); !status) {
+                    error = store_.FailureText(status);
+                }
+            }
+            return error;
+        },
+        [this, groups](const std::string& error) {
+            issueTree_->Show(*groups);
+            issues_->Table().AllIssues();
             issuesBusy_ = false;
             findIssues_->setEnabled(true);
             issueProgress_->hide();

@@ -21,6 +21,7 @@ class QTableView;
 namespace vortaxel::ui {
 
 class BackgroundJobs;
+class IssueTree;
 class KeywordTab;
 class ReportTableModel;
 
@@ -104,6 +105,7 @@ private:
     QTableView* pageView_ = nullptr;
     QTableView* linkView_ = nullptr;
     QTableView* issueView_ = nullptr;
+    IssueTree* issueTree_ = nullptr;
     QTableView* inlinkView_ = nullptr;
     QTableView* outlinkView_ = nullptr;
     /// Only for a crawl that keeps key phrases.

@@ -29,7 +29,8 @@ PageLinks BrowserLinksOf(const PageRead& read) {
 }
 
 PageLinks ExtractBrowserLinks(std::string_view html) {
-    return BrowserLinksOf(ReadPage(html));
+    // Only the links are wanted here: the page's text is not read at all.
+    return BrowserLinksOf(ReadPage(html, ReadLimitsFor(false)));
 }
 
 } // namespace vortaxel::crawl

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <string>
 
 namespace vortaxel::crawl {
@@ -23,10 +24,18 @@ bool SameSiteHost(std::string_view start, std::string_view landing) {
            (start.starts_with(kWww) && start.substr(kWww.size()) == landing);
 }
 
-} // namespace
+/// Bytes a page's read holds in its links, which the turn keeps while it queues them.
+std::uint64_t LinkBytes(const PageRead& read) {
+    std::uint64_t bytes = read.links.capacity() * sizeof(PageLink);
+    for (const PageLink& link : read.links) {
+        bytes += link.target.capacity() + link.anchor.capacity() + link.rel.capacity() + link.hreflang.capacity() +
+                 (link.identity ? link.identity->capacity() : 0);
+    }
+    return bytes;
+}
 
-namespace {
 constexpr std::string_view kNoSite = "none";
+
 } // namespace
 
 void BrowserRules::Begin(CrawlRun& run) {
@@ -120,8 +129,12 @@ void BrowserRules::Enqueue(const std::string& identity, std::size_t depth) {
 }
 
 void BrowserRules::Turn(CrawlRun& run) {
+    CollectSitemaps(run, false);
     if (head_ < queue_.size()) {
         Visit(run);
+    }
+    if (head_ == queue_.size()) {
+        CollectSitemaps(run, true);
     }
     // Queued as soon as the links run out, so that a run stopped then keeps them in its queue.
     if (head_ == queue_.size() && sitemapNext_ < sitemapPages_.size()) {
@@ -189,15 +202,28 @@ void BrowserRules::Visit(CrawlRun& run) {
         run.PageInSitemap(*landing);
     }
     run.PageParsed(*landing, read);
-    std::size_t dropped = gate_.FollowsLinksAt(depth)
-                              ? QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
-                                           run.Limits().pageLinkBytes, depth + 1)
-                              : 0;
+    // The run's budget has the last word over the page's own: what the page holds while its links are queued
+    // counts too, so that one page cannot carry the run past it.
+    const std::uint64_t held = LinkBytes(*read);
+    const auto budget = [&run, held] {
+        const std::uint64_t room = run.MemoryRoom();
+        return std::min(run.Limits().pageLinkBytes, room > held ? room - held : 0);
+    };
+    std::uint64_t allowed = budget();
+    bool roomBound = allowed < run.Limits().pageLinkBytes;
+    std::size_t dropped =
+        gate_.FollowsLinksAt(depth)
+            ? QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow), allowed, depth + 1)
+            : 0;
     if (run.Limits().checkResources) {
         // A search engine fetches what a page needs to render whatever its robots directives say.
-        dropped += QueueLinks(*landing, ResourceLinks(*read), run.Limits().pageLinkBytes, depth + 1, true);
+        allowed = budget();
+        roomBound = roomBound || allowed < run.Limits().pageLinkBytes;
+        dropped += QueueLinks(*landing, ResourceLinks(*read), allowed, depth + 1, true);
     }
-    if (dropped != 0) {
+    if (dropped != 0 && roomBound) {
+        run.MemoryFull();
+    } else if (dropped != 0) {
         run.LinksDropped(*landing, dropped);
     }
 }
@@ -282,11 +308,64 @@ void BrowserRules::ReadSitemaps(CrawlRun& run) {
     // not crawl the rest, and a huge index would cost it minutes and hundreds of MB.
     SitemapWalkLimits limits;
     limits.maxPages = std::min(limits.maxPages, std::max(run.Limits().pages, limits.perFile.maxUrls));
+    // The gate has read robots.txt for the start page already.
+    SitemapReading::NamedLines named;
+    if (run.ObeysRobots()) {
+        named = run.RobotsSitemaps(site_->origin + "/robots.txt");
+    }
+    sitemapReading_ = std::make_unique<SitemapReading>(
+        *site_, std::move(named), limits, run.Limits().sitemapTime, run.StopFlag(),
+        [&run](std::function<bool()> giveUp) { return run.FileFetcher(std::move(giveUp)); });
+    if (sitemapReading_->Alongside()) {
+        return;
+    }
+    sitemapReading_.reset();
     const auto deadline = std::chrono::steady_clock::now() + run.Limits().sitemapTime;
-    SiteSitemaps read = ReadSiteSitemaps(
-        *site_, [&run](const std::string& url) { return run.FetchFile(url); },
-        [&run, deadline] { return run.Stopping() || std::chrono::steady_clock::now() >= deadline; }, limits,
-        [&run](const std::string& robotsUrl) { return run.RobotsSitemaps(robotsUrl); });
+    TakeSitemaps(run,
+                 ReadSiteSitemaps(
+                     *site_, [&run](const std::string& url) { return run.FetchFile(url); },
+                     [&run, deadline] { return run.Stopping() || std::chrono::steady_clock::now() >= deadline; },
+                     limits, [&run](const std::string& robotsUrl) { return run.RobotsSitemaps(robotsUrl); }),
+                 false);
+}
+
+void BrowserRules::CollectSitemaps(CrawlRun& run, bool wait) {
+    if (!sitemapReading_) {
+        return;
+    }
+    constexpr auto kWaitStep = std::chrono::milliseconds(20);
+    while (!sitemapReading_->WaitFor(wait ? kWaitStep : std::chrono::milliseconds(0))) {
+        if (!wait) {
+            return;
+        }
+        run.Yield();
+        if (run.Stopping()) {
+            return; // the reading gives up too; End takes what it had
+        }
+    }
+    TakeReading(run);
+}
+
+void BrowserRules::TakeReading(CrawlRun& run) {
+    const std::unique_ptr<SitemapReading> reading = std::move(sitemapReading_);
+    TakeSitemaps(run, reading->Take(), true);
+    sitemapsCutShort_ = reading->CutShort();
+}
+
+bool BrowserRules::End(CrawlRun& run) {
+    if (!sitemapReading_) {
+        return false;
+    }
+    sitemapReading_->Cancel();
+    TakeReading(run);
+    // Kept in the queue, as they are when the links run out, so that a resumed run crawls them.
+    if (head_ == queue_.size()) {
+        QueueSitemapPages(run);
+    }
+    return true;
+}
+
+void BrowserRules::TakeSitemaps(CrawlRun& run, SiteSitemaps read, bool late) {
     sitemapPages_ = std::move(read.pages);
     inSitemap_.clear();
     inSitemap_.reserve(sitemapPages_.size());
@@ -297,6 +376,14 @@ void BrowserRules::ReadSitemaps(CrawlRun& run) {
         sitemapBytes_ += page.capacity() + sizeof(std::string) + 4 * sizeof(void*);
     }
     sitemapNext_ = 0;
+    if (late) {
+        UrlId met;
+        for (const std::string& page : sitemapPages_) {
+            if (store_.Find(page, met) && store_.QueuedCount(met) == 0) {
+                run.MetPageInSitemap(page);
+            }
+        }
+    }
     run.SitemapsRead(read.sitemapsRead, sitemapPages_.size(), read.problems);
 }
 

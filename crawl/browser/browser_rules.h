@@ -4,9 +4,11 @@
 #include "crawl/link_rules.h"
 #include "crawl/page/page_address.h"
 #include "crawl/scope/crawl_gate.h"
+#include "crawl/sitemap/sitemap_reading.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,8 +27,11 @@ public:
 
     void Begin(CrawlRun& run) override;
     void Resume(CrawlRun& run, ResumeSource& from) override;
-    bool HasWork() const override { return head_ < queue_.size() || sitemapNext_ < sitemapPages_.size(); }
+    bool HasWork() const override {
+        return head_ < queue_.size() || sitemapNext_ < sitemapPages_.size() || sitemapReading_ != nullptr;
+    }
     void Turn(CrawlRun& run) override;
+    bool End(CrawlRun& run) override;
     void NextVisits(const FoundList& found, std::size_t wanted, std::vector<std::string>& out) const override;
     bool IsNewLink(const FoundList& found, std::string_view url) const override;
     std::size_t QueueCount() const override { return queue_.size() - head_; }
@@ -37,6 +42,8 @@ public:
     std::string RulesNote() const override;
     std::string StartFailure() const override { return startFailure_; }
     std::size_t MemoryBytes() const override;
+    /// A stop cut the sitemaps' reading short: a resumed run reads them again.
+    bool WorkBesideQueue() const override { return sitemapsCutShort_; }
 
 private:
     /// Fetches the queue's head and lists it when it is a page of the site.
@@ -50,8 +57,17 @@ private:
     std::size_t QueueLinks(const std::string& pageAddress, const PageLinks& links, std::uint64_t budget,
                            std::size_t depth, bool resources = false);
     void Enqueue(const std::string& identity, std::size_t depth = 0);
-    /// Reads the site's sitemaps, once its site is known.
+    /// Reads the site's sitemaps, once its site is known: alongside the crawl when the fetcher can, else
+    /// here and now.
     void ReadSitemaps(CrawlRun& run);
+    /// Takes what the sitemaps list. `late` when the crawl went on while they were read: the pages it met
+    /// meanwhile that they list are told as such.
+    void TakeSitemaps(CrawlRun& run, SiteSitemaps read, bool late);
+    /// Takes the sitemaps read alongside once that has ended; with `wait`, waits for it, while no stop
+    /// is asked for.
+    void CollectSitemaps(CrawlRun& run, bool wait);
+    /// Takes what the reading alongside read, once it has ended.
+    void TakeReading(CrawlRun& run);
     /// Whether the site's sitemaps list `url`, as written there.
     bool InSitemap(const std::string& url) const;
     /// Queues the pages only the sitemaps name, once the links have run out.
@@ -78,6 +94,9 @@ private:
     std::size_t sitemapNext_ = 0;
     std::size_t sitemapBytes_ = 0;
     bool sitemapsDue_ = false;
+    // While the sitemaps are read alongside the crawl.
+    std::unique_ptr<SitemapReading> sitemapReading_;
+    bool sitemapsCutShort_ = false;
     // Addresses queued as a page's resources (images, style sheets, scripts): checked, never listed.
     std::unordered_set<UrlId> resources_;
 };

@@ -40,9 +40,13 @@ constexpr const char* kBrokenQuery = "SELECT count(*), count(DISTINCT l.target),
                                      "FROM links l JOIN pages p ON p.id = l.page_id ";
 constexpr const char* kBrokenWhere =
     " WHERE f.id IS NOT NULL AND f.blocked = 0 AND (coalesce(f.error, '') != '' OR f.status >= 400)";
-constexpr const char* kLinkQuery =
-    "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, f.ok, f.status, f.error, f.blocked, l.page_id, f.id "
-    "FROM links l JOIN pages p ON p.id = l.page_id ";
+constexpr const char* kLinkQuery = "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, f.ok, f.status, "
+                                   "f.error, f.blocked, l.page_id, f.id, ";
+constexpr const char* kLinkFrom = " FROM links l JOIN pages p ON p.id = l.page_id ";
+// How long an href left out for its length was; a file kept before such links were kept has none.
+constexpr const char* kLinkHrefBytes = "l.href_bytes";
+constexpr const char* kLinkHrefBytesBefore = "0";
+constexpr int kHrefBytesLayout = 7;
 // Each address's last fetch, keyed by the address itself: one lookup a link finds its target's outcome, where
 // kLinkTargetFetch takes one in the index by address and another in the fetches. Of the rows max() picks
 // from, SQLite takes the other columns from the one with the greatest id.
@@ -95,6 +99,11 @@ void ReadLinkColumns(const SqlStatement& links, audit::AuditLink& link) {
     link.targetError.clear();
     link.targetBlocked = false;
     link.targetExcluded = false;
+    link.hrefBytes = 0;
+}
+
+const char* HrefBytesColumn(const CrawlStore& store) {
+    return store.SchemaVersion() >= kHrefBytesLayout ? kLinkHrefBytes : kLinkHrefBytesBefore;
 }
 
 void MakeDistinct(std::vector<std::int64_t>& ids) {
@@ -273,8 +282,8 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
         return store_.FailureText(lastFetches.Status());
     }
     SqlStatement links;
-    if (SqlStatus status =
-            links.Prepare(CrawlStoreDb::Of(store_), std::string(kLinkQuery) + kLastFetchJoin + " ORDER BY l.id");
+    if (SqlStatus status = links.Prepare(CrawlStoreDb::Of(store_), std::string(kLinkQuery) + HrefBytesColumn(store_) +
+                                                                       kLinkFrom + kLastFetchJoin + " ORDER BY l.id");
         !status) {
         return store_.FailureText(status);
     }
@@ -282,9 +291,11 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
     audit::AuditLink& link = row.link;
     while (links.Step()) {
         ReadLinkColumns(links, link);
+        link.hrefBytes = static_cast<std::uint64_t>(links.Int(12));
         row.pageId = links.Int(10);
         row.targetFetchId = 0;
-        if (!links.IsNull(11)) {
+        // An href left out for its length was never asked for, whatever its first bytes may name.
+        if (!links.IsNull(11) && link.hrefBytes == 0) {
             row.targetFetchId = links.Int(11);
             if (links.Int(7) != 0) {
                 link.targetStatus = static_cast<int>(links.Int(7));
@@ -301,9 +312,9 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
 std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const AuditLinkRow&)>& visit) {
     SqlStatement links;
     if (SqlStatus status =
-            links.Prepare(CrawlStoreDb::Of(store_), "SELECT p.url, l.target, l.anchor, l.element, l.rel, l.follow, "
-                                                    "l.page_id FROM links l JOIN pages p ON p.id = l.page_id "
-                                                    "ORDER BY l.id");
+            links.Prepare(CrawlStoreDb::Of(store_), std::string("SELECT p.url, l.target, l.anchor, l.element, l.rel, "
+                                                                "l.follow, l.page_id, ") +
+                                                        HrefBytesColumn(store_) + kLinkFrom + "ORDER BY l.id");
         !status) {
         return store_.FailureText(status);
     }
@@ -316,10 +327,12 @@ std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const Audit
     audit::AuditLink& link = row.link;
     while (links.Step()) {
         ReadLinkColumns(links, link);
+        link.hrefBytes = static_cast<std::uint64_t>(links.Int(7));
         inPageOrder = inPageOrder && links.Int(6) >= row.pageId;
         row.pageId = links.Int(6);
         row.targetFetchId = 0;
-        if (LinkTargetTable::Target* target = targets_->Find(link.target)) {
+        LinkTargetTable::Target* target = link.hrefBytes == 0 ? targets_->Find(link.target) : nullptr;
+        if (target != nullptr) {
             LinkTargetTable::Count(*target, row.pageId, link.source == link.target);
             if (target->fetchId != 0) {
                 row.targetFetchId = target->fetchId;

@@ -55,6 +55,8 @@ public:
     void OnlyLinksOn(std::int64_t pageId);
     /// Issue tables only: the rows of one kind (a branch of ReadIssueGroups' tree).
     void OnlyIssue(audit::IssueKind kind);
+    /// Issue tables only: the rows of every kind again.
+    void AllIssues() { issueKind_.reset(); }
 
     SqlStatus Count(std::int64_t& count);
     /// Up to `limit` rows from `offset` on, in the table's order.

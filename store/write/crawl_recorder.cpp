@@ -50,8 +50,8 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
         Check(pageFacts_.Prepare(db, "UPDATE pages SET title = ?, title_count = ?, meta_description = ?, "
                                      "meta_robots = ?, h1 = ?, h1_count = ?, canonical = ?, lang = ?, word_count = ?, "
                                      "refresh = ?, in_sitemap = ? WHERE id = ?")) &&
-        Check(insertLink_.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow) "
-                                      "VALUES (?, ?, ?, ?, ?, ?, ?)")) &&
+        Check(insertLink_.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow, "
+                                      "href_bytes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertHop_.Prepare(db, "INSERT INTO hops (fetch_id, hop, code, url) VALUES (?, ?, ?, ?)")) &&
         Check(termsWriter_.Prepare(db)) && Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
     writer_ = std::thread([this] { WriteTurns(); });
@@ -101,6 +101,10 @@ void CrawlRecorder::PageInSitemap(std::string_view url) {
     }
 }
 
+void CrawlRecorder::MetPageInSitemap(std::string_view url) {
+    turn_.metInSitemap.emplace_back(url);
+}
+
 void CrawlRecorder::QueuedUnlinked() {
     turn_.unlinked = true;
 }
@@ -143,7 +147,7 @@ void CrawlRecorder::TakeDownQueue(const crawl::RunSnapshot& state, Turn& turn) {
     turn.poppedBefore = std::exchange(tapPopped_, queue.popped);
     turn.popped = queue.popped;
     turn.queueCount = count;
-    queueEmpty_ = count == 0;
+    queueEmpty_ = count == 0 && !state.WorkBesideQueue();
     const auto takeDown = [&](std::size_t from, std::size_t to) {
         chunk_.Clear();
         for (std::size_t i = from; i < to; ++i) {
@@ -255,6 +259,9 @@ bool CrawlRecorder::WriteTurn(const Turn& turn) {
     if (turn.read && pageId && !WriteRead(turn, *pageId)) {
         return false;
     }
+    if (!turn.metInSitemap.empty() && !WriteMetInSitemap(turn.metInSitemap)) {
+        return false;
+    }
     // A batch counts the turns that fetched or listed something: what a kill would make the next run redo.
     pagesInBatch_ += events.empty() ? 0 : 1;
     progress_.events += std::int64_t(events.size());
@@ -265,6 +272,26 @@ bool CrawlRecorder::WriteTurn(const Turn& turn) {
         queuedDepth.reset();
     }
     return WriteQueue(turn, pageId, queuedDepth);
+}
+
+bool CrawlRecorder::WriteMetInSitemap(const std::vector<std::string>& urls) {
+    // The indexes by address are built only for an audit: one pass over each table for all of them, not one
+    // per address.
+    SqlDatabase& db = CrawlStoreDb::Of(store_);
+    SqlStatement insert;
+    if (!Check(db.Execute("CREATE TEMP TABLE IF NOT EXISTS met_in_sitemap (url TEXT PRIMARY KEY) WITHOUT ROWID")) ||
+        !Check(insert.Prepare(db, "INSERT OR IGNORE INTO met_in_sitemap (url) VALUES (?)"))) {
+        return false;
+    }
+    for (const std::string& url : urls) {
+        insert.Bind(1, url);
+        if (!Check(insert.Run())) {
+            return false;
+        }
+    }
+    return Check(db.Execute("UPDATE fetches SET in_sitemap = 1 WHERE url IN (SELECT url FROM met_in_sitemap);"
+                            "UPDATE pages SET in_sitemap = 1 WHERE url IN (SELECT url FROM met_in_sitemap);"
+                            "DELETE FROM met_in_sitemap"));
 }
 
 bool CrawlRecorder::WritePage(const Turn& turn, const Event& event, std::int64_t eventNumber, std::int64_t& pageId,
@@ -379,6 +406,22 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
         insertLink_.Bind(5, link.rel);
         insertLink_.Bind(6, link.hreflang);
         insertLink_.Bind(7, std::int64_t{crawl::RecordedAsFollowed(link, pageNofollow) ? 1 : 0});
+        insertLink_.Bind(8, std::int64_t{0});
+        if (!Check(insertLink_.Run())) {
+            return false;
+        }
+    }
+    // Too long to follow, yet a link the page holds: kept by how it starts and how long it was, never followed.
+    for (const crawl::OverlongLink& link : read.overlong) {
+        insertLink_.Bind(1, pageId);
+        insertLink_.Bind(2, link.head);
+        constexpr std::string_view kNone = "";
+        insertLink_.Bind(3, kNone);
+        insertLink_.Bind(4, crawl::SourceName(link.source));
+        insertLink_.Bind(5, kNone);
+        insertLink_.Bind(6, kNone);
+        insertLink_.Bind(7, std::int64_t{0});
+        insertLink_.Bind(8, static_cast<std::int64_t>(link.bytes));
         if (!Check(insertLink_.Run())) {
             return false;
         }

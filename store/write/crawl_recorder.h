@@ -66,6 +66,7 @@ public:
     void PageBlocked(std::string_view url) override;
     void PageParsed(std::string_view url, const std::shared_ptr<const crawl::PageRead>& read) override;
     void PageInSitemap(std::string_view url) override;
+    void MetPageInSitemap(std::string_view url) override;
     void QueuedUnlinked() override;
     void TurnEnded(const crawl::RunSnapshot& state) override;
 
@@ -96,6 +97,8 @@ private:
         std::string readRobotsTag;
         // A sitemap lists the page the turn listed, as it was asked for or where it landed.
         bool inSitemap = false;
+        // Addresses earlier turns fetched or listed that sitemaps read since list.
+        std::vector<std::string> metInSitemap;
         // The turn queued pages no link led to.
         bool unlinked = false;
         std::string rulesNote;
@@ -119,7 +122,8 @@ private:
 
         /// Whether the turn changed nothing but the queue's head.
         bool OnlyMovedHead() const {
-            return events.empty() && !read && !inSitemap && !unlinked && !wholeQueue && chunks.empty();
+            return events.empty() && !read && !inSitemap && metInSitemap.empty() && !unlinked && !wholeQueue &&
+                   chunks.empty();
         }
     };
 
@@ -137,6 +141,7 @@ private:
     bool WritePage(const Turn& turn, const Event& event, std::int64_t eventNumber, std::int64_t& pageId,
                    std::int64_t& depth);
     bool WriteRead(const Turn& turn, std::int64_t pageId);
+    bool WriteMetInSitemap(const std::vector<std::string>& urls);
     bool WriteTerms(const crawl::PageRead& read, std::int64_t pageId);
     bool WriteFetch(const Event& event, std::int64_t eventNumber, std::optional<std::int64_t> pageId);
     bool WriteQueue(const Turn& turn, std::optional<std::int64_t> foundOn, std::optional<std::int64_t> depth);

@@ -365,6 +365,45 @@ TEST_F(SitemapCrawl, AGigabyteSitemapIsReadOnlyUpToItsCap) {
     EXPECT_LT(sent.load(), std::size_t{64} << 20);
 }
 
+// Sitemaps are read alongside the crawl: one that answers only once the crawl has gone on without it still
+// marks the pages crawled meanwhile as listed, and its own pages are crawled once the links run out.
+TEST_F(SitemapCrawl, ASitemapThatAnswersLateStillMarksThePagesCrawledMeanwhile) {
+    site_.Handle("/sitemap.xml", [&](const httplib::Request&, httplib::Response& response) {
+        const auto linkedAsked = [&] {
+            const std::vector<std::string> targets = site_.Targets();
+            return std::find(targets.begin(), targets.end(), "/linked.html") != targets.end();
+        };
+        // A crawl held up by its sitemap never asks for /linked.html first: it gets no sitemap at all.
+        for (int i = 0; i < 1000 && !linkedAsked(); ++i) {
+            if (site_.WaitForShutdown(10ms)) {
+                return;
+            }
+        }
+        if (!linkedAsked()) {
+            response.status = 404;
+            return;
+        }
+        response.set_content(UrlSet({U("/linked.html"), U("/orphan.html")}), "text/xml");
+    });
+    for (const char* parallel : {"1", "3"}) {
+        SCOPED_TRACE(parallel);
+        site_.ClearRequests();
+        const std::string report = Path(parallel);
+        const Outcome run =
+            RunCli({"--rules", "browser", "--sitemaps", "--parallel", parallel, "--report", report, U("/")});
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(Lines(run.out),
+                  (std::set<std::string>{U("/"), U("/linked.html"), U("/orphan.html"), U("/behind.html")}));
+        auto rows = CsvBy(ReadFile(report), "url");
+        EXPECT_EQ(rows[U("/")]["in_sitemap"], "no");
+        EXPECT_EQ(rows[U("/linked.html")]["in_sitemap"], "yes");
+        EXPECT_EQ(rows[U("/linked.html")]["depth"], "1");
+        EXPECT_EQ(rows[U("/orphan.html")]["in_sitemap"], "yes");
+        EXPECT_EQ(rows[U("/orphan.html")]["depth"], "");
+        EXPECT_NE(run.err.find("Orphan pages: 1\n"), std::string::npos) << run.err;
+    }
+}
+
 TEST_F(SitemapCrawl, ClassicRulesRefuseTheOptions) {
     for (const char* option : {"--sitemaps", "--check-resources"}) {
         const Outcome run = RunCli({option, U("/")});

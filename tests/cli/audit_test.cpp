@@ -135,6 +135,44 @@ TEST_F(Audit, ReportAddsEachPagesFactsAndLinksFileNamesEveryBrokenLinksSource) {
     EXPECT_NE(run.Err().find("Broken links: 2"), std::string::npos) << run.Err();
 }
 
+// An href too long to follow is no link lost without a word: the links file names it by its first 200 bytes
+// and its length, with the status "too long", on the run and from the kept crawl alike.
+TEST(AuditLinks, AnHrefTooLongToFollowIsWrittenCutWithItsLength) {
+    LoopbackSite site;
+    const std::string huge = "/far/" + std::string(100'000 - 5, 'x');
+    site.ServeHtml("/", "<a href=\"" + huge + "\">far</a><iframe src=\"" + huge + "y\"></iframe><a href=/b.html>b</a>");
+    site.ServeHtml("/b.html", "b");
+    ScratchFolder folder("too-long");
+    const std::string db = (folder.Path() / "c.db").string();
+    const std::string onRun = (folder.Path() / "run.csv").string();
+    const std::string offline = (folder.Path() / "offline.csv").string();
+    ChildProcess run(VORTAXEL_CLI_PATH, {"--quiet", "--rules", "browser", "--db", db, "--links", onRun, site.Url("/")});
+    ASSERT_TRUE(run.Wait(kRunLimit));
+    ASSERT_EQ(run.ExitCode(), 0) << run.Err();
+    ChildProcess kept(VORTAXEL_CLI_PATH, {"--quiet", "--db", db, "--offline", "--links", offline});
+    ASSERT_TRUE(kept.Wait(kRunLimit));
+    ASSERT_EQ(kept.ExitCode(), 0) << kept.Err();
+    for (const std::string& file : {onRun, offline}) {
+        SCOPED_TRACE(file);
+        const auto links = CsvRows(FileBytes(file));
+        ASSERT_EQ(links.size(), 3U);
+        const std::map<std::string, std::string> far = {{"source", site.Url("/")},
+                                                        {"target", huge.substr(0, 200)},
+                                                        {"anchor", ""},
+                                                        {"element", "a"},
+                                                        {"rel", ""},
+                                                        {"follow", "no"},
+                                                        {"status", "too long (100000 bytes)"}};
+        // The links followed first, then those too long, each in the page's order.
+        EXPECT_EQ(links[0].at("target"), site.Url("/b.html"));
+        EXPECT_EQ(links[0].at("status"), "200");
+        EXPECT_EQ(links[1], far);
+        EXPECT_EQ(links[2].at("element"), "iframe");
+        EXPECT_EQ(links[2].at("status"), "too long (100001 bytes)");
+    }
+    EXPECT_EQ(run.Out(), site.Url("/") + "\n" + site.Url("/b.html") + "\n");
+}
+
 TEST_F(Audit, KeptCrawlGivesTheSameFilesOfflineAndPhrasesComeFromTheChosenText) {
     auto crawl = Run({"--quiet", "--rules", "browser", "--db", Path("c.db"), "--links", Path("l1.csv"), "--keywords",
                       Path("k1.txt"), "--phrases", "title", start_});

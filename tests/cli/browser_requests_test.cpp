@@ -151,6 +151,35 @@ TEST(BrowserRequests, OnePageAtOnceKeepsOneRequestInFlight) {
     EXPECT_EQ(most, 1);
 }
 
+// A sitemap that never answers holds neither the crawl nor its end: the links are crawled while it is asked
+// for, and the page limit gives it up, whatever the pages at once. Its time-out is a minute; the crawl
+// must end long before it.
+TEST(BrowserRequests, ASitemapThatNeverAnswersHoldsNeitherTheCrawlNorThePageLimit) {
+    LoopbackSite site;
+    site.ServeHtml("/", R"(<a href="/a.html">a</a> <a href="/b.html">b</a>)");
+    site.ServeHtml("/a.html", "a");
+    site.ServeHtml("/b.html", "b");
+    site.Serve("/robots.txt",
+               Page{}.WithBody("Sitemap: " + site.Url("/never.xml") + "\n").WithContentType("text/plain"));
+    site.Serve("/never.xml", Page{}.WithBody("<urlset></urlset>").WithContentType("application/xml"));
+    site.Hold("/never.xml", 120s);
+    for (const char* robots : {"--sitemaps", "--robots"}) {
+        for (const char* parallel : {"1", "4"}) {
+            SCOPED_TRACE(std::string(robots) + " --parallel " + parallel);
+            site.ClearRequests();
+            ChildProcess cli(VORTAXEL_CLI_PATH, {"--quiet", "--rules", "browser", "--sitemaps", robots, "--parallel",
+                                                 parallel, "--max-pages", "2", site.Url("/")});
+            ASSERT_TRUE(cli.Wait(30s)) << "the crawl waited for the sitemap";
+            EXPECT_EQ(cli.ExitCode(), 0) << cli.Err();
+            EXPECT_EQ(cli.Out(), site.Url("/") + "\n" + site.Url("/a.html") + "\n");
+            // Asked for at most once: the page limit may come first.
+            const std::vector<std::string> targets = site.Targets();
+            EXPECT_LE(std::count(targets.begin(), targets.end(), "/never.xml"), 1);
+        }
+    }
+    site.Release("/never.xml");
+}
+
 // The gate and the sitemaps read one robots.txt: one request for it per scheme, host and port.
 TEST(BrowserRequests, RobotsAndSitemapsAskForRobotsTxtOnce) {
     LoopbackSite site;

@@ -171,9 +171,11 @@ TEST_F(KeptCrawl, OfflineOnACrawlKilledBeforeItsFirstTurnSaysItHoldsNone) {
     EXPECT_EQ(offline.Out(), "");
 }
 
-/// What the fifth and sixth layouts added: a page's text for its key phrases, and the crawl controls.
+/// What the fifth layout and those after added: a page's text for its key phrases, the crawl controls, and
+/// the length of an href too long to follow.
 constexpr const char* kWithoutFifthLayout =
-    "ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; DROP TABLE key_phrases; ALTER TABLE "
+    "ALTER TABLE links DROP COLUMN href_bytes; ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; "
+    "DROP TABLE key_phrases; ALTER TABLE "
     "settings DROP COLUMN key_phrases;"
     "ALTER TABLE pages DROP COLUMN meta_keywords; ALTER TABLE pages DROP COLUMN first_heading;"
     "ALTER TABLE pages DROP COLUMN text_lang;";

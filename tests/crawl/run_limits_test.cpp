@@ -131,6 +131,37 @@ TEST(RunBudget, ReachingItStopsTheRunWithItsReasonAndKeepsTheFoundList) {
     EXPECT_EQ(site.ended, 1);
 }
 
+// Under browser rules one page cannot carry the run past its budget: a page whose links each resolve to 8,000
+// bytes queues no more of them than the budget has room for, what the page holds counted, and the run stops
+// there, as a memory stop, without a word of a page budget.
+TEST(RunBudget, OnePageOfLongLinksQueuesNoMoreThanTheBudgetHasRoomFor) {
+    Site site;
+    const std::string base = "http://s/" + std::string(7'990, 'b') + "/";
+    std::string page = "<base href=\"" + base + "\">";
+    for (int i = 0; i < 2'000; ++i) {
+        page += "<a href=" + std::to_string(i) + ">x</a>";
+    }
+    site.pages = {{"http://s/", page}};
+    struct Row {
+        std::uint64_t budget;
+        RunEnd end;
+    };
+    // 2,000 links of 8,000 bytes are 16 MB: more than the smaller budgets, less than the page's own of 64 MiB.
+    const Row rows[] = {{std::uint64_t{2} << 20, RunEnd::MemoryBudget},
+                        {std::uint64_t{8} << 20, RunEnd::MemoryBudget},
+                        {std::uint64_t{64} << 20, RunEnd::Stopped}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.budget);
+        CrawlEngine engine(site, site);
+        engine.SetLimits({.storeBytes = row.budget, .pages = 1});
+        EXPECT_EQ(engine.Run("http://s/", RuleSet::Browser), row.end);
+        // The store grows a block of 1 MiB at a time.
+        EXPECT_LE(engine.StoreBytes(), row.budget + (std::uint64_t{1} << 20));
+        EXPECT_EQ(Found(engine), (Texts{"http://s/"}));
+        EXPECT_TRUE(site.drops.empty()) << site.drops.front();
+    }
+}
+
 TEST(OutOfMemory, AnAllocationFailureStopsTheRunAndKeepsTheFoundList) {
     struct Row {
         std::size_t failFetch;

@@ -17,7 +17,8 @@ namespace {
 using Access = store::CrawlStore::Access;
 
 constexpr const char* kFourthLayout =
-    "ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; DROP TABLE key_phrases; ALTER TABLE "
+    "ALTER TABLE links DROP COLUMN href_bytes; ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; "
+    "DROP TABLE key_phrases; ALTER TABLE "
     "settings DROP COLUMN key_phrases;"
     "ALTER TABLE pages DROP COLUMN meta_keywords; ALTER TABLE pages DROP COLUMN first_heading;"
     "ALTER TABLE pages DROP COLUMN text_lang; PRAGMA user_version = 4;";

@@ -4,12 +4,14 @@
 #include "app/run_controller.h"
 #include "crawl/page_fetcher.h"
 #include "fake_desktop.h"
+#include "report_idle.h"
 #include "store/crawl_store.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/main_window.h"
 #include "ui/report_table_model.h"
 #include "ui/report_window.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -32,6 +34,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextDocument>
+#include <QTreeWidget>
 
 namespace vortaxel::ui::test {
 namespace {
@@ -89,14 +92,6 @@ void Crawl(const std::string& path, std::size_t pages, bool resume) {
 
 std::string Url(const std::string& path) {
     return kStart + path;
-}
-
-/// Waits, a minute at most, for the work the window does away from its thread; whether it is done.
-bool Idle(const ReportWindow& window) {
-    for (int wait = 0; wait < 6000 && window.Busy(); ++wait) {
-        QTest::qWait(10);
-    }
-    return !window.Busy();
 }
 
 class ReportWindowTest : public testing::Test {
@@ -399,6 +394,44 @@ TEST_F(ReportWindowTest, IssuesAreWorkedOutAwayFromTheWindowsThreadWithTheWorkSh
     WaitForTheBackground();
     EXPECT_FALSE(note->isVisible());
     EXPECT_EQ(Table("tblIssues")->model()->rowCount(), 16);
+}
+
+// The Issues tab shows the findings as the audit page does: a tree of kind, count and pages; choosing a kind
+// narrows the table to it, and opening it shows its pages.
+TEST_F(ReportWindowTest, IssuesAreATreeOfKindCountAndPages) {
+    Open();
+    window_->findChild<QTabWidget*>("tabsReport")->setCurrentIndex(2);
+    WaitForTheBackground();
+    auto* tree = window_->findChild<QTreeWidget*>("treeIssues");
+    ASSERT_NE(tree, nullptr);
+    QTableView* table = Table("tblIssues");
+    ASSERT_GE(tree->topLevelItemCount(), 3);
+    QTreeWidgetItem* all = tree->topLevelItem(0);
+    EXPECT_EQ(all->text(0), "All issues");
+    EXPECT_EQ(all->text(2), "16");
+    int rows = 0;
+    QTreeWidgetItem* broken = nullptr;
+    for (int i = 1; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* kind = tree->topLevelItem(i);
+        rows += kind->text(2).toInt();
+        if (kind->text(0) == "Broken links") {
+            broken = kind;
+        }
+    }
+    EXPECT_EQ(rows, 16);
+    ASSERT_NE(broken, nullptr);
+    EXPECT_EQ(broken->text(1), "error");
+    tree->setCurrentItem(broken);
+    const std::vector<std::string> issues = Column(table, 0);
+    ASSERT_EQ(issues.size(), static_cast<std::size_t>(broken->text(2).toInt()));
+    EXPECT_TRUE(
+        std::all_of(issues.begin(), issues.end(), [&](const std::string& issue) { return issue == issues.front(); }));
+    broken->setExpanded(true);
+    ASSERT_EQ(broken->childCount(), broken->text(2).toInt());
+    EXPECT_TRUE(broken->child(0)->text(0).startsWith(QString::fromStdString(Url(""))))
+        << broken->child(0)->text(0).toStdString();
+    tree->setCurrentItem(all);
+    EXPECT_EQ(table->model()->rowCount(), 16);
 }
 
 TEST_F(ReportWindowTest, ExportSaysOnTheWindowWhatItWrote) {

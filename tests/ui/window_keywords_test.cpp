@@ -2,6 +2,7 @@
 // Keywords tab lists the site's phrases, sorted and filtered, and Compare Keywords With... shows the gap
 // against another kept crawl and refuses what is none.
 
+#include "report_idle.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/main_window.h"
 #include "ui/report_window.h"
@@ -99,13 +100,6 @@ public:
             }
         }
         return nullptr;
-    }
-
-    static bool Idle(const ReportWindow& report) {
-        for (int wait = 0; wait < 6000 && report.Busy(); ++wait) {
-            QTest::qWait(10);
-        }
-        return !report.Busy();
     }
 
     static std::vector<std::string> Column(const QTableView& view, int column) {
