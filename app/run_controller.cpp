@@ -92,8 +92,12 @@ void RunController::MakeFetcher(const RunSetup& setup) {
     // The old connections close before the new fetcher opens its own.
     netPages_.reset();
     fetcher_.reset();
-    fetcher_ = std::make_unique<net::Fetcher>(
-        FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), setup.parallel);
+    statusFetcher_.reset();
+    const net::FetchOptions options = FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch);
+    fetcher_ = std::make_unique<net::Fetcher>(options, setup.parallel);
+    if (setup.rules == crawl::RuleSet::Browser && setup.limits.controls.checkExternal) {
+        statusFetcher_ = std::make_unique<net::Fetcher>(StatusFetchOptions(options));
+    }
     fetcherSetup_ = setup;
     MakeNetPages();
     WireWait();
@@ -106,14 +110,18 @@ void RunController::WireWait() {
     if (!setupWait_ && !extraWait_) {
         return;
     }
-    fetcher_->SetWaitCallback([setupWait = setupWait_, extraWait = extraWait_] {
+    const auto wait = [setupWait = setupWait_, extraWait = extraWait_] {
         if (setupWait) {
             setupWait();
         }
         if (extraWait) {
             extraWait();
         }
-    });
+    };
+    fetcher_->SetWaitCallback(wait);
+    if (statusFetcher_) {
+        statusFetcher_->SetWaitCallback(wait);
+    }
 }
 
 void RunController::Prepare(const RunSetup& setup) {
@@ -125,11 +133,15 @@ void RunController::Prepare(const RunSetup& setup) {
     }
     const RunSetup& was = fetcherSetup_;
     const bool same = setup.rules == was.rules && setup.obeyRobots == was.obeyRobots && setup.delay == was.delay &&
-                      setup.parallel == was.parallel;
+                      setup.parallel == was.parallel &&
+                      setup.limits.controls.checkExternal == was.limits.controls.checkExternal;
     aborted_.store(false);
     if (same) {
         DropAhead();
         fetcher_->ClearAbort();
+        if (statusFetcher_) {
+            statusFetcher_->ClearAbort();
+        }
     } else {
         setupWait_ = setup.wait ? setup.wait : setupWait_;
         MakeFetcher(setup);
@@ -151,6 +163,7 @@ void RunController::MakeNetPages() {
     // A fetcher made between the turns of a run reads its pages as the one before did.
     netPages_->ResolveLinksAhead(resolveAhead_);
     netPages_->AnalyseText(analyseText_);
+    netPages_->SetStatusFetcher(statusFetcher_.get());
     pages_.to = netPages_.get();
 }
 

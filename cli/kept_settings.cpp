@@ -41,6 +41,7 @@ store::CrawlSettings SettingsOf(const Options& options, const std::string& start
     settings.sitemaps = options.audit.sitemaps;
     settings.checkResources = options.audit.checkResources;
     settings.keyPhrases = options.audit.keyPhrases;
+    PutListControls(options.list, settings.controls);
     return settings;
 }
 
@@ -83,6 +84,9 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
         if (Given(given, flag.option) && flag.given != flag.kept) {
             return std::string(flag.option) + ": " + crawl + " " + flag.without;
         }
+    }
+    if (std::string list = TakeKeptListControls(kept.controls, crawl, given, options.list); !list.empty()) {
+        return list;
     }
     options.url = Given(given, "URL") ? url : kept.startText;
     options.rules = kept.rules;

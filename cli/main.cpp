@@ -94,6 +94,15 @@ private:
 };
 
 int Session::Run(cli::InterruptWatcher& interrupts) {
+    if (!ReadsKeptCrawlOnly()) {
+        if (const std::string unread = cli::ReadListedAddresses(options_.list); !unread.empty()) {
+            return Fail(unread, kExitUsage);
+        }
+        // Without a start address the list's first page stands for the site: the audit's start, its sitemaps'.
+        if (options_.url.empty() && !options_.resume && !options_.list.listed.empty()) {
+            options_.url = options_.list.listed.front();
+        }
+    }
     if (!PrepareStart()) {
         return kExitUsage;
     }
@@ -265,6 +274,7 @@ app::RunSetup Session::Setup() const {
     setup.limits.followNofollow = options_.audit.followNofollow;
     setup.limits.sitemaps = options_.audit.sitemaps;
     setup.limits.checkResources = options_.audit.checkResources;
+    cli::PutListControls(options_.list, setup.limits.controls);
     // Read for nothing unless a file keeps what it finds.
     setup.limits.keyPhrases = options_.audit.keyPhrases && store_ != nullptr;
     if (options_.audit.sitemaps) {

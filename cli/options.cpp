@@ -105,6 +105,7 @@ void Declare(CLI::App& app, Options& o) {
           "Print the keyword gap between the site kept in the --db FILE (theirs) and the one kept in MINE (CSV)",
           [&o](const std::string& v) { o.gapFile = FileName("--gap", v); });
     DeclareAuditOptions(app, o.audit);
+    DeclareListOptions(app, o.list);
 }
 
 /// What the options mean together; the parser sees each alone.
@@ -126,7 +127,9 @@ void CheckTogether(const Options& o, const CLI::App& app) {
     }
     const bool keptOnly = o.resume || o.offline || o.compareFile || o.gapFile;
     CheckAuditOptions(o.audit, o.rules == RuleSet::Browser, keptOnly);
-    if (!keptOnly && app.count("URL") == 0) {
+    CheckListOptions(o.list, o.rules == RuleSet::Browser, o.audit.sitemaps, keptOnly);
+    // A list names its own pages: the first stands for the site when no URL is given.
+    if (!keptOnly && app.count("URL") == 0 && !o.list.urlsFile) {
         throw CLI::RequiredError("URL");
     }
 }

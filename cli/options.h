@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/audit_options.h"
+#include "cli/list_options.h"
 #include "crawl/rule_set.h"
 
 #include <chrono>
@@ -54,6 +55,8 @@ struct Options {
     std::optional<std::string> gapFile{};
     /// The audit outputs of a browser-rules crawl.
     AuditOptions audit{};
+    /// List mode and the check of links that leave the crawl.
+    ListOptions list{};
 
     bool operator==(const Options&) const = default;
 };

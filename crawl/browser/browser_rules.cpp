@@ -30,6 +30,10 @@ constexpr std::string_view kNoSite = "none";
 } // namespace
 
 void BrowserRules::Begin(CrawlRun& run) {
+    if (run.Limits().controls.listMode) {
+        BeginList(run);
+        return;
+    }
     const auto start = PageIdentity(run.StartText(), run.StartText());
     if (start && IsNeverFetchedKind(*start)) {
         startFailure_ = "it names a file that is never fetched (.zip, .pdf or .exe)";
@@ -73,6 +77,7 @@ std::string BrowserRules::RulesNote() const {
 }
 
 void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
+    listMode_ = run.Limits().controls.listMode;
     const std::string note = from.RulesNote();
     if (note.empty()) {
         const auto start = PageIdentity(run.StartText(), run.StartText());
@@ -110,7 +115,14 @@ void BrowserRules::Enqueue(const std::string& identity) {
 }
 
 void BrowserRules::Turn(CrawlRun& run) {
-    if (head_ < queue_.size()) {
+    if (listSitemapsDue_) {
+        listSitemapsDue_ = false;
+        ReadSitemaps(run);
+    }
+    // The pages visited so far are checked first: a stop then leaves their links known, whatever is queued.
+    if (checks_.HasWork()) {
+        CheckNext(run);
+    } else if (head_ < queue_.size()) {
         Visit(run);
     }
     // Queued as soon as the links run out, so that a run stopped then keeps them in its queue.
@@ -178,8 +190,13 @@ void BrowserRules::Visit(CrawlRun& run) {
         run.PageInSitemap(*landing);
     }
     run.PageParsed(*landing, read);
-    std::size_t dropped = QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
-                                     run.Limits().pageLinkBytes);
+    if (run.Limits().controls.checkExternal) {
+        checks_.OfferUnfollowed(*read, *landing, page.robotsTag, run.Limits().followNofollow, site_);
+    }
+    std::size_t dropped = listMode_
+                              ? 0
+                              : QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
+                                           run.Limits().pageLinkBytes);
     if (run.Limits().checkResources) {
         // A search engine fetches what a page needs to render whatever its robots directives say.
         dropped += QueueLinks(*landing, ResourceLinks(*read), run.Limits().pageLinkBytes, true);
@@ -191,6 +208,9 @@ void BrowserRules::Visit(CrawlRun& run) {
 
 std::optional<std::string> BrowserRules::Landing(const std::string& asked, const FetchedPage& page) {
     std::optional<std::string> landing = page.finalUrl.empty() ? asked : PageIdentity(page.finalUrl, page.finalUrl);
+    if (landing && listMode_) {
+        return landing; // the list is the user's choice, wherever its pages lie
+    }
     if (!landing || !site_) {
         return std::nullopt;
     }
@@ -225,7 +245,7 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
             resolvedHere = resolver.Resolve(links.links[i]);
             identity = resolvedHere ? &*resolvedHere : nullptr;
         }
-        if (identity == nullptr || !IsWithinLinkBound(*identity) || IsNeverFetchedKind(*identity) ||
+        if (identity == nullptr || !IsWithinLinkBound(*identity) || IsNeverFetchedKind(*identity) || !site_ ||
             !site_->Contains(*identity)) {
             continue;
         }
@@ -273,7 +293,8 @@ void BrowserRules::ReadSitemaps(CrawlRun& run) {
         // The text, its string and its lookup entry.
         sitemapBytes_ += page.capacity() + sizeof(std::string) + 4 * sizeof(void*);
     }
-    sitemapNext_ = 0;
+    // A list of its own reads the sitemaps only to mark which of its pages they name.
+    sitemapNext_ = listMode_ && !run.Limits().controls.listFromSitemaps ? sitemapPages_.size() : 0;
     run.SitemapsRead(read.sitemapsRead, sitemapPages_.size(), read.problems);
 }
 
@@ -296,7 +317,7 @@ void BrowserRules::QueueSitemapPages(CrawlRun& run) {
 }
 
 std::size_t BrowserRules::MemoryBytes() const {
-    return sitemapBytes_ + resources_.size() * (sizeof(UrlId) + 2 * sizeof(void*));
+    return sitemapBytes_ + resources_.size() * (sizeof(UrlId) + 2 * sizeof(void*)) + checks_.MemoryBytes();
 }
 
 void BrowserRules::NextVisits(const FoundList& /*found*/, std::size_t wanted, std::vector<std::string>& out) const {

@@ -2,6 +2,7 @@
 
 #include "crawl/browser/browser_links.h"
 #include "crawl/link_rules.h"
+#include "crawl/list/external_checks.h"
 #include "crawl/page/page_address.h"
 
 #include <cstddef>
@@ -24,7 +25,9 @@ public:
 
     void Begin(CrawlRun& run) override;
     void Resume(CrawlRun& run, ResumeSource& from) override;
-    bool HasWork() const override { return head_ < queue_.size() || sitemapNext_ < sitemapPages_.size(); }
+    bool HasWork() const override {
+        return head_ < queue_.size() || sitemapNext_ < sitemapPages_.size() || listSitemapsDue_ || checks_.HasWork();
+    }
     void Turn(CrawlRun& run) override;
     void NextVisits(const FoundList& found, std::size_t wanted, std::vector<std::string>& out) const override;
     bool IsNewLink(const FoundList& found, std::string_view url) const override;
@@ -55,6 +58,10 @@ private:
     bool InSitemap(const std::string& url) const;
     /// Queues the pages only the sitemaps name, once the links have run out.
     void QueueSitemapPages(CrawlRun& run);
+    /// Instead of the start page: queues the pages of a list (see CrawlControls::listMode).
+    void BeginList(CrawlRun& run);
+    /// Asks for the status of the next link target the crawl does not follow.
+    void CheckNext(CrawlRun& run);
 
     UrlStore& store_;
     PageIdentityCache identities_;
@@ -76,6 +83,12 @@ private:
     bool sitemapsDue_ = false;
     // Addresses queued as a page's resources (images, style sheets, scripts): checked, never listed.
     std::unordered_set<UrlId> resources_;
+    // List mode: no link is followed, and a page is listed wherever it lands.
+    bool listMode_ = false;
+    // List mode with sitemaps: they are read in the first turn, for the pages they list or the marks alone.
+    bool listSitemapsDue_ = false;
+    // With checkExternal: what the pages visited link to and the crawl does not follow.
+    ExternalChecks checks_;
 };
 
 } // namespace vortaxel::crawl
