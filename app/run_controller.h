@@ -128,6 +128,7 @@ private:
     public:
         crawl::FetchedPage Fetch(const std::string& url) override { return to->Fetch(url); }
         crawl::FetchedPage FetchWhole(const std::string& url) override { return to->FetchWhole(url); }
+        crawl::FetchedPage FetchStatus(const std::string& url) override { return to->FetchStatus(url); }
         void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
             to->SetHostDelay(url, delay);
         }

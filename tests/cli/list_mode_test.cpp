@@ -258,3 +258,122 @@ TEST_F(ListMode, AKeptListIsCarriedOnAndAContradictionNamed) {
 
 } // namespace
 } // namespace vortaxel::test
+
+namespace vortaxel::test {
+namespace {
+
+/// The status column of a links file by target (fields here hold no quotes or commas).
+std::map<std::string, std::string> StatusByTarget(const std::string& csv) {
+    std::map<std::string, std::string> status;
+    const std::vector<std::string> lines = Lines(csv);
+    if (lines.empty()) {
+        return status;
+    }
+    const auto split = [](const std::string& line) {
+        std::vector<std::string> fields(1);
+        for (const char c : line) {
+            if (c == ',') {
+                fields.emplace_back();
+            } else if (c != '\r') {
+                fields.back().push_back(c);
+            }
+        }
+        return fields;
+    };
+    const std::vector<std::string> header = split(lines[0]);
+    const auto index = [&header](const char* name) {
+        return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+    };
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::vector<std::string> fields = split(lines[i]);
+        if (fields.size() == header.size()) {
+            status[fields[index("target")]] = fields[index("status")];
+        }
+    }
+    return status;
+}
+
+std::size_t Asked(const LoopbackSite& site, const std::string& method, const std::string& target) {
+    std::size_t count = 0;
+    for (const RecordedRequest& request : site.Requests()) {
+        count += request.method == method && request.target == target ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(CheckExternal, TargetsTheCrawlDoesNotFollowGetTheirStatusOnce) {
+    LoopbackSite site;
+    LoopbackSite other;
+    // A port nothing listens on: no answer at all, at once.
+    int closedPort = 0;
+    {
+        const LoopbackSite gone;
+        closedPort = gone.Port();
+    }
+    const std::string silent = "http://127.0.0.1:" + std::to_string(closedPort);
+    const std::string links = "<a href=" + other.Url("/ok.html") + ">ok</a><a href=" + other.Url("/dead.html") +
+                              ">dead</a><a href=" + other.Url("/moved.html") +
+                              ">moved</a><a href=" + other.Url("/no-head.html") +
+                              ">no head</a><a href=" + other.Url("/private/x.html") +
+                              ">private</a><a rel=nofollow href=/hidden.html>hidden</a><a href=" + silent +
+                              "/1>one</a><a href=" + silent + "/2>two</a><a href=/page.html>page</a>";
+    site.ServeHtml("/", "<title>Home</title>" + links);
+    site.ServeHtml("/page.html", "<title>Page</title><a href=" + other.Url("/ok.html") + ">ok again</a>");
+    site.ServeHtml("/hidden.html", "<title>Hidden</title><a href=/behind.html>behind</a>");
+    other.ServeHtml("/ok.html", "<title>Elsewhere</title><a href=/further.html>further</a>");
+    other.Redirect("/moved.html", "/ok.html", 301);
+    other.Serve("/robots.txt", Page().WithContentType("text/plain").WithBody("User-agent: *\nDisallow: /private/\n"));
+    other.Handle("/no-head.html", [](const httplib::Request& request, httplib::Response& response) {
+        response.status = request.method == "HEAD" ? 405 : 200;
+        response.set_content("<title>No head</title>", "text/html");
+    });
+    ScratchFolder folder("check-external");
+    const std::string linksFile = (folder.Path() / "links.csv").string();
+
+    const Outcome plain = RunCli({"--rules", "browser", "--robots", "--links", linksFile, site.Url("/")});
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    // Off, nothing leaves the site.
+    EXPECT_TRUE(other.Targets().empty());
+    site.ClearRequests();
+
+    const Outcome run =
+        RunCli({"--rules", "browser", "--robots", "--check-external", "--links", linksFile, site.Url("/")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    // Checked, never listed nor followed.
+    EXPECT_EQ(run.out, plain.out);
+    EXPECT_EQ(Lines(run.out), (std::vector<std::string>{site.Url("/"), site.Url("/page.html")}));
+    const std::map<std::string, std::string> status = StatusByTarget(ReadFile(linksFile));
+    struct Row {
+        std::string target;
+        std::string status;
+        const char* method;
+        std::size_t asked;
+        const LoopbackSite* host;
+    };
+    const Row rows[] = {
+        {"/ok.html", "200", "HEAD", 1, &other},
+        {"/dead.html", "404", "HEAD", 1, &other},
+        // The redirect's own reply is the status; where it leads is not asked for it.
+        {"/moved.html", "301", "HEAD", 1, &other},
+        {"/no-head.html", "200", "GET", 1, &other},
+        {"/private/x.html", "blocked by robots.txt", "HEAD", 0, &other},
+        {"/further.html", "", "HEAD", 0, &other},
+        {"/hidden.html", "200", "HEAD", 1, &site},
+        {"/behind.html", "", "GET", 0, &site},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.target);
+        EXPECT_EQ(status.count(row.host->Url(row.target)) != 0 ? status.at(row.host->Url(row.target)) : "", row.status);
+        EXPECT_EQ(Asked(*row.host, row.method, row.target), row.asked);
+    }
+    EXPECT_EQ(Asked(other, "GET", "/ok.html"), 0U);
+    // A host that does not answer: the same failure for each of its targets.
+    ASSERT_NE(status.count(silent + "/1"), 0U);
+    EXPECT_NE(status.at(silent + "/1"), "");
+    EXPECT_EQ(status.at(silent + "/2"), status.at(silent + "/1"));
+    EXPECT_NE(run.err.find("Broken links: "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("Broken links: 0 "), std::string::npos) << run.err;
+}
+
+} // namespace
+} // namespace vortaxel::test
