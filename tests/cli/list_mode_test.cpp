@@ -147,6 +147,20 @@ TEST_F(ListMode, StandardInputAndAStartAddressGiven) {
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "/"), 0);
 }
 
+TEST_F(ListMode, RobotsTxtIsObeyedForEachListedHost) {
+    site_.Serve("/robots.txt", Page().WithContentType("text/plain").WithBody("User-agent: *\nDisallow: /b.html\n"));
+    other_.Serve("/robots.txt", Page().WithContentType("text/plain").WithBody("User-agent: *\nDisallow: /\n"));
+    WriteFile(P("list.txt"), U("/a.html") + "\n" + U("/b.html") + "\n" + other_.Url("/there.html") + "\n");
+    const Outcome run = RunCli({"--rules", "browser", "--robots", "--urls", P("list.txt"), "--report", P("r.csv")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(Lines(run.out), std::vector<std::string>{U("/a.html")});
+    EXPECT_EQ(other_.Targets(), std::vector<std::string>{"/robots.txt"});
+    const std::vector<std::string> asked = site_.Targets();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "/b.html"), 0);
+    EXPECT_EQ(Column(ReadFile(P("r.csv")), "url"),
+              (std::multiset<std::string>{U("/a.html"), U("/b.html"), other_.Url("/there.html")}));
+}
+
 TEST_F(ListMode, BadLinesAreToldSafelyAndAListWithoutAnAddressIsRefused) {
     const std::string huge(100 * 1024, 'x');
     struct Row {
