@@ -99,6 +99,8 @@ void RunController::MakeFetcher(const RunSetup& setup) {
         statusFetcher_ = std::make_unique<net::Fetcher>(StatusFetchOptions(options));
     }
     fetcherSetup_ = setup;
+    // What the fetcher was made for needs nothing of a list of addresses, which may be long.
+    std::vector<std::string>().swap(fetcherSetup_.limits.controls.listed);
     MakeNetPages();
     WireWait();
     // Fetching ahead changes when the engine's next pages are fetched, never which.

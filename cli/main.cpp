@@ -350,6 +350,8 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
         ReplayKeptReport();
     }
     app::RunController run(Setup(), host_);
+    // The run holds the list now; a list of a million addresses is worth not keeping twice.
+    std::vector<std::string>().swap(options_.list.listed);
     if (store_) {
         run.KeepIn(*store_);
     }

@@ -3,6 +3,8 @@
 #include "crawl/page/page_address.h"
 
 #include <algorithm>
+#include <deque>
+#include <iterator>
 #include <optional>
 #include <streambuf>
 #include <string_view>
@@ -55,7 +57,10 @@ ListedAddresses ReadAddressList(std::istream& in, const std::function<void(const
     }
     // One byte past the longest address, so that a longer line is known to be one.
     const std::size_t keep = kMaxLinkBytes + 1;
-    std::unordered_set<std::string> seen;
+    // The lookup points into the texts, which a deque never moves; they move into the list once read, so a
+    // long list is held once.
+    std::deque<std::string> addresses;
+    std::unordered_set<std::string_view> seen;
     std::string line;
     std::size_t number = 0;
     while (const std::optional<std::size_t> length = ReadLine(*buffer, line, keep)) {
@@ -65,7 +70,7 @@ ListedAddresses ReadAddressList(std::istream& in, const std::function<void(const
             continue;
         }
         // Only an absolute address: a relative one would resolve against itself and come back as nothing.
-        const std::optional<std::string> identity = *length > kMaxLinkBytes ? std::nullopt : PageIdentity(text, text);
+        std::optional<std::string> identity = *length > kMaxLinkBytes ? std::nullopt : PageIdentity(text, text);
         if (!identity) {
             ++listed.refused;
             if (problem) {
@@ -73,12 +78,15 @@ ListedAddresses ReadAddressList(std::istream& in, const std::function<void(const
             }
             continue;
         }
-        if (!seen.insert(*identity).second) {
+        if (seen.contains(*identity)) {
             ++listed.duplicates;
             continue;
         }
-        listed.addresses.push_back(*identity);
+        seen.insert(addresses.emplace_back(std::move(*identity)));
     }
+    seen.clear();
+    listed.addresses.reserve(addresses.size());
+    std::move(addresses.begin(), addresses.end(), std::back_inserter(listed.addresses));
     return listed;
 }
 
