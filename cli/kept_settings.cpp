@@ -42,6 +42,8 @@ store::CrawlSettings SettingsOf(const Options& options, const std::string& start
     settings.checkResources = options.audit.checkResources;
     settings.keyPhrases = options.audit.keyPhrases;
     PutListControls(options.list, settings.controls);
+    settings.controls.robotsAgent = options.identity.robotsAgent;
+    settings.identity = KeptIdentityOf(options.identity);
     return settings;
 }
 
@@ -101,6 +103,13 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
     if (const AuditOptionRefusal refused = RefusedAuditOption(options.audit, kept.rules == RuleSet::Browser);
         refused.option != nullptr) {
         return std::string(refused.option) + ": " + refused.reason + " (" + crawl + " follows classic rules)";
+    }
+    if (const char* refused = RefusedIdentityOption(options.identity, kept.rules == RuleSet::Browser)) {
+        return std::string(refused) + ": needs --rules browser (" + crawl + " follows classic rules)";
+    }
+    if (std::string contradiction = TakeKeptIdentity(kept.identity, crawl, given, options.identity);
+        !contradiction.empty()) {
+        return contradiction;
     }
     if (keyPhrasesWanted && !kept.keyPhrases) {
         const char* asking = Given(given, "--keyphrases") ? "--keyphrases"

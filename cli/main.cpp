@@ -89,6 +89,8 @@ private:
     std::optional<app::KeywordMap> keywordMap_;
     std::string startText_;
     std::optional<web::OriginLogin> login_;
+    /// The password of --auth-user, in memory alone.
+    std::string password_;
     /// Written as the run goes, so a crawl of millions of pages never holds its report whole.
     std::optional<cli::ReportFile> report_;
 };
@@ -111,6 +113,12 @@ int Session::Run(cli::InterruptWatcher& interrupts) {
     }
     if (const std::string unusable = OpenDatabase(); !unusable.empty()) {
         return Fail(unusable, kExitUsage);
+    }
+    // Before any request or write, so that a crawl without its password leaves its file as it was.
+    if (options_.identity.authUser && !ReadsKeptCrawlOnly()) {
+        if (const std::string missing = cli::ReadPassword(options_.identity, password_); !missing.empty()) {
+            return Fail(missing, kExitUsage);
+        }
     }
     if (options_.compareFile) {
         return Compare();
@@ -277,6 +285,21 @@ app::RunSetup Session::Setup() const {
     cli::PutListControls(options_.list, setup.limits.controls);
     // Read for nothing unless a file keeps what it finds.
     setup.limits.keyPhrases = options_.audit.keyPhrases && store_ != nullptr;
+    const cli::IdentityOptions& identity = options_.identity;
+    if (!identity.userAgent.empty()) {
+        setup.fetch.userAgent = identity.userAgent;
+    }
+    setup.limits.controls.robotsAgent = identity.robotsAgent;
+    // Cookies, credential headers and the login go to the start address's origin alone.
+    const std::string startOrigin = web::OriginOf(options_.resume ? options_.url : startText_);
+    setup.fetch.headers = identity.headers;
+    setup.fetch.cookies = identity.cookies;
+    if (!identity.headers.empty() || !identity.cookies.empty()) {
+        setup.fetch.cookieOrigin = startOrigin;
+    }
+    if (identity.authUser) {
+        setup.fetch.httpLogin = net::HttpLogin{startOrigin, *identity.authUser, password_};
+    }
     if (options_.audit.sitemaps) {
         // Files fetched whole are cut here: room for a large sitemap, and a bound on a hostile one.
         setup.fetch.wholeBodyBytes = kSitemapFileBytes;

@@ -106,6 +106,7 @@ void Declare(CLI::App& app, Options& o) {
           [&o](const std::string& v) { o.gapFile = FileName("--gap", v); });
     DeclareAuditOptions(app, o.audit);
     DeclareListOptions(app, o.list);
+    DeclareIdentityOptions(app, o.identity);
 }
 
 /// What the options mean together; the parser sees each alone.
@@ -127,6 +128,7 @@ void CheckTogether(const Options& o, const CLI::App& app) {
     }
     const bool keptOnly = o.resume || o.offline || o.compareFile || o.gapFile;
     CheckAuditOptions(o.audit, o.rules == RuleSet::Browser, keptOnly);
+    CheckIdentityOptions(o.identity, o.rules == RuleSet::Browser, keptOnly, o.resume);
     CheckListOptions(o.list, o.rules == RuleSet::Browser, o.audit.sitemaps, keptOnly);
     // A list names its own pages: the first stands for the site when no URL is given.
     if (!keptOnly && app.count("URL") == 0 && !o.list.urlsFile) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/audit_options.h"
+#include "cli/identity_options.h"
 #include "cli/list_options.h"
 #include "crawl/rule_set.h"
 
@@ -57,6 +58,8 @@ struct Options {
     AuditOptions audit{};
     /// List mode and the check of links that leave the crawl.
     ListOptions list{};
+    /// Who a browser-rules crawl goes as, and its login.
+    IdentityOptions identity{};
 
     bool operator==(const Options&) const = default;
 };

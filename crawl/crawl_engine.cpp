@@ -83,7 +83,7 @@ void CrawlEngine::Loop(const RunLimits& limits, ResumeSource* from) {
     gate_.reset();
     CrawlRun run(store_, list2_, fetcher_, listener_, startText_, pageBuffer_, limits, stopRequested_);
     if (obeyRobots_) {
-        gate_ = std::make_unique<RobotsGate>(fetcher_);
+        gate_ = std::make_unique<RobotsGate>(fetcher_, limits.controls.robotsAgent);
         run.SetGate(gate_.get());
     }
     listener_.RunStarted();

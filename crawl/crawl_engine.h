@@ -80,8 +80,6 @@ public:
 
     FoundList& List2() { return list2_; }
     const FoundList& List2() const { return list2_; }
-    /// Whether `url` is in the found list; O(1).
-    bool IsFound(std::string_view url) const { return list2_.Contains(url); }
     /// The crawl queue, head first. A text is valid until the queue next changes.
     std::size_t QueueCount() const;
     std::string_view QueueText(std::size_t i) const;

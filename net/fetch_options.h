@@ -80,7 +80,8 @@ struct FetchOptions {
     /// A login the user gave apart from the address, sent to its origin alone.
     std::optional<HttpLogin> httpLogin;
     /// Request headers added to every request, "Name: value" each; checked before a run starts, so none
-    /// holds CR, LF or NUL.
+    /// holds CR, LF or NUL. One that carries a credential (Authorization, Proxy-Authorization, Cookie) goes
+    /// to `cookieOrigin` alone, as the cookies do.
     std::vector<std::string> headers;
     /// Cookies ("name=value" each) sent to `cookieOrigin` alone, beside any the site sets.
     std::vector<std::string> cookies;

@@ -6,8 +6,10 @@
 #include "web/address_login.h"
 #include "web/ascii.h"
 #include "web/html_type.h"
+#include "web/request_identity.h"
 #include "web/url_parts.h"
 
+#include <algorithm>
 #include <ctime>
 #include <stdexcept>
 #include <string_view>
@@ -28,6 +30,15 @@ template <typename Value> void SetOption(CURL* handle, CURLoption option, Value 
     if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK) {
         throw std::runtime_error(std::string("libcurl refused a fetch setting: ") + curl_easy_strerror(code));
     }
+}
+
+void Append(Slist& list, const std::string& line) {
+    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
+    if (grown == nullptr) {
+        throw std::runtime_error("libcurl could not take a request header");
+    }
+    static_cast<void>(list.release());
+    list.reset(grown);
 }
 
 /// The value of a "Name: value" header line when its name is `name`.
@@ -62,7 +73,8 @@ void ParseStatusLine(std::string_view line, long& status, std::string& reason) {
 Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFlag)
     : maxBodyBytes_(options.maxBodyBytes), wholeBodyBytes_(options.wholeBodyBytes),
       redirectsOneByOne_(options.redirectsOneByOne), timeout_(options.timeout), maxRetryAfter_(options.maxRetryAfter),
-      htmlOnly_(options.htmlOnly), login_(options.login), abortFlag_(abortFlag) {
+      htmlOnly_(options.htmlOnly), login_(options.login), httpLogin_(options.httpLogin),
+      startOrigin_(options.cookieOrigin), abortFlag_(abortFlag) {
     CURL* handle = easy_.get();
     SetOption(handle, CURLOPT_NOSIGNAL, 1L);
     SetOption(handle, CURLOPT_ERRORBUFFER, errorBuffer_);
@@ -105,6 +117,29 @@ Transfer::Transfer(const FetchOptions& options, const std::atomic<bool>& abortFl
     }
     if (resolve_) {
         SetOption(handle, CURLOPT_RESOLVE, resolve_.get());
+    }
+    if (httpLogin_) {
+        // Basic alone would go out unasked, and Digest alone could not answer a Basic site. Offered both,
+        // libcurl asks without the login once per handle, learns the scheme from the 401 and keeps to it,
+        // so a crawl pays one request per transfer for it, not one per page.
+        SetOption(handle, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
+    }
+    for (const std::string& line : options.headers) {
+        if (!web::IsCredentialHeader(line)) {
+            Append(headersElsewhere_, line);
+        }
+        Append(headersAtStart_, line);
+        sendsHeaders_ = true;
+    }
+    if (!options.cookies.empty()) {
+        // A header of their own rather than CURLOPT_COOKIE: libcurl drops this one on a redirect it follows
+        // to another origin, and would send that one on.
+        std::string cookies = "Cookie: ";
+        for (const std::string& cookie : options.cookies) {
+            cookies.append(&cookie == &options.cookies.front() ? "" : "; ").append(cookie);
+        }
+        Append(headersAtStart_, cookies);
+        sendsHeaders_ = true;
     }
 }
 
@@ -151,7 +186,25 @@ std::optional<web::FetchResult> Transfer::Prepare(const std::string& url, Method
         // NOBODY leaves HEAD behind as the method; only this puts GET back.
         curl_easy_setopt(easy_.get(), CURLOPT_HTTPGET, 1L);
     }
-    loggedIn_ = login_ && web::OriginOf(url) == login_->origin;
+    const std::string origin = web::OriginOf(url);
+    if (sendsHeaders_) {
+        curl_slist* headers =
+            !startOrigin_.empty() && origin == startOrigin_ ? headersAtStart_.get() : headersElsewhere_.get();
+        if (curl_easy_setopt(easy_.get(), CURLOPT_HTTPHEADER, headers) != CURLE_OK) {
+            return web::FetchResult::Failure("the request could not be set up");
+        }
+    }
+    offersLogin_ = httpLogin_ && origin == httpLogin_->origin;
+    unauthorizedAnswers_ = 0;
+    awaitingLoginRetry_ = false;
+    loginRetries_ = 0;
+    if (httpLogin_ && (curl_easy_setopt(easy_.get(), CURLOPT_USERNAME,
+                                        offersLogin_ ? httpLogin_->user.c_str() : nullptr) != CURLE_OK ||
+                       curl_easy_setopt(easy_.get(), CURLOPT_PASSWORD,
+                                        offersLogin_ ? httpLogin_->password.c_str() : nullptr) != CURLE_OK)) {
+        return web::FetchResult::Failure("the request could not be set up");
+    }
+    loggedIn_ = login_ && origin == login_->origin;
     const std::string wire = loggedIn_ ? web::WithUserinfo(EncodeForWire(*ascii), login_->userinfo)
                                        : web::WithoutHiddenPassword(EncodeForWire(*ascii));
     if (curl_easy_setopt(easy_.get(), CURLOPT_URL, wire.c_str()) != CURLE_OK) {
@@ -187,6 +240,7 @@ web::FetchResult Transfer::Finish(CURLcode code) {
         result.finalUrl = loggedIn_ ? web::RedactPasswords(finalUrl) : std::string(finalUrl);
     }
     curl_easy_getinfo(handle, CURLINFO_REDIRECT_COUNT, &result.redirects);
+    result.redirects = std::max(0L, result.redirects - loginRetries_);
     hops_.Fill(asked_, result);
     curl_off_t micros = 0;
     if (curl_easy_getinfo(handle, CURLINFO_TOTAL_TIME_T, &micros) == CURLE_OK) {
@@ -281,6 +335,9 @@ std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, 
 bool Transfer::NoteHeader(std::string_view line) {
     // Each response of a redirect chain opens with a status line and ends with an empty line.
     if (line.starts_with("HTTP/")) {
+        if (std::exchange(awaitingLoginRetry_, false)) {
+            ++loginRetries_;
+        }
         headersEnded_ = false;
         declaredLength_.clear();
         contentType_.clear();
@@ -292,6 +349,10 @@ bool Transfer::NoteHeader(std::string_view line) {
     if (line == "\r\n" || line == "\n") {
         headersEnded_ = true;
         hops_.AnswerEnded(status_);
+        if (status_ == 401 && offersLogin_ && ++unauthorizedAnswers_ == 1) {
+            awaitingLoginRetry_ = true;
+            return true;
+        }
         // Reading a body nobody uses costs the whole transfer; leaving it ends the connection instead.
         stoppedAtHeaders_ = BodyUnwanted();
         return !stoppedAtHeaders_;

@@ -103,6 +103,21 @@ private:
     std::optional<web::OriginLogin> login_;
     /// The request under way carries login_.
     bool loggedIn_ = false;
+    std::optional<HttpLogin> httpLogin_;
+    /// The request under way offers httpLogin_.
+    bool offersLogin_ = false;
+    /// A 401 answered the request under way: the first one may be the site naming its login scheme,
+    /// which libcurl answers by asking again, so its headers do not end the transfer.
+    int unauthorizedAnswers_ = 0;
+    /// libcurl asked again after that 401, which it counts as a redirect though it is none.
+    bool awaitingLoginRetry_ = false;
+    long loginRetries_ = 0;
+    /// The user's headers: those that go to every origin, and all of them with the cookies for the start
+    /// origin; none set leaves libcurl's own request as it always was.
+    Slist headersElsewhere_;
+    Slist headersAtStart_;
+    bool sendsHeaders_ = false;
+    std::string startOrigin_;
     const std::atomic<bool>& abortFlag_;
     Method method_ = Method::Get;
     std::string body_;

@@ -19,9 +19,10 @@ namespace vortaxel::store {
 struct KeptIdentity {
     /// Empty for the program's own.
     std::string userAgent{};
-    /// "Name: value" each, as given.
+    /// "Name: value" each, as given; a credential header (Authorization, Proxy-Authorization, Cookie) by
+    /// its name alone, without a colon, since its value is a secret asked for again on resuming.
     std::vector<std::string> headers{};
-    /// "name=value" each, sent to the start page's origin alone.
+    /// The names of the cookies sent to the start page's origin alone; their values are never kept.
     std::vector<std::string> cookies{};
     /// The user an HTTP login named; empty when the crawl logged in to nothing.
     std::string authUser{};

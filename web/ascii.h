@@ -38,6 +38,22 @@ constexpr int HexDigitValue(char c) {
     return -1;
 }
 
+/// HTML's ASCII whitespace: space, tab, line feed, form feed and carriage return.
+constexpr bool IsHtmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+/// `text` without HTML's whitespace around it.
+constexpr std::string_view TrimHtmlSpace(std::string_view text) {
+    while (!text.empty() && IsHtmlSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsHtmlSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 /// `text` without the blanks, tabs and line ends around it.
 constexpr std::string_view TrimBlanks(std::string_view text) {
     constexpr std::string_view kBlanks = " \t\r\n";

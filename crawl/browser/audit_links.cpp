@@ -7,25 +7,11 @@ namespace vortaxel::crawl {
 
 namespace {
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 /// Calls `visit` with each token of `text` split at any of `separators`, trimmed, until it returns true.
 template <typename Visit> bool AnyToken(std::string_view text, std::string_view separators, Visit visit) {
     while (!text.empty()) {
         const std::size_t cut = text.find_first_of(separators);
-        if (visit(Trim(text.substr(0, cut)))) {
+        if (visit(web::TrimHtmlSpace(text.substr(0, cut)))) {
             return true;
         }
         if (cut == std::string_view::npos) {
@@ -69,7 +55,7 @@ bool RobotsSayNofollow(std::string_view robots) {
     return AnyToken(robots, ",", [](std::string_view directive) {
         // "otherbot: nofollow" names a crawler; the directive is what follows its colon.
         if (const std::size_t colon = directive.find(':'); colon != std::string_view::npos) {
-            directive = Trim(directive.substr(colon + 1));
+            directive = web::TrimHtmlSpace(directive.substr(colon + 1));
         }
         return web::EqualsIgnoreCase(directive, "nofollow") || web::EqualsIgnoreCase(directive, "none");
     });

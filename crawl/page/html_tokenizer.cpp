@@ -1,5 +1,7 @@
 #include "crawl/page/html_tokenizer.h"
 
+#include "web/ascii.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -16,12 +18,8 @@ bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-
 bool EndsName(char c) {
-    return IsSpace(c) || c == '/' || c == '>';
+    return web::IsHtmlSpace(c) || c == '/' || c == '>';
 }
 
 char Lower(char c) {
@@ -268,7 +266,7 @@ TokenKind HtmlTokenizer::Tag(std::size_t at, bool end) {
     // Each pass reads one attribute; a tag cut off by the end of the input is dropped.
     while (i < size) {
         const char c = input_[i];
-        if (IsSpace(c)) {
+        if (web::IsHtmlSpace(c)) {
             ++i;
             continue;
         }
@@ -293,13 +291,13 @@ TokenKind HtmlTokenizer::Tag(std::size_t at, bool end) {
             ++i;
         }
         const std::size_t nameEnd = i;
-        while (i < size && IsSpace(input_[i])) {
+        while (i < size && web::IsHtmlSpace(input_[i])) {
             ++i;
         }
         Span value;
         if (i < size && input_[i] == '=') {
             ++i;
-            while (i < size && IsSpace(input_[i])) {
+            while (i < size && web::IsHtmlSpace(input_[i])) {
                 ++i;
             }
             if (i >= size) {
@@ -317,7 +315,7 @@ TokenKind HtmlTokenizer::Tag(std::size_t at, bool end) {
                 i = close + 1;
             } else if (quote != '>') {
                 const std::size_t start = i;
-                while (i < size && !IsSpace(input_[i]) && input_[i] != '>') {
+                while (i < size && !web::IsHtmlSpace(input_[i]) && input_[i] != '>') {
                     ++i;
                 }
                 if (!end) {

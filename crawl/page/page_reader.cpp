@@ -104,10 +104,6 @@ bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> name
     return false;
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-
 /// Elements inside which text runs on: a tag of any other kind ends a word.
 bool IsInline(std::string_view name) {
     static constexpr TagNameSet kInline(std::to_array<std::string_view>(
@@ -153,7 +149,7 @@ public:
             if (out_->size() >= cap_) {
                 return;
             }
-            if (IsSpace(c)) {
+            if (web::IsHtmlSpace(c)) {
                 space_ = !out_->empty();
                 continue;
             }
@@ -206,7 +202,7 @@ std::string Capped(std::string_view text, std::size_t cap) {
 std::optional<std::string_view> RefreshTarget(std::string_view content) {
     std::size_t i = 0;
     const auto skipSpace = [&] {
-        while (i < content.size() && IsSpace(content[i])) {
+        while (i < content.size() && web::IsHtmlSpace(content[i])) {
             ++i;
         }
     };
@@ -224,7 +220,7 @@ std::optional<std::string_view> RefreshTarget(std::string_view content) {
     }
     if (web::StartsWithIgnoreCase(content.substr(i), "url")) {
         std::size_t j = i + 3;
-        while (j < content.size() && IsSpace(content[j])) {
+        while (j < content.size() && web::IsHtmlSpace(content[j])) {
             ++j;
         }
         if (j < content.size() && content[j] == '=') {
@@ -238,7 +234,7 @@ std::optional<std::string_view> RefreshTarget(std::string_view content) {
         url.remove_prefix(1);
         url = url.substr(0, url.find(quote));
     }
-    while (!url.empty() && IsSpace(url.back())) {
+    while (!url.empty() && web::IsHtmlSpace(url.back())) {
         url.remove_suffix(1);
     }
     if (url.empty()) {
@@ -251,11 +247,11 @@ std::optional<std::string_view> RefreshTarget(std::string_view content) {
 template <typename Take> void ForEachSrcsetUrl(std::string_view list, Take&& take) {
     std::size_t i = 0;
     while (i < list.size()) {
-        while (i < list.size() && (IsSpace(list[i]) || list[i] == ',')) {
+        while (i < list.size() && (web::IsHtmlSpace(list[i]) || list[i] == ',')) {
             ++i;
         }
         const std::size_t start = i;
-        while (i < list.size() && !IsSpace(list[i])) {
+        while (i < list.size() && !web::IsHtmlSpace(list[i])) {
             ++i;
         }
         std::string_view url = list.substr(start, i - start);
@@ -291,11 +287,11 @@ std::optional<LinkSource> LinkRelSource(std::string_view rel) {
     std::size_t bestRank = kKinds.size();
     std::size_t i = 0;
     while (i < rel.size()) {
-        while (i < rel.size() && IsSpace(rel[i])) {
+        while (i < rel.size() && web::IsHtmlSpace(rel[i])) {
             ++i;
         }
         const std::size_t start = i;
-        while (i < rel.size() && !IsSpace(rel[i])) {
+        while (i < rel.size() && !web::IsHtmlSpace(rel[i])) {
             ++i;
         }
         const std::string_view word = rel.substr(start, i - start);
@@ -819,7 +815,7 @@ private:
 
     void CountWords(std::string_view raw) {
         for (const char c : raw) {
-            const bool space = IsSpace(c);
+            const bool space = web::IsHtmlSpace(c);
             if (!space && !inWord_) {
                 ++read_.facts.wordCount;
                 if (framesetChance_) {

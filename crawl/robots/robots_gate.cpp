@@ -16,14 +16,15 @@ namespace {
 
 /// What a host's robots.txt fetch leaves, and the sitemaps a readable one names. A fetch that throws
 /// reached no server.
-RobotsRules FetchRules(PageFetcher& fetcher, const std::string& robotsUrl, std::vector<std::string>& sitemaps) {
+RobotsRules FetchRules(PageFetcher& fetcher, const std::string& robotsUrl, std::string_view agent,
+                       std::vector<std::string>& sitemaps) {
     FetchedPage answer;
     try {
         answer = fetcher.FetchWhole(robotsUrl);
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception&) {
-        return RulesForRobotsAnswer(std::nullopt, {}, kRobotsAgent);
+        return RulesForRobotsAnswer(std::nullopt, {}, agent);
     }
     const std::optional<int> status =
         answer.status == 0 ? std::nullopt : std::optional<int>(static_cast<int>(answer.status));
@@ -36,7 +37,7 @@ RobotsRules FetchRules(PageFetcher& fetcher, const std::string& robotsUrl, std::
     if (answer.ok && status && *status >= 200 && *status <= 299) {
         sitemaps = RobotsSitemaps(answer.body);
     }
-    return RulesForRobotsAnswer(status, answer.ok ? std::string_view(answer.body) : std::string_view(), kRobotsAgent);
+    return RulesForRobotsAnswer(status, answer.ok ? std::string_view(answer.body) : std::string_view(), agent);
 }
 
 } // namespace
@@ -61,7 +62,7 @@ const RobotsGate::Host& RobotsGate::Known(const std::string& robotsUrl) {
     auto known = hosts_.find(robotsUrl);
     if (known == hosts_.end()) {
         std::vector<std::string> sitemaps;
-        RobotsRules rules = FetchRules(fetcher_, robotsUrl, sitemaps);
+        RobotsRules rules = FetchRules(fetcher_, robotsUrl, agent_, sitemaps);
         if (const auto seconds = rules.CrawlDelaySeconds()) {
             const auto wanted = std::chrono::duration<double>(std::min(*seconds, double(kMaxCrawlDelay.count())));
             fetcher_.SetHostDelay(robotsUrl, std::chrono::duration_cast<std::chrono::milliseconds>(wanted));

@@ -27,7 +27,10 @@ inline constexpr std::chrono::seconds kMaxCrawlDelay{120};
 /// gate serves one run.
 class RobotsGate {
 public:
-    explicit RobotsGate(PageFetcher& fetcher) : fetcher_(fetcher) {}
+    /// Each robots.txt is read for the groups of `agent` (a product token), falling back to "*"; an empty
+    /// one is the program's own.
+    explicit RobotsGate(PageFetcher& fetcher, std::string agent = {})
+        : fetcher_(fetcher), agent_(agent.empty() ? std::string(kRobotsAgent) : std::move(agent)) {}
 
     /// Whether `url` may be fetched; fetches its host's robots.txt first when that is not known yet.
     /// An address that is not http or https has no robots.txt and is allowed (its fetch fails anyway).
@@ -58,6 +61,7 @@ private:
     const Host& Known(const std::string& robotsUrl);
 
     PageFetcher& fetcher_;
+    std::string agent_;
     // Keyed by the host's robots.txt address, which names scheme, host and port as one text.
     std::unordered_map<std::string, Host> hosts_;
     std::unordered_set<std::string> blocked_;

@@ -2,6 +2,7 @@
 
 #include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"
+#include "web/html_type.h"
 
 #include <algorithm>
 #include <optional>
@@ -59,18 +60,6 @@ std::string JoinRobots(std::string_view meta, std::string_view header) {
         robots.append(robots.empty() ? "" : ", ").append(header);
     }
     return robots;
-}
-
-bool IsHtmlType(std::string_view type) {
-    type = type.substr(0, type.find(';'));
-    while (!type.empty() && type.back() == ' ') {
-        type.remove_suffix(1);
-    }
-    std::string lower(type);
-    for (char& c : lower) {
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return lower == "text/html" || lower == "application/xhtml+xml";
 }
 
 /// The table kLastFetchesTable makes, for as long as it lives: it lives beside the connection, not in the
@@ -259,7 +248,7 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
             page.redirectChain.push_back({static_cast<int>(hops.Int(0)), std::string(hops.Text(1))});
         }
         hops.Reset();
-        const bool html = row.listed || (ok && rows.Int(24) == 0 && IsHtmlType(page.contentType));
+        const bool html = row.listed || (ok && rows.Int(24) == 0 && web::IsHtmlType(page.contentType));
         page.indexability =
             audit::DecideIndexability({page.status, blocked, !blocked && !page.status, html, page.robots,
                                        page.canonical, self, !page.redirectChain.empty() || row.redirects > 0});

@@ -223,5 +223,42 @@ TEST(RobotsGate, CrawlDelayReachesTheFetcherCapped) {
     }
 }
 
+// A crawl going as another crawler obeys the group robots.txt gives that crawler, and "*" without one.
+TEST(RobotsGate, TheGroupOfTheCrawlsAgentTokenDecidesFallingBackToTheStarGroup) {
+    const std::string robots = "User-agent: *\nDisallow: /star\n\n"
+                               "User-agent: Googlebot\nDisallow: /google\n\n"
+                               "User-agent: Vortaxel\nDisallow: /own\n";
+    const struct {
+        const char* agent;
+        Texts found;
+    } cases[] = {
+        {"", {"http://s/", "http://s/google", "http://s/star"}},
+        {"Googlebot", {"http://s/", "http://s/own", "http://s/star"}},
+        {"googlebot", {"http://s/", "http://s/own", "http://s/star"}},
+        {"bingbot", {"http://s/", "http://s/google", "http://s/own"}},
+        {"*", {"http://s/", "http://s/google", "http://s/own"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.agent);
+        SiteFetcher fetcher;
+        fetcher.site = {{"http://s/", {200, R"(<a href="own"></a><a href="google"></a><a href="star"></a>)"}},
+                        {"http://s/own", {200, ""}},
+                        {"http://s/google", {200, ""}},
+                        {"http://s/star", {200, ""}},
+                        {"http://s/robots.txt", {200, robots}}};
+        Recorder recorder;
+        CrawlEngine engine(fetcher, recorder);
+        recorder.engine = &engine;
+        RunLimits limits;
+        limits.controls.robotsAgent = c.agent;
+        engine.SetLimits(limits);
+        engine.SetObeyRobots(true);
+        engine.Run("http://s/", RuleSet::Browser);
+        Texts found = FoundOf(engine);
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, c.found);
+    }
+}
+
 } // namespace
 } // namespace vortaxel::crawl
