@@ -106,4 +106,12 @@ net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOpti
     return base;
 }
 
+net::FetchOptions StatusFetchOptions(net::FetchOptions pages) {
+    pages.htmlOnly = true;
+    pages.probeFirst = [](std::string_view /*url*/) { return true; };
+    pages.probeAnswers = true;
+    pages.redirectsOneByOne = true;
+    return pages;
+}
+
 } // namespace vortaxel::app

@@ -34,6 +34,10 @@ struct RunFetchChoices {
 /// page.
 net::FetchOptions FetchOptionsFor(const RunFetchChoices& choices, net::FetchOptions base);
 
+/// The fetch options for addresses asked for their status alone, from a run's `pages` options: HEAD, or a GET
+/// cut after its headers where HEAD is refused, and a redirect's reply is the status, its target not asked.
+net::FetchOptions StatusFetchOptions(net::FetchOptions pages);
+
 /// Pages for the engine from the net fetch loop. With `readPages`, every page is read as HTML on a
 /// thread of its own as soon as its fetch ends, while the fetch loop goes on, and handed out already
 /// read: for browser rules, whose reading takes more time than a page's transfer.
@@ -58,16 +62,27 @@ public:
     crawl::FetchedPage FetchWhole(const std::string& url) override {
         return crawl::FetchedPage(fetcher_.FetchWhole(url));
     }
+    /// Through the status fetcher when there is one (see SetStatusFetcher), else as a page.
+    crawl::FetchedPage FetchStatus(const std::string& url) override {
+        return status_ != nullptr ? crawl::FetchedPage(status_->Fetch(url)) : Fetch(url);
+    }
     void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
         fetcher_.SetHostDelay(url, delay);
+        if (status_ != nullptr) {
+            status_->SetHostDelay(url, delay);
+        }
     }
     /// A companion of the net fetcher (net::Fetcher::Companion), aborted once `giveUp` says so.
     std::unique_ptr<crawl::PageFetcher> FileFetcher(std::function<bool()> giveUp) override;
+    /// Asks `status` (made with StatusFetchOptions, outliving this) for the addresses wanted for their status
+    /// alone; nullptr for none.
+    void SetStatusFetcher(net::Fetcher* status) { status_ = status; }
 
 private:
     void Finished(const std::string& url, const web::FetchResult& result);
 
     net::Fetcher& fetcher_;
+    net::Fetcher* status_ = nullptr;
     bool resolveLinks_ = false;
     bool analyseText_ = false;
     std::unique_ptr<PageReadPool> pool_;

@@ -98,9 +98,15 @@ void RunController::MakeFetcher(const RunSetup& setup) {
     // The old connections close before the new fetcher opens its own.
     netPages_.reset();
     fetcher_.reset();
-    fetcher_ = std::make_unique<net::Fetcher>(
-        FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch), setup.parallel);
+    statusFetcher_.reset();
+    const net::FetchOptions options = FetchOptionsFor({setup.rules, setup.delay, setup.obeyRobots}, setup.fetch);
+    fetcher_ = std::make_unique<net::Fetcher>(options, setup.parallel);
+    if (setup.rules == crawl::RuleSet::Browser && setup.limits.controls.checkExternal) {
+        statusFetcher_ = std::make_unique<net::Fetcher>(StatusFetchOptions(options));
+    }
     fetcherSetup_ = setup;
+    // What the fetcher was made for needs nothing of a list of addresses, which may be long.
+    std::vector<std::string>().swap(fetcherSetup_.limits.controls.listed);
     MakeNetPages();
     WireWait();
     // Fetching ahead changes when the engine's next pages are fetched, never which.
@@ -112,14 +118,18 @@ void RunController::WireWait() {
     if (!setupWait_ && !extraWait_) {
         return;
     }
-    fetcher_->SetWaitCallback([setupWait = setupWait_, extraWait = extraWait_] {
+    const auto wait = [setupWait = setupWait_, extraWait = extraWait_] {
         if (setupWait) {
             setupWait();
         }
         if (extraWait) {
             extraWait();
         }
-    });
+    };
+    fetcher_->SetWaitCallback(wait);
+    if (statusFetcher_) {
+        statusFetcher_->SetWaitCallback(wait);
+    }
 }
 
 namespace {
@@ -145,11 +155,15 @@ void RunController::Prepare(const RunSetup& setup) {
     }
     const RunSetup& was = fetcherSetup_;
     const bool same = setup.rules == was.rules && setup.obeyRobots == was.obeyRobots && setup.delay == was.delay &&
-                      setup.parallel == was.parallel && SameIdentity(setup.fetch, was.fetch);
+                      setup.parallel == was.parallel && SameIdentity(setup.fetch, was.fetch) &&
+                      setup.limits.controls.checkExternal == was.limits.controls.checkExternal;
     aborted_.store(false);
     if (same) {
         DropAhead();
         fetcher_->ClearAbort();
+        if (statusFetcher_) {
+            statusFetcher_->ClearAbort();
+        }
     } else {
         setupWait_ = setup.wait ? setup.wait : setupWait_;
         MakeFetcher(setup);
@@ -180,6 +194,7 @@ void RunController::MakeNetPages() {
     // A fetcher made between the turns of a run reads its pages as the one before did.
     netPages_->ResolveLinksAhead(resolveAhead_);
     netPages_->AnalyseText(analyseText_);
+    netPages_->SetStatusFetcher(statusFetcher_.get());
     pages_.to = netPages_.get();
 }
 

@@ -102,6 +102,9 @@ public:
         if (fetcher_) {
             fetcher_->Abort();
         }
+        if (statusFetcher_) {
+            statusFetcher_->Abort();
+        }
     }
 
     /// Called while a fetch blocks, besides the setup's wait; replaces an earlier one.
@@ -109,7 +112,9 @@ public:
     /// Pages fetched ahead and waiting in the fetcher's store.
     std::size_t HeldAhead() const { return fetcher_ ? fetcher_->StoredPages() : 0; }
     /// Whether the fetch in progress has sent nothing yet and only waits out a politeness pause.
-    bool OnlyWaiting() const { return fetcher_ && fetcher_->IsOnlyWaiting(); }
+    bool OnlyWaiting() const {
+        return (fetcher_ && fetcher_->IsOnlyWaiting()) || (statusFetcher_ && statusFetcher_->IsOnlyWaiting());
+    }
 
     /// Whether the fetch in progress is of a file that is no page (robots.txt, a sitemap): giving it up
     /// loses no page, and a sitemap that never answers must not hold a stop for its whole time-out.
@@ -128,6 +133,7 @@ private:
     public:
         crawl::FetchedPage Fetch(const std::string& url) override { return to->Fetch(url); }
         crawl::FetchedPage FetchWhole(const std::string& url) override { return to->FetchWhole(url); }
+        crawl::FetchedPage FetchStatus(const std::string& url) override { return to->FetchStatus(url); }
         void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
             to->SetHostDelay(url, delay);
         }
@@ -157,6 +163,8 @@ private:
     void WireWait();
 
     std::unique_ptr<net::Fetcher> fetcher_;
+    // With checkExternal: the targets of links the crawl does not follow are asked for their status apart.
+    std::unique_ptr<net::Fetcher> statusFetcher_;
     std::unique_ptr<NetPageFetcher> netPages_;
     // How the net fetcher reads pages for the run in progress.
     bool resolveAhead_ = false;

@@ -42,6 +42,7 @@ store::CrawlSettings SettingsOf(const Options& options, const std::string& start
     settings.sitemaps = options.audit.sitemaps;
     settings.checkResources = options.audit.checkResources;
     settings.keyPhrases = options.audit.keyPhrases;
+    PutListControls(options.list, settings.controls);
     settings.controls.robotsAgent = options.identity.robotsAgent;
     settings.identity = KeptIdentityOf(options.identity);
     // Scope, patterns, depth and parameters to strip.
@@ -95,6 +96,9 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
         return contradicted;
     }
     CopyScope(kept.controls, options.controls);
+    if (std::string list = TakeKeptListControls(kept.controls, crawl, given, options.list); !list.empty()) {
+        return list;
+    }
     options.url = Given(given, "URL") ? url : kept.startText;
     options.rules = kept.rules;
     options.obeyRobots = kept.obeyRobots;

@@ -99,6 +99,15 @@ private:
 };
 
 int Session::Run(cli::InterruptWatcher& interrupts) {
+    if (!ReadsKeptCrawlOnly()) {
+        if (const std::string unread = cli::ReadListedAddresses(options_.list); !unread.empty()) {
+            return Fail(unread, kExitUsage);
+        }
+        // Without a start address the list's first page stands for the site: the audit's start, its sitemaps'.
+        if (options_.url.empty() && !options_.resume && !options_.list.listed.empty()) {
+            options_.url = options_.list.listed.front();
+        }
+    }
     if (!PrepareStart()) {
         return kExitUsage;
     }
@@ -276,6 +285,7 @@ app::RunSetup Session::Setup() const {
     setup.limits.followNofollow = options_.audit.followNofollow;
     setup.limits.sitemaps = options_.audit.sitemaps;
     setup.limits.checkResources = options_.audit.checkResources;
+    cli::PutListControls(options_.list, setup.limits.controls);
     // Read for nothing unless a file keeps what it finds.
     setup.limits.keyPhrases = options_.audit.keyPhrases && store_ != nullptr;
     const cli::IdentityOptions& identity = options_.identity;
@@ -375,6 +385,8 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
         }
     }
     app::RunController run(Setup(), host_);
+    // The run holds the list now; a list of a million addresses is worth not keeping twice.
+    std::vector<std::string>().swap(options_.list.listed);
     if (store_) {
         run.KeepIn(*store_);
     }

@@ -106,6 +106,7 @@ void Declare(CLI::App& app, Options& o) {
           "Print the keyword gap between the site kept in the --db FILE (theirs) and the one kept in MINE (CSV)",
           [&o](const std::string& v) { o.gapFile = FileName("--gap", v); });
     DeclareAuditOptions(app, o.audit);
+    DeclareListOptions(app, o.list);
     DeclareIdentityOptions(app, o.identity);
     // Scope, patterns, depth and parameters to strip.
     DeclareScopeOptions(app, o.controls);
@@ -136,7 +137,9 @@ void CheckTogether(const Options& o, const CLI::App& app) {
         !keptOnly && refused.option != nullptr) {
         Refuse(refused.option, refused.reason);
     }
-    if (!keptOnly && app.count("URL") == 0) {
+    CheckListOptions(o.list, o.rules == RuleSet::Browser, o.audit.sitemaps, keptOnly);
+    // A list names its own pages: the first stands for the site when no URL is given.
+    if (!keptOnly && app.count("URL") == 0 && !o.list.urlsFile) {
         throw CLI::RequiredError("URL");
     }
 }

@@ -2,6 +2,7 @@
 
 #include "cli/audit_options.h"
 #include "cli/identity_options.h"
+#include "cli/list_options.h"
 #include "crawl/crawl_controls.h"
 #include "crawl/rule_set.h"
 
@@ -56,6 +57,8 @@ struct Options {
     std::optional<std::string> gapFile{};
     /// The audit outputs of a browser-rules crawl.
     AuditOptions audit{};
+    /// List mode and the check of links that leave the crawl.
+    ListOptions list{};
     /// Who a browser-rules crawl goes as, and its login.
     IdentityOptions identity{};
     /// Scope, patterns, depth and the rest of what narrows or widens a browser-rules crawl.

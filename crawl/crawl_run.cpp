@@ -44,6 +44,21 @@ FetchedPage CrawlRun::FetchFile(const std::string& url) {
     }
 }
 
+FetchedPage CrawlRun::FetchStatus(const std::string& url) {
+    FetchedPage page;
+    try {
+        page = fetcher_.FetchStatus(url);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& error) {
+        page = FetchedPage::Failure(error.what());
+    }
+    page.body.clear();
+    page.read.reset();
+    listener_.PageFetched(url, page);
+    return page;
+}
+
 std::vector<std::string> CrawlRun::RobotsSitemaps(const std::string& robotsUrl) {
     if (gate_ != nullptr) {
         return gate_->SitemapsNamed(robotsUrl);

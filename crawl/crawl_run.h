@@ -48,6 +48,11 @@ public:
     /// obeying nor touching robots.txt's gate, the page buffer or the listener. A fetch that throws is a
     /// failure.
     FetchedPage FetchFile(const std::string& url);
+    /// An address wanted for its status alone (PageFetcher::FetchStatus), its outcome told to the listener as
+    /// a page's is; the page buffer is left as it is. Robots.txt is for the caller to ask (Admit).
+    FetchedPage FetchStatus(const std::string& url);
+    /// Tells the listener of an outcome known without a request, as if `url` had been fetched.
+    void TellFetched(const std::string& url, const FetchedPage& page) { listener_.PageFetched(url, page); }
     /// The Sitemap lines of the robots.txt at `robotsUrl`; a run that obeys robots.txt asks its gate, so
     /// the file is requested once for both.
     std::vector<std::string> RobotsSitemaps(const std::string& robotsUrl);

@@ -20,6 +20,10 @@ public:
     /// A fetch of a file that is no page (robots.txt): its body is wanted whatever its type, and it
     /// is never fetched ahead. A fetcher that reads every body anyway needs nothing else.
     virtual FetchedPage FetchWhole(const std::string& url) { return Fetch(url); }
+    /// A fetch of an address wanted for its status alone (a link's target the crawl does not follow): no
+    /// body is read, no redirect followed, and it is never fetched ahead. A fetcher that has no cheaper way
+    /// fetches it as a page.
+    virtual FetchedPage FetchStatus(const std::string& url) { return Fetch(url); }
     /// From now on, at least `delay` between the starts of two requests to url's host, when that is
     /// more than the fetcher keeps already. A fetcher without pacing ignores it.
     virtual void SetHostDelay(std::string_view /*url*/, std::chrono::milliseconds /*delay*/) {}

@@ -48,6 +48,9 @@ struct FetchOptions {
     /// With htmlOnly, an address for which this returns true is first asked with HEAD, and fetched
     /// with GET only when that reply is HTML or the server refuses HEAD (405, 501).
     std::function<bool(std::string_view url)> probeFirst;
+    /// With probeFirst, the HEAD reply is the outcome whatever its type, and GET is sent only when the
+    /// server refuses HEAD: for addresses asked for their status alone.
+    bool probeAnswers = false;
 
     /// A page's redirect is not followed: the reply comes back as a failure naming its target in
     /// `redirectTo`, for the caller to follow or not, hop by hop. Files fetched whole follow theirs.

@@ -367,8 +367,8 @@ void Fetcher::Settle(Slot& slot, CURLcode code) {
         }
         return;
     }
-    if (slot.probing &&
-        (result.status == 405 || result.status == 501 || (result.ok && web::IsHtmlType(result.contentType)))) {
+    if (slot.probing && (result.status == 405 || result.status == 501 ||
+                         (!options_.probeAnswers && result.ok && web::IsHtmlType(result.contentType)))) {
         slot.probing = false;
         slot.spent = result.elapsed;
         Launch(slot, Clock::now());

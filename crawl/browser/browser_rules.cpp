@@ -39,6 +39,10 @@ constexpr std::string_view kNoSite = "none";
 } // namespace
 
 void BrowserRules::Begin(CrawlRun& run) {
+    if (run.Limits().controls.listMode) {
+        BeginList(run);
+        return;
+    }
     const auto start = PageIdentity(run.StartText(), run.StartText());
     if (start && IsNeverFetchedKind(*start)) {
         startFailure_ = "it names a file that is never fetched (.zip, .pdf or .exe)";
@@ -83,6 +87,7 @@ std::string BrowserRules::RulesNote() const {
 }
 
 void BrowserRules::Resume(CrawlRun& run, ResumeSource& from) {
+    listMode_ = run.Limits().controls.listMode;
     const std::string note = from.RulesNote();
     if (note.empty()) {
         const auto start = PageIdentity(run.StartText(), run.StartText());
@@ -130,10 +135,17 @@ void BrowserRules::Enqueue(const std::string& identity, std::size_t depth) {
 
 void BrowserRules::Turn(CrawlRun& run) {
     CollectSitemaps(run, false);
-    if (head_ < queue_.size()) {
+    if (listSitemapsDue_) {
+        listSitemapsDue_ = false;
+        ReadSitemaps(run);
+    }
+    // The pages visited so far are checked first: a stop then leaves their links known, whatever is queued.
+    if (checks_.HasWork()) {
+        CheckNext(run);
+    } else if (head_ < queue_.size()) {
         Visit(run);
     }
-    if (head_ == queue_.size()) {
+    if (head_ == queue_.size() && !checks_.HasWork()) {
         CollectSitemaps(run, true);
     }
     // Queued as soon as the links run out, so that a run stopped then keeps them in its queue.
@@ -202,6 +214,9 @@ void BrowserRules::Visit(CrawlRun& run) {
         run.PageInSitemap(*landing);
     }
     run.PageParsed(*landing, read);
+    if (run.Limits().controls.checkExternal) {
+        checks_.OfferUnfollowed(*read, *landing, page.robotsTag, run.Limits().followNofollow, site_);
+    }
     // The run's budget has the last word over the page's own: what the page holds while its links are queued
     // counts too, so that one page cannot carry the run past it.
     const std::uint64_t held = LinkBytes(*read);
@@ -212,7 +227,7 @@ void BrowserRules::Visit(CrawlRun& run) {
     std::uint64_t allowed = budget();
     bool roomBound = allowed < run.Limits().pageLinkBytes;
     std::size_t dropped =
-        gate_.FollowsLinksAt(depth)
+        !listMode_ && gate_.FollowsLinksAt(depth)
             ? QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow), allowed, depth + 1)
             : 0;
     if (run.Limits().checkResources) {
@@ -230,6 +245,9 @@ void BrowserRules::Visit(CrawlRun& run) {
 
 std::optional<std::string> BrowserRules::Landing(const std::string& asked, const FetchedPage& page) {
     std::optional<std::string> landing = page.finalUrl.empty() ? asked : PageIdentity(page.finalUrl, page.finalUrl);
+    if (landing && listMode_) {
+        return landing; // the list is the user's choice, wherever its pages lie
+    }
     if (!landing || !site_) {
         return std::nullopt;
     }
@@ -265,7 +283,7 @@ std::size_t BrowserRules::QueueLinks(const std::string& pageAddress, const PageL
             resolvedHere = resolver.Resolve(links.links[i]);
             identity = resolvedHere ? &*resolvedHere : nullptr;
         }
-        if (identity == nullptr || !IsWithinLinkBound(*identity) || IsNeverFetchedKind(*identity) ||
+        if (identity == nullptr || !IsWithinLinkBound(*identity) || IsNeverFetchedKind(*identity) || !site_ ||
             !gate_.InSite(*site_, *identity)) {
             continue;
         }
@@ -375,7 +393,8 @@ void BrowserRules::TakeSitemaps(CrawlRun& run, SiteSitemaps read, bool late) {
         // The text, its string and its lookup entry.
         sitemapBytes_ += page.capacity() + sizeof(std::string) + 4 * sizeof(void*);
     }
-    sitemapNext_ = 0;
+    // A list of its own reads the sitemaps only to mark which of its pages they name.
+    sitemapNext_ = listMode_ && !run.Limits().controls.listFromSitemaps ? sitemapPages_.size() : 0;
     if (late) {
         UrlId met;
         for (const std::string& page : sitemapPages_) {
@@ -410,7 +429,7 @@ void BrowserRules::QueueSitemapPages(CrawlRun& run) {
 
 std::size_t BrowserRules::MemoryBytes() const {
     return sitemapBytes_ + resources_.size() * (sizeof(UrlId) + 2 * sizeof(void*)) +
-           depths_.capacity() * sizeof(std::uint32_t);
+           depths_.capacity() * sizeof(std::uint32_t) + checks_.MemoryBytes();
 }
 
 void BrowserRules::NextVisits(const FoundList& /*found*/, std::size_t wanted, std::vector<std::string>& out) const {

@@ -2,6 +2,7 @@
 
 #include "crawl/browser/browser_links.h"
 #include "crawl/link_rules.h"
+#include "crawl/list/external_checks.h"
 #include "crawl/page/page_address.h"
 #include "crawl/scope/crawl_gate.h"
 #include "crawl/sitemap/sitemap_reading.h"
@@ -28,7 +29,8 @@ public:
     void Begin(CrawlRun& run) override;
     void Resume(CrawlRun& run, ResumeSource& from) override;
     bool HasWork() const override {
-        return head_ < queue_.size() || sitemapNext_ < sitemapPages_.size() || sitemapReading_ != nullptr;
+        return head_ < queue_.size() || sitemapNext_ < sitemapPages_.size() || sitemapReading_ != nullptr ||
+               listSitemapsDue_ || checks_.HasWork();
     }
     void Turn(CrawlRun& run) override;
     bool End(CrawlRun& run) override;
@@ -72,6 +74,10 @@ private:
     bool InSitemap(const std::string& url) const;
     /// Queues the pages only the sitemaps name, once the links have run out.
     void QueueSitemapPages(CrawlRun& run);
+    /// Instead of the start page: queues the pages of a list (see CrawlControls::listMode).
+    void BeginList(CrawlRun& run);
+    /// Asks for the status of the next link target the crawl does not follow.
+    void CheckNext(CrawlRun& run);
 
     UrlStore& store_;
     PageIdentityCache identities_;
@@ -99,6 +105,12 @@ private:
     bool sitemapsCutShort_ = false;
     // Addresses queued as a page's resources (images, style sheets, scripts): checked, never listed.
     std::unordered_set<UrlId> resources_;
+    // List mode: no link is followed, and a page is listed wherever it lands.
+    bool listMode_ = false;
+    // List mode with sitemaps: they are read in the first turn, for the pages they list or the marks alone.
+    bool listSitemapsDue_ = false;
+    // With checkExternal: what the pages visited link to and the crawl does not follow.
+    ExternalChecks checks_;
 };
 
 } // namespace vortaxel::crawl
