@@ -226,10 +226,10 @@ void BrowserRules::Visit(CrawlRun& run) {
     };
     std::uint64_t allowed = budget();
     bool roomBound = allowed < run.Limits().pageLinkBytes;
-    std::size_t dropped =
-        !listMode_ && gate_.FollowsLinksAt(depth)
-            ? QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow), allowed, depth + 1)
-            : 0;
+    std::size_t dropped = !listMode_ && gate_.FollowsLinksAt(depth)
+                              ? QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
+                                           allowed, depth + 1)
+                              : 0;
     if (run.Limits().checkResources) {
         // A search engine fetches what a page needs to render whatever its robots directives say.
         allowed = budget();

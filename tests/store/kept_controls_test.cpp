@@ -56,3 +56,47 @@ TEST(KeptControls, TextThatIsNoUtf8IsNotKept) {
 
 } // namespace
 } // namespace vortaxel::store
+
+namespace vortaxel::store {
+namespace {
+
+TEST(KeptIdentity, CredentialsAreKeptByNameAndTakenBackByName) {
+    const KeptIdentity given{"AuditBot/1.0",
+                             {"Accept-Language: de", "Authorization: Bearer s3cret", "cookie: a=b"},
+                             {"session=abc", "consent=yes"},
+                             "ann"};
+    const KeptIdentity kept = IdentityToKeep(given);
+    EXPECT_EQ(kept.userAgent, "AuditBot/1.0");
+    EXPECT_EQ(kept.headers, (std::vector<std::string>{"Accept-Language: de", "Authorization", "cookie"}));
+    EXPECT_EQ(kept.cookies, (std::vector<std::string>{"session", "consent"}));
+    EXPECT_EQ(kept.authUser, "ann");
+
+    const struct {
+        const char* name;
+        KeptIdentity now;
+        std::vector<std::string> missing;
+    } rows[] = {
+        {"AllGivenAgain", given, {}},
+        {"NamesMatchedWithoutCase",
+         {"", {"AUTHORIZATION: Bearer s3cret", "Cookie: a=b"}, {"consent=yes", "session=abc"}, ""},
+         {}},
+        {"NoneGiven", {}, {"Authorization", "cookie", "session", "consent"}},
+        // A plain header of the same name is no credential's value.
+        {"OnlyAPlainHeader",
+         {"", {"X-Authorization: x"}, {"session=abc", "consent=yes"}, ""},
+         {"Authorization", "cookie"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        KeptIdentity restored = kept;
+        EXPECT_EQ(RestoreCredentials(restored, row.now), row.missing);
+        if (row.missing.empty()) {
+            EXPECT_EQ(restored.cookies, given.cookies);
+            EXPECT_EQ(restored.headers.size(), 3u);
+            EXPECT_EQ(restored.headers[0], "Accept-Language: de");
+        }
+    }
+}
+
+} // namespace
+} // namespace vortaxel::store

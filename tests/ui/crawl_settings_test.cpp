@@ -158,10 +158,12 @@ TEST(CrawlSettingsControlsTest, PresetsResolveToTheirStringAndRobotsToken) {
     } rows[] = {
         {"", "", "", ""},
         {"googlebot-smartphone", "", std::string(FindUserAgentPreset("googlebot-smartphone")->userAgent), "Googlebot"},
-        {"googlebot", "", "Mozilla/5.0 (compatible; Googlebot/2.1; +http://www.google.com/bot.html)", "Googlebot"},
-        {"bingbot", "", "Mozilla/5.0 (compatible; bingbot/2.0; +http://www.bing.com/bingbot.htm)", "bingbot"},
+        {"googlebot", "", std::string(FindUserAgentPreset("googlebot")->userAgent), "Googlebot"},
+        {"bingbot", "", std::string(FindUserAgentPreset("bingbot")->userAgent), "bingbot"},
         {"chrome", "", std::string(FindUserAgentPreset("chrome")->userAgent), "*"},
         {kCustomUserAgent, "AuditBot/1.0", "AuditBot/1.0", ""},
+        // A custom agent that names a crawler obeys that crawler's rules, as on the command line.
+        {kCustomUserAgent, "Mozilla/5.0 (compatible; bingbot/2.0)", "Mozilla/5.0 (compatible; bingbot/2.0)", "bingbot"},
         // Text in the custom field counts only when Custom is chosen.
         {"", "AuditBot/1.0", "", ""},
     };
@@ -175,6 +177,7 @@ TEST(CrawlSettingsControlsTest, PresetsResolveToTheirStringAndRobotsToken) {
         EXPECT_EQ(kept.controls.robotsAgent, row.robots);
     }
     EXPECT_TRUE(FindUserAgentPreset("googlebot-smartphone")->userAgent.find("Googlebot/2.1") != std::string::npos);
+    EXPECT_TRUE(FindUserAgentPreset("bingbot")->userAgent.find("bingbot/2.0") != std::string::npos);
 }
 
 TEST(CrawlSettingsControlsTest, EveryValueReachesTheControlsAndIdentity) {

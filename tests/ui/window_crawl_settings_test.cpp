@@ -4,6 +4,7 @@
 #include "crawl/scope/address_pattern.h"
 #include "platform/settings_store.h"
 #include "store/crawl_store.h"
+#include "store/kept_controls.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/crawl_settings_dialog.h"
 #include "ui/main_window.h"
@@ -277,8 +278,10 @@ TEST_F(WindowCrawlSettingsTest, TheSettingsReachTheRunAndTheKeptCrawlButThePassw
 
     const store::CrawlSettings kept = KeptSettings();
     EXPECT_EQ(kept.controls, ControlsOf(values).controls);
-    EXPECT_EQ(kept.identity, ControlsOf(values).identity);
+    EXPECT_EQ(kept.identity, store::IdentityToKeep(ControlsOf(values).identity));
     EXPECT_EQ(kept.identity.authUser, "ann");
+    // A cookie is kept by its name alone, as the command line keeps it.
+    EXPECT_EQ(kept.identity.cookies, std::vector<std::string>{"session"});
     // Neither the settings store nor any file of the crawl holds the password.
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_.Path())) {
         if (entry.is_regular_file()) {
