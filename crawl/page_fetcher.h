@@ -31,6 +31,7 @@ public:
     /// (sitemaps read while the crawl goes on). `giveUp` is asked on that thread while one of its fetches
     /// waits: once it says yes, that fetch and every later one fail at once. None when this fetcher has
     /// no such thing, and files are then fetched here, in turn.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param): a fetcher that has one keeps `giveUp`.
     virtual std::unique_ptr<PageFetcher> FileFetcher(std::function<bool()> /*giveUp*/) { return nullptr; }
 };
 

@@ -68,7 +68,7 @@ std::string CookieProblem(std::string_view cookie) {
 }
 
 std::string ParameterProblem(std::string_view name) {
-    if (name.find_first_of(std::string_view(" \t\r\n\0&=#?", 10)) != std::string_view::npos) {
+    if (name.find_first_of(std::string_view(" \t\r\n\0&=#?", 9)) != std::string_view::npos) {
         return "The parameter " + Quoted(name) + " holds a character no parameter name may";
     }
     if (const std::size_t star = name.find('*'); star != std::string_view::npos && star + 1 != name.size()) {

@@ -18,6 +18,8 @@ public:
     /// The patterns must have passed AddressPatternError; one that did not matches nothing.
     explicit AddressFilter(const CrawlControls& controls);
     ~AddressFilter();
+    AddressFilter(const AddressFilter&) = delete;
+    AddressFilter& operator=(const AddressFilter&) = delete;
     AddressFilter(AddressFilter&&) noexcept;
     AddressFilter& operator=(AddressFilter&&) noexcept;
 

@@ -162,7 +162,7 @@ TEST_F(ListMode, RobotsTxtIsObeyedForEachListedHost) {
 }
 
 TEST_F(ListMode, BadLinesAreToldSafelyAndAListWithoutAnAddressIsRefused) {
-    const std::string huge(100 * 1024, 'x');
+    const std::string huge(std::size_t{100} * 1024, 'x');
     struct Row {
         const char* name;
         std::string text;

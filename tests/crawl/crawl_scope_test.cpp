@@ -111,10 +111,10 @@ TEST(AddressFilter, ManyPatternsAndHostileOnesStayLinear) {
     EXPECT_FALSE(many.Admits("http://s/section-37/page"));
     EXPECT_TRUE(many.Admits("http://s/section-50/page"));
     // A backtracking engine would take exponential time over this address; RE2's answer comes in one pass.
-    const std::string hostile = "http://s/" + std::string(100 * 1024, 'a') + "!";
+    const std::string hostile = "http://s/" + std::string(std::size_t{100} * 1024, 'a') + "!";
     const AddressFilter exponential(Patterns({}, {"(a+)+$"}));
     EXPECT_TRUE(exponential.Admits(hostile));
-    EXPECT_FALSE(exponential.Admits("http://s/" + std::string(100 * 1024, 'a')));
+    EXPECT_FALSE(exponential.Admits("http://s/" + std::string(std::size_t{100} * 1024, 'a')));
 }
 
 TEST(AddressFilter, StripsTheNamedQueryParameters) {

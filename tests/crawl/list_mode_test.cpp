@@ -36,8 +36,8 @@ Read ReadText(const std::string& text) {
 }
 
 TEST(AddressListTest, LinesAreReadAsTheUserMeantThem) {
-    const std::string longPath(100 * 1024, 'a');
-    const std::string nearLimit = "http://s.test/" + std::string(60 * 1024, 'b');
+    const std::string longPath(std::size_t{100} * 1024, 'a');
+    const std::string nearLimit = "http://s.test/" + std::string(std::size_t{60} * 1024, 'b');
     struct Row {
         const char* name;
         std::string text;
