@@ -14,8 +14,9 @@ using test::Page;
 using testing::QuickOptions;
 using Clock = std::chrono::steady_clock;
 
-// Abort has to beat the fetch time limit by far; this bound only tells "prompt" from "waited it out".
-constexpr auto kPrompt = std::chrono::seconds(2);
+// Abort has to beat the fetch time limit (20 s) by far; this bound only tells "prompt" from "waited it out",
+// with room for a machine whose cores are all busy.
+constexpr auto kPrompt = std::chrono::seconds(10);
 
 FetchOptions PatientOptions() {
     FetchOptions options = QuickOptions();
@@ -78,8 +79,8 @@ TEST(Fetcher, WaitCallbackRunsOnTheFetchingThreadWhileItWaits) {
     });
 
     EXPECT_EQ(fetcher.Fetch(site.Url("/slow")).body, "done");
-    // A call at least every 20 ms over 400 ms; half of that leaves room for a loaded machine.
-    EXPECT_GE(calls, 10);
+    // A call about every 20 ms over 400 ms; a loaded machine may run far fewer, but never none.
+    EXPECT_GE(calls, 2);
     EXPECT_FALSE(otherThread);
 
     fetcher.SetWaitCallback({});
@@ -90,9 +91,11 @@ TEST(Fetcher, WaitCallbackRunsOnTheFetchingThreadWhileItWaits) {
 
 TEST_F(StalledFetch, WaitCallbackCanAbortAndCannotNestAFetch) {
     web::FetchResult nested;
-    int calls = 0;
+    bool aborted = false;
+    // Once the request is out, whenever that is on a busy machine: then the site has seen it.
     fetcher.SetWaitCallback([&] {
-        if (++calls == 3) {
+        if (!aborted && !site.Requests().empty()) {
+            aborted = true;
             nested = fetcher.Fetch(site.Url("/quick"));
             fetcher.Abort();
         }
