@@ -2,11 +2,11 @@
 // and counted as orphans when no link leads there, whatever hostile shape the sitemaps take) and the
 // status of the images, style sheets and scripts its pages use.
 
-#include "child_process.h"
 #include "store/crawl_store.h"
 #include "store/crawl_store_db.h"
 #include "store/read/crawl_report.h"
 #include "store/sqlite_db.h"
+#include "tests/cli/cli_outcome.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
 
@@ -26,8 +26,6 @@ namespace vortaxel::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-constexpr auto kRunLimit = 60s;
 
 std::set<std::string> Lines(const std::string& text) {
     std::set<std::string> lines;
@@ -110,18 +108,6 @@ std::string Index(const std::vector<std::string>& locs) {
         xml += "<sitemap><loc>" + loc + "</loc></sitemap>";
     }
     return xml + "</sitemapindex>";
-}
-
-struct Outcome {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCli(const std::vector<std::string>& args) {
-    ChildProcess run(VORTAXEL_CLI_PATH, args);
-    EXPECT_TRUE(run.Wait(kRunLimit)) << "the run did not end in time";
-    return {run.ExitCode(), run.Out(), run.Err()};
 }
 
 class SitemapCrawl : public ::testing::Test {

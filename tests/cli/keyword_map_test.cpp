@@ -1,7 +1,7 @@
 // The keyword map from the command line: the report's key phrase columns, the map and its clusters, the
 // target phrase keyword file, and the gap between two kept crawls with the ways it is refused.
 
-#include "child_process.h"
+#include "tests/cli/cli_outcome.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
 
@@ -17,20 +17,6 @@ namespace vortaxel::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-constexpr auto kRunLimit = 60s;
-
-struct Outcome {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCli(const std::vector<std::string>& args) {
-    ChildProcess run(VORTAXEL_CLI_PATH, args);
-    EXPECT_TRUE(run.Wait(kRunLimit)) << "the run did not end in time";
-    return {run.ExitCode(), run.Out(), run.Err()};
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;

@@ -2,7 +2,7 @@
 // output of an audit, its bad lines told and skipped; the sitemaps' pages alone; kept and resumed; refused
 // where it cannot be served, before any request.
 
-#include "child_process.h"
+#include "tests/cli/cli_outcome.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
 
@@ -21,18 +21,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kRunLimit = 60s;
-
-struct Outcome {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCli(const std::vector<std::string>& args) {
-    ChildProcess run(VORTAXEL_CLI_PATH, args);
-    EXPECT_TRUE(run.Wait(kRunLimit)) << "the run did not end in time";
-    return {run.ExitCode(), run.Out(), run.Err()};
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
