@@ -281,6 +281,9 @@ app::RunSetup Session::Setup() const {
         setup.limits.pages = *options_.maxPages;
     }
     setup.fetch.caFile = options_.caFile.value_or(std::string());
+    if (options_.timeout) {
+        setup.fetch.timeout = *options_.timeout;
+    }
     setup.fetch.login = login_;
     setup.limits.followNofollow = options_.audit.followNofollow;
     setup.limits.sitemaps = options_.audit.sitemaps;

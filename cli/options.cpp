@@ -94,6 +94,10 @@ void Declare(CLI::App& app, Options& o) {
           [&o](const std::string& v) {
               o.delay = std::chrono::milliseconds(Number("--delay", v, 0, kMaxDelay.count()));
           });
+    value("--timeout", "SECONDS", "Give up a request after SECONDS, redirects included (1 to 3600, default 60)",
+          [&o](const std::string& v) {
+              o.timeout = std::chrono::seconds(Number("--timeout", v, 1, kMaxTimeout.count()));
+          });
     value("--ca-file", "FILE", "Also trust the certificate authorities in FILE (PEM) for https",
           [&o](const std::string& v) { o.caFile = ReadableFile("--ca-file", v); });
     value("--db", "FILE", "Keep the crawl in the crawl database FILE as it runs",

@@ -28,6 +28,8 @@ inline constexpr std::uint64_t kDefaultMaxMemory = std::uint64_t{4} << 30;
 inline constexpr std::uint64_t kMinMaxMemory = 4 * kMiB;
 /// A pause longer than an hour per request is a typing slip, and it keeps time arithmetic far from overflow.
 inline constexpr std::chrono::milliseconds kMaxDelay = std::chrono::hours(1);
+/// A request left waiting longer than an hour is one that will not answer.
+inline constexpr std::chrono::seconds kMaxTimeout = std::chrono::hours(1);
 
 struct Options {
     std::string url{};
@@ -43,6 +45,8 @@ struct Options {
     bool obeyRobots = false;
     /// Least time between the starts of two requests to the same host.
     std::chrono::milliseconds delay{0};
+    /// How long one request may take, redirects included; the fetcher's own when not given.
+    std::optional<std::chrono::seconds> timeout{};
     /// Extra CA bundle trusted beside the system store.
     std::optional<std::string> caFile{};
     /// The crawl database the crawl is kept in.

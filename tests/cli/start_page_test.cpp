@@ -85,6 +85,8 @@ TEST(StartPage, AStartThatGivesNoPageSaysWhyAndFails) {
     site.Redirect("/away.html", "http://localhost:" + std::to_string(site.Port()) + "/", 301);
     site.Serve("/robots.txt", Page{}.WithBody("User-agent: *\nDisallow: /private/\n").WithContentType("text/plain"));
     site.ServeHtml("/private/p.html", "p");
+    // Answers long after the run's own bound, which the fetcher's default would wait out.
+    site.Serve("/slow.html", Page{}.WithBody("late").WithDelay(30s));
     struct Row {
         std::vector<std::string> args;
         const char* reason;
@@ -96,6 +98,7 @@ TEST(StartPage, AStartThatGivesNoPageSaysWhyAndFails) {
         {{"--robots", site.Url("/private/p.html")}, "robots.txt disallows it"},
         {{"htp:/" + site.Url("/").substr(7)}, "it is no web address"},
         {{site.Url("/file.zip")}, "never fetched"},
+        {{"--timeout", "1", site.Url("/slow.html")}, "time-out after 1 s"},
     };
     for (const Row& row : rows) {
         std::vector<std::string> args = {"--rules", "browser"};
