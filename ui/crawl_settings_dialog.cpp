@@ -117,7 +117,7 @@ CrawlSettingsDialog::CrawlSettingsDialog(const CrawlSettingsValues& values, bool
     ShowProblems();
 }
 
-QLabel* CrawlSettingsDialog::ProblemLabel(QWidget& page, const char* name) {
+QLabel* CrawlSettingsDialog::ProblemLabel(QWidget& page, const char* name, CrawlSettingsField field, QWidget* marked) {
     auto* label = new QLabel(&page);
     label->setObjectName(name);
     label->setWordWrap(true);
@@ -127,15 +127,13 @@ QLabel* CrawlSettingsDialog::ProblemLabel(QWidget& page, const char* name) {
     label->setPalette(red);
     label->setAccessibleName("Problem");
     label->hide();
+    marks_[static_cast<std::size_t>(field)] = {marked, label};
     return label;
 }
 
 QWidget* CrawlSettingsDialog::BuildScopePage() {
     auto* page = new QWidget(this);
     auto* form = new QFormLayout(page);
-    const auto mark = [this](CrawlSettingsField field, QWidget* widget, QLabel* label) {
-        marks_[static_cast<std::size_t>(field)] = {widget, label};
-    };
 
     scope_ = Field(new QComboBox(page), "cboScope", "Scope",
                    "Which hosts the crawl takes as the site's: the start page's host alone, every host under its "
@@ -149,16 +147,12 @@ QWidget* CrawlSettingsDialog::BuildScopePage() {
                           "Regular expressions (RE2), one a line, matched against each absolute address before it is "
                           "queued: with any given, an address must match one of them");
     form->addRow("I&nclude:", include_);
-    QLabel* includeProblem = ProblemLabel(*page, "lblIncludeProblem");
-    form->addRow(includeProblem);
-    mark(CrawlSettingsField::Include, include_, includeProblem);
+    form->addRow(ProblemLabel(*page, "lblIncludeProblem", CrawlSettingsField::Include, include_));
 
     exclude_ = LinesField(page, "txtExclude", "Exclude patterns",
                           "Regular expressions (RE2), one a line: an address matching any of them is never requested");
     form->addRow("E&xclude:", exclude_);
-    QLabel* excludeProblem = ProblemLabel(*page, "lblExcludeProblem");
-    form->addRow(excludeProblem);
-    mark(CrawlSettingsField::Exclude, exclude_, excludeProblem);
+    form->addRow(ProblemLabel(*page, "lblExcludeProblem", CrawlSettingsField::Exclude, exclude_));
 
     maxDepth_ = Field(new QSpinBox(page), "spnMaxDepth", "Maximum depth",
                       "Clicks from the start page past which no link is followed; 0 takes the start page alone, "
@@ -171,18 +165,13 @@ QWidget* CrawlSettingsDialog::BuildScopePage() {
                              "Query parameters removed from an address before it is queued, one a line: a name, or a "
                              "prefix ending in * (utm_*)");
     form->addRow("Strip &parameters:", stripQuery_);
-    QLabel* stripProblem = ProblemLabel(*page, "lblStripQueryProblem");
-    form->addRow(stripProblem);
-    mark(CrawlSettingsField::StripQuery, stripQuery_, stripProblem);
+    form->addRow(ProblemLabel(*page, "lblStripQueryProblem", CrawlSettingsField::StripQuery, stripQuery_));
     return page;
 }
 
 QWidget* CrawlSettingsDialog::BuildIdentityPage() {
     auto* page = new QWidget(this);
     auto* form = new QFormLayout(page);
-    const auto mark = [this](CrawlSettingsField field, QWidget* widget, QLabel* label) {
-        marks_[static_cast<std::size_t>(field)] = {widget, label};
-    };
 
     userAgent_ = Field(new QComboBox(page), "cboUserAgent", "User agent",
                        "Who the crawl says it is; robots.txt is then read for that crawler's group, or the one for "
@@ -197,9 +186,7 @@ QWidget* CrawlSettingsDialog::BuildIdentityPage() {
     customUserAgent_ = Field(new QLineEdit(page), "txtCustomUserAgent", "Custom user agent",
                              "The User-Agent text sent when the user agent is Custom");
     form->addRow("Cus&tom:", customUserAgent_);
-    QLabel* agentProblem = ProblemLabel(*page, "lblUserAgentProblem");
-    form->addRow(agentProblem);
-    mark(CrawlSettingsField::UserAgent, customUserAgent_, agentProblem);
+    form->addRow(ProblemLabel(*page, "lblUserAgentProblem", CrawlSettingsField::UserAgent, customUserAgent_));
     connect(userAgent_, &QComboBox::currentIndexChanged, this,
             [this] { customUserAgent_->setEnabled(userAgent_->currentData().toString() == kCustomUserAgent); });
     customUserAgent_->setEnabled(false);
@@ -207,25 +194,19 @@ QWidget* CrawlSettingsDialog::BuildIdentityPage() {
     headers_ = LinesField(page, "txtHeaders", "Extra headers",
                           "Request headers added to every request, one \"Name: value\" a line");
     form->addRow("&Headers:", headers_);
-    QLabel* headerProblem = ProblemLabel(*page, "lblHeadersProblem");
-    form->addRow(headerProblem);
-    mark(CrawlSettingsField::Headers, headers_, headerProblem);
+    form->addRow(ProblemLabel(*page, "lblHeadersProblem", CrawlSettingsField::Headers, headers_));
 
     loginUser_ = Field(new QLineEdit(page), "txtLoginUser", "Login user",
                        "The user of an HTTP login (Basic or Digest) to the start page's site; its password is asked "
                        "each time a crawl starts and is never kept");
     form->addRow("Lo&gin user:", loginUser_);
-    QLabel* loginProblem = ProblemLabel(*page, "lblLoginUserProblem");
-    form->addRow(loginProblem);
-    mark(CrawlSettingsField::LoginUser, loginUser_, loginProblem);
+    form->addRow(ProblemLabel(*page, "lblLoginUserProblem", CrawlSettingsField::LoginUser, loginUser_));
 
     cookies_ = LinesField(page, "txtCookies", "Session cookies",
                           "Cookies sent to the start page's site alone, one \"name=value\" a line, as copied from a "
                           "browser that is logged in");
     form->addRow("C&ookies:", cookies_);
-    QLabel* cookieProblem = ProblemLabel(*page, "lblCookiesProblem");
-    form->addRow(cookieProblem);
-    mark(CrawlSettingsField::Cookies, cookies_, cookieProblem);
+    form->addRow(ProblemLabel(*page, "lblCookiesProblem", CrawlSettingsField::Cookies, cookies_));
     return page;
 }
 
@@ -241,9 +222,7 @@ QWidget* CrawlSettingsDialog::BuildListPage() {
     listed_->setMinimumHeight(listed_->fontMetrics().lineSpacing() * 10);
     listed_->setMaximumHeight(QWIDGETSIZE_MAX);
     form->addWidget(listed_);
-    QLabel* listProblem = ProblemLabel(*page, "lblListedProblem");
-    form->addWidget(listProblem);
-    marks_[static_cast<std::size_t>(CrawlSettingsField::Listed)] = {listed_, listProblem};
+    form->addWidget(ProblemLabel(*page, "lblListedProblem", CrawlSettingsField::Listed, listed_));
     return page;
 }
 

@@ -35,7 +35,8 @@ private:
     QWidget* BuildListPage();
     /// Marks each field with its problems, and clears the marks of those mended.
     void ShowProblems();
-    QLabel* ProblemLabel(QWidget& page, const char* name);
+    /// A hidden label for the problems of `field`, whose marks go on `marked` and the label.
+    QLabel* ProblemLabel(QWidget& page, const char* name, CrawlSettingsField field, QWidget* marked);
 
     QComboBox* scope_ = nullptr;
     QPlainTextEdit* include_ = nullptr;
