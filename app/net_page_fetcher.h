@@ -57,6 +57,8 @@ public:
     /// With `analyse`, the thread that reads a page also reads its text and works out its phrase
     /// candidates (crawl::PageRead::terms): for a run that keeps key phrases.
     void AnalyseText(bool analyse) { analyseText_ = analyse; }
+    /// With `read`, the page's visible text is read (crawl::PageRead::text) for the duplicate checks.
+    void ReadText(bool read) { readText_ = read; }
 
     crawl::FetchedPage Fetch(const std::string& url) override;
     crawl::FetchedPage FetchWhole(const std::string& url) override {
@@ -85,6 +87,7 @@ private:
     net::Fetcher* status_ = nullptr;
     bool resolveLinks_ = false;
     bool analyseText_ = false;
+    bool readText_ = false;
     std::unique_ptr<PageReadPool> pool_;
     /// Reads of pages fetched and not yet handed out; the oldest are forgotten past a bound, as pages
     /// fetched ahead may be dropped unasked.

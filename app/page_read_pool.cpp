@@ -26,10 +26,12 @@ PageReadPool::~PageReadPool() {
     }
 }
 
-std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, std::string address, bool analyseText) {
+std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, std::string address, bool analyseText,
+                                                            bool readText) {
     std::packaged_task<Read(WorkerState&)> task(
-        [html = std::move(html), address = std::move(address), analyseText](WorkerState& worker) {
-            auto read = std::make_shared<crawl::PageRead>(crawl::ReadPage(html, crawl::ReadLimitsFor(analyseText)));
+        [html = std::move(html), address = std::move(address), analyseText, readText](WorkerState& worker) {
+            auto read =
+                std::make_shared<crawl::PageRead>(crawl::ReadPage(html, crawl::ReadLimitsFor(analyseText || readText)));
             // Links under a long base are resolved where they are used, one at a time: resolved here, all
             // of them would be held at once, each as long as the base.
             if (!address.empty() && crawl::LinkBase(address, read->facts).size() <= crawl::kMaxCachedBaseBytes) {

@@ -35,7 +35,8 @@ public:
 
     /// The read of `html`, to come; with its links resolved ahead when `address`, the page's identity,
     /// is given, and with its text read and analysed (PageRead::terms) when `analyseText`.
-    std::shared_future<Read> Submit(std::string html, std::string address = {}, bool analyseText = false);
+    std::shared_future<Read> Submit(std::string html, std::string address = {}, bool analyseText = false,
+                                    bool readText = false);
 
 private:
     /// What a worker keeps from one page to the next.

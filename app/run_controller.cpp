@@ -194,6 +194,7 @@ void RunController::MakeNetPages() {
     // A fetcher made between the turns of a run reads its pages as the one before did.
     netPages_->ResolveLinksAhead(resolveAhead_);
     netPages_->AnalyseText(analyseText_);
+    netPages_->ReadText(readText_);
     netPages_->SetStatusFetcher(statusFetcher_.get());
     pages_.to = netPages_.get();
 }
@@ -226,9 +227,11 @@ crawl::RunEnd RunController::Run(const std::string& startText, bool resume) {
     }
     resolveAhead_ = recorder_ != nullptr;
     analyseText_ = rules_ == crawl::RuleSet::Browser && engine_.Limits().keyPhrases;
+    readText_ = rules_ == crawl::RuleSet::Browser && engine_.Limits().duplicates;
     if (netPages_) {
         netPages_->ResolveLinksAhead(resolveAhead_);
         netPages_->AnalyseText(analyseText_);
+        netPages_->ReadText(readText_);
     }
     const crawl::RunEnd end = engine_.Run(startText, rules_, kept ? &*kept : nullptr);
     if (kept && !kept->Error().empty()) {

@@ -169,6 +169,7 @@ private:
     // How the net fetcher reads pages for the run in progress.
     bool resolveAhead_ = false;
     bool analyseText_ = false;
+    bool readText_ = false;
     CurrentPages pages_;
     RunSetup fetcherSetup_;
     ListenerFan fan_;

@@ -1,5 +1,6 @@
 #include "cli/audit_outputs.h"
 
+#include "cli/content_report.h"
 #include "cli/report_output.h"
 #include "export/audit_page.h"
 #include "export/audit_summary.h"
@@ -171,13 +172,14 @@ std::string WriteLinks(store::AuditReader& reader, const std::string& path, stor
 }
 
 std::string WriteReport(store::AuditReader& reader, const std::string& path, bool keyPhrases, std::string& readError,
-                        store::AuditSummaryCounter* summary) {
+                        store::AuditSummaryCounter* summary, const app::ContentFindings& content) {
     // Written as it grows, like the links file: a large site's report is never held whole.
     PieceWriter out(path);
-    const std::string columns =
-        std::string(kAuditColumns) + (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string());
+    const std::string columns = std::string(kAuditColumns) +
+                                (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string()) +
+                                ContentReportColumns(content);
     keywords::PageReportBuilder builder(0, columns);
-    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases](const store::AuditRow& row) {
+    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases, &content](const store::AuditRow& row) {
         if (summary != nullptr) {
             summary->Add(row);
         }
@@ -195,6 +197,7 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, boo
         if (keyPhrases) {
             keyphrase::AppendReportKeyPhraseFields(fields, row.keyPhrases, row.metaKeywords);
         }
+        AppendContentFields(fields, content, row.pageId);
         builder.Add(base, fields);
         if (builder.RowCount() % kLinkRowsPerWrite == 0) {
             out.Write(builder.TakeText());
@@ -366,10 +369,19 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
                               keyphrase::AppendClusterRows(text, index + 1, cluster);
                           }));
     }
+    // The duplicate checks and the link score, worked out from the kept crawl for the outputs that show them.
+    app::ContentFindings content;
+    if (std::string error = options.reportFile || options.audit.htmlFile
+                                ? app::WorkOutContentAudit(store, ContentChoicesOf(options), content)
+                                : std::string();
+        !error.empty()) {
+        outcome.failures.push_back(error);
+        content = app::ContentFindings{};
+    }
     if (options.reportFile) {
         std::string readError;
         note(*options.reportFile, WriteReport(reader, *options.reportFile, options.audit.keyPhrases, readError,
-                                              counter ? &*counter : nullptr));
+                                              counter ? &*counter : nullptr, content));
         if (!readError.empty()) {
             outcome.failures.push_back(readError);
             // Counted from part of the rows, the summary would be wrong: it reads them again.
@@ -389,6 +401,7 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         if (map != nullptr) {
             data.keywords = audit::KeywordSection{map->phrases, map->clusters, std::nullopt, {}, {}};
         }
+        data.content = ContentSectionOf(content);
         data.meta.durationKnown = took.has_value();
         data.meta.durationMs = took ? static_cast<std::uint64_t>(took->count()) : 0;
         // Written as it is made, like the links file: the page of a large site is never held whole.

@@ -42,6 +42,11 @@ store::CrawlSettings SettingsOf(const Options& options, const std::string& start
     settings.sitemaps = options.audit.sitemaps;
     settings.checkResources = options.audit.checkResources;
     settings.keyPhrases = options.audit.keyPhrases;
+    // The duplicate checks and the link score.
+    settings.duplicates = options.content.duplicates;
+    settings.nearPercent = options.content.nearPercent.value_or(settings.nearPercent);
+    settings.thinWords = options.content.thinWords.value_or(settings.thinWords);
+    settings.linkScore = options.content.linkScore;
     PutListControls(options.list, settings.controls);
     settings.controls.robotsAgent = options.identity.robotsAgent;
     settings.identity = KeptIdentityOf(options.identity);
@@ -128,6 +133,22 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
         return std::string(asking) + ": " + crawl + " kept no text to find key phrases in: it was made without " +
                "key phrases (crawl it again with --key-phrases)";
     }
+    // The duplicate checks and the link score: the thresholds and the score are worked out after the crawl,
+    // so that a kept crawl may be judged anew; the text prints they compare come from the crawl alone.
+    if (const char* refused = RefusedContentOption(options.content, kept.rules == RuleSet::Browser)) {
+        return std::string(refused) + ": needs --rules browser (" + crawl + " follows classic rules)";
+    }
+    if (options.content.duplicates && !kept.duplicates) {
+        const char* asking = Given(given, "--near-duplicates") ? "--near-duplicates"
+                             : Given(given, "--thin-words")    ? "--thin-words"
+                                                               : "--duplicates";
+        return std::string(asking) + ": " + crawl + " kept no text prints to compare its pages by: it was made " +
+               "without --duplicates (crawl it again with --duplicates)";
+    }
+    options.content.duplicates = kept.duplicates;
+    options.content.nearPercent = options.content.nearPercent.value_or(kept.nearPercent);
+    options.content.thinWords = options.content.thinWords.value_or(kept.thinWords);
+    options.content.linkScore = options.content.linkScore || kept.linkScore;
     if (!Given(given, "--delay")) {
         options.delay = kept.delay;
     }

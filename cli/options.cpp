@@ -110,6 +110,7 @@ void Declare(CLI::App& app, Options& o) {
           "Print the keyword gap between the site kept in the --db FILE (theirs) and the one kept in MINE (CSV)",
           [&o](const std::string& v) { o.gapFile = FileName("--gap", v); });
     DeclareAuditOptions(app, o.audit);
+    DeclareContentOptions(app, o.content);
     DeclareListOptions(app, o.list);
     DeclareIdentityOptions(app, o.identity);
     // Scope, patterns, depth and parameters to strip.
@@ -135,6 +136,7 @@ void CheckTogether(const Options& o, const CLI::App& app) {
     }
     const bool keptOnly = o.resume || o.offline || o.compareFile || o.gapFile;
     CheckAuditOptions(o.audit, o.rules == RuleSet::Browser, keptOnly);
+    CheckContentOptions(o.content, o.rules == RuleSet::Browser, keptOnly);
     CheckIdentityOptions(o.identity, o.rules == RuleSet::Browser, keptOnly, o.resume);
     // Scope, patterns, depth and parameters to strip: the kept crawl's rules are checked when it is opened.
     if (const AuditOptionRefusal refused = RefusedScopeOption(o.controls, o.rules == RuleSet::Browser);
@@ -182,6 +184,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         CheckTogether(options, app);
         // An output of the key phrases asks for them as the switch does, and a kept crawl keeps them so.
         options.audit.keyPhrases = options.audit.WantsKeyPhrases();
+        // A threshold asks for the checks it sets.
+        options.content.duplicates =
+            options.content.duplicates || options.content.nearPercent || options.content.thinWords;
     } catch (const CLI::CallForHelp&) {
         return {std::nullopt, {}, app.help()};
     } catch (const CLI::CallForVersion& version) {

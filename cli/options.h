@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/audit_options.h"
+#include "cli/content_options.h"
 #include "cli/identity_options.h"
 #include "cli/list_options.h"
 #include "crawl/crawl_controls.h"
@@ -61,6 +62,8 @@ struct Options {
     std::optional<std::string> gapFile{};
     /// The audit outputs of a browser-rules crawl.
     AuditOptions audit{};
+    /// The duplicate checks and the link score.
+    ContentOptions content{};
     /// List mode and the check of links that leave the crawl.
     ListOptions list{};
     /// Who a browser-rules crawl goes as, and its login.

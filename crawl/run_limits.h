@@ -37,6 +37,9 @@ struct RunLimits {
     /// Under browser rules: each page's visible text is read and its phrase candidates worked out, for the
     /// key phrases a kept crawl gives. Off, no page's text is read at all.
     bool keyPhrases = false;
+    /// Under browser rules: each page's visible text is read for the duplicate checks a kept crawl gives
+    /// (its text print), without the text pass unless keyPhrases asks for it too.
+    bool duplicates = false;
     /// Scope, patterns, depth and list mode: see CrawlControls.
     CrawlControls controls{};
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/content/content_section.h"
 #include "export/keyphrase/site_map.h"
 
 #include <cstddef>
@@ -144,6 +145,8 @@ struct AuditData {
     std::optional<std::uint64_t> linksTotal;
     /// The keyword map; nullopt when the crawl kept no text, and the page then has no keyword section.
     std::optional<KeywordSection> keywords;
+    /// The duplicate checks and the link score; nullopt when neither was asked for.
+    std::optional<ContentSection> content;
 };
 
 /// Whether a link is an image that says nothing to those who cannot see it.

@@ -87,6 +87,14 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "ALTER TABLE settings ADD COLUMN controls TEXT NOT NULL DEFAULT '{}';",
     // 7: a link left out for its length is kept all the same, by its start and how long it was.
     "ALTER TABLE links ADD COLUMN href_bytes INTEGER NOT NULL DEFAULT 0;",
+    // 8: the duplicate checks and the link score: what the crawl was asked for, and each page's text print
+    // (its visible text's hash, its blocks' hashes and their words' hashes) to compare pages by after it.
+    "ALTER TABLE settings ADD COLUMN duplicates INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE settings ADD COLUMN near_duplicates INTEGER NOT NULL DEFAULT 90;"
+    "ALTER TABLE settings ADD COLUMN thin_words INTEGER NOT NULL DEFAULT 200;"
+    "ALTER TABLE settings ADD COLUMN link_score INTEGER NOT NULL DEFAULT 0;"
+    "CREATE TABLE text_prints ("
+    "  page_id INTEGER PRIMARY KEY REFERENCES pages (id), text_hash INTEGER NOT NULL, blocks BLOB NOT NULL);",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {
@@ -307,15 +315,20 @@ std::string CrawlStore::Prepare(Access access) {
 std::string CrawlStore::Load() {
     SqlStatement settings;
     // A file read as it is may be of a layout before the later settings: they read as they were then, off.
+    // The duplicate checks' settings, in the layout that keeps them; before it, their defaults.
+    const std::string contentColumns =
+        version_ >= kContentAuditLayout ? ", duplicates, near_duplicates, thin_words, link_score" : ", 0, 90, 200, 0";
     SqlStatus status = settings.Prepare(
-        db_, version_ >= 6   ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
-                               "sitemaps, check_resources, key_phrases, controls FROM settings WHERE id = 1"
-             : version_ >= 5 ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
-                               "sitemaps, check_resources, key_phrases, '{}' FROM settings WHERE id = 1"
-             : version_ >= 3 ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
-                               "sitemaps, check_resources, 0, '{}' FROM settings WHERE id = 1"
-                             : "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, 0, 0, 0, 0, '{}' "
-                               "FROM settings WHERE id = 1");
+        db_, std::string(version_ >= 6
+                             ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, follow_nofollow, "
+                               "sitemaps, check_resources, key_phrases, controls"
+                         : version_ >= 5 ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, "
+                                           "follow_nofollow, sitemaps, check_resources, key_phrases, '{}'"
+                         : version_ >= 3 ? "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, "
+                                           "follow_nofollow, sitemaps, check_resources, 0, '{}'"
+                                         : "SELECT start_url, rules, robots, delay_ms, max_pages, max_memory, 0, 0, 0, "
+                                           "0, '{}'") +
+                 contentColumns + " FROM settings WHERE id = 1");
     if (!status) {
         return status.code == SQLITE_BUSY ? "a running crawl holds it" : "it is damaged: " + status.message;
     }
@@ -325,7 +338,8 @@ std::string CrawlStore::Load() {
     const auto isFlag = [&settings](int column) { return settings.Int(column) == 0 || settings.Int(column) == 1; };
     const std::optional<KeptControls> controls = ParseKeptControls(settings.Text(10));
     if ((settings.Text(1) != "browser" && settings.Text(1) != "classic") || !isFlag(2) || !isFlag(6) || !isFlag(7) ||
-        !isFlag(8) || !isFlag(9) || !controls) {
+        !isFlag(8) || !isFlag(9) || !isFlag(11) || !isFlag(14) || settings.Int(12) < 1 || settings.Int(12) > 100 ||
+        settings.Int(13) < 0 || settings.Int(13) > kMostThinWords || !controls) {
         return "it is damaged: its settings hold a value no run writes";
     }
     settings_.startText = std::string(settings.Text(0));
@@ -342,6 +356,10 @@ std::string CrawlStore::Load() {
     settings_.keyPhrases = settings.Int(9) != 0;
     settings_.controls = controls->controls;
     settings_.identity = controls->identity;
+    settings_.duplicates = settings.Int(11) != 0;
+    settings_.nearPercent = static_cast<int>(settings.Int(12));
+    settings_.thinWords = static_cast<int>(settings.Int(13));
+    settings_.linkScore = settings.Int(14) != 0;
     SqlStatement crawl;
     status = crawl.Prepare(db_, "SELECT state, queue_head, queue_tail, turns, events, rules_note, stop_reason "
                                 "FROM crawl WHERE id = 1");
@@ -406,10 +424,10 @@ SqlStatus CrawlStore::StartRun(const CrawlSettings& settings) {
 
 SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
     SqlStatement write;
-    SqlStatus status =
-        write.Prepare(db_, "INSERT OR REPLACE INTO settings (id, start_url, rules, robots, delay_ms, max_pages, "
-                           "max_memory, follow_nofollow, sitemaps, check_resources, key_phrases, controls) "
-                           "VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    SqlStatus status = write.Prepare(
+        db_, "INSERT OR REPLACE INTO settings (id, start_url, rules, robots, delay_ms, max_pages, "
+             "max_memory, follow_nofollow, sitemaps, check_resources, key_phrases, controls, duplicates, "
+             "near_duplicates, thin_words, link_score) VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (!status) {
         return status;
     }
@@ -432,6 +450,10 @@ SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
     write.Bind(9, std::int64_t{settings.checkResources ? 1 : 0});
     write.Bind(10, std::int64_t{settings.keyPhrases ? 1 : 0});
     write.Bind(11, *controls);
+    write.Bind(12, std::int64_t{settings.duplicates ? 1 : 0});
+    write.Bind(13, std::int64_t{settings.nearPercent});
+    write.Bind(14, std::int64_t{settings.thinWords});
+    write.Bind(15, std::int64_t{settings.linkScore ? 1 : 0});
     status = write.Run();
     if (status) {
         settings_ = settings;

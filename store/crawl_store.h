@@ -45,6 +45,13 @@ struct CrawlSettings {
     bool checkResources = false;
     /// Whether each page's text was read for its key phrases; a file kept before this was kept had it off.
     bool keyPhrases = false;
+    /// Whether each page's text print was kept for the duplicate checks, and their thresholds: the
+    /// similarity in percent that makes a near-duplicate and the fewest words a page is not thin with.
+    bool duplicates = false;
+    int nearPercent = 90;
+    int thinWords = 200;
+    /// Whether the link score is worked out from the internal links.
+    bool linkScore = false;
     /// A file kept before these were kept had them all at their defaults.
     crawl::CrawlControls controls{};
     KeptIdentity identity{};
@@ -53,7 +60,11 @@ struct CrawlSettings {
 };
 
 /// The layout version this program writes; files with a higher one are refused.
-inline constexpr int kCrawlSchemaVersion = 7;
+inline constexpr int kCrawlSchemaVersion = 8;
+/// The first layout that keeps the duplicate checks' settings and text prints.
+inline constexpr int kContentAuditLayout = 8;
+/// The highest --thin-words a crawl keeps.
+inline constexpr int kMostThinWords = 1'000'000;
 
 enum class CrawlState { Running, Stopped, Finished };
 

@@ -207,9 +207,9 @@ void BrowserRules::Visit(CrawlRun& run) {
     // A page the fetcher had read on another core comes read; any other is read here, once, for its links
     // and its facts alike.
     const std::shared_ptr<const PageRead> read =
-        page.read
-            ? page.read
-            : std::make_shared<const PageRead>(ReadPage(run.PageBuffer(), ReadLimitsFor(run.Limits().keyPhrases)));
+        page.read ? page.read
+                  : std::make_shared<const PageRead>(
+                        ReadPage(run.PageBuffer(), ReadLimitsFor(run.Limits().keyPhrases || run.Limits().duplicates)));
     if (!askedInSitemap && *landing != headText_ && InSitemap(*landing)) {
         run.PageInSitemap(*landing);
     }

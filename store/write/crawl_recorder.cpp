@@ -53,7 +53,8 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
         Check(insertLink_.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow, "
                                       "href_bytes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertHop_.Prepare(db, "INSERT INTO hops (fetch_id, hop, code, url) VALUES (?, ?, ?, ?)")) &&
-        Check(termsWriter_.Prepare(db)) && Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
+        Check(termsWriter_.Prepare(db)) && Check(printWriter_.Prepare(db)) &&
+        Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
     writer_ = std::thread([this] { WriteTurns(); });
 }
 
@@ -363,6 +364,9 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
         return false;
     }
     if (keepsMet_ && store_.Settings().keyPhrases && !WriteTerms(read, pageId)) {
+        return false;
+    }
+    if (keepsMet_ && store_.Settings().duplicates && !Check(printWriter_.Write(pageId, read.text))) {
         return false;
     }
     const bool pageNofollow =

@@ -8,6 +8,7 @@
 #include "store/sqlite_db.h"
 #include "store/write/page_terms_writer.h"
 #include "store/write/queue_chunk.h"
+#include "store/write/text_print_writer.h"
 #include "text/text_analyser.h"
 
 #include <atomic>
@@ -194,6 +195,7 @@ private:
     SqlStatement insertLink_;
     SqlStatement insertHop_;
     PageTermsWriter termsWriter_;
+    TextPrintWriter printWriter_;
     // For the pages read on the run's thread, which come with their text and not what it holds; made at
     // the first.
     std::optional<text::TextAnalyser> analyser_;

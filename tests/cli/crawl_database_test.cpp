@@ -172,8 +172,10 @@ TEST_F(KeptCrawl, OfflineOnACrawlKilledBeforeItsFirstTurnSaysItHoldsNone) {
 }
 
 /// What the fifth layout and those after added: a page's text for its key phrases, the crawl controls, and
-/// the length of an href too long to follow.
+/// the length of an href too long to follow, and the text prints of the duplicate checks.
 constexpr const char* kWithoutFifthLayout =
+    "DROP TABLE text_prints; ALTER TABLE settings DROP COLUMN duplicates; ALTER TABLE settings DROP COLUMN "
+    "near_duplicates; ALTER TABLE settings DROP COLUMN thin_words; ALTER TABLE settings DROP COLUMN link_score;"
     "ALTER TABLE links DROP COLUMN href_bytes; ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; "
     "DROP TABLE key_phrases; ALTER TABLE "
     "settings DROP COLUMN key_phrases;"
