@@ -156,6 +156,10 @@ std::string ScoreLinks(store::CrawlStore& store, ContentFindings& findings) {
     graph.offsets.assign(pageOfNode.size() + 1, 0);
     std::uint32_t filled = 0;
     error = queries.ForEachFollowedLink([&](std::int64_t pageId, std::string_view target) {
+        // A link of no page the file holds (damage) passes nothing.
+        if (pageId <= 0 || static_cast<std::size_t>(pageId) >= nodeOf.size()) {
+            return;
+        }
         const std::uint32_t from = nodeOf[static_cast<std::size_t>(pageId)];
         const auto to = pageByAddress.find(std::string(target));
         if (from == kNone || to == pageByAddress.end()) {

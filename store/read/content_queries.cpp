@@ -68,8 +68,23 @@ std::string ContentQueries::BlocksOf(std::int64_t pageId, std::string& blocks) {
 }
 
 std::string ContentQueries::LastPageId(std::int64_t& id) {
-    const SqlStatus status = CrawlStoreDb::Of(store_).QueryInt("SELECT coalesce(max(id), 0) FROM pages", id);
-    return status ? std::string() : store_.FailureText(status);
+    std::int64_t pages = 0;
+    SqlStatus status = CrawlStoreDb::Of(store_).QueryInt("SELECT coalesce(max(id), 0) FROM pages", id);
+    if (status) {
+        status = CrawlStoreDb::Of(store_).QueryInt("SELECT count(*) FROM pages", pages);
+    }
+    if (!status) {
+        return store_.FailureText(status);
+    }
+    // A run numbers its pages from 1 with no gap; the checks hold a few numbers per id, so an id far past the
+    // count (a file written by hand or damaged) would cost memory for pages that are not there.
+    if (id < 0 || id > 2 * pages + 1024) {
+        id = 0;
+        return "cannot compare the pages of " + store_.Path() +
+               ": it is damaged: its page ids lie outside the 1 to about twice the " + std::to_string(pages) +
+               " pages a run numbers";
+    }
+    return {};
 }
 
 std::string

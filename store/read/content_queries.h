@@ -36,7 +36,7 @@ public:
     std::string ForEachPrint(const std::function<void(const PrintedPage&)>& visit);
     /// The blocks of one page's print; empty when it has none.
     std::string BlocksOf(std::int64_t pageId, std::string& blocks);
-    /// The highest page id (0 for none).
+    /// The highest page id (0 for none); refused as damage when it runs far past the page count.
     std::string LastPageId(std::int64_t& id);
     /// Every listed page by its id under each address that led to it: its own, and the ones that
     /// redirected there.

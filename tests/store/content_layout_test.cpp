@@ -100,5 +100,33 @@ TEST(ContentLayout, AKeptValueNoRunWritesIsDamage) {
     }
 }
 
+TEST(ContentLayout, PageIdsFarPastTheCountAreDamageNotMemory) {
+    const struct {
+        const char* name;
+        const char* sql;
+        bool damaged;
+    } cases[] = {
+        {"no pages", "SELECT 1", false},
+        {"ids from 1 on",
+         "INSERT INTO pages (id, url, turn, event) VALUES (1, 'http://a.test/', 1, 1), "
+         "(2, 'http://a.test/b', 1, 2)",
+         false},
+        {"an id of 2^40", "INSERT INTO pages (id, url, turn, event) VALUES (1099511627776, 'http://a.test/', 1, 1)",
+         true},
+        {"a negative id", "INSERT INTO pages (id, url, turn, event) VALUES (-5, 'http://a.test/', 1, 1)", true},
+    };
+    for (const auto& item : cases) {
+        ScratchFolder folder("content-layout");
+        const std::string path = MakeCrawl(folder, item.sql);
+        std::string error;
+        auto store = store::CrawlStore::Open(path, Access::Read, error);
+        ASSERT_NE(store, nullptr) << item.name << ": " << error;
+        std::int64_t last = -1;
+        const std::string refused = store::ContentQueries(*store).LastPageId(last);
+        EXPECT_EQ(refused.find("damaged") != std::string::npos, item.damaged) << item.name << ": " << refused;
+        EXPECT_LE(last, 2) << item.name;
+    }
+}
+
 } // namespace
 } // namespace vortaxel::test
