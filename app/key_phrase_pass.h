@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vortaxel::store {
@@ -20,13 +21,25 @@ struct KeywordMap {
     std::vector<keyphrase::SitePhrase> phrases;
     /// Largest first.
     std::vector<keyphrase::Cluster> clusters;
+    /// Each page's key phrases, best first, by the page's address; only when asked to hold them here. Their
+    /// keys are left empty: what is shown needs only the phrase and its score.
+    std::unordered_map<std::string, std::vector<keyphrase::KeyPhrase>> pages;
+};
+
+/// Whether the pages' key phrases are also held in the map, besides being kept in the file where it may be
+/// written: for a reader that shows them whether or not the file could take them.
+enum class PagePhrases {
+    KeptInFile,
+    AlsoHeldInMap,
 };
 
 /// Works out every page's key phrases from the text a crawl kept (its pages' candidates, the anchors of the
-/// links between its pages, their slugs) and keeps them in the crawl file where it may be written, so the
-/// report, the audit page and the window read them back; then gathers the site's map and its clusters.
+/// links between its pages, their slugs) and keeps them in the crawl file where it may be written now, so
+/// the report and the audit page read them back, and in the map too when `where` asks; then gathers the
+/// site's map and its clusters.
 /// Nothing, with the reason in `error`, when the crawl kept no text (classic rules, or made without key
 /// phrases) or the file cannot be read.
-std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::string& error);
+std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::string& error,
+                                            PagePhrases where = PagePhrases::KeptInFile);
 
 } // namespace vortaxel::app

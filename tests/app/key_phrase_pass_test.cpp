@@ -89,6 +89,35 @@ TEST(KeywordMap, APagesTitleAndH1PhraseIsItsTargetAndTheSitesTemplateIsNone) {
     EXPECT_EQ(map->site, kSiteStart);
 }
 
+TEST(KeywordMap, PhrasesHeldInTheMapAreThoseTheFileKeeps) {
+    ScratchFolder folder("keymap");
+    const std::string path = (folder.Path() / "shop.db").string();
+    FakeSite site = Shop();
+    CrawlInto(path, site, RuleSet::Browser, true);
+    std::string error;
+    auto store = store::CrawlStore::Open(path, store::CrawlStore::Access::Read, error);
+    ASSERT_NE(store, nullptr) << error;
+    const std::optional<app::KeywordMap> kept = app::WorkOutKeywordMap(*store, error);
+    ASSERT_TRUE(kept) << error;
+    EXPECT_TRUE(kept->pages.empty()) << "kept in the file, not held";
+    const std::optional<app::KeywordMap> held = app::WorkOutKeywordMap(*store, error, app::PagePhrases::AlsoHeldInMap);
+    ASSERT_TRUE(held) << error;
+    const auto written = KeyPhrasesByPage(*store);
+    ASSERT_EQ(written.size(), kProducts.size() + 1);
+    ASSERT_EQ(held->pages.size(), written.size());
+    for (const auto& [url, phrases] : written) {
+        SCOPED_TRACE(url);
+        ASSERT_TRUE(held->pages.contains(url));
+        const std::vector<keyphrase::KeyPhrase>& mine = held->pages.at(url);
+        ASSERT_EQ(mine.size(), phrases.size());
+        for (std::size_t i = 0; i < phrases.size(); ++i) {
+            EXPECT_EQ(mine[i].phrase, phrases[i].phrase);
+            EXPECT_NEAR(mine[i].score, phrases[i].score, 1e-9);
+        }
+    }
+    EXPECT_EQ(held->phrases.size(), kept->phrases.size());
+}
+
 TEST(KeywordMap, TheReportReadsAPagesMetaKeywordsBesideItsKeyPhrases) {
     ScratchFolder folder("keymap");
     const std::string path = (folder.Path() / "shop.db").string();
