@@ -172,7 +172,7 @@ std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::strin
                 return;
             }
         }
-        if (where == PagePhrases::AlsoHeldInMap) {
+        if (!keeping && where == PagePhrases::HeldWhenNotKept) {
             std::vector<keyphrase::KeyPhrase>& held = result.pages[page.url];
             held = phrases;
             for (keyphrase::KeyPhrase& phrase : held) {

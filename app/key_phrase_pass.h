@@ -21,22 +21,22 @@ struct KeywordMap {
     std::vector<keyphrase::SitePhrase> phrases;
     /// Largest first.
     std::vector<keyphrase::Cluster> clusters;
-    /// Each page's key phrases, best first, by the page's address; only when asked to hold them here. Their
-    /// keys are left empty: what is shown needs only the phrase and its score.
+    /// Each page's key phrases, best first, by the page's address; only when asked to hold them here and the
+    /// file could not take them. Their keys are left empty: what is shown needs only the phrase and its score.
     std::unordered_map<std::string, std::vector<keyphrase::KeyPhrase>> pages;
 };
 
-/// Whether the pages' key phrases are also held in the map, besides being kept in the file where it may be
-/// written: for a reader that shows them whether or not the file could take them.
+/// What becomes of the pages' key phrases when the file cannot take them now (read-only, or another program
+/// writing it): lost to the file alone, or held in the map for a reader that shows them all the same.
 enum class PagePhrases {
     KeptInFile,
-    AlsoHeldInMap,
+    HeldWhenNotKept,
 };
 
 /// Works out every page's key phrases from the text a crawl kept (its pages' candidates, the anchors of the
 /// links between its pages, their slugs) and keeps them in the crawl file where it may be written now, so
-/// the report and the audit page read them back, and in the map too when `where` asks; then gathers the
-/// site's map and its clusters.
+/// the report and the audit page read them back, else in the map when `where` asks; then gathers the site's
+/// map and its clusters.
 /// Nothing, with the reason in `error`, when the crawl kept no text (classic rules, or made without key
 /// phrases) or the file cannot be read.
 std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::string& error,

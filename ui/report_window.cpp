@@ -144,7 +144,7 @@ QString FactsText(const store::ReportPageDetails& details, const KeywordTab* key
     line("Time", std::to_string(page.elapsedMs) + " ms");
     line("Bytes", std::to_string(page.bytes));
     if (keyPhrases) {
-        // The map the window worked out is newer than what the file may keep from an earlier pass.
+        // Held by the window only when the file could not take them: what it keeps is then from an earlier pass.
         const std::vector<keyphrase::KeyPhrase>* held = keywords->PhrasesOf(page.url);
         const std::vector<keyphrase::KeyPhrase>& phrases = held != nullptr ? *held : details.row.keyPhrases;
         line("Key phrases", phrases.empty() ? std::string("(none worked out yet)") : KeyPhrasesText(phrases));
@@ -514,8 +514,8 @@ void ReportWindow::FindKeywords() {
         this,
         [this, map] {
             std::string error;
-            // Held here too: a file another program holds, or one that is read-only, cannot take them.
-            *map = app::WorkOutKeywordMap(store_, error, app::PagePhrases::AlsoHeldInMap);
+            // A file another program writes, or a read-only one, cannot take the pages' phrases: held here then.
+            *map = app::WorkOutKeywordMap(store_, error, app::PagePhrases::HeldWhenNotKept);
             return error;
         },
         [this, map](const std::string& error) {
