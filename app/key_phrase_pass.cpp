@@ -124,7 +124,7 @@ std::string Clusters(store::KeyPhraseQueries& queries, std::vector<keyphrase::Cl
 
 } // namespace
 
-std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::string& error) {
+std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::string& error, PagePhrases where) {
     error = store::KeptTextUnavailable(store);
     if (!error.empty()) {
         return std::nullopt;
@@ -145,7 +145,8 @@ std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::strin
     const keyphrase::PagesHolding holding = [&counts](std::string_view key) { return counts.Of(key); };
     // A file that may not be written now still gives its map; its key phrases are kept another time.
     store::KeyPhraseWriter writer(store);
-    bool keeping = writer.Begin().Ok();
+    const bool keeping = writer.Begin().Ok();
+    KeywordMap result;
     std::string writeError;
     text::TextAnalyser analyser;
     // Let go of once the map is built, before the clusters need their room.
@@ -171,6 +172,13 @@ std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::strin
                 return;
             }
         }
+        if (!keeping && where == PagePhrases::HeldWhenNotKept) {
+            std::vector<keyphrase::KeyPhrase>& held = result.pages[page.url];
+            held = phrases;
+            for (keyphrase::KeyPhrase& phrase : held) {
+                phrase.key.clear();
+            }
+        }
         clusterPages.push_back({page.url, phrases, {}});
         map->Add(MapPage(page, std::move(phrases), merged));
     });
@@ -185,7 +193,6 @@ std::optional<KeywordMap> WorkOutKeywordMap(store::CrawlStore& store, std::strin
     if (!error.empty()) {
         return std::nullopt;
     }
-    KeywordMap result;
     result.site = store.Settings().startText;
     result.phrases = map->Build();
     map.reset();

@@ -322,7 +322,8 @@ bool WantsAudit(const Options& options) {
 }
 
 AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& options, const crawl::FoundList& found,
-                                    std::optional<std::chrono::milliseconds> took, const app::KeywordMap* map) {
+                                    std::optional<std::chrono::milliseconds> took, const app::KeywordMap* map,
+                                    const AuditGap* gap) {
     AuditWriteOutcome outcome;
     if (const std::string unavailable = store::AuditUnavailable(store); !unavailable.empty()) {
         outcome.failures.push_back(unavailable);
@@ -400,6 +401,11 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         }
         if (map != nullptr) {
             data.keywords = audit::KeywordSection{map->phrases, map->clusters, std::nullopt, {}, {}};
+            if (gap != nullptr) {
+                data.keywords->gap = gap->rows;
+                data.keywords->theirStartUrl = gap->theirStartUrl;
+                data.keywords->myStartUrl = gap->myStartUrl;
+            }
         }
         data.content = ContentSectionOf(content);
         data.meta.durationKnown = took.has_value();

@@ -44,13 +44,22 @@ struct AuditWriteOutcome {
     std::string summary;
 };
 
+/// The keyword gap the audit page shows beside the map: the --db crawl's (theirs) against another's (mine).
+struct AuditGap {
+    /// Ranked by what is missing first.
+    std::vector<keyphrase::GapRow> rows;
+    std::string theirStartUrl;
+    std::string myStartUrl;
+};
+
 /// Writes the outputs the options ask for from the audit kept in `store`: the per-page report with
 /// its audit columns, the links file, the audit page and the keyword file (phrases by `found`'s
 /// order), and the summary's text.
 /// `took` is how long the crawl took, when this run made it; `map` the site's keyword map, when key phrases
-/// were worked out, for the keyword map's files and the audit page's keyword section.
+/// were worked out, for the keyword map's files and the audit page's keyword section; `gap` the gap to show
+/// in that section, when another site's map was compared with it.
 AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& options, const crawl::FoundList& found,
                                     std::optional<std::chrono::milliseconds> took = std::nullopt,
-                                    const app::KeywordMap* map = nullptr);
+                                    const app::KeywordMap* map = nullptr, const AuditGap* gap = nullptr);
 
 } // namespace vortaxel::cli

@@ -90,6 +90,8 @@ private:
     std::optional<std::chrono::milliseconds> crawlTook_;
     std::unique_ptr<store::CrawlStore> store_;
     std::optional<app::KeywordMap> keywordMap_;
+    /// The gap against another site's map, for the audit page, once worked out.
+    std::optional<cli::AuditGap> gap_;
     std::string startText_;
     std::optional<web::OriginLogin> login_;
     /// The password of --auth-user, in memory alone.
@@ -217,8 +219,10 @@ int Session::Gap() {
     if (!mineMap) {
         return Fail(error, kExitFailure);
     }
+    gap_ =
+        cli::AuditGap{keyphrase::KeywordGap(keywordMap_->phrases, mineMap->phrases), keywordMap_->site, mineMap->site};
     output_.WriteLine(std::string(keyphrase::kKeywordGapHeader));
-    for (const keyphrase::GapRow& row : keyphrase::KeywordGap(keywordMap_->phrases, mineMap->phrases)) {
+    for (const keyphrase::GapRow& row : gap_->rows) {
         output_.WriteLine(keyphrase::KeywordGapLine(row));
     }
     return WriteOutputs(crawl::FoundList(), {});
@@ -415,8 +419,8 @@ int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stop
         exitCode = kExitFailure;
     }
     if (store_ && cli::WantsAudit(options_)) {
-        const cli::AuditWriteOutcome audit =
-            cli::WriteAuditOutputs(*store_, options_, found, crawlTook_, keywordMap_ ? &*keywordMap_ : nullptr);
+        const cli::AuditWriteOutcome audit = cli::WriteAuditOutputs(
+            *store_, options_, found, crawlTook_, keywordMap_ ? &*keywordMap_ : nullptr, gap_ ? &*gap_ : nullptr);
         for (const std::string& failure : audit.failures) {
             host_.Say(failure);
             exitCode = kExitFailure;

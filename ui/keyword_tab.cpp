@@ -56,8 +56,10 @@ void KeywordTab::ShowNote(const QString& text) {
     note_->setVisible(!text.isEmpty());
 }
 
-void KeywordTab::ShowMap(std::vector<keyphrase::SitePhrase> phrases) {
+void KeywordTab::ShowMap(std::vector<keyphrase::SitePhrase> phrases,
+                         std::unordered_map<std::string, std::vector<keyphrase::KeyPhrase>> pages) {
     phrases_ = std::move(phrases);
+    pagePhrases_ = std::move(pages);
     map_->Show(KeywordMapModel(phrases_));
     connect(map_->Table().selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& index) { ShowPagesOf(index.row()); });
@@ -71,6 +73,11 @@ void KeywordTab::ShowMap(std::vector<keyphrase::SitePhrase> phrases) {
 void KeywordTab::ShowPagesOf(int row) {
     const std::optional<std::size_t> source = map_->Model() != nullptr ? map_->Model()->Source(row) : std::nullopt;
     pages_->Show(PagesModel(source ? &phrases_[*source] : nullptr));
+}
+
+const std::vector<keyphrase::KeyPhrase>* KeywordTab::PhrasesOf(const std::string& url) const {
+    const auto found = pagePhrases_.find(url);
+    return found == pagePhrases_.end() ? nullptr : &found->second;
 }
 
 std::vector<std::string> KeywordTab::BestPageFor(const std::string& url) const {

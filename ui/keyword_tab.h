@@ -3,6 +3,7 @@
 #include "export/keyphrase/site_map.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <QString>
@@ -24,7 +25,12 @@ public:
 
     /// What stands in place of the map while there is none, such as why.
     void ShowNote(const QString& text);
-    void ShowMap(std::vector<keyphrase::SitePhrase> phrases);
+    /// Shows the site's `phrases`, and holds each page's own key phrases (`pages`, by address) for its details.
+    void ShowMap(std::vector<keyphrase::SitePhrase> phrases,
+                 std::unordered_map<std::string, std::vector<keyphrase::KeyPhrase>> pages = {});
+    /// The key phrases of the page at `url`, best first, as the map shown worked them out; nullptr before
+    /// there is one, or for a page it does not know.
+    const std::vector<keyphrase::KeyPhrase>* PhrasesOf(const std::string& url) const;
     /// The phrases of the map whose best page is `url`, strongest first; none before the map is shown.
     std::vector<std::string> BestPageFor(const std::string& url) const;
     QTableView& Table() const;
@@ -35,6 +41,7 @@ private:
     void ShowPagesOf(int row);
 
     std::vector<keyphrase::SitePhrase> phrases_;
+    std::unordered_map<std::string, std::vector<keyphrase::KeyPhrase>> pagePhrases_;
     QLabel* note_ = nullptr;
     PhraseTablePane* map_ = nullptr;
     PhraseTablePane* pages_ = nullptr;

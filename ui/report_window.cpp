@@ -144,10 +144,11 @@ QString FactsText(const store::ReportPageDetails& details, const KeywordTab* key
     line("Time", std::to_string(page.elapsedMs) + " ms");
     line("Bytes", std::to_string(page.bytes));
     if (keyPhrases) {
-        // Kept in the file once the keyword map has been worked out from the crawl as a whole.
-        line("Key phrases", details.row.keyPhrases.empty() ? std::string("(none worked out yet)")
-                                                           : KeyPhrasesText(details.row.keyPhrases));
-        line("Target phrase", details.row.keyPhrases.empty() ? std::string() : details.row.keyPhrases.front().phrase);
+        // Held by the window only when the file could not take them: what it keeps is then from an earlier pass.
+        const std::vector<keyphrase::KeyPhrase>* held = keywords->PhrasesOf(page.url);
+        const std::vector<keyphrase::KeyPhrase>& phrases = held != nullptr ? *held : details.row.keyPhrases;
+        line("Key phrases", phrases.empty() ? std::string("(none worked out yet)") : KeyPhrasesText(phrases));
+        line("Target phrase", phrases.empty() ? std::string() : phrases.front().phrase);
         // From the site's map: a file that could not be written keeps no page's phrases, the map still has them.
         std::string best;
         for (const std::string& phrase : keywords->BestPageFor(page.url)) {
@@ -513,7 +514,8 @@ void ReportWindow::FindKeywords() {
         this,
         [this, map] {
             std::string error;
-            *map = app::WorkOutKeywordMap(store_, error);
+            // A file another program writes, or a read-only one, cannot take the pages' phrases: held here then.
+            *map = app::WorkOutKeywordMap(store_, error, app::PagePhrases::HeldWhenNotKept);
             return error;
         },
         [this, map](const std::string& error) {
@@ -522,7 +524,7 @@ void ReportWindow::FindKeywords() {
                 keywords_->ShowNote(QString::fromStdString("No keyword map: " + error + "."));
                 return;
             }
-            keywords_->ShowMap(std::move((*map)->phrases));
+            keywords_->ShowMap(std::move((*map)->phrases), std::move((*map)->pages));
             if (!lookupsBuilding_ && pageView_->currentIndex().isValid()) {
                 ShowPage(pageView_->currentIndex());
             }

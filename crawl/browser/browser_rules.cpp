@@ -215,7 +215,7 @@ void BrowserRules::Visit(CrawlRun& run) {
     }
     run.PageParsed(*landing, read);
     if (run.Limits().controls.checkExternal) {
-        checks_.OfferUnfollowed(*read, *landing, page.robotsTag, run.Limits().followNofollow, site_);
+        checks_.OfferUnfollowed(*read, *landing, page.robotsTag, run.Limits().followNofollow, site_, gate_);
     }
     // The run's budget has the last word over the page's own: what the page holds while its links are queued
     // counts too, so that one page cannot carry the run past it.

@@ -15,7 +15,7 @@ constexpr std::size_t kEntryBytes = 2 * sizeof(std::string) + 4 * sizeof(void*);
 
 void ExternalChecks::OfferUnfollowed(const PageRead& read, const std::string& pageAddress,
                                      std::string_view robotsHeader, bool followNofollow,
-                                     const std::optional<SiteScope>& site) {
+                                     const std::optional<SiteScope>& site, const CrawlGate& gate) {
     const bool pageNofollow =
         !followNofollow && (RobotsSayNofollow(read.facts.metaRobots) || RobotsSayNofollow(robotsHeader));
     const bool resolvedAhead = read.resolvedFor == pageAddress;
@@ -35,7 +35,8 @@ void ExternalChecks::OfferUnfollowed(const PageRead& read, const std::string& pa
         if (!*identity || !IsWithinLinkBound(**identity)) {
             continue;
         }
-        if (nofollow || !site || !site->Contains(**identity)) {
+        // Another host of a wider scope is one of the crawl's own pages, fetched in its turn, not checked.
+        if (nofollow || !site || !gate.InSite(*site, **identity)) {
             Offer(**identity);
         }
     }

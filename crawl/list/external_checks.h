@@ -3,6 +3,7 @@
 #include "crawl/fetched_page.h"
 #include "crawl/page/page_address.h"
 #include "crawl/page/page_reader.h"
+#include "crawl/scope/crawl_gate.h"
 
 #include <cstddef>
 #include <deque>
@@ -19,10 +20,11 @@ namespace vortaxel::crawl {
 class ExternalChecks {
 public:
     /// Offers the targets of `read`'s links that a crawl of `site` does not follow: links of the kinds it
-    /// follows that lead off `site`, or that the page or the link marks nofollow unless `followNofollow`.
-    /// `pageAddress` is where the page landed; `robotsHeader` its X-Robots-Tag.
+    /// follows that lead out of the crawl's scope (`gate`'s hosts when wider, else `site`), or that the page
+    /// or the link marks nofollow unless `followNofollow`. `pageAddress` is where the page landed;
+    /// `robotsHeader` its X-Robots-Tag.
     void OfferUnfollowed(const PageRead& read, const std::string& pageAddress, std::string_view robotsHeader,
-                         bool followNofollow, const std::optional<SiteScope>& site);
+                         bool followNofollow, const std::optional<SiteScope>& site, const CrawlGate& gate);
     /// Queues `target` unless it was offered before.
     void Offer(const std::string& target);
 

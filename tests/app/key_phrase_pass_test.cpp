@@ -3,6 +3,7 @@
 #include "app/key_phrase_pass.h"
 #include "store/crawl_store.h"
 #include "store/crawl_store_db.h"
+#include "store/sqlite_db.h"
 #include "tests/app/key_phrase_site.h"
 #include "tests/support/scratch_folder.h"
 
@@ -87,6 +88,50 @@ TEST(KeywordMap, APagesTitleAndH1PhraseIsItsTargetAndTheSitesTemplateIsNone) {
         EXPECT_GE(row->inH1, 1u);
     }
     EXPECT_EQ(map->site, kSiteStart);
+}
+
+TEST(KeywordMap, PhrasesAreHeldInTheMapOnlyWhenTheFileCannotTakeThem) {
+    ScratchFolder folder("keymap");
+    const std::string path = (folder.Path() / "shop.db").string();
+    FakeSite site = Shop();
+    CrawlInto(path, site, RuleSet::Browser, true);
+    std::string error;
+    auto store = store::CrawlStore::Open(path, store::CrawlStore::Access::Read, error);
+    ASSERT_NE(store, nullptr) << error;
+    std::optional<app::KeywordMap> held;
+    {
+        // Another program writing the file: it may be read, not written.
+        store::SqlDatabase writer;
+        ASSERT_TRUE(writer.Open(path, store::SqlDatabase::Mode::ReadWrite).Ok());
+        ASSERT_TRUE(writer.Execute("BEGIN IMMEDIATE").Ok());
+        const std::optional<app::KeywordMap> lost = app::WorkOutKeywordMap(*store, error);
+        ASSERT_TRUE(lost) << error;
+        EXPECT_TRUE(lost->pages.empty()) << "not asked to hold them";
+        held = app::WorkOutKeywordMap(*store, error, app::PagePhrases::HeldWhenNotKept);
+        ASSERT_TRUE(held) << error;
+        for (const auto& [url, phrases] : KeyPhrasesByPage(*store)) {
+            EXPECT_TRUE(phrases.empty()) << url << ": none kept in the file";
+        }
+    }
+    const std::optional<app::KeywordMap> kept =
+        app::WorkOutKeywordMap(*store, error, app::PagePhrases::HeldWhenNotKept);
+    ASSERT_TRUE(kept) << error;
+    EXPECT_TRUE(kept->pages.empty()) << "kept in the file, not held";
+    const auto written = KeyPhrasesByPage(*store);
+    ASSERT_EQ(written.size(), kProducts.size() + 1);
+    ASSERT_EQ(held->pages.size(), written.size());
+    for (const auto& [url, phrases] : written) {
+        SCOPED_TRACE(url);
+        ASSERT_TRUE(held->pages.contains(url));
+        const std::vector<keyphrase::KeyPhrase>& mine = held->pages.at(url);
+        ASSERT_EQ(mine.size(), phrases.size());
+        ASSERT_FALSE(mine.empty());
+        for (std::size_t i = 0; i < phrases.size(); ++i) {
+            EXPECT_EQ(mine[i].phrase, phrases[i].phrase);
+            EXPECT_NEAR(mine[i].score, phrases[i].score, 1e-9);
+        }
+    }
+    EXPECT_EQ(held->phrases.size(), kept->phrases.size());
 }
 
 TEST(KeywordMap, TheReportReadsAPagesMetaKeywordsBesideItsKeyPhrases) {

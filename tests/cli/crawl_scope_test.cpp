@@ -85,6 +85,44 @@ TEST(CrawlScope, TakesTheHostsOfItsScope) {
     }
 }
 
+TEST(CrawlScope, OnlyLinksOutOfTheScopeAreCheckedAsExternal) {
+    const std::string start = "http://www.example.com/docs/";
+    const std::vector<std::string> hostOnly = {"http://example.com/", "http://other.com/", "http://shop.example.com/",
+                                               "http://www.example.com/top"};
+    const struct {
+        const char* name;
+        Args args;
+        std::vector<std::string> checked;
+    } rows[] = {
+        {"host", {"--scope", "host"}, hostOnly},
+        {"host, no links followed", {"--scope", "host", "--max-depth", "0"}, hostOnly},
+        {"subdomains", {"--scope", "subdomains"}, {"http://example.com/", "http://other.com/"}},
+        // Pages of the scope past the depth are left alone, as the start host's are: they are no other site's.
+        {"subdomains, no links followed",
+         {"--scope", "subdomains", "--max-depth", "0"},
+         {"http://example.com/", "http://other.com/"}},
+        {"domain", {"--scope", "domain"}, {"http://other.com/"}},
+        {"domain, no links followed", {"--scope", "domain", "--max-depth", "0"}, {"http://other.com/"}},
+    };
+    for (const auto& row : rows) {
+        LoopbackSite site;
+        ServeHosts(site);
+        Args args = {"--quiet", "--rules", "browser", "--check-external"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        args.push_back(start);
+        const Outcome run = Cli(args, &site);
+        EXPECT_EQ(run.exitCode, 0) << row.name << run.err;
+        std::vector<std::string> checked;
+        for (const RecordedRequest& request : site.Requests()) {
+            if (request.method == "HEAD") {
+                checked.push_back(request.target);
+            }
+        }
+        std::sort(checked.begin(), checked.end());
+        EXPECT_EQ(checked, row.checked) << row.name;
+    }
+}
+
 TEST(CrawlScope, AResumedCrawlKeepsItsWiderScope) {
     ScratchFolder folder;
     const std::string db = (folder.Path() / "scope.db").string();

@@ -208,6 +208,49 @@ TEST_F(KeywordMap, GapSaysWhatTheRivalTargetsAndTheShopDoesNot) {
     EXPECT_EQ(Fields(lines[1])[3], "gap");
 }
 
+TEST_F(KeywordMap, AuditPageOfTheirCrawlCarriesTheGapWhenMineIsGiven) {
+    LoopbackSite rival;
+    ServeRival(rival);
+    ASSERT_EQ(RunCli({"--quiet", "--rules", "browser", "--key-phrases", "--db", Path("mine.db"), U("/")}).code, 0);
+    ASSERT_EQ(
+        RunCli({"--quiet", "--rules", "browser", "--key-phrases", "--db", Path("theirs.db"), rival.Url("/")}).code, 0);
+    const Outcome csvOnly = RunCli({"--db", Path("theirs.db"), "--gap", Path("mine.db")});
+    ASSERT_EQ(csvOnly.code, 0) << csvOnly.err;
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        bool gap;
+    } rows[] = {
+        {"with the gap", {"--db", Path("theirs.db"), "--gap", Path("mine.db")}, true},
+        {"their crawl alone", {"--db", Path("theirs.db"), "--offline"}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string page = Path("page.html");
+        std::filesystem::remove(page);
+        std::vector<std::string> args = row.args;
+        args.insert(args.end(), {"--html", page});
+        const Outcome run = RunCli(args);
+        ASSERT_EQ(run.code, 0) << run.err;
+        const std::string html = ReadFile(page);
+        ASSERT_NE(html.find("<section id=\"keywords\">"), std::string::npos);
+        EXPECT_EQ(html.find("<div id=\"gap-table\"></div>") != std::string::npos, row.gap);
+        const std::size_t data = html.find("\"gap\":[");
+        ASSERT_EQ(data != std::string::npos, row.gap);
+        if (!row.gap) {
+            continue;
+        }
+        // Standard output is the same CSV as without the page.
+        EXPECT_EQ(run.out, csvOnly.out);
+        EXPECT_NE(html.find("<span id=\"gap-theirs\">" + rival.Url("/") + "</span>"), std::string::npos);
+        EXPECT_NE(html.find("<span id=\"gap-mine\">" + U("/") + "</span>"), std::string::npos);
+        const std::string gapData = Lower(html.substr(data));
+        for (const char* phrase : {"green sprockets", "blue widgets", "red gadgets"}) {
+            EXPECT_NE(gapData.find(phrase), std::string::npos) << phrase;
+        }
+    }
+}
+
 TEST_F(KeywordMap, GapRefusesWhatIsNoPairOfKeyPhraseCrawls) {
     ASSERT_EQ(RunCli({"--quiet", "--rules", "browser", "--key-phrases", "--db", Path("keyed.db"), U("/")}).code, 0);
     ASSERT_EQ(RunCli({"--quiet", "--rules", "browser", "--db", Path("plain.db"), U("/")}).code, 0);

@@ -3,6 +3,7 @@
 // against another kept crawl and refuses what is none.
 
 #include "report_idle.h"
+#include "store/sqlite_db.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/main_window.h"
 #include "ui/report_window.h"
@@ -184,10 +185,80 @@ TEST_F(WindowKeywordsTest, TheOptionReachesTheRunAndTheReportListsTheSitesPhrase
         ASSERT_TRUE(Idle(*report));
         const QString facts = report->findChild<QPlainTextEdit*>("txtFacts")->toPlainText();
         EXPECT_TRUE(facts.contains("Key phrases: ")) << facts.toStdString();
+        // The page's own phrases, with their scores, as the map worked them out: its target phrase first.
+        const auto field = [&facts](const char* name) { return facts.mid(facts.indexOf(name)).section('\n', 0, 0); };
+        const QString own = field("Key phrases: ");
+        EXPECT_TRUE(own.contains("grinder", Qt::CaseInsensitive) && own.contains(" (")) << facts.toStdString();
+        EXPECT_FALSE(own.contains("none worked out")) << facts.toStdString();
+        EXPECT_TRUE(field("Target phrase: ").contains("grinder", Qt::CaseInsensitive)) << facts.toStdString();
         const qsizetype best = facts.indexOf("Best page for: ");
         ASSERT_NE(best, -1) << facts.toStdString();
         EXPECT_TRUE(facts.mid(best).section('\n', 0, 0).contains("grinder", Qt::CaseInsensitive))
             << facts.toStdString();
+    }
+}
+
+TEST_F(WindowKeywordsTest, APagesFactsShowItsOwnKeyPhrasesHoweverTheReportReadsTheCrawl) {
+    const struct {
+        const char* name;
+        /// Opened on the kept file for reading alone, rather than following the window's runs.
+        bool readsTheFile;
+        /// Another program is writing the file meanwhile, so the report cannot keep the phrases in it.
+        bool heldElsewhere;
+    } ways[] = {{"a report that only reads the file", true, false},
+                {"a file another program is writing", true, true},
+                {"a report that follows a run", false, false}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        std::unique_ptr<ReportWindow> opened;
+        std::unique_ptr<frmMain> window;
+        LoopbackSite site;
+        ServeCafe(site, "Green tea");
+        ReportWindow* report = nullptr;
+        store::SqlDatabase writer;
+        if (way.readsTheFile) {
+            const std::string path = KeptCrawl(way.heldElsewhere ? "held" : "kept", "Green tea", true, true);
+            if (way.heldElsewhere) {
+                // A writer's reserved lock: others still read the file, none can write it.
+                ASSERT_TRUE(writer.Open(path, store::SqlDatabase::Mode::ReadWrite).Ok());
+                ASSERT_TRUE(writer.Execute("BEGIN IMMEDIATE").Ok());
+            }
+            std::string error;
+            opened = ReportWindow::Open(path, desktop_, error);
+            ASSERT_NE(opened, nullptr) << error;
+            opened->show();
+            report = opened.get();
+        } else {
+            window = NewWindow(data_);
+            Crawl(*window, site, true, true);
+            window->findChild<QAction*>("mnuReport")->trigger();
+            ASSERT_NE(ShownReport(), nullptr);
+            ASSERT_TRUE(Idle(*ShownReport()));
+            // The report shown goes along with the next run and works the map out once it has ended.
+            Crawl(*window, site, true, true);
+            report = ShownReport();
+            ASSERT_NE(report, nullptr);
+        }
+        ASSERT_TRUE(Idle(*report));
+        const struct {
+            const char* page;
+            const char* phrase;
+        } rows[] = {{"grinder.html", "grinder"}, {"espresso.html", "espresso"}, {"third.html", "tea"}};
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.page);
+            report->findChild<QLineEdit*>("txtFilterPages")->setText(row.page);
+            auto* pageView = report->findChild<QTableView*>("tblPages");
+            ASSERT_EQ(pageView->model()->rowCount(), 1);
+            pageView->setCurrentIndex(pageView->model()->index(0, 0));
+            ASSERT_TRUE(Idle(*report));
+            const QString facts = report->findChild<QPlainTextEdit*>("txtFacts")->toPlainText();
+            const auto field = [&facts](const char* name) {
+                const qsizetype at = facts.indexOf(name);
+                return at < 0 ? QString() : facts.mid(at).section('\n', 0, 0);
+            };
+            EXPECT_TRUE(field("Key phrases: ").contains(row.phrase, Qt::CaseInsensitive)) << facts.toStdString();
+            EXPECT_TRUE(field("Target phrase: ").contains(row.phrase, Qt::CaseInsensitive)) << facts.toStdString();
+        }
     }
 }
 
