@@ -3,6 +3,7 @@
 #include "cli/audit_options.h"
 #include "cli/identity_options.h"
 #include "cli/list_options.h"
+#include "cli/render_options.h"
 #include "crawl/crawl_controls.h"
 #include "crawl/rule_set.h"
 
@@ -61,6 +62,8 @@ struct Options {
     std::optional<std::string> gapFile{};
     /// The audit outputs of a browser-rules crawl.
     AuditOptions audit{};
+    /// Pages shown in headless Chromium.
+    RenderOptions render{};
     /// List mode and the check of links that leave the crawl.
     ListOptions list{};
     /// Who a browser-rules crawl goes as, and its login.
