@@ -1,5 +1,6 @@
 #include "cli/audit_outputs.h"
 
+#include "cli/render_columns.h"
 #include "cli/report_output.h"
 #include "export/audit_page.h"
 #include "export/audit_summary.h"
@@ -170,14 +171,15 @@ std::string WriteLinks(store::AuditReader& reader, const std::string& path, stor
     return out.Finish();
 }
 
-std::string WriteReport(store::AuditReader& reader, const std::string& path, bool keyPhrases, std::string& readError,
-                        store::AuditSummaryCounter* summary) {
+std::string WriteReport(store::AuditReader& reader, const std::string& path, bool keyPhrases, bool rendered,
+                        std::string& readError, store::AuditSummaryCounter* summary) {
     // Written as it grows, like the links file: a large site's report is never held whole.
     PieceWriter out(path);
-    const std::string columns =
-        std::string(kAuditColumns) + (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string());
+    const std::string columns = std::string(kAuditColumns) +
+                                (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string()) +
+                                (rendered ? std::string(kReportRenderedColumns) : std::string());
     keywords::PageReportBuilder builder(0, columns);
-    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases](const store::AuditRow& row) {
+    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases, rendered](const store::AuditRow& row) {
         if (summary != nullptr) {
             summary->Add(row);
         }
@@ -194,6 +196,9 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, boo
         std::string fields = AuditFields(row);
         if (keyPhrases) {
             keyphrase::AppendReportKeyPhraseFields(fields, row.keyPhrases, row.metaKeywords);
+        }
+        if (rendered) {
+            AppendReportRenderedFields(fields, row.rendered);
         }
         builder.Add(base, fields);
         if (builder.RowCount() % kLinkRowsPerWrite == 0) {
@@ -368,8 +373,8 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
     }
     if (options.reportFile) {
         std::string readError;
-        note(*options.reportFile, WriteReport(reader, *options.reportFile, options.audit.keyPhrases, readError,
-                                              counter ? &*counter : nullptr));
+        note(*options.reportFile, WriteReport(reader, *options.reportFile, options.audit.keyPhrases,
+                                              options.render.render, readError, counter ? &*counter : nullptr));
         if (!readError.empty()) {
             outcome.failures.push_back(readError);
             // Counted from part of the rows, the summary would be wrong: it reads them again.

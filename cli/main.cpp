@@ -164,6 +164,7 @@ std::string Session::OpenDatabase() {
     if (options_.resume && store_->Progress().state == store::CrawlState::Finished) {
         return "the crawl kept in " + *options_.dbFile + " is finished: there is nothing to resume";
     }
+    cli::TakeKeptRender(*store_, options_.render);
     return cli::TakeKeptSettings(store_->Settings(), *options_.dbFile, given_, options_);
 }
 
@@ -379,6 +380,9 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
     if (store_) {
         if (const store::SqlStatus kept = store_->StartRun(cli::SettingsOf(options_, startText)); !kept) {
             return Fail(store_->FailureText(kept), kExitUsage);
+        }
+        if (!cli::KeepRender(*store_, options_.render, options_.rules == cli::RuleSet::Browser)) {
+            return Fail("cannot keep the crawl's render setting in its file", kExitUsage);
         }
         if (scratch_) {
             store_->MakeScratch();

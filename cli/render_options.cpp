@@ -2,6 +2,7 @@
 
 #include "cli/option_values.h"
 #include "render/chromium_process.h"
+#include "store/render_settings.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
@@ -48,6 +49,16 @@ void CheckRenderOptions(const RenderOptions& render, bool browser, bool keptOnly
     if (render.waitGiven && !render.render) {
         throw CLI::ValidationError("--render-wait", "needs --render");
     }
+}
+
+void TakeKeptRender(store::CrawlStore& store, RenderOptions& render) {
+    const std::optional<std::chrono::milliseconds> kept = store::KeptRenderWait(store);
+    render.render = kept.has_value();
+    render.wait = kept.value_or(render.wait);
+}
+
+bool KeepRender(store::CrawlStore& store, const RenderOptions& render, bool browser) {
+    return store::KeepRenderWait(store, render.render && browser ? std::optional(render.wait) : std::nullopt).Ok();
 }
 
 std::string RenderUnavailable() {

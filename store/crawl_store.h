@@ -53,7 +53,7 @@ struct CrawlSettings {
 };
 
 /// The layout version this program writes; files with a higher one are refused.
-inline constexpr int kCrawlSchemaVersion = 7;
+inline constexpr int kCrawlSchemaVersion = 8;
 
 enum class CrawlState { Running, Stopped, Finished };
 

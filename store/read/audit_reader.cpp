@@ -1,6 +1,7 @@
 #include "store/read/audit_reader.h"
 
 #include "store/crawl_store_db.h"
+#include "store/read/rendered_reader.h"
 #include "store/sqlite_db.h"
 #include "web/html_type.h"
 
@@ -182,6 +183,10 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
     if (status && keptText) {
         status = keyPhrases.Prepare(db, kKeyPhrasesQuery);
     }
+    RenderedReader rendered;
+    if (status) {
+        status = rendered.Prepare(store_);
+    }
     if (!status) {
         return store_.FailureText(status);
     }
@@ -197,6 +202,7 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
         row.lang.clear();
         row.metaKeywords.clear();
         row.keyPhrases.clear();
+        row.rendered.reset();
         row.fetchId = rows.Int(0);
         const bool blocked = rows.Int(2) != 0;
         const bool ok = rows.Int(3) != 0;
@@ -230,6 +236,7 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
             page.inSitemap = rows.Int(23) != 0;
             outlinks.Bind(1, rows.Int(12));
             page.outlinks = count(outlinks);
+            row.rendered = rendered.Read(rows.Int(12));
             if (keptText) {
                 row.metaKeywords = rows.Text(26);
                 keyPhrases.Bind(1, rows.Int(12));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/rendered_page.h"
 #include "crawl/scope/crawl_gate.h"
 #include "export/audit_data.h"
 #include "export/audit_summary.h"
@@ -36,6 +37,8 @@ struct AuditRow {
     std::string metaKeywords;
     /// Its key phrases, best first, as the keyword map last worked them out; none before it was.
     std::vector<keyphrase::KeyPhrase> keyPhrases;
+    /// What a browser showed of the page, for a crawl that rendered its pages.
+    std::optional<crawl::RenderedPage> rendered;
 };
 
 /// A link as the links pass reads it, with the ids that tell its page and its target apart without their text.
