@@ -129,10 +129,26 @@ private:
             // A script that never ends holds the page's thread: it is stopped so that the document can be read.
             Call("Runtime.terminateExecution", Json::object());
         }
-        const Json root = Call("DOM.getDocument", {{"depth", 0}});
-        const Json outer = Call("DOM.getOuterHTML", {{"nodeId", root.at("root").at("nodeId")}});
-        outcome_.html = outer.at("outerHTML").get<std::string>();
+        outcome_.html = ReadDocument();
         outcome_.ok = true;
+    }
+
+    /// The document as it stands. A page still being parsed may replace the node asked for between the two
+    /// calls (a script stopped at the wait limit lets the parser go on): it is asked for again, a few times.
+    std::string ReadDocument() {
+        constexpr int kTries = 5;
+        for (int attempt = 1;; ++attempt) {
+            const Json root = Call("DOM.getDocument", {{"depth", 0}});
+            try {
+                return Call("DOM.getOuterHTML", {{"nodeId", root.at("root").at("nodeId")}})
+                    .at("outerHTML")
+                    .get<std::string>();
+            } catch (const std::runtime_error&) {
+                if (attempt == kTries || browser_.Gone()) {
+                    throw;
+                }
+            }
+        }
     }
 
     void Dispose() {
