@@ -137,24 +137,26 @@ private:
     std::string error_;
 };
 
-std::string WriteLinks(store::AuditReader& reader, const std::string& path, store::AuditSummaryCounter* summary) {
+std::string WriteLinks(store::AuditReader& reader, const std::string& path, store::AuditSummaryCounter* summary,
+                       bool rendered = false) {
     PieceWriter out(path);
-    auto builder = std::make_unique<audit::LinkReportBuilder>();
+    const std::string_view extra = rendered ? kLinkSeenInColumn : std::string_view();
+    auto builder = std::make_unique<audit::LinkReportBuilder>(extra);
     bool first = true;
     const auto flush = [&] {
         std::string_view text = builder->Text();
         if (!first) {
-            text.remove_prefix(audit::kLinkReportHeader.size() + 2);
+            text.remove_prefix(audit::kLinkReportHeader.size() + extra.size() + 2);
         }
         out.Write(text);
         first = false;
-        builder = std::make_unique<audit::LinkReportBuilder>();
+        builder = std::make_unique<audit::LinkReportBuilder>(extra);
     };
     std::string error = reader.ForEachLinkRow([&](const store::AuditLinkRow& row) {
         if (summary != nullptr) {
             summary->AddLink(row);
         }
-        builder->Add(row.link);
+        builder->Add(row.link, rendered ? LinkSeenInField(row.seenIn) : std::string());
         if (builder->RowCount() >= kLinkRowsPerWrite) {
             flush();
         }
@@ -346,7 +348,8 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         counter.emplace(store);
     }
     if (linksFirst) {
-        note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr));
+        note(*options.audit.linksFile,
+             WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr, options.render.render));
     }
     const bool phrasesLookUp = options.keywordsFile && options.audit.phrases != keywords::PhraseSource::Slug;
     if (!reader.InlinksCounted() || phrasesLookUp || options.audit.htmlFile) {
@@ -382,7 +385,8 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         }
     }
     if (options.audit.linksFile && !linksFirst) {
-        note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr));
+        note(*options.audit.linksFile,
+             WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr, options.render.render));
     }
     if (options.audit.htmlFile) {
         // The page shows some of the links that are not broken as well.

@@ -2,6 +2,7 @@
 
 #include "export/csv_field.h"
 #include "export/utf8.h"
+#include "store/write/rendered_writer.h"
 
 namespace vortaxel::cli {
 
@@ -18,6 +19,10 @@ void AppendNumber(std::string& fields, std::uint64_t number) {
 }
 
 } // namespace
+
+std::string LinkSeenInField(std::int64_t seenIn) {
+    return std::string(",") + store::SeenInName(seenIn);
+}
 
 void AppendReportRenderedFields(std::string& fields, const std::optional<crawl::RenderedPage>& rendered) {
     if (!rendered) {

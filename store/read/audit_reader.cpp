@@ -2,6 +2,7 @@
 
 #include "store/crawl_store_db.h"
 #include "store/read/rendered_reader.h"
+#include "store/render_settings.h"
 #include "store/sqlite_db.h"
 #include "web/html_type.h"
 
@@ -105,6 +106,11 @@ void ReadLinkColumns(const SqlStatement& links, audit::AuditLink& link) {
 
 const char* HrefBytesColumn(const CrawlStore& store) {
     return store.SchemaVersion() >= kHrefBytesLayout ? kLinkHrefBytes : kLinkHrefBytesBefore;
+}
+
+/// Where each link was seen, after the href length; a file kept before rendering had none.
+const char* SeenInColumn(const CrawlStore& store) {
+    return store.SchemaVersion() >= kRenderLayout ? ", l.seen_in" : ", 0";
 }
 
 void MakeDistinct(std::vector<std::int64_t>& ids) {
@@ -290,7 +296,8 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
     }
     SqlStatement links;
     if (SqlStatus status = links.Prepare(CrawlStoreDb::Of(store_), std::string(kLinkQuery) + HrefBytesColumn(store_) +
-                                                                       kLinkFrom + kLastFetchJoin + " ORDER BY l.id");
+                                                                       SeenInColumn(store_) + kLinkFrom +
+                                                                       kLastFetchJoin + " ORDER BY l.id");
         !status) {
         return store_.FailureText(status);
     }
@@ -299,6 +306,7 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
     while (links.Step()) {
         ReadLinkColumns(links, link);
         link.hrefBytes = static_cast<std::uint64_t>(links.Int(12));
+        row.seenIn = links.Int(13);
         row.pageId = links.Int(10);
         row.targetFetchId = 0;
         // An href left out for its length was never asked for, whatever its first bytes may name.
@@ -318,10 +326,10 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
 
 std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const AuditLinkRow&)>& visit) {
     SqlStatement links;
-    if (SqlStatus status =
-            links.Prepare(CrawlStoreDb::Of(store_), std::string("SELECT p.url, l.target, l.anchor, l.element, l.rel, "
-                                                                "l.follow, l.page_id, ") +
-                                                        HrefBytesColumn(store_) + kLinkFrom + "ORDER BY l.id");
+    if (SqlStatus status = links.Prepare(
+            CrawlStoreDb::Of(store_), std::string("SELECT p.url, l.target, l.anchor, l.element, l.rel, "
+                                                  "l.follow, l.page_id, ") +
+                                          HrefBytesColumn(store_) + SeenInColumn(store_) + kLinkFrom + "ORDER BY l.id");
         !status) {
         return store_.FailureText(status);
     }
@@ -335,6 +343,7 @@ std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const Audit
     while (links.Step()) {
         ReadLinkColumns(links, link);
         link.hrefBytes = static_cast<std::uint64_t>(links.Int(7));
+        row.seenIn = links.Int(8);
         inPageOrder = inPageOrder && links.Int(6) >= row.pageId;
         row.pageId = links.Int(6);
         row.targetFetchId = 0;

@@ -47,6 +47,8 @@ struct AuditLinkRow {
     std::int64_t pageId = 0;
     /// The target's last fetch, 0 when the target was never fetched.
     std::int64_t targetFetchId = 0;
+    /// Where a rendering crawl saw the link (links.seen_in); 0, the raw page, for any other.
+    std::int64_t seenIn = 0;
 };
 
 /// Reads the audit of a crawl kept under browser rules, streaming from the file: nothing is held

@@ -171,9 +171,10 @@ TEST_F(KeptCrawl, OfflineOnACrawlKilledBeforeItsFirstTurnSaysItHoldsNone) {
     EXPECT_EQ(offline.Out(), "");
 }
 
-/// What the fifth layout and those after added: a page's text for its key phrases, the crawl controls, and
-/// the length of an href too long to follow.
+/// What the fifth layout and those after added: a page's text for its key phrases, the crawl controls,
+/// the length of an href too long to follow, and what a browser showed of each page.
 constexpr const char* kWithoutFifthLayout =
+    "DROP TABLE render_settings; DROP TABLE rendered_pages; ALTER TABLE links DROP COLUMN seen_in;"
     "ALTER TABLE links DROP COLUMN href_bytes; ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; "
     "DROP TABLE key_phrases; ALTER TABLE "
     "settings DROP COLUMN key_phrases;"

@@ -116,6 +116,13 @@ TEST(RenderCli, FollowsScriptLinksReportsWhatScriptsChangedAndReplaysOffline) {
     EXPECT_FALSE(LineStarting(text, site.Url("/about") + ",").empty()) << text;
     EXPECT_TRUE(Has(LineStarting(text, site.Url("/plain") + ","), ",Plain,")) << text;
 
+    const std::string linkText = ReadFile(links);
+    EXPECT_EQ(Lines(linkText).at(0), "source,target,anchor,element,rel,follow,status,seen_in");
+    EXPECT_EQ(LineStarting(linkText, site.Url("/") + "," + site.Url("/about") + ","),
+              site.Url("/") + "," + site.Url("/about") + ",About,a,,yes,200,rendered");
+    EXPECT_EQ(LineStarting(linkText, site.Url("/") + "," + site.Url("/plain") + ","),
+              site.Url("/") + "," + site.Url("/plain") + ",plain,a,,yes,200,both");
+
     const std::vector<std::string> targets = site.Targets();
     // The page was fetched once, by the crawl; robots.txt kept the browser from what it disallows.
     EXPECT_EQ(std::count(targets.begin(), targets.end(), "/"), 1);

@@ -17,6 +17,7 @@ namespace {
 using Access = store::CrawlStore::Access;
 
 constexpr const char* kFourthLayout =
+    "DROP TABLE render_settings; DROP TABLE rendered_pages; ALTER TABLE links DROP COLUMN seen_in;"
     "ALTER TABLE links DROP COLUMN href_bytes; ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; "
     "DROP TABLE key_phrases; ALTER TABLE "
     "settings DROP COLUMN key_phrases;"
