@@ -39,6 +39,11 @@ struct Fds {
     std::array<int, 2> in{-1, -1};
     std::array<int, 2> out{-1, -1};
     int null = -1;
+    Fds() = default;
+    Fds(const Fds&) = delete;
+    Fds& operator=(const Fds&) = delete;
+    Fds(Fds&&) = delete;
+    Fds& operator=(Fds&&) = delete;
     ~Fds() {
         for (const int fd : {in[0], in[1], out[0], out[1], null}) {
             if (fd >= 0) {
@@ -86,6 +91,7 @@ ChromiumProcess::ChromiumProcess(const std::string& path) {
                                      "--remote-debugging-pipe",
                                      "about:blank"};
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& arg : args) {
         argv.push_back(arg.data());
     }
