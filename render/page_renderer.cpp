@@ -268,11 +268,6 @@ private:
             Tell("Fetch.failRequest", {{"requestId", id}, {"errorReason", "Aborted"}});
             return;
         }
-        if (params.value("resourceType", std::string()) == "Other" && url.ends_with("/favicon.ico")) {
-            // The browser's own wish for a tab icon: nothing of the page's, and a request the crawl never asked for.
-            Tell("Fetch.failRequest", {{"requestId", id}, {"errorReason", "BlockedByClient"}});
-            return;
-        }
         ++outcome_.requests;
         if (options_.allowResource && !options_.allowResource(url)) {
             ++outcome_.blocked;
