@@ -302,6 +302,10 @@ pid_t PageRenderer::BrowserPid() const {
     return browser_ ? browser_->Pid() : -1;
 }
 
+std::string PageRenderer::BrowserProfile() const {
+    return browser_ ? browser_->Profile() : std::string();
+}
+
 RenderOutcome PageRenderer::Render(const std::string& url, std::string_view html, std::string_view contentType) {
     if (browser_ && (browser_->Gone() || rendered_ >= options_.restartAfter)) {
         browser_.reset();

@@ -63,6 +63,8 @@ public:
 
     /// The browser's process, once started; -1 before and after.
     pid_t BrowserPid() const;
+    /// The running browser's profile folder; empty when none runs.
+    std::string BrowserProfile() const;
 
 private:
     class Session;

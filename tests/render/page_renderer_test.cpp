@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
@@ -138,7 +139,9 @@ TEST(PageRenderer, LeavesNoProcessBehindWhenEndedOrKilled) {
         PageRenderer renderer(RenderOptions{});
         renderer.Render("http://127.0.0.1:9/", "<p>x</p>", "text/html");
         const pid_t pid = renderer.BrowserPid();
-        if (write(report[1], &pid, sizeof pid) != sizeof pid) {
+        const std::string profile = renderer.BrowserProfile() + '\n';
+        if (write(report[1], &pid, sizeof pid) != sizeof pid ||
+            write(report[1], profile.data(), profile.size()) != static_cast<ssize_t>(profile.size())) {
             _exit(1);
         }
         pause();
@@ -147,6 +150,10 @@ TEST(PageRenderer, LeavesNoProcessBehindWhenEndedOrKilled) {
     close(report[1]);
     pid_t browser = -1;
     const bool told = read(report[0], &browser, sizeof browser) == sizeof browser;
+    std::string profile;
+    for (char c = 0; read(report[0], &c, 1) == 1 && c != '\n';) {
+        profile += c;
+    }
     close(report[0]);
     kill(child, SIGKILL);
     int status = 0;
@@ -154,6 +161,9 @@ TEST(PageRenderer, LeavesNoProcessBehindWhenEndedOrKilled) {
     ASSERT_TRUE(told);
     ASSERT_GT(browser, 0);
     EXPECT_TRUE(test::GroupEnds(browser));
+    // Nobody was left to remove the profile of a program killed outright.
+    ASSERT_EQ(profile.rfind(std::filesystem::temp_directory_path().string(), 0), 0u) << profile;
+    std::filesystem::remove_all(profile);
 }
 
 TEST(PageRenderer, NamesThePackageWhenTheBrowserIsMissing) {
