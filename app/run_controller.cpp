@@ -96,6 +96,7 @@ RunController::~RunController() = default;
 
 void RunController::MakeFetcher(const RunSetup& setup) {
     // The old connections close before the new fetcher opens its own.
+    renderPages_.reset();
     netPages_.reset();
     fetcher_.reset();
     statusFetcher_.reset();
@@ -108,6 +109,11 @@ void RunController::MakeFetcher(const RunSetup& setup) {
     // What the fetcher was made for needs nothing of a list of addresses, which may be long.
     std::vector<std::string>().swap(fetcherSetup_.limits.controls.listed);
     MakeNetPages();
+    if (setup.render && setup.rules == crawl::RuleSet::Browser) {
+        renderPages_ = std::make_unique<RenderingFetcher>(*netPages_, *setup.render, options.userAgent,
+                                                          setup.obeyRobots, setup.limits.controls.robotsAgent);
+        pages_.to = renderPages_.get();
+    }
     WireWait();
     // Fetching ahead changes when the engine's next pages are fetched, never which.
     fetcher_->SetAheadList(
@@ -156,7 +162,8 @@ void RunController::Prepare(const RunSetup& setup) {
     const RunSetup& was = fetcherSetup_;
     const bool same = setup.rules == was.rules && setup.obeyRobots == was.obeyRobots && setup.delay == was.delay &&
                       setup.parallel == was.parallel && SameIdentity(setup.fetch, was.fetch) &&
-                      setup.limits.controls.checkExternal == was.limits.controls.checkExternal;
+                      setup.limits.controls.checkExternal == was.limits.controls.checkExternal &&
+                      setup.render == was.render;
     aborted_.store(false);
     if (same) {
         DropAhead();
@@ -197,6 +204,10 @@ void RunController::MakeNetPages() {
     netPages_->ReadText(readText_);
     netPages_->SetStatusFetcher(statusFetcher_.get());
     pages_.to = netPages_.get();
+    if (renderPages_) {
+        renderPages_->SetPages(*netPages_);
+        pages_.to = renderPages_.get();
+    }
 }
 
 void RunController::KeepIn(store::CrawlStore& store, store::CrawlRecorder::Batch batch) {

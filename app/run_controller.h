@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/net_page_fetcher.h"
+#include "app/rendering_fetcher.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
 #include "net/fetcher.h"
@@ -32,6 +33,8 @@ struct RunSetup {
     net::FetchOptions fetch;
     /// Called while a fetch blocks: where a window handles its events.
     std::function<void()> wait;
+    /// With browser rules: each HTML page is also shown in headless Chromium.
+    std::optional<RenderSetup> render;
 };
 
 /// Hands every call on to each of its listeners, in the order they were added.
@@ -166,6 +169,8 @@ private:
     // With checkExternal: the targets of links the crawl does not follow are asked for their status apart.
     std::unique_ptr<net::Fetcher> statusFetcher_;
     std::unique_ptr<NetPageFetcher> netPages_;
+    // Between the engine and the net pages when the run renders them.
+    std::unique_ptr<RenderingFetcher> renderPages_;
     // How the net fetcher reads pages for the run in progress.
     bool resolveAhead_ = false;
     bool analyseText_ = false;

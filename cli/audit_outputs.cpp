@@ -1,6 +1,7 @@
 #include "cli/audit_outputs.h"
 
 #include "cli/content_report.h"
+#include "cli/render_columns.h"
 #include "cli/report_output.h"
 #include "export/audit_page.h"
 #include "export/audit_summary.h"
@@ -137,24 +138,26 @@ private:
     std::string error_;
 };
 
-std::string WriteLinks(store::AuditReader& reader, const std::string& path, store::AuditSummaryCounter* summary) {
+std::string WriteLinks(store::AuditReader& reader, const std::string& path, store::AuditSummaryCounter* summary,
+                       bool rendered = false) {
     PieceWriter out(path);
-    auto builder = std::make_unique<audit::LinkReportBuilder>();
+    const std::string_view extra = rendered ? kLinkSeenInColumn : std::string_view();
+    auto builder = std::make_unique<audit::LinkReportBuilder>(extra);
     bool first = true;
     const auto flush = [&] {
         std::string_view text = builder->Text();
         if (!first) {
-            text.remove_prefix(audit::kLinkReportHeader.size() + 2);
+            text.remove_prefix(audit::kLinkReportHeader.size() + extra.size() + 2);
         }
         out.Write(text);
         first = false;
-        builder = std::make_unique<audit::LinkReportBuilder>();
+        builder = std::make_unique<audit::LinkReportBuilder>(extra);
     };
     std::string error = reader.ForEachLinkRow([&](const store::AuditLinkRow& row) {
         if (summary != nullptr) {
             summary->AddLink(row);
         }
-        builder->Add(row.link);
+        builder->Add(row.link, rendered ? LinkSeenInField(row.seenIn) : std::string());
         if (builder->RowCount() >= kLinkRowsPerWrite) {
             flush();
         }
@@ -171,15 +174,17 @@ std::string WriteLinks(store::AuditReader& reader, const std::string& path, stor
     return out.Finish();
 }
 
-std::string WriteReport(store::AuditReader& reader, const std::string& path, bool keyPhrases, std::string& readError,
-                        store::AuditSummaryCounter* summary, const app::ContentFindings& content) {
+std::string WriteReport(store::AuditReader& reader, const std::string& path, bool keyPhrases, bool rendered,
+                        std::string& readError, store::AuditSummaryCounter* summary,
+                        const app::ContentFindings& content) {
     // Written as it grows, like the links file: a large site's report is never held whole.
     PieceWriter out(path);
     const std::string columns = std::string(kAuditColumns) +
                                 (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string()) +
-                                ContentReportColumns(content);
+                                ContentReportColumns(content) +
+                                (rendered ? std::string(kReportRenderedColumns) : std::string());
     keywords::PageReportBuilder builder(0, columns);
-    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases, &content](const store::AuditRow& row) {
+    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases, rendered, &content](const store::AuditRow& row) {
         if (summary != nullptr) {
             summary->Add(row);
         }
@@ -198,6 +203,9 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, boo
             keyphrase::AppendReportKeyPhraseFields(fields, row.keyPhrases, row.metaKeywords);
         }
         AppendContentFields(fields, content, row.pageId);
+        if (rendered) {
+            AppendReportRenderedFields(fields, row.rendered);
+        }
         builder.Add(base, fields);
         if (builder.RowCount() % kLinkRowsPerWrite == 0) {
             out.Write(builder.TakeText());
@@ -345,7 +353,8 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         counter.emplace(store);
     }
     if (linksFirst) {
-        note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr));
+        note(*options.audit.linksFile,
+             WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr, options.render.render));
     }
     const bool phrasesLookUp = options.keywordsFile && options.audit.phrases != keywords::PhraseSource::Slug;
     if (!reader.InlinksCounted() || phrasesLookUp || options.audit.htmlFile) {
@@ -381,8 +390,9 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
     }
     if (options.reportFile) {
         std::string readError;
-        note(*options.reportFile, WriteReport(reader, *options.reportFile, options.audit.keyPhrases, readError,
-                                              counter ? &*counter : nullptr, content));
+        note(*options.reportFile, WriteReport(reader, *options.reportFile, options.audit.keyPhrases,
+                                              options.render.render, readError, counter ? &*counter : nullptr,
+                                              content));
         if (!readError.empty()) {
             outcome.failures.push_back(readError);
             // Counted from part of the rows, the summary would be wrong: it reads them again.
@@ -390,7 +400,8 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         }
     }
     if (options.audit.linksFile && !linksFirst) {
-        note(*options.audit.linksFile, WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr));
+        note(*options.audit.linksFile,
+             WriteLinks(reader, *options.audit.linksFile, counter ? &*counter : nullptr, options.render.render));
     }
     if (options.audit.htmlFile) {
         // The page shows some of the links that are not broken as well.

@@ -166,6 +166,7 @@ std::string Session::OpenDatabase() {
     if (options_.resume && store_->Progress().state == store::CrawlState::Finished) {
         return "the crawl kept in " + *options_.dbFile + " is finished: there is nothing to resume";
     }
+    cli::TakeKeptRender(*store_, options_.render);
     return cli::TakeKeptSettings(store_->Settings(), *options_.dbFile, given_, options_);
 }
 
@@ -296,6 +297,10 @@ app::RunSetup Session::Setup() const {
     // Read for nothing unless a file keeps what it finds.
     setup.limits.keyPhrases = options_.audit.keyPhrases && store_ != nullptr;
     setup.limits.duplicates = options_.content.duplicates && store_ != nullptr;
+    if (options_.render.render && options_.rules == cli::RuleSet::Browser) {
+        setup.render.emplace();
+        setup.render->wait = options_.render.wait;
+    }
     const cli::IdentityOptions& identity = options_.identity;
     if (!identity.userAgent.empty()) {
         setup.fetch.userAgent = identity.userAgent;
@@ -356,6 +361,12 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
     // A kept crawl starts from where it started. A password in the start address goes to its site alone: the
     // crawl goes by the address with the password hidden, which is all that is ever shown or kept of it.
     login_ = web::LoginOf(options_.resume ? options_.url : startText_);
+    if (options_.render.render && options_.rules == cli::RuleSet::Browser) {
+        // Refused before the first request, so that no half crawl is made without what was asked for.
+        if (const std::string missing = cli::RenderUnavailable(); !missing.empty()) {
+            return Fail(missing, kExitUsage);
+        }
+    }
     const std::string startText = web::RedactPasswords(options_.resume ? options_.url : startText_);
     if (!store_ && cli::WantsAudit(options_)) {
         // The audit is read back from disk, so that a large site's links never sit in memory.
@@ -374,6 +385,9 @@ int Session::Crawl(cli::InterruptWatcher& interrupts) {
     if (store_) {
         if (const store::SqlStatus kept = store_->StartRun(cli::SettingsOf(options_, startText)); !kept) {
             return Fail(store_->FailureText(kept), kExitUsage);
+        }
+        if (!cli::KeepRender(*store_, options_.render, options_.rules == cli::RuleSet::Browser)) {
+            return Fail("cannot keep the crawl's render setting in its file", kExitUsage);
         }
         if (scratch_) {
             store_->MakeScratch();

@@ -111,6 +111,7 @@ void Declare(CLI::App& app, Options& o) {
           [&o](const std::string& v) { o.gapFile = FileName("--gap", v); });
     DeclareAuditOptions(app, o.audit);
     DeclareContentOptions(app, o.content);
+    DeclareRenderOptions(app, o.render);
     DeclareListOptions(app, o.list);
     DeclareIdentityOptions(app, o.identity);
     // Scope, patterns, depth and parameters to strip.
@@ -137,6 +138,7 @@ void CheckTogether(const Options& o, const CLI::App& app) {
     const bool keptOnly = o.resume || o.offline || o.compareFile || o.gapFile;
     CheckAuditOptions(o.audit, o.rules == RuleSet::Browser, keptOnly);
     CheckContentOptions(o.content, o.rules == RuleSet::Browser, keptOnly);
+    CheckRenderOptions(o.render, o.rules == RuleSet::Browser, keptOnly);
     CheckIdentityOptions(o.identity, o.rules == RuleSet::Browser, keptOnly, o.resume);
     // Scope, patterns, depth and parameters to strip: the kept crawl's rules are checked when it is opened.
     if (const AuditOptionRefusal refused = RefusedScopeOption(o.controls, o.rules == RuleSet::Browser);

@@ -4,6 +4,7 @@
 #include "cli/content_options.h"
 #include "cli/identity_options.h"
 #include "cli/list_options.h"
+#include "cli/render_options.h"
 #include "crawl/crawl_controls.h"
 #include "crawl/rule_set.h"
 
@@ -64,6 +65,8 @@ struct Options {
     AuditOptions audit{};
     /// The duplicate checks and the link score.
     ContentOptions content{};
+    /// Pages shown in headless Chromium.
+    RenderOptions render{};
     /// List mode and the check of links that leave the crawl.
     ListOptions list{};
     /// Who a browser-rules crawl goes as, and its login.

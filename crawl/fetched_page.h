@@ -1,6 +1,7 @@
 #pragma once
 
 #include "crawl/page/page_reader.h"
+#include "crawl/rendered_page.h"
 #include "web/fetch_result.h"
 
 #include <memory>
@@ -17,6 +18,8 @@ struct FetchedPage : web::FetchResult {
 
     /// The body already read as a page, when the fetcher had it read off the engine's thread.
     std::shared_ptr<const PageRead> read;
+    /// What a browser showed of the page, when the run renders pages.
+    std::shared_ptr<const RenderedPage> rendered;
 
     static FetchedPage Success(std::string body) { return FetchedPage(web::FetchResult::Success(std::move(body))); }
     static FetchedPage Failure(std::string error) { return FetchedPage(web::FetchResult::Failure(std::move(error))); }

@@ -4,12 +4,13 @@
 
 namespace vortaxel::audit {
 
-LinkReportBuilder::LinkReportBuilder() {
+LinkReportBuilder::LinkReportBuilder(std::string_view extraColumns) {
     text_ += kLinkReportHeader;
+    text_ += extraColumns;
     text_ += "\r\n";
 }
 
-void LinkReportBuilder::Add(const AuditLink& link) {
+void LinkReportBuilder::Add(const AuditLink& link, std::string_view extraFields) {
     for (const std::string* field : {&link.source, &link.target, &link.anchor, &link.element, &link.rel}) {
         keywords::AppendCsvField(text_, *field);
         text_ += ',';
@@ -22,6 +23,7 @@ void LinkReportBuilder::Add(const AuditLink& link) {
     } else {
         keywords::AppendCsvField(text_, link.targetError);
     }
+    text_ += extraFields;
     text_ += "\r\n";
     ++rows_;
 }

@@ -20,9 +20,11 @@ inline constexpr std::string_view kLinkReportHeader = "source,target,anchor,elem
 /// at a time, so a caller reading links from disk never holds them all.
 class LinkReportBuilder {
 public:
-    LinkReportBuilder();
+    /// `extraColumns` (each after a comma) follow the columns of kLinkReportHeader, for a crawl that has them.
+    explicit LinkReportBuilder(std::string_view extraColumns = {});
 
-    void Add(const AuditLink& link);
+    /// `extraFields`, each after a comma, fill the extra columns.
+    void Add(const AuditLink& link, std::string_view extraFields = {});
 
     std::size_t RowCount() const { return rows_; }
     const std::string& Text() const& { return text_; }

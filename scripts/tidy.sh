@@ -13,7 +13,7 @@ fi
 # The programs' own code is checked. The tests, benchmarks and fuzz targets are not: they were three fifths of
 # the checker's time, they are built with warnings as errors and run under the sanitizers, and a finding in
 # them says little about the program.
-own="^$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')/(app|cli|crawl|export|net|platform|services|store|text|tools|ui|web)/"
+own="^$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')/(app|cli|crawl|export|net|platform|render|services|store|text|tools|ui|web)/"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 started=$SECONDS

@@ -95,6 +95,14 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "ALTER TABLE settings ADD COLUMN link_score INTEGER NOT NULL DEFAULT 0;"
     "CREATE TABLE text_prints ("
     "  page_id INTEGER PRIMARY KEY REFERENCES pages (id), text_hash INTEGER NOT NULL, blocks BLOB NOT NULL);",
+    // 9: what a browser showed of each page where the crawl rendered them (the facts its scripts changed, its
+    // errors and requests) and whether each link was in the page sent, the page rendered, or both.
+    "CREATE TABLE render_settings (id INTEGER PRIMARY KEY CHECK (id = 1), wait_ms INTEGER NOT NULL);"
+    "CREATE TABLE rendered_pages ("
+    "  page_id INTEGER PRIMARY KEY REFERENCES pages (id), title TEXT, description TEXT, h1 TEXT, canonical TEXT,"
+    "  robots TEXT, js_links INTEGER NOT NULL, js_errors TEXT NOT NULL, requests INTEGER NOT NULL,"
+    "  blocked INTEGER NOT NULL, ms INTEGER NOT NULL, js_redirect TEXT, error TEXT NOT NULL);"
+    "ALTER TABLE links ADD COLUMN seen_in INTEGER NOT NULL DEFAULT 0;",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {

@@ -1,6 +1,8 @@
 #include "store/read/audit_reader.h"
 
 #include "store/crawl_store_db.h"
+#include "store/read/rendered_reader.h"
+#include "store/render_settings.h"
 #include "store/sqlite_db.h"
 #include "web/html_type.h"
 
@@ -106,6 +108,11 @@ const char* HrefBytesColumn(const CrawlStore& store) {
     return store.SchemaVersion() >= kHrefBytesLayout ? kLinkHrefBytes : kLinkHrefBytesBefore;
 }
 
+/// Where each link was seen, after the href length; a file kept before rendering had none.
+const char* SeenInColumn(const CrawlStore& store) {
+    return store.SchemaVersion() >= kRenderLayout ? ", l.seen_in" : ", 0";
+}
+
 void MakeDistinct(std::vector<std::int64_t>& ids) {
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
@@ -182,6 +189,10 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
     if (status && keptText) {
         status = keyPhrases.Prepare(db, kKeyPhrasesQuery);
     }
+    RenderedReader rendered;
+    if (status) {
+        status = rendered.Prepare(store_);
+    }
     if (!status) {
         return store_.FailureText(status);
     }
@@ -197,6 +208,7 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
         row.lang.clear();
         row.metaKeywords.clear();
         row.keyPhrases.clear();
+        row.rendered.reset();
         row.fetchId = rows.Int(0);
         const bool blocked = rows.Int(2) != 0;
         const bool ok = rows.Int(3) != 0;
@@ -231,6 +243,7 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
             page.inSitemap = rows.Int(23) != 0;
             outlinks.Bind(1, rows.Int(12));
             page.outlinks = count(outlinks);
+            row.rendered = rendered.Read(rows.Int(12));
             if (keptText) {
                 row.metaKeywords = rows.Text(26);
                 keyPhrases.Bind(1, rows.Int(12));
@@ -284,7 +297,8 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
     }
     SqlStatement links;
     if (SqlStatus status = links.Prepare(CrawlStoreDb::Of(store_), std::string(kLinkQuery) + HrefBytesColumn(store_) +
-                                                                       kLinkFrom + kLastFetchJoin + " ORDER BY l.id");
+                                                                       SeenInColumn(store_) + kLinkFrom +
+                                                                       kLastFetchJoin + " ORDER BY l.id");
         !status) {
         return store_.FailureText(status);
     }
@@ -293,6 +307,7 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
     while (links.Step()) {
         ReadLinkColumns(links, link);
         link.hrefBytes = static_cast<std::uint64_t>(links.Int(12));
+        row.seenIn = links.Int(13);
         row.pageId = links.Int(10);
         row.targetFetchId = 0;
         // An href left out for its length was never asked for, whatever its first bytes may name.
@@ -312,10 +327,10 @@ std::string AuditReader::ForEachLinkRow(const std::function<void(const AuditLink
 
 std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const AuditLinkRow&)>& visit) {
     SqlStatement links;
-    if (SqlStatus status =
-            links.Prepare(CrawlStoreDb::Of(store_), std::string("SELECT p.url, l.target, l.anchor, l.element, l.rel, "
-                                                                "l.follow, l.page_id, ") +
-                                                        HrefBytesColumn(store_) + kLinkFrom + "ORDER BY l.id");
+    if (SqlStatus status = links.Prepare(
+            CrawlStoreDb::Of(store_), std::string("SELECT p.url, l.target, l.anchor, l.element, l.rel, "
+                                                  "l.follow, l.page_id, ") +
+                                          HrefBytesColumn(store_) + SeenInColumn(store_) + kLinkFrom + "ORDER BY l.id");
         !status) {
         return store_.FailureText(status);
     }
@@ -329,6 +344,7 @@ std::string AuditReader::ForEachHeldLinkRow(const std::function<void(const Audit
     while (links.Step()) {
         ReadLinkColumns(links, link);
         link.hrefBytes = static_cast<std::uint64_t>(links.Int(7));
+        row.seenIn = links.Int(8);
         inPageOrder = inPageOrder && links.Int(6) >= row.pageId;
         row.pageId = links.Int(6);
         row.targetFetchId = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/rendered_page.h"
 #include "crawl/scope/crawl_gate.h"
 #include "export/audit_data.h"
 #include "export/audit_summary.h"
@@ -38,6 +39,8 @@ struct AuditRow {
     std::string metaKeywords;
     /// Its key phrases, best first, as the keyword map last worked them out; none before it was.
     std::vector<keyphrase::KeyPhrase> keyPhrases;
+    /// What a browser showed of the page, for a crawl that rendered its pages.
+    std::optional<crawl::RenderedPage> rendered;
 };
 
 /// A link as the links pass reads it, with the ids that tell its page and its target apart without their text.
@@ -46,6 +49,8 @@ struct AuditLinkRow {
     std::int64_t pageId = 0;
     /// The target's last fetch, 0 when the target was never fetched.
     std::int64_t targetFetchId = 0;
+    /// Where a rendering crawl saw the link (links.seen_in); 0, the raw page, for any other.
+    std::int64_t seenIn = 0;
 };
 
 /// Reads the audit of a crawl kept under browser rules, streaming from the file: nothing is held

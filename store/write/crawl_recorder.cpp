@@ -53,7 +53,7 @@ CrawlRecorder::CrawlRecorder(CrawlStore& store, Batch batch)
         Check(insertLink_.Prepare(db, "INSERT INTO links (page_id, target, anchor, element, rel, hreflang, follow, "
                                       "href_bytes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")) &&
         Check(insertHop_.Prepare(db, "INSERT INTO hops (fetch_id, hop, code, url) VALUES (?, ?, ?, ?)")) &&
-        Check(termsWriter_.Prepare(db)) && Check(printWriter_.Prepare(db)) &&
+        Check(termsWriter_.Prepare(db)) && Check(printWriter_.Prepare(db)) && Check(renderedWriter_.Prepare(db)) &&
         Check(db.QueryInt("SELECT count(*) FROM pages", pagesWritten_));
     writer_ = std::thread([this] { WriteTurns(); });
 }
@@ -75,6 +75,7 @@ void CrawlRecorder::PageFound(std::size_t /*index*/, std::string_view url) {
 
 void CrawlRecorder::PageFetched(const std::string& url, const crawl::FetchedPage& page) {
     turn_.events.push_back({Event::Kind::Fetched, url, page});
+    turn_.lastRendered = page.rendered;
 }
 
 void CrawlRecorder::PageBlocked(std::string_view url) {
@@ -88,6 +89,7 @@ void CrawlRecorder::PageParsed(std::string_view url, const std::shared_ptr<const
     const auto fetched = std::find_if(turn_.events.rbegin(), turn_.events.rend(),
                                       [](const Event& event) { return event.kind == Event::Kind::Fetched; });
     turn_.readRobotsTag = fetched == turn_.events.rend() ? std::string() : fetched->page.robotsTag;
+    turn_.readRendered = fetched == turn_.events.rend() ? nullptr : turn_.lastRendered;
 }
 
 void CrawlRecorder::PageInSitemap(std::string_view url) {
@@ -378,6 +380,7 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
     // base would otherwise write the base once per link.
     std::uint64_t budget = crawl::RunLimits{}.pageLinkBytes;
     std::size_t recorded = 0;
+    const crawl::RenderedPage* rendered = turn.readRendered.get();
     const crawl::BoundedResolver resolver(identities_, base);
     std::optional<std::string> resolvedHere;
     for (const crawl::PageLink& link : read.links) {
@@ -414,6 +417,13 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
         if (!Check(insertLink_.Run())) {
             return false;
         }
+        if (rendered != nullptr && recorded <= rendered->seen.size() &&
+            !Check(renderedWriter_.MarkLastLink(rendered->seen[recorded - 1]))) {
+            return false;
+        }
+    }
+    if (rendered != nullptr && !Check(renderedWriter_.Write(pageId, *rendered))) {
+        return false;
     }
     // Too long to follow, yet a link the page holds: kept by how it starts and how long it was, never followed.
     for (const crawl::OverlongLink& link : read.overlong) {

@@ -9,6 +9,7 @@
 #include "store/write/page_terms_writer.h"
 #include "store/write/queue_chunk.h"
 #include "store/write/text_print_writer.h"
+#include "store/write/rendered_writer.h"
 #include "text/text_analyser.h"
 
 #include <atomic>
@@ -96,6 +97,9 @@ private:
         std::shared_ptr<const crawl::PageRead> read;
         // The X-Robots-Tag its answer carried.
         std::string readRobotsTag;
+        // What a browser showed of it, when the run renders pages; and of the turn's last page fetched.
+        std::shared_ptr<const crawl::RenderedPage> readRendered;
+        std::shared_ptr<const crawl::RenderedPage> lastRendered;
         // A sitemap lists the page the turn listed, as it was asked for or where it landed.
         bool inSitemap = false;
         // Addresses earlier turns fetched or listed that sitemaps read since list.
@@ -196,6 +200,7 @@ private:
     SqlStatement insertHop_;
     PageTermsWriter termsWriter_;
     TextPrintWriter printWriter_;
+    RenderedWriter renderedWriter_;
     // For the pages read on the run's thread, which come with their text and not what it holds; made at
     // the first.
     std::optional<text::TextAnalyser> analyser_;

@@ -171,9 +171,11 @@ TEST_F(KeptCrawl, OfflineOnACrawlKilledBeforeItsFirstTurnSaysItHoldsNone) {
     EXPECT_EQ(offline.Out(), "");
 }
 
-/// What the fifth layout and those after added: a page's text for its key phrases, the crawl controls, and
-/// the length of an href too long to follow, and the text prints of the duplicate checks.
+/// What the fifth layout and those after added: a page's text for its key phrases, the crawl controls, the
+/// length of an href too long to follow, the text prints of the duplicate checks, and what a browser showed of
+/// each page.
 constexpr const char* kWithoutFifthLayout =
+    "DROP TABLE render_settings; DROP TABLE rendered_pages; ALTER TABLE links DROP COLUMN seen_in;"
     "DROP TABLE text_prints; ALTER TABLE settings DROP COLUMN duplicates; ALTER TABLE settings DROP COLUMN "
     "near_duplicates; ALTER TABLE settings DROP COLUMN thin_words; ALTER TABLE settings DROP COLUMN link_score;"
     "ALTER TABLE links DROP COLUMN href_bytes; ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; "

@@ -19,6 +19,7 @@ using Access = store::CrawlStore::Access;
 constexpr const char* kFourthLayout =
     "DROP TABLE text_prints; ALTER TABLE settings DROP COLUMN duplicates; ALTER TABLE settings DROP COLUMN "
     "near_duplicates; ALTER TABLE settings DROP COLUMN thin_words; ALTER TABLE settings DROP COLUMN link_score;"
+    "DROP TABLE render_settings; DROP TABLE rendered_pages; ALTER TABLE links DROP COLUMN seen_in;"
     "ALTER TABLE links DROP COLUMN href_bytes; ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; "
     "DROP TABLE key_phrases; ALTER TABLE "
     "settings DROP COLUMN key_phrases;"

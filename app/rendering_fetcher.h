@@ -1,0 +1,64 @@
+#pragma once
+
+#include "crawl/page/page_address.h"
+#include "crawl/page_fetcher.h"
+#include "crawl/robots/robots_gate.h"
+#include "render/page_renderer.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vortaxel::app {
+
+/// How a run renders its pages.
+struct RenderSetup {
+    std::chrono::milliseconds wait{5000};
+    std::string chromium = render::ChromiumPath();
+    bool operator==(const RenderSetup&) const = default;
+};
+
+/// Pages from another fetcher, each HTML page then shown in headless Chromium from the bytes fetched: the read
+/// handed to the engine holds the links of both the raw and the rendered page (so the crawl follows what
+/// scripts add), and the facts of the raw one; what the rendered page says differently comes beside it
+/// (FetchedPage::rendered).
+///
+/// The browser asks for the page's own host's resources within the crawl's manners: its user agent, and
+/// robots.txt when the crawl obeys it. Resources of other hosts are loaded to render and are never pages.
+class RenderingFetcher final : public crawl::PageFetcher {
+public:
+    /// `pages` must outlive this, or the next SetPages; `userAgent` is the crawl's, `robotsAgent` the token robots.txt
+    /// is read for (empty: the crawl's own), and `obeyRobots` whether resources robots.txt disallows are refused.
+    RenderingFetcher(crawl::PageFetcher& pages, const RenderSetup& setup, const std::string& userAgent, bool obeyRobots,
+                     const std::string& robotsAgent);
+
+    /// Takes pages from `pages` from now on; the browser stays.
+    void SetPages(crawl::PageFetcher& pages) { pages_ = &pages; }
+
+    crawl::FetchedPage Fetch(const std::string& url) override;
+    crawl::FetchedPage FetchWhole(const std::string& url) override { return pages_->FetchWhole(url); }
+    crawl::FetchedPage FetchStatus(const std::string& url) override { return pages_->FetchStatus(url); }
+    void SetHostDelay(std::string_view url, std::chrono::milliseconds delay) override {
+        pages_->SetHostDelay(url, delay);
+    }
+    std::unique_ptr<crawl::PageFetcher> FileFetcher(std::function<bool()> giveUp) override {
+        return pages_->FileFetcher(std::move(giveUp));
+    }
+
+private:
+    bool AllowsResource(std::string_view url);
+
+    crawl::PageFetcher* pages_;
+    std::optional<crawl::RobotsGate> robots_;
+    std::string pageOrigin_;
+    crawl::PageIdentityCache identities_;
+    render::PageRenderer renderer_;
+};
+
+/// The read of a page whose raw read is `raw` and rendered read `rendered`: the raw facts and text, the raw
+/// links, then the links only the rendered page has; and, in `rendered`'s place, what differs.
+crawl::PageRead MergeRenderedRead(const crawl::PageRead& raw, const crawl::PageRead& rendered,
+                                  crawl::RenderedPage& differences);
+
+} // namespace vortaxel::app
