@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/fetch_options.h"
+#include "tests/support/gzip.h"
 
 #include <chrono>
 #include <string>
@@ -12,8 +13,7 @@ namespace vortaxel::net::testing {
 /// Limits short enough for tests, otherwise the program's own.
 FetchOptions QuickOptions(std::size_t maxBodyBytes = std::size_t{32} * 1024 * 1024);
 
-/// data as one gzip member, the way a server sends Content-Encoding: gzip.
-std::string Gzip(std::string_view data);
+using ::vortaxel::test::Gzip;
 
 /// A 127.0.0.1 port that is bound but never listens, so connecting to it is refused for as long as this lives.
 class RefusingPort {
