@@ -143,9 +143,16 @@ TEST_F(WindowStatusTest, StatusLineCountsTheRunAndSaysDone) {
     LoopbackSite& site = NewSite();
     site.ServeHtml("/", R"(<a href="a.html">a</a> <a href="gone.html">gone</a>)");
     site.ServeHtml("/a.html", "<p>a</p>");
+    // Held until the line is read, so the run is still going then however fast it would end.
+    site.Hold("/a.html");
     QString during;
-    WhenReady watch([&] { return Found().Count() >= 1; }, [&] { during = Status(); });
+    WhenReady watch([&] { return Found().Count() >= 1; },
+                    [&] {
+                        during = Status();
+                        site.Release("/a.html");
+                    });
     CrawlByEnter(site.Url("/"));
+    ASSERT_TRUE(watch.Fired());
     EXPECT_TRUE(during.startsWith("Found ")) << during.toStdString();
     const QString after = Status();
     EXPECT_TRUE(after.startsWith("Done - Found 3 - Queued 0 - Failed 1 - ")) << after.toStdString();
