@@ -16,6 +16,21 @@ FetchOptions QuickOptions(std::size_t maxBodyBytes) {
     return options;
 }
 
+void FetchInOrder(Fetcher& fetcher, const std::vector<std::string>& urls,
+                  const std::function<void(std::size_t, const web::FetchResult&)>& each) {
+    std::size_t next = 0;
+    fetcher.SetAheadList([&](std::size_t wanted, std::vector<std::string>& out) {
+        for (std::size_t i = next + 1; i < urls.size() && out.size() < wanted; ++i) {
+            out.push_back(urls[i]);
+        }
+    });
+    for (; next < urls.size(); ++next) {
+        each(next, fetcher.Fetch(urls[next]));
+    }
+    // The list read this call's own state.
+    fetcher.SetAheadList({});
+}
+
 namespace {
 
 constexpr int kRawWaitMilliseconds = 5000;

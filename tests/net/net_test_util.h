@@ -1,12 +1,16 @@
 #pragma once
 
 #include "net/fetch_options.h"
+#include "net/fetcher.h"
 #include "tests/support/gzip.h"
 
 #include <chrono>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace vortaxel::net::testing {
 
@@ -14,6 +18,11 @@ namespace vortaxel::net::testing {
 FetchOptions QuickOptions(std::size_t maxBodyBytes = std::size_t{32} * 1024 * 1024);
 
 using ::vortaxel::test::Gzip;
+
+/// Fetches `urls` in their order, as a crawl visits its queue: the addresses after the one in hand are
+/// what `fetcher` may fetch ahead. `each` gets every reply with its address's index.
+void FetchInOrder(Fetcher& fetcher, const std::vector<std::string>& urls,
+                  const std::function<void(std::size_t, const web::FetchResult&)>& each);
 
 /// A 127.0.0.1 port that is bound but never listens, so connecting to it is refused for as long as this lives.
 class RefusingPort {
