@@ -23,7 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 using vortaxel::test::LoopbackSite;
 
-class WindowStatusTest : public testing::Test {
+class WindowStatusTest : public WindowTest {
 public:
     void SetUp() override {
         window_ = std::make_unique<frmMain>(desktop_, QCoreApplication::applicationDirPath() + "/../../ui");
@@ -33,19 +33,8 @@ public:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     }
 
-    QLineEdit* txturl() { return Child<QLineEdit>(*window_, "txturl"); }
     QString Status() { return Child<QLabel>(*window_, "statusText")->text(); }
-    const crawl::FoundList& Found() { return window_->Engine().List2(); }
-    void CrawlByEnter(const std::string& url) {
-        txturl()->setText(QString::fromStdString(url));
-        QTest::keyClick(txturl(), Qt::Key_Return);
-    }
     void ClickStop() { QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton); }
-    LoopbackSite& NewSite() { return *sites_.emplace_back(std::make_unique<LoopbackSite>()); }
-
-    FakeDesktop desktop_;
-    std::vector<std::unique_ptr<LoopbackSite>> sites_;
-    std::unique_ptr<frmMain> window_;
 };
 
 /// The letters after "&" in the texts of `actions`.
