@@ -54,17 +54,14 @@ NetPageFetcher::~NetPageFetcher() {
 }
 
 void NetPageFetcher::Finished(const std::string& url, const web::FetchResult& result) {
-    const bool page =
-        result.ok && !result.bodySkipped && result.status >= 200 && result.status < 300 &&
-        (web::IsHtmlType(result.contentType) || (result.contentType.empty() && web::LooksLikeHtml(result.body)));
-    if (!page) {
+    if (!web::IsPageReply(result, result.body)) {
         return;
     }
     // The address the run will take the page for: where its fetch landed. Should the run see it
     // otherwise, the links resolved here are not used.
     std::string address;
     if (resolveLinks_) {
-        address = result.finalUrl.empty() ? url : crawl::PageIdentity(result.finalUrl, result.finalUrl).value_or("");
+        address = crawl::LandedAt(url, result.finalUrl).value_or("");
     }
     if (reads_.insert_or_assign(url, pool_->Submit(result.body, std::move(address), analyseText_, readText_)).second) {
         readOrder_.push_back(url);

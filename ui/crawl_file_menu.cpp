@@ -4,11 +4,8 @@
 #include "found_list_model.h"
 #include "main_window.h"
 #include "report_window.h"
-#include "store/crawl_files.h"
 #include "store/kept_controls.h"
 #include "store/read/audit_reader.h"
-#include "store/read/crawl_file_copy.h"
-#include "store/read/kept_crawl.h"
 #include "window_placement.h"
 
 #include <filesystem>
@@ -28,9 +25,6 @@ namespace {
 
 constexpr const char* kTitle = "Vortaxel";
 constexpr const char* kKeptFileName = "crawl-in-progress.vxcrawl";
-
-// How the store says that another process holds the file.
-constexpr const char* kHeldByARun = "a running crawl holds it";
 
 // Whether the user's Stop ended the last run, "1" or "0".
 const keywords::SettingKey kStoppedByUserKey{"Vortaxel", "Crawl", "StoppedByUser"};
@@ -98,7 +92,7 @@ void frmMain::BuildFileMenu() {
 
 void frmMain::UpdateFileMenu() {
     const bool idle = !inRun_;
-    const bool kept = idle && store_ != nullptr;
+    const bool kept = idle && kept_.IsOpen();
     mnuOpenCrawl_->setEnabled(idle);
     mnuSaveCrawlAs_->setEnabled(kept);
     mnuContinue_->setEnabled(kept && !keptFinished_);
@@ -107,18 +101,18 @@ void frmMain::UpdateFileMenu() {
     mnuSaveAuditPage_->setToolTip(QString::fromStdString(noAudit));
     mnuCompareKeywords_->setEnabled(kept);
     if (mnuReport_ != nullptr) {
-        mnuReport_->setEnabled(store_ != nullptr);
+        mnuReport_->setEnabled(kept_.IsOpen());
     }
 }
 
 std::string frmMain::NoAuditReason() const {
-    if (!store_) {
+    if (!kept_.IsOpen()) {
         return "Needs a crawl: start one or open one";
     }
-    if (store_->Settings().rules != crawl::RuleSet::Browser) {
+    if (kept_.Store().Settings().rules != crawl::RuleSet::Browser) {
         return "Needs a crawl made with Browser Link Rules: classic rules keep no page facts";
     }
-    if (!store::AuditUnavailable(*store_).empty()) {
+    if (!store::AuditUnavailable(kept_.Store()).empty()) {
         return "This crawl was kept by an older version, without page facts";
     }
     return {};
@@ -140,10 +134,10 @@ void frmMain::UseDataFolder(keywords::DataFolder& folder) {
 }
 
 std::optional<std::string> frmMain::KeptCrawlPath() const {
-    if (!store_) {
+    if (!kept_.IsOpen()) {
         return std::nullopt;
     }
-    return store_->Path();
+    return kept_.Store().Path();
 }
 
 void frmMain::LetGoOfKept() {
@@ -154,16 +148,15 @@ void frmMain::LetGoOfKept() {
         reportTab_ = report_->CurrentTab();
     }
     report_.reset();
-    run_->KeepNowhere();
 }
 
 void frmMain::ShowReport() {
-    if (!store_) {
+    if (!kept_.IsOpen()) {
         return;
     }
     if (!report_) {
         // Through the kept crawl's own connection: a running crawl holds its file for itself alone.
-        report_ = std::make_unique<ReportWindow>(*store_, services_);
+        report_ = std::make_unique<ReportWindow>(kept_.Store(), services_);
         report_->SetRunGoing(inRun_);
         CentreOver(*report_, *this);
     }
@@ -174,10 +167,10 @@ void frmMain::ShowReport() {
 
 void frmMain::FollowWithReport(bool runComing) {
     const bool follow = std::exchange(reportFollows_, false);
-    if (!follow || !store_ || report_ || closing_) {
+    if (!follow || !kept_.IsOpen() || report_ || closing_) {
         return;
     }
-    report_ = std::make_unique<ReportWindow>(*store_, services_);
+    report_ = std::make_unique<ReportWindow>(kept_.Store(), services_);
     report_->SetRunGoing(runComing || inRun_);
     report_->setGeometry(reportGeometry_);
     // Where the user is typing stays theirs: the report only changes what it shows.
@@ -198,75 +191,45 @@ std::string frmMain::KeptInProgressPath() {
 }
 
 std::string frmMain::KeepNewCrawl(const store::CrawlSettings& settings) {
-    LetGoOfKept();
-    store_.reset();
+    kept_.Close();
     keptFinished_ = false;
     const std::string path = KeptInProgressPath();
     if (path.empty()) {
         return "there is no folder to keep it in";
     }
-    std::string error;
-    std::error_code ignored;
-    if (std::filesystem::exists(path, ignored) &&
-        !store::CrawlStore::Open(path, store::CrawlStore::Access::Read, error) &&
-        error.find(kHeldByARun) != std::string::npos) {
-        // A second copy of the program keeps its crawl there; deleting the file under it would lose that.
+    if (const std::string error = kept_.Replace(path, settings); !error.empty()) {
         return error;
     }
-    // The crawl kept before is replaced, as the list it showed is.
-    store::RemoveCrawlFile(path);
-    error.clear();
-    std::unique_ptr<store::CrawlStore> store = store::CrawlStore::Open(path, store::CrawlStore::Access::Create, error);
-    if (!store) {
-        return error;
-    }
-    if (const store::SqlStatus started = store->StartRun(settings); !started) {
-        return store->FailureText(started);
-    }
-    store_ = std::move(store);
-    run_->KeepIn(*store_);
+    kept_.Keep(*run_);
     FollowWithReport(true);
     return {};
 }
 
 std::string frmMain::OpenKept(const std::string& path, store::CrawlStore::Access access) {
-    std::error_code ignored;
-    if (store_ && std::filesystem::equivalent(store_->Path(), path, ignored)) {
-        // The file admits one holder at a time.
-        LetGoOfKept();
-        store_.reset();
-    }
-    std::string error;
-    std::unique_ptr<store::CrawlStore> store = store::CrawlStore::Open(path, access, error);
-    if (!store) {
+    if (const std::string error = kept_.Open(path, access); !error.empty()) {
         FollowWithReport(false);
         return error;
     }
-    LetGoOfKept();
-    store_ = std::move(store);
-    keptFinished_ = store_->Progress().state == store::CrawlState::Finished;
-    keptQueued_ = store_->Progress().queueTail - store_->Progress().queueHead;
+    keptFinished_ = kept_.Finished();
+    keptQueued_ = kept_.Store().Progress().queueTail - kept_.Store().Progress().queueHead;
 
     crawl::FoundList& found = Engine().List2();
     found.Clear();
     KeptList list(&found);
-    store::KeptCrawl kept(*store_);
-    kept.Replay(list);
+    const std::string unread = kept_.Replay(list);
     for (const auto& [index, reason] : list.failures) {
         model_->MarkFailed(index, reason);
     }
     // The status line tells of this crawl now, not of a run before it.
     shown_ = Shown::Opened;
-    failed_ = list.failedFetches;
+    status_->Opened(list.failedFetches);
     failedBefore_ = list.failedFetches;
-    startFailure_.clear();
-    startBlocked_ = false;
     resumed_ = false;
-    txturl_->setText(QString::fromStdString(store_->Settings().startText));
+    txturl_->setText(QString::fromStdString(kept_.Store().Settings().startText));
     chkSelect_Click();
     ShowCounter();
     FollowWithReport(false);
-    return kept.Error();
+    return unread;
 }
 
 void frmMain::OfferKeptCrawl() {
@@ -318,7 +281,7 @@ void frmMain::mnuOpenCrawl_Click() {
 }
 
 void frmMain::mnuSaveCrawlAs_Click() {
-    if (!store_ || Engine().IsRunning()) {
+    if (!kept_.IsOpen() || Engine().IsRunning()) {
         return;
     }
     keywords::SaveDialogRequest request = kCrawlFiles;
@@ -327,13 +290,12 @@ void frmMain::mnuSaveCrawlAs_Click() {
     if (path.empty()) {
         return;
     }
-    std::error_code ignored;
-    if (std::filesystem::equivalent(store_->Path(), path, ignored)) {
+    if (kept_.Holds(path)) {
         ShowOutcome("The crawl is kept in " + path + " already");
         return;
     }
-    if (const store::CrawlFileCopy copied = store::CopyCrawlFile(*store_, path); !copied) {
-        ShowMessage("Cannot save the crawl to " + path + ": " + copied.error + ".", kTitle);
+    if (const std::string error = kept_.CopyTo(path); !error.empty()) {
+        ShowMessage("Cannot save the crawl to " + path + ": " + error + ".", kTitle);
         return;
     }
     ShowOutcome("Crawl saved to " + path);
@@ -344,12 +306,13 @@ void frmMain::mnuContinue_Click() {
 }
 
 void frmMain::ContinueKept() {
-    if (!store_ || keptFinished_ || closing_) {
+    if (!kept_.IsOpen() || keptFinished_ || closing_) {
         return;
     }
     // Asked again, as `--resume` does: a crawl keeps only that it logged in, and as whom.
-    const std::optional<std::string> password = AskPassword(store_->Settings().identity, store_->Settings().startText);
-    if (closing_ || !store_) {
+    const std::optional<std::string> password =
+        AskPassword(kept_.Store().Settings().identity, kept_.Store().Settings().startText);
+    if (closing_ || !kept_.IsOpen()) {
         return; // closed while the password was asked
     }
     if (!password) {
@@ -357,7 +320,7 @@ void frmMain::ContinueKept() {
         return;
     }
     // The file keeps its cookies and credential headers by name alone: their values come from the Crawl Settings.
-    store::KeptIdentity identity = store_->Settings().identity;
+    store::KeptIdentity identity = kept_.Store().Settings().identity;
     if (const std::vector<std::string> missing = store::RestoreCredentials(identity, mnuOptions_->Choices().identity);
         !missing.empty()) {
         ShowOutcome("The crawl was not continued: give the value of " + missing.front() +
@@ -365,12 +328,7 @@ void frmMain::ContinueKept() {
         return;
     }
     // Carried on in its own file, with what it was started with, as `--db FILE --resume` does.
-    const std::string path = store_->Path();
-    LetGoOfKept();
-    store_.reset();
-    std::string error;
-    store_ = store::CrawlStore::Open(path, store::CrawlStore::Access::Resume, error);
-    if (!store_) {
+    if (const std::string error = kept_.Reopen(); !error.empty()) {
         reportFollows_ = false;
         ShowMessage("Cannot continue the crawl: " + error + ".", kTitle);
         UpdateFileMenu();
@@ -378,14 +336,13 @@ void frmMain::ContinueKept() {
     }
     // The run lists the kept entries afresh; those that failed are muted again before its first turn.
     KeptList list;
-    store::KeptCrawl kept(*store_);
-    kept.Replay(list);
+    kept_.Replay(list);
     keptFailures_ = std::move(list.failures);
     failedBefore_ = list.failedFetches;
-    const store::CrawlSettings settings = store_->Settings();
-    if (const store::SqlStatus started = store_->StartRun(settings); !started) {
+    const store::CrawlSettings settings = kept_.Store().Settings();
+    if (const std::string unkept = kept_.Start(settings); !unkept.empty()) {
         reportFollows_ = false;
-        ShowMessage("Cannot continue the crawl: " + store_->FailureText(started) + ".", kTitle);
+        ShowMessage("Cannot continue the crawl: " + unkept + ".", kTitle);
         UpdateFileMenu();
         return;
     }
@@ -398,7 +355,7 @@ void frmMain::ContinueKept() {
     choices.controls = settings.controls;
     choices.identity = identity;
     run_->Prepare(SetupFor(choices, settings.startText, *password));
-    run_->KeepIn(*store_);
+    kept_.Keep(*run_);
     FollowWithReport(true);
     txturl_->setText(QString::fromStdString(settings.startText));
     resumed_ = true;
@@ -406,7 +363,7 @@ void frmMain::ContinueKept() {
 }
 
 void frmMain::mnuSaveAuditPage_Click() {
-    if (!store_ || Engine().IsRunning()) {
+    if (!kept_.IsOpen() || Engine().IsRunning()) {
         return;
     }
     if (const std::string missing = NoAuditReason(); !missing.empty()) {
@@ -418,7 +375,7 @@ void frmMain::mnuSaveAuditPage_Click() {
         return;
     }
     audit::AuditData data;
-    store::AuditReader reader(*store_);
+    store::AuditReader reader(kept_.Store());
     std::string error = reader.Load(data, audit::kAuditPageMostLinks);
     if (error.empty()) {
         const keywords::WriteResult written = audit::WriteAuditPage(data, path, services_.files);

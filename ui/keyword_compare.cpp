@@ -5,9 +5,6 @@
 #include "report_window.h"
 #include "window_placement.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include <QApplication>
 #include <QCursor>
 
@@ -29,7 +26,7 @@ public:
 } // namespace
 
 void frmMain::mnuCompareKeywords_Click() {
-    if (!store_ || Engine().IsRunning()) {
+    if (!kept_.IsOpen() || Engine().IsRunning()) {
         return;
     }
     // The crawl shown is the user's own site; the one asked for is the competitor's, whose phrases are
@@ -41,8 +38,7 @@ void frmMain::mnuCompareKeywords_Click() {
     const auto refuse = [this](const std::string& text) {
         services_.messages.Show(text, kCompareTitle, keywords::MessageIcon::Warning);
     };
-    std::error_code ignored;
-    if (std::filesystem::equivalent(store_->Path(), path, ignored)) {
+    if (kept_.Holds(path)) {
         refuse("Cannot compare the crawl with itself: " + path +
                " is the crawl shown. Choose the crawl of another site.");
         return;
@@ -68,7 +64,7 @@ void frmMain::mnuCompareKeywords_Click() {
             refuse("Cannot compare keywords with " + path + ": " + error + ".");
             return;
         }
-        myMap = app::WorkOutKeywordMap(*store_, error);
+        myMap = app::WorkOutKeywordMap(kept_.Store(), error);
         if (!myMap) {
             refuse("Cannot compare keywords: the crawl shown has none: " + error + ".");
             return;

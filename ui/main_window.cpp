@@ -12,6 +12,7 @@
 #include "muted_entry_delegate.h"
 #include "report_window.h"
 #include "shown_text.h"
+#include "status_line.h"
 #include "twips.h"
 #include "web/address_login.h"
 #include "window_placement.h"
@@ -31,32 +32,12 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
-#include <QUrl>
 
 namespace vortaxel::ui {
 namespace {
 
 constexpr int kEnterKey = 13;
 constexpr int kCaretAfterScheme = 7; // just after the preset "http://"
-// Often enough to look live, seldom enough to cost nothing on a fast crawl.
-constexpr qint64 kStatusIntervalMs = 200;
-// An address on the status line is cut in its middle to this many characters, so that what is said of it
-// stays in sight however long it is; the whole line is the label's tooltip.
-constexpr qsizetype kAddressShown = 60;
-
-/// Why a start text that was given no fetch at all could not be crawled.
-QString StartTextProblem(const QString& text) {
-    const QUrl url(text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != "http" && scheme != "https")) {
-        return "it is no web address (one begins with http:// or https://)";
-    }
-    if (url.host().isEmpty()) {
-        return "it names no host";
-    }
-    return "no page could be requested from it";
-}
-
 void KeepWindowAlive() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
@@ -108,6 +89,7 @@ void frmMain::Build() {
     setWindowIcon(QIcon(":/vortaxel/vortaxel.png"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    kept_.BeforeLettingGo([this] { LetGoOfKept(); });
     BuildMenu();
     BuildControls();
     BuildStatusLine();
@@ -133,8 +115,8 @@ void frmMain::BuildMenu() {
     mnuView->setObjectName("mnuView");
     mnuReport_ = mnuView->addAction("&Report...");
     mnuReport_->setObjectName("mnuReport");
-    mnuReport_->setEnabled(store_ != nullptr);
-    connect(mnuView, &QMenu::aboutToShow, this, [this] { mnuReport_->setEnabled(store_ != nullptr); });
+    mnuReport_->setEnabled(kept_.IsOpen());
+    connect(mnuView, &QMenu::aboutToShow, this, [this] { mnuReport_->setEnabled(kept_.IsOpen()); });
     connect(mnuReport_, &QAction::triggered, this, &frmMain::ShowReport);
 
     QMenu* mnuHelp = menuBar()->addMenu("&Help");
@@ -240,28 +222,11 @@ void frmMain::BuildControls() {
 }
 
 void frmMain::BuildStatusLine() {
-    QStatusBar* line = statusBar();
-    line->setObjectName("statusLine");
-    line->setAccessibleName("Crawl status");
-    line->setSizeGripEnabled(false);
-    statusText_ = new QLabel(line);
-    statusText_->setObjectName("statusText");
-    statusText_->setAccessibleName("Crawl progress");
-    statusText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    statusText_->setTextFormat(Qt::PlainText);
-    line->addWidget(statusText_, 1);
-    statusNote_ = new QLabel(line);
-    statusNote_->setObjectName("statusNote");
-    statusNote_->setAccessibleName("Last action");
-    statusNote_->setTextFormat(Qt::PlainText);
-    line->addPermanentWidget(statusNote_);
+    status_ = std::make_unique<StatusLine>(*statusBar());
 }
 
 void frmMain::ShowOutcome(const std::string& text) {
-    const QString whole = QString::fromStdString(text);
-    ShowLabelText(*statusNote_, MiddleElided(whole, kAddressShown));
-    statusNote_->setAccessibleDescription(whole);
-    statusNote_->setToolTip(whole);
+    status_->ShowOutcome(text);
 }
 
 void frmMain::ShowCounter() {
@@ -269,67 +234,18 @@ void frmMain::ShowCounter() {
     FitToCaption(*lblcounter_);
 }
 
-QString frmMain::StartFailureText() const {
-    if (inRun_ || shown_ != Shown::Run || resumed_) {
-        return {};
-    }
-    if (!startFailure_.empty() && fetched_ == failed_) {
-        return "Cannot reach " + QString::fromStdString(startAddress_) + ": " + QString::fromStdString(startFailure_);
-    }
-    if (fetched_ != 0 || run_->Engine().List2().Count() != 0 || stopped_) {
-        return {};
-    }
-    const QString address = QString::fromStdString(startAddress_);
-    if (startBlocked_) {
-        return "The start failed: robots.txt does not allow " + address;
-    }
-    return "The start failed: " + StartTextProblem(address) + " - " + address;
-}
-
 void frmMain::ShowStatus(bool sparingly) {
-    if (sparingly && statusClock_.isValid() && statusClock_.elapsed() < kStatusIntervalMs) {
-        return;
-    }
-    statusClock_.start();
-    if (const QString failure = StartFailureText(); !failure.isEmpty()) {
-        // The reason first in sight: a long address is cut in its middle, and whole in the tooltip.
-        QString shown = failure;
-        const QString address = QString::fromStdString(startAddress_);
-        if (address.size() > kAddressShown) {
-            shown.replace(address, MiddleElided(address, kAddressShown));
-        }
-        ShowLabelText(*statusText_, shown);
-        statusText_->setAccessibleDescription(failure);
-        statusText_->setToolTip(failure);
-        return;
-    }
-    const crawl::FoundList& found = Engine().List2();
-    std::int64_t queued = static_cast<std::int64_t>(Engine().QueueCount());
-    QString text;
-    bool timed = true;
-    if (inRun_) {
-        text = stopping_ ? "Stopping (Stop again to give up the page in hand) - " : "";
-    } else if (shown_ == Shown::Run) {
-        text = stopped_ ? "Stopped - " : "Done - ";
-    } else if (shown_ == Shown::Opened) {
-        // Read from its file: what its runs left, and no clock, since none ran here.
-        text = keptFinished_ ? "Done - " : "Stopped - ";
-        queued = keptQueued_;
-        timed = false;
-    }
-    text += QString("Found %1 - Queued %2 - Failed %3").arg(found.Count()).arg(queued).arg(failed_);
-    if (timed) {
-        // The clock stops with the run: a finished run's time stays as it was.
-        const double seconds =
-            static_cast<double>(inRun_ && runClock_.isValid() ? runClock_.elapsed() : runMs_) / 1000.0;
-        const auto whole = static_cast<qint64>(seconds);
-        text += QString(" - %1:%2 - %3 pages/s")
-                    .arg(whole / 60)
-                    .arg(whole % 60, 2, 10, QChar('0'))
-                    .arg(seconds > 0 ? static_cast<double>(fetched_) / seconds : 0.0, 0, 'f', 1);
-    }
-    ShowLabelText(*statusText_, text);
-    statusText_->setToolTip({});
+    StatusLine::State state;
+    state.shown = shown_;
+    state.inRun = inRun_;
+    state.stopping = stopping_;
+    state.stopped = stopped_;
+    state.resumed = resumed_;
+    state.keptFinished = keptFinished_;
+    state.found = Engine().List2().Count();
+    // An opened crawl shows what its runs left in its queue.
+    state.queued = !inRun_ && shown_ == Shown::Opened ? keptQueued_ : static_cast<std::int64_t>(Engine().QueueCount());
+    status_->Show(state, sparingly);
 }
 
 void frmMain::Form_Load() {
@@ -400,7 +316,7 @@ void frmMain::StartRun() {
         ShowOutcome("The crawl did not start: no password was given");
         return;
     }
-    startAddress_ = text;
+    status_->StartingFrom(text);
     resumed_ = false;
     run_->Prepare(SetupFor(choices, text, *password));
     store::CrawlSettings settings;
@@ -520,17 +436,13 @@ void frmMain::mnuAbout_Click() {
 void frmMain::RunStarted() {
     an_->setVisible(true);
     cmdstart_->setVisible(false);
-    runClock_.start();
     inRun_ = true;
     shown_ = Shown::Run;
-    fetched_ = 0;
     // A crawl carried on counts the failures of its runs before too: the status line tells of the crawl.
-    failed_ = resumed_ ? failedBefore_ : 0;
+    status_->RunStarted(resumed_ ? failedBefore_ : 0);
     stopping_ = false;
     stopped_ = false;
     userStopped_ = false;
-    startFailure_.clear();
-    startBlocked_ = false;
     ShowOutcome({});
     ShowCounter();
     if (report_) {
@@ -547,7 +459,7 @@ void frmMain::RunEnded() {
     stopping_ = false;
     stopped_ = stopped_ || Engine().StopRequested() || !Engine().StopReason().empty();
     keptFinished_ = !stopped_;
-    runMs_ = runClock_.elapsed();
+    status_->RunEnded();
     RememberStop(userStopped_ && !closing_);
     UpdateFileMenu();
     ShowStatus();
@@ -594,21 +506,12 @@ void frmMain::PageFetched(const std::string& url, const crawl::FetchedPage& page
     if (!page.ok && found.Count() != 0 && found.Text(found.Count() - 1) == url) {
         model_->MarkFailed(found.Count() - 1, page.error);
     }
-    ++fetched_;
-    if (!page.ok) {
-        ++failed_;
-        if (fetched_ == 1 && !resumed_) {
-            startAddress_ = url;
-            startFailure_ = page.error;
-        }
-    }
+    status_->PageFetched(url, page, resumed_);
     ShowStatus(true);
 }
 
 void frmMain::PageBlocked(std::string_view /*url*/) {
-    if (fetched_ == 0 && !resumed_) {
-        startBlocked_ = true;
-    }
+    status_->PageBlocked(resumed_);
 }
 
 } // namespace vortaxel::ui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/crawl_session.h"
 #include "app/run_controller.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_listener.h"
@@ -8,6 +9,7 @@
 #include "net/fetch_options.h"
 #include "options_menu.h"
 #include "services/platform_services.h"
+#include "status_line.h"
 #include "store/crawl_store.h"
 
 #include <functional>
@@ -17,7 +19,6 @@
 #include <utility>
 #include <vector>
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QRect>
 #include <QTemporaryDir>
@@ -98,7 +99,7 @@ private:
     /// What both constructors do once the controller is made.
     void Build();
     void BuildMenu();
-    /// Stops keeping the crawl shown, and closes its report, before the store is let go or replaced.
+    /// Closes the report of the crawl shown, before its file is let go or replaced.
     void LetGoOfKept();
     /// Shows the report of the crawl shown, opening it when it is not open.
     void ShowReport();
@@ -125,8 +126,6 @@ private:
     void Form_Load();
     /// Shows the run's counts now, or, with `sparingly`, only when the last showing is a while ago.
     void ShowStatus(bool sparingly = false);
-    /// What the status line says of a run that found nothing at all, or "" when it found something.
-    QString StartFailureText() const;
 
     /// One start from the URL field: refused, or run to its end.
     void StartRun();
@@ -168,7 +167,7 @@ private:
     /// The kept crawl's home when no data folder was given.
     std::unique_ptr<QTemporaryDir> ownFolder_;
     /// The crawl shown now, kept on disk; outlives the controller that writes to it.
-    std::unique_ptr<store::CrawlStore> store_;
+    app::CrawlSession kept_;
     std::unique_ptr<app::RunController> run_;
     crawl::StartRequests starts_;
     std::unique_ptr<FoundListModel> model_;
@@ -181,8 +180,7 @@ private:
     std::vector<std::pair<std::size_t, std::string>> keptFailures_;
     /// Fetches of the crawl shown that failed before the run in hand, listed or not.
     std::size_t failedBefore_ = 0;
-    /// What the crawl shown is: none yet, one a run here made or carried on, or one opened from its file.
-    enum class Shown { Nothing, Run, Opened };
+    using Shown = StatusLine::Shown;
     Shown shown_ = Shown::Nothing;
     /// An opened crawl's queue, left for a run that continues it.
     std::int64_t keptQueued_ = 0;
@@ -202,29 +200,16 @@ private:
     bool placed_ = false;
 
     // What the status line tells of the run in progress or the last one.
-    QElapsedTimer runClock_;
-    /// How long the last run took, once it has ended.
-    qint64 runMs_ = 0;
+    std::unique_ptr<StatusLine> status_;
     /// The run in hand carries on a kept crawl, so its first fetch is not the start address's.
     bool resumed_ = false;
-    QElapsedTimer statusClock_;
     /// Between the engine's start and end of a run (its own flag still holds while it reports the end).
     bool inRun_ = false;
-    std::size_t fetched_ = 0;
-    std::size_t failed_ = 0;
     /// A stop was asked for and the page in hand is still coming; a second stop gives it up.
     bool stopping_ = false;
     bool stopped_ = false;
-    /// Why the start address could not be fetched, when its fetch was the run's first and failed.
-    std::string startFailure_;
-    /// The start address was blocked by robots.txt, so nothing was fetched.
-    bool startBlocked_ = false;
-    /// The address the run started from, or the first it fetched.
-    std::string startAddress_;
     /// The user's Stop ended the run, rather than a closed window or the engine itself.
     bool userStopped_ = false;
-    QLabel* statusText_ = nullptr;
-    QLabel* statusNote_ = nullptr;
 
     QLineEdit* txturl_ = nullptr;
     QPushButton* cmdstart_ = nullptr;

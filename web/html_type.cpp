@@ -39,4 +39,9 @@ bool LooksLikeHtml(std::string_view body) {
     return false;
 }
 
+bool IsPageReply(const FetchResult& reply, std::string_view body) {
+    return reply.ok && !reply.bodySkipped && reply.status >= 200 && reply.status < 300 &&
+           (IsHtmlType(reply.contentType) || (reply.contentType.empty() && LooksLikeHtml(body)));
+}
+
 } // namespace vortaxel::web

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "web/fetch_result.h"
+
 #include <string_view>
 
 namespace vortaxel::web {
@@ -11,5 +13,9 @@ bool IsHtmlType(std::string_view contentType);
 /// blanks (and a UTF-8 byte order mark), a comment or one of the tags HTML pages open with, such
 /// as "<!DOCTYPE HTML", "<html", "<head", "<body", "<p" or "<a", followed by a blank or '>'.
 bool LooksLikeHtml(std::string_view body);
+
+/// Whether `reply` is a page whose links and text are read: whole, successful (2xx), and HTML by its
+/// Content-Type or, served without one, by the first bytes of `body`.
+bool IsPageReply(const FetchResult& reply, std::string_view body);
 
 } // namespace vortaxel::web

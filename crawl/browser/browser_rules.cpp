@@ -184,9 +184,7 @@ void BrowserRules::Visit(CrawlRun& run) {
     if (askedInSitemap) {
         run.PageInSitemap(headText_);
     }
-    const bool isPage =
-        page.ok && !page.bodySkipped && page.status >= 200 && page.status < 300 &&
-        (web::IsHtmlType(page.contentType) || (page.contentType.empty() && web::LooksLikeHtml(run.PageBuffer())));
+    const bool isPage = web::IsPageReply(page, run.PageBuffer());
     if (startPending_) {
         NoteStartOutcome(run, &page, isPage, landing.has_value());
     }
@@ -244,7 +242,7 @@ void BrowserRules::Visit(CrawlRun& run) {
 }
 
 std::optional<std::string> BrowserRules::Landing(const std::string& asked, const FetchedPage& page) {
-    std::optional<std::string> landing = page.finalUrl.empty() ? asked : PageIdentity(page.finalUrl, page.finalUrl);
+    std::optional<std::string> landing = LandedAt(asked, page.finalUrl);
     if (landing && listMode_) {
         return landing; // the list is the user's choice, wherever its pages lie
     }

@@ -131,6 +131,10 @@ bool IsNeverFetchedKind(std::string_view identity) {
            web::EndsWithIgnoreCase(identity, ".exe");
 }
 
+std::optional<std::string> LandedAt(const std::string& asked, const std::string& finalUrl) {
+    return finalUrl.empty() ? asked : PageIdentity(finalUrl, finalUrl);
+}
+
 std::optional<std::string> PageIdentityCache::Resolve(std::string_view base, std::string_view link) {
     if (link.size() > kMaxRemembered || base.size() > kMaxLinkBytes) {
         return PageIdentity(base, link);

@@ -21,6 +21,10 @@ inline constexpr std::size_t kMaxLinkBytes = std::size_t{64} * 1024;
 /// kMaxLinkBytes, or has a scheme other than http and https.
 std::optional<std::string> PageIdentity(std::string_view base, std::string_view link);
 
+/// The address a fetch of `asked` landed on, the page's own: `asked` itself when no redirect was followed
+/// (an empty `finalUrl`), else the identity of the last address; none when that does not resolve.
+std::optional<std::string> LandedAt(const std::string& asked, const std::string& finalUrl);
+
 /// What a page's links resolve against: its `<base href>` resolved against the page's address, or
 /// the page's address where that fails, as browsers take it. A base of another scheme
 /// (`<base href="mailto:...">`) is kept as that scheme alone ("mailto:"), against which PageIdentity

@@ -23,16 +23,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 /// The part of the body that is read: within the cap, and without a line the cap cut short.
 std::string_view ReadablePart(std::string_view body) {
     if (body.size() <= kRobotsBodyCap) {
@@ -78,19 +68,19 @@ Directive DirectiveNamed(std::string_view name) {
 /// One line, its comment and surrounding blanks gone, as a directive and value. "Disallow /x" is taken
 /// as "Disallow: /x", but only when exactly two words stand on the line, so prose stays unknown.
 Line ParseLine(std::string_view text) {
-    text = Trim(text.substr(0, text.find('#')));
+    text = web::TrimBlanks(text.substr(0, text.find('#')));
     std::string_view name;
     std::string_view value;
     if (const auto colon = text.find(':'); colon != std::string_view::npos) {
-        name = Trim(text.substr(0, colon));
-        value = Trim(text.substr(colon + 1));
+        name = web::TrimBlanks(text.substr(0, colon));
+        value = web::TrimBlanks(text.substr(colon + 1));
     } else {
         const auto blank = text.find_first_of(" \t");
         if (blank == std::string_view::npos) {
             return {};
         }
         name = text.substr(0, blank);
-        value = Trim(text.substr(blank));
+        value = web::TrimBlanks(text.substr(blank));
         if (value.find_first_of(" \t") != std::string_view::npos) {
             return {};
         }
@@ -260,12 +250,13 @@ RobotsRules RulesForRobotsAnswer(std::optional<int> status, std::string_view bod
 std::vector<std::string> RobotsSitemaps(std::string_view body) {
     std::vector<std::string> sitemaps;
     ForEachLine(ReadablePart(WithoutByteOrderMark(body)), [&](std::string_view line) {
-        line = Trim(line.substr(0, line.find('#')));
+        line = web::TrimBlanks(line.substr(0, line.find('#')));
         const auto colon = line.find(':');
-        if (colon == std::string_view::npos || !web::EqualsIgnoreCase(Trim(line.substr(0, colon)), "sitemap")) {
+        if (colon == std::string_view::npos ||
+            !web::EqualsIgnoreCase(web::TrimBlanks(line.substr(0, colon)), "sitemap")) {
             return;
         }
-        if (const std::string_view value = Trim(line.substr(colon + 1)); !value.empty()) {
+        if (const std::string_view value = web::TrimBlanks(line.substr(colon + 1)); !value.empty()) {
             sitemaps.emplace_back(value);
         }
     });

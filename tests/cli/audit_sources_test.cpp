@@ -7,6 +7,7 @@
 #include "store/read/crawl_report.h"
 #include "store/sqlite_db.h"
 #include "tests/cli/cli_outcome.h"
+#include "tests/support/gzip.h"
 #include "tests/support/loopback_site.h"
 #include "tests/support/scratch_folder.h"
 
@@ -20,7 +21,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 namespace vortaxel::test {
 namespace {
@@ -67,32 +67,7 @@ std::map<std::string, std::map<std::string, std::string>> CsvBy(const std::strin
     return byKey;
 }
 
-/// `head`, then `fill` blanks, then `tail`, gzip-compressed without holding the blanks: a small file that
-/// unpacks to far more than any sitemap may.
-std::string Gzip(const std::string& head, std::size_t fill = 0, const std::string& tail = {}) {
-    z_stream stream{};
-    EXPECT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string out;
-    std::string buffer(1 << 16, '\0');
-    const auto pump = [&](const std::string& in, int flush) {
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-        stream.avail_in = static_cast<uInt>(in.size());
-        do {
-            stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
-            stream.avail_out = static_cast<uInt>(buffer.size());
-            deflate(&stream, flush);
-            out.append(buffer.data(), buffer.size() - stream.avail_out);
-        } while (stream.avail_out == 0);
-    };
-    pump(head, Z_NO_FLUSH);
-    const std::string blanks(1 << 20, ' ');
-    for (std::size_t done = 0; done < fill; done += blanks.size()) {
-        pump(blanks, Z_NO_FLUSH);
-    }
-    pump(tail, Z_FINISH);
-    deflateEnd(&stream);
-    return out;
-}
+using ::vortaxel::test::Gzip;
 
 std::string UrlSet(const std::vector<std::string>& locs) {
     std::string xml = R"(<?xml version="1.0"?><urlset xmlns="http://www.sitemaps.org/schemas/sitemap/0.9">)";
@@ -169,7 +144,7 @@ TEST_F(SitemapCrawl, PagesOnlyASitemapListsAreCrawledMarkedAndCountedAsOrphans) 
              site.Serve("/sitemap.xml", Page()
                                             .WithContentType("application/x-gzip")
                                             .WithBody(Gzip("<urlset><url><loc>" + U("/orphan.html") + "</loc></url>",
-                                                           std::size_t{200} << 20,
+                                                           std::size_t{200} << 20, ' ',
                                                            "<url><loc>" + U("/never.html") + "</loc></url></urlset>")));
          },
          true, "sitemap.xml: read only the first 52428800 bytes"},

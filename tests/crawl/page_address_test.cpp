@@ -2,6 +2,7 @@
 #include "crawl/page/page_address.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 namespace vortaxel::crawl {
@@ -281,6 +282,22 @@ TEST(BrowserLinks, BadInputStaysBounded) {
 
     EXPECT_TRUE(ExtractBrowserLinks("").links.empty());
     EXPECT_TRUE(ExtractBrowserLinks("<<<>>><a href=>\"'</").links.size() <= 1U);
+}
+
+TEST(PageIdentity, AFetchLandsWhereItsLastRedirectPointed) {
+    const struct {
+        const char* asked;
+        const char* finalUrl;
+        std::optional<std::string> landed;
+    } rows[] = {
+        {"http://site.test/a", "", "http://site.test/a"},
+        {"http://site.test/a", "http://site.test/b#part", "http://site.test/b"},
+        {"http://site.test/a", "HTTP://Other.Test:80/c", "http://other.test/c"},
+        {"http://site.test/a", "ftp://site.test/file", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(LandedAt(row.asked, row.finalUrl), row.landed) << row.finalUrl;
+    }
 }
 
 } // namespace

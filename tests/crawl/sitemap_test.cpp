@@ -4,29 +4,17 @@
 #include "crawl/sitemap/sitemap_reader.h"
 #include "crawl/sitemap/sitemap_walk.h"
 #include "recording_crawl.h"
+#include "tests/support/gzip.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
 #include <limits>
 #include <map>
-#include <zlib.h>
 
 namespace vortaxel::crawl {
 namespace {
 
-std::string Gzip(std::string_view text) {
-    z_stream stream{};
-    EXPECT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string out(deflateBound(&stream, static_cast<uLong>(text.size())) + 64, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
+using ::vortaxel::test::Gzip;
 
 std::string UrlSet(const std::string& urls) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

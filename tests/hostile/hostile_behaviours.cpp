@@ -1,9 +1,10 @@
 #include "hostile_behaviours.h"
 
+#include "tests/support/gzip.h"
+
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
-#include <zlib.h>
 
 namespace vortaxel::test {
 
@@ -21,33 +22,7 @@ std::string Hex(std::size_t value) {
 
 /// Links first, then zeros: 256 MiB once inflated, about a quarter of a MiB on the wire.
 const std::string& GzipBomb() {
-    static const std::string bomb = [] {
-        z_stream z{};
-        if (deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
-            throw std::runtime_error("zlib could not start");
-        }
-        std::string out;
-        const std::string links = LeakLinks();
-        const std::string zeros(1 << 20, '\0');
-        char buffer[1 << 16];
-        auto feed = [&](const std::string& input, int flush) {
-            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
-            z.avail_in = static_cast<uInt>(input.size());
-            do {
-                z.next_out = reinterpret_cast<Bytef*>(buffer);
-                z.avail_out = sizeof buffer;
-                deflate(&z, flush);
-                out.append(buffer, sizeof buffer - z.avail_out);
-            } while (z.avail_out == 0);
-        };
-        feed(links, Z_NO_FLUSH);
-        for (int i = 0; i < 256; ++i) {
-            feed(zeros, Z_NO_FLUSH);
-        }
-        feed(std::string(), Z_FINISH);
-        deflateEnd(&z);
-        return out;
-    }();
+    static const std::string bomb = vortaxel::test::Gzip(LeakLinks(), std::size_t{256} << 20, '\0');
     return bomb;
 }
 

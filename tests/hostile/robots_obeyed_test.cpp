@@ -5,6 +5,7 @@
 #include "crawl/crawl_engine.h"
 #include "hostile_server.h"
 #include "net/fetcher.h"
+#include "tests/support/gzip.h"
 #include "tests/support/loopback_site.h"
 
 #include <algorithm>
@@ -13,7 +14,6 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 namespace vortaxel::test {
 namespace {
@@ -39,20 +39,6 @@ std::vector<std::string> CrawlObeyingRobots(const std::string& start, crawl::Rul
     return found;
 }
 
-std::string Gzipped(const std::string& data) {
-    z_stream stream{};
-    EXPECT_EQ(deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
 struct BrokenRobots {
     const char* name;
     std::function<void(HostileStream&)> answer;
@@ -63,7 +49,7 @@ struct BrokenRobots {
 TEST(RobotsObeyed, ARobotsFileThatCannotBeReadWholeForbidsAllAndALongOneIsReadInPart) {
     const std::string forty = std::to_string(std::size_t{40} << 20);
     // Made before any request, so that the time taken to make it cannot pass for a stalled reply.
-    const std::string gzipped = Gzipped(kDisallowAll + std::string(std::size_t{40} << 20, '#'));
+    const std::string gzipped = vortaxel::test::Gzip(kDisallowAll + std::string(std::size_t{40} << 20, '#'));
     const BrokenRobots cases[] = {
         {"cut short",
          [](HostileStream& s) { s.Send("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + kDisallowAll); }},

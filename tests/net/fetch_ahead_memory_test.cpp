@@ -18,6 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::LoopbackSite;
 using test::Page;
+using testing::FetchInOrder;
 using testing::QuickOptions;
 
 TEST(FetchAheadMemory, TransfersInFlightStayWithinTheBudgetAndEveryPageArrivesWhole) {
@@ -39,19 +40,12 @@ TEST(FetchAheadMemory, TransfersInFlightStayWithinTheBudgetAndEveryPageArrivesWh
     options.timeout = 60s;
     options.storeBytes = kBudget;
     Fetcher fetcher(options, kPages);
-    std::size_t next = 0;
-    fetcher.SetAheadList([&](std::size_t wanted, std::vector<std::string>& out) {
-        for (std::size_t i = next + 1; i < urls.size() && out.size() < wanted; ++i) {
-            out.push_back(urls[i]);
-        }
-    });
-    for (; next < urls.size(); ++next) {
-        const web::FetchResult page = fetcher.Fetch(urls[next]);
+    FetchInOrder(fetcher, urls, [&](std::size_t next, const web::FetchResult& page) {
         EXPECT_TRUE(page.ok) << urls[next] << ": " << page.error;
         EXPECT_EQ(page.body, std::string(kPageBytes, static_cast<char>('a' + next))) << urls[next];
         EXPECT_LE(fetcher.PeakAheadBytes(), kBudget + (kPages - 1) * Fetcher::kAheadAllowanceBytes)
             << "after " << urls[next];
-    }
+    });
     // Pausing is not refetching: every page was asked for once.
     auto targets = site.Targets();
     std::ranges::sort(targets);

@@ -21,6 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::LoopbackSite;
 using test::Page;
+using testing::FetchInOrder;
 using testing::QuickOptions;
 using Clock = std::chrono::steady_clock;
 
@@ -155,15 +156,8 @@ TEST(FetchManners, DelaySpacesRequestsToOneHostAtAnyWidthAndAbortStaysPrompt) {
         options.delay = kDelay;
         options.resolve = {"first.test:" + port + ":127.0.0.1", "second.test:" + port + ":127.0.0.1"};
         Fetcher fetcher(options, width);
-        std::size_t next = 0;
-        fetcher.SetAheadList([&](std::size_t wanted, std::vector<std::string>& out) {
-            for (std::size_t i = next + 1; i < urls.size() && out.size() < wanted; ++i) {
-                out.push_back(urls[i]);
-            }
-        });
-        for (; next < urls.size(); ++next) {
-            EXPECT_TRUE(fetcher.Fetch(urls[next]).ok) << urls[next];
-        }
+        FetchInOrder(fetcher, urls,
+                     [&](std::size_t i, const web::FetchResult& page) { EXPECT_TRUE(page.ok) << urls[i]; });
         const auto arrivals = log.Arrivals();
         ASSERT_EQ(arrivals.size(), 2u);
         for (const auto& [host, times] : arrivals) {

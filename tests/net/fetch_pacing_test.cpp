@@ -19,6 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::LoopbackSite;
+using testing::FetchInOrder;
 using testing::QuickOptions;
 using Clock = std::chrono::steady_clock;
 
@@ -59,17 +60,11 @@ TEST(FetchPacing, AGapIsCountedFromTheRequestThatLeftLate) {
     FetchOptions options = QuickOptions();
     options.delay = kDelay;
     Fetcher fetcher(options, 2);
-    std::size_t next = 0;
-    fetcher.SetAheadList([&](std::size_t wanted, std::vector<std::string>& out) {
-        for (std::size_t i = next + 1; i < urls.size() && out.size() < wanted; ++i) {
-            out.push_back(urls[i]);
-        }
-    });
-    for (; next < urls.size(); ++next) {
-        EXPECT_TRUE(fetcher.Fetch(urls[next]).ok) << urls[next];
+    FetchInOrder(fetcher, urls, [&](std::size_t i, const web::FetchResult& page) {
+        EXPECT_TRUE(page.ok) << urls[i];
         // The caller is busy with the page: whatever waits ahead is sent late.
         std::this_thread::sleep_for(2 * kDelay);
-    }
+    });
     const auto times = arrivals.Times();
     ASSERT_EQ(times.size(), urls.size());
     for (std::size_t i = 1; i < times.size(); ++i) {

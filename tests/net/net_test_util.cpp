@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace vortaxel::net::testing {
 
@@ -17,24 +16,19 @@ FetchOptions QuickOptions(std::size_t maxBodyBytes) {
     return options;
 }
 
-std::string Gzip(std::string_view data) {
-    z_stream stream{};
-    constexpr int kGzipWindow = 15 + 16;
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, kGzipWindow, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-        throw std::runtime_error("gzip: deflateInit2 failed");
+void FetchInOrder(Fetcher& fetcher, const std::vector<std::string>& urls,
+                  const std::function<void(std::size_t, const web::FetchResult&)>& each) {
+    std::size_t next = 0;
+    fetcher.SetAheadList([&](std::size_t wanted, std::vector<std::string>& out) {
+        for (std::size_t i = next + 1; i < urls.size() && out.size() < wanted; ++i) {
+            out.push_back(urls[i]);
+        }
+    });
+    for (; next < urls.size(); ++next) {
+        each(next, fetcher.Fetch(urls[next]));
     }
-    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    if (result != Z_STREAM_END) {
-        throw std::runtime_error("gzip: deflate did not finish");
-    }
-    return out;
+    // The list read this call's own state.
+    fetcher.SetAheadList({});
 }
 
 namespace {

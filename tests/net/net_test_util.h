@@ -1,19 +1,28 @@
 #pragma once
 
 #include "net/fetch_options.h"
+#include "net/fetcher.h"
+#include "tests/support/gzip.h"
 
 #include <chrono>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace vortaxel::net::testing {
 
 /// Limits short enough for tests, otherwise the program's own.
 FetchOptions QuickOptions(std::size_t maxBodyBytes = std::size_t{32} * 1024 * 1024);
 
-/// data as one gzip member, the way a server sends Content-Encoding: gzip.
-std::string Gzip(std::string_view data);
+using ::vortaxel::test::Gzip;
+
+/// Fetches `urls` in their order, as a crawl visits its queue: the addresses after the one in hand are
+/// what `fetcher` may fetch ahead. `each` gets every reply with its address's index.
+void FetchInOrder(Fetcher& fetcher, const std::vector<std::string>& urls,
+                  const std::function<void(std::size_t, const web::FetchResult&)>& each);
 
 /// A 127.0.0.1 port that is bound but never listens, so connecting to it is refused for as long as this lives.
 class RefusingPort {

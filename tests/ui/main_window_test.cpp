@@ -29,7 +29,7 @@ namespace {
 using namespace std::chrono_literals;
 using vortaxel::test::LoopbackSite;
 
-class MainWindowTest : public testing::Test {
+class MainWindowTest : public WindowTest {
 public:
     void SetUp() override {
         window_ = std::make_unique<frmMain>(desktop_, QCoreApplication::applicationDirPath() + "/../../ui");
@@ -39,21 +39,11 @@ public:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     }
 
-    QLineEdit* txturl() { return Child<QLineEdit>(*window_, "txturl"); }
     QPushButton* Button(const char* name) { return Child<QPushButton>(*window_, name); }
     QCheckBox* chkSelect() { return Child<QCheckBox>(*window_, "chkSelect"); }
     QTableView* List2() { return Child<QTableView>(*window_, "List2"); }
     QLabel* lblcounter() { return Child<QLabel>(*window_, "lblcounter"); }
     ClipPlayer* an() { return Child<ClipPlayer>(*window_, "an"); }
-    const crawl::FoundList& Found() { return window_->Engine().List2(); }
-
-    std::vector<std::string> FoundTexts() {
-        std::vector<std::string> texts;
-        for (std::size_t i = 0; i < Found().Count(); ++i) {
-            texts.emplace_back(Found().Text(i));
-        }
-        return texts;
-    }
 
     std::vector<bool> FoundFlags() {
         std::vector<bool> flags;
@@ -63,20 +53,7 @@ public:
         return flags;
     }
 
-    /// Types `url` into the field and starts a run with Enter; returns when the run has ended.
-    void CrawlByEnter(const std::string& url) {
-        txturl()->setText(QString::fromStdString(url));
-        QTest::keyClick(txturl(), Qt::Key_Return);
-    }
-
     bool FoundAtLeast(std::size_t count) { return Found().Count() >= count; }
-
-    /// A site that outlives the window, so the window's kept-alive connections close first.
-    LoopbackSite& NewSite() { return *sites_.emplace_back(std::make_unique<LoopbackSite>()); }
-
-    FakeDesktop desktop_;
-    std::vector<std::unique_ptr<LoopbackSite>> sites_;
-    std::unique_ptr<frmMain> window_;
 };
 
 struct Placement {

@@ -20,6 +20,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
@@ -98,10 +99,29 @@ class ReportWindowTest : public testing::Test {
 protected:
     void SetUp() override { Crawl(path_, SIZE_MAX, false); }
 
+    /// As the program opens it: File > Open Crawl in the main window, then View > Report.
     void Open() {
+        window_ = nullptr;
+        main_ = std::make_unique<frmMain>(desktop_, QString());
+        desktop_.openAnswer = path_;
+        main_->mnuOpenCrawl_Click();
+        ASSERT_TRUE(main_->KeptCrawlPath().has_value()) << "the crawl did not open";
+        main_->findChild<QAction*>("mnuReport")->trigger();
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* report = dynamic_cast<ReportWindow*>(widget); report != nullptr && report->isVisible()) {
+                window_ = report;
+            }
+        }
+        ASSERT_NE(window_, nullptr) << "View > Report showed no report";
+        WaitForTheBackground();
+    }
+
+    /// On a connection of its own, as a report opened apart from any run holds its file only while it reads.
+    void OpenApart() {
         std::string error;
-        window_ = ReportWindow::Open(path_, desktop_, error);
-        ASSERT_NE(window_, nullptr) << error;
+        apart_ = ReportWindow::Open(path_, desktop_, error);
+        ASSERT_NE(apart_, nullptr) << error;
+        window_ = apart_.get();
         window_->show();
         WaitForTheBackground();
     }
@@ -123,7 +143,10 @@ protected:
     vortaxel::test::ScratchFolder folder_{"report"};
     std::string path_ = (folder_ / "crawl.db").string();
     FakeDesktop desktop_;
-    std::unique_ptr<ReportWindow> window_;
+    std::unique_ptr<frmMain> main_;
+    std::unique_ptr<ReportWindow> apart_;
+    /// The report shown: the main window's, which owns it, or the one opened apart.
+    ReportWindow* window_ = nullptr;
 };
 
 TEST_F(ReportWindowTest, TablesSortAndFilterTheKeptRows) {
@@ -244,7 +267,7 @@ TEST_F(ReportWindowTest, CopiesSelectedRowsAndExportsTheTableAsCsv) {
 TEST_F(ReportWindowTest, RowsACrawlAddsAppearOnRefreshWithTheSelectionKept) {
     std::filesystem::remove(path_);
     Crawl(path_, 2, false);
-    Open();
+    OpenApart();
     QTableView* pages = Table("tblPages");
     ASSERT_EQ(Column(pages, 0), (std::vector<std::string>{Url(""), Url("a.html")}));
     pages->selectRow(1);
@@ -340,7 +363,7 @@ TEST_F(ReportWindowTest, TitledByTheFileNameCountsInTheSingularAndEscapeCloses) 
     EXPECT_TRUE(facts().contains("Inlinks: 1 page\n")) << facts().toStdString();
 
     window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
     Table("tblPages")->setFocus();
     QTest::keyClick(Table("tblPages"), Qt::Key_Escape);
     EXPECT_FALSE(window_->isVisible());
@@ -350,7 +373,7 @@ TEST_F(ReportWindowTest, TitledByTheFileNameCountsInTheSingularAndEscapeCloses) 
 TEST_F(ReportWindowTest, TabLeavesEachTableForTheNextControl) {
     Open();
     window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
     auto* tabs = window_->findChild<QTabWidget*>("tabsReport");
     for (int tab = 0; tab < 3; ++tab) {
         SCOPED_TRACE(tab);

@@ -42,9 +42,10 @@ std::string FileBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class WindowCrawlSettingsTest : public testing::Test {
+class WindowCrawlSettingsTest : public WindowTest {
 public:
     void SetUp() override { window_ = NewWindow(); }
+    void TearDown() override { window_.reset(); }
 
     std::unique_ptr<frmMain> NewWindow() {
         auto window = std::make_unique<frmMain>(desktop_, QString());
@@ -81,12 +82,6 @@ public:
         window_->UseSettings(settings_);
     }
 
-    void CrawlByEnter(const std::string& url) {
-        auto* field = Child<QLineEdit>(*window_, "txturl");
-        field->setText(QString::fromStdString(url));
-        QTest::keyClick(field, Qt::Key_Return);
-    }
-
     /// The settings of the crawl the window kept last, read once the window has let it go.
     store::CrawlSettings KeptSettings() {
         const std::optional<std::string> path = window_->KeptCrawlPath();
@@ -101,10 +96,8 @@ public:
     vortaxel::test::ScratchFolder folder_{"window-crawl-settings"};
     FakeDataFolder data_{folder_.Path().string()};
     platform::QtSettingsStore settings_{QString::fromStdString((folder_.Path() / "settings.ini").string())};
-    FakeDesktop desktop_;
     std::optional<std::string> answer_ = kPassword;
     std::vector<std::string> asked_;
-    std::unique_ptr<frmMain> window_;
 };
 
 TEST_F(WindowCrawlSettingsTest, EveryFieldIsNamedAndExplainedAndTheDialogSaysWhenItApplies) {

@@ -51,7 +51,7 @@ struct Outcome {
     std::vector<std::string> requests;
 };
 
-class WindowOptionsTest : public testing::Test {
+class WindowOptionsTest : public WindowTest {
 public:
     void SetUp() override {
         window_ = std::make_unique<frmMain>(desktop_, QString());
@@ -59,16 +59,7 @@ public:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     }
 
-    QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
     QAbstractItemModel& Model() { return *Child<QTableView>(*window_, "List2")->model(); }
-    const crawl::FoundList& Found() { return window_->Engine().List2(); }
-
-    void CrawlByEnter(const std::string& url) {
-        auto* field = Child<QLineEdit>(*window_, "txturl");
-        field->setText(QString::fromStdString(url));
-        QTest::keyClick(field, Qt::Key_Return);
-    }
-
     Outcome Run(LoopbackSite& site, std::size_t width) {
         Action(("mnuPagesAtOnce" + std::to_string(width)).c_str())->trigger();
         site.ClearRequests();
@@ -84,13 +75,6 @@ public:
         outcome.requests = vortaxel::test::Sorted(site.Targets());
         return outcome;
     }
-
-    /// A site that outlives the window, so the window's kept-alive connections close first.
-    LoopbackSite& NewSite() { return *sites_.emplace_back(std::make_unique<LoopbackSite>()); }
-
-    FakeDesktop desktop_;
-    std::vector<std::unique_ptr<LoopbackSite>> sites_;
-    std::unique_ptr<frmMain> window_;
 };
 
 // Under the root, pages /pN.html, each linking `links` random others (some of them missing, so some fetches fail),

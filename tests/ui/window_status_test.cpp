@@ -23,7 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 using vortaxel::test::LoopbackSite;
 
-class WindowStatusTest : public testing::Test {
+class WindowStatusTest : public WindowTest {
 public:
     void SetUp() override {
         window_ = std::make_unique<frmMain>(desktop_, QCoreApplication::applicationDirPath() + "/../../ui");
@@ -33,19 +33,8 @@ public:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     }
 
-    QLineEdit* txturl() { return Child<QLineEdit>(*window_, "txturl"); }
     QString Status() { return Child<QLabel>(*window_, "statusText")->text(); }
-    const crawl::FoundList& Found() { return window_->Engine().List2(); }
-    void CrawlByEnter(const std::string& url) {
-        txturl()->setText(QString::fromStdString(url));
-        QTest::keyClick(txturl(), Qt::Key_Return);
-    }
     void ClickStop() { QTest::mouseClick(Child<QPushButton>(*window_, "cmdstop"), Qt::LeftButton); }
-    LoopbackSite& NewSite() { return *sites_.emplace_back(std::make_unique<LoopbackSite>()); }
-
-    FakeDesktop desktop_;
-    std::vector<std::unique_ptr<LoopbackSite>> sites_;
-    std::unique_ptr<frmMain> window_;
 };
 
 /// The letters after "&" in the texts of `actions`.
@@ -143,9 +132,16 @@ TEST_F(WindowStatusTest, StatusLineCountsTheRunAndSaysDone) {
     LoopbackSite& site = NewSite();
     site.ServeHtml("/", R"(<a href="a.html">a</a> <a href="gone.html">gone</a>)");
     site.ServeHtml("/a.html", "<p>a</p>");
+    // Held until the line is read, so the run is still going then however fast it would end.
+    site.Hold("/a.html");
     QString during;
-    WhenReady watch([&] { return Found().Count() >= 1; }, [&] { during = Status(); });
+    WhenReady watch([&] { return Found().Count() >= 1; },
+                    [&] {
+                        during = Status();
+                        site.Release("/a.html");
+                    });
     CrawlByEnter(site.Url("/"));
+    ASSERT_TRUE(watch.Fired());
     EXPECT_TRUE(during.startsWith("Found ")) << during.toStdString();
     const QString after = Status();
     EXPECT_TRUE(after.startsWith("Done - Found 3 - Queued 0 - Failed 1 - ")) << after.toStdString();

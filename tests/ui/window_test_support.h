@@ -6,11 +6,16 @@
 
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -62,5 +67,35 @@ inline void SavePicture(QWidget& widget, const QString& fileName) {
 template <typename T> T* Child(QWidget& window, const char* name) {
     return window.findChild<T*>(name);
 }
+
+/// The main window under test, the fakes it reaches the desktop through and the sites it crawls. A fixture
+/// with state of its own that the window uses (a data folder, a settings file) lets the window go first in
+/// its TearDown.
+class WindowTest : public testing::Test {
+public:
+    QLineEdit* txturl() { return Child<QLineEdit>(*window_, "txturl"); }
+    QAction* Action(const char* name) { return window_->findChild<QAction*>(name); }
+    const crawl::FoundList& Found() { return window_->Engine().List2(); }
+    std::vector<std::string> FoundTexts() {
+        std::vector<std::string> texts;
+        for (std::size_t i = 0; i < Found().Count(); ++i) {
+            texts.emplace_back(Found().Text(i));
+        }
+        return texts;
+    }
+    /// Types `url` into the field and starts a run with Enter; returns when the run has ended.
+    void CrawlByEnter(const std::string& url) {
+        txturl()->setText(QString::fromStdString(url));
+        QTest::keyClick(txturl(), Qt::Key_Return);
+    }
+    /// A site that outlives the window, so the window's kept-alive connections close first.
+    vortaxel::test::LoopbackSite& NewSite() {
+        return *sites_.emplace_back(std::make_unique<vortaxel::test::LoopbackSite>());
+    }
+
+    FakeDesktop desktop_;
+    std::vector<std::unique_ptr<vortaxel::test::LoopbackSite>> sites_;
+    std::unique_ptr<frmMain> window_;
+};
 
 } // namespace vortaxel::ui::test
