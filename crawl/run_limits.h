@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/content/content_audit_choices.h"
 #include "crawl/crawl_controls.h"
 
 #include <chrono>
@@ -37,6 +38,8 @@ struct RunLimits {
     /// Under browser rules: each page's visible text is read and its phrase candidates worked out, for the
     /// key phrases a kept crawl gives. Off, no page's text is read at all.
     bool keyPhrases = false;
+    /// Under browser rules: what each page's content is read for beyond its links and facts.
+    ContentAuditChoices contentAudit{};
     /// Scope, patterns, depth and list mode: see CrawlControls.
     CrawlControls controls{};
 };

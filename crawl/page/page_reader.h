@@ -112,6 +112,8 @@ struct PageRead {
     /// The page's JSON-LD, microdata and RDFa types and what they lack, where the read was asked for them
     /// (ReadLimits::structuredData); else empty.
     StructuredData structured;
+    /// What each custom extractor found, in the run's order of them (ReadPageFor); else empty.
+    std::vector<std::vector<std::string>> extracted;
 };
 
 /// Bounds on what one page may yield, so a 10 MB title or a million images cost little.
