@@ -66,7 +66,7 @@ void NetPageFetcher::Finished(const std::string& url, const web::FetchResult& re
     if (resolveLinks_) {
         address = result.finalUrl.empty() ? url : crawl::PageIdentity(result.finalUrl, result.finalUrl).value_or("");
     }
-    if (reads_.insert_or_assign(url, pool_->Submit(result.body, std::move(address), analyseText_)).second) {
+    if (reads_.insert_or_assign(url, pool_->Submit(result.body, std::move(address), analyseText_, content_)).second) {
         readOrder_.push_back(url);
     }
     while (readOrder_.size() > kReadsKept) {

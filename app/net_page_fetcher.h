@@ -57,6 +57,9 @@ public:
     /// With `analyse`, the thread that reads a page also reads its text and works out its phrase
     /// candidates (crawl::PageRead::terms): for a run that keeps key phrases.
     void AnalyseText(bool analyse) { analyseText_ = analyse; }
+    /// With `content`, the thread that reads a page also reads it for what that asks (structured data,
+    /// custom extractors); none for a run that asks for none of it.
+    void AuditContent(std::shared_ptr<const crawl::ContentAuditChoices> content) { content_ = std::move(content); }
 
     crawl::FetchedPage Fetch(const std::string& url) override;
     crawl::FetchedPage FetchWhole(const std::string& url) override {
@@ -85,6 +88,7 @@ private:
     net::Fetcher* status_ = nullptr;
     bool resolveLinks_ = false;
     bool analyseText_ = false;
+    std::shared_ptr<const crawl::ContentAuditChoices> content_;
     std::unique_ptr<PageReadPool> pool_;
     /// Reads of pages fetched and not yet handed out; the oldest are forgotten past a bound, as pages
     /// fetched ahead may be dropped unasked.

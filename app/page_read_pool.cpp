@@ -1,6 +1,7 @@
 #include "app/page_read_pool.h"
 
 #include "crawl/browser/audit_links.h"
+#include "crawl/content/content_read.h"
 #include "crawl/link_bounds.h"
 
 #include <algorithm>
@@ -26,23 +27,26 @@ PageReadPool::~PageReadPool() {
     }
 }
 
-std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, std::string address, bool analyseText) {
-    std::packaged_task<Read(WorkerState&)> task(
-        [html = std::move(html), address = std::move(address), analyseText](WorkerState& worker) {
-            auto read = std::make_shared<crawl::PageRead>(crawl::ReadPage(html, crawl::ReadLimitsFor(analyseText)));
-            // Links under a long base are resolved where they are used, one at a time: resolved here, all
-            // of them would be held at once, each as long as the base.
-            if (!address.empty() && crawl::LinkBase(address, read->facts).size() <= crawl::kMaxCachedBaseBytes) {
-                crawl::ResolveLinksAhead(*read, address, worker.identities);
+std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, std::string address, bool analyseText,
+                                                            std::shared_ptr<const crawl::ContentAuditChoices> content) {
+    std::packaged_task<Read(WorkerState&)> task([html = std::move(html), address = std::move(address), analyseText,
+                                                 content = std::move(content)](WorkerState& worker) {
+        auto read =
+            std::make_shared<crawl::PageRead>(content ? crawl::ReadPageFor(html, analyseText, *content)
+                                                      : crawl::ReadPage(html, crawl::ReadLimitsFor(analyseText)));
+        // Links under a long base are resolved where they are used, one at a time: resolved here, all
+        // of them would be held at once, each as long as the base.
+        if (!address.empty() && crawl::LinkBase(address, read->facts).size() <= crawl::kMaxCachedBaseBytes) {
+            crawl::ResolveLinksAhead(*read, address, worker.identities);
+        }
+        if (analyseText) {
+            if (!worker.analyser) {
+                worker.analyser.emplace();
             }
-            if (analyseText) {
-                if (!worker.analyser) {
-                    worker.analyser.emplace();
-                }
-                read->terms = worker.analyser->Analyse(read->text, read->facts.lang);
-            }
-            return Read(std::move(read));
-        });
+            read->terms = worker.analyser->Analyse(read->text, read->facts.lang);
+        }
+        return Read(std::move(read));
+    });
     std::shared_future<Read> read = task.get_future().share();
     {
         const std::lock_guard lock(mutex_);

@@ -169,6 +169,8 @@ private:
     // How the net fetcher reads pages for the run in progress.
     bool resolveAhead_ = false;
     bool analyseText_ = false;
+    /// What the fetcher's readers read each page's content for; none when the run asks for nothing of it.
+    std::shared_ptr<const crawl::ContentAuditChoices> content_;
     CurrentPages pages_;
     RunSetup fetcherSetup_;
     ListenerFan fan_;

@@ -12,6 +12,7 @@
 #include "export/text_phrase.h"
 #include "export/utf8.h"
 #include "platform/atomic_file_writer.h"
+#include "store/content/content_audit_queries.h"
 #include "store/crawl_files.h"
 #include "store/read/audit_reader.h"
 #include "store/read/page_text_reader.h"
@@ -171,13 +172,14 @@ std::string WriteLinks(store::AuditReader& reader, const std::string& path, stor
 }
 
 std::string WriteReport(store::AuditReader& reader, const std::string& path, bool keyPhrases, std::string& readError,
-                        store::AuditSummaryCounter* summary) {
+                        store::AuditSummaryCounter* summary, store::ContentAuditQueries* content) {
     // Written as it grows, like the links file: a large site's report is never held whole.
     PieceWriter out(path);
-    const std::string columns =
-        std::string(kAuditColumns) + (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string());
+    const std::string columns = std::string(kAuditColumns) +
+                                (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string()) +
+                                (content != nullptr ? audit::ContentAuditColumns(content->Choices()) : std::string());
     keywords::PageReportBuilder builder(0, columns);
-    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases](const store::AuditRow& row) {
+    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases, content](const store::AuditRow& row) {
         if (summary != nullptr) {
             summary->Add(row);
         }
@@ -194,6 +196,9 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, boo
         std::string fields = AuditFields(row);
         if (keyPhrases) {
             keyphrase::AppendReportKeyPhraseFields(fields, row.keyPhrases, row.metaKeywords);
+        }
+        if (content != nullptr) {
+            audit::AppendContentAuditFields(fields, content->Choices(), content->For(row.pageId));
         }
         builder.Add(base, fields);
         if (builder.RowCount() % kLinkRowsPerWrite == 0) {
@@ -368,8 +373,15 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
     }
     if (options.reportFile) {
         std::string readError;
-        note(*options.reportFile, WriteReport(reader, *options.reportFile, options.audit.keyPhrases, readError,
-                                              counter ? &*counter : nullptr));
+        std::optional<store::ContentAuditQueries> content;
+        if (store.Settings().contentAudit.Any()) {
+            content.emplace(store);
+            readError = content->Prepare();
+        }
+        if (readError.empty()) {
+            note(*options.reportFile, WriteReport(reader, *options.reportFile, options.audit.keyPhrases, readError,
+                                                  counter ? &*counter : nullptr, content ? &*content : nullptr));
+        }
         if (!readError.empty()) {
             outcome.failures.push_back(readError);
             // Counted from part of the rows, the summary would be wrong: it reads them again.

@@ -42,6 +42,7 @@ store::CrawlSettings SettingsOf(const Options& options, const std::string& start
     settings.sitemaps = options.audit.sitemaps;
     settings.checkResources = options.audit.checkResources;
     settings.keyPhrases = options.audit.keyPhrases;
+    settings.contentAudit = options.audit.content;
     PutListControls(options.list, settings.controls);
     settings.controls.robotsAgent = options.identity.robotsAgent;
     settings.identity = KeptIdentityOf(options.identity);
@@ -84,11 +85,20 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
         {"--sitemaps", options.audit.sitemaps, kept.sitemaps, "does not read sitemaps"},
         {"--check-resources", options.audit.checkResources, kept.checkResources, "does not check resources"},
         {"--key-phrases", options.audit.keyPhrases, kept.keyPhrases, "does not keep key phrases"},
+        {"--structured-data", options.audit.content.structuredData, kept.contentAudit.structuredData,
+         "does not read structured data"},
+        {"--hreflang", options.audit.content.hreflang, kept.contentAudit.hreflang, "does not check hreflang"},
+        {"--extract-all", options.audit.content.extractAll, kept.contentAudit.extractAll,
+         "keeps each extractor's first match alone"},
     };
     for (const auto& flag : flags) {
         if (Given(given, flag.option) && flag.given != flag.kept) {
             return std::string(flag.option) + ": " + crawl + " " + flag.without;
         }
+    }
+    if (Given(given, "--extract") && options.audit.content.extractors != kept.contentAudit.extractors) {
+        return "--extract: " + crawl + " was read with other extractors (" +
+               std::to_string(kept.contentAudit.extractors.size()) + " of them)";
     }
     // Scope, patterns, depth and parameters to strip.
     if (std::string contradicted = ContradictedScopeOption(options.controls, kept.controls, given, crawl);
@@ -106,6 +116,7 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
     options.audit.followNofollow = kept.followNofollow;
     options.audit.sitemaps = kept.sitemaps;
     options.audit.checkResources = kept.checkResources;
+    options.audit.content = kept.contentAudit;
     // Asked for by an output of them as well as by the switch: see ParseOptions.
     const bool keyPhrasesWanted = options.audit.keyPhrases;
     options.audit.keyPhrases = kept.keyPhrases;

@@ -291,6 +291,9 @@ app::RunSetup Session::Setup() const {
     cli::PutListControls(options_.list, setup.limits.controls);
     // Read for nothing unless a file keeps what it finds.
     setup.limits.keyPhrases = options_.audit.keyPhrases && store_ != nullptr;
+    if (store_ != nullptr) {
+        setup.limits.contentAudit = options_.audit.content;
+    }
     const cli::IdentityOptions& identity = options_.identity;
     if (!identity.userAgent.empty()) {
         setup.fetch.userAgent = identity.userAgent;

@@ -1,5 +1,6 @@
 #include "store/crawl_store.h"
 
+#include "store/content/content_audit_settings.h"
 #include "store/kept_controls.h"
 #include "store/read/crawl_file_check.h"
 
@@ -87,6 +88,8 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "ALTER TABLE settings ADD COLUMN controls TEXT NOT NULL DEFAULT '{}';",
     // 7: a link left out for its length is kept all the same, by its start and how long it was.
     "ALTER TABLE links ADD COLUMN href_bytes INTEGER NOT NULL DEFAULT 0;",
+    // 8: what pages were read for beyond their links and facts, and what that found.
+    kContentAuditMigration,
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {
@@ -342,6 +345,9 @@ std::string CrawlStore::Load() {
     settings_.keyPhrases = settings.Int(9) != 0;
     settings_.controls = controls->controls;
     settings_.identity = controls->identity;
+    if (std::string damaged = ReadContentAuditSettings(db_, settings_.contentAudit); !damaged.empty()) {
+        return damaged;
+    }
     SqlStatement crawl;
     status = crawl.Prepare(db_, "SELECT state, queue_head, queue_tail, turns, events, rules_note, stop_reason "
                                 "FROM crawl WHERE id = 1");
@@ -433,6 +439,9 @@ SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
     write.Bind(10, std::int64_t{settings.keyPhrases ? 1 : 0});
     write.Bind(11, *controls);
     status = write.Run();
+    if (status) {
+        status = WriteContentAuditSettings(db_, settings.contentAudit);
+    }
     if (status) {
         settings_ = settings;
     }

@@ -211,6 +211,7 @@ std::string AuditReader::ReadRows(std::optional<std::int64_t> fetchId,
         row.redirects = static_cast<int>(rows.Int(9));
         page.error = blocked ? std::string(kBlocked) : std::string(rows.Text(10));
         row.listed = !rows.IsNull(12);
+        row.pageId = row.listed ? rows.Int(12) : 0;
         const std::string robotsTag(rows.Text(11));
         page.urlInSitemap = rows.Int(25) != 0;
         std::string self = page.url;

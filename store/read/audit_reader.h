@@ -25,6 +25,8 @@ inline constexpr const char* kLinkTargetFetch =
 struct AuditRow {
     /// The fetch's id in the file.
     std::int64_t fetchId = 0;
+    /// The id of the page the fetch listed; 0 when it listed none.
+    std::int64_t pageId = 0;
     audit::AuditPage page;
     /// Redirects followed, as the plain report counts them.
     int redirects = 0;

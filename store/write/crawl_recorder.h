@@ -4,6 +4,7 @@
 #include "crawl/crawl_listener.h"
 #include "crawl/page/page_address.h"
 #include "crawl/run_journal.h"
+#include "store/content/content_audit_writer.h"
 #include "store/crawl_store.h"
 #include "store/sqlite_db.h"
 #include "store/write/page_terms_writer.h"
@@ -194,6 +195,7 @@ private:
     SqlStatement insertLink_;
     SqlStatement insertHop_;
     PageTermsWriter termsWriter_;
+    ContentAuditWriter contentAudit_;
     // For the pages read on the run's thread, which come with their text and not what it holds; made at
     // the first.
     std::optional<text::TextAnalyser> analyser_;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "export/content/content_audit_columns.h"
+#include "store/crawl_store.h"
+#include "store/sqlite_db.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vortaxel::store {
+
+/// Reads back, page by page, what the content audit kept of a crawl.
+class ContentAuditQueries {
+public:
+    explicit ContentAuditQueries(CrawlStore& store) : store_(store) {}
+
+    /// Makes the statements the crawl's choices need; "" when made, else why not, naming the file.
+    std::string Prepare();
+    /// What the page `pageId` holds; nothing for 0, a row that is no page.
+    audit::ContentAuditCells For(std::int64_t pageId);
+    const crawl::ContentAuditChoices& Choices() const { return store_.Settings().contentAudit; }
+
+private:
+    CrawlStore& store_;
+    SqlStatement schema_;
+    SqlStatement extracts_;
+};
+
+} // namespace vortaxel::store
