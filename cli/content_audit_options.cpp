@@ -60,7 +60,9 @@ void DeclareContentAuditOptions(CLI::App& app, crawl::ContentAuditChoices& conte
            "libxml2's HTML parser reads it) or by RE2 regex (its first group, else the match); may be given up "
            "to 100 times")
         ->type_name("NAME=xpath:EXPR|NAME=regex:RE")
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        // One extractor per --extract, so that the address after one is not taken for another.
+        ->allow_extra_args(false);
     app.add_flag("--extract-all", content.extractAll,
                  "With --extract: every match (up to 100 a page, each up to 1024 bytes) joined by \" | \", not the "
                  "first alone");

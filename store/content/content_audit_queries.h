@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 namespace vortaxel::store {
 
@@ -24,6 +25,8 @@ private:
     CrawlStore& store_;
     SqlStatement schema_;
     SqlStatement extracts_;
+    /// Each page's hreflang findings, worked out off the whole crawl when it is prepared.
+    std::unordered_map<std::int64_t, std::string> hreflang_;
 };
 
 } // namespace vortaxel::store
