@@ -70,6 +70,24 @@ TEST_F(ContentAuditCli, ReportGainsTheColumnsAndAnOfflineReportGivesThemAgain) {
     EXPECT_EQ(ReadFile(Path("again.csv")), ReadFile(Path("audited.csv")));
 }
 
+TEST_F(ContentAuditCli, HreflangFindingsInTheReport) {
+    LoopbackSite site;
+    site.ServeHtml("/", R"(<html><link rel=alternate hreflang=en href=/><link rel=alternate hreflang=de href=/de/>)"
+                        R"(<link rel=alternate hreflang=english href=/></html>)");
+    site.ServeHtml("/de/", R"(<html><link rel=alternate hreflang=de href=/de/>)"
+                           R"(<link rel=alternate hreflang=x-default href=/de/></html>)");
+    const Outcome run =
+        RunCli({"--quiet", "--rules", "browser", "--hreflang", "--report", Path("hreflang.csv"), site.Url("/")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::vector<std::string> lines = Lines(ReadFile(Path("hreflang.csv")));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].ends_with(",in_sitemap,hreflang_issues")) << lines[0];
+    EXPECT_TRUE(lines[1].ends_with(",no,no return link from " + site.Url("/de/") +
+                                   "; invalid hreflang code english; no x-default"))
+        << lines[1];
+    EXPECT_TRUE(lines[2].ends_with(",no,")) << lines[2];
+}
+
 struct RefusalRow {
     const char* name;
     std::vector<std::string> args;
