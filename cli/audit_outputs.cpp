@@ -401,6 +401,18 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         if (map != nullptr) {
             data.keywords = audit::KeywordSection{map->phrases, map->clusters, std::nullopt, {}, {}};
         }
+        if (const crawl::ContentAuditChoices& content = store.Settings().contentAudit;
+            content.structuredData || content.hreflang) {
+            store::ContentAuditQueries queries(store);
+            std::string error = queries.Prepare();
+            if (error.empty()) {
+                error = queries.FillSection(data.content.emplace());
+            }
+            if (!error.empty()) {
+                outcome.failures.push_back(error);
+                return outcome;
+            }
+        }
         data.meta.durationKnown = took.has_value();
         data.meta.durationMs = took ? static_cast<std::uint64_t>(took->count()) : 0;
         // Written as it is made, like the links file: the page of a large site is never held whole.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/content/content_audit_section.h"
 #include "export/keyphrase/site_map.h"
 
 #include <cstddef>
@@ -144,6 +145,8 @@ struct AuditData {
     std::optional<std::uint64_t> linksTotal;
     /// The keyword map; nullopt when the crawl kept no text, and the page then has no keyword section.
     std::optional<KeywordSection> keywords;
+    /// Structured data and hreflang findings; nullopt when the crawl asked for neither.
+    std::optional<ContentAuditSection> content;
 };
 
 /// Whether a link is an image that says nothing to those who cannot see it.

@@ -239,6 +239,8 @@ void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLi
            "</p><nav><a href=\"#overview\">Overview</a><a href=\"#charts\">Charts</a><a href=\"#issues\">Issues</a>"
            "<a href=\"#pages\">Pages</a><a href=\"#links\">Links</a>";
     out += data.keywords ? "<a href=\"#keywords\">Keywords</a>" : "";
+    out += data.content && data.content->structuredData ? "<a href=\"#structured-data\">Structured data</a>" : "";
+    out += data.content && data.content->hreflang ? "<a href=\"#hreflang\">hreflang</a>" : "";
     out += "</nav></header><main>";
     AppendOverview(out, summary, data.meta.durationKnown, data.linksTotal.value_or(data.links.size()), data.keywords);
     out += "<section id=\"charts\"><h2>Charts</h2><div class=\"charts\">";
@@ -252,6 +254,9 @@ void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLi
            "</section>";
     if (data.keywords) {
         AppendKeywordSection(out, *data.keywords);
+    }
+    if (data.content) {
+        AppendContentAuditSections(out, *data.content);
     }
     out += "</main>\n<script type=\"application/json\" id=\"audit-data\">";
     AppendData(out, data, mostLinks, pieces);

@@ -103,6 +103,22 @@ std::string ContentAuditQueries::Prepare() {
     return status ? std::string() : store_.FailureText(status);
 }
 
+std::string ContentAuditQueries::FillSection(audit::ContentAuditSection& section) {
+    section.structuredData = Choices().structuredData;
+    section.hreflang = Choices().hreflang;
+    SqlStatement pages;
+    SqlStatus status = pages.Prepare(CrawlStoreDb::Of(store_), "SELECT id, url FROM pages ORDER BY id");
+    while (status && pages.Step()) {
+        audit::ContentAuditCells cells = For(pages.Int(0));
+        audit::AddContentAuditRow(section, {std::string(pages.Text(1)), std::move(cells.schemaTypes),
+                                            std::move(cells.schemaIssues), std::move(cells.hreflangIssues)});
+    }
+    if (status) {
+        status = pages.Status();
+    }
+    return status ? std::string() : store_.FailureText(status);
+}
+
 audit::ContentAuditCells ContentAuditQueries::For(std::int64_t pageId) {
     const crawl::ContentAuditChoices& choices = store_.Settings().contentAudit;
     audit::ContentAuditCells cells;

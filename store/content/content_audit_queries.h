@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/content/content_audit_columns.h"
+#include "export/content/content_audit_section.h"
 #include "store/crawl_store.h"
 #include "store/sqlite_db.h"
 
@@ -19,6 +20,9 @@ public:
     std::string Prepare();
     /// What the page `pageId` holds; nothing for 0, a row that is no page.
     audit::ContentAuditCells For(std::int64_t pageId);
+    /// The audit page's section: every page in the crawl's order, with what it holds. Returns why reading
+    /// failed, or "".
+    std::string FillSection(audit::ContentAuditSection& section);
     const crawl::ContentAuditChoices& Choices() const { return store_.Settings().contentAudit; }
 
 private:

@@ -65,9 +65,15 @@ TEST_F(ContentAuditCli, ReportGainsTheColumnsAndAnOfflineReportGivesThemAgain) {
                                    "or a literal\",,"))
         << lines[2];
 
-    const Outcome offline = RunCli({"--quiet", "--offline", "--db", Path("site.db"), "--report", Path("again.csv")});
+    const Outcome offline = RunCli(
+        {"--quiet", "--offline", "--db", Path("site.db"), "--report", Path("again.csv"), "--html", Path("audit.html")});
     ASSERT_EQ(offline.code, 0) << offline.err;
     EXPECT_EQ(ReadFile(Path("again.csv")), ReadFile(Path("audited.csv")));
+    const std::string page = ReadFile(Path("audit.html"));
+    EXPECT_NE(page.find("<section id=\"structured-data\"><h2>Structured data</h2><p class=\"note\">2 pages with "
+                        "structured data, 2 with issues.</p>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<td>Product has no offers, review or aggregateRating</td>"), std::string::npos);
 }
 
 TEST_F(ContentAuditCli, HreflangFindingsInTheReport) {
