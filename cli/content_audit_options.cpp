@@ -33,8 +33,8 @@ void DeclareContentAuditOptions(CLI::App& app, crawl::ContentAuditChoices& conte
                  "With --rules browser: read each page's JSON-LD, microdata and RDFa; --report gains the columns "
                  "schema_types and schema_issues");
     app.add_flag("--hreflang", content.hreflang,
-                 "With --rules browser: check the language versions pages name (link rel=alternate hreflang, "
-                 "Link headers) against each other; --report gains the column hreflang_issues");
+                 "With --rules browser: check the language versions pages name (link rel=alternate hreflang) "
+                 "against each other after the crawl; --report gains the column hreflang_issues");
     app.add_option_function<std::vector<std::string>>(
            "--extract",
            [&content](const std::vector<std::string>& values) {

@@ -7,6 +7,7 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xpath.h>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <re2/re2.h>
 
@@ -183,6 +184,13 @@ std::vector<std::string> RegexValues(std::string_view html, const Extractor& ext
     return values;
 }
 
+/// libxml2 sets itself up once per process, and its first set-up must not run on two threads at once: the
+/// readers of a resumed crawl may all meet their first XPath together.
+void InitLibxml() {
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+}
+
 bool IsColumnNameByte(char c, bool first) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
            (!first && ((c >= '0' && c <= '9') || c == '-'));
@@ -208,7 +216,7 @@ std::string ExtractorProblem(const Extractor& extractor) {
         const RE2 regex(extractor.expression, RegexOptions());
         return regex.ok() ? std::string() : "the regex does not compile: " + regex.error();
     }
-    xmlInitParser();
+    InitLibxml();
     const Context context(xmlXPathNewContext(nullptr));
     if (!context) {
         return "no memory to compile the XPath";
@@ -236,7 +244,7 @@ std::vector<std::vector<std::string>> ExtractFrom(std::string_view html, const s
             if (html.size() > static_cast<std::size_t>(INT_MAX)) {
                 return found;
             }
-            xmlInitParser();
+            InitLibxml();
             doc.reset(htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, "UTF-8",
                                      HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
                                          HTML_PARSE_COMPACT));
