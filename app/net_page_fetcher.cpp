@@ -63,7 +63,8 @@ void NetPageFetcher::Finished(const std::string& url, const web::FetchResult& re
     if (resolveLinks_) {
         address = crawl::LandedAt(url, result.finalUrl).value_or("");
     }
-    if (reads_.insert_or_assign(url, pool_->Submit(result.body, std::move(address), analyseText_, readText_)).second) {
+    if (reads_.insert_or_assign(url, pool_->Submit(result.body, std::move(address), analyseText_, readText_, content_))
+            .second) {
         readOrder_.push_back(url);
     }
     while (readOrder_.size() > kReadsKept) {

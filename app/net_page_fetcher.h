@@ -59,6 +59,9 @@ public:
     void AnalyseText(bool analyse) { analyseText_ = analyse; }
     /// With `read`, the page's visible text is read (crawl::PageRead::text) for the duplicate checks.
     void ReadText(bool read) { readText_ = read; }
+    /// With `content`, the thread that reads a page also reads it for what that asks (structured data,
+    /// custom extractors); none for a run that asks for none of it.
+    void AuditContent(std::shared_ptr<const crawl::ContentAuditChoices> content) { content_ = std::move(content); }
 
     crawl::FetchedPage Fetch(const std::string& url) override;
     crawl::FetchedPage FetchWhole(const std::string& url) override {
@@ -88,6 +91,7 @@ private:
     bool resolveLinks_ = false;
     bool analyseText_ = false;
     bool readText_ = false;
+    std::shared_ptr<const crawl::ContentAuditChoices> content_;
     std::unique_ptr<PageReadPool> pool_;
     /// Reads of pages fetched and not yet handed out; the oldest are forgotten past a bound, as pages
     /// fetched ahead may be dropped unasked.

@@ -1,6 +1,7 @@
 #include "app/page_read_pool.h"
 
 #include "crawl/browser/audit_links.h"
+#include "crawl/content/content_read.h"
 #include "crawl/link_bounds.h"
 
 #include <algorithm>
@@ -27,24 +28,26 @@ PageReadPool::~PageReadPool() {
 }
 
 std::shared_future<PageReadPool::Read> PageReadPool::Submit(std::string html, std::string address, bool analyseText,
-                                                            bool readText) {
-    std::packaged_task<Read(WorkerState&)> task(
-        [html = std::move(html), address = std::move(address), analyseText, readText](WorkerState& worker) {
-            auto read =
-                std::make_shared<crawl::PageRead>(crawl::ReadPage(html, crawl::ReadLimitsFor(analyseText || readText)));
-            // Links under a long base are resolved where they are used, one at a time: resolved here, all
-            // of them would be held at once, each as long as the base.
-            if (!address.empty() && crawl::LinkBase(address, read->facts).size() <= crawl::kMaxCachedBaseBytes) {
-                crawl::ResolveLinksAhead(*read, address, worker.identities);
+                                                            bool readText,
+                                                            std::shared_ptr<const crawl::ContentAuditChoices> content) {
+    std::packaged_task<Read(WorkerState&)> task([html = std::move(html), address = std::move(address), analyseText,
+                                                 readText, content = std::move(content)](WorkerState& worker) {
+        const bool keepsText = analyseText || readText;
+        auto read = std::make_shared<crawl::PageRead>(content ? crawl::ReadPageFor(html, keepsText, *content)
+                                                              : crawl::ReadPage(html, crawl::ReadLimitsFor(keepsText)));
+        // Links under a long base are resolved where they are used, one at a time: resolved here, all
+        // of them would be held at once, each as long as the base.
+        if (!address.empty() && crawl::LinkBase(address, read->facts).size() <= crawl::kMaxCachedBaseBytes) {
+            crawl::ResolveLinksAhead(*read, address, worker.identities);
+        }
+        if (analyseText) {
+            if (!worker.analyser) {
+                worker.analyser.emplace();
             }
-            if (analyseText) {
-                if (!worker.analyser) {
-                    worker.analyser.emplace();
-                }
-                read->terms = worker.analyser->Analyse(read->text, read->facts.lang);
-            }
-            return Read(std::move(read));
-        });
+            read->terms = worker.analyser->Analyse(read->text, read->facts.lang);
+        }
+        return Read(std::move(read));
+    });
     std::shared_future<Read> read = task.get_future().share();
     {
         const std::lock_guard lock(mutex_);

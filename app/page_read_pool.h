@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/content/content_audit_choices.h"
 #include "crawl/page/page_address.h"
 #include "crawl/page/page_reader.h"
 #include "text/text_analyser.h"
@@ -34,9 +35,11 @@ public:
     PageReadPool& operator=(PageReadPool&&) = delete;
 
     /// The read of `html`, to come; with its links resolved ahead when `address`, the page's identity,
-    /// is given, and with its text read and analysed (PageRead::terms) when `analyseText`.
+    /// is given, with its text read and analysed (PageRead::terms) when `analyseText`, its text read alone
+    /// when `readText`, and its content read for what `content` asks (crawl::ReadPageFor) when given.
     std::shared_future<Read> Submit(std::string html, std::string address = {}, bool analyseText = false,
-                                    bool readText = false);
+                                    bool readText = false,
+                                    std::shared_ptr<const crawl::ContentAuditChoices> content = {});
 
 private:
     /// What a worker keeps from one page to the next.

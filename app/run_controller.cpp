@@ -202,6 +202,7 @@ void RunController::MakeNetPages() {
     netPages_->ResolveLinksAhead(resolveAhead_);
     netPages_->AnalyseText(analyseText_);
     netPages_->ReadText(readText_);
+    netPages_->AuditContent(content_);
     netPages_->SetStatusFetcher(statusFetcher_.get());
     pages_.to = netPages_.get();
     if (renderPages_) {
@@ -239,10 +240,15 @@ crawl::RunEnd RunController::Run(const std::string& startText, bool resume) {
     resolveAhead_ = recorder_ != nullptr;
     analyseText_ = rules_ == crawl::RuleSet::Browser && engine_.Limits().keyPhrases;
     readText_ = rules_ == crawl::RuleSet::Browser && engine_.Limits().duplicates;
+    content_.reset();
+    if (rules_ == crawl::RuleSet::Browser && engine_.Limits().contentAudit.Any()) {
+        content_ = std::make_shared<const crawl::ContentAuditChoices>(engine_.Limits().contentAudit);
+    }
     if (netPages_) {
         netPages_->ResolveLinksAhead(resolveAhead_);
         netPages_->AnalyseText(analyseText_);
         netPages_->ReadText(readText_);
+        netPages_->AuditContent(content_);
     }
     const crawl::RunEnd end = engine_.Run(startText, rules_, kept ? &*kept : nullptr);
     if (kept && !kept->Error().empty()) {

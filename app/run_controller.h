@@ -175,6 +175,8 @@ private:
     bool resolveAhead_ = false;
     bool analyseText_ = false;
     bool readText_ = false;
+    /// What the fetcher's readers read each page's content for; none when the run asks for nothing of it.
+    std::shared_ptr<const crawl::ContentAuditChoices> content_;
     CurrentPages pages_;
     RunSetup fetcherSetup_;
     ListenerFan fan_;

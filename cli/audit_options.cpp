@@ -1,5 +1,7 @@
 #include "cli/audit_options.h"
 
+#include "cli/content_audit_options.h"
+
 #include <CLI/CLI.hpp>
 
 namespace vortaxel::cli {
@@ -61,6 +63,7 @@ void DeclareAuditOptions(CLI::App& app, AuditOptions& audit) {
            "--key-phrases")
         ->type_name("FILE");
     DeclareFollowOptions(app, audit);
+    DeclareContentAuditOptions(app, audit.content);
 }
 
 AuditOptionRefusal RefusedAuditOption(const AuditOptions& audit, bool browser) {
@@ -94,6 +97,9 @@ AuditOptionRefusal RefusedAuditOption(const AuditOptions& audit, bool browser) {
     }
     if (audit.phrasesGiven) {
         return {"--phrases", "takes only slug without --rules browser"};
+    }
+    if (const char* content = GivenContentAuditOption(audit.content)) {
+        return {content, needsBrowser};
     }
     return {};
 }

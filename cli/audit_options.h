@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/content/content_audit_choices.h"
 #include "export/text_phrase.h"
 
 #include <optional>
@@ -30,6 +31,8 @@ struct AuditOptions {
     std::optional<std::string> keyphrasesFile{};
     /// The site's topic clusters as CSV.
     std::optional<std::string> clustersFile{};
+    /// Structured data, language versions and custom extractors (see content_audit_options.h).
+    crawl::ContentAuditChoices content{};
 
     bool operator==(const AuditOptions&) const = default;
     /// Whether a run must keep its page facts and links on disk for these outputs.

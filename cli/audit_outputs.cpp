@@ -14,6 +14,7 @@
 #include "export/text_phrase.h"
 #include "export/utf8.h"
 #include "platform/atomic_file_writer.h"
+#include "store/content/content_audit_queries.h"
 #include "store/crawl_files.h"
 #include "store/read/audit_reader.h"
 #include "store/read/page_text_reader.h"
@@ -176,41 +177,46 @@ std::string WriteLinks(store::AuditReader& reader, const std::string& path, stor
 
 std::string WriteReport(store::AuditReader& reader, const std::string& path, bool keyPhrases, bool rendered,
                         std::string& readError, store::AuditSummaryCounter* summary,
-                        const app::ContentFindings& content) {
+                        const app::ContentFindings& content, store::ContentAuditQueries* markup) {
     // Written as it grows, like the links file: a large site's report is never held whole.
     PieceWriter out(path);
     const std::string columns = std::string(kAuditColumns) +
                                 (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string()) +
                                 ContentReportColumns(content) +
+                                (markup != nullptr ? audit::ContentAuditColumns(markup->Choices()) : std::string()) +
                                 (rendered ? std::string(kReportRenderedColumns) : std::string());
     keywords::PageReportBuilder builder(0, columns);
-    readError = reader.ForEachRow([&builder, &out, summary, keyPhrases, rendered, &content](const store::AuditRow& row) {
-        if (summary != nullptr) {
-            summary->Add(row);
-        }
-        keywords::PageReportRow base;
-        base.url = row.page.url;
-        base.status = row.page.status;
-        base.finalUrl = row.page.finalUrl;
-        // What a server sent in its headers is as likely as a page's text to hold bytes that are no UTF-8.
-        base.contentType = keywords::WellFormedUtf8(row.page.contentType);
-        base.bytes = row.page.bytes;
-        base.ms = row.page.elapsedMs;
-        base.redirects = row.redirects;
-        base.error = keywords::WellFormedUtf8(row.page.error);
-        std::string fields = AuditFields(row);
-        if (keyPhrases) {
-            keyphrase::AppendReportKeyPhraseFields(fields, row.keyPhrases, row.metaKeywords);
-        }
-        AppendContentFields(fields, content, row.pageId);
-        if (rendered) {
-            AppendReportRenderedFields(fields, row.rendered);
-        }
-        builder.Add(base, fields);
-        if (builder.RowCount() % kLinkRowsPerWrite == 0) {
-            out.Write(builder.TakeText());
-        }
-    });
+    readError = reader.ForEachRow(
+        [&builder, &out, summary, keyPhrases, rendered, &content, markup](const store::AuditRow& row) {
+            if (summary != nullptr) {
+                summary->Add(row);
+            }
+            keywords::PageReportRow base;
+            base.url = row.page.url;
+            base.status = row.page.status;
+            base.finalUrl = row.page.finalUrl;
+            // What a server sent in its headers is as likely as a page's text to hold bytes that are no UTF-8.
+            base.contentType = keywords::WellFormedUtf8(row.page.contentType);
+            base.bytes = row.page.bytes;
+            base.ms = row.page.elapsedMs;
+            base.redirects = row.redirects;
+            base.error = keywords::WellFormedUtf8(row.page.error);
+            std::string fields = AuditFields(row);
+            if (keyPhrases) {
+                keyphrase::AppendReportKeyPhraseFields(fields, row.keyPhrases, row.metaKeywords);
+            }
+            AppendContentFields(fields, content, row.pageId);
+            if (markup != nullptr) {
+                audit::AppendContentAuditFields(fields, markup->Choices(), markup->For(row.pageId));
+            }
+            if (rendered) {
+                AppendReportRenderedFields(fields, row.rendered);
+            }
+            builder.Add(base, fields);
+            if (builder.RowCount() % kLinkRowsPerWrite == 0) {
+                out.Write(builder.TakeText());
+            }
+        });
     if (!readError.empty()) {
         return {};
     }
@@ -390,9 +396,16 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
     }
     if (options.reportFile) {
         std::string readError;
-        note(*options.reportFile, WriteReport(reader, *options.reportFile, options.audit.keyPhrases,
-                                              options.render.render, readError, counter ? &*counter : nullptr,
-                                              content));
+        std::optional<store::ContentAuditQueries> markup;
+        if (store.Settings().contentAudit.Any()) {
+            markup.emplace(store);
+            readError = markup->Prepare();
+        }
+        if (readError.empty()) {
+            note(*options.reportFile,
+                 WriteReport(reader, *options.reportFile, options.audit.keyPhrases, options.render.render, readError,
+                             counter ? &*counter : nullptr, content, markup ? &*markup : nullptr));
+        }
         if (!readError.empty()) {
             outcome.failures.push_back(readError);
             // Counted from part of the rows, the summary would be wrong: it reads them again.
@@ -419,6 +432,18 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
             }
         }
         data.content = ContentSectionOf(content);
+        if (const crawl::ContentAuditChoices& markup = store.Settings().contentAudit;
+            markup.structuredData || markup.hreflang) {
+            store::ContentAuditQueries queries(store);
+            std::string error = queries.Prepare();
+            if (error.empty()) {
+                error = queries.FillSection(data.markup.emplace());
+            }
+            if (!error.empty()) {
+                outcome.failures.push_back(error);
+                return outcome;
+            }
+        }
         data.meta.durationKnown = took.has_value();
         data.meta.durationMs = took ? static_cast<std::uint64_t>(took->count()) : 0;
         // Written as it is made, like the links file: the page of a large site is never held whole.

@@ -247,6 +247,9 @@ app::RunSetup Session::Setup() const {
     // Read for nothing unless a file keeps what it finds.
     setup.limits.keyPhrases = options_.audit.keyPhrases && kept_.IsOpen();
     setup.limits.duplicates = options_.content.duplicates && kept_.IsOpen();
+    if (kept_.IsOpen()) {
+        setup.limits.contentAudit = options_.audit.content;
+    }
     if (options_.render.render && options_.rules == cli::RuleSet::Browser) {
         setup.render.emplace();
         setup.render->wait = options_.render.wait;
@@ -383,9 +386,8 @@ int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stop
         exitCode = kExitFailure;
     }
     if (kept_.IsOpen() && cli::WantsAudit(options_)) {
-        const cli::AuditWriteOutcome audit =
-            cli::WriteAuditOutputs(kept_.Store(), options_, found, crawlTook_, keywordMap_ ? &*keywordMap_ : nullptr,
-                                   gap_ ? &*gap_ : nullptr);
+        const cli::AuditWriteOutcome audit = cli::WriteAuditOutputs(
+            kept_.Store(), options_, found, crawlTook_, keywordMap_ ? &*keywordMap_ : nullptr, gap_ ? &*gap_ : nullptr);
         for (const std::string& failure : audit.failures) {
             host_.Say(failure);
             exitCode = kExitFailure;

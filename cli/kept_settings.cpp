@@ -47,6 +47,7 @@ store::CrawlSettings SettingsOf(const Options& options, const std::string& start
     settings.nearPercent = options.content.nearPercent.value_or(settings.nearPercent);
     settings.thinWords = options.content.thinWords.value_or(settings.thinWords);
     settings.linkScore = options.content.linkScore;
+    settings.contentAudit = options.audit.content;
     PutListControls(options.list, settings.controls);
     settings.controls.robotsAgent = options.identity.robotsAgent;
     settings.identity = KeptIdentityOf(options.identity);
@@ -89,11 +90,20 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
         {"--sitemaps", options.audit.sitemaps, kept.sitemaps, "does not read sitemaps"},
         {"--check-resources", options.audit.checkResources, kept.checkResources, "does not check resources"},
         {"--key-phrases", options.audit.keyPhrases, kept.keyPhrases, "does not keep key phrases"},
+        {"--structured-data", options.audit.content.structuredData, kept.contentAudit.structuredData,
+         "does not read structured data"},
+        {"--hreflang", options.audit.content.hreflang, kept.contentAudit.hreflang, "does not check hreflang"},
+        {"--extract-all", options.audit.content.extractAll, kept.contentAudit.extractAll,
+         "keeps each extractor's first match alone"},
     };
     for (const auto& flag : flags) {
         if (Given(given, flag.option) && flag.given != flag.kept) {
             return std::string(flag.option) + ": " + crawl + " " + flag.without;
         }
+    }
+    if (Given(given, "--extract") && options.audit.content.extractors != kept.contentAudit.extractors) {
+        return "--extract: " + crawl + " was read with other extractors (" +
+               std::to_string(kept.contentAudit.extractors.size()) + " of them)";
     }
     // Scope, patterns, depth and parameters to strip.
     if (std::string contradicted = ContradictedScopeOption(options.controls, kept.controls, given, crawl);
@@ -111,6 +121,7 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
     options.audit.followNofollow = kept.followNofollow;
     options.audit.sitemaps = kept.sitemaps;
     options.audit.checkResources = kept.checkResources;
+    options.audit.content = kept.contentAudit;
     // Asked for by an output of them as well as by the switch: see ParseOptions.
     const bool keyPhrasesWanted = options.audit.keyPhrases;
     options.audit.keyPhrases = kept.keyPhrases;

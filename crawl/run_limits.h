@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/content/content_audit_choices.h"
 #include "crawl/crawl_controls.h"
 
 #include <chrono>
@@ -40,6 +41,8 @@ struct RunLimits {
     /// Under browser rules: each page's visible text is read for the duplicate checks a kept crawl gives
     /// (its text print), without the text pass unless keyPhrases asks for it too.
     bool duplicates = false;
+    /// Under browser rules: what each page's content is read for beyond its links and facts.
+    ContentAuditChoices contentAudit{};
     /// Scope, patterns, depth and list mode: see CrawlControls.
     CrawlControls controls{};
 };

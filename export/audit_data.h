@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/content/content_audit_section.h"
 #include "export/content/content_section.h"
 #include "export/keyphrase/site_map.h"
 
@@ -147,6 +148,8 @@ struct AuditData {
     std::optional<KeywordSection> keywords;
     /// The duplicate checks and the link score; nullopt when neither was asked for.
     std::optional<ContentSection> content;
+    /// Structured data and hreflang findings; nullopt when the crawl asked for neither.
+    std::optional<ContentAuditSection> markup;
 };
 
 /// Whether a link is an image that says nothing to those who cannot see it.

@@ -240,6 +240,8 @@ void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLi
            "<a href=\"#pages\">Pages</a><a href=\"#links\">Links</a>";
     out += data.keywords ? "<a href=\"#keywords\">Keywords</a>" : "";
     out += data.content ? "<a href=\"#content\">Content</a>" : "";
+    out += data.markup && data.markup->structuredData ? "<a href=\"#structured-data\">Structured data</a>" : "";
+    out += data.markup && data.markup->hreflang ? "<a href=\"#hreflang\">hreflang</a>" : "";
     out += "</nav></header><main>";
     AppendOverview(out, summary, data.meta.durationKnown, data.linksTotal.value_or(data.links.size()), data.keywords);
     out += "<section id=\"charts\"><h2>Charts</h2><div class=\"charts\">";
@@ -256,6 +258,9 @@ void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLi
     }
     if (data.content) {
         AppendContentSection(out, *data.content);
+    }
+    if (data.markup) {
+        AppendContentAuditSections(out, *data.markup);
     }
     out += "</main>\n<script type=\"application/json\" id=\"audit-data\">";
     AppendData(out, data, mostLinks, pieces);

@@ -8,7 +8,7 @@ run_packages=(
     build-essential cmake ninja-build pkg-config
     libcurl4-openssl-dev libidn2-dev libssl-dev libcpp-httplib-dev libcli11-dev libsqlite3-dev zlib1g-dev
     libicu-dev libstemmer-dev libcld2-dev
-    libre2-dev libpsl-dev publicsuffix nlohmann-json3-dev
+    libre2-dev libpsl-dev publicsuffix nlohmann-json3-dev libxml2-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     ca-certificates
 )

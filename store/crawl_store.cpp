@@ -1,5 +1,6 @@
 #include "store/crawl_store.h"
 
+#include "store/content/content_audit_settings.h"
 #include "store/kept_controls.h"
 #include "store/read/crawl_file_check.h"
 
@@ -103,6 +104,8 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "  robots TEXT, js_links INTEGER NOT NULL, js_errors TEXT NOT NULL, requests INTEGER NOT NULL,"
     "  blocked INTEGER NOT NULL, ms INTEGER NOT NULL, js_redirect TEXT, error TEXT NOT NULL);"
     "ALTER TABLE links ADD COLUMN seen_in INTEGER NOT NULL DEFAULT 0;",
+    // 10: what pages were read for beyond their links and facts, and what that found.
+    kContentAuditMigration,
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {
@@ -368,6 +371,9 @@ std::string CrawlStore::Load() {
     settings_.nearPercent = static_cast<int>(settings.Int(12));
     settings_.thinWords = static_cast<int>(settings.Int(13));
     settings_.linkScore = settings.Int(14) != 0;
+    if (std::string damaged = ReadContentAuditSettings(db_, settings_.contentAudit); !damaged.empty()) {
+        return damaged;
+    }
     SqlStatement crawl;
     status = crawl.Prepare(db_, "SELECT state, queue_head, queue_tail, turns, events, rules_note, stop_reason "
                                 "FROM crawl WHERE id = 1");
@@ -463,6 +469,9 @@ SqlStatus CrawlStore::WriteSettings(const CrawlSettings& settings) {
     write.Bind(14, std::int64_t{settings.thinWords});
     write.Bind(15, std::int64_t{settings.linkScore ? 1 : 0});
     status = write.Run();
+    if (status) {
+        status = WriteContentAuditSettings(db_, settings.contentAudit);
+    }
     if (status) {
         settings_ = settings;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/content/content_audit_choices.h"
 #include "crawl/crawl_controls.h"
 #include "crawl/rule_set.h"
 #include "store/sqlite_db.h"
@@ -55,12 +56,14 @@ struct CrawlSettings {
     /// A file kept before these were kept had them all at their defaults.
     crawl::CrawlControls controls{};
     KeptIdentity identity{};
+    /// What each page was read for beyond its links and facts; a file kept before this was kept had it all off.
+    crawl::ContentAuditChoices contentAudit{};
 
     bool operator==(const CrawlSettings&) const = default;
 };
 
 /// The layout version this program writes; files with a higher one are refused.
-inline constexpr int kCrawlSchemaVersion = 9;
+inline constexpr int kCrawlSchemaVersion = 10;
 /// The first layout that keeps the duplicate checks' settings and text prints.
 inline constexpr int kContentAuditLayout = 8;
 /// The highest --thin-words a crawl keeps.

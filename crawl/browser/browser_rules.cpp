@@ -2,6 +2,7 @@
 
 #include "crawl/browser/audit_links.h"
 #include "crawl/browser/browser_links.h"
+#include "crawl/content/content_read.h"
 #include "crawl/link_bounds.h"
 #include "crawl/sitemap/site_sitemaps.h"
 #include "web/ascii.h"
@@ -205,9 +206,10 @@ void BrowserRules::Visit(CrawlRun& run) {
     // A page the fetcher had read on another core comes read; any other is read here, once, for its links
     // and its facts alike.
     const std::shared_ptr<const PageRead> read =
-        page.read ? page.read
-                  : std::make_shared<const PageRead>(
-                        ReadPage(run.PageBuffer(), ReadLimitsFor(run.Limits().keyPhrases || run.Limits().duplicates)));
+        page.read
+            ? page.read
+            : std::make_shared<const PageRead>(ReadPageFor(
+                  run.PageBuffer(), run.Limits().keyPhrases || run.Limits().duplicates, run.Limits().contentAudit));
     if (!askedInSitemap && *landing != headText_ && InSitemap(*landing)) {
         run.PageInSitemap(*landing);
     }

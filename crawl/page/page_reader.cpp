@@ -309,7 +309,11 @@ std::optional<LinkSource> LinkRelSource(std::string_view rel) {
 class Reader {
 public:
     Reader(std::string_view html, const ReadLimits& limits)
-        : html_(html), tokens_(html), limits_(limits), blocks_(read_.text, limits.textBlockBytes, limits.textBlocks) {}
+        : html_(html), tokens_(html), limits_(limits), blocks_(read_.text, limits.textBlockBytes, limits.textBlocks) {
+        if (limits.structuredData) {
+            structured_.emplace();
+        }
+    }
 
     PageRead Read() {
         for (TokenKind kind = tokens_.Next(); kind != TokenKind::End; kind = tokens_.Next()) {
@@ -332,6 +336,9 @@ public:
         CloseAnchor();
         blocks_.Break();
         ForEachWindowOpenValue(html_, [this](std::string_view value) { AddLink(value, LinkSource::WindowOpen); });
+        if (structured_) {
+            read_.structured = structured_->Finish();
+        }
         return std::move(read_);
     }
 
@@ -417,6 +424,7 @@ private:
             blocks_.Break();
         }
         textKind_ = TextKind::Markup;
+        inJsonLd_ = false;
     }
 
     void StartTag() {
@@ -439,6 +447,9 @@ private:
             blocks_.Break();
         }
         const Tag tag = TagOf(name);
+        if (structured_ && InDocument()) {
+            ReadItemTypes();
+        }
         if (frameset_) {
             FramesetStartTag(tag);
             return;
@@ -576,6 +587,10 @@ private:
             AddAttributeLink("src", LinkSource::Script);
             tokens_.SwitchTo(TextMode::ScriptData);
             textKind_ = TextKind::Raw;
+            if (const auto type = tokens_.Find("type"); structured_ && InDocument() && type && IsJsonLdType(*type)) {
+                structured_->StartJsonLd();
+                inJsonLd_ = true;
+            }
             return;
         case Tag::Plaintext:
             tokens_.SwitchTo(TextMode::PlainText);
@@ -764,6 +779,9 @@ private:
             return;
         }
         if (textKind_ == TextKind::Raw) {
+            if (inJsonLd_) {
+                structured_->AddJsonLdText(tokens_.RawText());
+            }
             return;
         }
         if (textKind_ == TextKind::Title) {
@@ -826,6 +844,15 @@ private:
         }
     }
 
+    /// Microdata's and RDFa's types, wherever an element names them.
+    void ReadItemTypes() {
+        for (const std::string_view attribute : {"itemtype", "typeof"}) {
+            if (const auto types = tokens_.Find(attribute)) {
+                structured_->AddItemTypes(*types);
+            }
+        }
+    }
+
     std::string_view html_;
     HtmlTokenizer tokens_;
     const ReadLimits& limits_;
@@ -851,6 +878,8 @@ private:
     std::string text_;
     TextBlocks blocks_;
     bool titleBlock_ = false;
+    std::optional<StructuredDataReader> structured_;
+    bool inJsonLd_ = false;
     /// The zone of markup text outside a title: a heading's while one is open.
     text::Zone textZone_ = text::Zone::Body;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/content/structured_data.h"
 #include "text/page_terms.h"
 #include "text/text_block.h"
 
@@ -108,6 +109,11 @@ struct PageRead {
     /// What the text pass made of `text`, where the run asked for it (RunLimits::keyPhrases) and the
     /// thread that read the page analysed it; else empty.
     text::PageTerms terms;
+    /// The page's JSON-LD, microdata and RDFa types and what they lack, where the read was asked for them
+    /// (ReadLimits::structuredData); else empty.
+    StructuredData structured;
+    /// What each custom extractor found, in the run's order of them (ReadPageFor); else empty.
+    std::vector<std::vector<std::string>> extracted;
 };
 
 /// Bounds on what one page may yield, so a 10 MB title or a million images cost little.
@@ -119,6 +125,8 @@ struct ReadLimits {
     std::size_t textBlockBytes = std::size_t{256} << 10;
     /// Blocks of PageRead::text. Either bound at 0 reads no text at all.
     std::size_t textBlocks = 10'000;
+    /// Whether the page's structured data is read (PageRead::structured).
+    bool structuredData = false;
 };
 
 /// Reads a page in one pass, as a browser's parser would see it, without building a tree: time
@@ -136,8 +144,9 @@ struct ReadLimits {
 PageRead ReadPage(std::string_view html, const ReadLimits& limits = {});
 
 /// The bounds of a read for a run that `keepsText` or not: one that works out no key phrases reads no text.
-inline ReadLimits ReadLimitsFor(bool keepsText) {
+inline ReadLimits ReadLimitsFor(bool keepsText, bool structuredData = false) {
     ReadLimits limits;
+    limits.structuredData = structuredData;
     if (!keepsText) {
         limits.textBlocks = 0;
     }

@@ -26,7 +26,7 @@ inline constexpr const char* kLinkTargetFetch =
 struct AuditRow {
     /// The fetch's id in the file.
     std::int64_t fetchId = 0;
-    /// The id of the page it listed, 0 for none.
+    /// The id of the page the fetch listed; 0 when it listed none.
     std::int64_t pageId = 0;
     audit::AuditPage page;
     /// Redirects followed, as the plain report counts them.

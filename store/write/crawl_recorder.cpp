@@ -371,6 +371,10 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
     if (keepsMet_ && store_.Settings().duplicates && !Check(printWriter_.Write(pageId, read.text))) {
         return false;
     }
+    if (keepsMet_ && store_.Settings().contentAudit.Any() &&
+        !Check(contentAudit_.Write(CrawlStoreDb::Of(store_), store_.Settings().contentAudit, pageId, read))) {
+        return false;
+    }
     const bool pageNofollow =
         crawl::RobotsSayNofollow(facts.metaRobots) || crawl::RobotsSayNofollow(turn.readRobotsTag);
     // Links the reader resolved for this very address are taken as they are; a target that names no

@@ -4,12 +4,13 @@
 #include "crawl/crawl_listener.h"
 #include "crawl/page/page_address.h"
 #include "crawl/run_journal.h"
+#include "store/content/content_audit_writer.h"
 #include "store/crawl_store.h"
 #include "store/sqlite_db.h"
 #include "store/write/page_terms_writer.h"
 #include "store/write/queue_chunk.h"
-#include "store/write/text_print_writer.h"
 #include "store/write/rendered_writer.h"
+#include "store/write/text_print_writer.h"
 #include "text/text_analyser.h"
 
 #include <atomic>
@@ -201,6 +202,7 @@ private:
     PageTermsWriter termsWriter_;
     TextPrintWriter printWriter_;
     RenderedWriter renderedWriter_;
+    ContentAuditWriter contentAudit_;
     // For the pages read on the run's thread, which come with their text and not what it holds; made at
     // the first.
     std::optional<text::TextAnalyser> analyser_;

@@ -6,6 +6,7 @@
 #include "store/sqlite_db.h"
 #include "store/write/queue_chunk.h"
 #include "tests/support/loopback_site.h"
+#include "tests/support/older_layouts.h"
 #include "tests/support/scratch_folder.h"
 
 #include <csignal>
@@ -171,25 +172,12 @@ TEST_F(KeptCrawl, OfflineOnACrawlKilledBeforeItsFirstTurnSaysItHoldsNone) {
     EXPECT_EQ(offline.Out(), "");
 }
 
-/// What the fifth layout and those after added: a page's text for its key phrases, the crawl controls, the
-/// length of an href too long to follow, the text prints of the duplicate checks, and what a browser showed of
-/// each page.
-constexpr const char* kWithoutFifthLayout =
-    "DROP TABLE render_settings; DROP TABLE rendered_pages; ALTER TABLE links DROP COLUMN seen_in;"
-    "DROP TABLE text_prints; ALTER TABLE settings DROP COLUMN duplicates; ALTER TABLE settings DROP COLUMN "
-    "near_duplicates; ALTER TABLE settings DROP COLUMN thin_words; ALTER TABLE settings DROP COLUMN link_score;"
-    "ALTER TABLE links DROP COLUMN href_bytes; ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; "
-    "DROP TABLE key_phrases; ALTER TABLE "
-    "settings DROP COLUMN key_phrases;"
-    "ALTER TABLE pages DROP COLUMN meta_keywords; ALTER TABLE pages DROP COLUMN first_heading;"
-    "ALTER TABLE pages DROP COLUMN text_lang;";
-
 /// Takes a crawl database back to the first layout, which knew no page facts, links or redirect hops.
 void MakeFirstLayout(const std::string& path) {
     store::SqlDatabase db;
     ASSERT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadWrite));
     std::string sql =
-        std::string(kWithoutFifthLayout) +
+        UndoLayoutsAfter(4) +
         "DROP TABLE links; DROP TABLE hops; DROP INDEX IF EXISTS fetches_url; DROP INDEX IF EXISTS pages_url;"
         "ALTER TABLE fetches DROP COLUMN robots_tag; ALTER TABLE fetches DROP COLUMN in_sitemap;";
     for (const char* column : {"follow_nofollow", "sitemaps", "check_resources"}) {
@@ -244,8 +232,8 @@ TEST_F(KeptCrawl, AFileOfTheFirstLayoutIsReadAsItIsAndUpgradedWhenResumed) {
 void MakeThirdLayout(const std::string& path) {
     store::SqlDatabase db;
     ASSERT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadWrite));
-    ASSERT_TRUE(db.Execute(std::string(kWithoutFifthLayout) +
-                           "ALTER TABLE fetches DROP COLUMN in_sitemap; PRAGMA user_version = 3;"));
+    ASSERT_TRUE(
+        db.Execute(UndoLayoutsAfter(4) + "ALTER TABLE fetches DROP COLUMN in_sitemap; PRAGMA user_version = 3;"));
 }
 
 TEST_F(KeptCrawl, AFileOfTheThirdLayoutIsReadAsItIsAndUpgradedWhenResumed) {

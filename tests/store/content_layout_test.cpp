@@ -5,6 +5,7 @@
 #include "store/crawl_store_db.h"
 #include "store/read/content_queries.h"
 #include "store/sqlite_db.h"
+#include "tests/support/older_layouts.h"
 #include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +15,6 @@ namespace vortaxel::test {
 namespace {
 
 using Access = store::CrawlStore::Access;
-
-constexpr const char* kWithoutContentLayout =
-    "DROP TABLE text_prints; ALTER TABLE settings DROP COLUMN duplicates; ALTER TABLE settings DROP COLUMN "
-    "near_duplicates; ALTER TABLE settings DROP COLUMN thin_words; ALTER TABLE settings DROP COLUMN link_score;";
 
 store::CrawlSettings Checked() {
     store::CrawlSettings settings{"http://a.test/", crawl::RuleSet::Browser, false, {}, {}, 1 << 30};
@@ -55,8 +52,9 @@ TEST(ContentLayout, TheSettingsComeBackAsKept) {
 
 TEST(ContentLayout, TheLayoutBeforeIsReadAsItIsAndUpgradedWhenResumed) {
     ScratchFolder folder("content-layout");
-    const std::string path = MakeCrawl(folder, std::string(kWithoutContentLayout) + "PRAGMA user_version = " +
-                                                   std::to_string(store::kContentAuditLayout - 1));
+    const std::string path =
+        MakeCrawl(folder, UndoLayoutsAfter(store::kContentAuditLayout - 1) +
+                              "PRAGMA user_version = " + std::to_string(store::kContentAuditLayout - 1));
     std::string error;
     {
         auto store = store::CrawlStore::Open(path, Access::Read, error);

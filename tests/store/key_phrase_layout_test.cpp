@@ -6,6 +6,7 @@
 #include "store/read/audit_reader.h"
 #include "store/read/key_phrase_queries.h"
 #include "store/sqlite_db.h"
+#include "tests/support/older_layouts.h"
 #include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -15,16 +16,6 @@ namespace vortaxel::test {
 namespace {
 
 using Access = store::CrawlStore::Access;
-
-constexpr const char* kFourthLayout =
-    "DROP TABLE text_prints; ALTER TABLE settings DROP COLUMN duplicates; ALTER TABLE settings DROP COLUMN "
-    "near_duplicates; ALTER TABLE settings DROP COLUMN thin_words; ALTER TABLE settings DROP COLUMN link_score;"
-    "DROP TABLE render_settings; DROP TABLE rendered_pages; ALTER TABLE links DROP COLUMN seen_in;"
-    "ALTER TABLE links DROP COLUMN href_bytes; ALTER TABLE settings DROP COLUMN controls; DROP TABLE page_candidates; "
-    "DROP TABLE key_phrases; ALTER TABLE "
-    "settings DROP COLUMN key_phrases;"
-    "ALTER TABLE pages DROP COLUMN meta_keywords; ALTER TABLE pages DROP COLUMN first_heading;"
-    "ALTER TABLE pages DROP COLUMN text_lang; PRAGMA user_version = 4;";
 
 store::CrawlSettings Browser(bool keyPhrases) {
     store::CrawlSettings settings{"http://a.test/", crawl::RuleSet::Browser, false, {}, {}, 1 << 30};
@@ -55,7 +46,7 @@ std::string MakeCrawl(const ScratchFolder& folder, bool keyPhrases, const std::s
 
 TEST(TextLayout, AFourthLayoutFileIsReadAsItIsAndUpgradedWhenResumed) {
     ScratchFolder folder("layout");
-    const std::string path = MakeCrawl(folder, false, kFourthLayout);
+    const std::string path = MakeCrawl(folder, false, UndoLayoutsAfter(4) + "PRAGMA user_version = 4;");
     std::string error;
     {
         auto store = store::CrawlStore::Open(path, Access::Read, error);

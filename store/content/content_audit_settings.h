@@ -1,0 +1,32 @@
+#pragma once
+
+#include "crawl/content/content_audit_choices.h"
+#include "store/sqlite_db.h"
+
+#include <string>
+
+namespace vortaxel::store {
+
+/// The layout step that keeps what a crawl's pages were read for beyond their links and facts, and what
+/// that found: structured data, language versions and custom extractors (see docs/crawl-database.md). Its
+/// tables are new ones alone, made only where missing, so that the step may stand at any place in the order.
+inline constexpr const char* kContentAuditMigration =
+    "CREATE TABLE IF NOT EXISTS content_audit ("
+    "  id INTEGER PRIMARY KEY CHECK (id = 1), structured_data INTEGER NOT NULL, hreflang INTEGER NOT NULL,"
+    "  extract_all INTEGER NOT NULL, extractors TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS page_schema ("
+    "  page_id INTEGER PRIMARY KEY REFERENCES pages (id), types TEXT NOT NULL, issues TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS page_extracts ("
+    "  page_id INTEGER NOT NULL REFERENCES pages (id), extractor INTEGER NOT NULL, ordinal INTEGER NOT NULL,"
+    "  value TEXT NOT NULL, PRIMARY KEY (page_id, extractor, ordinal)) WITHOUT ROWID;";
+
+/// Whether the file's layout has the content audit's tables: a file of an older one had it all off.
+bool HasContentAudit(SqlDatabase& db);
+
+/// Keeps `choices` as the crawl's; a file without the tables takes only choices that are all off.
+SqlStatus WriteContentAuditSettings(SqlDatabase& db, const crawl::ContentAuditChoices& choices);
+
+/// The choices a kept crawl was made with; "" when read, else why the file is damaged.
+std::string ReadContentAuditSettings(SqlDatabase& db, crawl::ContentAuditChoices& choices);
+
+} // namespace vortaxel::store
