@@ -221,10 +221,11 @@ TEST(RealWebDelay, RequestsToOneHostStartAtLeastTheDelayApart) {
     auto cli = RunCli({"--quiet", "--delay", "300", "--parallel", "4", site.Url("/")});
     ASSERT_TRUE(cli.Wait(kRunLimit));
     ASSERT_EQ(starts.size(), 4u);
-    for (std::size_t i = 1; i < starts.size(); ++i) {
-        // The server sees a request a little after the client sends it; the slack covers that jitter.
-        EXPECT_GE(starts[i] - starts[i - 1], 280ms) << i;
-    }
+    // The pacing itself is tested on an injected clock; this checks that --delay reaches it. The server sees each
+    // request some time after it was sent, and on a busy machine that time differs from one request to the
+    // next by more than any small slack, so the bound is on the whole run and leaves one delay for it: four
+    // requests at once, without the delay, would arrive within a few milliseconds.
+    EXPECT_GE(starts.back() - starts.front(), 600ms);
 }
 
 } // namespace
