@@ -115,8 +115,7 @@ std::string Session::OpenDatabase() {
     }
     using Access = store::CrawlStore::Access;
     const Access access = ReadsKeptCrawlOnly() ? Access::Read : options_.resume ? Access::Resume : Access::Create;
-    std::string error;
-    if (const std::string error = kept_.Open(*options_.dbFile, access); !kept_.IsOpen() || access == Access::Create) {
+    if (std::string error = kept_.Open(*options_.dbFile, access); !kept_.IsOpen() || access == Access::Create) {
         return error;
     }
     if (options_.resume) {

@@ -197,7 +197,7 @@ std::string frmMain::KeepNewCrawl(const store::CrawlSettings& settings) {
     if (path.empty()) {
         return "there is no folder to keep it in";
     }
-    if (const std::string error = kept_.Replace(path, settings); !error.empty()) {
+    if (std::string error = kept_.Replace(path, settings); !error.empty()) {
         return error;
     }
     kept_.Keep(*run_);
@@ -206,7 +206,7 @@ std::string frmMain::KeepNewCrawl(const store::CrawlSettings& settings) {
 }
 
 std::string frmMain::OpenKept(const std::string& path, store::CrawlStore::Access access) {
-    if (const std::string error = kept_.Open(path, access); !error.empty()) {
+    if (std::string error = kept_.Open(path, access); !error.empty()) {
         FollowWithReport(false);
         return error;
     }
@@ -216,7 +216,7 @@ std::string frmMain::OpenKept(const std::string& path, store::CrawlStore::Access
     crawl::FoundList& found = Engine().List2();
     found.Clear();
     KeptList list(&found);
-    const std::string unread = kept_.Replay(list);
+    std::string unread = kept_.Replay(list);
     for (const auto& [index, reason] : list.failures) {
         model_->MarkFailed(index, reason);
     }

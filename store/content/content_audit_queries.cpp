@@ -39,7 +39,9 @@ SqlStatus HreflangFindings(SqlDatabase& db, std::unordered_map<std::int64_t, std
         audit::HreflangPage& page = pages.back();
         std::string target(alternates.Text(2));
         std::string code(alternates.Text(3));
-        if (page.alternates.size() < kMaxAlternatesPerPage && pairs.insert(code + ' ' + target).second) {
+        std::string pair = code;
+        pair.append(1, ' ').append(target);
+        if (page.alternates.size() < kMaxAlternatesPerPage && pairs.insert(std::move(pair)).second) {
             targets.emplace(target, audit::HreflangTarget{});
             page.alternates.push_back({std::move(code), std::move(target)});
         }
