@@ -1,5 +1,7 @@
 #include "crawl/url_store.h"
 
+#include "web/bit_mix.h"
+
 #include <array>
 #include <cstring>
 #include <limits>
@@ -47,17 +49,8 @@ std::uint64_t MulFold(std::uint64_t a, std::uint64_t b) {
     return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
 }
 #else
-std::uint64_t Mix(std::uint64_t h) {
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
-    h ^= h >> 33;
-    h *= 0xc4ceb9fe1a85ec53ULL;
-    h ^= h >> 33;
-    return h;
-}
-
 std::uint64_t MulFold(std::uint64_t a, std::uint64_t b) {
-    return Mix(a ^ Mix(b));
+    return web::MixBits(a ^ web::MixBits(b));
 }
 #endif
 

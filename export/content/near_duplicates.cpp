@@ -1,5 +1,7 @@
 #include "export/content/near_duplicates.h"
 
+#include "web/bit_mix.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -13,22 +15,13 @@ constexpr std::size_t kRows = kMinHashes / kBands;
 // Wider than four times the estimate's standard deviation at 128 hashes.
 constexpr double kEstimateMargin = 0.2;
 
-std::uint64_t Mix(std::uint64_t x) {
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdULL;
-    x ^= x >> 33;
-    x *= 0xc4ceb9fe1a85ec53ULL;
-    x ^= x >> 33;
-    return x;
-}
-
 struct HashFunctions {
     std::array<std::uint64_t, kMinHashes> a{};
     std::array<std::uint64_t, kMinHashes> b{};
     HashFunctions() {
         for (std::size_t i = 0; i < kMinHashes; ++i) {
-            a[i] = Mix(2 * i + 1) | 1;
-            b[i] = Mix(2 * i + 2);
+            a[i] = web::MixBits(2 * i + 1) | 1;
+            b[i] = web::MixBits(2 * i + 2);
         }
     }
 };
@@ -49,7 +42,7 @@ std::vector<std::uint64_t> Shingles(std::span<const std::uint32_t> words) {
     for (std::size_t i = 0; i + kShingleWords <= words.size(); ++i) {
         std::uint64_t hash = 0x9e3779b97f4a7c15ULL;
         for (std::size_t k = 0; k < kShingleWords; ++k) {
-            hash = Mix(hash ^ words[i + k]);
+            hash = web::MixBits(hash ^ words[i + k]);
         }
         shingles.push_back(hash);
     }
@@ -131,7 +124,7 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> NearDuplicateFinder::Candid
         for (std::size_t p = 0; p < pages_.size(); ++p) {
             std::uint64_t hash = band;
             for (std::size_t r = 0; r < kRows; ++r) {
-                hash = Mix(hash ^ signatures_[p * kMinHashes + band * kRows + r]);
+                hash = web::MixBits(hash ^ signatures_[p * kMinHashes + band * kRows + r]);
             }
             buckets[p] = {hash, static_cast<std::uint32_t>(p)};
         }
