@@ -2,7 +2,6 @@
 #include "crawl/content/custom_extract.h"
 #include "tests/support/named_rows.h"
 
-#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -89,14 +88,14 @@ INSTANTIATE_TEST_SUITE_P(
         ProblemRow{"FitName", {"Price_2-b", ExtractorKind::XPath, "//p"}, ""}),
     test::RowName());
 
-// A million nodes selected, or a regex matching all over a 4 MB page: the values kept stay within their caps.
+// A thousand times the cap of nodes selected, or a regex matching all over a 4 MB page: the values kept stay
+// within their caps. Time is no bound of a test: a million nodes' figure is in bench/README.md.
 TEST(CustomExtract, LargeResultsStayWithinTheCaps) {
     std::string page = "<html><body>";
-    for (int i = 0; i < 1'000'000; ++i) {
+    for (std::size_t i = 0; i < 1000 * kMaxExtractedValues; ++i) {
         page += "<i>v</i>";
     }
     page += "</body></html>";
-    const auto start = std::chrono::steady_clock::now();
     const auto nodes =
         ExtractFrom(page, {{"i", ExtractorKind::XPath, "//i"}, {"all", ExtractorKind::XPath, "//*"}}, true);
     ASSERT_EQ(nodes.size(), 2u);
@@ -108,7 +107,6 @@ TEST(CustomExtract, LargeResultsStayWithinTheCaps) {
     const auto matches = ExtractFrom(text, {{"a", ExtractorKind::Regex, "a+"}, {"b", ExtractorKind::Regex, "a"}}, true);
     EXPECT_EQ(matches[0], std::vector<std::string>{std::string(kMaxExtractedBytes, 'a')});
     EXPECT_EQ(matches[1], std::vector<std::string>(kMaxExtractedValues, "a"));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
 }
 
 TEST(CustomExtract, ValuesCutBetweenCharacters) {
