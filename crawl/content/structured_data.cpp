@@ -20,7 +20,6 @@ constexpr std::array kProperties = std::to_array<std::string_view>({
     "review",
     "aggregateRating",
     "price",
-    "priceSpecification",
     "priceCurrency",
     "headline",
     "image",
@@ -47,7 +46,7 @@ struct RichResultRule {
 const std::array<RichResultRule, 13>& Rules() {
     static const std::array<RichResultRule, 13> rules = {{
         {"Product", {{{"name"}}, {{"offers", "review", "aggregateRating"}}}},
-        {"Offer", {{{"price", "priceSpecification"}}, {{"priceCurrency", "priceSpecification"}}}},
+        {"Offer", {{{"price"}}, {{"priceCurrency"}}}},
         {"Article", {{{"headline"}}, {{"image"}}, {{"datePublished"}}, {{"author"}}}},
         {"NewsArticle", {{{"headline"}}, {{"image"}}, {{"datePublished"}}, {{"author"}}}},
         {"BlogPosting", {{{"headline"}}, {{"image"}}, {{"datePublished"}}, {{"author"}}}},
@@ -63,7 +62,7 @@ const std::array<RichResultRule, 13>& Rules() {
     return rules;
 }
 
-int PropertyIndex(std::string_view key) {
+constexpr int PropertyIndex(std::string_view key) {
     for (std::size_t i = 0; i < kProperties.size(); ++i) {
         if (kProperties[i] == key) {
             return static_cast<int>(i);
@@ -72,10 +71,14 @@ int PropertyIndex(std::string_view key) {
     return -1;
 }
 
-std::uint32_t Bit(std::string_view property) {
+constexpr std::uint32_t Bit(std::string_view property) {
     const int index = PropertyIndex(property);
     return index < 0 ? 0 : std::uint32_t{1} << index;
 }
+
+// An offer may give its price in an object of its own (a structured price with its amount and currency);
+// what that object holds counts for the object it stands in.
+constexpr std::uint32_t kCarriedUp = Bit("price") | Bit("priceCurrency");
 
 /// A type by its name: "https://schema.org/Product" and "schema:Product" are "Product".
 std::string_view TypeName(std::string_view type) {
@@ -168,7 +171,15 @@ public:
     }
     bool end_object() {
         Check(frames_.back());
+        const std::uint32_t carried = frames_.back().present & kCarriedUp;
         frames_.pop_back();
+        // Through any arrays between, to the object this one is a value of.
+        for (auto outer = frames_.rbegin(); outer != frames_.rend(); ++outer) {
+            if (outer->object) {
+                outer->present |= carried;
+                break;
+            }
+        }
         return true;
     }
     bool end_array() {

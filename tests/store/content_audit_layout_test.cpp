@@ -81,7 +81,7 @@ TEST(ContentAuditLayout, TheChoicesAndWhatAPageHoldsAreKeptAndReadBack) {
     EXPECT_EQ(store->Settings().contentAudit, expected);
 
     crawl::PageRead read;
-    read.structured = {{"Product", "Offer"}, {"Offer has no price or priceSpecification"}};
+    read.structured = {{"Product", "Offer"}, {"Offer has no price"}};
     read.extracted = {{"9.50", "7.00"}, {}};
     store::ContentAuditWriter writer;
     ASSERT_TRUE(writer.Write(store::CrawlStoreDb::Of(*store), store->Settings().contentAudit, 1, read));
@@ -89,7 +89,7 @@ TEST(ContentAuditLayout, TheChoicesAndWhatAPageHoldsAreKeptAndReadBack) {
     ASSERT_EQ(queries.Prepare(), "");
     const audit::ContentAuditCells cells = queries.For(1);
     EXPECT_EQ(cells.schemaTypes, "Product; Offer");
-    EXPECT_EQ(cells.schemaIssues, "Offer has no price or priceSpecification");
+    EXPECT_EQ(cells.schemaIssues, "Offer has no price");
     EXPECT_EQ(cells.extracted, (std::vector<std::vector<std::string>>{{"9.50", "7.00"}, {}}));
     EXPECT_EQ(queries.For(0).schemaTypes, "");
 }
