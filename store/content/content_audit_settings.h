@@ -7,16 +7,17 @@
 
 namespace vortaxel::store {
 
+/// The first layout that keeps structured data, custom extractors and the hreflang choice.
+inline constexpr int kContentAuditChoicesLayout = 10;
 /// The layout step that keeps what a crawl's pages were read for beyond their links and facts, and what
-/// that found: structured data, language versions and custom extractors (see docs/crawl-database.md). Its
-/// tables are new ones alone, made only where missing, so that the step may stand at any place in the order.
+/// that found: structured data, language versions and custom extractors (see docs/crawl-database.md).
 inline constexpr const char* kContentAuditMigration =
-    "CREATE TABLE IF NOT EXISTS content_audit ("
+    "CREATE TABLE content_audit ("
     "  id INTEGER PRIMARY KEY CHECK (id = 1), structured_data INTEGER NOT NULL, hreflang INTEGER NOT NULL,"
     "  extract_all INTEGER NOT NULL, extractors TEXT NOT NULL);"
-    "CREATE TABLE IF NOT EXISTS page_schema ("
+    "CREATE TABLE page_schema ("
     "  page_id INTEGER PRIMARY KEY REFERENCES pages (id), types TEXT NOT NULL, issues TEXT NOT NULL);"
-    "CREATE TABLE IF NOT EXISTS page_extracts ("
+    "CREATE TABLE page_extracts ("
     "  page_id INTEGER NOT NULL REFERENCES pages (id), extractor INTEGER NOT NULL, ordinal INTEGER NOT NULL,"
     "  value TEXT NOT NULL, PRIMARY KEY (page_id, extractor, ordinal)) WITHOUT ROWID;";
 

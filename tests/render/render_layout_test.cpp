@@ -6,6 +6,7 @@
 #include "store/read/audit_reader.h"
 #include "store/render_settings.h"
 #include "store/sqlite_db.h"
+#include "tests/support/older_layouts.h"
 #include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -38,9 +39,8 @@ TEST(RenderLayout, AnOlderFileReadsAsNotRenderedAndIsUpgradedWhenResumed) {
     {
         store::SqlDatabase db;
         ASSERT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadWrite));
-        ASSERT_TRUE(db.Execute("DROP TABLE render_settings; DROP TABLE rendered_pages;"
-                               "ALTER TABLE links DROP COLUMN seen_in; PRAGMA user_version = " +
-                               std::to_string(store::kRenderLayout - 1)));
+        ASSERT_TRUE(db.Execute(UndoLayoutsAfter(store::kRenderLayout - 1) +
+                               "PRAGMA user_version = " + std::to_string(store::kRenderLayout - 1)));
     }
     {
         auto store = store::CrawlStore::Open(path, Access::Read, error);

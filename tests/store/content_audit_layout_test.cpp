@@ -2,11 +2,13 @@
 // carries it on; the choices a crawl is made with are kept and read back, and a row no run writes is damage.
 
 #include "store/content/content_audit_queries.h"
+#include "store/content/content_audit_settings.h"
 #include "store/content/content_audit_writer.h"
 #include "store/crawl_store.h"
 #include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"
 #include "tests/support/named_rows.h"
+#include "tests/support/older_layouts.h"
 #include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +19,10 @@ namespace {
 
 using Access = store::CrawlStore::Access;
 
-/// The layout before this one's step: its tables gone. The step is taken to be the last one.
+/// The layout before the one that keeps structured data, extractors and hreflang choices.
 std::string LayoutBefore() {
-    return "DROP TABLE content_audit; DROP TABLE page_schema; DROP TABLE page_extracts; PRAGMA user_version = " +
-           std::to_string(store::kCrawlSchemaVersion - 1);
+    constexpr int kBefore = store::kContentAuditChoicesLayout - 1;
+    return UndoLayoutsAfter(kBefore) + "PRAGMA user_version = " + std::to_string(kBefore);
 }
 
 crawl::ContentAuditChoices Audited() {
@@ -58,7 +60,7 @@ TEST(ContentAuditLayout, AnOlderFileIsReadAllOffAndUpgradedWhenResumed) {
     {
         auto store = store::CrawlStore::Open(path, Access::Read, error);
         ASSERT_NE(store, nullptr) << error;
-        EXPECT_EQ(store->SchemaVersion(), store::kCrawlSchemaVersion - 1);
+        EXPECT_EQ(store->SchemaVersion(), store::kContentAuditChoicesLayout - 1);
         EXPECT_EQ(store->Settings().contentAudit, crawl::ContentAuditChoices{});
     }
     auto store = store::CrawlStore::Open(path, Access::Resume, error);
