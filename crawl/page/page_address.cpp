@@ -51,19 +51,38 @@ std::pair<std::string_view, std::string_view> OriginOf(std::string_view identity
 }
 
 /// Whether `link` is a scheme and then at most a query or fragment ("http:", "http:?q"): against a base
-/// of that scheme it keeps the base's whole path, not only its folder.
+/// of that scheme it keeps the base's whole path, not only its folder. Tabs and line breaks count for
+/// nothing anywhere in it, the scheme's letters included, as a browser drops them before it parses.
 bool NamesSchemeAlone(std::string_view link) {
-    if (link.empty() ||
-        !((link.front() >= 'a' && link.front() <= 'z') || (link.front() >= 'A' && link.front() <= 'Z'))) {
+    const auto isDropped = [](char c) { return c == '\t' || c == '\n' || c == '\r'; };
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    std::size_t at = 0;
+    const auto skipDropped = [&] {
+        while (at < link.size() && isDropped(link[at])) {
+            ++at;
+        }
+    };
+    skipDropped();
+    if (at == link.size() || !isLetter(link[at])) {
         return false;
     }
-    const std::size_t colon =
-        link.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.");
-    if (colon == std::string_view::npos || link[colon] != ':') {
-        return false;
+    while (true) {
+        ++at;
+        skipDropped();
+        if (at == link.size()) {
+            return false;
+        }
+        if (link[at] == ':') {
+            break;
+        }
+        const char c = link[at];
+        if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') {
+            return false;
+        }
     }
-    const std::size_t next = link.find_first_not_of("\t\n\r", colon + 1);
-    return next == std::string_view::npos || link[next] == '?' || link[next] == '#' || IsBlank(link[next]);
+    ++at;
+    skipDropped();
+    return at == link.size() || link[at] == '?' || link[at] == '#' || IsBlank(link[at]);
 }
 
 /// Whether a base's last segment is "." or ".." (escaped or not), which takes its folder away with it.

@@ -216,6 +216,11 @@ TEST(PageIdentityCache, AnswersAsResolvingAfreshWould) {
         "\x01#f",
         "\x1F",
         "%2e%2e/p.html",
+        // A browser drops tabs and line breaks anywhere, the scheme's letters included.
+        "HTT\rP:?q",
+        "ht\ttp:#f",
+        "h\nttp:",
+        "\thttp\n:\t?q",
     };
     PageIdentityCache cache(8);
     for (int pass = 0; pass < 2; ++pass) {
