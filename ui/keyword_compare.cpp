@@ -36,7 +36,7 @@ void frmMain::mnuCompareKeywords_Click() {
         return;
     }
     const auto refuse = [this](const std::string& text) {
-        services_.messages.Show(text, kCompareTitle, keywords::MessageIcon::Warning);
+        services_.messages.Show(text, kCompareTitle, services::MessageIcon::Warning);
     };
     if (kept_.Holds(path)) {
         refuse("Cannot compare the crawl with itself: " + path +
