@@ -15,10 +15,11 @@ set(VORTAXEL_LAYERS
     "net: web"
     "render:"
     "store: crawl export text"
+    "analysis: store"
     "app: store net render"
     "platform: services"
-    "ui: app platform"
-    "cli: app platform")
+    "ui: app analysis platform"
+    "cli: app analysis platform")
 
 # VORTAXEL_LAYER_FOLDERS: the folders in order; VORTAXEL_LAYER_USES_<f>: what <f> names;
 # VORTAXEL_LAYER_REACH_<f>: everything <f> may include, itself first.

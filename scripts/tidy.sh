@@ -15,7 +15,7 @@ build=$(cd "$build" && pwd)
 # the checker's time, they are built with warnings as errors and run under the sanitizers, and a finding in
 # them says little about the program.
 quote() { printf '%s' "$1" | sed 's/[][\.*^$+?(){}|]/\\&/g'; }
-folders="(app|cli|crawl|export|net|platform|render|services|store|text|tools|ui|web)"
+folders="(analysis|app|cli|crawl|export|net|platform|render|services|store|text|tools|ui|web)"
 own="^$(quote "$root")/$folders/"
 # A library reaches the headers of the folders below it through its layer's links in the build tree
 # (cmake/layers.cmake), so that is the path their findings carry; they are shown at their place in the checkout.

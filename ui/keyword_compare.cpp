@@ -1,5 +1,5 @@
 // File > Compare Keywords With...: the keyword gap between a competitor's kept crawl and the crawl shown.
-#include "app/key_phrase_pass.h"
+#include "analysis/key_phrase_pass.h"
 #include "keyword_gap_window.h"
 #include "main_window.h"
 #include "report_window.h"

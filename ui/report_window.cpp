@@ -1,6 +1,6 @@
 #include "report_window.h"
 
-#include "app/key_phrase_pass.h"
+#include "analysis/key_phrase_pass.h"
 #include "background_jobs.h"
 #include "export/audit_data.h"
 #include "export/audit_page_parts.h"
