@@ -1,9 +1,9 @@
 #include "crawl_settings.h"
 
-#include "app/agent_presets.h"
 #include "crawl/scope/address_pattern.h"
 #include "user_agent_presets.h"
 #include "web/address_login.h"
+#include "web/agent_presets.h"
 
 #include <charconv>
 #include <string_view>
@@ -186,7 +186,7 @@ store::KeptControls ControlsOf(const CrawlSettingsValues& values) {
     } else if (values.userAgent == kCustomUserAgent) {
         kept.identity.userAgent = values.customUserAgent;
         // As on the command line: a custom agent obeys the rules for a crawler it names, else the program's own.
-        controls.robotsAgent = app::RobotsTokenFor(values.customUserAgent);
+        controls.robotsAgent = web::RobotsTokenFor(values.customUserAgent);
     }
     kept.identity.headers = values.headers;
     kept.identity.cookies = values.cookies;
