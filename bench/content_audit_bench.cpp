@@ -7,7 +7,7 @@
 // usage: vortaxel-content-audit-bench make FILE [PAGES [LINKS]]   (default 100000 and 50)
 //        vortaxel-content-audit-bench run FILE
 
-#include "app/content_audit_pass.h"
+#include "analysis/content_audit_pass.h"
 #include "store/crawl_store.h"
 #include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"

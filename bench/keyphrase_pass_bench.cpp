@@ -6,7 +6,7 @@
 // usage: vortaxel-keyphrase-pass-bench make FILE [PAGES]   (default 100000)
 //        vortaxel-keyphrase-pass-bench map FILE
 
-#include "app/key_phrase_pass.h"
+#include "analysis/key_phrase_pass.h"
 #include "store/crawl_store.h"
 #include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"

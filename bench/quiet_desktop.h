@@ -10,26 +10,26 @@ namespace vortaxel::bench {
 
 /// The window's platform for benchmarks: cancels every dialog, shows nothing, stores nothing. The
 /// benchmarks never export.
-class QuietDesktop final : public keywords::SaveDialog,
-                           public keywords::SettingsStore,
-                           public keywords::FileWriter,
-                           public keywords::MessageBox,
-                           public keywords::Launcher {
+class QuietDesktop final : public services::SaveDialog,
+                           public services::SettingsStore,
+                           public services::FileWriter,
+                           public services::MessageBox,
+                           public services::Launcher {
 public:
-    std::string AskSavePath(const keywords::SaveDialogRequest&) override { return {}; }
-    keywords::WriteResult Write(const keywords::SettingKey&, const std::string&) override {
-        return keywords::WriteResult::Success();
+    std::string AskSavePath(const services::SaveDialogRequest&) override { return {}; }
+    services::WriteResult Write(const services::SettingKey&, const std::string&) override {
+        return services::WriteResult::Success();
     }
-    std::optional<std::string> Read(const keywords::SettingKey&, const std::string& fallback) override {
+    std::optional<std::string> Read(const services::SettingKey&, const std::string& fallback) override {
         return fallback;
     }
-    keywords::WriteResult Write(const std::string&, std::string_view) override {
-        return keywords::WriteResult::Success();
+    services::WriteResult Write(const std::string&, std::string_view) override {
+        return services::WriteResult::Success();
     }
-    void Show(const std::string&, const std::string&, keywords::MessageIcon) override {}
-    bool Launch(const std::string&, const std::string&, keywords::WindowStyle) override { return false; }
+    void Show(const std::string&, const std::string&, services::MessageIcon) override {}
+    bool Launch(const std::string&, const std::string&, services::WindowStyle) override { return false; }
 
-    keywords::PlatformServices Services() { return {*this, *this, *this, *this, *this}; }
+    services::PlatformServices Services() { return {*this, *this, *this, *this, *this}; }
 };
 
 } // namespace vortaxel::bench

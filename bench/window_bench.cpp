@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 /// and how long drawing the page took, so a turn's cost is the time between two fetches less that.
 class MemoryWindow final : public vortaxel::crawl::PageFetcher, public vortaxel::ui::frmMain {
 public:
-    MemoryWindow(vortaxel::keywords::PlatformServices services, const vortaxel::bench::GeneratedSite& site)
+    MemoryWindow(vortaxel::services::PlatformServices services, const vortaxel::bench::GeneratedSite& site)
         : frmMain(services, QString(), static_cast<vortaxel::crawl::PageFetcher&>(*this)), site_(site) {}
 
     vortaxel::crawl::FetchedPage Fetch(const std::string& url) override {

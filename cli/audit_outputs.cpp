@@ -247,7 +247,7 @@ std::string WriteTargetPhrases(store::AuditReader& reader, const crawl::FoundLis
             builder.AddPhrase(keywords::WellFormedUtf8(target->second));
         }
     }
-    const keywords::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
+    const services::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
     return result ? std::string() : result.error;
 }
 
@@ -301,7 +301,7 @@ std::string WriteKeywords(store::CrawlStore& store, keywords::PhraseSource sourc
             builder.AddPhrase(keywords::WellFormedUtf8(phrase));
         }
     }
-    const keywords::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
+    const services::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
     return result ? std::string() : result.error;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/key_phrase_pass.h"
+#include "analysis/key_phrase_pass.h"
 #include "cli/options.h"
 #include "crawl/found_list.h"
 #include "store/crawl_store.h"

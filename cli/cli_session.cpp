@@ -1,6 +1,6 @@
 #include "cli/cli_session.h"
 
-#include "app/key_phrase_pass.h"
+#include "analysis/key_phrase_pass.h"
 #include "app/run_controller.h"
 #include "cli/audit_outputs.h"
 #include "cli/checked_output.h"

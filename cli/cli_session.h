@@ -1,7 +1,7 @@
 #pragma once
 
+#include "analysis/key_phrase_pass.h"
 #include "app/crawl_session.h"
-#include "app/key_phrase_pass.h"
 #include "app/run_controller.h"
 #include "cli/audit_outputs.h"
 #include "cli/checked_output.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/content_audit_pass.h"
+#include "analysis/content_audit_pass.h"
 #include "cli/options.h"
 #include "export/content/content_section.h"
 

@@ -1,8 +1,8 @@
 #include "cli/identity_options.h"
 
-#include "app/agent_presets.h"
 #include "cli/output_escape.h"
 #include "store/kept_controls.h"
+#include "web/agent_presets.h"
 #include "web/request_identity.h"
 
 #include <CLI/CLI.hpp>
@@ -31,7 +31,7 @@ bool HasLineBreak(const std::string& text) {
 
 std::string PresetList() {
     std::string names;
-    for (const app::AgentPreset& preset : app::AgentPresets()) {
+    for (const web::AgentPreset& preset : web::AgentPresets()) {
         names.append(names.empty() ? "" : ", ").append(preset.name);
     }
     return names;
@@ -49,7 +49,7 @@ std::string Quoted(const std::vector<std::string>& texts) {
 
 void DeclareIdentityOptions(CLI::App& app, IdentityOptions& identity) {
     std::string presets = "\n\n--user-agent presets, sent as written:";
-    for (const vortaxel::app::AgentPreset& preset : vortaxel::app::AgentPresets()) {
+    for (const vortaxel::web::AgentPreset& preset : vortaxel::web::AgentPresets()) {
         presets.append("\n  ").append(preset.name).append(":\n    ").append(preset.userAgent);
     }
     app.footer(app.get_footer() + presets);
@@ -59,8 +59,8 @@ void DeclareIdentityOptions(CLI::App& app, IdentityOptions& identity) {
                if (v.empty() || HasLineBreak(v)) {
                    Refuse("--user-agent", "takes a preset (" + PresetList() + ") or a string without CR, LF or NUL");
                }
-               identity.userAgent = app::UserAgentFor(v);
-               identity.robotsAgent = app::RobotsTokenFor(identity.userAgent);
+               identity.userAgent = web::UserAgentFor(v);
+               identity.robotsAgent = web::RobotsTokenFor(identity.userAgent);
            },
            "With --rules browser: go as AGENT, a preset (googlebot-smartphone, googlebot, bingbot, chrome) or "
            "any string; robots.txt is then read for that crawler's token")
@@ -196,7 +196,7 @@ std::string TakeKeptIdentity(const store::KeptIdentity& kept, const std::string&
     }
     identity.userAgent = kept.userAgent;
     // The token the crawl obeyed, worked out again: a file keeps the string it went as.
-    identity.robotsAgent = app::RobotsTokenFor(kept.userAgent);
+    identity.robotsAgent = web::RobotsTokenFor(kept.userAgent);
     if (!kept.authUser.empty()) {
         identity.authUser = kept.authUser;
     }

@@ -15,7 +15,7 @@ std::string WriteKeywordFile(const crawl::FoundList& found, const std::string& p
             builder.Add(found.Text(i));
         }
     }
-    const keywords::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
+    const services::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
     return result ? std::string{} : result.error;
 }
 

@@ -11,7 +11,7 @@
 namespace vortaxel::cli {
 
 std::string WriteReportFile(const std::string& path, std::string_view text) {
-    const keywords::WriteResult result = platform::WriteFileAtomically(path, text);
+    const services::WriteResult result = platform::WriteFileAtomically(path, text);
     return result ? std::string{} : result.error;
 }
 

@@ -276,7 +276,7 @@ void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLi
 
 } // namespace
 
-keywords::WriteResult WriteAuditPage(const AuditData& data, const std::string& path, keywords::FileWriter& files) {
+services::WriteResult WriteAuditPage(const AuditData& data, const std::string& path, services::FileWriter& files) {
     return files.Write(path, BuildAuditPage(data));
 }
 

@@ -27,6 +27,6 @@ using PageSink = std::function<void(std::string_view)>;
 void StreamAuditPage(const AuditData& data, const PageSink& sink, std::size_t mostLinks = kAuditPageMostLinks);
 
 /// Builds the audit page and replaces the file at `path` with it, all or nothing.
-keywords::WriteResult WriteAuditPage(const AuditData& data, const std::string& path, keywords::FileWriter& files);
+services::WriteResult WriteAuditPage(const AuditData& data, const std::string& path, services::FileWriter& files);
 
 } // namespace vortaxel::audit

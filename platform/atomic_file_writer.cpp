@@ -10,8 +10,8 @@ namespace vortaxel::platform {
 
 namespace {
 
-keywords::WriteResult Failure(const QString& reason) {
-    return keywords::WriteResult::Failure(reason.toStdString());
+services::WriteResult Failure(const QString& reason) {
+    return services::WriteResult::Failure(reason.toStdString());
 }
 
 /// Why an existing path cannot take a file, or an empty text when it can. Follows symbolic links, so a
@@ -50,7 +50,7 @@ QString WriteFailureReason(const QString& qtReason, int systemError) {
 
 } // namespace
 
-keywords::WriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes) {
+services::WriteResult WriteFileAtomically(const QString& path, QByteArrayView bytes) {
     if (path.isEmpty()) {
         return Failure(QStringLiteral("No file name was given"));
     }
@@ -73,15 +73,15 @@ keywords::WriteResult WriteFileAtomically(const QString& path, QByteArrayView by
     if (!file.commit()) {
         return Failure(WriteFailureReason(file.errorString(), errno));
     }
-    return keywords::WriteResult::Success();
+    return services::WriteResult::Success();
 }
 
-keywords::WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
+services::WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
     return WriteFileAtomically(QString::fromStdString(path),
                                QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-keywords::WriteResult AtomicFileWriter::Write(const std::string& path, std::string_view bytes) {
+services::WriteResult AtomicFileWriter::Write(const std::string& path, std::string_view bytes) {
     return WriteFileAtomically(path, bytes);
 }
 

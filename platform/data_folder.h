@@ -7,7 +7,7 @@
 namespace vortaxel::platform {
 
 /// The application's own data folder in the user's home (QStandardPaths::AppDataLocation).
-class QtDataFolder final : public keywords::DataFolder {
+class QtDataFolder final : public services::DataFolder {
 public:
     std::string Path() override;
 };

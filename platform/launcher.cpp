@@ -28,7 +28,7 @@ QUrl DesktopLauncher::TargetFor(const std::string& program, const std::string& a
     return {};
 }
 
-bool DesktopLauncher::Launch(const std::string& program, const std::string& argument, keywords::WindowStyle) {
+bool DesktopLauncher::Launch(const std::string& program, const std::string& argument, services::WindowStyle) {
     const QUrl target = TargetFor(program, argument);
     return target.isValid() && opener_(target);
 }

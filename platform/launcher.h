@@ -13,14 +13,14 @@ namespace vortaxel::platform {
 /// in the default application for its file type (the text editor for a .txt file); "Explorer.exe" opens
 /// the argument, an http or https address, in the web browser. Any other program is refused. The desktop
 /// decides the window's size, so the window style is advisory here.
-class DesktopLauncher final : public keywords::Launcher {
+class DesktopLauncher final : public services::Launcher {
 public:
     using UrlOpener = std::function<bool(const QUrl&)>;
 
     /// `opener` defaults to QDesktopServices::openUrl.
     explicit DesktopLauncher(UrlOpener opener = {});
 
-    bool Launch(const std::string& program, const std::string& argument, keywords::WindowStyle style) override;
+    bool Launch(const std::string& program, const std::string& argument, services::WindowStyle style) override;
 
     /// The address handed to the desktop for a request, or an invalid URL when it is refused.
     static QUrl TargetFor(const std::string& program, const std::string& argument);

@@ -6,13 +6,13 @@ namespace vortaxel::platform {
 
 namespace {
 
-QMessageBox::Icon ToQt(keywords::MessageIcon icon) {
+QMessageBox::Icon ToQt(services::MessageIcon icon) {
     switch (icon) {
-    case keywords::MessageIcon::Information:
+    case services::MessageIcon::Information:
         return QMessageBox::Information;
-    case keywords::MessageIcon::Warning:
+    case services::MessageIcon::Warning:
         return QMessageBox::Warning;
-    case keywords::MessageIcon::None:
+    case services::MessageIcon::None:
         break;
     }
     return QMessageBox::NoIcon;
@@ -22,7 +22,7 @@ QMessageBox::Icon ToQt(keywords::MessageIcon icon) {
 
 QtMessageBox::QtMessageBox(QWidget* parent) : parent_(parent) {}
 
-void QtMessageBox::Show(const std::string& text, const std::string& title, keywords::MessageIcon icon) {
+void QtMessageBox::Show(const std::string& text, const std::string& title, services::MessageIcon icon) {
     QMessageBox box(ToQt(icon), QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok, parent_);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setTextFormat(Qt::PlainText);

@@ -10,11 +10,11 @@
 namespace vortaxel::platform {
 
 /// QMessageBox. The text is shown as plain text, so a URL or path with markup in it is shown as typed.
-class QtMessageBox final : public keywords::MessageBox {
+class QtMessageBox final : public services::MessageBox {
 public:
     explicit QtMessageBox(QWidget* parent = nullptr);
 
-    void Show(const std::string& text, const std::string& title, keywords::MessageIcon icon) override;
+    void Show(const std::string& text, const std::string& title, services::MessageIcon icon) override;
     bool Ask(const std::string& text, const std::string& title) override;
 
 private:

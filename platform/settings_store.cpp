@@ -17,7 +17,7 @@ QString StatusText(QSettings::Status status) {
 
 QtSettingsStore::QtSettingsStore(QString iniFile) : iniFile_(std::move(iniFile)) {}
 
-std::unique_ptr<QSettings> QtSettingsStore::Open(const keywords::SettingKey& key) const {
+std::unique_ptr<QSettings> QtSettingsStore::Open(const services::SettingKey& key) const {
     const QString application = QString::fromStdString(key.application);
     std::unique_ptr<QSettings> settings;
     if (iniFile_.isEmpty()) {
@@ -31,20 +31,20 @@ std::unique_ptr<QSettings> QtSettingsStore::Open(const keywords::SettingKey& key
     return settings;
 }
 
-keywords::WriteResult QtSettingsStore::Write(const keywords::SettingKey& key, const std::string& value) {
+services::WriteResult QtSettingsStore::Write(const services::SettingKey& key, const std::string& value) {
     const auto settings = Open(key);
     if (settings->status() != QSettings::NoError) {
-        return keywords::WriteResult::Failure(StatusText(settings->status()).toStdString());
+        return services::WriteResult::Failure(StatusText(settings->status()).toStdString());
     }
     settings->setValue(QString::fromStdString(key.key), QString::fromStdString(value));
     settings->sync();
     if (settings->status() != QSettings::NoError) {
-        return keywords::WriteResult::Failure(StatusText(settings->status()).toStdString());
+        return services::WriteResult::Failure(StatusText(settings->status()).toStdString());
     }
-    return keywords::WriteResult::Success();
+    return services::WriteResult::Success();
 }
 
-std::optional<std::string> QtSettingsStore::Read(const keywords::SettingKey& key, const std::string& defaultValue) {
+std::optional<std::string> QtSettingsStore::Read(const services::SettingKey& key, const std::string& defaultValue) {
     const auto settings = Open(key);
     if (settings->status() != QSettings::NoError) {
         return std::nullopt;

@@ -10,6 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" test
 phase "installing"
 "$root/scripts/check-format.sh"
+cmake -P "$root/cmake/print_layers.cmake"
 "$root/scripts/build.sh" -DVORTAXEL_BUILD_TESTS=ON -DVORTAXEL_BUILD_BENCHMARKS=ON
 phase "building"
 build=${VORTAXEL_BUILD_DIR:-$root/build}

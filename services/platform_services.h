@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace vortaxel::keywords {
+namespace vortaxel::services {
 
 /// One entry of the per-user settings store.
 struct SettingKey {
@@ -97,4 +97,4 @@ struct PlatformServices {
     Launcher& launcher;
 };
 
-} // namespace vortaxel::keywords
+} // namespace vortaxel::services

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-namespace vortaxel::keywords {
+namespace vortaxel::services {
 
 /// Outcome of writing a file. A failure carries the reason in words the user can read.
 struct WriteResult {
@@ -16,4 +16,4 @@ struct WriteResult {
     static WriteResult Failure(std::string reason) { return {false, std::move(reason)}; }
 };
 
-} // namespace vortaxel::keywords
+} // namespace vortaxel::services

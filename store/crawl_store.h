@@ -129,7 +129,6 @@ public:
 private:
     friend class CrawlStoreDb;
 
-    SqlDatabase& Db() { return db_; }
     CrawlStore(std::string path, SqlDatabase db) : path_(std::move(path)), db_(std::move(db)) {}
     std::string Prepare(Access access);
     std::string Load();

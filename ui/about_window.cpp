@@ -26,7 +26,7 @@ QLabel* AddLabel(QLabel* label, const char* name, const QString& text, QRect rec
 
 } // namespace
 
-frmabout::frmabout(keywords::Launcher& launcher, QWidget* parent)
+frmabout::frmabout(services::Launcher& launcher, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       launcher_(launcher) {
@@ -68,7 +68,7 @@ void frmabout::cmdclose_Click() {
 
 void frmabout::Label3_Click() {
     // Handed over at once; a failed launch leaves the window open with nothing to say about it.
-    static_cast<void>(launcher_.Launch("Explorer.exe", kWebAddress, keywords::WindowStyle::NormalFocus));
+    static_cast<void>(launcher_.Launch("Explorer.exe", kWebAddress, services::WindowStyle::NormalFocus));
 }
 
 void frmabout::keyPressEvent(QKeyEvent* event) {

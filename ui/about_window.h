@@ -15,7 +15,7 @@ public:
     static constexpr const char* kWebAddress = "https://vortaxel.example/";
 
     /// The launcher is not owned and must outlive the window.
-    explicit frmabout(keywords::Launcher& launcher, QWidget* parent = nullptr);
+    explicit frmabout(services::Launcher& launcher, QWidget* parent = nullptr);
 
     void cmdclose_Click();
     void Label3_Click();
@@ -25,7 +25,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    keywords::Launcher& launcher_;
+    services::Launcher& launcher_;
 };
 
 } // namespace vortaxel::ui

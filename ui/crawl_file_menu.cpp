@@ -27,9 +27,9 @@ constexpr const char* kTitle = "Vortaxel";
 constexpr const char* kKeptFileName = "crawl-in-progress.vxcrawl";
 
 // Whether the user's Stop ended the last run, "1" or "0".
-const keywords::SettingKey kStoppedByUserKey{"Vortaxel", "Crawl", "StoppedByUser"};
+const services::SettingKey kStoppedByUserKey{"Vortaxel", "Crawl", "StoppedByUser"};
 
-const keywords::SaveDialogRequest kCrawlFiles{"", "Vortaxel Crawls", "*.vxcrawl"};
+const services::SaveDialogRequest kCrawlFiles{"", "Vortaxel Crawls", "*.vxcrawl"};
 
 /// Reads a kept crawl's list as its runs listed it, with the entries whose fetch failed and why;
 /// appends the entries to `found` when given one.
@@ -129,7 +129,7 @@ bool frmMain::LastRunStoppedByUser() const {
     return settings_ != nullptr && settings_->Read(kStoppedByUserKey, "0").value_or("0") == "1";
 }
 
-void frmMain::UseDataFolder(keywords::DataFolder& folder) {
+void frmMain::UseDataFolder(services::DataFolder& folder) {
     dataFolder_ = &folder;
 }
 
@@ -267,7 +267,7 @@ void frmMain::mnuOpenCrawl_Click() {
     if (Engine().IsRunning()) {
         return;
     }
-    keywords::SaveDialogRequest request = kCrawlFiles;
+    services::SaveDialogRequest request = kCrawlFiles;
     request.title = "Open Crawl";
     const std::string path = services_.dialog.AskOpenPath(request);
     if (path.empty()) {
@@ -284,7 +284,7 @@ void frmMain::mnuSaveCrawlAs_Click() {
     if (!kept_.IsOpen() || Engine().IsRunning()) {
         return;
     }
-    keywords::SaveDialogRequest request = kCrawlFiles;
+    services::SaveDialogRequest request = kCrawlFiles;
     request.title = "Save Crawl As";
     const std::string path = services_.dialog.AskSavePath(request);
     if (path.empty()) {
@@ -378,7 +378,7 @@ void frmMain::mnuSaveAuditPage_Click() {
     store::AuditReader reader(kept_.Store());
     std::string error = reader.Load(data, audit::kAuditPageMostLinks);
     if (error.empty()) {
-        const keywords::WriteResult written = audit::WriteAuditPage(data, path, services_.files);
+        const services::WriteResult written = audit::WriteAuditPage(data, path, services_.files);
         error = written ? std::string() : written.error;
     }
     if (!error.empty()) {

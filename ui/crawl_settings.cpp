@@ -1,9 +1,9 @@
 #include "crawl_settings.h"
 
-#include "app/agent_presets.h"
 #include "crawl/scope/address_pattern.h"
 #include "user_agent_presets.h"
 #include "web/address_login.h"
+#include "web/agent_presets.h"
 
 #include <charconv>
 #include <string_view>
@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* kSection = "CrawlSettings";
 
-keywords::SettingKey Key(const char* key) {
+services::SettingKey Key(const char* key) {
     return {"Vortaxel", kSection, key};
 }
 
@@ -186,7 +186,7 @@ store::KeptControls ControlsOf(const CrawlSettingsValues& values) {
     } else if (values.userAgent == kCustomUserAgent) {
         kept.identity.userAgent = values.customUserAgent;
         // As on the command line: a custom agent obeys the rules for a crawler it names, else the program's own.
-        controls.robotsAgent = app::RobotsTokenFor(values.customUserAgent);
+        controls.robotsAgent = web::RobotsTokenFor(values.customUserAgent);
     }
     kept.identity.headers = values.headers;
     kept.identity.cookies = values.cookies;
@@ -202,7 +202,7 @@ store::KeptControls ControlsOf(const CrawlSettingsValues& values) {
     return kept;
 }
 
-CrawlSettingsValues ReadCrawlSettings(keywords::SettingsStore& settings) {
+CrawlSettingsValues ReadCrawlSettings(services::SettingsStore& settings) {
     const auto stored = [&settings](const char* key) { return settings.Read(Key(key), "").value_or(""); };
     CrawlSettingsValues values;
     values.scope = crawl::ParseCrawlScope(stored("Scope")).value_or(crawl::CrawlScope::Host);
@@ -228,7 +228,7 @@ CrawlSettingsValues ReadCrawlSettings(keywords::SettingsStore& settings) {
     return values;
 }
 
-void RememberCrawlSettings(keywords::SettingsStore& settings, const CrawlSettingsValues& values) {
+void RememberCrawlSettings(services::SettingsStore& settings, const CrawlSettingsValues& values) {
     // A store that cannot be written only loses the settings at the next start.
     const auto remember = [&settings](const char* key, const std::string& value) { settings.Write(Key(key), value); };
     remember("Scope", crawl::CrawlScopeName(values.scope));

@@ -61,8 +61,8 @@ std::vector<std::string> LinesOf(const std::string& text);
 store::KeptControls ControlsOf(const CrawlSettingsValues& values);
 
 /// The values remembered in `settings`; one stored as none of the choices reads as its default.
-CrawlSettingsValues ReadCrawlSettings(keywords::SettingsStore& settings);
+CrawlSettingsValues ReadCrawlSettings(services::SettingsStore& settings);
 /// Remembers `values` in `settings`, each under a key of its own.
-void RememberCrawlSettings(keywords::SettingsStore& settings, const CrawlSettingsValues& values);
+void RememberCrawlSettings(services::SettingsStore& settings, const CrawlSettingsValues& values);
 
 } // namespace vortaxel::ui

@@ -1,5 +1,5 @@
 // File > Compare Keywords With...: the keyword gap between a competitor's kept crawl and the crawl shown.
-#include "app/key_phrase_pass.h"
+#include "analysis/key_phrase_pass.h"
 #include "keyword_gap_window.h"
 #include "main_window.h"
 #include "report_window.h"
@@ -36,7 +36,7 @@ void frmMain::mnuCompareKeywords_Click() {
         return;
     }
     const auto refuse = [this](const std::string& text) {
-        services_.messages.Show(text, kCompareTitle, keywords::MessageIcon::Warning);
+        services_.messages.Show(text, kCompareTitle, services::MessageIcon::Warning);
     };
     if (kept_.Holds(path)) {
         refuse("Cannot compare the crawl with itself: " + path +

@@ -15,7 +15,7 @@
 namespace vortaxel::ui {
 
 KeywordGapWindow::KeywordGapWindow(std::vector<keyphrase::GapRow> rows, const std::string& theirSite,
-                                   const std::string& mySite, keywords::PlatformServices services, QWidget* parent)
+                                   const std::string& mySite, services::PlatformServices services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
     setObjectName("frmKeywordGap");
     setWindowTitle(
@@ -59,8 +59,8 @@ void KeywordGapWindow::ExportCsv() {
         return;
     }
     const PhraseTableModel& model = *table_->Model();
-    if (const keywords::WriteResult result = services_.files.Write(path, model.Csv()); !result) {
-        services_.messages.Show(result.error, "Export CSV", keywords::MessageIcon::Warning);
+    if (const services::WriteResult result = services_.files.Write(path, model.Csv()); !result) {
+        services_.messages.Show(result.error, "Export CSV", services::MessageIcon::Warning);
         return;
     }
     ShowLabelText(*status_,

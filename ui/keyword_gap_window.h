@@ -22,13 +22,13 @@ class KeywordGapWindow : public QWidget {
 public:
     /// `theirSite` and `mySite` name the two crawls in the title.
     KeywordGapWindow(std::vector<keyphrase::GapRow> rows, const std::string& theirSite, const std::string& mySite,
-                     keywords::PlatformServices services, QWidget* parent = nullptr);
+                     services::PlatformServices services, QWidget* parent = nullptr);
 
     /// Asks where to, then writes the table (all its rows, as sorted and filtered) as CSV.
     void ExportCsv();
 
 private:
-    keywords::PlatformServices services_;
+    services::PlatformServices services_;
     PhraseTablePane* table_ = nullptr;
     QLabel* status_ = nullptr;
 };

@@ -5,9 +5,9 @@
 #include "crawl/page/page_address.h"
 #include "crawl/start_text.h"
 #include "crawl_settings_run.h"
-#include "export/keyword_export.h"
 #include "fonts.h"
 #include "found_list_model.h"
+#include "keyword_export.h"
 #include "keyword_gap_window.h"
 #include "muted_entry_delegate.h"
 #include "report_window.h"
@@ -64,7 +64,7 @@ void FitToCaption(QLabel& label) {
 
 } // namespace
 
-frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions,
+frmMain::frmMain(services::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions,
                  QWidget* parent)
     : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
       fetchOptions_(std::move(fetchOptions)),
@@ -75,7 +75,7 @@ frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, net
     Build();
 }
 
-frmMain::frmMain(keywords::PlatformServices services, QString clipDirectory, crawl::PageFetcher& pages, QWidget* parent)
+frmMain::frmMain(services::PlatformServices services, QString clipDirectory, crawl::PageFetcher& pages, QWidget* parent)
     : QMainWindow(parent), services_(services), clipDirectory_(std::move(clipDirectory)),
       run_(std::make_unique<app::RunController>(SetupFor(RunChoices{}), static_cast<crawl::CrawlListener&>(*this),
                                                 pages)),
@@ -420,10 +420,10 @@ void frmMain::chkSelect_Click() {
 }
 
 void frmMain::cmdsave_Click() {
-    keywords::cmdsave_Click(Engine().List2(), services_);
+    ui::cmdsave_Click(Engine().List2(), services_);
 }
 
-void frmMain::UseSettings(keywords::SettingsStore& settings) {
+void frmMain::UseSettings(services::SettingsStore& settings) {
     settings_ = &settings;
     mnuOptions_->UseSettings(settings);
 }
@@ -476,7 +476,7 @@ void frmMain::ShowMessage(const std::string& text, const std::string& title) {
     if (closing_) {
         return; // the window is gone; a box now would only hold the program open
     }
-    services_.messages.Show(text, title, keywords::MessageIcon::None);
+    services_.messages.Show(text, title, services::MessageIcon::None);
 }
 
 void frmMain::Yield() {

@@ -46,12 +46,12 @@ class frmMain : public QMainWindow, private crawl::CrawlListener {
     Q_OBJECT
 public:
     /// The clip "FINDCOMP.AVI" is looked for in `clipDirectory` only (the program's own directory).
-    frmMain(keywords::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions = {},
+    frmMain(services::PlatformServices services, QString clipDirectory, net::FetchOptions fetchOptions = {},
             QWidget* parent = nullptr);
     ~frmMain() override;
     /// The same on pages from `pages` instead of the network, for measuring the window alone; `pages`
     /// must outlive the window.
-    frmMain(keywords::PlatformServices services, QString clipDirectory, crawl::PageFetcher& pages,
+    frmMain(services::PlatformServices services, QString clipDirectory, crawl::PageFetcher& pages,
             QWidget* parent = nullptr);
 
     frmMain(const frmMain&) = delete;
@@ -61,10 +61,10 @@ public:
 
     /// Where the "Options" menu's choices are remembered; the menu takes its stored state now.
     /// Without a store the choices last while the window does.
-    void UseSettings(keywords::SettingsStore& settings);
+    void UseSettings(services::SettingsStore& settings);
     /// Where the crawl in progress is kept, so that it outlives the program. Without one it is kept in
     /// a folder of its own that goes with the window.
-    void UseDataFolder(keywords::DataFolder& folder);
+    void UseDataFolder(services::DataFolder& folder);
     /// Asks for the password of `user`'s login to `origin`; none when the user cancels.
     using PasswordPrompt =
         std::function<std::optional<std::string>(const std::string& user, const std::string& origin)>;
@@ -157,12 +157,12 @@ private:
     void PageFetched(const std::string& url, const crawl::FetchedPage& page) override;
     void PageBlocked(std::string_view url) override;
 
-    keywords::PlatformServices services_;
+    services::PlatformServices services_;
     QString clipDirectory_;
     net::FetchOptions fetchOptions_;
     OptionsMenu* mnuOptions_ = nullptr;
-    keywords::DataFolder* dataFolder_ = nullptr;
-    keywords::SettingsStore* settings_ = nullptr;
+    services::DataFolder* dataFolder_ = nullptr;
+    services::SettingsStore* settings_ = nullptr;
     PasswordPrompt passwordPrompt_;
     /// The kept crawl's home when no data folder was given.
     std::unique_ptr<QTemporaryDir> ownFolder_;

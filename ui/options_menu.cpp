@@ -21,7 +21,7 @@ constexpr const char* kKeyPhrasesKey = "KeyPhrases";
 // Each radio entry carries its value, which is also what the store holds.
 constexpr const char* kValueProperty = "choiceValue";
 
-keywords::SettingKey OptionKey(const char* key) {
+services::SettingKey OptionKey(const char* key) {
     return {"Vortaxel", "Options", key};
 }
 
@@ -138,7 +138,7 @@ QActionGroup* OptionsMenu::RadioGroup(QMenu& submenu, const char* namePrefix, co
     return group;
 }
 
-void OptionsMenu::UseSettings(keywords::SettingsStore& settings) {
+void OptionsMenu::UseSettings(services::SettingsStore& settings) {
     settings_ = &settings;
     const auto stored = [&settings](const char* key) { return settings.Read(OptionKey(key), "").value_or(""); };
     browserRules_->setChecked(stored(kBrowserRulesKey) == "1");

@@ -49,7 +49,7 @@ public:
 
     /// Where the choices are remembered; the entries take the stored state now. Without a store the
     /// choices last while the window does.
-    void UseSettings(keywords::SettingsStore& settings);
+    void UseSettings(services::SettingsStore& settings);
 
     RunChoices Choices() const;
     /// The Crawl Settings as the dialog last took them.
@@ -70,7 +70,7 @@ private:
     /// Greys the entries the classic rules cannot honour, saying why.
     void ShowWhatRulesAllow();
 
-    keywords::SettingsStore* settings_ = nullptr;
+    services::SettingsStore* settings_ = nullptr;
     QAction* browserRules_ = nullptr;
     QAction* obeyRobots_ = nullptr;
     QAction* keyPhrases_ = nullptr;

@@ -1,6 +1,6 @@
 #include "report_window.h"
 
-#include "app/key_phrase_pass.h"
+#include "analysis/key_phrase_pass.h"
 #include "background_jobs.h"
 #include "export/audit_data.h"
 #include "export/audit_page_parts.h"
@@ -161,7 +161,7 @@ QString FactsText(const store::ReportPageDetails& details, const KeywordTab* key
 
 } // namespace
 
-std::unique_ptr<ReportWindow> ReportWindow::Open(const std::string& path, keywords::PlatformServices services,
+std::unique_ptr<ReportWindow> ReportWindow::Open(const std::string& path, services::PlatformServices services,
                                                  std::string& error, QWidget* parent) {
     auto store = store::OpenReportStore(path, error);
     if (!store) {
@@ -174,11 +174,11 @@ std::unique_ptr<ReportWindow> ReportWindow::Open(const std::string& path, keywor
     return window;
 }
 
-ReportWindow::ReportWindow(store::CrawlStore& store, keywords::PlatformServices services, QWidget* parent)
+ReportWindow::ReportWindow(store::CrawlStore& store, services::PlatformServices services, QWidget* parent)
     : ReportWindow(nullptr, store, services, parent) {}
 
 ReportWindow::ReportWindow(std::unique_ptr<store::CrawlStore> owned, store::CrawlStore& store,
-                           keywords::PlatformServices services, QWidget* parent)
+                           services::PlatformServices services, QWidget* parent)
     : QWidget(parent, Qt::Window), owned_(std::move(owned)), store_(store), services_(services) {
     setObjectName("frmReport");
     jobs_ = std::make_unique<BackgroundJobs>([&store = store_] { store.Interrupt(); });
@@ -691,15 +691,15 @@ void ReportWindow::ExportCsv() {
         }
     }
     if (!status) {
-        services_.messages.Show(store_.FailureText(status), "Export CSV", keywords::MessageIcon::Warning);
+        services_.messages.Show(store_.FailureText(status), "Export CSV", services::MessageIcon::Warning);
         return;
     }
     WriteCsv(path, csv, written);
 }
 
 void ReportWindow::WriteCsv(const std::string& path, const std::string& csv, std::int64_t rows) {
-    if (const keywords::WriteResult result = services_.files.Write(path, csv); !result) {
-        services_.messages.Show(result.error, "Export CSV", keywords::MessageIcon::Warning);
+    if (const services::WriteResult result = services_.files.Write(path, csv); !result) {
+        services_.messages.Show(result.error, "Export CSV", services::MessageIcon::Warning);
         return;
     }
     ShowLabelText(*status_, "Exported " + Counted(rows, "row", "rows") + " to " + QString::fromStdString(path));

@@ -32,10 +32,10 @@ class ReportWindow : public QWidget {
     Q_OBJECT
 public:
     /// Opens the crawl kept in `path`; nullptr with `error` when it cannot be read.
-    static std::unique_ptr<ReportWindow> Open(const std::string& path, keywords::PlatformServices services,
+    static std::unique_ptr<ReportWindow> Open(const std::string& path, services::PlatformServices services,
                                               std::string& error, QWidget* parent = nullptr);
     /// Reads through `store`, a run's own, which must outlive the window.
-    ReportWindow(store::CrawlStore& store, keywords::PlatformServices services, QWidget* parent = nullptr);
+    ReportWindow(store::CrawlStore& store, services::PlatformServices services, QWidget* parent = nullptr);
     ~ReportWindow() override;
     ReportWindow(const ReportWindow&) = delete;
     ReportWindow& operator=(const ReportWindow&) = delete;
@@ -67,7 +67,7 @@ protected:
 
 private:
     ReportWindow(std::unique_ptr<store::CrawlStore> owned, store::CrawlStore& store,
-                 keywords::PlatformServices services, QWidget* parent);
+                 services::PlatformServices services, QWidget* parent);
     QWidget* BuildTab(const QString& name, ReportTableModel& model, QTableView*& view, QWidget* below);
     QWidget* BuildDetails();
     void ShowPage(const QModelIndex& index);
@@ -80,7 +80,7 @@ private:
 
     std::unique_ptr<store::CrawlStore> owned_;
     store::CrawlStore& store_;
-    keywords::PlatformServices services_;
+    services::PlatformServices services_;
     std::unique_ptr<ReportTableModel> pages_;
     std::unique_ptr<ReportTableModel> links_;
     std::unique_ptr<ReportTableModel> issues_;

@@ -1,6 +1,6 @@
 #include "user_agent_presets.h"
 
-#include "app/agent_presets.h"
+#include "web/agent_presets.h"
 
 #include <array>
 #include <utility>
@@ -20,7 +20,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kLabels{{
 
 std::vector<UserAgentPreset> MakePresets() {
     std::vector<UserAgentPreset> presets;
-    for (const app::AgentPreset& preset : app::AgentPresets()) {
+    for (const web::AgentPreset& preset : web::AgentPresets()) {
         std::string_view label = preset.name;
         for (const auto& [name, text] : kLabels) {
             if (name == preset.name) {

@@ -50,10 +50,6 @@ std::uint32_t Hash(std::string_view name) {
 
 HtmlTokenizer::HtmlTokenizer(std::string_view input) : input_(input.substr(0, kMaxInput)) {}
 
-HtmlAttribute HtmlTokenizer::Attribute(std::size_t i) const {
-    return {View(attributes_[i].name), View(attributes_[i].value)};
-}
-
 std::optional<std::string_view> HtmlTokenizer::Find(std::string_view name) const {
     for (const AttributeSpans& attribute : attributes_) {
         if (View(attribute.name) == name) {

@@ -16,11 +16,6 @@ enum class TextMode { Data, RcData, RawText, ScriptData, PlainText };
 
 enum class TokenKind { StartTag, EndTag, Text, Comment, End };
 
-struct HtmlAttribute {
-    std::string_view name;
-    std::string_view value;
-};
-
 /// Reads HTML as the HTML standard's tokenizer does, one token at a time and without a tree: time
 /// is linear in the input and memory holds at most one token, whatever the markup's shape.
 ///
@@ -49,15 +44,11 @@ public:
     /// The tag's name in lower case (start and end tags).
     std::string_view Name() const { return View(name_); }
     bool SelfClosing() const { return selfClosing_; }
-    /// The start tag's attributes in order; a repeated name keeps only its first value.
-    std::size_t AttributeCount() const { return attributes_.size(); }
-    HtmlAttribute Attribute(std::size_t i) const;
+    /// The value of the start tag's attribute `name`; a repeated name keeps only its first value.
     std::optional<std::string_view> Find(std::string_view name) const;
 
     /// A text token as written; runs of text may come as several tokens.
     std::string_view RawText() const { return View(text_); }
-    /// Whether the text token's character references are to be decoded (data and RCDATA text).
-    bool TextHasReferences() const { return textRefs_; }
     /// Appends the text token's characters to `out`, references decoded and NUL bytes dropped
     /// where a browser decodes and drops them.
     void AppendText(std::string& out) const;

@@ -46,8 +46,12 @@ bool ChunkReader::Number(std::size_t& value) {
 bool ChunkReader::Next(std::string_view& entry) {
     std::size_t shared = 0;
     std::size_t own = 0;
-    if (at_ == bytes_.size() || !Number(shared) || !Number(own) || shared > entry_.size() ||
-        own > bytes_.size() - at_) {
+    if (at_ == bytes_.size()) {
+        return false;
+    }
+    // A row cut inside an entry may have been read to its last byte: it is damaged all the same.
+    if (!Number(shared) || !Number(own) || shared > entry_.size() || own > bytes_.size() - at_) {
+        damaged_ = true;
         return false;
     }
     entry_.resize(shared);

@@ -27,8 +27,8 @@ public:
     explicit ChunkReader(std::string_view bytes) : bytes_(bytes) {}
     /// The next entry, valid until the next call; false at the end or on a damaged row.
     bool Next(std::string_view& entry);
-    /// Whether every byte was read as entries.
-    bool AtEnd() const { return at_ == bytes_.size(); }
+    /// Whether every byte was read as entries: not when the row ends inside an entry.
+    bool AtEnd() const { return at_ == bytes_.size() && !damaged_; }
 
 private:
     bool Number(std::size_t& value);
@@ -36,6 +36,7 @@ private:
     std::string_view bytes_;
     std::size_t at_ = 0;
     std::string entry_;
+    bool damaged_ = false;
 };
 
 } // namespace vortaxel::store

@@ -1,6 +1,6 @@
 // What a crawl's text becomes: each page's key phrases as the report reads them back, and the site's map.
 
-#include "app/key_phrase_pass.h"
+#include "analysis/key_phrase_pass.h"
 #include "store/crawl_store.h"
 #include "store/crawl_store_db.h"
 #include "store/sqlite_db.h"

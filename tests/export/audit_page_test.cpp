@@ -153,18 +153,18 @@ TEST(AuditPageTest, StreamedPageComesInPiecesAndIsTheBuiltOne) {
     EXPECT_EQ(WithoutNonce(streamed), WithoutNonce(BuildAuditPage(data)));
 }
 
-class FailingWriter final : public keywords::FileWriter {
+class FailingWriter final : public services::FileWriter {
 public:
-    keywords::WriteResult Write(const std::string& path, std::string_view bytes) override {
+    services::WriteResult Write(const std::string& path, std::string_view bytes) override {
         written = bytes;
-        return keywords::WriteResult::Failure("cannot write " + path);
+        return services::WriteResult::Failure("cannot write " + path);
     }
     std::string written;
 };
 
 TEST(AuditPageTest, AFailedWriteIsReportedWithItsReason) {
     FailingWriter files;
-    const keywords::WriteResult result = WriteAuditPage(AuditData{}, "/nowhere/audit.html", files);
+    const services::WriteResult result = WriteAuditPage(AuditData{}, "/nowhere/audit.html", files);
     EXPECT_FALSE(result);
     EXPECT_EQ(result.error, "cannot write /nowhere/audit.html");
     EXPECT_EQ(files.written.rfind("<!DOCTYPE html>", 0), 0U);

@@ -3,11 +3,11 @@
 // without touching the test process, and a case that would block is killed instead of hanging the suite.
 
 #include "crawl/found_list.h"
-#include "export/keyword_export.h"
 #include "platform/atomic_file_writer.h"
 #include "platform/settings_store.h"
 #include "tests/platform/child_process.h"
 #include "tests/support/named_rows.h"
+#include "ui/keyword_export.h"
 
 #include <csignal>
 #include <cstdio>
@@ -34,21 +34,21 @@ using vortaxel::test::RowName;
 
 const QByteArray kOldContent = "old keywords\r\n";
 
-struct FixedDialog : keywords::SaveDialog {
+struct FixedDialog : services::SaveDialog {
     std::string answer;
-    std::string AskSavePath(const keywords::SaveDialogRequest&) override { return answer; }
+    std::string AskSavePath(const services::SaveDialogRequest&) override { return answer; }
 };
 
-struct Messages : keywords::MessageBox {
-    std::vector<std::pair<std::string, keywords::MessageIcon>> shown;
-    void Show(const std::string& text, const std::string&, keywords::MessageIcon icon) override {
+struct Messages : services::MessageBox {
+    std::vector<std::pair<std::string, services::MessageIcon>> shown;
+    void Show(const std::string& text, const std::string&, services::MessageIcon icon) override {
         shown.emplace_back(text, icon);
     }
 };
 
-struct Launches : keywords::Launcher {
+struct Launches : services::Launcher {
     int count = 0;
-    bool Launch(const std::string&, const std::string&, keywords::WindowStyle) override {
+    bool Launch(const std::string&, const std::string&, services::WindowStyle) override {
         ++count;
         return true;
     }
@@ -108,7 +108,7 @@ int ExportAndCheck(const FaultCase& fault, const Scene& scene, const QString& pa
     AtomicFileWriter files;
     Messages messages;
     Launches launches;
-    keywords::cmdsave_Click(found, {dialog, settings, files, messages, launches});
+    ui::cmdsave_Click(found, {dialog, settings, files, messages, launches});
 
     std::string problems;
     if (messages.shown.size() != 1) {
@@ -116,7 +116,7 @@ int ExportAndCheck(const FaultCase& fault, const Scene& scene, const QString& pa
     } else if (fault.expect == Expect::Refused) {
         const QString text = QString::fromStdString(messages.shown[0].first);
         if (!text.contains(path) || !text.contains(fault.reasonPart, Qt::CaseInsensitive) ||
-            messages.shown[0].second != keywords::MessageIcon::Warning) {
+            messages.shown[0].second != services::MessageIcon::Warning) {
             problems += "message does not name the file and the reason: " + text.toStdString() + "; ";
         }
         if (launches.count != 0) {

@@ -65,7 +65,7 @@ TEST_P(AtomicFileWriterTest, WritesAllOrLeavesThePathAsItWas) {
     const Target target = GetParam().prepare(dir);
     const QStringList entriesBefore = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
 
-    const keywords::WriteResult result = WriteFileAtomically(target.path, GetParam().bytes);
+    const services::WriteResult result = WriteFileAtomically(target.path, GetParam().bytes);
 
     EXPECT_EQ(result.ok, GetParam().ok) << result.error;
     if (GetParam().ok) {
@@ -168,7 +168,7 @@ TEST(AtomicFileWriter, DeviceRefused) {
         if (asRoot && !DropRootPrivileges()) {
             return 2;
         }
-        const keywords::WriteResult result = WriteFileAtomically(QStringLiteral("/dev/null"), kNew);
+        const services::WriteResult result = WriteFileAtomically(QStringLiteral("/dev/null"), kNew);
         return !result && QString::fromStdString(result.error).contains("not a regular file") ? 0 : 1;
     });
     if (outcome == 2) {
@@ -231,7 +231,7 @@ TEST(AtomicFileWriter, ReadOnlyFolderFailsAndKeepsOldFile) {
         if (asRoot && !DropRootPrivileges()) {
             return 2;
         }
-        const keywords::WriteResult result = WriteFileAtomically(path, kNew);
+        const services::WriteResult result = WriteFileAtomically(path, kNew);
         return !result && QString::fromStdString(result.error).contains("Permission denied") ? 0 : 1;
     });
     chmod(QFile::encodeName(folder).constData(), 0755);

@@ -20,7 +20,7 @@ using testing_support::AnswerNextModal;
 
 struct MessageCase {
     const char* name;
-    keywords::MessageIcon icon;
+    services::MessageIcon icon;
     QMessageBox::Icon shown;
 };
 
@@ -53,17 +53,17 @@ TEST_P(QtMessageBoxTest, ShowsPlainTextWithOneOkButton) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Icons, QtMessageBoxTest,
-                         testing::Values(MessageCase{"Information", keywords::MessageIcon::Information,
+                         testing::Values(MessageCase{"Information", services::MessageIcon::Information,
                                                      QMessageBox::Information},
-                                         MessageCase{"Warning", keywords::MessageIcon::Warning, QMessageBox::Warning},
-                                         MessageCase{"None", keywords::MessageIcon::None, QMessageBox::NoIcon}),
+                                         MessageCase{"Warning", services::MessageIcon::Warning, QMessageBox::Warning},
+                                         MessageCase{"None", services::MessageIcon::None, QMessageBox::NoIcon}),
                          ::vortaxel::test::RowName());
 
-const keywords::SaveDialogRequest kRequest{"Save", "All Files (*.txt)", "*.txt"};
+const services::SaveDialogRequest kRequest{"Save", "All Files (*.txt)", "*.txt"};
 
 struct FilterCase {
     std::string name;
-    keywords::SaveDialogRequest request;
+    services::SaveDialogRequest request;
     QString filter;
 };
 

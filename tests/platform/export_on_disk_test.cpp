@@ -1,8 +1,8 @@
 #include "crawl/found_list.h"
-#include "export/keyword_export.h"
 #include "platform/atomic_file_writer.h"
 #include "platform/settings_store.h"
 #include "tests/support/named_rows.h"
+#include "ui/keyword_export.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -19,21 +19,21 @@ namespace {
 
 using ::vortaxel::test::PrintTo;
 
-struct FakeDialog : keywords::SaveDialog {
+struct FakeDialog : services::SaveDialog {
     std::string answer;
-    std::string AskSavePath(const keywords::SaveDialogRequest&) override { return answer; }
+    std::string AskSavePath(const services::SaveDialogRequest&) override { return answer; }
 };
 
-struct RecordedMessages : keywords::MessageBox {
-    std::vector<std::pair<std::string, keywords::MessageIcon>> shown;
-    void Show(const std::string& text, const std::string&, keywords::MessageIcon icon) override {
+struct RecordedMessages : services::MessageBox {
+    std::vector<std::pair<std::string, services::MessageIcon>> shown;
+    void Show(const std::string& text, const std::string&, services::MessageIcon icon) override {
         shown.emplace_back(text, icon);
     }
 };
 
-struct RecordedLaunches : keywords::Launcher {
+struct RecordedLaunches : services::Launcher {
     std::vector<std::string> arguments;
-    bool Launch(const std::string&, const std::string& argument, keywords::WindowStyle) override {
+    bool Launch(const std::string&, const std::string& argument, services::WindowStyle) override {
         arguments.push_back(argument);
         return true;
     }
@@ -61,11 +61,11 @@ protected:
             list.Append(entry.url);
             list.SetSelected(list.Count() - 1, entry.selected);
         }
-        keywords::cmdsave_Click(list, {dialog_, settings_, files_, messages_, launches_});
+        ui::cmdsave_Click(list, {dialog_, settings_, files_, messages_, launches_});
     }
 
     std::optional<std::string> Remembered() {
-        return QtSettingsStore(scratch_.filePath("settings.ini")).Read(keywords::ExportPathSetting(), "");
+        return QtSettingsStore(scratch_.filePath("settings.ini")).Read(ui::ExportPathSetting(), "");
     }
 };
 
@@ -115,7 +115,7 @@ TEST_P(ExportFailsOnDisk, TellsPathAndReasonRemembersPathAndOpensNothing) {
     const QString text = QString::fromStdString(messages_.shown[0].first);
     EXPECT_TRUE(text.startsWith("Could not save " + path + ": ")) << text.toStdString();
     EXPECT_TRUE(text.contains(GetParam().reasonPart)) << text.toStdString();
-    EXPECT_EQ(messages_.shown[0].second, keywords::MessageIcon::Warning);
+    EXPECT_EQ(messages_.shown[0].second, services::MessageIcon::Warning);
     EXPECT_TRUE(launches_.arguments.empty());
     EXPECT_EQ(Remembered(), path.toStdString());
 }

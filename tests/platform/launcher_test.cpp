@@ -31,7 +31,7 @@ TEST_P(DesktopLauncherTest, HandsTheWholeArgumentToTheDesktop) {
     });
 
     const bool accepted =
-        launcher.Launch(GetParam().program, GetParam().argument, keywords::WindowStyle::MaximizedFocus);
+        launcher.Launch(GetParam().program, GetParam().argument, services::WindowStyle::MaximizedFocus);
 
     if (GetParam().expected.isEmpty()) {
         EXPECT_FALSE(accepted);

@@ -15,7 +15,7 @@ namespace {
 
 using test::PrintTo;
 
-const keywords::SettingKey kExportPath{"Vortaxel", "S11", "K11"};
+const services::SettingKey kExportPath{"Vortaxel", "S11", "K11"};
 
 struct ValueCase {
     std::string name;
@@ -65,7 +65,7 @@ TEST(QtSettingsStore, FolderInPlaceOfFileFailsAndCannotBeRead) {
     ASSERT_TRUE(QDir(scratch.path()).mkdir("settings.ini"));
     QtSettingsStore store(scratch.filePath("settings.ini"));
 
-    const keywords::WriteResult written = store.Write(kExportPath, "/k.txt");
+    const services::WriteResult written = store.Write(kExportPath, "/k.txt");
 
     EXPECT_FALSE(written);
     EXPECT_FALSE(written.error.empty());

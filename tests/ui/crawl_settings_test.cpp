@@ -125,7 +125,7 @@ CrawlSettingsValues EverySet() {
 
 TEST(CrawlSettingsRememberedTest, ValuesReadBackAsRememberedAndStrangeOnesAsTheDefaults) {
     FakeDesktop desktop;
-    keywords::PlatformServices services = desktop;
+    services::PlatformServices services = desktop;
     EXPECT_EQ(ReadCrawlSettings(services.settings), CrawlSettingsValues{}) << "the defaults on first start";
     RememberCrawlSettings(services.settings, EverySet());
     EXPECT_EQ(ReadCrawlSettings(services.settings), EverySet());

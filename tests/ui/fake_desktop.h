@@ -15,7 +15,7 @@
 namespace vortaxel::ui::test {
 
 /// A data folder at a path the test chose, never the user's own.
-class FakeDataFolder : public keywords::DataFolder {
+class FakeDataFolder : public services::DataFolder {
 public:
     explicit FakeDataFolder(std::string path) : path_(std::move(path)) {}
     std::string Path() override { return path_; }
@@ -25,9 +25,9 @@ private:
 };
 
 /// Records every launch instead of starting a program.
-class FakeLauncher : public keywords::Launcher {
+class FakeLauncher : public services::Launcher {
 public:
-    bool Launch(const std::string& program, const std::string& argument, keywords::WindowStyle) override {
+    bool Launch(const std::string& program, const std::string& argument, services::WindowStyle) override {
         programs.push_back(QString::fromStdString(program));
         opened.push_back(QString::fromStdString(argument));
         return true;
@@ -52,7 +52,7 @@ public:
     FakeDesktop& operator=(const FakeDesktop&) = delete;
     ~FakeDesktop() = default;
 
-    operator keywords::PlatformServices() { return {dialog_, settings_, files_, messages_, launcher}; }
+    operator services::PlatformServices() { return {dialog_, settings_, files_, messages_, launcher}; }
 
     std::string saveAnswer;
     std::function<void()> onExport;
@@ -65,40 +65,40 @@ public:
     FakeLauncher launcher;
 
 private:
-    struct Dialog : keywords::SaveDialog {
+    struct Dialog : services::SaveDialog {
         explicit Dialog(FakeDesktop& desktop) : desktop(desktop) {}
-        std::string AskSavePath(const keywords::SaveDialogRequest&) override {
+        std::string AskSavePath(const services::SaveDialogRequest&) override {
             ++desktop.exports;
             if (desktop.onExport) {
                 desktop.onExport();
             }
             return desktop.saveAnswer;
         }
-        std::string AskOpenPath(const keywords::SaveDialogRequest&) override { return desktop.openAnswer; }
+        std::string AskOpenPath(const services::SaveDialogRequest&) override { return desktop.openAnswer; }
         FakeDesktop& desktop;
     };
-    struct Settings : keywords::SettingsStore {
-        keywords::WriteResult Write(const keywords::SettingKey& key, const std::string& value) override {
+    struct Settings : services::SettingsStore {
+        services::WriteResult Write(const services::SettingKey& key, const std::string& value) override {
             values[key.application + "/" + key.section + "/" + key.key] = value;
-            return keywords::WriteResult::Success();
+            return services::WriteResult::Success();
         }
-        std::optional<std::string> Read(const keywords::SettingKey& key, const std::string& defaultValue) override {
+        std::optional<std::string> Read(const services::SettingKey& key, const std::string& defaultValue) override {
             const auto it = values.find(key.application + "/" + key.section + "/" + key.key);
             return it == values.end() ? defaultValue : it->second;
         }
         std::map<std::string, std::string> values;
     };
-    struct Files : keywords::FileWriter {
+    struct Files : services::FileWriter {
         explicit Files(FakeDesktop& desktop) : desktop(desktop) {}
-        keywords::WriteResult Write(const std::string& path, std::string_view bytes) override {
+        services::WriteResult Write(const std::string& path, std::string_view bytes) override {
             desktop.files[path] = std::string(bytes);
-            return keywords::WriteResult::Success();
+            return services::WriteResult::Success();
         }
         FakeDesktop& desktop;
     };
-    struct Messages : keywords::MessageBox {
+    struct Messages : services::MessageBox {
         explicit Messages(FakeDesktop& desktop) : desktop(desktop) {}
-        void Show(const std::string& text, const std::string& title, keywords::MessageIcon) override {
+        void Show(const std::string& text, const std::string& title, services::MessageIcon) override {
             desktop.messages.push_back({QString::fromStdString(text), QString::fromStdString(title)});
         }
         bool Ask(const std::string& text, const std::string& title) override {

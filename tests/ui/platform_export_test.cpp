@@ -14,31 +14,31 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class FixedSaveDialog : public keywords::SaveDialog {
+class FixedSaveDialog : public services::SaveDialog {
 public:
     explicit FixedSaveDialog(std::string path) : path_(std::move(path)) {}
-    std::string AskSavePath(const keywords::SaveDialogRequest&) override { return path_; }
+    std::string AskSavePath(const services::SaveDialogRequest&) override { return path_; }
 
 private:
     std::string path_;
 };
 
-class RecordingMessageBox : public keywords::MessageBox {
+class RecordingMessageBox : public services::MessageBox {
 public:
     struct Shown {
         std::string text;
         std::string title;
-        keywords::MessageIcon icon;
+        services::MessageIcon icon;
     };
-    void Show(const std::string& text, const std::string& title, keywords::MessageIcon icon) override {
+    void Show(const std::string& text, const std::string& title, services::MessageIcon icon) override {
         shown.push_back({text, title, icon});
     }
     std::vector<Shown> shown;
 };
 
-class RecordingLauncher : public keywords::Launcher {
+class RecordingLauncher : public services::Launcher {
 public:
-    bool Launch(const std::string& program, const std::string& argument, keywords::WindowStyle) override {
+    bool Launch(const std::string& program, const std::string& argument, services::WindowStyle) override {
         launched.emplace_back(program, argument);
         return true;
     }
@@ -87,7 +87,7 @@ TEST_F(PlatformExportTest, RefusalBoxHasNoIcon) {
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Please enter a Starting URL");
     EXPECT_EQ(messages_.shown[0].title, "Oops");
-    EXPECT_EQ(messages_.shown[0].icon, keywords::MessageIcon::None);
+    EXPECT_EQ(messages_.shown[0].icon, services::MessageIcon::None);
 }
 
 } // namespace

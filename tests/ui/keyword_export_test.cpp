@@ -1,6 +1,6 @@
 #include "crawl/found_list.h"
-#include "export/keyword_export.h"
 #include "tests/support/named_rows.h"
+#include "ui/keyword_export.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,19 @@
 #include <string_view>
 #include <vector>
 
-namespace vortaxel::keywords {
+namespace vortaxel::ui {
 namespace {
+
+using services::FileWriter;
+using services::Launcher;
+using services::MessageBox;
+using services::MessageIcon;
+using services::SaveDialog;
+using services::SaveDialogRequest;
+using services::SettingKey;
+using services::SettingsStore;
+using services::WindowStyle;
+using services::WriteResult;
 
 using ::vortaxel::test::PrintTo;
 
@@ -247,4 +258,4 @@ TEST(KeywordExport, RepeatedExportReplacesRatherThanAppends) {
 }
 
 } // namespace
-} // namespace vortaxel::keywords
+} // namespace vortaxel::ui

@@ -1,10 +1,10 @@
-#include "app/agent_presets.h"
+#include "web/agent_presets.h"
 
 #include "web/ascii.h"
 
 #include <array>
 
-namespace vortaxel::app {
+namespace vortaxel::web {
 
 namespace {
 
@@ -84,4 +84,4 @@ std::string RobotsTokenFor(std::string_view userAgent) {
     return {};
 }
 
-} // namespace vortaxel::app
+} // namespace vortaxel::web

@@ -1,11 +1,11 @@
 // The user agents a crawl can go as by name, and which robots.txt token each obeys.
 
-#include "app/agent_presets.h"
+#include "web/agent_presets.h"
 
 #include <gtest/gtest.h>
 #include <string>
 
-namespace vortaxel::app {
+namespace vortaxel::web {
 namespace {
 
 TEST(AgentPresets, EachNameGivesItsStringAndEachStringTheTokenItsCrawlerObeys) {
@@ -39,4 +39,4 @@ TEST(AgentPresets, EachNameGivesItsStringAndEachStringTheTokenItsCrawlerObeys) {
 }
 
 } // namespace
-} // namespace vortaxel::app
+} // namespace vortaxel::web

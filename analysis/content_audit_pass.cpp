@@ -1,4 +1,4 @@
-#include "app/content_audit_pass.h"
+#include "analysis/content_audit_pass.h"
 
 #include "export/audit_data.h"
 #include "export/content/link_score.h"

@@ -1,4 +1,4 @@
-#include "app/key_phrase_pass.h"
+#include "analysis/key_phrase_pass.h"
 
 #include "export/keyword_phrase.h"
 #include "export/phrase_cleaning.h"

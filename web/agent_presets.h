@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace vortaxel::app {
+namespace vortaxel::web {
 
 /// A user agent a crawl may go as by name, and the token its robots.txt groups are matched for.
 struct AgentPreset {
@@ -29,4 +29,4 @@ std::string UserAgentFor(std::string_view given);
 /// says it is another crawler still answers for itself, unless it says which one.
 std::string RobotsTokenFor(std::string_view userAgent);
 
-} // namespace vortaxel::app
+} // namespace vortaxel::web

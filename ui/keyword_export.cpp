@@ -1,13 +1,13 @@
 #include "keyword_export.h"
 
 #include "crawl/found_list.h"
-#include "keyword_file.h"
+#include "export/keyword_file.h"
 
 #include <string>
 #include <string_view>
 #include <utility>
 
-namespace vortaxel::keywords {
+namespace vortaxel::ui {
 
 namespace {
 
@@ -32,7 +32,7 @@ std::string EditorFailedText(std::string_view path) {
 }
 
 std::string SelectedKeywordFile(const crawl::FoundList& found) {
-    KeywordFileBuilder builder;
+    keywords::KeywordFileBuilder builder;
     const std::size_t count = found.Count();
     for (std::size_t i = 0; i < count; ++i) {
         if (found.IsSelected(i)) {
@@ -44,11 +44,11 @@ std::string SelectedKeywordFile(const crawl::FoundList& found) {
 
 } // namespace
 
-SettingKey ExportPathSetting() {
+services::SettingKey ExportPathSetting() {
     return {"Vortaxel", "S11", "K11"};
 }
 
-void cmdsave_Click(const crawl::FoundList& found, const PlatformServices& services) {
+void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServices& services) {
     const std::string path = services.dialog.AskSavePath({"Save", "All Files (*.txt)", "*.txt"});
     if (path.empty()) {
         return;
@@ -57,21 +57,21 @@ void cmdsave_Click(const crawl::FoundList& found, const PlatformServices& servic
     // export goes on whether or not the store took it.
     static_cast<void>(services.settings.Write(ExportPathSetting(), path));
 
-    const WriteResult written = services.files.Write(path, SelectedKeywordFile(found));
+    const services::WriteResult written = services.files.Write(path, SelectedKeywordFile(found));
     if (!written) {
-        services.messages.Show(SaveFailedText(path, written.error), kMessageTitle, MessageIcon::Warning);
+        services.messages.Show(SaveFailedText(path, written.error), kMessageTitle, services::MessageIcon::Warning);
         return;
     }
-    services.messages.Show("Selected URL saved", kMessageTitle, MessageIcon::Information);
+    services.messages.Show("Selected URL saved", kMessageTitle, services::MessageIcon::Information);
 
     // A store that cannot be read does not keep the user from the file just written.
     const auto remembered = services.settings.Read(ExportPathSetting(), "");
     if (!remembered || !remembered->empty()) {
-        if (!services.launcher.Launch("Notepad", path, WindowStyle::MaximizedFocus)) {
+        if (!services.launcher.Launch("Notepad", path, services::WindowStyle::MaximizedFocus)) {
             // The file is safe; what failed is only showing it, and the user needs to know where to look.
-            services.messages.Show(EditorFailedText(path), kMessageTitle, MessageIcon::Warning);
+            services.messages.Show(EditorFailedText(path), kMessageTitle, services::MessageIcon::Warning);
         }
     }
 }
 
-} // namespace vortaxel::keywords
+} // namespace vortaxel::ui
