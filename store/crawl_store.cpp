@@ -421,7 +421,7 @@ SqlStatus CrawlStore::StartRun(const CrawlSettings& settings) {
         // Lookups by address serve only the reading of a crawl, which builds them in one sort; kept up to
         // date through a run, each insert would go to a random place in them.
         status = db_.Execute("DROP INDEX IF EXISTS pages_url; DROP INDEX IF EXISTS fetches_url; "
-                             "DROP INDEX IF EXISTS links_target");
+                             "DROP INDEX IF EXISTS links_target; DROP INDEX IF EXISTS links_anchor");
     }
     if (status) {
         status = WriteSettings(settings);

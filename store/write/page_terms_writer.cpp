@@ -2,6 +2,8 @@
 
 #include "store/page_candidate_columns.h"
 
+#include <algorithm>
+
 namespace vortaxel::store {
 
 SqlStatus PageTermsWriter::Prepare(SqlDatabase& db) {
@@ -25,7 +27,16 @@ SqlStatus PageTermsWriter::Write(std::int64_t pageId, const crawl::PageFacts& fa
     facts_.Bind(3, terms.lang);
     facts_.Bind(4, pageId);
     SqlStatus status = facts_.Run();
+    // In key order each row goes at the end of the table, which is kept by page and key, rather than into the
+    // middle of the page's rows; stable, so of two with one key the first is still the one kept.
+    byKey_.clear();
     for (const text::Candidate& candidate : terms.candidates) {
+        byKey_.push_back(&candidate);
+    }
+    std::stable_sort(byKey_.begin(), byKey_.end(),
+                     [](const text::Candidate* a, const text::Candidate* b) { return a->key < b->key; });
+    for (const text::Candidate* next : byKey_) {
+        const text::Candidate& candidate = *next;
         if (!status) {
             break;
         }

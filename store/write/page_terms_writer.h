@@ -5,6 +5,7 @@
 #include "text/page_terms.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace vortaxel::store {
 
@@ -19,6 +20,8 @@ public:
 private:
     SqlStatement facts_;
     SqlStatement candidate_;
+    // The page's candidates in the order they are written, kept from page to page.
+    std::vector<const text::Candidate*> byKey_;
 };
 
 } // namespace vortaxel::store
