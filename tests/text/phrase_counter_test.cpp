@@ -55,6 +55,12 @@ const PhraseRow kPhraseRows[] = {
       "network infrastructure setup"}},
     {"one of the best", {"one", "best"}},
     {"Tom and Jerry", {"tom", "jerry", "tom and jerry"}},
+    // Section numbering with a letter parts a run as a number does; other dotted words are words.
+    {"F.42 sslinfo", {"sslinfo"}},
+    {"appendix A.2.1 ubuntu", {"appendix", "ubuntu"}},
+    {"F.42x sslinfo", {"f.42x", "sslinfo", "f.42x sslinfo"}},
+    {"e.g sslinfo", {"e.g", "sslinfo", "e.g sslinfo"}},
+    {"F.4.2 hstore operators F.18", {"hstore", "operators", "hstore operators"}},
 };
 
 TEST(PhraseCounter, PhrasesNeitherBeginNorEndWithAStopWord) {
