@@ -7,9 +7,10 @@
 //
 // usage: vortaxel-keyphrase-offline DIR OUT.csv [--index BOOKINDEX.html] [--meta] [--top N]
 //                                   [--try name=value,...]...
-//   names: title h1 heading description alt body anchor slug position spread casing extra textextra specificity
-//   smoothing
-//          template
+//   names: title h1 heading description alt body anchor slug position spread casing identifier extra textextra
+//   specificity smoothing template
+// KP_DUMP=FILE writes every page's candidates (file, key, spelling, pages holding it, counts per zone, first
+// and last word, capitalised uses; tab-separated) for studying a ranking outside the tool.
 
 #include "bench/keyphrase_truth.h"
 #include "crawl/page/page_reader.h"
@@ -85,6 +86,8 @@ bool Set(keyphrase::RankWeights& weights, std::string_view name, double value) {
         weights.spread = value;
     } else if (name == "casing") {
         weights.casing = value;
+    } else if (name == "identifier") {
+        weights.identifier = value;
     } else if (name == "extra") {
         weights.perExtraWord = value;
     } else if (name == "specificity") {
@@ -201,6 +204,18 @@ int main(int argc, char** argv) {
         page.elsewhere.clear();
         for (const auto& candidate : page.candidates) {
             ++holding[candidate.key];
+        }
+    }
+    if (const char* dump = std::getenv("KP_DUMP")) {
+        std::ofstream d(dump, std::ios::binary);
+        for (const auto& page : pages) {
+            for (const auto& c : page.candidates) {
+                d << page.file << '\t' << c.key << '\t' << c.surface << '\t' << holding[c.key];
+                for (const auto n : c.inZone) {
+                    d << '\t' << n;
+                }
+                d << '\t' << c.firstWord << '\t' << c.lastWord << '\t' << c.capitalised << '\n';
+            }
         }
     }
     const keyphrase::PagesHolding pagesHolding = [&](std::string_view key) {

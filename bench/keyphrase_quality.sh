@@ -79,7 +79,7 @@ stop_server() {
     server_pid=
 }
 
-# Crawls a copy of DIR (less the files named after it) under browser rules: NAME.found (standard
+# Crawls a copy of DIR (less the files named after it) under browser rules, with its key phrases: NAME.found (standard
 # output, the found list), NAME.report.csv, NAME.links.csv, NAME.title.txt and NAME.anchor.txt.
 crawl_site() {
     local name=$1 dir=$2
@@ -89,7 +89,7 @@ crawl_site() {
     cp -r "$dir/." "$copy/"
     for f in "$@"; do rm -f "$copy/$f"; done
     serve "$copy" "$name"
-    "$cli" --quiet --rules browser --db "$work/$name.db" --report "$out/$name.report.csv" \
+    "$cli" --quiet --rules browser --key-phrases --db "$work/$name.db" --report "$out/$name.report.csv" \
         --links "$out/$name.links.csv" "http://127.0.0.1:$port/index.html" > "$out/$name.found"
     stop_server
     local source

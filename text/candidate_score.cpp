@@ -16,6 +16,10 @@ constexpr double kZoneWeight[kZoneCount] = {
     2.0, // Slug
 };
 
+// As the ranking lifts an identifier (RankWeights::identifier), so that a reference page's many names,
+// each used a few times in a table, are kept rather than its chance runs of prose.
+constexpr double kIdentifierWeight = 3.0;
+
 } // namespace
 
 double PageScore(const Candidate& candidate) {
@@ -24,7 +28,8 @@ double PageScore(const Candidate& candidate) {
         weighted += kZoneWeight[zone] * candidate.inZone[zone];
     }
     const double length = 1.0 + 0.5 * std::min(candidate.words - 1, 2);
-    return weighted * length + 2.0 / (1.0 + candidate.firstWord / 100.0);
+    const double identifier = WrittenAsIdentifier(candidate.key) ? kIdentifierWeight : 1.0;
+    return weighted * length * identifier + 2.0 / (1.0 + candidate.firstWord / 100.0);
 }
 
 void SortByPageScore(std::vector<Candidate>& candidates) {

@@ -3,6 +3,8 @@
 #include "text/candidate_score.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 
 namespace vortaxel::text {
 namespace {
@@ -10,6 +12,29 @@ namespace {
 // A page spells a phrase in few ways; past these, a spelling seen later cannot be the most frequent one
 // often enough to matter, and a hostile page cannot grow a phrase's list.
 constexpr std::size_t kMaxSpellings = 4;
+
+// Section numbering that holds a letter ("F.42", "A.2.1", the appendices' numbers), which the word splitter
+// takes for a word: it names a place in a book, not a topic, so it parts a run as a number does.
+bool IsSectionNumber(std::string_view word) {
+    if (word.size() < 3 || !std::isalpha(static_cast<unsigned char>(word[0])) || word[1] != '.') {
+        return false;
+    }
+    bool digit = false;
+    for (std::size_t i = 2; i < word.size(); ++i) {
+        const char c = word[i];
+        if (c == '.') {
+            if (!digit) {
+                return false;
+            }
+            digit = false;
+        } else if (c >= '0' && c <= '9') {
+            digit = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
 
 } // namespace
 
@@ -19,10 +44,13 @@ void PhraseCounter::AddRun(Zone zone, std::span<const PhraseWord> run) {
     const bool naming = zone == Zone::Title || zone == Zone::H1 || zone == Zone::Heading || zone == Zone::Anchor;
     const std::size_t longest = naming ? kMaxNamingPhraseWords : kMaxPhraseWords;
     for (std::size_t first = 0; first < run.size(); ++first) {
-        if (run[first].stop) {
+        if (run[first].stop || IsSectionNumber(run[first].surface)) {
             continue;
         }
         for (std::size_t n = 1; n <= longest && first + n <= run.size(); ++n) {
+            if (IsSectionNumber(run[first + n - 1].surface)) {
+                break;
+            }
             if (!run[first + n - 1].stop) {
                 Count(zone, run.subspan(first, n));
             }

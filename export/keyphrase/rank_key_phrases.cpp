@@ -1,4 +1,5 @@
 #include "export/keyphrase/key_phrases.h"
+#include "text/candidate_score.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,7 +78,8 @@ double Score(const text::Candidate& candidate, double specificity, std::uint32_t
     }
     const double perExtraWord = NamedSomewhere(candidate) ? weights.perExtraWord : weights.perExtraWordInText;
     const double length = std::max(0.0, 1.0 + perExtraWord * std::max(0, candidate.words - 1));
-    return evidence * specificity * position * spread * casing * length;
+    const double identifier = text::WrittenAsIdentifier(candidate.surface) ? 1.0 + weights.identifier : 1.0;
+    return evidence * specificity * position * spread * casing * length * identifier;
 }
 
 } // namespace

@@ -20,6 +20,9 @@ struct RankWeights {
     double spread = 0.5;
     /// How much capitalised use inside sentences lifts it (YAKE's casing: names and acronyms).
     double casing = 0.3;
+    /// How much a word written as an identifier lifts it (text::WrittenAsIdentifier): the casing of
+    /// technical text, where the things a page documents are named `array_length` or `max_connections`.
+    double identifier = 2.0;
     /// What each word beyond the first adds to a phrase a title, a heading, an anchor or the slug names.
     double perExtraWord = 0.0;
     /// The same for a phrase that only the running text holds (body, image alt, description): a run of

@@ -55,6 +55,12 @@ const PhraseRow kPhraseRows[] = {
       "network infrastructure setup"}},
     {"one of the best", {"one", "best"}},
     {"Tom and Jerry", {"tom", "jerry", "tom and jerry"}},
+    // Section numbering with a letter parts a run as a number does; other dotted words are words.
+    {"F.42 sslinfo", {"sslinfo"}},
+    {"appendix A.2.1 ubuntu", {"appendix", "ubuntu"}},
+    {"F.42x sslinfo", {"f.42x", "sslinfo", "f.42x sslinfo"}},
+    {"e.g sslinfo", {"e.g", "sslinfo", "e.g sslinfo"}},
+    {"F.4.2 hstore operators F.18", {"hstore", "operators", "hstore operators"}},
 };
 
 TEST(PhraseCounter, PhrasesNeitherBeginNorEndWithAStopWord) {
@@ -153,6 +159,52 @@ TEST(PageScore, WeighsZonesLengthAndPosition) {
     EXPECT_GT(PageScore(longer), PageScore(body));
     EXPECT_GT(PageScore(early), PageScore(body));
     EXPECT_DOUBLE_EQ(PageScore(early), 1.0 + 2.0);
+}
+
+struct IdentifierRow {
+    const char* word;
+    bool identifier;
+};
+
+TEST(WrittenAsIdentifier, LettersOnBothSidesOfAnUnderscore) {
+    const IdentifierRow rows[] = {
+        {"array_length", true},
+        {"CMAKE_BUILD_TYPE", true},
+        {"pg_stat_get_xact_blocks_fetched", true},
+        {"lo_tell64", true},
+        {"caf\xc3\xa9_cr\xc3\xa8me", true},
+        {"length", false},
+        {"apt-get", false},
+        {"dpkg_1", false},
+        {"9_amd64", false},
+        {"_init", false},
+        {"init_", false},
+        {"__", false},
+        {"", false},
+        {"call array_length", false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(WrittenAsIdentifier(row.word), row.identifier) << row.word;
+    }
+}
+
+TEST(PageScore, KeepsAnIdentifierBeforeAWordOfTheSameUse) {
+    Candidate word;
+    word.key = "length";
+    word.inZone[static_cast<std::size_t>(Zone::Body)] = 2;
+    word.firstWord = 300;
+    Candidate identifier = word;
+    identifier.key = "array_length";
+    Candidate numbered = word;
+    numbered.key = "dpkg_1";
+    Candidate phrase = word;
+    phrase.key = "call array_length";
+    phrase.words = 2;
+    Candidate phraseOfWords = phrase;
+    phraseOfWords.key = "call length";
+    EXPECT_GT(PageScore(identifier), PageScore(word));
+    EXPECT_DOUBLE_EQ(PageScore(numbered), PageScore(word));
+    EXPECT_DOUBLE_EQ(PageScore(phrase), PageScore(phraseOfWords));
 }
 
 TEST(SortByPageScore, BreaksTiesByKeyBytes) {
