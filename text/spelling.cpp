@@ -80,12 +80,9 @@ bool IsJudged(const icu::UnicodeString& text, std::int32_t start, std::int32_t e
     return letters > 0 && !(letters >= 2 && capitals == letters) && !innerCapital;
 }
 
-} // namespace
-
-std::vector<std::string> SpellingWords(std::string_view utf8, std::string_view lang) {
+std::vector<std::string> WordsWith(WordSplitter& splitter, std::string_view utf8) {
     icu::UnicodeString text = ReadUtf8(WithoutAddresses(utf8));
     text.findAndReplace(icu::UnicodeString(char16_t{0x2019}), icu::UnicodeString(char16_t{'\''}));
-    WordSplitter splitter(FindLanguage(lang) != nullptr ? lang : std::string_view());
     std::vector<std::string> words;
     std::unordered_set<std::string> seen;
     for (const Word& word : splitter.Split(text)) {
@@ -98,6 +95,13 @@ std::vector<std::string> SpellingWords(std::string_view utf8, std::string_view l
         }
     }
     return words;
+}
+
+} // namespace
+
+std::vector<std::string> SpellingWords(std::string_view utf8, std::string_view lang) {
+    WordSplitter splitter(FindLanguage(lang) != nullptr ? lang : std::string_view());
+    return WordsWith(splitter, utf8);
 }
 
 std::string PageLanguage(std::span<const TextBlock> blocks, std::string_view declaredTag) {
@@ -132,7 +136,10 @@ std::string_view RegionOf(std::string_view tag, std::string_view lang) {
 }
 
 struct Speller::Handle {
+    explicit Handle(const std::string& lang) : splitter(FindLanguage(lang) != nullptr ? lang : std::string_view()) {}
     std::unique_ptr<SpellChecker> checker;
+    // Made once: a break iterator costs more to make than a title costs to split.
+    WordSplitter splitter;
 };
 
 Speller::Speller(std::vector<std::string> folders) : folders_(std::move(folders)) {}
@@ -150,7 +157,7 @@ SpellingOutcome Speller::Check(std::span<const std::string_view> texts, const st
     auto handle = handles_.find(lang);
     if (handle == handles_.end()) {
         Language& language = languages_[lang];
-        auto made = std::make_unique<Handle>();
+        auto made = std::make_unique<Handle>(lang);
         if (const std::optional<DictionaryFiles> files = FindDictionary(folders_, lang, region)) {
             language.files = *files;
             made->checker = SpellChecker::Open(*files, language.problem);
@@ -167,7 +174,7 @@ SpellingOutcome Speller::Check(std::span<const std::string_view> texts, const st
     outcome.state = SpellingOutcome::State::Checked;
     std::unordered_set<std::string> seen;
     for (const std::string_view text : texts) {
-        for (std::string& word : SpellingWords(text, lang)) {
+        for (std::string& word : WordsWith(handle->second->splitter, text)) {
             if (outcome.unknown.size() == kMostUnknownWords) {
                 return outcome;
             }
