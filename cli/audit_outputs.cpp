@@ -15,6 +15,7 @@
 #include "export/utf8.h"
 #include "platform/atomic_file_writer.h"
 #include "store/content/content_audit_queries.h"
+#include "store/content/spelling_queries.h"
 #include "store/crawl_files.h"
 #include "store/read/audit_reader.h"
 #include "store/read/page_text_reader.h"
@@ -184,7 +185,8 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, boo
                                 (keyPhrases ? std::string(keyphrase::kReportKeyPhraseColumns) : std::string()) +
                                 ContentReportColumns(content) +
                                 (markup != nullptr ? audit::ContentAuditColumns(markup->Choices()) : std::string()) +
-                                (rendered ? std::string(kReportRenderedColumns) : std::string());
+                                (rendered ? std::string(kReportRenderedColumns) : std::string()) +
+                                (markup != nullptr ? audit::SpellingColumn(markup->Choices()) : std::string());
     keywords::PageReportBuilder builder(0, columns);
     readError = reader.ForEachRow(
         [&builder, &out, summary, keyPhrases, rendered, &content, markup](const store::AuditRow& row) {
@@ -206,11 +208,16 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, boo
                 keyphrase::AppendReportKeyPhraseFields(fields, row.keyPhrases, row.metaKeywords);
             }
             AppendContentFields(fields, content, row.pageId);
+            audit::ContentAuditCells cells;
             if (markup != nullptr) {
-                audit::AppendContentAuditFields(fields, markup->Choices(), markup->For(row.pageId));
+                cells = markup->For(row.pageId);
+                audit::AppendContentAuditFields(fields, markup->Choices(), cells);
             }
             if (rendered) {
                 AppendReportRenderedFields(fields, row.rendered);
+            }
+            if (markup != nullptr) {
+                audit::AppendSpellingField(fields, markup->Choices(), cells);
             }
             builder.Add(base, fields);
             if (builder.RowCount() % kLinkRowsPerWrite == 0) {
@@ -343,6 +350,9 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         outcome.failures.push_back(unavailable);
         return outcome;
     }
+    if (std::string error = store::SpellingNotes(store, outcome.notes); !error.empty()) {
+        outcome.failures.push_back(error);
+    }
     const auto note = [&outcome](const std::string& path, const std::string& error) {
         if (!error.empty()) {
             outcome.failures.push_back("cannot write " + path + ": " + error);
@@ -433,7 +443,7 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
         }
         data.content = ContentSectionOf(content);
         if (const crawl::ContentAuditChoices& markup = store.Settings().contentAudit;
-            markup.structuredData || markup.hreflang) {
+            markup.structuredData || markup.hreflang || markup.spelling) {
             store::ContentAuditQueries queries(store);
             std::string error = queries.Prepare();
             if (error.empty()) {

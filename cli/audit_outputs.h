@@ -40,6 +40,8 @@ bool WantsAudit(const Options& options);
 /// What writing the audit outputs said: lines for the user and whether any file failed.
 struct AuditWriteOutcome {
     std::vector<std::string> failures;
+    /// What the user should know of the outputs that is no failure (languages whose spelling is not checked).
+    std::vector<std::string> notes;
     /// The summary for standard error, "" when none is due.
     std::string summary;
 };

@@ -387,6 +387,9 @@ int Session::WriteOutputs(const crawl::FoundList& found, const std::string& stop
     if (kept_.IsOpen() && cli::WantsAudit(options_)) {
         const cli::AuditWriteOutcome audit = cli::WriteAuditOutputs(
             kept_.Store(), options_, found, crawlTook_, keywordMap_ ? &*keywordMap_ : nullptr, gap_ ? &*gap_ : nullptr);
+        for (const std::string& note : audit.notes) {
+            host_.Say(note);
+        }
         for (const std::string& failure : audit.failures) {
             host_.Say(failure);
             exitCode = kExitFailure;

@@ -32,9 +32,10 @@ void DeclareContentAuditOptions(CLI::App& app, crawl::ContentAuditChoices& conte
     app.add_flag("--structured-data", content.structuredData,
                  "With --rules browser: read each page's JSON-LD, microdata and RDFa; --report gains the columns "
                  "schema_types and schema_issues");
-    app.add_flag("--hreflang", content.hreflang,
-                 "With --rules browser: check the language versions pages name (link rel=alternate hreflang) "
-                 "against each other after the crawl; --report gains the column hreflang_issues");
+    app.add_flag(
+        "--hreflang", content.hreflang,
+        "With --rules browser: check the language versions pages name (link rel=alternate hreflang, Link headers) "
+        "against each other after the crawl; --report gains the column hreflang_issues");
     app.add_option_function<std::vector<std::string>>(
            "--extract",
            [&content](const std::vector<std::string>& values) {
@@ -66,6 +67,10 @@ void DeclareContentAuditOptions(CLI::App& app, crawl::ContentAuditChoices& conte
     app.add_flag("--extract-all", content.extractAll,
                  "With --extract: every match (up to 100 a page, each up to 1024 bytes) joined by \" | \", not the "
                  "first alone");
+    app.add_flag("--spelling", content.spelling,
+                 "With --rules browser: check each page's title, meta description and H1 with Hunspell in the "
+                 "page's language (dictionaries from DICPATH's folders, then /usr/share/hunspell); --report gains the "
+                 "column spelling, after all others; a language with no dictionary is noted and its pages skipped");
 }
 
 const char* GivenContentAuditOption(const crawl::ContentAuditChoices& content) {
@@ -80,6 +85,9 @@ const char* GivenContentAuditOption(const crawl::ContentAuditChoices& content) {
     }
     if (content.extractAll) {
         return "--extract-all";
+    }
+    if (content.spelling) {
+        return "--spelling";
     }
     return nullptr;
 }

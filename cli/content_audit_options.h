@@ -10,7 +10,7 @@ class App;
 
 namespace vortaxel::cli {
 
-/// Declares --structured-data, --hreflang, --extract and --extract-all. A bad extractor (a name unfit
+/// Declares --structured-data, --hreflang, --extract, --extract-all and --spelling. A bad extractor (a name unfit
 /// for a column or given twice, an XPath or regex that does not compile, more than kMaxExtractors) is
 /// refused as it is parsed, naming the option and why, before any request.
 void DeclareContentAuditOptions(CLI::App& app, crawl::ContentAuditChoices& content);

@@ -95,6 +95,7 @@ std::string TakeKeptSettings(const store::CrawlSettings& kept, const std::string
         {"--hreflang", options.audit.content.hreflang, kept.contentAudit.hreflang, "does not check hreflang"},
         {"--extract-all", options.audit.content.extractAll, kept.contentAudit.extractAll,
          "keeps each extractor's first match alone"},
+        {"--spelling", options.audit.content.spelling, kept.contentAudit.spelling, "does not check spelling"},
     };
     for (const auto& flag : flags) {
         if (Given(given, flag.option) && flag.given != flag.kept) {

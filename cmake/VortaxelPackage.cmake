@@ -58,6 +58,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # https is verified against the system's trust store, which a minimal system lacks.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS ca-certificates)
+# --spelling checks pages in the languages whose Hunspell dictionaries are installed, and notes the others.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hunspell-en-us")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "hunspell-de-de, hunspell-fr, hunspell-es, hunspell-it, hunspell-pt-pt")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -242,6 +242,7 @@ void AppendAuditPage(std::string& out, const AuditData& data, std::size_t mostLi
     out += data.content ? "<a href=\"#content\">Content</a>" : "";
     out += data.markup && data.markup->structuredData ? "<a href=\"#structured-data\">Structured data</a>" : "";
     out += data.markup && data.markup->hreflang ? "<a href=\"#hreflang\">hreflang</a>" : "";
+    out += data.markup && data.markup->spelling ? "<a href=\"#spelling\">Spelling</a>" : "";
     out += "</nav></header><main>";
     AppendOverview(out, summary, data.meta.durationKnown, data.linksTotal.value_or(data.links.size()), data.keywords);
     out += "<section id=\"charts\"><h2>Charts</h2><div class=\"charts\">";

@@ -13,6 +13,8 @@ namespace {
 constexpr std::size_t kMostHops = 64;
 // A flood of X-Robots-Tag lines keeps only its first few KiB.
 constexpr std::size_t kMostRobotsBytes = 4096;
+// Link headers name a page's language versions; a site of a hundred languages fits many times over.
+constexpr std::size_t kMostLinkHeaderBytes = 64 * 1024;
 
 struct UrlFree {
     void operator()(CURLU* url) const { curl_url_cleanup(url); }
@@ -38,11 +40,13 @@ void RedirectHops::Clear() {
     hops_.clear();
     location_.clear();
     robotsTag_.clear();
+    linkHeader_.clear();
 }
 
 void RedirectHops::NewAnswer() {
     location_.clear();
     robotsTag_.clear();
+    linkHeader_.clear();
 }
 
 void RedirectHops::NoteHeader(std::string_view line) {
@@ -56,6 +60,8 @@ void RedirectHops::NoteHeader(std::string_view line) {
         location_.assign(value);
     } else if (web::EqualsIgnoreCase(name, "x-robots-tag") && robotsTag_.size() < kMostRobotsBytes) {
         robotsTag_.append(robotsTag_.empty() ? "" : ", ").append(value);
+    } else if (web::EqualsIgnoreCase(name, "link") && linkHeader_.size() + value.size() < kMostLinkHeaderBytes) {
+        linkHeader_.append(linkHeader_.empty() ? "" : ", ").append(value);
     }
 }
 
@@ -67,6 +73,7 @@ void RedirectHops::AnswerEnded(long status) {
 
 void RedirectHops::Fill(const std::string& asked, web::FetchResult& result) const {
     result.robotsTag = robotsTag_;
+    result.linkHeader = linkHeader_;
     std::string at = asked;
     for (const Pending& hop : hops_) {
         std::string next = Resolve(at, hop.location);

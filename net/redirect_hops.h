@@ -9,7 +9,7 @@
 namespace vortaxel::net {
 
 /// Collects the redirects of one transfer from its header lines: each redirect answer's status and
-/// Location, and the last answer's X-Robots-Tag.
+/// Location, and the last answer's X-Robots-Tag and Link headers.
 class RedirectHops {
 public:
     void Clear();
@@ -30,6 +30,7 @@ private:
     std::vector<Pending> hops_;
     std::string location_;
     std::string robotsTag_;
+    std::string linkHeader_;
 };
 
 } // namespace vortaxel::net

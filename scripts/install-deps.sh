@@ -9,6 +9,7 @@ run_packages=(
     libcurl4-openssl-dev libidn2-dev libssl-dev libcpp-httplib-dev libcli11-dev libsqlite3-dev zlib1g-dev
     libicu-dev libstemmer-dev libcld2-dev
     libre2-dev libpsl-dev publicsuffix nlohmann-json3-dev libxml2-dev
+    libhunspell-dev hunspell-en-us hunspell-de-de hunspell-fr
     qt6-base-dev qt6-base-dev-tools libgl-dev
     ca-certificates
 )

@@ -41,6 +41,8 @@ struct FetchResult {
     std::vector<RedirectHop> hops;
     /// The last reply's X-Robots-Tag headers, joined by ", ".
     std::string robotsTag;
+    /// The last reply's Link headers, joined by ", " (at most kMostLinkHeaderBytes of them).
+    std::string linkHeader;
 
     explicit operator bool() const { return ok; }
 

@@ -2,6 +2,7 @@
 
 #include "crawl/page/page_address.h"
 #include "web/ascii.h"
+#include "web/link_header.h"
 
 namespace vortaxel::crawl {
 
@@ -93,6 +94,18 @@ PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, boo
             page.links.size() < kMaxLinksPerPage) {
             Add(page, read, link);
         }
+    }
+    return page;
+}
+
+PageLinks HeaderAlternateLinks(const PageRead& read, std::string_view linkHeader, std::string_view robotsHeader,
+                               bool followNofollow) {
+    PageLinks page;
+    if (!followNofollow && (RobotsSayNofollow(read.facts.metaRobots) || RobotsSayNofollow(robotsHeader))) {
+        return page;
+    }
+    for (web::HeaderAlternate& alternate : web::HeaderAlternates(linkHeader)) {
+        page.links.push_back(std::move(alternate.target));
     }
     return page;
 }

@@ -51,6 +51,12 @@ bool RecordedAsFollowed(const PageLink& link, bool pageNofollow);
 /// `followNofollow`.
 PageLinks FollowedLinks(const PageRead& read, std::string_view robotsHeader, bool followNofollow);
 
+/// The language versions a page's `Link:` headers name (`linkHeader`, see web::HeaderAlternates), followed
+/// as its hreflang alternates are: none when its directives say nofollow, unless `followNofollow`. They
+/// resolve against the page's address, never its `<base href>`.
+PageLinks HeaderAlternateLinks(const PageRead& read, std::string_view linkHeader, std::string_view robotsHeader,
+                               bool followNofollow);
+
 /// The resources a page uses, as a browser would request them to show it: img src and srcset, link
 /// rel=stylesheet and rel=icon, script src. Robots directives do not apply: they are about links.
 PageLinks ResourceLinks(const PageRead& read);

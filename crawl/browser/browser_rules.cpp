@@ -230,6 +230,13 @@ void BrowserRules::Visit(CrawlRun& run) {
                               ? QueueLinks(*landing, FollowedLinks(*read, page.robotsTag, run.Limits().followNofollow),
                                            allowed, depth + 1)
                               : 0;
+    if (run.Limits().contentAudit.hreflang && !page.linkHeader.empty() && !listMode_ && gate_.FollowsLinksAt(depth)) {
+        allowed = budget();
+        roomBound = roomBound || allowed < run.Limits().pageLinkBytes;
+        dropped += QueueLinks(*landing,
+                              HeaderAlternateLinks(*read, page.linkHeader, page.robotsTag, run.Limits().followNofollow),
+                              allowed, depth + 1);
+    }
     if (run.Limits().checkResources) {
         // A search engine fetches what a page needs to render whatever its robots directives say.
         allowed = budget();

@@ -29,9 +29,11 @@ struct ContentAuditChoices {
     /// Each extractor keeps every match (up to kMaxExtractedValues), not the first alone.
     bool extractAll = false;
     std::vector<Extractor> extractors;
+    /// Titles, meta descriptions and H1s checked with Hunspell in the page's language.
+    bool spelling = false;
 
     bool operator==(const ContentAuditChoices&) const = default;
-    bool Any() const { return structuredData || hreflang || extractAll || !extractors.empty(); }
+    bool Any() const { return structuredData || hreflang || extractAll || !extractors.empty() || spelling; }
 };
 
 } // namespace vortaxel::crawl

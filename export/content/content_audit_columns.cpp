@@ -53,4 +53,15 @@ void AppendContentAuditFields(std::string& fields, const crawl::ContentAuditChoi
     }
 }
 
+std::string SpellingColumn(const crawl::ContentAuditChoices& choices) {
+    return choices.spelling ? ",spelling" : "";
+}
+
+void AppendSpellingField(std::string& fields, const crawl::ContentAuditChoices& choices,
+                         const ContentAuditCells& cells) {
+    if (choices.spelling) {
+        AppendField(fields, cells.spelling);
+    }
+}
+
 } // namespace vortaxel::audit

@@ -15,6 +15,8 @@ struct ContentAuditCells {
     std::string hreflangIssues;
     /// Each extractor's values, in the crawl's order of them.
     std::vector<std::vector<std::string>> extracted;
+    /// The words of the title, description and H1 the page's dictionary lacks.
+    std::string spelling;
 };
 
 /// How an extractor's values share one cell under --extract-all.
@@ -27,5 +29,11 @@ std::string ContentAuditColumns(const crawl::ContentAuditChoices& choices);
 /// The fields of those columns for one row, each after a comma; a row that is no page has them empty.
 void AppendContentAuditFields(std::string& fields, const crawl::ContentAuditChoices& choices,
                               const ContentAuditCells& cells);
+
+/// The spelling column, after a comma, when `choices` asked for it: it comes after every other column.
+std::string SpellingColumn(const crawl::ContentAuditChoices& choices);
+/// Its field for one row.
+void AppendSpellingField(std::string& fields, const crawl::ContentAuditChoices& choices,
+                         const ContentAuditCells& cells);
 
 } // namespace vortaxel::audit

@@ -2,7 +2,9 @@
 
 #include "export/audit_data.h"
 #include "export/content/hreflang_check.h"
+#include "store/content/content_audit_settings.h"
 #include "store/content/content_audit_writer.h"
+#include "store/content/spelling_queries.h"
 #include "store/crawl_store_db.h"
 
 #include <unordered_set>
@@ -18,9 +20,15 @@ constexpr std::size_t kMaxAlternatesPerPage = 1'000;
 /// the addresses they name.
 SqlStatus HreflangFindings(SqlDatabase& db, std::unordered_map<std::int64_t, std::string>& out) {
     SqlStatement alternates;
-    SqlStatus status = alternates.Prepare(db, "SELECT p.id, p.url, l.target, l.hreflang FROM links l JOIN pages p "
-                                              "ON p.id = l.page_id WHERE l.element = 'link rel=alternate' AND "
-                                              "l.hreflang <> '' ORDER BY l.page_id, l.id");
+    // A page's Link headers name alternates as its <link> elements do; the elements' come first.
+    const std::string fromLinks = "SELECT l.page_id AS page, 0 AS source, l.id AS at, l.target AS target, l.hreflang "
+                                  "AS code FROM links l WHERE l.element = 'link rel=alternate' AND l.hreflang <> ''";
+    const std::string fromHeaders = HasSpelling(db) ? " UNION ALL SELECT page_id, 1, ordinal, target, hreflang FROM "
+                                                      "header_alternates WHERE hreflang <> ''"
+                                                    : "";
+    SqlStatus status = alternates.Prepare(db, "SELECT p.id, p.url, a.target, a.code FROM (" + fromLinks + fromHeaders +
+                                                  ") a JOIN pages p ON p.id = a.page "
+                                                  "ORDER BY a.page, a.source, a.at");
     if (!status) {
         return status;
     }
@@ -102,18 +110,23 @@ std::string ContentAuditQueries::Prepare() {
     if (status && choices.hreflang) {
         status = HreflangFindings(db, hreflang_);
     }
+    if (status && choices.spelling) {
+        status = ReadSpelling(db, spelling_);
+    }
     return status ? std::string() : store_.FailureText(status);
 }
 
 std::string ContentAuditQueries::FillSection(audit::ContentAuditSection& section) {
     section.structuredData = Choices().structuredData;
     section.hreflang = Choices().hreflang;
+    section.spelling = Choices().spelling;
     SqlStatement pages;
     SqlStatus status = pages.Prepare(CrawlStoreDb::Of(store_), "SELECT id, url FROM pages ORDER BY id");
     while (status && pages.Step()) {
         audit::ContentAuditCells cells = For(pages.Int(0));
         audit::AddContentAuditRow(section, {std::string(pages.Text(1)), std::move(cells.schemaTypes),
-                                            std::move(cells.schemaIssues), std::move(cells.hreflangIssues)});
+                                            std::move(cells.schemaIssues), std::move(cells.hreflangIssues),
+                                            std::move(cells.spelling)});
     }
     if (status) {
         status = pages.Status();
@@ -139,6 +152,11 @@ audit::ContentAuditCells ContentAuditQueries::For(std::int64_t pageId) {
     if (choices.hreflang) {
         if (const auto found = hreflang_.find(pageId); found != hreflang_.end()) {
             cells.hreflangIssues = found->second;
+        }
+    }
+    if (choices.spelling) {
+        if (const auto found = spelling_.find(pageId); found != spelling_.end()) {
+            cells.spelling = found->second;
         }
     }
     if (!choices.extractors.empty()) {

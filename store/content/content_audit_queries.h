@@ -31,6 +31,8 @@ private:
     SqlStatement extracts_;
     /// Each page's hreflang findings, worked out off the whole crawl when it is prepared.
     std::unordered_map<std::int64_t, std::string> hreflang_;
+    /// Each page's unknown words, without the site's own.
+    std::unordered_map<std::int64_t, std::string> spelling_;
 };
 
 } // namespace vortaxel::store

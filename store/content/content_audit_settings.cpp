@@ -47,9 +47,19 @@ bool HasContentAudit(SqlDatabase& db) {
            tables == 1;
 }
 
+bool HasSpelling(SqlDatabase& db) {
+    std::int64_t tables = 0;
+    return db.QueryInt("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'page_spelling'", tables) &&
+           tables == 1;
+}
+
 SqlStatus WriteContentAuditSettings(SqlDatabase& db, const crawl::ContentAuditChoices& choices) {
     if (!HasContentAudit(db)) {
         return choices.Any() ? SqlStatus{SQLITE_ERROR, "the file's layout keeps no content audit"} : SqlStatus{};
+    }
+    const bool spelling = HasSpelling(db);
+    if (choices.spelling && !spelling) {
+        return SqlStatus{SQLITE_ERROR, "the file's layout keeps no spelling"};
     }
     SqlStatement write;
     SqlStatus status = write.Prepare(db, "INSERT OR REPLACE INTO content_audit (id, structured_data, hreflang, "
@@ -61,7 +71,16 @@ SqlStatus WriteContentAuditSettings(SqlDatabase& db, const crawl::ContentAuditCh
     write.Bind(2, std::int64_t{choices.hreflang ? 1 : 0});
     write.Bind(3, std::int64_t{choices.extractAll ? 1 : 0});
     write.Bind(4, ExtractorsText(choices.extractors));
-    return write.Run();
+    status = write.Run();
+    if (status && spelling) {
+        SqlStatement flag;
+        status = flag.Prepare(db, "UPDATE content_audit SET spelling = ? WHERE id = 1");
+        if (status) {
+            flag.Bind(1, std::int64_t{choices.spelling ? 1 : 0});
+            status = flag.Run();
+        }
+    }
+    return status;
 }
 
 std::string ReadContentAuditSettings(SqlDatabase& db, crawl::ContentAuditChoices& choices) {
@@ -87,6 +106,19 @@ std::string ReadContentAuditSettings(SqlDatabase& db, crawl::ContentAuditChoices
     choices.structuredData = read.Int(0) != 0;
     choices.hreflang = read.Int(1) != 0;
     choices.extractAll = read.Int(2) != 0;
+    if (!HasSpelling(db)) {
+        return {};
+    }
+    SqlStatement spelling;
+    if (const SqlStatus status = spelling.Prepare(db, "SELECT spelling FROM content_audit WHERE id = 1");
+        !status || !spelling.Step()) {
+        return "it is damaged: " + (status ? spelling.Status().message : status.message);
+    }
+    if (spelling.Int(0) != 0 && spelling.Int(0) != 1) {
+        choices = {};
+        return "it is damaged: its content audit settings hold a value no run writes";
+    }
+    choices.spelling = spelling.Int(0) != 0;
     return {};
 }
 

@@ -89,6 +89,7 @@ void CrawlRecorder::PageParsed(std::string_view url, const std::shared_ptr<const
     const auto fetched = std::find_if(turn_.events.rbegin(), turn_.events.rend(),
                                       [](const Event& event) { return event.kind == Event::Kind::Fetched; });
     turn_.readRobotsTag = fetched == turn_.events.rend() ? std::string() : fetched->page.robotsTag;
+    turn_.readLinkHeader = fetched == turn_.events.rend() ? std::string() : fetched->page.linkHeader;
     turn_.readRendered = fetched == turn_.events.rend() ? nullptr : turn_.lastRendered;
 }
 
@@ -372,7 +373,8 @@ bool CrawlRecorder::WriteRead(const Turn& turn, std::int64_t pageId) {
         return false;
     }
     if (keepsMet_ && store_.Settings().contentAudit.Any() &&
-        !Check(contentAudit_.Write(CrawlStoreDb::Of(store_), store_.Settings().contentAudit, pageId, read))) {
+        !Check(contentAudit_.Write(CrawlStoreDb::Of(store_), store_.Settings().contentAudit, pageId, read,
+                                   {url, turn.readLinkHeader}))) {
         return false;
     }
     const bool pageNofollow =

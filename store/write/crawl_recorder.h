@@ -98,6 +98,8 @@ private:
         std::shared_ptr<const crawl::PageRead> read;
         // The X-Robots-Tag its answer carried.
         std::string readRobotsTag;
+        // And its Link headers.
+        std::string readLinkHeader;
         // What a browser showed of it, when the run renders pages; and of the turn's last page fetched.
         std::shared_ptr<const crawl::RenderedPage> readRendered;
         std::shared_ptr<const crawl::RenderedPage> lastRendered;

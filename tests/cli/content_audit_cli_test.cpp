@@ -7,6 +7,7 @@
 #include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,32 @@ TEST_F(ContentAuditCli, HreflangFindingsInTheReport) {
                                    "; invalid hreflang code english; no x-default"))
         << lines[1];
     EXPECT_TRUE(lines[2].ends_with(",no,")) << lines[2];
+}
+
+TEST_F(ContentAuditCli, HreflangFromLinkHeadersMergesWithTheElements) {
+    LoopbackSite site;
+    // The English page names its German version in a header alone, the German one in its markup alone.
+    site.Serve("/", Page{}
+                        .WithBody("<html><link rel=alternate hreflang=en href=/><a href=/de/>de</a></html>")
+                        .WithContentType("text/html")
+                        .WithHeader("Link", "</de/>; rel=\"alternate\"; hreflang=\"de\", </>; rel=alternate; "
+                                            "hreflang=x-default")
+                        .WithHeader("Link", "</fr/>; rel=alternate; hreflang=fr_FR"));
+    site.ServeHtml("/de/", R"(<html><link rel=alternate hreflang=de href=/de/><link rel=alternate hreflang=en )"
+                           R"(href=/><link rel=alternate hreflang=x-default href=/></html>)");
+    const Outcome run =
+        RunCli({"--quiet", "--rules", "browser", "--hreflang", "--report", Path("hreflang.csv"), site.Url("/")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    std::map<std::string, std::string> rows;
+    for (const std::string& line : Lines(ReadFile(Path("hreflang.csv")))) {
+        rows[line.substr(0, line.find(','))] = line;
+    }
+    // The alternate a header alone names is followed as one in the markup is.
+    EXPECT_TRUE(rows[site.Url("/")].ends_with(",no,invalid hreflang code fr_FR; alternate " + site.Url("/fr/") +
+                                              " answers 404"))
+        << rows[site.Url("/")];
+    EXPECT_TRUE(rows[site.Url("/de/")].ends_with(",no,")) << rows[site.Url("/de/")];
+    EXPECT_TRUE(rows.contains(site.Url("/fr/")));
 }
 
 struct RefusalRow {

@@ -20,10 +20,10 @@ TEST(ContentAuditSection, ShowsThePagesWithFindingsAsTextAndCountsTheRest) {
     ContentAuditSection section;
     section.structuredData = true;
     section.hreflang = true;
-    AddContentAuditRow(section, {"https://a.test/", "Product", "", ""});
-    AddContentAuditRow(section, {"https://a.test/b", "Event", "Event has no <name>", "no x-default"});
+    AddContentAuditRow(section, {"https://a.test/", "Product", "", "", ""});
+    AddContentAuditRow(section, {"https://a.test/b", "Event", "Event has no <name>", "no x-default", ""});
     for (std::size_t i = 0; i < kMostContentRows + 5; ++i) {
-        AddContentAuditRow(section, {"https://a.test/p" + std::to_string(i), "", "", "no self reference"});
+        AddContentAuditRow(section, {"https://a.test/p" + std::to_string(i), "", "", "no self reference", ""});
     }
     EXPECT_EQ(section.rows.size(), kMostContentRows);
     EXPECT_EQ(section.pagesWithTypes, 2u);
@@ -48,7 +48,7 @@ TEST(ContentAuditColumns, ColumnsFollowTheChoicesAndValuesShareACell) {
     choices.extractors = {{"price", crawl::ExtractorKind::XPath, "//p"}, {"sku", crawl::ExtractorKind::Regex, "x"}};
     EXPECT_EQ(ContentAuditColumns(choices), ",hreflang_issues,price,sku");
     std::string fields;
-    AppendContentAuditFields(fields, choices, {"", "", "no x-default", {{"", "9,50", "=1"}, {}}});
+    AppendContentAuditFields(fields, choices, {"", "", "no x-default", {{"", "9,50", "=1"}, {}}, ""});
     EXPECT_EQ(fields, ",no x-default,\" | 9,50 | =1\",");
 }
 

@@ -13,6 +13,8 @@ inline std::string UndoLayoutsAfter(int layout) {
         const char* undo;
     };
     static constexpr Step kSteps[] = {
+        {11, "DROP TABLE page_spelling; DROP TABLE spelling_languages; DROP TABLE header_alternates;"
+             "ALTER TABLE content_audit DROP COLUMN spelling;"},
         {10, "DROP TABLE content_audit; DROP TABLE page_schema; DROP TABLE page_extracts;"},
         {9, "DROP TABLE render_settings; DROP TABLE rendered_pages; ALTER TABLE links DROP COLUMN seen_in;"},
         {8, "DROP TABLE text_prints; ALTER TABLE settings DROP COLUMN duplicates;"
