@@ -110,8 +110,11 @@ void RunController::MakeFetcher(const RunSetup& setup) {
     std::vector<std::string>().swap(fetcherSetup_.limits.controls.listed);
     MakeNetPages();
     if (setup.render && setup.rules == crawl::RuleSet::Browser) {
-        renderPages_ = std::make_unique<RenderingFetcher>(*netPages_, *setup.render, options.userAgent,
-                                                          setup.obeyRobots, setup.limits.controls.robotsAgent);
+        renderPages_ =
+            std::make_unique<RenderingFetcher>(*netPages_, *setup.render, options.userAgent, setup.obeyRobots,
+                                               setup.limits.controls.robotsAgent, setup.parallel);
+        renderPages_->SetAheadList(
+            [this](std::size_t wanted, std::vector<std::string>& out) { engine_.NextVisits(wanted, out); });
         pages_.to = renderPages_.get();
     }
     WireWait();
