@@ -143,13 +143,13 @@ TEST(PageRenderer, ShowsPagesSideBySideInOneBrowser) {
         const std::string n = std::to_string(i);
         cases.push_back({"/p" + n,
                          "<head><title>Raw</title><script src=/slow.js defer></script></head><body><script>"
-                         "document.title='Page " + n + "';</script></body>",
+                         "document.title='Page " +
+                             n + "';</script></body>",
                          "<title>Page " + n + " loaded</title>"});
     }
     cases.push_back({"/error", "<body><script>document.title='E';missing();</script></body>", "<title>E</title>", 1});
-    cases.push_back(
-        {"/hang", "<head><title>H</title></head><body><script>while(true){}</script></body>", "<title>H</title>", 0,
-         true});
+    cases.push_back({"/hang", "<head><title>H</title></head><body><script>while(true){}</script></body>",
+                     "<title>H</title>", 0, true});
 
     // Begun in one order, a few at a time as a crawl would, and taken in the other.
     std::vector<PageRenderer::Ticket> tickets;
