@@ -1,6 +1,7 @@
 #include "app/rendering_fetcher.h"
 
 #include "crawl/browser/audit_links.h"
+#include "text/added_words.h"
 #include "web/address_login.h"
 #include "web/html_type.h"
 
@@ -101,6 +102,20 @@ void RenderingFetcher::SetPages(crawl::PageFetcher& pages) {
     pages_ = &pages;
 }
 
+std::function<void(std::size_t, std::vector<std::string>&)>
+RenderingFetcher::NotBegun(std::function<void(std::size_t, std::vector<std::string>&)> ahead) {
+    return [this, ahead = std::move(ahead)](std::size_t wanted, std::vector<std::string>& out) {
+        const std::size_t before = out.size();
+        ahead(wanted + begun_.size(), out);
+        const auto kept = std::remove_if(out.begin() + std::ptrdiff_t(before), out.end(),
+                                         [this](const std::string& url) { return begun_.contains(url); });
+        out.erase(kept, out.end());
+        if (out.size() > before + wanted) {
+            out.resize(before + wanted);
+        }
+    };
+}
+
 void RenderingFetcher::DropAhead() {
     // Pages begun ahead must not stand in for a later fetch of the same address.
     for (auto& [url, begun] : begun_) {
@@ -117,7 +132,7 @@ bool RenderingFetcher::AllowsResource(std::string_view page, std::string_view ur
     if (!robots_ || web::OriginOf(url) != web::OriginOf(page)) {
         return true;
     }
-    return robots_->Allows(url);
+    return robotsAllow_ ? robotsAllow_(url) : robots_->Allows(url);
 }
 
 RenderingFetcher::Begun RenderingFetcher::Begin(const std::string& url) {
@@ -162,6 +177,16 @@ void RenderingFetcher::BeginAhead(const std::string& asked) {
 }
 
 crawl::FetchedPage RenderingFetcher::Fetch(const std::string& url) {
+    if (rendering_) {
+        return pages_->Fetch(url);
+    }
+    struct Mark {
+        bool& flag;
+        explicit Mark(bool& f) : flag(f) { flag = true; }
+        ~Mark() { flag = false; }
+        Mark(const Mark&) = delete;
+        Mark& operator=(const Mark&) = delete;
+    } mark(rendering_);
     Begun begun;
     if (const auto found = begun_.find(url); found != begun_.end()) {
         begun = std::move(found->second);
@@ -191,10 +216,13 @@ crawl::FetchedPage RenderingFetcher::Complete(Begun begun) {
         page.rendered = std::move(differences);
         return page;
     }
-    const crawl::PageRead rendered = crawl::ReadPage(outcome.html, crawl::ReadLimitsFor(false));
+    const crawl::PageRead rendered = crawl::ReadPage(outcome.html, crawl::ReadLimitsFor(true));
     const std::shared_ptr<const crawl::PageRead> raw =
         page.read ? page.read : std::make_shared<const crawl::PageRead>(crawl::ReadPage(page.body));
     crawl::PageRead merged = MergeRenderedRead(*raw, rendered, *differences);
+    // The raw read holds its text only where the run keeps it; the words are compared over both pages' whole text.
+    differences->jsWords = text::AddedWords(
+        raw->text.empty() ? crawl::ReadPage(page.body, crawl::ReadLimitsFor(true)).text : raw->text, rendered.text);
     if (!raw->resolvedFor.empty()) {
         // Resolved again as a whole: the rendered links may carry the page past the bound of links resolved ahead.
         merged.resolvedFor.clear();

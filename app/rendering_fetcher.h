@@ -51,6 +51,13 @@ public:
     void SetAheadList(std::function<void(std::size_t wanted, std::vector<std::string>& out)> ahead) {
         ahead_ = std::move(ahead);
     }
+    /// Judges the browser's requests by `allows`, the crawl's own robots.txt gate, instead of a gate of this
+    /// fetcher's own: no robots.txt is asked for twice.
+    void UseRobotsOf(std::function<bool(std::string_view url)> allows) { robotsAllow_ = std::move(allows); }
+    /// `ahead`, without the pages this has already fetched ahead: for the pages' own fetcher, which would
+    /// fetch them a second time.
+    std::function<void(std::size_t wanted, std::vector<std::string>& out)>
+    NotBegun(std::function<void(std::size_t wanted, std::vector<std::string>& out)> ahead);
 
     crawl::FetchedPage Fetch(const std::string& url) override;
     crawl::FetchedPage FetchWhole(const std::string& url) override { return pages_->FetchWhole(url); }
@@ -80,6 +87,9 @@ private:
     crawl::PageFetcher* pages_;
     std::unique_ptr<RobotsFiles> robotsFiles_;
     std::optional<crawl::RobotsGate> robots_;
+    std::function<bool(std::string_view url)> robotsAllow_;
+    /// A fetch made while the renderer is at work (robots.txt, for the gate it asks) goes straight through.
+    bool rendering_ = false;
     std::size_t parallel_;
     std::function<void(std::size_t, std::vector<std::string>&)> ahead_;
     std::map<std::string, Begun> begun_;

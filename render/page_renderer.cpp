@@ -69,6 +69,19 @@ std::string ConsoleText(const Json& params) {
     return text.empty() ? std::string("console error") : text;
 }
 
+/// Whether `url` is the icon a browser asks a page's host for of its own accord.
+bool IsFavicon(std::string_view page, std::string_view url) {
+    constexpr std::string_view kIcon = "/favicon.ico";
+    // The page's scheme and host, up to the path that follows them.
+    const std::size_t hostStart = page.find("://");
+    if (hostStart == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t pathStart = page.find('/', hostStart + 3);
+    const std::string_view origin = page.substr(0, pathStart);
+    return url.size() == origin.size() + kIcon.size() && url.starts_with(origin) && url.ends_with(kIcon);
+}
+
 } // namespace
 
 /// One page's conversation with the browser, moved on by the answers and events the renderer hands it: each
@@ -356,6 +369,12 @@ private:
                 outcome_.jsRedirect = url;
             }
             Tell("Fetch.failRequest", {{"requestId", id}, {"errorReason", "Aborted"}});
+            return;
+        }
+        if (IsFavicon(url_, url)) {
+            // The browser's own want, never the page's: answered here, so that it costs no request and does not
+            // hold up the quiet the page is waited for.
+            Tell("Fetch.fulfillRequest", {{"requestId", id}, {"responseCode", 404}, {"body", ""}});
             return;
         }
         ++outcome_.requests;

@@ -106,6 +106,8 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     "ALTER TABLE links ADD COLUMN seen_in INTEGER NOT NULL DEFAULT 0;",
     // 10: what pages were read for beyond their links and facts, and what that found.
     kContentAuditMigration,
+    // 11: the words of visible text only the rendered page has.
+    "ALTER TABLE rendered_pages ADD COLUMN js_words INTEGER NOT NULL DEFAULT 0;",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {

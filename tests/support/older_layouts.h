@@ -13,6 +13,7 @@ inline std::string UndoLayoutsAfter(int layout) {
         const char* undo;
     };
     static constexpr Step kSteps[] = {
+        {11, "ALTER TABLE rendered_pages DROP COLUMN js_words;"},
         {10, "DROP TABLE content_audit; DROP TABLE page_schema; DROP TABLE page_extracts;"},
         {9, "DROP TABLE render_settings; DROP TABLE rendered_pages; ALTER TABLE links DROP COLUMN seen_in;"},
         {8, "DROP TABLE text_prints; ALTER TABLE settings DROP COLUMN duplicates;"
