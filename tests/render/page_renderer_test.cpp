@@ -226,8 +226,15 @@ TEST(PageRenderer, LeavesNoProcessBehindWhenEndedOrKilled) {
     ASSERT_TRUE(told);
     ASSERT_GT(browser, 0);
     EXPECT_TRUE(test::GroupEnds(browser));
-    // Nobody was left to remove the profile of a program killed outright.
+    // Nobody was left to remove the profile of a program killed outright: the next browser started does.
     ASSERT_EQ(profile.rfind(std::filesystem::temp_directory_path().string(), 0), 0u) << profile;
+    EXPECT_TRUE(std::filesystem::exists(profile));
+    {
+        PageRenderer next(RenderOptions{});
+        ASSERT_TRUE(next.Render("http://127.0.0.1:9/", "<p>x</p>", "text/html").ok);
+        EXPECT_FALSE(std::filesystem::exists(profile)) << profile;
+        EXPECT_NE(next.BrowserProfile(), profile);
+    }
     std::filesystem::remove_all(profile);
 }
 
