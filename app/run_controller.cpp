@@ -110,14 +110,20 @@ void RunController::MakeFetcher(const RunSetup& setup) {
     std::vector<std::string>().swap(fetcherSetup_.limits.controls.listed);
     MakeNetPages();
     if (setup.render && setup.rules == crawl::RuleSet::Browser) {
-        renderPages_ = std::make_unique<RenderingFetcher>(*netPages_, *setup.render, options.userAgent,
-                                                          setup.obeyRobots, setup.limits.controls.robotsAgent);
+        renderPages_ =
+            std::make_unique<RenderingFetcher>(*netPages_, *setup.render, options.userAgent, setup.obeyRobots,
+                                               setup.limits.controls.robotsAgent, setup.parallel);
+        renderPages_->UseRobotsOf([this](std::string_view url) { return engine_.RobotsAllow(url); });
+        renderPages_->SetAheadList(
+            [this](std::size_t wanted, std::vector<std::string>& out) { engine_.NextVisits(wanted, out); });
         pages_.to = renderPages_.get();
     }
     WireWait();
     // Fetching ahead changes when the engine's next pages are fetched, never which.
-    fetcher_->SetAheadList(
-        [this](std::size_t wanted, std::vector<std::string>& out) { engine_.NextVisits(wanted, out); });
+    net::Fetcher::AheadList ahead = [this](std::size_t wanted, std::vector<std::string>& out) {
+        engine_.NextVisits(wanted, out);
+    };
+    fetcher_->SetAheadList(renderPages_ ? renderPages_->NotBegun(std::move(ahead)) : std::move(ahead));
 }
 
 void RunController::WireWait() {

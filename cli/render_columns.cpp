@@ -26,7 +26,7 @@ std::string LinkSeenInField(std::int64_t seenIn) {
 
 void AppendReportRenderedFields(std::string& fields, const std::optional<crawl::RenderedPage>& rendered) {
     if (!rendered) {
-        fields.append(9, ',');
+        fields.append(11, ',');
         return;
     }
     for (const std::optional<std::string>* fact :
@@ -42,6 +42,8 @@ void AppendReportRenderedFields(std::string& fields, const std::optional<crawl::
     AppendText(fields, errors);
     AppendNumber(fields, rendered->requests);
     AppendNumber(fields, static_cast<std::uint64_t>(rendered->elapsed.count()));
+    AppendNumber(fields, rendered->jsWords);
+    AppendNumber(fields, rendered->blocked);
 }
 
 } // namespace vortaxel::cli

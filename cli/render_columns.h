@@ -12,7 +12,7 @@ namespace vortaxel::cli {
 /// The report's columns for a crawl that rendered its pages, after every other column.
 inline constexpr std::string_view kReportRenderedColumns = ",rendered_title,rendered_description,rendered_h1,"
                                                            "rendered_canonical,rendered_robots,js_links,js_errors,"
-                                                           "render_requests,render_ms";
+                                                           "render_requests,render_ms,js_words,render_failed";
 
 /// The links file's column for a crawl that rendered its pages: where each link was seen.
 inline constexpr std::string_view kLinkSeenInColumn = ",seen_in";

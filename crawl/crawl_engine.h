@@ -71,6 +71,10 @@ public:
     /// which pages are.
     void NextVisits(std::size_t wanted, std::vector<std::string>& out) const;
 
+    /// Whether the run's robots.txt gate lets `url` be fetched, its host's robots.txt fetched first when not
+    /// known yet: the one cache of robots.txt for everything a run asks for. True when the run obeys none.
+    bool RobotsAllow(std::string_view url) { return !gate_ || gate_->Allows(url); }
+
     /// Whether a link found now would be taken as new by the current rules.
     bool IsNewLink(std::string_view url) const;
 

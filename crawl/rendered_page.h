@@ -21,6 +21,8 @@ struct RenderedPage {
     std::optional<std::string> robots;
     /// Links the rendered page holds and the raw one does not.
     std::size_t jsLinks = 0;
+    /// Words of visible text the rendered page holds beyond the raw one's (text::AddedWords).
+    std::size_t jsWords = 0;
     /// Where each link of the page's read was found, in the read's order.
     std::vector<LinkSeen> seen;
     /// Uncaught exceptions and console errors.

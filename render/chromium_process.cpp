@@ -2,12 +2,14 @@
 
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
 #include <stdexcept>
+#include <string_view>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -25,9 +27,39 @@ using Clock = std::chrono::steady_clock;
 /// How long a browser asked to close is given before its process group is killed.
 constexpr std::chrono::seconds kCloseWait{5};
 
-std::string TemporaryProfile() {
+constexpr std::string_view kProfilePrefix = "vortaxel-render-";
+
+std::string TemporaryFolder() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/vortaxel-render-XXXXXX";
+    return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+}
+
+/// Removes the profiles of programs that were killed outright and could not remove their own. A profile's
+/// name holds the process that made it; one of a process that runs, or of another user's, stays.
+void RemoveStaleProfiles() {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(TemporaryFolder(), error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (!name.starts_with(kProfilePrefix)) {
+            continue;
+        }
+        const std::string_view rest = std::string_view(name).substr(kProfilePrefix.size());
+        pid_t owner = 0;
+        const auto [end_, parsed] = std::from_chars(rest.data(), rest.data() + rest.size(), owner);
+        if (parsed != std::errc() || end_ == rest.data() || *end_ != '-' || owner <= 0) {
+            continue;
+        }
+        if (kill(owner, 0) != 0 && errno == ESRCH) {
+            std::error_code ignored;
+            std::filesystem::remove_all(entry->path(), ignored);
+        }
+    }
+}
+
+std::string TemporaryProfile() {
+    RemoveStaleProfiles();
+    std::string pattern = TemporaryFolder() + "/" + std::string(kProfilePrefix) + std::to_string(getpid()) + "-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::system_error(errno, std::generic_category(), "cannot make the browser's profile folder");
     }

@@ -40,7 +40,8 @@ public:
     std::optional<std::string> Receive(std::chrono::steady_clock::time_point deadline);
     bool Gone() const { return gone_; }
     pid_t Pid() const { return pid_; }
-    /// The browser's profile folder, removed by the destructor; a process killed outright leaves it behind.
+    /// The browser's profile folder, removed by the destructor; one a process killed outright leaves behind
+    /// is removed when the next browser starts.
     const std::string& Profile() const { return profile_; }
 
 private:

@@ -1,5 +1,6 @@
 #include "render/page_renderer.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <utility>
@@ -68,159 +69,88 @@ std::string ConsoleText(const Json& params) {
     return text.empty() ? std::string("console error") : text;
 }
 
+/// Whether `url` is the icon a browser asks a page's host for of its own accord.
+bool IsFavicon(std::string_view page, std::string_view url) {
+    constexpr std::string_view kIcon = "/favicon.ico";
+    // The page's scheme and host, up to the path that follows them.
+    const std::size_t hostStart = page.find("://");
+    if (hostStart == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t pathStart = page.find('/', hostStart + 3);
+    const std::string_view origin = page.substr(0, pathStart);
+    return url.size() == origin.size() + kIcon.size() && url.starts_with(origin) && url.ends_with(kIcon);
+}
+
 } // namespace
 
-/// One page's conversation with the browser: calls and their answers, and the events that come between them.
-class PageRenderer::Session {
+/// One page's conversation with the browser, moved on by the answers and events the renderer hands it: each
+/// call says what follows its answer, so that many pages can be in flight on one pipe.
+class PageRenderer::Tab {
 public:
-    Session(ChromiumProcess& browser, int& nextId, const RenderOptions& options, const std::string& url,
-            std::string_view html, std::string_view contentType)
-        : browser_(browser), nextId_(nextId), options_(options), url_(url), html_(html), contentType_(contentType) {}
+    using Then = std::function<void(const Json& result)>;
+    using Else = std::function<void(const std::string& error)>;
 
-    RenderOutcome Run() {
-        const Clock::time_point started = Clock::now();
+    Tab(PageRenderer& owner, Ticket ticket, const std::string& url, std::string html, std::string contentType)
+        : owner_(owner), ticket_(ticket), url_(url), html_(std::move(html)), contentType_(std::move(contentType)),
+          started_(Clock::now()) {}
+
+    bool Done() const { return phase_ == Phase::Done; }
+
+    /// Settles at once, without a browser.
+    void Refuse(const std::string& error) {
+        outcome_.error = error;
+        End();
+    }
+
+    void Open() {
+        Call("Target.createBrowserContext", {{"disposeOnDetach", true}}, false, [this](const Json& result) {
+            context_ = result.at("browserContextId").get<std::string>();
+            Call("Browser.setDownloadBehavior", {{"behavior", "deny"}, {"browserContextId", context_}}, false, {});
+            Call("Target.createTarget", {{"url", "about:blank"}, {"browserContextId", context_}}, false,
+                 [this](const Json& target) {
+                     target_ = target.at("targetId").get<std::string>();
+                     Call("Target.attachToTarget", {{"targetId", target_}, {"flatten", true}}, false,
+                          [this](const Json& attached) {
+                              session_ = attached.at("sessionId").get<std::string>();
+                              owner_.sessions_[session_] = ticket_;
+                              Load();
+                          });
+                 });
+        });
+    }
+
+    /// The answer to call `id`, with its error when it failed.
+    void Answer(int id, const Json& reply) {
+        const auto pending = pending_.find(id);
+        if (pending == pending_.end()) {
+            return;
+        }
+        Pending call = std::move(pending->second);
+        pending_.erase(pending);
+        if (phase_ == Phase::Done) {
+            return;
+        }
         try {
-            Show();
+            if (const auto error = reply.find("error"); error != reply.end()) {
+                const std::string text = call.method + ": " + error->value("message", std::string("failed"));
+                if (call.orElse) {
+                    call.orElse(text);
+                } else {
+                    Fail(text);
+                }
+            } else if (call.then) {
+                call.then(reply.value("result", Json::object()));
+            }
         } catch (const std::exception& error) {
-            outcome_.ok = false;
-            outcome_.error = error.what();
-        }
-        Dispose();
-        outcome_.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
-        return std::move(outcome_);
-    }
-
-    bool DisposeFailed() const { return disposeFailed_; }
-
-private:
-    void Show() {
-        context_ = Call("Target.createBrowserContext", {{"disposeOnDetach", true}}, false)
-                       .at("browserContextId")
-                       .get<std::string>();
-        Call("Browser.setDownloadBehavior", {{"behavior", "deny"}, {"browserContextId", context_}}, false);
-        target_ = Call("Target.createTarget", {{"url", "about:blank"}, {"browserContextId", context_}}, false)
-                      .at("targetId")
-                      .get<std::string>();
-        session_ = Call("Target.attachToTarget", {{"targetId", target_}, {"flatten", true}}, false)
-                       .at("sessionId")
-                       .get<std::string>();
-        Call("Fetch.enable", {{"patterns", Json::array({{{"urlPattern", "*"}, {"requestStage", "Request"}}})}});
-        Call("Page.enable", Json::object());
-        Call("Page.setLifecycleEventsEnabled", {{"enabled", true}});
-        Call("Runtime.enable", Json::object());
-        if (!options_.userAgent.empty()) {
-            Call("Emulation.setUserAgentOverride", {{"userAgent", options_.userAgent}});
-        }
-        const Clock::time_point deadline = Clock::now() + options_.wait;
-        waitUntil_ = deadline;
-        const Json navigated = Call("Page.navigate", {{"url", url_}});
-        if (const auto failed = navigated.find("errorText"); failed != navigated.end() && failed->is_string()) {
-            throw std::runtime_error("the browser could not show the page: " + failed->get<std::string>());
-        }
-        while (!(loaded_ && idle_) && Clock::now() < deadline) {
-            const std::optional<Json> message = Next(deadline);
-            if (message) {
-                Dispatch(*message);
-            }
-        }
-        outcome_.timedOut = !(loaded_ && idle_);
-        waitUntil_.reset();
-        if (outcome_.timedOut) {
-            // A script that never ends holds the page's thread: it is stopped so that the document can be read.
-            Call("Runtime.terminateExecution", Json::object());
-        }
-        outcome_.html = ReadDocument();
-        outcome_.ok = true;
-    }
-
-    /// The document as it stands. A page still being parsed may replace the node asked for between the two
-    /// calls (a script stopped at the wait limit lets the parser go on): it is asked for again, a few times.
-    std::string ReadDocument() {
-        constexpr int kTries = 5;
-        for (int attempt = 1;; ++attempt) {
-            const Json root = Call("DOM.getDocument", {{"depth", 0}});
-            try {
-                return Call("DOM.getOuterHTML", {{"nodeId", root.at("root").at("nodeId")}})
-                    .at("outerHTML")
-                    .get<std::string>();
-            } catch (const std::runtime_error&) {
-                if (attempt == kTries || browser_.Gone()) {
-                    throw;
-                }
-            }
+            Fail(call.method + ": " + error.what());
         }
     }
 
-    void Dispose() {
-        if (context_.empty() || browser_.Gone()) {
+    void Event(const std::string& name, const Json& params) {
+        if (phase_ == Phase::Done) {
             return;
         }
-        try {
-            // Its targets go with it.
-            Call("Target.disposeBrowserContext", {{"browserContextId", context_}}, false);
-        } catch (const std::exception&) {
-            // A browser that cannot dispose of a page is restarted by the renderer.
-            disposeFailed_ = true;
-        }
-    }
-
-    std::optional<Json> Next(Clock::time_point deadline) {
-        const std::optional<std::string> text = browser_.Receive(deadline);
-        if (!text) {
-            if (browser_.Gone()) {
-                throw std::runtime_error("the browser ended while showing the page");
-            }
-            return std::nullopt;
-        }
-        Json message = Json::parse(*text, nullptr, false);
-        if (message.is_discarded() || !message.is_object()) {
-            return std::nullopt;
-        }
-        return message;
-    }
-
-    Json Call(const std::string& method, Json params, bool onPage = true) {
-        const int id = ++nextId_;
-        Json message = {{"id", id}, {"method", method}, {"params", std::move(params)}};
-        if (onPage) {
-            message["sessionId"] = session_;
-        }
-        if (!browser_.Send(message.dump())) {
-            throw std::runtime_error("the browser ended while showing the page");
-        }
-        // While the page is still given time, a call may take that long; after, a short while more.
-        const Clock::time_point deadline = std::max(Clock::now() + kCallWait, waitUntil_.value_or(Clock::now()));
-        for (;;) {
-            const std::optional<Json> reply = Next(deadline);
-            if (!reply) {
-                if (Clock::now() >= deadline) {
-                    throw std::runtime_error("the browser did not answer " + method + " in time");
-                }
-                continue;
-            }
-            if (reply->contains("id") && reply->value("id", 0) == id) {
-                if (const auto error = reply->find("error"); error != reply->end()) {
-                    throw std::runtime_error(method + ": " + error->value("message", std::string("failed")));
-                }
-                return reply->value("result", Json::object());
-            }
-            Dispatch(*reply);
-        }
-    }
-
-    /// Sends without waiting for the answer: for the replies to events, whose answers say nothing.
-    void Tell(const std::string& method, Json params) {
-        Json message = {{"id", ++nextId_}, {"method", method}, {"params", std::move(params)}, {"sessionId", session_}};
-        browser_.Send(message.dump());
-    }
-
-    void Dispatch(const Json& message) {
-        const auto method = message.find("method");
-        if (method == message.end() || !method->is_string() || message.value("sessionId", std::string()) != session_) {
-            return;
-        }
-        const std::string& name = method->get_ref<const std::string&>();
-        const Json params = message.value("params", Json::object());
         if (name == "Fetch.requestPaused") {
             Paused(params);
         } else if (name == "Page.loadEventFired") {
@@ -240,6 +170,177 @@ private:
                 outcome_.jsErrors.push_back(ConsoleText(params));
             }
         }
+        Tick(Clock::now());
+    }
+
+    /// Reads the page once it has settled or its time is up.
+    void Tick(Clock::time_point now) {
+        if (phase_ != Phase::Loading) {
+            return;
+        }
+        const bool settled = loaded_ && idle_;
+        if (settled || now >= waitUntil_) {
+            Read(!settled);
+        }
+    }
+
+    /// The soonest moment this tab has to be looked at again: its wait limit, or the time an answer is due by.
+    std::optional<Clock::time_point> Due() const {
+        std::optional<Clock::time_point> due;
+        if (phase_ == Phase::Loading) {
+            due = waitUntil_;
+        }
+        for (const auto& [id, call] : pending_) {
+            if (!due || call.due < *due) {
+                due = call.due;
+            }
+        }
+        return due;
+    }
+
+    /// The call whose answer is overdue at `now`, if any: the browser has hung.
+    std::optional<std::string> Overdue(Clock::time_point now) const {
+        for (const auto& [id, call] : pending_) {
+            if (call.due <= now) {
+                return call.method;
+            }
+        }
+        return std::nullopt;
+    }
+
+    /// Ends the page because the browser failed under it.
+    void Abandon(const std::string& error) {
+        if (phase_ == Phase::Done) {
+            return;
+        }
+        if (!outcome_.ok) {
+            outcome_.error = error;
+        }
+        pending_.clear();
+        End();
+    }
+
+    RenderOutcome Take() { return std::move(outcome_); }
+
+private:
+    enum class Phase { Opening, Loading, Reading, Disposing, Done };
+
+    struct Pending {
+        std::string method;
+        Then then;
+        Else orElse;
+        Clock::time_point due;
+    };
+
+    void Load() {
+        Call("Fetch.enable", {{"patterns", Json::array({{{"urlPattern", "*"}, {"requestStage", "Request"}}})}});
+        Call("Page.enable", Json::object());
+        Call("Page.setLifecycleEventsEnabled", {{"enabled", true}});
+        Call("Runtime.enable", Json::object());
+        if (!owner_.options_.userAgent.empty()) {
+            Call("Emulation.setUserAgentOverride", {{"userAgent", owner_.options_.userAgent}});
+        }
+        waitUntil_ = Clock::now() + owner_.options_.wait;
+        phase_ = Phase::Loading;
+        Call("Page.navigate", {{"url", url_}}, true, [this](const Json& navigated) {
+            if (const auto failed = navigated.find("errorText"); failed != navigated.end() && failed->is_string()) {
+                Fail("the browser could not show the page: " + failed->get<std::string>());
+            }
+        });
+    }
+
+    void Read(bool timedOut) {
+        phase_ = Phase::Reading;
+        outcome_.timedOut = timedOut;
+        if (timedOut) {
+            // A script that never ends holds the page's thread: it is stopped so that the document can be read.
+            Call("Runtime.terminateExecution", Json::object());
+        }
+        ReadDocument(1);
+    }
+
+    /// The document as it stands. A page still being parsed may replace the node asked for between the two
+    /// calls (a script stopped at the wait limit lets the parser go on): it is asked for again, a few times.
+    void ReadDocument(int attempt) {
+        constexpr int kTries = 5;
+        Call("DOM.getDocument", {{"depth", 0}}, true, [this, attempt](const Json& root) {
+            Call(
+                "DOM.getOuterHTML", {{"nodeId", root.at("root").at("nodeId")}}, true,
+                [this](const Json& document) {
+                    outcome_.html = document.at("outerHTML").get<std::string>();
+                    outcome_.ok = true;
+                    Dispose();
+                },
+                [this, attempt](const std::string& error) {
+                    if (attempt == kTries) {
+                        Fail(error);
+                    } else {
+                        ReadDocument(attempt + 1);
+                    }
+                });
+        });
+    }
+
+    void Fail(const std::string& error) {
+        if (phase_ == Phase::Disposing || phase_ == Phase::Done) {
+            return;
+        }
+        outcome_.ok = false;
+        outcome_.error = error;
+        outcome_.html.clear();
+        Dispose();
+    }
+
+    void Dispose() {
+        phase_ = Phase::Disposing;
+        if (context_.empty()) {
+            End();
+            return;
+        }
+        // Its targets go with it.
+        Call(
+            "Target.disposeBrowserContext", {{"browserContextId", context_}}, false, [this](const Json&) { End(); },
+            [this](const std::string&) {
+                // A browser that cannot dispose of a page is started afresh once its other pages are done.
+                owner_.restart_ = true;
+                End();
+            });
+    }
+
+    void End() {
+        phase_ = Phase::Done;
+        if (!session_.empty()) {
+            owner_.sessions_.erase(session_);
+        }
+        for (const auto& [id, call] : pending_) {
+            owner_.calls_.erase(id);
+        }
+        pending_.clear();
+        outcome_.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started_);
+    }
+
+    void Call(const std::string& method, Json params, bool onPage = true, Then then = {}, Else orElse = {}) {
+        const int id = ++owner_.nextId_;
+        Json message = {{"id", id}, {"method", method}, {"params", std::move(params)}};
+        if (onPage) {
+            message["sessionId"] = session_;
+        }
+        // A browser that has gone is seen by the renderer, which ends every page it held.
+        owner_.browser_->Send(message.dump());
+        // While the page is still given time, a call may take that long; after, a short while more.
+        Clock::time_point due = Clock::now() + kCallWait;
+        if (phase_ == Phase::Loading && waitUntil_ > due) {
+            due = waitUntil_;
+        }
+        pending_[id] = Pending{method, std::move(then), std::move(orElse), due};
+        owner_.calls_[id] = ticket_;
+    }
+
+    /// Sends without waiting for the answer: for the replies to events, whose answers say nothing.
+    void Tell(const std::string& method, Json params) {
+        Json message = {
+            {"id", ++owner_.nextId_}, {"method", method}, {"params", std::move(params)}, {"sessionId", session_}};
+        owner_.browser_->Send(message.dump());
     }
 
     void Paused(const Json& params) {
@@ -258,6 +359,8 @@ private:
                    Json::array({{{"name", "Content-Type"},
                                  {"value", contentType_.empty() ? std::string("text/html") : contentType_}}})},
                   {"body", Base64(html_)}});
+            // Handed over: the bytes are the browser's now.
+            std::string().swap(html_);
             return;
         }
         if (document) {
@@ -268,8 +371,14 @@ private:
             Tell("Fetch.failRequest", {{"requestId", id}, {"errorReason", "Aborted"}});
             return;
         }
+        if (IsFavicon(url_, url)) {
+            // The browser's own want, never the page's: answered here, so that it costs no request and does not
+            // hold up the quiet the page is waited for.
+            Tell("Fetch.fulfillRequest", {{"requestId", id}, {"responseCode", 404}, {"body", ""}});
+            return;
+        }
         ++outcome_.requests;
-        if (options_.allowResource && !options_.allowResource(url)) {
+        if (owner_.options_.allowResource && !owner_.options_.allowResource(url_, url)) {
             ++outcome_.blocked;
             Tell("Fetch.failRequest", {{"requestId", id}, {"errorReason", "BlockedByClient"}});
             return;
@@ -277,21 +386,22 @@ private:
         Tell("Fetch.continueRequest", {{"requestId", id}});
     }
 
-    ChromiumProcess& browser_;
-    int& nextId_;
-    const RenderOptions& options_;
-    const std::string& url_;
-    std::string_view html_;
+    PageRenderer& owner_;
+    Ticket ticket_;
+    std::string url_;
+    std::string html_;
     std::string contentType_;
+    Clock::time_point started_;
+    Phase phase_ = Phase::Opening;
     std::string context_;
     std::string target_;
     std::string session_;
-    std::optional<Clock::time_point> waitUntil_;
+    Clock::time_point waitUntil_;
+    std::map<int, Pending> pending_;
     bool answered_ = false;
     bool loaded_ = false;
     bool idle_ = false;
     RenderOutcome outcome_;
-    bool disposeFailed_ = false;
 };
 
 PageRenderer::PageRenderer(RenderOptions options) : options_(std::move(options)) {}
@@ -306,28 +416,109 @@ std::string PageRenderer::BrowserProfile() const {
     return browser_ ? browser_->Profile() : std::string();
 }
 
-RenderOutcome PageRenderer::Render(const std::string& url, std::string_view html, std::string_view contentType) {
-    if (browser_ && (browser_->Gone() || rendered_ >= options_.restartAfter)) {
+std::size_t PageRenderer::InFlight() const {
+    return static_cast<std::size_t>(
+        std::count_if(tabs_.begin(), tabs_.end(), [](const auto& tab) { return !tab.second->Done(); }));
+}
+
+PageRenderer::Ticket PageRenderer::Start(const std::string& url, std::string html, std::string contentType) {
+    if (browser_ && (browser_->Gone() || restart_ || rendered_ >= options_.restartAfter)) {
+        // What the browser keeps goes with it; the pages it shows are let finish first.
+        while (InFlight() > 0) {
+            Pump();
+        }
         browser_.reset();
     }
+    const Ticket ticket = ++nextTicket_;
+    auto tab = std::make_unique<Tab>(*this, ticket, url, std::move(html), std::move(contentType));
+    Tab& started = *tab;
+    tabs_.emplace(ticket, std::move(tab));
     if (!browser_) {
+        restart_ = false;
+        rendered_ = 0;
         try {
             browser_ = std::make_unique<ChromiumProcess>(options_.chromium);
         } catch (const std::exception& error) {
-            RenderOutcome failed;
-            failed.error = error.what();
-            return failed;
+            started.Refuse(error.what());
+            return ticket;
         }
-        rendered_ = 0;
     }
     ++rendered_;
-    Session session(*browser_, nextId_, options_, url, html, contentType);
-    RenderOutcome outcome = session.Run();
-    if (!outcome.ok || session.DisposeFailed()) {
-        // A browser that failed a page may be in any state: the next page gets a fresh one.
-        browser_.reset();
+    started.Open();
+    return ticket;
+}
+
+RenderOutcome PageRenderer::Finish(Ticket ticket) {
+    const auto found = tabs_.find(ticket);
+    if (found == tabs_.end()) {
+        RenderOutcome none;
+        none.error = "no such page";
+        return none;
     }
+    while (!found->second->Done()) {
+        Pump();
+    }
+    RenderOutcome outcome = found->second->Take();
+    tabs_.erase(found);
     return outcome;
+}
+
+void PageRenderer::BrowserFailed(const std::string& error) {
+    for (auto& [ticket, tab] : tabs_) {
+        tab->Abandon(error);
+    }
+    calls_.clear();
+    sessions_.clear();
+    browser_.reset();
+}
+
+void PageRenderer::Pump() {
+    if (!browser_) {
+        BrowserFailed("the browser ended while showing the page");
+        return;
+    }
+    std::optional<Clock::time_point> due;
+    for (const auto& [ticket, tab] : tabs_) {
+        const std::optional<Clock::time_point> its = tab->Due();
+        if (its && (!due || *its < *due)) {
+            due = its;
+        }
+    }
+    if (!due) {
+        return;
+    }
+    if (const std::optional<std::string> text = browser_->Receive(*due)) {
+        const Json message = Json::parse(*text, nullptr, false);
+        if (message.is_object()) {
+            if (const auto id = message.find("id"); id != message.end() && id->is_number_integer()) {
+                if (const auto call = calls_.find(id->get<int>()); call != calls_.end()) {
+                    const Ticket ticket = call->second;
+                    calls_.erase(call);
+                    tabs_.at(ticket)->Answer(id->get<int>(), message);
+                }
+            } else if (const auto method = message.find("method"); method != message.end() && method->is_string()) {
+                const auto session = sessions_.find(message.value("sessionId", std::string()));
+                if (session != sessions_.end()) {
+                    tabs_.at(session->second)
+                        ->Event(method->get<std::string>(), message.value("params", Json::object()));
+                }
+            }
+        }
+    }
+    if (browser_->Gone()) {
+        BrowserFailed("the browser ended while showing the page");
+        return;
+    }
+    const Clock::time_point now = Clock::now();
+    for (const auto& [ticket, tab] : tabs_) {
+        if (const std::optional<std::string> method = tab->Overdue(now)) {
+            BrowserFailed("the browser did not answer " + *method + " in time");
+            return;
+        }
+    }
+    for (const auto& [ticket, tab] : tabs_) {
+        tab->Tick(now);
+    }
 }
 
 } // namespace vortaxel::render

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,18 +41,22 @@ struct RenderOptions {
     std::chrono::milliseconds wait{5000};
     /// The user agent the page and its resources are asked for with; empty keeps the browser's.
     std::string userAgent;
-    /// Whether a resource the page asks for may be loaded; none allows every one.
-    std::function<bool(std::string_view url)> allowResource;
+    /// Whether a resource the page at `page` asks for may be loaded; none allows every one.
+    std::function<bool(std::string_view page, std::string_view url)> allowResource;
     /// The browser is started afresh after this many pages, so that what it keeps cannot grow without end.
     std::size_t restartAfter = 200;
 };
 
-/// Shows pages in one headless Chromium, one at a time, each in a browser context of its own that is
-/// disposed after it. The page's bytes are given, not fetched: the browser's request for the document is
-/// answered with them. Every wait is bounded; a browser that stops answering is killed and started again
-/// for the next page.
+/// Shows pages in one headless Chromium, several side by side, each in a tab of a browser context of its own
+/// that is disposed after it. The page's bytes are given, not fetched: the browser's request for the document
+/// is answered with them. Every wait is bounded; a browser that stops answering is killed, every page it held
+/// fails, and the next page starts a fresh one.
+///
+/// Single-threaded: pages move on only while the caller waits in Finish (or Render).
 class PageRenderer {
 public:
+    using Ticket = std::uint64_t;
+
     explicit PageRenderer(RenderOptions options);
     ~PageRenderer();
     PageRenderer(const PageRenderer&) = delete;
@@ -58,8 +64,18 @@ public:
     PageRenderer(PageRenderer&&) = delete;
     PageRenderer& operator=(PageRenderer&&) = delete;
 
-    /// Shows `html`, the page at `url` as its server sent it with `contentType`.
-    RenderOutcome Render(const std::string& url, std::string_view html, std::string_view contentType);
+    /// Starts showing `html`, the page at `url` as its server sent it with `contentType`; its outcome is
+    /// taken with Finish, once, whatever the order.
+    Ticket Start(const std::string& url, std::string html, std::string contentType);
+    /// The outcome of a page started, waiting for it as long as its bounds allow; the other pages in flight
+    /// move on meanwhile.
+    RenderOutcome Finish(Ticket ticket);
+    /// Shows one page and waits for it.
+    RenderOutcome Render(const std::string& url, std::string_view html, std::string_view contentType) {
+        return Finish(Start(url, std::string(html), std::string(contentType)));
+    }
+    /// Pages started and not yet settled.
+    std::size_t InFlight() const;
 
     /// The browser's process, once started; -1 before and after.
     pid_t BrowserPid() const;
@@ -67,12 +83,23 @@ public:
     std::string BrowserProfile() const;
 
 private:
-    class Session;
+    class Tab;
+
+    void Pump();
+    void BrowserFailed(const std::string& error);
 
     RenderOptions options_;
     std::unique_ptr<ChromiumProcess> browser_;
     std::size_t rendered_ = 0;
+    /// A page left the browser in a state not to be trusted: it is started afresh once its pages are done.
+    bool restart_ = false;
     int nextId_ = 0;
+    Ticket nextTicket_ = 0;
+    std::map<Ticket, std::unique_ptr<Tab>> tabs_;
+    /// Which tab each call awaiting its answer was made for.
+    std::map<int, Ticket> calls_;
+    /// Which tab each DevTools session belongs to.
+    std::map<std::string, Ticket, std::less<>> sessions_;
 };
 
 } // namespace vortaxel::render

@@ -108,6 +108,8 @@ constexpr std::array<const char*, kCrawlSchemaVersion> kMigrations = {
     kContentAuditMigration,
     // 11: spelling, and the language versions Link headers name.
     kSpellingMigration,
+    // 12: the words of visible text only the rendered page has.
+    "ALTER TABLE rendered_pages ADD COLUMN js_words INTEGER NOT NULL DEFAULT 0;",
 };
 
 bool IsSqliteHeader(const std::array<char, 100>& header) {

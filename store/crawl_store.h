@@ -63,7 +63,7 @@ struct CrawlSettings {
 };
 
 /// The layout version this program writes; files with a higher one are refused.
-inline constexpr int kCrawlSchemaVersion = 11;
+inline constexpr int kCrawlSchemaVersion = 12;
 /// The first layout that keeps the duplicate checks' settings and text prints.
 inline constexpr int kContentAuditLayout = 8;
 /// The highest --thin-words a crawl keeps.

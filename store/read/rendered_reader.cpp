@@ -20,9 +20,12 @@ SqlStatus RenderedReader::Prepare(CrawlStore& store) {
     if (!kept_) {
         return {};
     }
+    // A file kept before the words were is read as it is, without them.
+    const char* words = store.SchemaVersion() >= kRenderWordsLayout ? "js_words" : "0";
     return read_.Prepare(CrawlStoreDb::Of(store),
-                         "SELECT title, description, h1, canonical, robots, js_links, js_errors, requests, blocked, "
-                         "ms, js_redirect, error FROM rendered_pages WHERE page_id = ?");
+                         std::string("SELECT title, description, h1, canonical, robots, js_links, js_errors, requests, "
+                                     "blocked, ms, js_redirect, error, ") +
+                             words + " FROM rendered_pages WHERE page_id = ?");
 }
 
 std::optional<crawl::RenderedPage> RenderedReader::Read(std::int64_t pageId) {
@@ -50,6 +53,7 @@ std::optional<crawl::RenderedPage> RenderedReader::Read(std::int64_t pageId) {
         page->elapsed = std::chrono::milliseconds(read_.Int(9));
         page->jsRedirect = Fact(read_, 10);
         page->error = read_.Text(11);
+        page->jsWords = static_cast<std::size_t>(read_.Int(12));
     }
     read_.Reset();
     return page;

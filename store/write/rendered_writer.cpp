@@ -35,7 +35,9 @@ const char* SeenInName(std::int64_t value) {
 SqlStatus RenderedWriter::Prepare(SqlDatabase& db) {
     SqlStatus status = insert_.Prepare(
         db, "INSERT OR REPLACE INTO rendered_pages (page_id, title, description, h1, canonical, robots, js_links, "
-            "js_errors, requests, blocked, ms, js_redirect, error) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            "js_errors, requests, blocked, ms, js_redirect, error, js_words) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+            "?, ?, "
+            "?)");
     if (status) {
         status = mark_.Prepare(db, "UPDATE links SET seen_in = ? WHERE id = last_insert_rowid()");
     }
@@ -65,6 +67,7 @@ SqlStatus RenderedWriter::Write(std::int64_t pageId, const crawl::RenderedPage& 
     insert_.Bind(11, static_cast<std::int64_t>(rendered.elapsed.count()));
     BindFact(insert_, 12, rendered.jsRedirect);
     insert_.Bind(13, rendered.error);
+    insert_.Bind(14, static_cast<std::int64_t>(rendered.jsWords));
     return insert_.Run();
 }
 

@@ -36,7 +36,9 @@ TEST(PageRenderer, ShowsWhatScriptsMakeOfEachPage) {
     RenderOptions options;
     // Long enough for a busy machine to settle any page of the table; only the script that never ends waits it out.
     options.wait = std::chrono::milliseconds(8000);
-    options.allowResource = [](std::string_view url) { return url.find("/secret") == std::string_view::npos; };
+    options.allowResource = [](std::string_view /*page*/, std::string_view url) {
+        return url.find("/secret") == std::string_view::npos;
+    };
     PageRenderer renderer(options);
 
     struct Case {
@@ -116,6 +118,69 @@ TEST(PageRenderer, ShowsWhatScriptsMakeOfEachPage) {
     EXPECT_GT(test::LiveProcessesInGroup(browser), 0);
 }
 
+// Pages in flight side by side in one browser: each outcome is its own page's, whichever order they are
+// taken in, and a page that never settles holds up none of the others' outcomes.
+TEST(PageRenderer, ShowsPagesSideBySideInOneBrowser) {
+    if (!ChromiumInstalled()) {
+        GTEST_SKIP() << ChromiumMissing(ChromiumPath());
+    }
+    test::LoopbackSite site;
+    site.Serve("/slow.js", test::Page().WithContentType("text/javascript").WithBody("document.title += ' loaded';"));
+    RenderOptions options;
+    options.wait = std::chrono::milliseconds(8000);
+    options.restartAfter = 3;
+    PageRenderer renderer(options);
+
+    struct Case {
+        std::string path;
+        std::string html;
+        std::string title;
+        std::size_t errors = 0;
+        bool timedOut = false;
+    };
+    std::vector<Case> cases;
+    for (int i = 0; i < 5; ++i) {
+        const std::string n = std::to_string(i);
+        cases.push_back({"/p" + n,
+                         "<head><title>Raw</title><script src=/slow.js defer></script></head><body><script>"
+                         "document.title='Page " +
+                             n + "';</script></body>",
+                         "<title>Page " + n + " loaded</title>"});
+    }
+    cases.push_back({"/error", "<body><script>document.title='E';missing();</script></body>", "<title>E</title>", 1});
+    cases.push_back({"/hang", "<head><title>H</title></head><body><script>while(true){}</script></body>",
+                     "<title>H</title>", 0, true});
+
+    // Begun in one order, a few at a time as a crawl would, and taken in the other.
+    std::vector<PageRenderer::Ticket> tickets;
+    pid_t browser = -1;
+    for (const Case& c : cases) {
+        tickets.push_back(renderer.Start(site.Url(c.path), c.html, "text/html"));
+        EXPECT_LE(renderer.InFlight(), cases.size());
+        if (browser == -1) {
+            browser = renderer.BrowserPid();
+        }
+    }
+    ASSERT_GT(browser, 0);
+    for (std::size_t i = cases.size(); i-- > 0;) {
+        SCOPED_TRACE(cases[i].path);
+        const RenderOutcome outcome = renderer.Finish(tickets[i]);
+        ASSERT_TRUE(outcome.ok) << outcome.error;
+        EXPECT_TRUE(Has(outcome.html, cases[i].title)) << outcome.html;
+        EXPECT_EQ(outcome.jsErrors.size(), cases[i].errors);
+        EXPECT_EQ(outcome.timedOut, cases[i].timedOut);
+    }
+    EXPECT_EQ(renderer.InFlight(), 0u);
+    // An outcome is taken once.
+    EXPECT_FALSE(renderer.Finish(tickets.front()).ok);
+    // Past three pages the browser was started afresh, once the pages it showed were done; the first is gone.
+    EXPECT_NE(renderer.BrowserPid(), browser);
+    EXPECT_TRUE(test::GroupEnds(browser));
+    const pid_t last = renderer.BrowserPid();
+    ASSERT_GT(last, 0);
+    EXPECT_TRUE(renderer.Render(site.Url("/again"), "<title>A</title>", "text/html").ok);
+}
+
 TEST(PageRenderer, LeavesNoProcessBehindWhenEndedOrKilled) {
     if (!ChromiumInstalled()) {
         GTEST_SKIP() << ChromiumMissing(ChromiumPath());
@@ -161,8 +226,15 @@ TEST(PageRenderer, LeavesNoProcessBehindWhenEndedOrKilled) {
     ASSERT_TRUE(told);
     ASSERT_GT(browser, 0);
     EXPECT_TRUE(test::GroupEnds(browser));
-    // Nobody was left to remove the profile of a program killed outright.
+    // Nobody was left to remove the profile of a program killed outright: the next browser started does.
     ASSERT_EQ(profile.rfind(std::filesystem::temp_directory_path().string(), 0), 0u) << profile;
+    EXPECT_TRUE(std::filesystem::exists(profile));
+    {
+        PageRenderer next(RenderOptions{});
+        ASSERT_TRUE(next.Render("http://127.0.0.1:9/", "<p>x</p>", "text/html").ok);
+        EXPECT_FALSE(std::filesystem::exists(profile)) << profile;
+        EXPECT_NE(next.BrowserProfile(), profile);
+    }
     std::filesystem::remove_all(profile);
 }
 

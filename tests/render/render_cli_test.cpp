@@ -83,7 +83,14 @@ void ServeApplication(LoopbackSite& site) {
                                         "  history.pushState({}, '', '/home');"
                                         "});"));
     site.Serve("/private/track.js", Page().WithContentType("text/javascript").WithBody("document.title = 'x';"));
-    site.ServeHtml("/about", "<title>About</title>");
+    // Enough pages for several tabs and the fetches ahead of them.
+    std::string team = "<title>About</title>";
+    for (int i = 1; i <= 8; ++i) {
+        const std::string path = "/team/" + std::to_string(i);
+        team += "<a href=" + path + ">" + path + "</a>";
+        site.ServeHtml(path, "<title>Team " + std::to_string(i) + "</title>");
+    }
+    site.ServeHtml("/about", team);
     site.ServeHtml("/plain", "<title>Plain</title>");
 }
 
@@ -99,19 +106,24 @@ TEST(RenderCli, FollowsScriptLinksReportsWhatScriptsChangedAndReplaysOffline) {
     const std::string db = (folder.Path() / "crawl.db").string();
     const std::string report = (folder.Path() / "report.csv").string();
     const std::string links = (folder.Path() / "links.csv").string();
-    const CliRun crawl = RunCli({"--rules", "browser", "--render", "--render-wait", "15000", "--robots", "--quiet",
-                                 "--db", db, "--report", report, "--links", links, site.Url("/")});
+    // Three tabs: the pages found by the start page's scripts are rendered side by side.
+    const CliRun crawl =
+        RunCli({"--rules", "browser", "--render", "--render-wait", "15000", "--parallel", "3", "--robots", "--quiet",
+                "--db", db, "--report", report, "--links", links, site.Url("/")});
     ASSERT_EQ(crawl.code, 0) << crawl.err;
 
     const std::string text = ReadFile(report);
     const std::vector<std::string> lines = Lines(text);
     ASSERT_FALSE(lines.empty());
-    EXPECT_TRUE(lines[0].ends_with(",rendered_title,rendered_description,rendered_h1,rendered_canonical,"
-                                   "rendered_robots,js_links,js_errors,render_requests,render_ms"))
+    EXPECT_TRUE(
+        lines[0].ends_with(",rendered_title,rendered_description,rendered_h1,rendered_canonical,"
+                           "rendered_robots,js_links,js_errors,render_requests,render_ms,js_words,render_failed"))
         << lines[0];
     const std::string start = LineStarting(text, site.Url("/") + ",");
     EXPECT_TRUE(Has(start, ",Shell,")) << "the raw title stays the page's own: " << start;
     EXPECT_TRUE(Has(start, ",Shop,,,,noindex,1,ReferenceError: missing is not defined,")) << start;
+    // One word shown only once scripts ran (the link's "About"; the title is no visible text); one script refused.
+    EXPECT_TRUE(start.ends_with(",1,1")) << start;
     // Found only by rendering, and crawled as a page.
     EXPECT_FALSE(LineStarting(text, site.Url("/about") + ",").empty()) << text;
     EXPECT_TRUE(Has(LineStarting(text, site.Url("/plain") + ","), ",Plain,")) << text;
@@ -125,7 +137,9 @@ TEST(RenderCli, FollowsScriptLinksReportsWhatScriptsChangedAndReplaysOffline) {
 
     const std::vector<std::string> targets = site.Targets();
     // The page was fetched once, by the crawl; robots.txt kept the browser from what it disallows.
-    EXPECT_EQ(std::count(targets.begin(), targets.end(), "/"), 1);
+    for (const std::string& target : targets) {
+        EXPECT_EQ(std::count(targets.begin(), targets.end(), target), 1) << target;
+    }
     EXPECT_EQ(std::count(targets.begin(), targets.end(), "/private/track.js"), 0);
     EXPECT_EQ(std::count(targets.begin(), targets.end(), "/home"), 0) << "a pushState route is no request";
 

@@ -75,5 +75,46 @@ TEST(RenderLayout, AnOlderFileReadsAsNotRenderedAndIsUpgradedWhenResumed) {
     }
 }
 
+TEST(RenderLayout, AFileKeptBeforeTheWordsReadsItsRenderedPagesWithNone) {
+    ScratchFolder folder("render-words-layout");
+    const std::string path = (folder.Path() / "crawl.db").string();
+    std::string error;
+    {
+        auto store = store::CrawlStore::Open(path, Access::Create, error);
+        ASSERT_NE(store, nullptr) << error;
+        ASSERT_TRUE(store->StartRun({"http://a.test/", crawl::RuleSet::Browser, false, {}, {}, 1 << 30}));
+        ASSERT_TRUE(store::KeepRenderWait(*store, std::chrono::milliseconds(700)));
+        ASSERT_TRUE(store::CrawlStoreDb::Of(*store).Execute(
+            "INSERT INTO pages (id, url, depth, turn, event, title) VALUES (1, 'http://a.test/', 0, 1, 1, 'A');"
+            "INSERT INTO fetches (event, turn, page_id, url, blocked, ok, status, final_url, content_type, "
+            "body_skipped, bytes, ms, redirects, error) VALUES (1, 1, 1, 'http://a.test/', 0, 1, 200, "
+            "'http://a.test/', 'text/html', 0, 10, 1, 0, '');"
+            "INSERT INTO rendered_pages (page_id, title, js_links, js_errors, requests, blocked, ms, error) "
+            "VALUES (1, 'B', 2, '', 3, 1, 40, '');"
+            "UPDATE crawl SET turns = 1, state = 'stopped'"));
+    }
+    {
+        store::SqlDatabase db;
+        ASSERT_TRUE(db.Open(path, store::SqlDatabase::Mode::ReadWrite));
+        ASSERT_TRUE(db.Execute(UndoLayoutsAfter(store::kRenderWordsLayout - 1) +
+                               "PRAGMA user_version = " + std::to_string(store::kRenderWordsLayout - 1)));
+    }
+    for (const Access access : {Access::Read, Access::Resume}) {
+        auto store = store::CrawlStore::Open(path, access, error);
+        ASSERT_NE(store, nullptr) << error;
+        store::AuditReader reader(*store, false);
+        std::size_t rows = 0;
+        EXPECT_EQ(reader.ForEachRow([&rows](const store::AuditRow& row) {
+            ++rows;
+            ASSERT_TRUE(row.rendered);
+            EXPECT_EQ(row.rendered->title, "B");
+            EXPECT_EQ(row.rendered->jsLinks, 2u);
+            EXPECT_EQ(row.rendered->jsWords, 0u);
+        }),
+                  "");
+        EXPECT_EQ(rows, 1u);
+    }
+}
+
 } // namespace
 } // namespace vortaxel::test

@@ -13,6 +13,7 @@ inline std::string UndoLayoutsAfter(int layout) {
         const char* undo;
     };
     static constexpr Step kSteps[] = {
+        {12, "ALTER TABLE rendered_pages DROP COLUMN js_words;"},
         {11, "DROP TABLE page_spelling; DROP TABLE spelling_languages; DROP TABLE header_alternates;"
              "ALTER TABLE content_audit DROP COLUMN spelling;"},
         {10, "DROP TABLE content_audit; DROP TABLE page_schema; DROP TABLE page_extracts;"},
