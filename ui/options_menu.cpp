@@ -56,7 +56,7 @@ OptionsMenu::OptionsMenu(QMenu& menu) : QObject(&menu) {
     obeyRobots_ = CheckEntry(menu, "Obey &robots.txt", "mnuObeyRobots", kObeyRobotsKey);
     menu.addSeparator();
     keyPhrases_ = CheckEntry(menu, "&Key Phrases", "mnuKeyPhrases", kKeyPhrasesKey);
-    QMenu* phrasesFrom = menu.addMenu("&Phrases From");
+    QMenu* phrasesFrom = menu.addMenu("P&hrases From");
     phrasesFrom->setObjectName("mnuPhrasesFrom");
     phraseSource_ = new PhraseSourceMenu(*phrasesFrom, *browserRules_, *keyPhrases_);
     menu.addSeparator();
