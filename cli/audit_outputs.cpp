@@ -1,5 +1,6 @@
 #include "cli/audit_outputs.h"
 
+#include "analysis/phrase_file.h"
 #include "cli/content_report.h"
 #include "cli/render_columns.h"
 #include "cli/report_output.h"
@@ -231,33 +232,6 @@ std::string WriteReport(store::AuditReader& reader, const std::string& path, boo
     return out.Finish();
 }
 
-/// Each listed page's target phrase, in the found list's order; a page without one gives no line, as a page
-/// without a title does for the title source.
-std::string WriteTargetPhrases(store::AuditReader& reader, const crawl::FoundList& found, const std::string& path) {
-    std::unordered_map<std::string, std::string> targets;
-    std::string error = reader.ForEachRow([&targets](const store::AuditRow& row) {
-        if (!row.listed || row.keyPhrases.empty()) {
-            return;
-        }
-        // The found list names a page by the address asked for, or by where a redirect led.
-        targets.emplace(row.page.url, row.keyPhrases.front().phrase);
-        if (!row.page.finalUrl.empty()) {
-            targets.emplace(row.page.finalUrl, row.keyPhrases.front().phrase);
-        }
-    });
-    if (!error.empty()) {
-        return error;
-    }
-    keywords::KeywordFileBuilder builder;
-    for (std::size_t i = 0; i < found.Count(); ++i) {
-        if (const auto target = targets.find(std::string(found.Text(i))); target != targets.end()) {
-            builder.AddPhrase(keywords::WellFormedUtf8(target->second));
-        }
-    }
-    const services::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
-    return result ? std::string() : result.error;
-}
-
 /// Writes a file of the keyword map row by row: a 100,000-page site's map is a million rows.
 template <typename Rows, typename AppendRow>
 std::string WriteMapFile(const std::string& path, std::string_view header, const Rows& rows, AppendRow appendRow) {
@@ -275,40 +249,23 @@ std::string WriteMapFile(const std::string& path, std::string_view header, const
     return out.Finish();
 }
 
-/// Each listed page's phrase source text by address: its title, first H1, or inbound anchors.
-std::string WriteKeywords(store::CrawlStore& store, keywords::PhraseSource source, const crawl::FoundList& found,
-                          const std::string& path) {
-    keywords::KeywordFileBuilder builder;
-    if (source == keywords::PhraseSource::Slug) {
-        for (std::size_t i = 0; i < found.Count(); ++i) {
-            builder.AddPhrase(keywords::MakeDecodedSlugPhrase(found.Text(i)));
-        }
-    } else {
-        store::PageTextReader reader(store, source == keywords::PhraseSource::Title ? store::PageText::Title
-                                            : source == keywords::PhraseSource::H1  ? store::PageText::H1
-                                                                                    : store::PageText::InboundAnchors);
-        if (store::SqlStatus status = reader.Prepare(); !status) {
-            return status.message;
-        }
-        // What a site writes around every title is known only from all of them.
-        std::vector<std::string> titles;
-        for (std::size_t i = 0; i < found.Count(); ++i) {
-            std::vector<std::string> anchors = reader.Read(found.Text(i));
-            if (source == keywords::PhraseSource::Anchor) {
-                const std::vector<std::string_view> views(anchors.begin(), anchors.end());
-                builder.AddPhrase(keywords::WellFormedUtf8(keywords::ChooseAnchorText(views)));
-            } else if (source == keywords::PhraseSource::Title) {
-                titles.push_back(anchors.empty() ? std::string() : std::move(anchors.front()));
-            } else {
-                builder.AddPhrase(keywords::WellFormedUtf8(
-                    keywords::MakeTextPhrase(anchors.empty() ? std::string() : anchors.front())));
-            }
-        }
-        for (std::string& phrase : keywords::CleanTitlePhrases(titles)) {
-            builder.AddPhrase(keywords::WellFormedUtf8(phrase));
-        }
+/// The keyword file of every listed page, put in place whole; `reader`, for the target phrases, is the
+/// audit's own.
+std::string WriteKeywords(store::CrawlStore& store, store::AuditReader& reader, keywords::PhraseSource source,
+                          const crawl::FoundList& found, const std::string& path) {
+    std::vector<std::string_view> pages;
+    pages.reserve(found.Count());
+    for (std::size_t i = 0; i < found.Count(); ++i) {
+        pages.push_back(found.Text(i));
     }
-    const services::WriteResult result = platform::WriteFileAtomically(path, builder.Bytes());
+    std::string bytes;
+    if (std::string error = source == keywords::PhraseSource::KeyPhrase
+                                ? app::TargetPhraseFileBytes(reader, pages, bytes)
+                                : app::PhraseFileBytes(store, source, pages, bytes);
+        !error.empty()) {
+        return error;
+    }
+    const services::WriteResult result = platform::WriteFileAtomically(path, bytes);
     return result ? std::string() : result.error;
 }
 
@@ -376,10 +333,8 @@ AuditWriteOutcome WriteAuditOutputs(store::CrawlStore& store, const Options& opt
     if (!reader.InlinksCounted() || phrasesLookUp || options.audit.htmlFile) {
         reader.IndexLinks();
     }
-    if (options.keywordsFile && options.audit.phrases == keywords::PhraseSource::KeyPhrase) {
-        note(*options.keywordsFile, WriteTargetPhrases(reader, found, *options.keywordsFile));
-    } else if (options.keywordsFile) {
-        note(*options.keywordsFile, WriteKeywords(store, options.audit.phrases, found, *options.keywordsFile));
+    if (options.keywordsFile) {
+        note(*options.keywordsFile, WriteKeywords(store, reader, options.audit.phrases, found, *options.keywordsFile));
     }
     if (map != nullptr && options.audit.keyphrasesFile) {
         note(*options.audit.keyphrasesFile,

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace vortaxel::ui {
 
@@ -49,6 +50,10 @@ services::SettingKey ExportPathSetting() {
 }
 
 void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServices& services) {
+    cmdsave_Click(found, services, {});
+}
+
+void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServices& services, const SelectedPhrases& phrases) {
     const std::string path = services.dialog.AskSavePath({"Save", "All Files (*.txt)", "*.txt"});
     if (path.empty()) {
         return;
@@ -57,7 +62,20 @@ void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServic
     // export goes on whether or not the store took it.
     static_cast<void>(services.settings.Write(ExportPathSetting(), path));
 
-    const services::WriteResult written = services.files.Write(path, SelectedKeywordFile(found));
+    std::string bytes;
+    std::string unread;
+    if (phrases) {
+        std::vector<std::string_view> selected;
+        for (std::size_t i = 0; i < found.Count(); ++i) {
+            if (found.IsSelected(i)) {
+                selected.push_back(found.Text(i));
+            }
+        }
+        unread = phrases(selected, bytes);
+    } else {
+        bytes = SelectedKeywordFile(found);
+    }
+    const services::WriteResult written = unread.empty() ? services.files.Write(path, bytes) : services::WriteResult::Failure(unread);
     if (!written) {
         services.messages.Show(SaveFailedText(path, written.error), kMessageTitle, services::MessageIcon::Warning);
         return;

@@ -2,6 +2,11 @@
 
 #include "services/platform_services.h"
 
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
 namespace vortaxel::crawl {
 class FoundList;
 }
@@ -16,5 +21,12 @@ services::SettingKey ExportPathSetting();
 /// When the file cannot be written the user is told the path and the reason, and no editor opens;
 /// the path stays remembered all the same. The list is read after the dialog closes.
 void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServices& services);
+
+/// Makes the file's bytes of the selected addresses, in their order, from another phrase source; returns why
+/// it could not, or "".
+using SelectedPhrases = std::function<std::string(std::span<const std::string_view> selected, std::string& bytes)>;
+
+/// The same, with the lines made by `phrases`; a failure to make them is told as a failure to write.
+void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServices& services, const SelectedPhrases& phrases);
 
 } // namespace vortaxel::ui

@@ -10,6 +10,7 @@
 #include "keyword_export.h"
 #include "keyword_gap_window.h"
 #include "muted_entry_delegate.h"
+#include "phrase_source_menu.h"
 #include "report_window.h"
 #include "shown_text.h"
 #include "status_line.h"
@@ -420,7 +421,7 @@ void frmMain::chkSelect_Click() {
 }
 
 void frmMain::cmdsave_Click() {
-    ui::cmdsave_Click(Engine().List2(), services_);
+    SaveKeywordFile(Engine().List2(), services_, mnuOptions_->PhraseSource(), kept_);
 }
 
 void frmMain::UseSettings(services::SettingsStore& settings) {

@@ -2,6 +2,7 @@
 
 #include "check_entry_accessible.h"
 #include "crawl_settings_dialog.h"
+#include "phrase_source_menu.h"
 
 #include <string>
 #include <utility>
@@ -55,6 +56,9 @@ OptionsMenu::OptionsMenu(QMenu& menu) : QObject(&menu) {
     obeyRobots_ = CheckEntry(menu, "Obey &robots.txt", "mnuObeyRobots", kObeyRobotsKey);
     menu.addSeparator();
     keyPhrases_ = CheckEntry(menu, "&Key Phrases", "mnuKeyPhrases", kKeyPhrasesKey);
+    QMenu* phrasesFrom = menu.addMenu("P&hrases From");
+    phrasesFrom->setObjectName("mnuPhrasesFrom");
+    phraseSource_ = new PhraseSourceMenu(*phrasesFrom, *browserRules_, *keyPhrases_);
     menu.addSeparator();
     crawlSettingsEntry_ = menu.addAction("Crawl &Settings...");
     crawlSettingsEntry_->setObjectName("mnuCrawlSettings");
@@ -147,6 +151,12 @@ void OptionsMenu::UseSettings(services::SettingsStore& settings) {
     SelectStored(*pagesAtOnce_, stored(kPagesAtOnceKey));
     SelectStored(*delay_, stored(kDelayKey));
     crawlSettings_ = ReadCrawlSettings(settings);
+    // Last, since it follows the rules and the key phrases just taken.
+    phraseSource_->UseSettings(settings);
+}
+
+keywords::PhraseSource OptionsMenu::PhraseSource() const {
+    return phraseSource_->Source();
 }
 
 RunChoices OptionsMenu::Choices() const {

@@ -2,6 +2,7 @@
 
 #include "crawl/crawl_controls.h"
 #include "crawl_settings.h"
+#include "export/text_phrase.h"
 #include "services/platform_services.h"
 #include "store/crawl_store.h"
 
@@ -18,6 +19,8 @@ class QDialog;
 class QMenu;
 
 namespace vortaxel::ui {
+
+class PhraseSourceMenu;
 
 /// What the "Options" menu says a run is made with. A run takes these when it starts and keeps them.
 struct RunChoices {
@@ -54,6 +57,8 @@ public:
     RunChoices Choices() const;
     /// The Crawl Settings as the dialog last took them.
     const CrawlSettingsValues& CrawlSettings() const { return crawlSettings_; }
+    /// Where the keyword file's phrases come from ("Phrases From"): Slug under the classic rules.
+    keywords::PhraseSource PhraseSource() const;
     /// What keeps a run from starting now: the Crawl Settings' problems that block, under the browser
     /// rules; none under the classic rules, which ignore them.
     std::vector<CrawlSettingsProblem> Refusals() const;
@@ -74,6 +79,7 @@ private:
     QAction* browserRules_ = nullptr;
     QAction* obeyRobots_ = nullptr;
     QAction* keyPhrases_ = nullptr;
+    PhraseSourceMenu* phraseSource_ = nullptr;
     QActionGroup* pagesAtOnce_ = nullptr;
     QActionGroup* delay_ = nullptr;
     QAction* crawlSettingsEntry_ = nullptr;

@@ -145,7 +145,7 @@ TEST_F(WindowOptionsTest, ChoicesStartAtTheDefaultsAndAreRemembered) {
         }
     }
     EXPECT_EQ(entries, (QStringList{"&Browser Link Rules", "&Pages at Once", "&Delay Between Requests",
-                                    "Obey &robots.txt", "&Key Phrases", "Crawl &Settings..."}));
+                                    "Obey &robots.txt", "&Key Phrases", "P&hrases From", "Crawl &Settings..."}));
 
     const struct {
         const char* action;
