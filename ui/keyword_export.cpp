@@ -53,7 +53,8 @@ void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServic
     cmdsave_Click(found, services, {});
 }
 
-void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServices& services, const SelectedPhrases& phrases) {
+void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServices& services,
+                   const SelectedPhrases& phrases) {
     const std::string path = services.dialog.AskSavePath({"Save", "All Files (*.txt)", "*.txt"});
     if (path.empty()) {
         return;
@@ -75,7 +76,8 @@ void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServic
     } else {
         bytes = SelectedKeywordFile(found);
     }
-    const services::WriteResult written = unread.empty() ? services.files.Write(path, bytes) : services::WriteResult::Failure(unread);
+    const services::WriteResult written =
+        unread.empty() ? services.files.Write(path, bytes) : services::WriteResult::Failure(unread);
     if (!written) {
         services.messages.Show(SaveFailedText(path, written.error), kMessageTitle, services::MessageIcon::Warning);
         return;

@@ -27,6 +27,7 @@ void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServic
 using SelectedPhrases = std::function<std::string(std::span<const std::string_view> selected, std::string& bytes)>;
 
 /// The same, with the lines made by `phrases`; a failure to make them is told as a failure to write.
-void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServices& services, const SelectedPhrases& phrases);
+void cmdsave_Click(const crawl::FoundList& found, const services::PlatformServices& services,
+                   const SelectedPhrases& phrases);
 
 } // namespace vortaxel::ui

@@ -1,8 +1,8 @@
 #include "phrase_source_menu.h"
 
-#include "app/crawl_session.h"
 #include "analysis/key_phrase_pass.h"
 #include "analysis/phrase_file.h"
+#include "app/crawl_session.h"
 #include "check_entry_accessible.h"
 #include "keyword_export.h"
 
@@ -134,16 +134,15 @@ void SaveKeywordFile(const crawl::FoundList& found, const services::PlatformServ
         ui::cmdsave_Click(found, services);
         return;
     }
-    ui::cmdsave_Click(
-        found, services, [&kept, source](std::span<const std::string_view> selected, std::string& bytes) {
-            // The target phrases are read back from where the keyword map keeps them, as
-            // the command line works it out before it writes them.
-            std::string error;
-            if (source == keywords::PhraseSource::KeyPhrase && !app::WorkOutKeywordMap(kept.Store(), error)) {
-                return error;
-            }
-            return app::PhraseFileBytes(kept.Store(), source, selected, bytes);
-        });
+    ui::cmdsave_Click(found, services, [&kept, source](std::span<const std::string_view> selected, std::string& bytes) {
+        // The target phrases are read back from where the keyword map keeps them, as
+        // the command line works it out before it writes them.
+        std::string error;
+        if (source == keywords::PhraseSource::KeyPhrase && !app::WorkOutKeywordMap(kept.Store(), error)) {
+            return error;
+        }
+        return app::PhraseFileBytes(kept.Store(), source, selected, bytes);
+    });
 }
 
 } // namespace vortaxel::ui
