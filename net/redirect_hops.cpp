@@ -14,7 +14,7 @@ constexpr std::size_t kMostHops = 64;
 // A flood of X-Robots-Tag lines keeps only its first few KiB.
 constexpr std::size_t kMostRobotsBytes = 4096;
 // Link headers name a page's language versions; a site of a hundred languages fits many times over.
-constexpr std::size_t kMostLinkHeaderBytes = 64 * 1024;
+constexpr std::size_t kMostLinkHeaderBytes = std::size_t{64} * 1024;
 
 struct UrlFree {
     void operator()(CURLU* url) const { curl_url_cleanup(url); }

@@ -17,7 +17,7 @@ namespace {
 constexpr std::uintmax_t kMostDictionaryBytes = std::uintmax_t{256} << 20;
 constexpr std::uintmax_t kMostAffixBytes = std::uintmax_t{64} << 20;
 // What is read of a file to judge it.
-constexpr std::size_t kJudgedBytes = 64 * 1024;
+constexpr std::size_t kJudgedBytes = std::size_t{64} * 1024;
 
 std::string FileProblem(const std::string& path, std::uintmax_t most, std::string& head) {
     std::error_code error;
@@ -51,6 +51,16 @@ bool StartsWithWordCount(std::string_view head) {
     }
     return !line.empty() && end != std::string_view::npos &&
            std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+DictionaryFiles FilesNamed(const std::string& folder, const std::string& name) {
+    std::string stem = folder;
+    stem += '/';
+    stem += name;
+    DictionaryFiles files{stem, stem};
+    files.aff += ".aff";
+    files.dic += ".dic";
+    return files;
 }
 
 bool Exists(const std::string& folder, const std::string& name) {
@@ -107,7 +117,7 @@ std::optional<DictionaryFiles> FindDictionary(std::span<const std::string> folde
     for (const std::string& folder : folders) {
         for (const std::string& name : names) {
             if (Exists(folder, name)) {
-                return DictionaryFiles{folder + "/" + name + ".aff", folder + "/" + name + ".dic"};
+                return FilesNamed(folder, name);
             }
         }
         std::error_code error;
@@ -121,7 +131,7 @@ std::optional<DictionaryFiles> FindDictionary(std::span<const std::string> folde
         }
         if (!regional.empty()) {
             const std::string first = *std::min_element(regional.begin(), regional.end());
-            return DictionaryFiles{folder + "/" + first + ".aff", folder + "/" + first + ".dic"};
+            return FilesNamed(folder, first);
         }
     }
     return std::nullopt;

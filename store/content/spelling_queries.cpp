@@ -4,6 +4,7 @@
 #include "store/crawl_store_db.h"
 
 #include <unordered_set>
+#include <utility>
 
 namespace vortaxel::store {
 
@@ -132,10 +133,21 @@ std::string SpellingNotes(CrawlStore& store, std::vector<std::string>& notes) {
         const std::string lang(languages.Text(0));
         const std::string pages = std::to_string(languages.Int(3)) + (languages.Int(3) == 1 ? " page" : " pages");
         if (languages.Text(1).empty()) {
-            notes.push_back("no Hunspell dictionary for " + lang + "; its pages are not checked (" + pages + ")");
+            std::string note = "no Hunspell dictionary for ";
+            note += lang;
+            note += "; its pages are not checked (";
+            note += pages;
+            note += ')';
+            notes.push_back(std::move(note));
         } else {
-            notes.push_back("the Hunspell dictionary for " + lang + " cannot be used: " +
-                            std::string(languages.Text(2)) + "; its pages are not checked (" + pages + ")");
+            std::string note = "the Hunspell dictionary for ";
+            note += lang;
+            note += " cannot be used: ";
+            note += languages.Text(2);
+            note += "; its pages are not checked (";
+            note += pages;
+            note += ')';
+            notes.push_back(std::move(note));
         }
     }
     if (status) {
