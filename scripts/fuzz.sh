@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer and runs each for a bounded time (VORTAXEL_FUZZ_SECONDS,
-# 30 by default) from its seed corpus. Any finding fails the run and is kept under build-fuzz/findings;
+# 20 by default) from its seed corpus. Any finding fails the run and is kept under build-fuzz/findings;
 # copy it into fuzz/corpus/<target>/ so that every build replays it from then on. The seed is fixed
 # (VORTAXEL_FUZZ_SEED, 1 by default) so that a run repeats what the last one tried: a finding then says
 # something about the change, not about luck. Give another seed, or a longer time, to search further.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VORTAXEL_FUZZ_BUILD_DIR:-$root/build-fuzz}
-seconds=${VORTAXEL_FUZZ_SECONDS:-30}
+seconds=${VORTAXEL_FUZZ_SECONDS:-20}
 seed=${VORTAXEL_FUZZ_SEED:-1}
 targets=(extract_links keyword_phrase output_escape browser_links robots_rules sitemap_reader audit_text)
 
